@@ -1,0 +1,134 @@
+#include "archive/ZipEntry.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<ZipEntry> entry(const QString &path, quint64 size = 0, quint64 packed = 0,
+                                std::optional<QDateTime> date = std::nullopt) {
+    ZipEntry::Fields fields;
+    fields.uncompressedSize = size;
+    fields.compressedSize = packed;
+    fields.date = date;
+    return std::make_unique<ZipEntry>(path, fields);
+}
+
+ZipEntry *child(const ZipEntry *folder, const QString &name) {
+    for (const auto &c : folder->childEntries())
+        if (c->name() == name)
+            return c.get();
+    return nullptr;
+}
+
+} // namespace
+
+TEST(ZipEntryTree, ImplicitFoldersAndTotals) {
+    auto root = ZipEntry::rootEntry();
+    EXPECT_TRUE(ZipEntry::addToRootEntry(entry("a/b/c.txt", 10, 4), root.get()));
+    EXPECT_TRUE(ZipEntry::addToRootEntry(entry("a/d.txt", 5, 3), root.get()));
+
+    ZipEntry *a = child(root.get(), "a");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->path(), "/a/");
+    EXPECT_FALSE(a->isLeaf());
+    ZipEntry *b = child(a, "b");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->path(), "/a/b/");
+    EXPECT_EQ(child(b, "c.txt")->parent(), b);
+    EXPECT_EQ(root->totalNumber(), 4);
+    EXPECT_EQ(a->totalNumber(), 3);
+    EXPECT_EQ(root->totalSize(), 15u);
+    EXPECT_EQ(root->compressTotalSize(), 7u);
+    EXPECT_EQ(b->totalSize(), 10u);
+    EXPECT_EQ(ZipEntry::totalSizes({a, b}), 25u);
+    EXPECT_EQ(ZipEntry::totalSizes({}), 0u);
+}
+
+TEST(ZipEntryTree, ExplicitFolderAfterItsFilesOnlyLendsItsDate) {
+    auto root = ZipEntry::rootEntry();
+    const QDateTime date(QDate(2020, 1, 2), QTime(3, 4, 5));
+    ZipEntry::addToRootEntry(entry("a/x.txt", 1), root.get());
+    EXPECT_FALSE(ZipEntry::addToRootEntry(entry("a/", 0, 0, date), root.get()));
+    ASSERT_EQ(root->childEntries().size(), 1u);
+    EXPECT_EQ(root->childEntries()[0]->date(), date);
+    EXPECT_EQ(root->totalNumber(), 2);
+}
+
+TEST(ZipEntryTree, ExplicitFolderBeforeItsFilesIsReused) {
+    auto root = ZipEntry::rootEntry();
+    ZipEntry::addToRootEntry(entry("a/"), root.get());
+    ZipEntry::addToRootEntry(entry("a/x.txt", 7), root.get());
+    ASSERT_EQ(root->childEntries().size(), 1u);
+    ZipEntry *a = root->childEntries()[0].get();
+    EXPECT_EQ(a->path(), "a/");
+    ASSERT_EQ(a->childEntries().size(), 1u);
+    EXPECT_EQ(a->childEntries()[0]->path(), "a/x.txt");
+    EXPECT_EQ(a->totalSize(), 7u);
+}
+
+TEST(ZipEntryTree, LeafNeverServesAsFolder) {
+    auto root = ZipEntry::rootEntry();
+    ZipEntry::addToRootEntry(entry("a", 3), root.get());
+    ZipEntry::addToRootEntry(entry("a/x.txt", 4), root.get());
+    ASSERT_EQ(root->childEntries().size(), 2u);
+    EXPECT_TRUE(root->childEntries()[0]->isLeaf());
+    EXPECT_EQ(root->childEntries()[1]->path(), "/a/");
+    EXPECT_EQ(root->findDirEntryCheckLeaf("a"), root->childEntries()[1].get());
+    EXPECT_EQ(root->findDirEntry(*entry("a")), root->childEntries()[0].get());
+}
+
+TEST(ZipEntryTree, DuplicatesDroppedAndLeadingSlashLandsAtRoot) {
+    auto root = ZipEntry::rootEntry();
+    EXPECT_TRUE(ZipEntry::addToRootEntry(entry("d/f.txt", 10), root.get()));
+    EXPECT_FALSE(ZipEntry::addToRootEntry(entry("d/f.txt", 99), root.get()));
+    EXPECT_EQ(root->totalSize(), 10u);
+    EXPECT_TRUE(ZipEntry::addToRootEntry(entry("/x.txt", 1), root.get()));
+    EXPECT_EQ(root->childEntries().back()->path(), "/x.txt");
+    EXPECT_EQ(root->childEntries().back()->parent(), root.get());
+
+    auto leaf = entry("leaf.txt");
+    EXPECT_FALSE(leaf->addChildEntry(entry("y.txt")));
+    EXPECT_EQ(leaf->childCount(), 0);
+    EXPECT_EQ(leaf->totalNumber(), 0);
+
+    root->clear();
+    EXPECT_EQ(root->childCount(), 0);
+    EXPECT_EQ(root->totalNumber(), 0);
+    EXPECT_EQ(root->totalSize(), 0u);
+    EXPECT_TRUE(ZipEntry::addToRootEntry(entry("d/f.txt", 10), root.get()))
+        << "clear empties the indexes";
+}
+
+TEST(ZipEntryNode, NamesAndDisplayStrings) {
+    auto root = ZipEntry::rootEntry();
+    EXPECT_TRUE(root->isRootEntry());
+    EXPECT_EQ(root->name(), "/");
+    EXPECT_EQ(root->leadingPath(), "/");
+    auto folder = entry("a/b/");
+    EXPECT_EQ(folder->name(), "b");
+    EXPECT_EQ(folder->leadingPath(), "a");
+    EXPECT_FALSE(folder->isLeaf());
+    auto top = entry("top.txt", 1536, 1024);
+    EXPECT_EQ(top->leadingPath(), "");
+    EXPECT_EQ(top->filesizeString(), "1.5K/1536 Bytes");
+    EXPECT_EQ(top->compressedString(), "1.0K/1024 Bytes");
+    EXPECT_EQ(top->modifiedString(), "");
+    auto dated = entry("d.txt", 0, 0, QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)));
+    EXPECT_TRUE(dated->modifiedString().contains("05:06:07"));
+    EXPECT_EQ(dated->createdString(), dated->modifiedString());
+    EXPECT_LT(entry("apple")->compare(*entry("Banana")), 0);
+    EXPECT_EQ(entry("ABC")->compare(*entry("abc")), 0);
+}
+
+TEST(ZipEntryScale, ManyChildrenInOneFolderKeepFirstOfEachName) {
+    auto root = ZipEntry::rootEntry();
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_TRUE(
+            ZipEntry::addToRootEntry(entry(QStringLiteral("big/f%1.txt").arg(i), 1), root.get()));
+    for (int i = 0; i < 20000; i += 997)
+        EXPECT_FALSE(
+            ZipEntry::addToRootEntry(entry(QStringLiteral("big/f%1.txt").arg(i), 5), root.get()));
+    EXPECT_EQ(root->totalSize(), 20000u);
+    EXPECT_EQ(root->totalNumber(), 20001);
+}
