@@ -5,7 +5,6 @@
 #include "encoding/EncodingUtil.h"
 #include "util/FileUtil.h"
 #include "util/IActionProgress.h"
-#include "util/Localization.h"
 #include "util/StringUtil.h"
 
 #include <QTimeZone>
@@ -111,34 +110,28 @@ void ArchiveBase::addProgress(quint64 bytes) {
     }
 }
 
-void ArchiveBase::setError(ArchiveErrorCode code, const QString &message) {
-    error_ = Error{kErrorDomain, int(code), message};
-}
-
 void ArchiveBase::errorFailedOpenFile() {
-    setError(ArchiveErrorCode::FailedOpenFile, BasicLocalizedString("Failed to open archive file"));
+    error_ = ::archiveError(ArchiveErrorCode::FailedOpenFile);
 }
 
 void ArchiveBase::errorFailedOpenFirstFile() {
-    setError(ArchiveErrorCode::FailedOpenFirstFile,
-             BasicLocalizedString("Failed to open first file in archive file"));
+    error_ = ::archiveError(ArchiveErrorCode::FailedOpenFirstFile);
 }
 
 void ArchiveBase::errorParameter() {
-    setError(ArchiveErrorCode::Parameter, BasicLocalizedString("Parameter error"));
+    error_ = ::archiveError(ArchiveErrorCode::Parameter);
 }
 
 void ArchiveBase::errorArchive() {
-    setError(ArchiveErrorCode::Archive, BasicLocalizedString("Archive issues"));
+    error_ = ::archiveError(ArchiveErrorCode::Archive);
 }
 
 void ArchiveBase::errorFailedToCreateFile(const QString &name) {
-    setError(ArchiveErrorCode::FailedToCreateFile,
-             QStringLiteral("%1 %2").arg(BasicLocalizedString("Failed to create file"), name));
+    error_ = ::archiveError(ArchiveErrorCode::FailedToCreateFile, name);
 }
 
 void ArchiveBase::errorCancelOpertion() {
-    setError(ArchiveErrorCode::Cancelled, BasicLocalizedString("The operation is canceled"));
+    error_ = ::archiveError(ArchiveErrorCode::Cancelled);
 }
 
 namespace ArchiveUtils {

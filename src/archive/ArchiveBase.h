@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveError.h"
 #include "archive/IArchive.h"
 
 #include <QByteArray>
@@ -9,21 +10,10 @@
 #include <memory>
 #include <optional>
 
-// Error codes of the "ArchiveErrorDomain".
-enum class ArchiveErrorCode {
-    FailedOpenFile = 1,
-    FailedOpenFirstFile = 2,
-    Parameter = 3,
-    Archive = 4,
-    FailedToCreateFile = 5,
-    Cancelled = 100,
-};
-
 // What every reader shares: its fields, the error domain, the ignore rule, temporary folders,
 // dates, progress counting, and the detection and decoding of entry names.
 class ArchiveBase : public IArchive {
 public:
-    static inline const QString kErrorDomain = QStringLiteral("ArchiveErrorDomain");
     // Readers report written bytes once more than this many have accumulated.
     static constexpr quint64 kProgressThreshold = 4048000;
 
@@ -90,11 +80,15 @@ protected:
     void errorFailedToCreateFile(const QString &name);
     void errorCancelOpertion();
     void clearError() { error_.reset(); }
+    // An error of the domain with a message of the reader's own.
+    void setError(const Error &error) { error_ = error; }
     void setRelativeDate(const std::optional<QDateTime> &date) { relativeDate_ = date; }
     void setIsEncryptedFileName(bool value) { isEncryptedFileName_ = value; }
 
     // Counts written bytes and reports them once the count passes the threshold.
     void addProgress(quint64 bytes);
+    // Forgets bytes counted but not yet reported, at the start of an operation.
+    void resetProgressSize() { progressSize_ = 0; }
 
     // Held around closing a library handle, so two closes never release it twice.
     QMutex closeLock;
@@ -103,8 +97,6 @@ protected:
     bool isCheckContainsPassword = false;
 
 private:
-    void setError(ArchiveErrorCode code, const QString &message);
-
     std::optional<Error> error_;
     ZipEntry *rootEntry_;
     QString password_;

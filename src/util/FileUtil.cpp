@@ -127,8 +127,8 @@ static QString joinPath(const QString &folder, const QString &name) {
     return folder + QLatin1Char('/') + name;
 }
 
-QString getCreateFileName(const QString &folder, const QString &filename,
-                          const QString &extension) {
+QString fileNameCandidate(const QString &folder, const QString &filename, const QString &extension,
+                          quint64 counter) {
     QString base = filename;
     QString suffix = extension.isEmpty() ? QString() : QStringLiteral(".") + extension;
     if (!suffix.isEmpty() &&
@@ -139,16 +139,31 @@ QString getCreateFileName(const QString &folder, const QString &filename,
             suffix = QStringLiteral(".tar") + suffix;
         }
     }
-    QString candidate = joinPath(folder, base + suffix);
-    for (quint64 counter = 2; existsFollowingLinks(candidate); ++counter)
-        candidate = joinPath(folder, QStringLiteral("%1 %2%3").arg(base).arg(counter).arg(suffix));
+    if (counter < 2)
+        return joinPath(folder, base + suffix);
+    return joinPath(folder, QStringLiteral("%1 %2%3").arg(base).arg(counter).arg(suffix));
+}
+
+QString folderNameCandidate(const QString &folder, const QString &filename, quint64 counter) {
+    if (counter < 2)
+        return joinPath(folder, filename);
+    return joinPath(folder, QStringLiteral("%1 %2").arg(filename).arg(counter));
+}
+
+QString getCreateFileName(const QString &folder, const QString &filename,
+                          const QString &extension) {
+    quint64 counter = 1;
+    QString candidate = fileNameCandidate(folder, filename, extension, counter);
+    while (existsFollowingLinks(candidate))
+        candidate = fileNameCandidate(folder, filename, extension, ++counter);
     return candidate;
 }
 
 QString getCreateFolderName(const QString &folder, const QString &filename) {
-    QString candidate = joinPath(folder, filename);
-    for (quint64 counter = 2; existsFollowingLinks(candidate); ++counter)
-        candidate = joinPath(folder, QStringLiteral("%1 %2").arg(filename).arg(counter));
+    quint64 counter = 1;
+    QString candidate = folderNameCandidate(folder, filename, counter);
+    while (existsFollowingLinks(candidate))
+        candidate = folderNameCandidate(folder, filename, ++counter);
     return candidate;
 }
 

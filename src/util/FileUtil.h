@@ -31,6 +31,10 @@ QString getCreateFileName(const QString &folder, const QString &filename,
                           const QString &extension = QString());
 // "name", then "name 2", "name 3"... in the folder.
 QString getCreateFolderName(const QString &folder, const QString &filename);
+// The candidates those two try, counter 1 being the plain name.
+QString fileNameCandidate(const QString &folder, const QString &filename, const QString &extension,
+                          quint64 counter);
+QString folderNameCandidate(const QString &folder, const QString &filename, quint64 counter);
 
 // The part of the path below the base as "/a/b", or "" when the path is not below the base.
 QString getRelativePath(const QString &path, const QString &baseRelative);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "encoding/StringEncoding.h"
+
+#include <QString>
+#include <QtGlobal>
+
+// One entry of the encoding pop-up: the encoding, the name that gets remembered (an IANA
+// charset name, or "Automatic" for detection) and the text shown.
+class EncodingItem {
+public:
+    // The name of the automatic item, stored as is in the remembered choices; also the key of
+    // its shown text.
+    static constexpr char kAutomaticName[] = QT_TRANSLATE_NOOP("Basic", "Automatic");
+
+    // The shown name is the encoding's display name, or name when it has none.
+    EncodingItem(StringEncoding encoding, const QString &name);
+    // The item that asks for detection; its encoding (UTF-8) carries no meaning.
+    static EncodingItem automatic();
+
+    StringEncoding encoding() const { return encoding_; }
+    void setEncoding(StringEncoding encoding) { encoding_ = encoding; }
+    QString name() const { return name_; }
+    void setName(const QString &name) { name_ = name; }
+    QString localizedName() const { return localizedName_; }
+    void setLocalizedName(const QString &localizedName) { localizedName_ = localizedName; }
+
+    bool isAutomatic() const { return name_ == QLatin1String(kAutomaticName); }
+    // Plain, case-sensitive orders (<0, 0, >0) of the names and of the shown names.
+    int compare(const EncodingItem &other) const;
+    int localizedCompare(const EncodingItem &other) const;
+    // "<EncodingItem:0x...>name:localizedName", for logs.
+    QString description() const;
+
+private:
+    StringEncoding encoding_;
+    QString name_;
+    QString localizedName_;
+};

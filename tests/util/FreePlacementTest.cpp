@@ -1,0 +1,77 @@
+#include "util/FreePlacement.h"
+#include "support/TestDirs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+QByteArray contents(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+TEST(FreePlacement, TakesTheFirstFreeNameAndKeepsWhatExists) {
+    ScratchDir dir;
+    dir.write("out/x.txt", "old");
+    dir.write("out/x 2.txt", "old2");
+    const QString placed =
+        FreePlacement::moveToFreeFileName(dir.write("new.txt", "new"), dir.file("out"), "x", "txt");
+    EXPECT_EQ(placed, dir.file("out/x 3.txt"));
+    EXPECT_EQ(contents(placed), "new");
+    EXPECT_EQ(contents(dir.file("out/x.txt")), "old");
+    EXPECT_EQ(contents(dir.file("out/x 2.txt")), "old2");
+
+    dir.write("out/backup.tar.gz", "old");
+    EXPECT_EQ(
+        FreePlacement::moveToFreeFileName(dir.write("b", "b"), dir.file("out"), "backup.tar", "gz"),
+        dir.file("out/backup 2.tar.gz"));
+}
+
+TEST(FreePlacement, FoldersAndDanglingLinksCountAsTaken) {
+    ScratchDir dir;
+    QDir().mkpath(dir.file("out/docs"));
+    QFile::link("/nonexistent", dir.file("out/docs 2"));
+    dir.write("src/docs/a.txt", "a");
+    const QString placed =
+        FreePlacement::moveToFreeFolderName(dir.file("src/docs"), dir.file("out"), "docs");
+    EXPECT_EQ(placed, dir.file("out/docs 3")) << "even a dangling link is never replaced";
+    EXPECT_EQ(contents(placed + "/a.txt"), "a");
+    EXPECT_TRUE(QFileInfo(dir.file("out/docs 2")).isSymLink());
+    EXPECT_TRUE(
+        FreePlacement::moveToFreeFolderName(dir.file("missing"), dir.file("out"), "m").isNull());
+}
+
+TEST(FreePlacement, RacingPlacementsNeverReplaceEachOther) {
+    ScratchDir dir;
+    QDir().mkpath(dir.file("out"));
+    constexpr int kRacers = 8;
+    QList<QString> sources;
+    for (int i = 0; i < kRacers; ++i)
+        sources.append(dir.write(QStringLiteral("src/%1").arg(i), QByteArray::number(i)));
+    std::atomic<bool> go = false;
+    QList<QThread *> threads;
+    QStringList placed(kRacers);
+    for (int i = 0; i < kRacers; ++i) {
+        threads.append(QThread::create([&, i] {
+            while (!go) {
+            }
+            placed[i] =
+                FreePlacement::moveToFreeFileName(sources[i], dir.file("out"), "same", "bin");
+        }));
+        threads.last()->start();
+    }
+    go = true;
+    for (QThread *thread : threads) {
+        thread->wait();
+        delete thread;
+    }
+    EXPECT_EQ(QDir(dir.file("out")).entryList(QDir::Files).size(), kRacers);
+    for (int i = 0; i < kRacers; ++i)
+        EXPECT_EQ(contents(placed[i]), QByteArray::number(i));
+}
