@@ -1,0 +1,54 @@
+#include "util/FilePropertyTotalFiles.h"
+
+#include "util/FilePropertyTotalFilesOperation.h"
+#include "util/FileTree.h"
+#include "util/FileUtil.h"
+
+FilePropertyTotalFiles::FilePropertyTotalFiles(const QString &fileURL)
+    : FilePropertyBase({fileURL}, true, {kCancelNotification}) {
+}
+
+FilePropertyTotalFiles::FilePropertyTotalFiles(const QStringList &URLs)
+    : FilePropertyBase(URLs, false, {kCancelNotification}) {
+}
+
+QStringList FilePropertyTotalFiles::execute() {
+    QStringList items = URLs();
+    FolderLoopGuard above;
+    if (const auto contents = singleFolderContents()) {
+        addFiles({items.first()});
+        above = *above.enter(items.first());
+        items = *contents;
+    }
+    for (const QString &item : items) {
+        if (isCancelled())
+            break;
+        scanItem(item, above);
+    }
+    waitForQueue();
+    return files();
+}
+
+void FilePropertyTotalFiles::scanItem(const QString &item, const FolderLoopGuard &above) {
+    const QString path = FileTree::resolveSymlinks(item);
+    const bool isFolder = FileUtil::isDirectoryFilePath(path);
+    if (isFolder && sytemDirectory() == path)
+        return;
+    addFiles({path});
+    if (!isFolder)
+        return;
+    if (const auto entered = above.enter(path))
+        queue()->start(new FilePropertyTotalFilesOperation(path, *entered, queue(), this),
+                       kTopLevelPriority);
+}
+
+QStringList FilePropertyTotalFiles::files() const {
+    QMutexLocker locker(&lock);
+    return files_;
+}
+
+bool FilePropertyTotalFiles::addFiles(const QStringList &paths) {
+    QMutexLocker locker(&lock);
+    files_.append(paths);
+    return true;
+}

@@ -1,0 +1,10 @@
+#include "util/NotificationCenter.h"
+
+NotificationCenter &NotificationCenter::defaultCenter() {
+    static NotificationCenter center;
+    return center;
+}
+
+void NotificationCenter::post(const QString &name, QObject *object) {
+    emit notified(name, object);
+}

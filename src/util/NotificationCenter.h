@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The process-wide hub for named notifications. A post reaches every observer at once, on the
+// posting thread, so an observer blocked in a long wait can still be told to stop.
+class NotificationCenter : public QObject {
+    Q_OBJECT
+
+public:
+    static NotificationCenter &defaultCenter();
+
+    // Tells every observer of the name; the object is optional context for them.
+    void post(const QString &name, QObject *object = nullptr);
+
+signals:
+    void notified(const QString &name, QObject *object);
+
+private:
+    NotificationCenter() = default;
+};
