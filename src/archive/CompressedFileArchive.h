@@ -1,0 +1,61 @@
+#pragma once
+
+#include "archive/ArchiveBase.h"
+#include "archive/YTarManager.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class QFile;
+
+// What the gzip and bzip2 readers share: the archive is decompressed once into a temporary
+// file; tar content is then read by a tar reader on that file, anything else is one entry.
+class CompressedFileArchive : public ArchiveBase {
+public:
+    using ArchiveBase::ArchiveBase;
+    ~CompressedFileArchive() override;
+
+    void listFiles() override;
+    void unArchivePath(const QString &destination) override;
+    void unArchivePath(ZipEntry *entry, const QString &destination) override;
+    // The reader's own error, else the tar reader's.
+    std::optional<Error> archiveError() const override;
+    // Listing reports the compressed read position against the archive file's size.
+    bool isProgressListFiles() const override { return true; }
+    void setActionDelegate(IActionProgress *delegate) override;
+    void setFileEncoding(StringEncoding encoding) override;
+    void setIsArchiveFileTime(bool value) override;
+
+    // Decompresses into tempFile() unless an earlier call already did so completely. A failed
+    // or cancelled decompression leaves no temporary file behind.
+    bool generateTempFile();
+    void removeTempFile();
+    QString tempFile() const { return tempFile_; }
+    // The decompressed file's name ends in ".tar" (its content is not examined).
+    bool isTar() const;
+    // The name of the decompressed file: the archive's name without its last extension, with
+    // ".tar" added for the extensions that stand for a compressed tar.
+    QString tempFileName() const;
+    // Copies the decompressed file into the folder under a free name.
+    void unArchiveNoTarFormat(const QString &destination);
+
+protected:
+    // Extensions, lower-case, that name a compressed tar ("tgz").
+    virtual QStringList tarExtensions() const = 0;
+    // Decompresses the whole archive into the open output. On failure (or cancellation) it has
+    // recorded the error and answers false.
+    virtual bool decompress(QFile &output) = 0;
+    // Writes decompressed bytes and, once enough have been written since the last report,
+    // reports the archive's read position. False (with the error recorded) when writing fails.
+    bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
+
+private:
+    YTarManager *tarReader();
+    std::unique_ptr<YTarManager> makeTarReader() const;
+
+    QString tempFile_;
+    std::unique_ptr<YTarManager> tarManager_;
+    // Decompressed bytes written since the last position report.
+    quint64 unreportedSize_ = 0;
+};

@@ -1,0 +1,212 @@
+#include "archive/TarHeaderParser.h"
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Offsets and widths of the ustar header fields.
+constexpr qsizetype kNameOffset = 0, kNameWidth = 100;
+constexpr qsizetype kModeOffset = 100, kModeWidth = 8;
+constexpr qsizetype kSizeOffset = 124, kSizeWidth = 12;
+constexpr qsizetype kMtimeOffset = 136, kMtimeWidth = 12;
+constexpr qsizetype kTypeflagOffset = 156;
+constexpr qsizetype kLinkNameOffset = 157, kLinkNameWidth = 100;
+constexpr qsizetype kMagicOffset = 257;
+constexpr qsizetype kPrefixOffset = 345, kPrefixWidth = 155;
+// POSIX ustar's magic with its NUL. GNU's own "ustar  " layout uses the prefix area for other
+// fields, so only this magic announces a prefix.
+constexpr char kPosixMagic[] = "ustar";
+
+QByteArray textField(const char *block, qsizetype offset, qsizetype width) {
+    return QByteArray(block + offset, qsizetype(qstrnlen(block + offset, size_t(width))));
+}
+
+TarRecordType classify(char typeflag) {
+    switch (typeflag) {
+    case '0':
+    case '\0':
+        return TarRecordType::RegularFile;
+    case '1':
+        return TarRecordType::HardLink;
+    case '2':
+        return TarRecordType::SymbolicLink;
+    case '5':
+        return TarRecordType::Folder;
+    case 'L':
+        return TarRecordType::LongName;
+    case 'K':
+        return TarRecordType::LongLinkName;
+    case 'x':
+        return TarRecordType::PaxHeader;
+    case 'g':
+        return TarRecordType::PaxGlobalHeader;
+    case '3':
+    case '4':
+    case '6':
+    case '7':
+        return TarRecordType::Skipped;
+    default:
+        break;
+    }
+    if (typeflag >= 'A' && typeflag <= 'Z')
+        return TarRecordType::Skipped;
+    return TarRecordType::Unknown;
+}
+
+// GNU base-256: the field is a big-endian two's-complement number whose first byte carries the
+// marker bit 0x80; 0x40 in that byte is the sign.
+std::optional<qint64> base256Field(const unsigned char *field, qsizetype width) {
+    const bool negative = (field[0] & 0x40) != 0;
+    const unsigned char fill = negative ? 0xFF : 0x00;
+    quint64 value = negative ? std::numeric_limits<quint64>::max() : 0;
+    int significant = 0;
+    for (qsizetype i = 0; i < width; ++i) {
+        // The first byte's marker bit is not part of a positive value.
+        const unsigned char byte = (i == 0 && !negative) ? (field[0] & 0x7F) : field[i];
+        if (significant == 0 && byte == fill)
+            continue;
+        if (++significant > 8)
+            return std::nullopt;
+        value = (value << 8) | byte;
+    }
+    const auto result = qint64(value);
+    if ((result < 0) != negative)
+        return std::nullopt;
+    return result;
+}
+
+bool isDigits(const QByteArray &text) {
+    if (text.isEmpty())
+        return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+// "seconds[.fraction]", possibly negative; the fraction is dropped.
+std::optional<qint64> paxTime(const QByteArray &value) {
+    const qsizetype dot = value.indexOf('.');
+    const QByteArray whole = dot < 0 ? value : value.left(dot);
+    const bool negative = whole.startsWith('-');
+    if (!isDigits(negative ? whole.mid(1) : whole))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 seconds = whole.toLongLong(&ok);
+    return ok ? std::optional<qint64>(seconds) : std::nullopt;
+}
+
+// Applies one "keyword=value" record; false when a keyword the reader relies on is malformed.
+bool applyPaxRecord(const QByteArray &record, PaxAttributes &attributes) {
+    const qsizetype equals = record.indexOf('=');
+    if (equals <= 0)
+        return false;
+    const QByteArray keyword = record.left(equals);
+    const QByteArray value = record.mid(equals + 1);
+    if (keyword == "path") {
+        attributes.path = value;
+    } else if (keyword == "linkpath") {
+        attributes.linkpath = value;
+    } else if (keyword == "size") {
+        bool ok = false;
+        const quint64 size = value.toULongLong(&ok);
+        if (!isDigits(value) || !ok || size > quint64(std::numeric_limits<qint64>::max()))
+            return false;
+        attributes.size = size;
+    } else if (keyword == "mtime") {
+        if (const auto seconds = paxTime(value))
+            attributes.mtime = seconds;
+    }
+    return true;
+}
+
+} // namespace
+
+void PaxAttributes::merge(const PaxAttributes &other) {
+    if (other.path)
+        path = other.path;
+    if (other.linkpath)
+        linkpath = other.linkpath;
+    if (other.size)
+        size = other.size;
+    if (other.mtime)
+        mtime = other.mtime;
+}
+
+namespace TarHeaderParser {
+
+quint64 charToUnsignedLongLong(const char *field, qsizetype width) {
+    qsizetype i = 0;
+    while (i < width && (field[i] == ' ' || field[i] == '\t'))
+        ++i;
+    quint64 value = 0;
+    for (; i < width && field[i] >= '0' && field[i] <= '7'; ++i) {
+        if (value > (std::numeric_limits<quint64>::max() >> 3))
+            return std::numeric_limits<quint64>::max();
+        value = (value << 3) | quint64(field[i] - '0');
+    }
+    return value;
+}
+
+std::optional<qint64> numericField(const char *field, qsizetype width) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(field);
+    if (bytes[0] & 0x80)
+        return base256Field(bytes, width);
+    const quint64 value = charToUnsignedLongLong(field, width);
+    if (value > quint64(std::numeric_limits<qint64>::max()))
+        return std::nullopt;
+    return qint64(value);
+}
+
+quint64 paddedSize(quint64 size) {
+    return (size + quint64(kBlockSize) - 1) / quint64(kBlockSize) * quint64(kBlockSize);
+}
+
+std::optional<TarHeader> parse(const char *block) {
+    const auto size = numericField(block + kSizeOffset, kSizeWidth);
+    const auto mtime = numericField(block + kMtimeOffset, kMtimeWidth);
+    if (!size || *size < 0 || !mtime)
+        return std::nullopt;
+    TarHeader header;
+    header.typeflag = block[kTypeflagOffset];
+    header.type = classify(header.typeflag);
+    header.name = textField(block, kNameOffset, kNameWidth);
+    if (std::memcmp(block + kMagicOffset, kPosixMagic, sizeof kPosixMagic) == 0) {
+        const QByteArray prefix = textField(block, kPrefixOffset, kPrefixWidth);
+        if (!prefix.isEmpty())
+            header.name = prefix + '/' + header.name;
+    }
+    header.linkName = textField(block, kLinkNameOffset, kLinkNameWidth);
+    header.mode = quint32(charToUnsignedLongLong(block + kModeOffset, kModeWidth) & 07777);
+    header.size = quint64(*size);
+    header.mtime = *mtime;
+    return header;
+}
+
+std::optional<PaxAttributes> parsePax(const QByteArray &data) {
+    PaxAttributes attributes;
+    qsizetype position = 0;
+    while (position < data.size()) {
+        // Padding after the last record is NULs.
+        if (data.at(position) == '\0')
+            break;
+        const qsizetype space = data.indexOf(' ', position);
+        if (space < 0)
+            return std::nullopt;
+        const QByteArray lengthText = data.mid(position, space - position);
+        bool ok = false;
+        const qsizetype length = lengthText.toLongLong(&ok);
+        if (!isDigits(lengthText) || !ok || length <= space - position + 1 ||
+            length > data.size() - position || data.at(position + length - 1) != '\n')
+            return std::nullopt;
+        const QByteArray record = data.mid(space + 1, position + length - 1 - (space + 1));
+        if (!applyPaxRecord(record, attributes))
+            return std::nullopt;
+        position += length;
+    }
+    return attributes;
+}
+
+} // namespace TarHeaderParser

@@ -1,0 +1,102 @@
+#include "archive/TarRecordReader.h"
+
+using TarHeaderParser::kBlockSize;
+
+TarRecordReader::TarRecordReader(QFile &file)
+    : file(file)
+    , fileSize(file.size()) {
+}
+
+TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
+    char block[kBlockSize];
+    for (;;) {
+        const qint64 got = file.read(block, kBlockSize);
+        if (got < 0)
+            return Status::Damaged;
+        if (got < kBlockSize)
+            return Status::End;
+        const qint64 dataPosition = file.pos();
+        const auto header = TarHeaderParser::parse(block);
+        if (!header || header->type == TarRecordType::Unknown)
+            return Status::Damaged;
+        switch (header->type) {
+        case TarRecordType::LongName:
+        case TarRecordType::LongLinkName:
+        case TarRecordType::PaxHeader:
+        case TarRecordType::PaxGlobalHeader:
+            if (!readMetadata(*header))
+                return Status::Damaged;
+            continue;
+        default:
+            entry = makeEntry(*header, dataPosition);
+            return Status::Entry;
+        }
+    }
+}
+
+bool TarRecordReader::skipData(const TarEntry &entry) {
+    const qint64 left = fileSize - entry.dataPosition;
+    if (left < 0 || entry.size > quint64(left))
+        return false;
+    // The last entry's padding may be missing; its data is whole, so that is no damage.
+    const quint64 padded = TarHeaderParser::paddedSize(entry.size);
+    return file.seek(entry.dataPosition + qint64(qMin(padded, quint64(left))));
+}
+
+bool TarRecordReader::readMetadata(const TarHeader &header) {
+    QByteArray data;
+    if (header.size > kMaxMetadataSize || !readData(header.size, data))
+        return false;
+    const quint64 padding = TarHeaderParser::paddedSize(header.size) - header.size;
+    file.seek(qMin(file.pos() + qint64(padding), fileSize));
+    const QByteArray text = data.left(qsizetype(qstrnlen(data.constData(), size_t(data.size()))));
+    switch (header.type) {
+    case TarRecordType::LongName:
+        longName = text;
+        return true;
+    case TarRecordType::LongLinkName:
+        longLinkName = text;
+        return true;
+    default:
+        break;
+    }
+    const auto attributes = TarHeaderParser::parsePax(data);
+    if (!attributes)
+        return false;
+    (header.type == TarRecordType::PaxGlobalHeader ? paxGlobal : pax).merge(*attributes);
+    return true;
+}
+
+bool TarRecordReader::readData(quint64 size, QByteArray &data) {
+    data.resize(qsizetype(size));
+    return file.read(data.data(), qint64(size)) == qint64(size);
+}
+
+TarEntry TarRecordReader::makeEntry(const TarHeader &header, qint64 dataPosition) {
+    PaxAttributes keywords = paxGlobal;
+    keywords.merge(pax);
+    const bool paxPath = keywords.path && !keywords.path->isEmpty();
+    TarEntry entry;
+    entry.dataPosition = dataPosition;
+    if (header.typeflag == '\0' && header.name.isEmpty() && !longName && !paxPath) {
+        entry.type = TarRecordType::EmptyBlock;
+        return entry;
+    }
+    entry.type = header.type;
+    entry.mode = header.mode;
+    entry.name = paxPath ? *keywords.path : longName.value_or(header.name);
+    entry.nameIsUtf8 = paxPath;
+    const bool paxLink = keywords.linkpath && !keywords.linkpath->isEmpty();
+    entry.linkName = paxLink ? *keywords.linkpath : longLinkName.value_or(header.linkName);
+    entry.linkNameIsUtf8 = paxLink;
+    entry.size = keywords.size.value_or(header.size);
+    entry.mtime = keywords.mtime.value_or(header.mtime);
+    clearPending();
+    return entry;
+}
+
+void TarRecordReader::clearPending() {
+    longName.reset();
+    longLinkName.reset();
+    pax = PaxAttributes();
+}

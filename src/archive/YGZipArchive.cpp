@@ -1,0 +1,64 @@
+#include "archive/YGZipArchive.h"
+
+#include "util/Cancellation.h"
+
+#include <QFile>
+#include <QMutexLocker>
+
+#include <zlib.h>
+
+namespace {
+constexpr unsigned kReadSize = 65536;
+} // namespace
+
+YGZipArchive::~YGZipArchive() {
+    closeArchive();
+}
+
+bool YGZipArchive::openArchive() {
+    gzfile = gzopen(QFile::encodeName(filePath()).constData(), "rb");
+    if (!gzfile) {
+        errorFailedOpenFile();
+        return false;
+    }
+    gzbuffer(gzfile, 2 * kReadSize);
+    return true;
+}
+
+void YGZipArchive::closeArchive() {
+    QMutexLocker locker(&closeLock);
+    if (gzfile)
+        gzclose(gzfile);
+    gzfile = nullptr;
+}
+
+bool YGZipArchive::decompress(QFile &output) {
+    if (!openArchive())
+        return false;
+    QByteArray buffer(kReadSize, Qt::Uninitialized);
+    bool complete = false;
+    for (;;) {
+        if (isCurrentThreadCancelled()) {
+            errorCancelOpertion();
+            break;
+        }
+        const int got = gzread(gzfile, buffer.data(), kReadSize);
+        if (got == 0) {
+            // A stream cut short ends like a complete one; only the error state tells them apart.
+            int status = Z_OK;
+            gzerror(gzfile, &status);
+            complete = status == Z_OK;
+            if (!complete)
+                errorArchive();
+            break;
+        }
+        if (got < 0) {
+            errorArchive();
+            break;
+        }
+        if (!writeDecompressed(output, buffer.constData(), got, quint64(gzoffset(gzfile))))
+            break;
+    }
+    closeArchive();
+    return complete;
+}

@@ -1,0 +1,311 @@
+#include "archive/YTarManager.h"
+
+#include "archive/SafePath.h"
+#include "archive/TarRecordReader.h"
+#include "archive/ZipEntry.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+
+#include <QDir>
+
+using TarHeaderParser::kBlockSize;
+
+namespace {
+
+// Pax names are UTF-8 by definition; everything else is decoded like any other entry name.
+std::optional<QString> decodeText(const ArchiveBase &reader, const QByteArray &bytes, bool utf8) {
+    if (utf8) {
+        if (auto text =
+                StringEncodings::decode(bytes.constData(), bytes.size(), kUTF8StringEncoding))
+            return text;
+    }
+    return reader.charToNSString(bytes.constData(), bytes.size());
+}
+
+bool leavesTheArchive(const QString &name) {
+    return name.split(QLatin1Char('/')).contains(QLatin1String(".."));
+}
+
+} // namespace
+
+void YTarManager::initParameter() {
+    setRelativeDate(dateFor1970());
+}
+
+void YTarManager::listFiles() {
+    clearError();
+    extractFile(true);
+}
+
+void YTarManager::unArchivePath(const QString &destination) {
+    clearError();
+    destination_ = destination;
+    extractFile(false);
+}
+
+void YTarManager::unArchivePath(ZipEntry *entry, const QString &destination) {
+    clearError();
+    if (!entry) {
+        unArchivePath(destination);
+        return;
+    }
+    resetProgressSize();
+    destination_ = destination;
+    QFile file(filePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        errorFailedOpenFile();
+        return;
+    }
+    QDir().mkpath(destination_);
+    unArchiveAssignDetailPath(entry, FileUtil::getFileDirectory(entry->path()), file);
+}
+
+void YTarManager::extractFile(bool listOnly) {
+    resetProgressSize();
+    QFile file(filePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        errorFailedOpenFile();
+        return;
+    }
+    if (!listOnly)
+        QDir().mkpath(destination_);
+    TarRecordReader reader(file);
+    Walk walk;
+    for (;;) {
+        if (isCurrentThreadCancelled()) {
+            errorCancelOpertion();
+            break;
+        }
+        TarEntry entry;
+        const auto status = reader.next(entry);
+        if (status == TarRecordReader::Status::End)
+            break;
+        if (status == TarRecordReader::Status::Damaged) {
+            errorArchive();
+            break;
+        }
+        const bool goOn =
+            listOnly ? listEntry(entry, walk, reader) : extractEntry(entry, walk, reader, file);
+        if (!goOn)
+            break;
+    }
+    // Folders are dated last: writing their files would change the dates again.
+    for (const auto &[folder, date] : walk.folders)
+        setFolderDate(folder, date);
+}
+
+bool YTarManager::listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader) {
+    const QString path = entryPath(entry);
+    ZipEntry::Fields fields;
+    fields.date = getDateWithInterval(entry.mtime);
+    fields.file_pos = {quint64(entry.dataPosition), entry.size};
+    std::optional<QString> nodePath;
+    switch (entry.type) {
+    case TarRecordType::RegularFile:
+        fields.compressedSize = fields.uncompressedSize = entry.size;
+        nodePath = path;
+        break;
+    case TarRecordType::HardLink:
+        // Listed as the file it names, so extracting it alone copies that file's data.
+        if (const auto source = hardLinkSource(entry, walk)) {
+            fields.file_pos = {quint64(source->position), source->size};
+            fields.compressedSize = fields.uncompressedSize = source->size;
+            nodePath = path;
+        }
+        break;
+    case TarRecordType::SymbolicLink:
+        fields.aliasTargetPath = linkTarget(entry);
+        nodePath = path;
+        break;
+    case TarRecordType::Folder:
+        // A folder record is a folder whether or not its stored name ends in "/".
+        nodePath = path + QLatin1Char('/');
+        break;
+    default:
+        break;
+    }
+    if (nodePath && !path.isEmpty()) {
+        if (entry.type == TarRecordType::RegularFile || entry.type == TarRecordType::HardLink)
+            walk.files.insert(
+                path, {qint64(fields.file_pos.pos_in_zip_directory), fields.file_pos.num_of_file});
+        ZipEntry::addToRootEntry(std::make_unique<ZipEntry>(*nodePath, fields), rootEntry());
+    }
+    if (!reader.skipData(entry)) {
+        errorArchive();
+        return false;
+    }
+    return true;
+}
+
+bool YTarManager::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader,
+                               QFile &file) {
+    const QString path = entryPath(entry);
+    const auto date = getDateWithInterval(entry.mtime);
+    WriteResult result = WriteResult::NotCreated;
+    if (!path.isEmpty()) {
+        switch (entry.type) {
+        case TarRecordType::RegularFile:
+            result = createFile(path, QString(), entry.size, file, date, entry.mode);
+            if (result == WriteResult::Written)
+                walk.files.insert(path, {entry.dataPosition, entry.size});
+            break;
+        case TarRecordType::HardLink:
+            result = extractHardLink(entry, walk, file);
+            break;
+        case TarRecordType::SymbolicLink:
+            result = createFile(path, linkTarget(entry), 0, file, date, entry.mode);
+            break;
+        case TarRecordType::Folder:
+            if (createFolder(path))
+                walk.folders.append({SafePath::join(destination_, path), date});
+            else
+                errorFailedToCreateFile(SafePath::join(destination_, path));
+            break;
+        default:
+            break;
+        }
+    }
+    if (result == WriteResult::Cancelled)
+        return false;
+    if (result == WriteResult::Truncated || !reader.skipData(entry)) {
+        errorArchive();
+        return false;
+    }
+    return true;
+}
+
+YTarManager::WriteResult YTarManager::extractHardLink(const TarEntry &entry, Walk &walk,
+                                                      QFile &file) {
+    const QString path = entryPath(entry);
+    const auto source = hardLinkSource(entry, walk);
+    if (!source) {
+        errorFailedToCreateFile(SafePath::join(destination_, path));
+        return WriteResult::NotCreated;
+    }
+    // A copy of the data in the archive, never of whatever now lies at the target's path.
+    if (!file.seek(source->position))
+        return WriteResult::Truncated;
+    const WriteResult result = createFile(path, QString(), source->size, file,
+                                          getDateWithInterval(entry.mtime), entry.mode);
+    if (result == WriteResult::Written)
+        walk.files.insert(path, *source);
+    return result;
+}
+
+QString YTarManager::entryPath(const TarEntry &entry) const {
+    return SafePath::sanitize(decodeText(*this, entry.name, entry.nameIsUtf8).value_or(QString()));
+}
+
+QString YTarManager::linkTarget(const TarEntry &entry) const {
+    return decodeText(*this, entry.linkName, entry.linkNameIsUtf8).value_or(QStringLiteral(""));
+}
+
+std::optional<YTarManager::DataSpan> YTarManager::hardLinkSource(const TarEntry &entry,
+                                                                 const Walk &walk) const {
+    const QString target = linkTarget(entry);
+    if (leavesTheArchive(target))
+        return std::nullopt;
+    const auto found = walk.files.constFind(SafePath::sanitize(target));
+    if (found == walk.files.constEnd())
+        return std::nullopt;
+    return *found;
+}
+
+YTarManager::WriteResult YTarManager::createFile(const QString &name,
+                                                 const QString &aliasTargetPath, quint64 size,
+                                                 QFile &file, const std::optional<QDateTime> &date,
+                                                 quint32 mode) {
+    const QString fullPath = SafePath::join(destination_, name);
+    if (!SafePath::prepareFile(destination_, fullPath)) {
+        errorFailedToCreateFile(fullPath);
+        return WriteResult::NotCreated;
+    }
+    if (!aliasTargetPath.isNull()) {
+        // The link's own mode means nothing here, and chmod would act on its target.
+        FileUtil::createAliasPath(fullPath, aliasTargetPath);
+        return WriteResult::Written;
+    }
+    QFile output(fullPath);
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        errorFailedToCreateFile(fullPath);
+        return WriteResult::NotCreated;
+    }
+    const WriteResult result = copyData(file, size, output);
+    output.close();
+    // Set-user-ID and similar bits are never restored from an archive.
+    FileUtil::setFilePermission(fullPath, mode & 0777);
+    if (isArchiveFileTime())
+        FileUtil::setFileModifiedDate(date, fullPath);
+    return result;
+}
+
+YTarManager::WriteResult YTarManager::copyData(QFile &file, quint64 size, QFile &output) {
+    for (quint64 remaining = size; remaining > 0;) {
+        if (isCurrentThreadCancelled()) {
+            errorCancelOpertion();
+            return WriteResult::Cancelled;
+        }
+        const qint64 wanted = qint64(qMin<quint64>(remaining, filebuffer.size()));
+        const qint64 got = file.read(filebuffer.data(), wanted);
+        if (got <= 0)
+            return WriteResult::Truncated;
+        if (output.write(filebuffer.data(), got) != got) {
+            errorFailedToCreateFile(output.fileName());
+            return WriteResult::NotCreated;
+        }
+        remaining -= quint64(got);
+        addProgress(quint64(got));
+    }
+    return WriteResult::Written;
+}
+
+bool YTarManager::createFolder(const QString &name) {
+    return SafePath::makeFolders(destination_, SafePath::join(destination_, name));
+}
+
+bool YTarManager::unArchiveAssignDetailPath(ZipEntry *node, const QString &relativePath,
+                                            QFile &file) {
+    const QString name = FileUtil::getRelativePath(node->path(), relativePath);
+    if (node->isLeaf())
+        return extractNodeFile(node, name, file);
+    if (!createFolder(name))
+        errorFailedToCreateFile(SafePath::join(destination_, name));
+    for (const auto &child : node->childEntries()) {
+        if (isCurrentThreadCancelled()) {
+            errorCancelOpertion();
+            return false;
+        }
+        if (!unArchiveAssignDetailPath(child.get(), relativePath, file))
+            return false;
+    }
+    setFolderDate(SafePath::join(destination_, name), node->date());
+    return true;
+}
+
+bool YTarManager::extractNodeFile(ZipEntry *node, const QString &name, QFile &file) {
+    if (!node->aliasTargetPath().isNull())
+        return createFile(name, node->aliasTargetPath(), 0, file, node->date(), 0) !=
+               WriteResult::Cancelled;
+    // The header is read again for the mode; the node keeps where the data lies.
+    const unz_file_pos_s span = node->getFilePos();
+    const qint64 headerPosition = qint64(span.pos_in_zip_directory) - kBlockSize;
+    char block[kBlockSize];
+    std::optional<TarHeader> header;
+    if (headerPosition >= 0 && file.seek(headerPosition) &&
+        file.read(block, kBlockSize) == kBlockSize)
+        header = TarHeaderParser::parse(block);
+    if (!header) {
+        errorArchive();
+        return true;
+    }
+    const WriteResult result =
+        createFile(name, QString(), span.num_of_file, file, node->date(), header->mode);
+    if (result == WriteResult::Truncated)
+        errorArchive();
+    return result != WriteResult::Cancelled;
+}
+
+void YTarManager::setFolderDate(const QString &fullPath, const std::optional<QDateTime> &date) {
+    if (isArchiveFileTime())
+        FileUtil::setFileModifiedDate(date, fullPath);
+}

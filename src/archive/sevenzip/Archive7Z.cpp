@@ -1,0 +1,275 @@
+#include "archive/sevenzip/Archive7Z.h"
+
+#include "archive/SafePath.h"
+#include "archive/Utf8CtypeScope.h"
+
+#include <QFile>
+#include <QString>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// Chunks written between two progress reports.
+constexpr size_t kChunkSize = 1024000;
+constexpr size_t kReadBlockSize = 65536;
+
+void printError(const char *message) {
+    std::fprintf(stderr, "\nERROR: %s\n", message);
+}
+
+class ArchiveReader {
+public:
+    explicit ArchiveReader(const char *path)
+        : handle(archive_read_new()) {
+        archive_read_support_format_7zip(handle);
+        if (archive_read_open_filename(handle, path, kReadBlockSize) != ARCHIVE_OK) {
+            printError("can not open input file");
+            archive_read_free(handle);
+            handle = nullptr;
+        }
+    }
+    ~ArchiveReader() {
+        if (handle)
+            archive_read_free(handle);
+    }
+    ArchiveReader(const ArchiveReader &) = delete;
+    ArchiveReader &operator=(const ArchiveReader &) = delete;
+
+    enum class Next { Entry, End, Failed };
+    Next next(archive_entry **entry) const {
+        const int status = archive_read_next_header(handle, entry);
+        if (status == ARCHIVE_OK || status == ARCHIVE_WARN)
+            return Next::Entry;
+        return status == ARCHIVE_EOF ? Next::End : Next::Failed;
+    }
+
+    archive *handle;
+};
+
+std::string timeText(archive_entry *entry) {
+    if (!archive_entry_mtime_is_set(entry))
+        return {};
+    const time_t seconds = archive_entry_mtime(entry);
+    std::tm parts{};
+    char text[64];
+    if (!gmtime_r(&seconds, &parts) ||
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts) == 0)
+        return {};
+    return text;
+}
+
+// One extraction walk: writes entries, reports chunks and finished files, keeps the result.
+class Extraction {
+public:
+    Extraction(archive *handle, Archive7ZProgressCallback callback,
+               Archive7ZProgressParameter *parameter)
+        : handle(handle)
+        , callback(callback)
+        , parameter(parameter)
+        , destination(QString::fromUtf8(parameter->desFolder))
+        , buffer(kChunkSize) {}
+
+    // Writes the entry to the target; false when the walk must end (stopped or unreadable).
+    bool write(archive_entry *entry, const QString &target, const QByteArray &reportedPath);
+    void makeFolder(const QString &target);
+    void note(Archive7ZResult failure);
+
+    Archive7ZResult result = kArchive7ZSuccess;
+    bool stopped = false;
+
+private:
+    enum class Copy { Done, Stopped, Damaged, Unwritable, Fatal };
+    Copy copy(archive_entry *entry, std::FILE *output);
+    bool reportChunk(size_t size);
+    bool reportFinished(const std::string &time, const QByteArray &reportedPath);
+
+    archive *handle;
+    Archive7ZProgressCallback callback;
+    Archive7ZProgressParameter *parameter;
+    QString destination;
+    std::vector<char> buffer;
+};
+
+void Extraction::note(Archive7ZResult failure) {
+    if (result != kArchive7ZEncrypted)
+        result = failure;
+}
+
+void Extraction::makeFolder(const QString &target) {
+    if (!SafePath::makeFolders(destination, target))
+        note(kArchive7ZFailure);
+}
+
+bool Extraction::write(archive_entry *entry, const QString &target,
+                       const QByteArray &reportedPath) {
+    if (archive_entry_is_data_encrypted(entry)) {
+        note(kArchive7ZEncrypted);
+        return true;
+    }
+    const QByteArray nativeTarget = QFile::encodeName(target);
+    std::FILE *output = SafePath::prepareFile(destination, target)
+                            ? std::fopen(nativeTarget.constData(), "wb")
+                            : nullptr;
+    if (!output) {
+        printError("can not open output file");
+        note(kArchive7ZFailure);
+        return true;
+    }
+    const Copy copied = copy(entry, output);
+    const bool closed = std::fclose(output) == 0;
+    if (!closed)
+        printError("can not close output file");
+    if (copied == Copy::Stopped) {
+        stopped = true;
+        return false;
+    }
+    if (copied != Copy::Done || !closed) {
+        // A damaged entry is not left behind looking as if it had been extracted.
+        std::remove(nativeTarget.constData());
+        note(kArchive7ZFailure);
+        return copied != Copy::Fatal;
+    }
+    return reportFinished(timeText(entry), reportedPath);
+}
+
+Extraction::Copy Extraction::copy(archive_entry *entry, std::FILE *output) {
+    // A symbolic link is written as a file holding its target, never created as a link.
+    if (archive_entry_filetype(entry) == AE_IFLNK) {
+        const char *linkTarget = archive_entry_symlink_utf8(entry);
+        const size_t length = linkTarget ? std::strlen(linkTarget) : 0;
+        if (std::fwrite(linkTarget, 1, length, output) != length)
+            return Copy::Unwritable;
+        return reportChunk(length) ? Copy::Done : Copy::Stopped;
+    }
+    for (;;) {
+        const la_ssize_t got = archive_read_data(handle, buffer.data(), buffer.size());
+        if (got == 0)
+            return Copy::Done;
+        if (got < 0)
+            return got == ARCHIVE_FATAL ? Copy::Fatal : Copy::Damaged;
+        if (std::fwrite(buffer.data(), 1, size_t(got), output) != size_t(got))
+            return Copy::Unwritable;
+        if (!reportChunk(size_t(got)))
+            return Copy::Stopped;
+    }
+}
+
+bool Extraction::reportChunk(size_t size) {
+    if (size == 0)
+        return true;
+    parameter->size = uint32_t(size);
+    parameter->time = nullptr;
+    parameter->despath = nullptr;
+    return callback(parameter) == 0;
+}
+
+bool Extraction::reportFinished(const std::string &time, const QByteArray &reportedPath) {
+    parameter->size = 0;
+    parameter->time = time.c_str();
+    parameter->despath = reportedPath.constData();
+    const bool goOn = callback(parameter) == 0;
+    parameter->time = nullptr;
+    parameter->despath = nullptr;
+    stopped = !goOn;
+    return goOn;
+}
+
+Archive7ZResult extractAll(const ArchiveReader &reader, Extraction &extraction,
+                           const QString &destination) {
+    archive_entry *entry = nullptr;
+    for (;;) {
+        const auto next = reader.next(&entry);
+        if (next != ArchiveReader::Next::Entry)
+            return next == ArchiveReader::Next::End ? extraction.result : kArchive7ZFailure;
+        const char *name = archive_entry_pathname_utf8(entry);
+        const QString relative = SafePath::sanitize(QString::fromUtf8(name ? name : ""));
+        if (relative.isEmpty())
+            continue;
+        const QString target = SafePath::join(destination, relative);
+        if (archive_entry_filetype(entry) == AE_IFDIR)
+            extraction.makeFolder(target);
+        else if (!extraction.write(entry, target, relative.toUtf8()))
+            return extraction.stopped ? extraction.result : kArchive7ZFailure;
+    }
+}
+
+Archive7ZResult extractSelected(const ArchiveReader &reader, Extraction &extraction,
+                                const Archive7ZItem *items, size_t itemCount) {
+    std::unordered_map<uint64_t, const char *> wanted;
+    for (size_t i = 0; i < itemCount; ++i)
+        wanted.emplace(items[i].index, items[i].fullpath);
+    archive_entry *entry = nullptr;
+    // Entries are only skipped until the last selected one: nothing after it is decoded.
+    for (uint64_t index = 0; !wanted.empty(); ++index) {
+        const auto next = reader.next(&entry);
+        if (next != ArchiveReader::Next::Entry)
+            return kArchive7ZFailure;
+        const auto found = wanted.find(index);
+        if (found == wanted.end())
+            continue;
+        const QByteArray fullPath(found->second);
+        wanted.erase(found);
+        if (archive_entry_filetype(entry) == AE_IFDIR)
+            continue;
+        if (!extraction.write(entry, QString::fromUtf8(fullPath), fullPath))
+            return extraction.stopped ? extraction.result : kArchive7ZFailure;
+    }
+    return extraction.result;
+}
+
+} // namespace
+
+Archive7ZResult Archive7ZList(const char *archivePath, Archive7ZListCallback callback,
+                              Archive7ZListParameter *parameter) {
+    // libarchive turns the archive's UTF-16 names into bytes through the thread's locale.
+    const Utf8CtypeScope utf8;
+    const ArchiveReader reader(archivePath);
+    if (!reader.handle)
+        return kArchive7ZFailure;
+    archive_entry *entry = nullptr;
+    for (uint64_t index = 0;; ++index) {
+        const auto next = reader.next(&entry);
+        if (next != ArchiveReader::Next::Entry)
+            return next == ArchiveReader::Next::End ? kArchive7ZSuccess : kArchive7ZFailure;
+        const char *name = archive_entry_pathname_utf8(entry);
+        if (!name)
+            continue;
+        const std::string time = timeText(entry);
+        parameter->filename = name;
+        parameter->time = time.c_str();
+        parameter->size = uint64_t(archive_entry_size(entry));
+        parameter->crc = 0;
+        parameter->isdir = archive_entry_filetype(entry) == AE_IFDIR ? 1 : 0;
+        parameter->index = index;
+        const bool stop = callback(parameter) != 0;
+        parameter->filename = nullptr;
+        parameter->time = nullptr;
+        if (stop)
+            return kArchive7ZSuccess;
+    }
+}
+
+Archive7ZResult Archive7ZExtract(const char *archivePath, const Archive7ZItem *items,
+                                 size_t itemCount, Archive7ZProgressCallback callback,
+                                 Archive7ZProgressParameter *parameter) {
+    if (!parameter->desFolder)
+        return kArchive7ZFailure;
+    // libarchive turns the archive's UTF-16 names into bytes through the thread's locale.
+    const Utf8CtypeScope utf8;
+    const ArchiveReader reader(archivePath);
+    if (!reader.handle)
+        return kArchive7ZFailure;
+    Extraction extraction(reader.handle, callback, parameter);
+    if (items)
+        return extractSelected(reader, extraction, items, itemCount);
+    return extractAll(reader, extraction, QString::fromUtf8(parameter->desFolder));
+}

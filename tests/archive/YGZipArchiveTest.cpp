@@ -1,0 +1,227 @@
+#include "archive/YGZipArchive.h"
+#include "archive/Bz2Manager.h"
+
+#include "ReaderTestKit.h"
+#include "support/TestDirs.h"
+#include "util/FileUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace ReaderTestKit;
+
+namespace {
+
+// One compressed format: its tool, its extensions and its reader.
+struct Format {
+    const char *label;
+    const char *compressor; // reads stdin, writes stdout
+    const char *plainExtension;
+    const char *tarExtension;
+    std::unique_ptr<CompressedFileArchive> (*make)(const QString &path, ZipEntry *root);
+};
+
+template <class Reader>
+std::unique_ptr<CompressedFileArchive> makeReader(const QString &path, ZipEntry *root) {
+    return ArchiveBase::create<Reader>(path, root, nullptr, QString());
+}
+
+const Format kFormats[] = {
+    {"gzip", "gzip -c", "gz", "tgz", makeReader<YGZipArchive>},
+    {"bzip2", "bzip2 -c", "bz2", "tbz2", makeReader<Bz2Manager>},
+};
+
+std::optional<int> errorCodeOf(const IArchive &reader) {
+    const auto error = reader.archiveError();
+    return error ? std::optional<int>(error->code) : std::nullopt;
+}
+
+class CompressedFiles : public ::testing::TestWithParam<Format> {
+protected:
+    // The bytes compressed by the format's tool into a file of that name.
+    QString compress(const QString &name, const QByteArray &content) {
+        const QString plain = dir.write(QStringLiteral("plain.bin"), content);
+        const QString archive = dir.file(name);
+        EXPECT_EQ(runShell(QStringLiteral("%1 < %2 > %3")
+                               .arg(QLatin1String(GetParam().compressor), shellQuote(plain),
+                                    shellQuote(archive))),
+                  0);
+        return archive;
+    }
+    QString extension(bool tar) const {
+        return QLatin1String(tar ? GetParam().tarExtension : GetParam().plainExtension);
+    }
+    std::unique_ptr<CompressedFileArchive> open(const QString &archive) {
+        return GetParam().make(archive, root.get());
+    }
+    // A small tar made by python, as bytes.
+    QByteArray tarBytes() {
+        const QString tar = dir.file(QStringLiteral("made.tar"));
+        EXPECT_EQ(runPython(QStringLiteral(R"(
+import io, tarfile
+t = tarfile.open(%1, 'w')
+for name, data in (('docs/a.txt', b'alpha'), ('docs/b.txt', b'beta')):
+    info = tarfile.TarInfo(name); info.size = len(data); info.mtime = 1600000000
+    t.addfile(info, io.BytesIO(data))
+t.close()
+)")
+                                .arg(shellQuote(tar))),
+                  0);
+        return readFile(tar);
+    }
+
+    ScratchDir dir;
+    std::unique_ptr<ZipEntry> root = ZipEntry::rootEntry();
+};
+
+} // namespace
+
+TEST_P(CompressedFiles, TarContentIsListedAndExtractedEntryByEntry) {
+    const QByteArray tar = tarBytes();
+    for (const QString &name : {QStringLiteral("pack.tar.") + extension(false),
+                                QStringLiteral("pack.") + extension(true)}) {
+        root = ZipEntry::rootEntry();
+        auto reader = open(compress(name, tar));
+        reader->listFiles();
+        EXPECT_FALSE(errorCodeOf(*reader)) << name.toStdString();
+        EXPECT_EQ(FileUtil::getFileName(reader->tempFile()), "pack.tar") << name.toStdString();
+        EXPECT_EQ(listedPaths(root.get()), QStringList({"docs/", "docs/a.txt", "docs/b.txt"}));
+
+        ScratchDir whole;
+        reader->unArchivePath(whole.path());
+        EXPECT_EQ(readFile(whole.file(QStringLiteral("docs/b.txt"))), "beta");
+        ScratchDir single;
+        reader->unArchivePath(findEntry(root.get(), QStringLiteral("docs/a.txt")), single.path());
+        EXPECT_EQ(filesBelow(single.path()), QStringList({"a.txt"}));
+        EXPECT_EQ(mtimeOf(single.file(QStringLiteral("a.txt"))), 1600000000);
+    }
+}
+
+TEST_P(CompressedFiles, OtherContentIsOneEntryCopiedToAFreeName) {
+    struct Case {
+        QString archiveName;
+        QByteArray content;
+        QString entryName;
+        // The second extraction into the same folder finds the name taken.
+        QStringList extracted;
+    };
+    const QList<Case> cases = {
+        {QStringLiteral("notes.txt.") + extension(false),
+         "some notes",
+         QStringLiteral("notes.txt"),
+         {"notes 2.txt", "notes.txt"}},
+        // The content is not examined: a tar inside a plain name stays one entry.
+        {QStringLiteral("bundle.") + extension(false),
+         tarBytes(),
+         QStringLiteral("bundle"),
+         {"bundle", "bundle 2"}},
+        {QStringLiteral("nothing.") + extension(false),
+         QByteArray(),
+         QStringLiteral("nothing"),
+         {"nothing", "nothing 2"}},
+    };
+    for (const Case &c : cases) {
+        root = ZipEntry::rootEntry();
+        const QString archive = compress(c.archiveName, c.content);
+        auto reader = open(archive);
+        reader->listFiles();
+        EXPECT_FALSE(errorCodeOf(*reader)) << c.archiveName.toStdString();
+        ASSERT_EQ(listedPaths(root.get()), QStringList({c.entryName}));
+        const ZipEntry *entry = findEntry(root.get(), c.entryName);
+        EXPECT_EQ(entry->uncompressedSize(), quint64(c.content.size()));
+        EXPECT_EQ(entry->compressedSize(), quint64(QFileInfo(archive).size()));
+
+        ScratchDir dest;
+        reader->unArchivePath(findEntry(root.get(), c.entryName), dest.path());
+        reader->unArchivePath(dest.path());
+        EXPECT_FALSE(errorCodeOf(*reader));
+        EXPECT_EQ(filesBelow(dest.path()), c.extracted) << c.archiveName.toStdString();
+        for (const QString &name : c.extracted)
+            EXPECT_EQ(readFile(dest.file(name)), c.content) << name.toStdString();
+    }
+}
+
+TEST_P(CompressedFiles, ConcatenatedStreamsDecodeWhole) {
+    // Small streams: the second lies entirely in the bytes read ahead for the first.
+    const QString first = compress(QStringLiteral("one.") + extension(false), "first part, ");
+    const QString second = compress(QStringLiteral("two.") + extension(false), "second part");
+    const QString joined = dir.write(QStringLiteral("joined.txt.") + extension(false),
+                                     readFile(first) + readFile(second));
+    auto reader = open(joined);
+    reader->listFiles();
+    EXPECT_FALSE(errorCodeOf(*reader));
+    EXPECT_EQ(readFile(reader->tempFile()), "first part, second part");
+}
+
+TEST_P(CompressedFiles, DamageIsReportedAndNeverReusedAsComplete) {
+    QByteArray random(300000, Qt::Uninitialized);
+    for (qsizetype i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + (i >> 5) * 104729) & 0xFF);
+    const QByteArray whole = readFile(compress(QStringLiteral("whole.bin"), random));
+    QByteArray corrupt = whole;
+    for (qsizetype i = whole.size() / 2; i < whole.size() / 2 + 64; ++i)
+        corrupt[i] = char(~corrupt[i]);
+    const QList<QPair<const char *, QByteArray>> cases = {
+        {"truncated", whole.left(whole.size() / 2)},
+        {"corrupt", corrupt},
+        {"no stream at all", QByteArray("this is not compressed at all").repeated(4)},
+    };
+    const QDir temporaries(ArchiveBase::tempRootDirectory());
+    const QStringList before = temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    for (const auto &[label, bytes] : cases) {
+        // gzip reads data that is not gzip through unchanged; bzip2 refuses it.
+        if (QLatin1String(label) == QLatin1String("no stream at all") &&
+            QLatin1String(GetParam().label) == QLatin1String("gzip"))
+            continue;
+        root = ZipEntry::rootEntry();
+        auto reader = open(dir.write(QStringLiteral("damaged.") + extension(false), bytes));
+        reader->listFiles();
+        EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Archive)) << label;
+        EXPECT_TRUE(root->childEntries().empty()) << label;
+        EXPECT_TRUE(reader->tempFile().isEmpty()) << label;
+        ScratchDir dest;
+        reader->unArchivePath(dest.path());
+        EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Archive)) << label;
+        EXPECT_TRUE(filesBelow(dest.path()).isEmpty()) << label;
+    }
+    EXPECT_EQ(temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before)
+        << "failed decompressions leave no temporary folder";
+}
+
+TEST_P(CompressedFiles, ProgressIsTheReadPositionAndCancellationKeepsNothing) {
+    const QByteArray content(12 * 1024 * 1024, 'k');
+    const QString archive = compress(QStringLiteral("big.txt.") + extension(false), content);
+    const quint64 archiveSize = quint64(QFileInfo(archive).size());
+    auto reader = open(archive);
+
+    ProgressRecorder cancelling;
+    cancelling.cancelOnReport = true;
+    reader->setActionDelegate(&cancelling);
+    runOnThread([&] { reader->listFiles(); });
+    EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Cancelled));
+    EXPECT_EQ(cancelling.positions.size(), 1);
+    EXPECT_TRUE(reader->tempFile().isEmpty());
+    EXPECT_TRUE(root->childEntries().empty());
+
+    ProgressRecorder progress;
+    reader->setActionDelegate(&progress);
+    runOnThread([&] { reader->listFiles(); });
+    EXPECT_FALSE(errorCodeOf(*reader));
+    ASSERT_EQ(listedPaths(root.get()), QStringList({"big.txt"}));
+    EXPECT_EQ(findEntry(root.get(), QStringLiteral("big.txt"))->uncompressedSize(),
+              quint64(content.size()))
+        << "the cancelled attempt's partial file was not taken for the whole";
+    // One report per threshold's worth of decompressed bytes, each an absolute position.
+    EXPECT_EQ(progress.positions.size(), qsizetype(content.size() / 4048001));
+    for (qsizetype i = 0; i < progress.positions.size(); ++i) {
+        EXPECT_LE(progress.positions[i], archiveSize);
+        if (i > 0) {
+            EXPECT_GE(progress.positions[i], progress.positions[i - 1]);
+        }
+    }
+    EXPECT_TRUE(progress.finished.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CompressedFiles, ::testing::ValuesIn(kFormats),
+                         [](const auto &info) { return std::string(info.param.label); });
