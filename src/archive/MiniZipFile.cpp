@@ -1,0 +1,102 @@
+#include "archive/MiniZipFile.h"
+
+#include <QFile>
+#include <QTimeZone>
+#include <QtEndian>
+
+#include <minizip/unzip.h>
+
+#include <limits>
+
+namespace {
+
+// minizip splits the DOS date for us; the components are local time, as zip stores it.
+QDateTime localDate(const tm_unz &date) {
+    const QDate day(int(date.tm_year), int(date.tm_mon) + 1, int(date.tm_mday));
+    const QTime time(int(date.tm_hour), int(date.tm_min), int(date.tm_sec));
+    if (!day.isValid() || !time.isValid())
+        return {};
+    return QDateTime(day, time, QTimeZone::systemTimeZone());
+}
+
+} // namespace
+
+MiniZipFile::~MiniZipFile() {
+    close();
+}
+
+bool MiniZipFile::open(const QString &path) {
+    close();
+    handle = unzOpen64(QFile::encodeName(path).constData());
+    return handle != nullptr;
+}
+
+bool MiniZipFile::isEmptyArchive(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray end = file.read(22);
+    return end.size() == 22 && end.startsWith("PK\x05\x06") &&
+           qFromLittleEndian<quint16>(end.constData() + 10) == 0;
+}
+
+void MiniZipFile::close() {
+    if (handle)
+        unzClose(handle);
+    handle = nullptr;
+}
+
+bool MiniZipFile::goToFirstFile() {
+    return unzGoToFirstFile(handle) == UNZ_OK;
+}
+
+bool MiniZipFile::goToNextFile() {
+    return unzGoToNextFile(handle) == UNZ_OK;
+}
+
+bool MiniZipFile::goToPosition(const ZipEntryPosition &position) {
+    unz64_file_pos pos{position.positionInDirectory, position.index};
+    return unzGoToFilePos64(handle, &pos) == UNZ_OK;
+}
+
+std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return std::nullopt;
+    // Both fields are 16-bit in the format, so the sizes are bounded.
+    QByteArray name(qsizetype(info.size_filename), '\0');
+    QByteArray extra(qsizetype(info.size_file_extra), '\0');
+    if (unzGetCurrentFileInfo64(handle, &info, name.data(), uLong(name.size()), extra.data(),
+                                uLong(extra.size()), nullptr, 0) != UNZ_OK)
+        return std::nullopt;
+    unz64_file_pos pos{};
+    if (unzGetFilePos64(handle, &pos) != UNZ_OK)
+        return std::nullopt;
+    ZipEntryInfo result;
+    result.flag = quint16(info.flag);
+    result.compressionMethod = quint16(info.compression_method);
+    result.crc = quint32(info.crc);
+    result.compressedSize = info.compressed_size;
+    result.uncompressedSize = info.uncompressed_size;
+    result.externalAttributes = quint32(info.external_fa);
+    result.modified = localDate(info.tmu_date);
+    result.rawName = name.left(qsizetype(qstrnlen(name.constData(), size_t(name.size()))));
+    result.extraField = extra;
+    result.position = {pos.pos_in_zip_directory, pos.num_of_file};
+    return result;
+}
+
+bool MiniZipFile::openCurrentFile() {
+    return unzOpenCurrentFile(handle) == UNZ_OK;
+}
+
+qint64 MiniZipFile::readData(char *buffer, qint64 capacity) {
+    const auto length = unsigned(qMin<qint64>(capacity, std::numeric_limits<int>::max()));
+    return unzReadCurrentFile(handle, buffer, length);
+}
+
+bool MiniZipFile::finishData() {
+    // minizip compares the CRC only once every byte was read, so check for the end as well.
+    const bool atEnd = unzeof(handle) == 1;
+    return unzCloseCurrentFile(handle) == UNZ_OK && atEnd;
+}

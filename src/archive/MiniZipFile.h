@@ -1,0 +1,40 @@
+#pragma once
+
+#include "archive/ZipEntryInfo.h"
+#include "archive/ZipEntryStream.h"
+
+#include <QString>
+
+#include <optional>
+
+// One zip archive opened through minizip's 64-bit calls. It keeps minizip's own declarations
+// out of the rest of the engine, whose entry tree uses a type of the same name.
+class MiniZipFile : public ZipEntryStream {
+public:
+    MiniZipFile() = default;
+    ~MiniZipFile() override;
+    MiniZipFile(const MiniZipFile &) = delete;
+    MiniZipFile &operator=(const MiniZipFile &) = delete;
+
+    bool open(const QString &path);
+    // An archive of no entries at all, which minizip declines to open: its end record starts
+    // the file.
+    static bool isEmptyArchive(const QString &path);
+    void close();
+    bool isOpen() const { return handle != nullptr; }
+
+    // Each answers whether an entry is now current.
+    bool goToFirstFile();
+    bool goToNextFile();
+    bool goToPosition(const ZipEntryPosition &position);
+
+    std::optional<ZipEntryInfo> currentInfo();
+    // Opens the current entry's data; minizip reads stored and deflated entries only.
+    bool openCurrentFile();
+    qint64 readData(char *buffer, qint64 capacity) override;
+    // Closes the current entry; false on a CRC mismatch or data not read to its end.
+    bool finishData() override;
+
+private:
+    void *handle = nullptr;
+};

@@ -1,0 +1,356 @@
+#include "archive/YZipArchive.h"
+
+#include "archive/SafePath.h"
+#include "archive/ZipEntry.h"
+#include "archive/ZipLibarchiveDecoder.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+
+namespace {
+
+constexpr qsizetype kBufferSize = 4096;
+// Detection looks at the names of the first mebibyte at most.
+constexpr qsizetype kDetectionLimit = 1048576;
+// Link targets longer than a path can be are not links.
+constexpr qsizetype kLinkTargetLimit = 4096;
+
+ZipEntry::Fields fieldsOf(const ZipEntryInfo &info) {
+    ZipEntry::Fields fields;
+    fields.file_pos = {info.position.positionInDirectory, info.position.index};
+    fields.CRC = info.crc;
+    fields.compressedSize = info.compressedSize;
+    fields.uncompressedSize = info.uncompressedSize;
+    fields.compressionType = info.compressionMethod;
+    fields.date = info.date();
+    return fields;
+}
+
+// Opens a fresh file for writing; never follows a link that appeared at the path.
+bool openForWriting(QFile &file, const QString &path) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+}
+
+// The whole data of a short entry; none when it cannot be decoded or is too long.
+std::optional<QByteArray> readShortData(ZipEntryStream &stream, qsizetype limit) {
+    QByteArray data;
+    char buffer[kBufferSize];
+    for (;;) {
+        const qint64 count = stream.readData(buffer, kBufferSize);
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            return data;
+        data.append(buffer, qsizetype(count));
+        if (data.size() > limit)
+            return std::nullopt;
+    }
+}
+
+} // namespace
+
+YZipArchive::YZipArchive(const QString &filePath, ZipEntry *rootEntry, IActionProgress *action,
+                         const QString &password, StringEncoding fileEncoding)
+    : ArchiveBase(filePath, rootEntry, action, password, fileEncoding) {
+}
+
+YZipArchive::~YZipArchive() {
+    closeArchive();
+}
+
+bool YZipArchive::openArchive() {
+    resetProgressSize();
+    clearError();
+    if (!zip.open(filePath())) {
+        if (MiniZipFile::isEmptyArchive(filePath()))
+            errorFailedOpenFirstFile();
+        else
+            errorFailedOpenFile();
+        return false;
+    }
+    if (!zip.goToFirstFile()) {
+        errorFailedOpenFirstFile();
+        closeArchive();
+        return false;
+    }
+    return true;
+}
+
+void YZipArchive::closeArchive() {
+    QMutexLocker locker(&closeLock);
+    zip.close();
+    decoder.reset();
+}
+
+YZipArchive::Walk YZipArchive::walkEntries(const std::function<bool(const ZipEntryInfo &)> &visit) {
+    do {
+        if (isCurrentThreadCancelled())
+            return Walk::Cancelled;
+        const auto info = zip.currentInfo();
+        if (!info)
+            return Walk::Unreadable;
+        if (!visit(*info))
+            return Walk::Stopped;
+    } while (zip.goToNextFile());
+    return Walk::Finished;
+}
+
+void YZipArchive::recordWalkError(Walk walk) {
+    if (walk == Walk::Cancelled)
+        errorCancelOpertion();
+    else if (walk == Walk::Unreadable)
+        errorArchive();
+}
+
+std::optional<QString> YZipArchive::entryPath(const ZipEntryInfo &info) const {
+    std::optional<QString> path;
+    if (fileEncoding() == kAutomaticEncoding)
+        path = info.declaredUtf8Name();
+    if (!path)
+        path = charToNSString(info.rawName.constData(), info.rawName.size());
+    if (path)
+        path->replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
+std::optional<QString> YZipArchive::decodeLinkTarget(const QByteArray &bytes,
+                                                     const ZipEntryInfo &info) const {
+    if (fileEncoding() == kAutomaticEncoding && info.hasUtf8Name()) {
+        if (auto text =
+                StringEncodings::decode(bytes.constData(), bytes.size(), kUTF8StringEncoding))
+            return text;
+    }
+    return charToNSString(bytes.constData(), bytes.size());
+}
+
+void YZipArchive::detectorEncoding() {
+    if (!openArchive())
+        return;
+    qsizetype collected = 0;
+    recordWalkError(walkEntries([&](const ZipEntryInfo &info) {
+        if (!info.declaredUtf8Name()) {
+            appendDataToEncodingData(info.rawName.constData(), info.rawName.size());
+            collected += info.rawName.size();
+        }
+        return collected <= kDetectionLimit;
+    }));
+    closeArchive();
+    convertDetectorEncoding();
+}
+
+void YZipArchive::listFiles() {
+    detectorEncoding();
+    if (!openArchive())
+        return;
+    recordWalkError(walkEntries([this](const ZipEntryInfo &info) {
+        // A name no encoding can decode still shows, as a node without a name.
+        const QString path = entryPath(info).value_or(QString());
+        if (!isIgnore(path))
+            ZipEntry::addToRootEntry(std::make_unique<ZipEntry>(path, fieldsOf(info)), rootEntry());
+        return true;
+    }));
+    closeArchive();
+}
+
+bool YZipArchive::isEncrypted() {
+    if (isCheckContainsPassword)
+        return isContainsPassword;
+    if (!openArchive())
+        return false;
+    bool found = false;
+    walkEntries([&found](const ZipEntryInfo &info) {
+        found = info.isEncrypted();
+        return !found;
+    });
+    closeArchive();
+    isContainsPassword = found;
+    isCheckContainsPassword = true;
+    return found;
+}
+
+void YZipArchive::unArchivePath(const QString &destination) {
+    if (!openArchive())
+        return;
+    FileUtil::createFolder(destination);
+    FolderDates dates;
+    recordWalkError(walkEntries(
+        [&](const ZipEntryInfo &info) { return extractEntry(info, destination, dates); }));
+    closeArchive();
+    applyFolderDates(dates);
+}
+
+bool YZipArchive::extractEntry(const ZipEntryInfo &info, const QString &destination,
+                               FolderDates &dates) {
+    const QString path = entryPath(info).value_or(QString());
+    if (isIgnore(path))
+        return true;
+    const QString fullPath = SafePath::join(destination, path);
+    if (info.isFolderName()) {
+        makeFolder(destination, fullPath, info.date(), dates);
+        return true;
+    }
+    return unArchiveFile(destination, fullPath, info);
+}
+
+void YZipArchive::unArchivePath(ZipEntry *entry, const QString &destination) {
+    clearError();
+    if (!entry) {
+        unArchivePath(destination);
+        return;
+    }
+    if (!openArchive())
+        return;
+    FileUtil::createFolder(destination);
+    FolderDates dates;
+    unArchiveAssignDetailPath(entry, destination, FileUtil::getFileDirectory(entry->path()), dates);
+    closeArchive();
+    applyFolderDates(dates);
+}
+
+bool YZipArchive::unArchiveAssignDetailPath(const ZipEntry *node, const QString &destination,
+                                            const QString &relativePath, FolderDates &dates) {
+    const QString fullPath =
+        SafePath::join(destination, ArchiveUtils::getTempRelative(relativePath, node->path()));
+    if (node->isLeaf())
+        return unArchiveNodeFile(node, destination, fullPath);
+    makeFolder(destination, fullPath, node->date(), dates);
+    for (const auto &child : node->childEntries()) {
+        if (isCurrentThreadCancelled()) {
+            errorCancelOpertion();
+            return true;
+        }
+        if (!unArchiveAssignDetailPath(child.get(), destination, relativePath, dates)) {
+            errorArchive();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool YZipArchive::unArchiveNodeFile(const ZipEntry *node, const QString &destination,
+                                    const QString &fullPath) {
+    const unz_file_pos_s position = node->getFilePos();
+    std::optional<ZipEntryInfo> info;
+    if (zip.goToPosition({position.pos_in_zip_directory, position.num_of_file}))
+        info = zip.currentInfo();
+    if (!info) {
+        errorArchive();
+        return false;
+    }
+    return unArchiveFile(destination, fullPath, *info);
+}
+
+bool YZipArchive::unArchiveFile(const QString &destination, const QString &fullPath,
+                                const ZipEntryInfo &info) {
+    ZipEntryStream *stream = openStream(info);
+    if (!stream) {
+        errorArchive();
+        return false;
+    }
+    if (info.fileType() == ZipFileType::SymbolicLink)
+        writeLink(destination, fullPath, info, *stream);
+    else
+        writeFile(destination, fullPath, info, *stream);
+    return true;
+}
+
+ZipEntryStream *YZipArchive::openStream(const ZipEntryInfo &info) {
+    if (info.isMiniZipReadable())
+        return zip.openCurrentFile() ? &zip : nullptr;
+    if (!decoder)
+        decoder = std::make_unique<ZipLibarchiveDecoder>(filePath(), password());
+    if (!decoder->openEntry({info.position.index, info.uncompressedSize, info.crc}))
+        return nullptr;
+    return decoder.get();
+}
+
+void YZipArchive::writeFile(const QString &destination, const QString &fullPath,
+                            const ZipEntryInfo &info, ZipEntryStream &stream) {
+    const QString name = FileUtil::getFileName(fullPath);
+    QFile file;
+    if (!SafePath::prepareFile(destination, fullPath) || !openForWriting(file, fullPath)) {
+        stream.finishData();
+        errorFailedToCreateFile(name);
+        return;
+    }
+    const CopyResult copied = copyData(stream, file);
+    const bool checked = stream.finishData();
+    const bool flushed = file.flush();
+    file.close();
+    // A cancelled file stays as it is; whoever cancelled removes the staging folder.
+    if (copied.cancelled)
+        return;
+    if (copied.failed || !checked || !flushed || copied.written != info.uncompressedSize) {
+        // Damaged data or a wrong password: no file may pass for a good one.
+        QFile::remove(fullPath);
+        errorFailedToCreateFile(name);
+        return;
+    }
+    FileUtil::setFilePermission(fullPath, info.unixMode() & 07777);
+    setFileDate(info, fullPath);
+}
+
+YZipArchive::CopyResult YZipArchive::copyData(ZipEntryStream &stream, QFile &file) {
+    CopyResult result;
+    char buffer[kBufferSize];
+    for (;;) {
+        if (isCurrentThreadCancelled()) {
+            errorCancelOpertion();
+            result.cancelled = true;
+            return result;
+        }
+        const qint64 count = stream.readData(buffer, kBufferSize);
+        if (count == 0)
+            return result;
+        if (count < 0 || file.write(buffer, count) != count) {
+            result.failed = true;
+            return result;
+        }
+        result.written += quint64(count);
+        addProgress(quint64(count));
+    }
+}
+
+void YZipArchive::writeLink(const QString &destination, const QString &fullPath,
+                            const ZipEntryInfo &info, ZipEntryStream &stream) {
+    const QString name = FileUtil::getFileName(fullPath);
+    const auto data = readShortData(stream, kLinkTargetLimit);
+    const bool checked = stream.finishData();
+    // A link without a target is nothing to make.
+    if (data && data->isEmpty() && checked)
+        return;
+    const auto target = data && checked ? decodeLinkTarget(*data, info) : std::nullopt;
+    // The link is made as stored, but nothing is ever written through it (SafePath refuses).
+    if (!target || !SafePath::prepareFile(destination, fullPath) ||
+        !FileUtil::createAliasPath(fullPath, *target)) {
+        errorFailedToCreateFile(name);
+        return;
+    }
+    // No chmod: it would follow the link and change whatever the link points to.
+    setFileDate(info, fullPath);
+}
+
+void YZipArchive::makeFolder(const QString &destination, const QString &fullPath,
+                             const std::optional<QDateTime> &date, FolderDates &dates) {
+    if (!SafePath::makeFolders(destination, fullPath)) {
+        errorFailedToCreateFile(FileUtil::getFileName(fullPath));
+        return;
+    }
+    if (isArchiveFileTime() && date)
+        dates.append({fullPath, *date});
+}
+
+void YZipArchive::applyFolderDates(const FolderDates &dates) {
+    for (const auto &[path, date] : dates)
+        FileUtil::setFileModifiedDate(date, path);
+}
+
+void YZipArchive::setFileDate(const ZipEntryInfo &info, const QString &fullPath) const {
+    if (isArchiveFileTime())
+        FileUtil::setFileModifiedDate(info.date(), fullPath);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "archive/ArchiveBase.h"
+#include "archive/MiniZipFile.h"
+#include "archive/ZipEntryInfo.h"
+
+#include <QList>
+#include <QPair>
+
+#include <functional>
+#include <memory>
+
+class QFile;
+class ZipEntryStream;
+class ZipLibarchiveDecoder;
+
+// Reads zip (and cbz) archives: minizip lists every entry and extracts stored and deflated
+// ones; libarchive decodes encrypted entries and the other methods, inside the same loops, with
+// the same progress, cancellation, dates, permissions and errors.
+class YZipArchive : public ArchiveBase {
+public:
+    YZipArchive(const QString &filePath, ZipEntry *rootEntry, IActionProgress *action,
+                const QString &password, StringEncoding fileEncoding = kAutomaticEncoding);
+    ~YZipArchive() override;
+
+    void listFiles() override;
+    void unArchivePath(const QString &destination) override;
+    void unArchivePath(ZipEntry *entry, const QString &destination) override;
+    // True when any entry is encrypted; asked once, then cached.
+    bool isEncrypted() override;
+    // Collects the names that do not declare UTF-8 (up to 1 MiB) and detects their encoding.
+    void detectorEncoding() override;
+
+private:
+    // How a walk over the entries ended.
+    enum class Walk { Finished, Stopped, Cancelled, Unreadable };
+    // Folders extracted, with the dates they get once everything inside them is written.
+    using FolderDates = QList<QPair<QString, QDateTime>>;
+    struct CopyResult {
+        quint64 written = 0;
+        bool failed = false;
+        bool cancelled = false;
+    };
+
+    // Opens the archive positioned on its first entry; records codes 1 and 2.
+    bool openArchive();
+    void closeArchive();
+    // Visits the entries from the current one while the visitor answers true.
+    Walk walkEntries(const std::function<bool(const ZipEntryInfo &)> &visit);
+    void recordWalkError(Walk walk);
+
+    // The entry's path: its declared UTF-8 name unless an encoding was chosen, else the name
+    // decoded with the chosen or detected encoding; backslash separators become "/".
+    std::optional<QString> entryPath(const ZipEntryInfo &info) const;
+    std::optional<QString> decodeLinkTarget(const QByteArray &bytes,
+                                            const ZipEntryInfo &info) const;
+
+    // One step of the whole-archive extraction; false stops it.
+    bool extractEntry(const ZipEntryInfo &info, const QString &destination, FolderDates &dates);
+    bool unArchiveAssignDetailPath(const ZipEntry *node, const QString &destination,
+                                   const QString &relativePath, FolderDates &dates);
+    bool unArchiveNodeFile(const ZipEntry *node, const QString &destination,
+                           const QString &fullPath);
+    // Writes the entry at the full path; false only when its data cannot be opened at all.
+    bool unArchiveFile(const QString &destination, const QString &fullPath,
+                       const ZipEntryInfo &info);
+    ZipEntryStream *openStream(const ZipEntryInfo &info);
+    void writeFile(const QString &destination, const QString &fullPath, const ZipEntryInfo &info,
+                   ZipEntryStream &stream);
+    void writeLink(const QString &destination, const QString &fullPath, const ZipEntryInfo &info,
+                   ZipEntryStream &stream);
+    CopyResult copyData(ZipEntryStream &stream, QFile &file);
+    void makeFolder(const QString &destination, const QString &fullPath,
+                    const std::optional<QDateTime> &date, FolderDates &dates);
+    static void applyFolderDates(const FolderDates &dates);
+    void setFileDate(const ZipEntryInfo &info, const QString &fullPath) const;
+
+    MiniZipFile zip;
+    std::unique_ptr<ZipLibarchiveDecoder> decoder;
+};

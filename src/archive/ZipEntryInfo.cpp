@@ -1,0 +1,82 @@
+#include "archive/ZipEntryInfo.h"
+
+#include "encoding/StringEncoding.h"
+
+#include <QtEndian>
+
+#include <zlib.h>
+
+namespace {
+
+constexpr quint16 kUnicodePathTag = 0x7075;
+constexpr quint16 kStored = 0;
+constexpr quint16 kDeflated = 8;
+
+// The data of the first extra-field block with that tag.
+std::optional<QByteArray> extraBlock(const QByteArray &extra, quint16 tag) {
+    qsizetype offset = 0;
+    while (offset + 4 <= extra.size()) {
+        const auto *header = reinterpret_cast<const uchar *>(extra.constData() + offset);
+        const quint16 blockTag = qFromLittleEndian<quint16>(header);
+        const quint16 size = qFromLittleEndian<quint16>(header + 2);
+        if (offset + 4 + size > extra.size())
+            return std::nullopt;
+        if (blockTag == tag)
+            return extra.mid(offset + 4, size);
+        offset += 4 + size;
+    }
+    return std::nullopt;
+}
+
+// The UTF-8 name of an Info-ZIP Unicode Path block (version 1) written for exactly this raw name.
+std::optional<QByteArray> unicodePath(const QByteArray &extra, const QByteArray &rawName) {
+    const auto block = extraBlock(extra, kUnicodePathTag);
+    if (!block || block->size() < 5 || block->at(0) != 1)
+        return std::nullopt;
+    const quint32 storedCrc = qFromLittleEndian<quint32>(block->constData() + 1);
+    const uLong nameCrc =
+        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(rawName.constData()),
+              uInt(rawName.size()));
+    if (storedCrc != quint32(nameCrc))
+        return std::nullopt;
+    return block->mid(5);
+}
+
+std::optional<QString> strictUtf8(const QByteArray &bytes) {
+    return StringEncodings::decode(bytes.constData(), bytes.size(), kUTF8StringEncoding);
+}
+
+} // namespace
+
+bool ZipEntryInfo::isMiniZipReadable() const {
+    return !isEncrypted() && (compressionMethod == kStored || compressionMethod == kDeflated);
+}
+
+std::optional<QString> ZipEntryInfo::declaredUtf8Name() const {
+    if (hasUtf8Name())
+        return strictUtf8(rawName);
+    if (const auto name = unicodePath(extraField, rawName))
+        return strictUtf8(*name);
+    return std::nullopt;
+}
+
+ZipFileType ZipEntryInfo::fileType() const {
+    switch (unixMode() & 0xF000) {
+    case 0x4000:
+        return ZipFileType::Directory;
+    case 0xA000:
+        return ZipFileType::SymbolicLink;
+    default:
+        return ZipFileType::Regular;
+    }
+}
+
+bool ZipEntryInfo::isFolderName() const {
+    return rawName.endsWith('/') || rawName.endsWith('\\');
+}
+
+std::optional<QDateTime> ZipEntryInfo::date() const {
+    if (!modified.isValid())
+        return std::nullopt;
+    return modified;
+}

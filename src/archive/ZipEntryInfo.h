@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+#include <sys/types.h>
+
+// Where minizip finds an entry again: its offset in the central directory and its index there.
+struct ZipEntryPosition {
+    quint64 positionInDirectory = 0;
+    quint64 index = 0;
+};
+
+// The kind of item an entry's Unix mode describes.
+enum class ZipFileType { Regular, Directory, SymbolicLink };
+
+// What the central directory says about one entry, and how its fields are read.
+struct ZipEntryInfo {
+    quint16 flag = 0;
+    quint16 compressionMethod = 0;
+    quint32 crc = 0;
+    quint64 compressedSize = 0;
+    quint64 uncompressedSize = 0;
+    quint32 externalAttributes = 0;
+    // Invalid when the stored date is not a real date.
+    QDateTime modified;
+    // The name's bytes up to the first NUL.
+    QByteArray rawName;
+    // The central directory's extra field.
+    QByteArray extraField;
+    ZipEntryPosition position;
+
+    bool isEncrypted() const { return flag & 0x0001; }
+    // The language-encoding flag: name (and link target) are UTF-8.
+    bool hasUtf8Name() const { return flag & 0x0800; }
+    // minizip decodes stored and deflated entries without encryption; libarchive the rest.
+    bool isMiniZipReadable() const;
+    // The name the archive declares as UTF-8: the raw name when the language-encoding flag is
+    // set, else an Info-ZIP Unicode Path field whose CRC matches the raw name. None when there
+    // is none or its bytes are no valid UTF-8.
+    std::optional<QString> declaredUtf8Name() const;
+    // The Unix mode held in the high half of the external attributes.
+    mode_t unixMode() const { return mode_t(externalAttributes >> 16); }
+    ZipFileType fileType() const;
+    // A folder entry's raw name ends in a separator.
+    bool isFolderName() const;
+    std::optional<QDateTime> date() const;
+};
