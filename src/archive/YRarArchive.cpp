@@ -1,0 +1,356 @@
+#include "archive/YRarArchive.h"
+
+#include "archive/SafePath.h"
+#include "archive/UnrarApi.h"
+#include "archive/Utf8CtypeScope.h"
+#include "archive/ZipEntry.h"
+#include "encoding/DetectorCharacter.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+#include "util/StringUtil.h"
+
+#include <QFile>
+#include <QTimeZone>
+
+#include <cwchar>
+#include <sys/stat.h>
+
+using namespace Unrar;
+
+namespace {
+
+// Ends of a header walk besides the library's own results, which are never negative.
+constexpr int kWalkStopped = -1;
+constexpr int kWalkCancelled = -2;
+
+// Detection reads names until it holds this many bytes.
+constexpr qsizetype kDetectionLimit = 1048576;
+
+const QString kSlash = QStringLiteral("/");
+
+quint64 combine(unsigned int low, unsigned int high) {
+    return (quint64(high) << 32) | low;
+}
+
+qsizetype nameLength(const RARHeaderDataEx &header) {
+    return qsizetype(qstrnlen(header.FileName, sizeof header.FileName));
+}
+
+// The entry's name as the archive stores it, without leading or trailing "/".
+QString trimmedName(const std::optional<QString> &name) {
+    return CommononExtention::trim(name.value_or(QString()), kSlash);
+}
+
+} // namespace
+
+YRarArchive::YRarArchive(const QString &filePath, ZipEntry *rootEntry, IActionProgress *action,
+                         const QString &password, StringEncoding fileEncoding)
+    : ArchiveBase(filePath, rootEntry, action, password, fileEncoding) {
+}
+
+YRarArchive::~YRarArchive() {
+    closeArchive();
+}
+
+void YRarArchive::initParameter() {
+    containsPassowrd_ = false;
+    setRelativeDate(std::nullopt);
+}
+
+bool YRarArchive::isVolume() const {
+    return (archiveFlags & ROADF_VOLUME) != 0;
+}
+
+bool YRarArchive::openArchive(const QString &path, unsigned int mode) {
+    clearError();
+    closeArchive();
+    arcName = QFile::encodeName(path);
+    header = std::make_unique<RARHeaderDataEx>();
+    flags = std::make_unique<RAROpenArchiveDataEx>();
+    flags->ArcName = arcName.data();
+    flags->OpenMode = mode;
+    _rarFile = RAROpenArchiveEx(flags.get());
+    if (!_rarFile || flags->OpenResult != ERAR_SUCCESS) {
+        errorFailedOpenFile();
+        closeArchive();
+        return false;
+    }
+    archiveFlags = flags->Flags;
+    header->CmtBuf = nullptr;
+    RARSetCallback(_rarFile, YRarCallback, long(reinterpret_cast<quintptr>(this)));
+    if (!password().isEmpty()) {
+        QByteArray secret = password().toUtf8();
+        RARSetPassword(_rarFile, secret.data());
+    }
+    resetProgressSize();
+    return true;
+}
+
+void YRarArchive::closeArchive() {
+    QMutexLocker locker(&closeLock);
+    if (_rarFile) {
+        RARCloseArchive(_rarFile);
+        _rarFile = nullptr;
+    }
+    header.reset();
+    flags.reset();
+    arcName.clear();
+}
+
+int YRarArchive::YRarCallback(unsigned int msg, long userData, long p1, long p2) {
+    Q_UNUSED(p1);
+    auto *reader = reinterpret_cast<YRarArchive *>(quintptr(userData));
+    if (isCurrentThreadCancelled())
+        return CALLBACK_ABORT;
+    switch (msg) {
+    case UCM_NEEDPASSWORD:
+    case UCM_NEEDPASSWORDW:
+        reader->isCheckContainsPassword = true;
+        reader->containsPassowrd_ = true;
+        return CALLBACK_CONTINUE;
+    case UCM_PROCESSDATA:
+        reader->addProgress(quint64(p2));
+        return CALLBACK_CONTINUE;
+    case UCM_CHANGEVOLUME:
+    case UCM_CHANGEVOLUMEW:
+        // The library asks for a volume it cannot find; going on would make it ask forever.
+        return p2 == RAR_VOL_ASK ? CALLBACK_ABORT : CALLBACK_CONTINUE;
+    default:
+        return CALLBACK_CONTINUE;
+    }
+}
+
+int YRarArchive::walkHeaders(const std::function<int(const RARHeaderDataEx &)> &visit) {
+    int result;
+    while ((result = RARReadHeaderEx(_rarFile, header.get())) == ERAR_SUCCESS) {
+        if (isCurrentThreadCancelled())
+            return kWalkCancelled;
+        result = visit(*header);
+        if (result != ERAR_SUCCESS)
+            return result;
+    }
+    return result;
+}
+
+int YRarArchive::skipEntry() {
+    return RARProcessFile(_rarFile, RAR_SKIP, nullptr, nullptr);
+}
+
+void YRarArchive::recordWalkEnd(int result) {
+    if (result == ERAR_END_ARCHIVE || result == kWalkStopped)
+        return;
+    // An abort from the callback after a cancellation comes back as a library failure.
+    if (result == kWalkCancelled || isCurrentThreadCancelled())
+        errorCancelOpertion();
+    else
+        errorArchive();
+}
+
+void YRarArchive::detectorEncoding() {
+    const Utf8CtypeScope utf8;
+    if (!openArchive(filePath(), RAR_OM_LIST_INCSPLIT))
+        return;
+    qsizetype collected = 0;
+    const int result = walkHeaders([&](const RARHeaderDataEx &entry) {
+        appendDataToEncodingData(entry.FileName, nameLength(entry));
+        collected += nameLength(entry);
+        const int skipped = skipEntry();
+        return skipped == ERAR_SUCCESS && collected > kDetectionLimit ? kWalkStopped : skipped;
+    });
+    // Headers that need a password are reported by the listing, not as a failure here.
+    if (result != ERAR_MISSING_PASSWORD)
+        recordWalkEnd(result);
+    closeArchive();
+    convertDetectorEncoding();
+}
+
+std::optional<QString> YRarArchive::charToNSString(const RARHeaderDataEx &entry) const {
+    const qsizetype length = nameLength(entry);
+    if (fileEncoding() != kAutomaticEncoding) {
+        if (auto text = StringEncodings::decode(entry.FileName, length, fileEncoding()))
+            return text;
+    }
+    if (entry.FileNameW[0] != L'\0') {
+        const size_t wideLength = ::wcsnlen(entry.FileNameW, std::size(entry.FileNameW));
+        return QString::fromWCharArray(entry.FileNameW, qsizetype(wideLength));
+    }
+    if (auto text = StringEncodings::decode(entry.FileName, length, encoding()))
+        return text;
+    auto text = DetectorCharacter::detectorForCChar(entry.FileName, length);
+    if (text)
+        text->replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return text;
+}
+
+QDateTime YRarArchive::MSDOSDateTimeToNSDate(quint32 value) {
+    return MSDOSDateTimeToNSDate(value, QTimeZone::systemTimeZone());
+}
+
+QDateTime YRarArchive::MSDOSDateTimeToNSDate(quint32 value, const QTimeZone &timeZone) {
+    const int seconds =
+        int((value >> 11) & 31) * 3600 + int((value >> 5) & 63) * 60 + int(value & 31) * 2;
+    const QDate date = QDate(int(value >> 25) + 1980, 1, 1)
+                           .addMonths(int((value >> 21) & 15) - 1)
+                           .addDays(int((value >> 16) & 31) - 1 + seconds / 86400);
+    return QDateTime(date, QTime(0, 0).addSecs(seconds % 86400), timeZone);
+}
+
+std::unique_ptr<ZipEntry> YRarArchive::entryFromHeader(const RARHeaderDataEx &entry) const {
+    ZipEntry::Fields fields;
+    fields.CRC = entry.FileCRC;
+    fields.compressedSize = combine(entry.PackSize, entry.PackSizeHigh);
+    fields.uncompressedSize = combine(entry.UnpSize, entry.UnpSizeHigh);
+    fields.compressionType = quint16(entry.Flags & 0xFFFF);
+    fields.date = MSDOSDateTimeToNSDate(entry.FileTime);
+    QString path = charToNSString(entry).value_or(QString());
+    if ((entry.Flags & RHDF_DIRECTORY) && !path.isEmpty() && !path.endsWith(kSlash))
+        path += kSlash;
+    return std::make_unique<ZipEntry>(path, fields);
+}
+
+void YRarArchive::listFiles() {
+    const Utf8CtypeScope utf8;
+    detectorEncoding();
+    if (!openArchive(filePath(), RAR_OM_LIST_INCSPLIT))
+        return;
+    const int result = walkHeaders([this](const RARHeaderDataEx &entry) {
+        ZipEntry::addToRootEntry(entryFromHeader(entry), rootEntry());
+        return skipEntry();
+    });
+    // Encrypted headers without the password: the library asked for it, which marks the archive.
+    if (result != ERAR_MISSING_PASSWORD)
+        recordWalkEnd(result);
+    closeArchive();
+    if (containsPassowrd_)
+        setIsEncryptedFileName(true);
+}
+
+void YRarArchive::unArchivePath(const QString &destination) {
+    const Utf8CtypeScope utf8;
+    clearError();
+    if (!openArchive(filePath(), RAR_OM_EXTRACT))
+        return;
+    std::wstring folder = destination.toStdWString();
+    recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &) {
+        return RARProcessFileW(_rarFile, RAR_EXTRACT, folder.data(), nullptr);
+    }));
+    closeArchive();
+}
+
+void YRarArchive::unArchivePath(ZipEntry *entry, const QString &destination) {
+    clearError();
+    if (!entry) {
+        unArchivePath(destination);
+        return;
+    }
+    const QString base =
+        kSlash + CommononExtention::trimLeft(FileUtil::getFileDirectory(entry->path()), kSlash);
+    unArchiveAssignDetailPath(entry, destination, base);
+}
+
+int YRarArchive::unArchiveAssignDetailPath(ZipEntry *entry, const QString &destination,
+                                           const QString &relativePath) {
+    const Utf8CtypeScope utf8;
+    if (!openArchive(filePath(), RAR_OM_EXTRACT))
+        return -1;
+    QHash<QString, Target> files;
+    FolderDates folders;
+    collectTargets(entry, destination, relativePath, files, folders);
+    const int result =
+        files.isEmpty() ? kWalkStopped : walkHeaders([&](const RARHeaderDataEx &current) {
+            return extractTarget(current, destination, files);
+        });
+    recordWalkEnd(result);
+    closeArchive();
+    // A name the archive does not hold (any more) cannot be made.
+    if (result == ERAR_END_ARCHIVE) {
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            errorFailedToCreateFile(FileUtil::getFileName(it.key()));
+    }
+    if (isArchiveFileTime()) {
+        for (auto it = folders.crbegin(); it != folders.crend(); ++it)
+            FileUtil::setFileModifiedDate(it->second, it->first);
+    }
+    return archiveError() ? -1 : 0;
+}
+
+void YRarArchive::collectTargets(const ZipEntry *node, const QString &destination,
+                                 const QString &relativePath, QHash<QString, Target> &files,
+                                 FolderDates &folders) {
+    const QString fullPath =
+        SafePath::join(destination, FileUtil::getRelativePath(node->path(), relativePath));
+    if (node->isLeaf()) {
+        files.insert(trimmedName(node->path()), Target{node, fullPath});
+        return;
+    }
+    if (!SafePath::makeFolders(destination, fullPath))
+        errorFailedToCreateFile(node->name());
+    folders.append({fullPath, node->date()});
+    for (const auto &child : node->childEntries())
+        collectTargets(child.get(), destination, relativePath, files, folders);
+}
+
+int YRarArchive::extractTarget(const RARHeaderDataEx &entry, const QString &destination,
+                               QHash<QString, Target> &files) {
+    const auto found = files.constFind(trimmedName(charToNSString(entry)));
+    if ((entry.Flags & RHDF_DIRECTORY) || found == files.cend())
+        return skipEntry();
+    // The first entry of a name is the one extracted; a later one of the same name is skipped.
+    const Target target = found.value();
+    files.erase(found);
+    const int result = unArchiveFile(destination, target);
+    return result == ERAR_SUCCESS && files.isEmpty() ? kWalkStopped : result;
+}
+
+int YRarArchive::unArchiveFile(const QString &destination, const Target &target) {
+    if (!SafePath::prepareFile(destination, target.fullPath)) {
+        errorFailedToCreateFile(target.node->name());
+        return skipEntry();
+    }
+    std::wstring fullPath = target.fullPath.toStdWString();
+    const int result = RARProcessFileW(_rarFile, RAR_EXTRACT, nullptr, fullPath.data());
+    if (result != ERAR_SUCCESS) {
+        // Damaged data, a wrong password or a cancellation: nothing may pass for a good file.
+        QFile::remove(target.fullPath);
+        return result;
+    }
+    restoreAttributes(target.fullPath, *target.node);
+    return result;
+}
+
+void YRarArchive::restoreAttributes(const QString &fullPath, const ZipEntry &item) const {
+    struct stat st;
+    // A link keeps its own mode; changing it would change the file it points to.
+    if (::lstat(QFile::encodeName(fullPath).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        const mode_t stored = header->HostOS == HOST_UNIX ? mode_t(header->FileAttr & 07777) : 0;
+        FileUtil::setFilePermission(fullPath, stored);
+    }
+    if (isArchiveFileTime())
+        FileUtil::setFileModifiedDate(item.date(), fullPath);
+}
+
+bool YRarArchive::isEncrypted() {
+    if (isCheckContainsPassword || containsPassowrd_)
+        return containsPassowrd_;
+    const Utf8CtypeScope utf8;
+    if (!openArchive(filePath(), RAR_OM_EXTRACT))
+        return false;
+    const int result = walkHeaders([this](const RARHeaderDataEx &entry) {
+        if ((entry.Flags & RHDF_ENCRYPTED) || containsPassowrd_) {
+            containsPassowrd_ = true;
+            return kWalkStopped;
+        }
+        return skipEntry();
+    });
+    // Encrypted headers end the walk with the library's password request, which is the answer.
+    const bool answered = containsPassowrd_ || result == ERAR_END_ARCHIVE;
+    if (!answered)
+        recordWalkEnd(result);
+    closeArchive();
+    // A cancelled or failed check is no answer; the next call looks again.
+    if (answered) {
+        isContainsPassword = containsPassowrd_;
+        isCheckContainsPassword = true;
+    }
+    return containsPassowrd_;
+}
