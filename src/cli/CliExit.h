@@ -1,0 +1,10 @@
+#pragma once
+
+// kist-cli's exit codes; scripts depend on them.
+enum CliExit {
+    ExitOk = 0,
+    ExitFailed = 1, // the archive could not be read, extracted or written
+    ExitUsage = 2,
+    ExitPassword = 3, // a password is missing or wrong
+    ExitInterrupted = 130,
+};

@@ -1,0 +1,263 @@
+#include "cli/Commands.h"
+
+#include "archive/ArchiveBase.h"
+#include "archive/ZipEntry.h"
+#include "cli/CancellableRun.h"
+#include "cli/EntryListing.h"
+#include "cli/OpenedArchive.h"
+#include "document/ArchiveRules.h"
+#include "document/CompressionJob.h"
+#include "document/ExtractionJob.h"
+#include "util/FileUtil.h"
+#include "util/YSupportFile.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace {
+
+// Parses the command's arguments; answers an exit code when the command must stop here
+// (--help, a usage error).
+std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments,
+                         const QString &syntax, qsizetype minimumPositionals) {
+    parser.setApplicationDescription(syntax);
+    parser.addHelpOption();
+    if (!parser.parse(arguments)) {
+        printError(parser.errorText());
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return ExitOk;
+    }
+    if (parser.positionalArguments().size() < minimumPositionals) {
+        printError(QStringLiteral("usage: %1").arg(syntax));
+        return ExitUsage;
+    }
+    return std::nullopt;
+}
+
+void print(const QString &text) {
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
+}
+
+QJsonValue errorJson(const std::optional<Error> &error) {
+    if (!error)
+        return QJsonValue(QJsonValue::Null);
+    return QJsonObject{{QStringLiteral("code"), error->code},
+                       {QStringLiteral("message"), error->message}};
+}
+
+// A reader error worth reporting: anything but none.
+std::optional<Error> readerError(OpenedArchive &archive) {
+    return archive.session().reader() ? archive.session().reader()->archiveError() : std::nullopt;
+}
+
+} // namespace
+
+int runList(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the listing as JSON.")});
+    addArchiveOptions(parser);
+    parser.addPositionalArgument(QStringLiteral("ARCHIVE"), QStringLiteral("The archive to list."));
+    if (auto stop = parse(
+            parser, arguments,
+            QStringLiteral("kist-cli list [--json] [--password P] [--encoding NAME] ARCHIVE"), 1))
+        return *stop;
+    OpenedArchive archive(parser, parser.positionalArguments().first());
+    if (auto failed = archive.list())
+        return *failed;
+    const ZipEntry &root = *archive.session().rootEntry();
+    const std::optional<Error> error = readerError(archive);
+    if (parser.isSet(QStringLiteral("json"))) {
+        QJsonArray entries;
+        for (const ZipEntry *entry : EntryListing::inTreeOrder(root))
+            entries.append(EntryListing::toJson(*entry));
+        const QString encoding = archive.nameEncoding();
+        const QJsonObject listing{
+            {QStringLiteral("archive"), archive.path()},
+            {QStringLiteral("format"),
+             YSupportFile::kindName(*YSupportFile::archiveKind(archive.path()))},
+            {QStringLiteral("encoding"),
+             encoding.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(encoding)},
+            {QStringLiteral("entries"), entries},
+            {QStringLiteral("error"), errorJson(error)},
+        };
+        std::fputs(QJsonDocument(listing).toJson(QJsonDocument::Indented).constData(), stdout);
+    } else {
+        for (const ZipEntry *entry : EntryListing::inTreeOrder(root))
+            print(EntryListing::toLine(*entry));
+        if (error)
+            printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+    }
+    return error ? archive.exitForError(*error) : ExitOk;
+}
+
+int runExtract(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.addOption(
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("Folder that receives the result (default: the archive's folder)."),
+         QStringLiteral("DIR")});
+    addArchiveOptions(parser);
+    parser.addPositionalArgument(QStringLiteral("ARCHIVE"),
+                                 QStringLiteral("The archive to extract."));
+    parser.addPositionalArgument(
+        QStringLiteral("ENTRY"),
+        QStringLiteral("Entries to extract, as list prints them (default: all)."),
+        QStringLiteral("[ENTRY...]"));
+    if (auto stop = parse(
+            parser, arguments,
+            QStringLiteral(
+                "kist-cli extract [-o DIR] [--password P] [--encoding NAME] ARCHIVE [ENTRY...]"),
+            1))
+        return *stop;
+    QStringList positionals = parser.positionalArguments();
+    OpenedArchive archive(parser, positionals.takeFirst());
+    if (auto failed = archive.list())
+        return *failed;
+    ArchiveSession &session = archive.session();
+    if (const auto error = readerError(archive)) {
+        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+        return archive.exitForError(*error);
+    }
+    QList<ZipEntry *> selection;
+    for (const QString &path : positionals) {
+        ZipEntry *entry = EntryListing::find(*session.rootEntry(), path);
+        if (!entry) {
+            printError(QStringLiteral("%1: no entry %2").arg(archive.path(), path));
+            return ExitFailed;
+        }
+        selection.append(entry);
+    }
+    if (auto failed = archive.checkPassword())
+        return *failed;
+
+    const QString target =
+        parser.isSet(QStringLiteral("output"))
+            ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
+            : FileUtil::getFileDirectory(archive.path());
+    const QString staging = ExtractionJob::resetDestination(target);
+    if (staging.isNull()) {
+        printError(QStringLiteral("%1: cannot write into this folder").arg(target));
+        return ExitFailed;
+    }
+    ExtractionJob job(*session.reader(), *session.rootEntry(), archive.path(), selection);
+    archive.progress().setTotalSize(job.totalSize());
+    ExtractionJob::Outcome outcome;
+    const bool interrupted =
+        runCancellable([&] { outcome = job.run(staging, session.password()); });
+    archive.progress().finish();
+    if (interrupted || outcome.cancelled)
+        return ExitInterrupted;
+    if (outcome.error) {
+        printError(QStringLiteral("%1: %2").arg(archive.path(), outcome.error->message));
+        return archive.exitForError(*outcome.error);
+    }
+    if (outcome.placedPath.isNull()) {
+        printError(QStringLiteral("%1: the archive holds nothing to extract").arg(archive.path()));
+        return ExitOk;
+    }
+    print(outcome.placedPath);
+    return ExitOk;
+}
+
+int runTest(const QStringList &arguments) {
+    QCommandLineParser parser;
+    addArchiveOptions(parser);
+    parser.addPositionalArgument(QStringLiteral("ARCHIVE"), QStringLiteral("The archive to test."));
+    if (auto stop =
+            parse(parser, arguments, QStringLiteral("kist-cli test [--password P] ARCHIVE"), 1))
+        return *stop;
+    OpenedArchive archive(parser, parser.positionalArguments().first());
+    if (auto failed = archive.list())
+        return *failed;
+    ArchiveSession &session = archive.session();
+    std::optional<Error> error = readerError(archive);
+    if (!error) {
+        if (auto failed = archive.checkPassword())
+            return *failed;
+        const QString scratch = ArchiveBase::tempItemDirectory();
+        archive.progress().setTotalSize(session.rootEntry()->totalSize());
+        const bool interrupted = runCancellable([&] {
+            if (!session.password().isEmpty())
+                session.reader()->setPassword(session.password());
+            session.reader()->unArchivePath(nullptr, scratch);
+        });
+        archive.progress().finish();
+        error = session.reader()->archiveError();
+        FileUtil::deleteFile(scratch);
+        if (interrupted)
+            return ExitInterrupted;
+    }
+    if (error) {
+        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+        return archive.exitForError(*error);
+    }
+    print(QStringLiteral("OK"));
+    return ExitOk;
+}
+
+int runCreate(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.addOption(
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("Folder that receives the archive (default: the first item's folder)."),
+         QStringLiteral("DIR")});
+    parser.addOption(
+        {QStringLiteral("name"),
+         QStringLiteral("Name of the archive without \".zip\" (default: the first item's name)."),
+         QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("ignore-hidden"),
+                      QStringLiteral("Leave out hidden items inside folders.")});
+    parser.addPositionalArgument(QStringLiteral("PATH"),
+                                 QStringLiteral("Files and folders to put in the archive."),
+                                 QStringLiteral("PATH..."));
+    if (auto stop = parse(
+            parser, arguments,
+            QStringLiteral("kist-cli create [-o DIR] [--name NAME] [--ignore-hidden] PATH..."), 1))
+        return *stop;
+    QStringList paths;
+    for (const QString &path : parser.positionalArguments()) {
+        const QFileInfo item(path);
+        if (!item.exists() && !item.isSymLink()) {
+            printError(QStringLiteral("%1: no such file or folder").arg(path));
+            return ExitFailed;
+        }
+        paths.append(item.absoluteFilePath());
+    }
+    const QString destination =
+        parser.isSet(QStringLiteral("output"))
+            ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
+            : FileUtil::getFileDirectory(paths.first());
+    if (!FileUtil::isWriteAble(destination)) {
+        printError(QStringLiteral("%1: cannot write into this folder").arg(destination));
+        return ExitFailed;
+    }
+    const QString name = parser.isSet(QStringLiteral("name"))
+                             ? parser.value(QStringLiteral("name"))
+                             : ArchiveRules::zipFileName(paths.first());
+    CompressionJob job(
+        paths, destination, name,
+        FilePropertyOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))));
+    CliProgress progress;
+    CompressionJob::Outcome outcome;
+    const bool interrupted = runCancellable([&] {
+        progress.setTotalSize(job.computeFileSize());
+        outcome = job.run(&progress);
+    });
+    progress.finish();
+    if (interrupted || outcome.cancelled)
+        return ExitInterrupted;
+    if (outcome.error) {
+        printError(outcome.error->message);
+        return ExitFailed;
+    }
+    print(outcome.placedPath);
+    return ExitOk;
+}

@@ -1,0 +1,103 @@
+#include "cli/OpenedArchive.h"
+
+#include "archive/ArchiveError.h"
+#include "archive/ZipEntry.h"
+#include "cli/CancellableRun.h"
+#include "document/ArchiveRules.h"
+#include "encoding/StringEncoding.h"
+#include "util/YSupportFile.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+QString presetPassword(const QCommandLineParser &parser) {
+    if (parser.isSet(QStringLiteral("password")))
+        return parser.value(QStringLiteral("password"));
+    return qEnvironmentVariable("KIST_PASSWORD");
+}
+
+} // namespace
+
+void printError(const QString &message) {
+    std::fprintf(stderr, "kist-cli: %s\n", qPrintable(message));
+}
+
+void addArchiveOptions(QCommandLineParser &parser) {
+    parser.addOption({QStringLiteral("password"),
+                      QStringLiteral("Password of an encrypted archive (or set KIST_PASSWORD)."),
+                      QStringLiteral("P")});
+    parser.addOption({QStringLiteral("encoding"),
+                      QStringLiteral("Encoding of entry names: an IANA name, or \"auto\" to detect "
+                                     "(default: the remembered choice, else detection)."),
+                      QStringLiteral("NAME")});
+}
+
+OpenedArchive::OpenedArchive(const QCommandLineParser &parser, const QString &archivePath)
+    : path_(QFileInfo(archivePath).absoluteFilePath())
+    , prompt(presetPassword(parser))
+    , session_(path_, &prompt, &progress_) {
+    const QString name = parser.value(QStringLiteral("encoding"));
+    if (!parser.isSet(QStringLiteral("encoding"))) {
+        encoding = ArchiveRules::getCurrentFileEncoding(path_);
+    } else if (name.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0) {
+        encoding = StringEncodings::fromIANAName(name);
+        if (encoding == kAutomaticEncoding)
+            usageProblem = QStringLiteral("unknown encoding: %1").arg(name);
+    }
+}
+
+std::optional<CliExit> OpenedArchive::list() {
+    if (usageError()) {
+        printError(usageProblem);
+        return ExitUsage;
+    }
+    if (!YSupportFile::archiveKind(path_)) {
+        printError(QStringLiteral("%1: not an archive kind Kist reads").arg(path_));
+        return ExitFailed;
+    }
+    if (!QFileInfo::exists(path_)) {
+        printError(QStringLiteral("%1: %2").arg(
+            path_, archiveError(ArchiveErrorCode::FailedOpenFile).message));
+        return ExitFailed;
+    }
+    session_.open(encoding);
+    ArchiveSession::ListingOutcome outcome;
+    if (runCancellable([&] { outcome = session_.readArchive(); }))
+        return ExitInterrupted;
+    if (outcome.promptCancelled || (!outcome.proceed && session_.reader()->isEncryptedFileName())) {
+        printError(QStringLiteral("%1: %2").arg(
+            path_, prompt.gavePassword() ? QStringLiteral("wrong password")
+                                         : QStringLiteral("a password is needed")));
+        return ExitPassword;
+    }
+    return std::nullopt;
+}
+
+std::optional<CliExit> OpenedArchive::checkPassword() {
+    if (session_.checkPassword())
+        return std::nullopt;
+    printError(QStringLiteral("%1: a password is needed").arg(path_));
+    return ExitPassword;
+}
+
+CliExit OpenedArchive::exitForError(const Error &error) const {
+    if (error.code == int(ArchiveErrorCode::Cancelled))
+        return ExitInterrupted;
+    const bool passwordProblem =
+        session_.isNeedPassword() && (error.code == int(ArchiveErrorCode::Archive) ||
+                                      error.code == int(ArchiveErrorCode::FailedToCreateFile));
+    return passwordProblem ? ExitPassword : ExitFailed;
+}
+
+QString OpenedArchive::nameEncoding() const {
+    const auto kind = YSupportFile::archiveKind(path_);
+    // Only zip and RAR store names in legacy code pages that Kist decodes.
+    if (!session_.reader() || !kind || (*kind != ArchiveKind::Zip && *kind != ArchiveKind::Rar))
+        return QString();
+    const StringEncoding used =
+        encoding != kAutomaticEncoding ? encoding : session_.reader()->encoding();
+    return StringEncodings::ianaName(used).value_or(QString());
+}

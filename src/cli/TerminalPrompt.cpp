@@ -1,0 +1,39 @@
+#include "cli/TerminalPrompt.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+TerminalPrompt::TerminalPrompt(const QString &preset)
+    : preset(preset) {
+}
+
+std::optional<QString> TerminalPrompt::passwordInput(const QString &archiveName) {
+    if (!preset.isEmpty() && !presetUsed) {
+        presetUsed = true;
+        gave = true;
+        return preset;
+    }
+    if (::isatty(STDIN_FILENO) != 1)
+        return std::nullopt;
+    std::fprintf(stderr, "Password for %s: ", qPrintable(archiveName));
+    std::fflush(stderr);
+    termios saved = {};
+    const bool canHide = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (canHide) {
+        termios hidden = saved;
+        hidden.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &hidden);
+    }
+    std::string line;
+    const bool read = bool(std::getline(std::cin, line));
+    if (canHide)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    std::fputc('\n', stderr);
+    if (!read || line.empty())
+        return std::nullopt;
+    gave = true;
+    return QString::fromStdString(line);
+}

@@ -1,0 +1,50 @@
+#include "cli/CliExit.h"
+#include "cli/Commands.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+const char kUsage[] = "usage: kist-cli <command> [options] ...\n"
+                      "\n"
+                      "Commands:\n"
+                      "  list     List the entries of an archive.\n"
+                      "  extract  Extract an archive, or some of its entries, under a free name.\n"
+                      "  create   Write files and folders into a new zip under a free name.\n"
+                      "  test     Check that every entry of an archive extracts intact.\n"
+                      "\n"
+                      "kist-cli <command> --help describes a command.\n";
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kist-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KIST_VERSION));
+
+    QStringList arguments = QCoreApplication::arguments();
+    const QString program = arguments.takeFirst();
+    const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    arguments.prepend(program + QLatin1Char(' ') + command);
+
+    if (command == QLatin1String("list"))
+        return runList(arguments);
+    if (command == QLatin1String("extract"))
+        return runExtract(arguments);
+    if (command == QLatin1String("test"))
+        return runTest(arguments);
+    if (command == QLatin1String("create"))
+        return runCreate(arguments);
+    if (command == QLatin1String("--version")) {
+        std::printf("kist-cli %s\n", KIST_VERSION);
+        return ExitOk;
+    }
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(kUsage, stdout);
+        return ExitOk;
+    }
+    std::fputs(kUsage, stderr);
+    return ExitUsage;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "archive/ArchiveBase.h"
+
+#include <QString>
+
+#include <memory>
+
+class IPasswordPrompt;
+class ZipEntry;
+
+// An opened archive: its reader, its entry tree and the password flow. The desktop document and
+// kist-cli both drive archives through it, so both follow the same rules.
+class ArchiveSession {
+public:
+    struct ListingOutcome {
+        bool proceed = true;          // entries are listed (or no password was ever needed)
+        bool promptCancelled = false; // the user gave up at the password prompt
+    };
+
+    ArchiveSession(const QString &filePath, IPasswordPrompt *prompt, IActionProgress *action);
+    ~ArchiveSession();
+
+    // Creates the reader for the path's extension with the name encoding to use (the remembered
+    // one when the caller has no other); false when the extension names no archive.
+    bool open(StringEncoding fileEncoding);
+    // Lists the archive, asking for a password while the names are enciphered and the list stays
+    // empty. Runs on a worker thread; stops at its cancel mark.
+    ListingOutcome readArchive();
+    // Empties the tree and lists again (after a password or another encoding was chosen).
+    void reListArchive();
+    // Before extracting: asks for a password when the contents need one and none is known yet.
+    // False when the user gave none.
+    bool checkPassword();
+
+    ArchiveBase *reader() const { return reader_.get(); }
+    ZipEntry *rootEntry() const { return rootEntry_.get(); }
+    QString filePath() const { return filePath_; }
+    QString password() const { return password_; }
+    void setPassword(const QString &password) { password_ = password; }
+    QString correctPwd() const { return correctPwd_; }
+    bool isNeedPassword() const { return isNeedPassword_; }
+
+private:
+    bool initCheckPassword(bool *asked);
+    bool alertPasswordPanel();
+
+    QString filePath_;
+    IPasswordPrompt *prompt;
+    IActionProgress *action;
+    std::unique_ptr<ZipEntry> rootEntry_;
+    std::unique_ptr<ArchiveBase> reader_;
+    QString password_;
+    QString correctPwd_;
+    bool isNeedPassword_ = false;
+    bool isCheckExistsPwd_ = false;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "util/Error.h"
+#include "util/FilePropertyOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class IActionProgress;
+
+// Writing gathered items into a new zip: every item at the top of the archive, written to a
+// temporary file first and moved to the first free name ("Photos.zip", "Photos 2.zip", ...) in
+// the target folder, so a failed or cancelled write leaves nothing there. run() works on the
+// calling thread (a worker) and stops at its cancel mark.
+class CompressionJob {
+public:
+    struct Outcome {
+        QString placedPath; // the new archive; null when none was made
+        std::optional<Error> error;
+        bool cancelled = false;
+    };
+
+    CompressionJob(const QStringList &paths, const QString &destination, const QString &zipFileName,
+                   const FilePropertyOptions &options);
+
+    // The bytes the items hold, as the progress bar's total; hidden items inside folders are left
+    // out when the options say so.
+    quint64 computeFileSize() const;
+    Outcome run(IActionProgress *delegate);
+
+private:
+    QStringList paths;
+    QString destination;
+    QString zipFileName;
+    FilePropertyOptions options;
+};

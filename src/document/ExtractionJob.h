@@ -1,0 +1,46 @@
+#pragma once
+
+#include "util/Error.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class IArchive;
+class ZipEntry;
+
+// One extraction of a listed archive: the reader writes into a hidden staging folder inside the
+// target folder, then the result moves to a free name beside it, so nothing that exists is ever
+// replaced and a failed or cancelled extraction leaves nothing behind. run() works on the calling
+// thread (a worker) and stops at the thread's cancel mark.
+class ExtractionJob {
+public:
+    struct Outcome {
+        QString placedPath; // the extracted file or folder; null when nothing was placed
+        std::optional<Error> error;
+        bool cancelled = false;
+    };
+
+    // selection: entries sharing one parent; empty for the whole archive.
+    ExtractionJob(IArchive &reader, const ZipEntry &rootEntry, const QString &archivePath,
+                  const QList<ZipEntry *> &selection = {});
+
+    // Makes the hidden staging folder ".<UUID>" in the target; null when it cannot be made.
+    static QString resetDestination(const QString &target);
+    // Bytes the extraction writes: the selection's totals, or the whole tree's.
+    quint64 totalSize() const;
+    bool isWholeArchive() const { return selection.isEmpty(); }
+
+    Outcome run(const QString &staging, const QString &password);
+
+private:
+    // Moves what the staging folder holds into its parent under a free name, then removes it.
+    Outcome moveDestination(const QString &staging) const;
+    QString nameForSeveralItems() const;
+
+    IArchive &reader;
+    const ZipEntry &rootEntry;
+    QString archivePath;
+    QList<ZipEntry *> selection;
+};

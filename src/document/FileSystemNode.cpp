@@ -1,0 +1,145 @@
+#include "document/FileSystemNode.h"
+
+#include "app/core/Preferences.h"
+#include "util/DateUtil.h"
+#include "util/FileUtil.h"
+#include "util/Localization.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+FileSystemNode::FileSystemNode(const QString &path)
+    : path_(path) {
+}
+
+QString FileSystemNode::name() const {
+    return FileUtil::getFileName(path_);
+}
+
+bool FileSystemNode::isDirectory() const {
+    return QFileInfo(path_).isDir();
+}
+
+quint64 FileSystemNode::size() const {
+    return FileUtil::getFileSize(path_);
+}
+
+QString FileSystemNode::filesizeString() const {
+    const quint64 bytes = size();
+    return QStringLiteral("%1/%2 %3")
+        .arg(FileUtil::formatSize(bytes))
+        .arg(bytes)
+        .arg(BasicLocalizedString("Bytes"));
+}
+
+QString FileSystemNode::modifiedString() const {
+    const auto date = FileUtil::getFileMidified(path_);
+    return date ? DateUtil::mediumString(*date) : QStringLiteral("");
+}
+
+QString FileSystemNode::createdString() const {
+    const auto date = FileUtil::getFileCreated(path_);
+    return date ? DateUtil::mediumString(*date) : QStringLiteral("");
+}
+
+FileSystemNode::List FileSystemNode::readChildren() const {
+    QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System;
+    if (!Preferences::getISIgnoreHiddenFileWhileArchive())
+        filters |= QDir::Hidden;
+    List nodes;
+    for (const QFileInfo &info : QDir(path_).entryInfoList(filters, QDir::NoSort))
+        nodes.append(create(info.filePath()));
+    return nodes;
+}
+
+FileSystemNode::List FileSystemNode::children() {
+    if (isRootDirectory())
+        return children_.value_or(List());
+    if (!children_ || childrenDirty_) {
+        children_ = readChildren();
+        childrenDirty_ = false;
+    }
+    return *children_;
+}
+
+qsizetype FileSystemNode::childCount() const {
+    return const_cast<FileSystemNode *>(this)->children().size();
+}
+
+IFileEntry *FileSystemNode::childAt(qsizetype index) const {
+    return const_cast<FileSystemNode *>(this)->children().at(index).get();
+}
+
+bool FileSystemNode::isExists(const FileSystemNode &node, const List &items) {
+    for (const Ptr &item : items) {
+        if (*item == node ||
+            item->displayName().compare(node.displayName(), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool FileSystemNode::addChilds(const List &nodes) {
+    QMutexLocker locker(&lock_);
+    if (!children_) {
+        children_ = nodes;
+        return true;
+    }
+    const List reference = *children_;
+    List result = reference;
+    for (const Ptr &node : nodes) {
+        if (!isExists(*node, reference))
+            result.append(node);
+    }
+    children_ = result;
+    return true;
+}
+
+bool FileSystemNode::addChild(const Ptr &node) {
+    QMutexLocker locker(&lock_);
+    if (!children_) {
+        children_ = List{node};
+        return true;
+    }
+    if (isExists(*node, *children_))
+        return false;
+    children_->append(node);
+    return true;
+}
+
+bool FileSystemNode::removeItems(const List &nodes) {
+    QMutexLocker locker(&lock_);
+    if (!children_)
+        return true;
+    List kept;
+    for (const Ptr &child : *children_) {
+        const bool removed = std::any_of(nodes.begin(), nodes.end(),
+                                         [&](const Ptr &node) { return *node == *child; });
+        if (!removed)
+            kept.append(child);
+    }
+    children_ = kept;
+    return true;
+}
+
+bool FileSystemNode::remove(const Ptr &node) {
+    QMutexLocker locker(&lock_);
+    if (!children_)
+        return false;
+    const qsizetype before = children_->size();
+    children_->removeIf([&](const Ptr &child) { return *child == *node; });
+    return children_->size() != before;
+}
+
+void FileSystemNode::invalidateChildren() {
+    childrenDirty_ = true;
+    if (children_) {
+        for (const Ptr &child : *children_)
+            child->invalidateChildren();
+    }
+}
+
+void FileSystemNode::clear() {
+    QMutexLocker locker(&lock_);
+    children_.reset();
+}

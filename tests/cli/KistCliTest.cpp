@@ -1,0 +1,303 @@
+#include "CliRunner.h"
+#include "support/TestDirs.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+// Every file and folder below the folder, as "path" → contents ("/" for folders).
+QMap<QString, QByteArray> treeOf(const QString &folder) {
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(folder).relativeFilePath(path);
+        if (it.fileInfo().isDir()) {
+            tree.insert(relative, "/");
+        } else {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            tree.insert(relative, file.readAll());
+        }
+    }
+    return tree;
+}
+
+QStringList namesIn(const QString &folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+struct Format {
+    const char *extension;
+    friend void PrintTo(const Format &format, std::ostream *out) { *out << format.extension; }
+    const char *makeCommand; // run in the folder holding the items; %1 is the archive path
+};
+
+const Format kFormats[] = {
+    {"zip", "zip -qr %1 %2"},       {"tar", "tar -cf %1 %2"},   {"tar.gz", "tar -czf %1 %2"},
+    {"tgz", "tar -czf %1 %2"},      {"tbz2", "tar -cjf %1 %2"}, {"7z", "7zz a -bd -bso0 %1 %2"},
+    {"rar", "rar a -r -idq %1 %2"},
+};
+
+class KistCli : public ::testing::TestWithParam<Format> {
+protected:
+    // Makes an archive named name.<extension> of the given items of the sample tree.
+    QString make(const QString &name, const QString &items) {
+        const QString archive = dir.file(QStringLiteral("%1.%2").arg(name, GetParam().extension));
+        const QString command =
+            QStringLiteral("cd '%1' && %2")
+                .arg(dir.file("src"),
+                     QString::fromLatin1(GetParam().makeCommand).arg(archive, items));
+        EXPECT_EQ(runShell(command), 0) << command.toStdString();
+        return archive;
+    }
+    void SetUp() override {
+        // Incompressible bytes make up most of every archive, so cutting one in half cuts data.
+        QByteArray noise(40000, '\0');
+        QRandomGenerator random(7);
+        for (char &byte : noise)
+            byte = char(random.bounded(256));
+        dir.write("src/docs/readme.txt", "hello");
+        dir.write("src/docs/noise.bin", noise);
+        dir.write("src/docs/sub/notes.md", "notes in a sub folder");
+        dir.write("src/x.txt", "x");
+        dir.write("src/y.txt", "y");
+        QDir().mkpath(dir.file("out"));
+    }
+    ScratchDir dir;
+};
+
+} // namespace
+
+TEST_P(KistCli, ListsTheTreeAsJson) {
+    const QString archive = make("a", "docs");
+    const CliResult result = runCli({"list", "--json", archive});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject listing = QJsonDocument::fromJson(result.out).object();
+    EXPECT_EQ(listing.value("archive").toString(), archive);
+    EXPECT_TRUE(listing.value("error").isNull());
+    QStringList paths;
+    for (const QJsonValue &value : listing.value("entries").toArray()) {
+        const QJsonObject entry = value.toObject();
+        paths.append(entry.value("path").toString());
+        EXPECT_EQ(entry.value("isDir").toBool(), entry.value("path").toString().endsWith('/'));
+        if (entry.value("path").toString() == "docs/readme.txt") {
+            EXPECT_EQ(entry.value("size").toInt(), 5);
+            EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$")
+                            .match(entry.value("date").toString())
+                            .hasMatch())
+                << entry.value("date").toString().toStdString();
+        }
+    }
+    paths.sort();
+    EXPECT_EQ(paths, (QStringList{"docs/", "docs/noise.bin", "docs/readme.txt", "docs/sub/",
+                                  "docs/sub/notes.md"}));
+
+    const CliResult plain = runCli({"list", archive});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_TRUE(plain.out.contains("docs/sub/notes.md\n"));
+}
+
+TEST_P(KistCli, ExtractsOneFolderUnderAFreeName) {
+    const QString archive = make("a", "docs");
+    for (const char *expected : {"docs", "docs 2"}) {
+        const CliResult result = runCli({"extract", "-o", dir.file("out"), archive});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out.trimmed(), dir.file(QStringLiteral("out/%1").arg(expected)).toUtf8());
+    }
+    EXPECT_EQ(namesIn(dir.file("out")), (QStringList{"docs", "docs 2"}))
+        << "no staging folder left";
+    EXPECT_EQ(treeOf(dir.file("out/docs 2")), treeOf(dir.file("src/docs")));
+}
+
+TEST_P(KistCli, WrapsSeveralItemsInAFolderNamedAfterTheArchive) {
+    const QString archive = make("b", "x.txt y.txt");
+    EXPECT_EQ(runCli({"extract", archive}).exitCode, 0) << "default target: the archive's folder";
+    EXPECT_EQ(runCli({"extract", archive}).exitCode, 0);
+    EXPECT_EQ(treeOf(dir.file("b")), (QMap<QString, QByteArray>{{"x.txt", "x"}, {"y.txt", "y"}}));
+    EXPECT_TRUE(QFileInfo(dir.file("b 2/y.txt")).isFile());
+}
+
+TEST_P(KistCli, ExtractsSelectedEntries) {
+    const QString archive = make("a", "docs");
+    CliResult one = runCli({"extract", "-o", dir.file("out"), archive, "docs/readme.txt"});
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    EXPECT_EQ(one.out.trimmed(), dir.file("out/readme.txt").toUtf8());
+    one = runCli({"extract", "-o", dir.file("out"), archive, "docs/readme.txt"});
+    EXPECT_EQ(one.out.trimmed(), dir.file("out/readme 2.txt").toUtf8());
+
+    const CliResult two = runCli({"extract", "-o", dir.file("out"), archive, "docs/readme.txt",
+                                  "docs/noise.bin", "docs/sub/"});
+    ASSERT_EQ(two.exitCode, 0) << two.err.toStdString();
+    EXPECT_EQ(two.out.trimmed(), dir.file("out/docs").toUtf8())
+        << "named after the entries' folder";
+    EXPECT_EQ(treeOf(dir.file("out/docs")), treeOf(dir.file("src/docs")));
+
+    const CliResult missing =
+        runCli({"extract", "-o", dir.file("out"), archive, "docs/nothing.txt"});
+    EXPECT_EQ(missing.exitCode, 1);
+}
+
+TEST_P(KistCli, TestsAnIntactArchive) {
+    const QString archive = make("a", "docs");
+    const CliResult result = runCli({"test", archive});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.trimmed(), "OK");
+}
+
+TEST_P(KistCli, DamagedArchiveFailsWithTheReadersMessage) {
+    const QString archive = make("a", "docs");
+    QFile file(archive);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray original = file.readAll();
+    file.resize(original.size() / 2);
+    file.close();
+    const CliResult test = runCli({"test", archive});
+    EXPECT_EQ(test.exitCode, 1) << test.out.toStdString();
+    EXPECT_TRUE(test.err.startsWith("kist-cli: ")) << test.err.toStdString();
+    const CliResult extract = runCli({"extract", "-o", dir.file("out"), archive});
+    EXPECT_NE(extract.exitCode, 0);
+    EXPECT_TRUE(namesIn(dir.file("out")).isEmpty()) << "a failed extraction leaves nothing behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, KistCli, ::testing::ValuesIn(kFormats), [](const auto &info) {
+    return QString::fromLatin1(info.param.extension).replace('.', '_').toStdString();
+});
+
+TEST(KistCliUsage, ExitCodesForUsageAndMissingFiles) {
+    EXPECT_EQ(runCli({}).exitCode, 2);
+    EXPECT_EQ(runCli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(runCli({"extract"}).exitCode, 2);
+    EXPECT_EQ(runCli({"list", "--bogus", "a.zip"}).exitCode, 2);
+    ScratchDir dir;
+    const CliResult missing = runCli({"list", dir.file("missing.zip")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("Failed to open archive file")) << missing.err.toStdString();
+    EXPECT_EQ(runCli({"list", dir.write("notes.txt", "x")}).exitCode, 1);
+    EXPECT_EQ(runCli({"list", "--encoding", "no-such-charset", dir.write("a.zip", "x")}).exitCode,
+              2);
+
+    const CliResult version = runCli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("kist-cli ")) << version.out.toStdString();
+    const CliResult help = runCli({"extract", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--password"));
+}
+
+TEST(KistCliPassword, MissingOrWrongPasswordExitsWithThree) {
+    ScratchDir dir;
+    dir.write("src/secret.txt", "top secret");
+    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && zip -q -P right '%2' secret.txt")
+                           .arg(dir.file("src"), dir.file("locked.zip"))),
+              0);
+    QDir().mkpath(dir.file("out"));
+    const QString archive = dir.file("locked.zip");
+    EXPECT_EQ(runCli({"list", archive}).exitCode, 0) << "names are readable without the password";
+
+    const CliResult none = runCli({"extract", "-o", dir.file("out"), archive});
+    EXPECT_EQ(none.exitCode, 3);
+    EXPECT_TRUE(none.err.contains("password")) << none.err.toStdString();
+    EXPECT_EQ(runCli({"extract", "-o", dir.file("out"), "--password", "wrong", archive}).exitCode,
+              3);
+    EXPECT_TRUE(namesIn(dir.file("out")).isEmpty()) << "nothing that looks extracted is left";
+
+    EXPECT_EQ(runCli({"extract", "-o", dir.file("out"), "--password", "right", archive}).exitCode,
+              0);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KIST_PASSWORD", "right");
+    EXPECT_EQ(runCli({"extract", "-o", dir.file("out"), archive}, environment).exitCode, 0);
+    EXPECT_EQ(namesIn(dir.file("out")), (QStringList{"secret 2.txt", "secret.txt"}));
+    EXPECT_EQ(treeOf(dir.file("out")).value("secret.txt"), "top secret");
+}
+
+TEST(KistCliEmpty, EmptyArchiveLeavesNoStagingFolder) {
+    ScratchDir dir;
+    QDir().mkpath(dir.file("out"));
+    ASSERT_EQ(runShell(QStringLiteral("tar -cf '%1' -T /dev/null").arg(dir.file("empty.tar"))), 0);
+    const CliResult result = runCli({"extract", "-o", dir.file("out"), dir.file("empty.tar")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(namesIn(dir.file("out")).isEmpty());
+}
+
+TEST(KistCliInterrupt, CtrlCLeavesNothingBehind) {
+    ScratchDir dir;
+    QDir().mkpath(dir.file("out"));
+    // 300 MB of zeros compress to little but take a while to write out.
+    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && head -c 300000000 /dev/zero > zeros.bin && zip "
+                                      "-q -1 big.zip zeros.bin && rm zeros.bin")
+                           .arg(dir.path())),
+              0);
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QStringLiteral(KIST_CLI_PATH),
+                  {"extract", "-o", dir.file("out"), dir.file("big.zip")});
+    ASSERT_TRUE(process.waitForStarted());
+    // Interrupt once the extraction is under way in its staging folder.
+    bool underWay = false;
+    for (int i = 0; i < 400 && !underWay && process.state() == QProcess::Running; ++i) {
+        QThread::msleep(10);
+        for (const QString &name : namesIn(dir.file("out")))
+            underWay = underWay || QFileInfo(dir.file("out/" + name + "/zeros.bin")).size() > 0;
+    }
+    ASSERT_TRUE(underWay) << "the extraction never started or ended too soon";
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_TRUE(namesIn(dir.file("out")).isEmpty());
+}
+
+TEST(KistCliCreate, WritesUnderFreeNamesAndRoundTrips) {
+    ScratchDir dir;
+    dir.write("Photos/a.jpg", "jpeg bytes");
+    dir.write("Photos/.hidden", "secret");
+    dir.write("Photos/trip/b.png", "png bytes");
+    QDir().mkpath(dir.file("out"));
+    for (const char *expected : {"Photos.zip", "Photos 2.zip"}) {
+        const CliResult result = runCli({"create", "-o", dir.file("out"), dir.file("Photos")});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out.trimmed(), dir.file(QStringLiteral("out/%1").arg(expected)).toUtf8());
+    }
+    EXPECT_EQ(runShell(QStringLiteral("unzip -tq '%1' >/dev/null").arg(dir.file("out/Photos.zip"))),
+              0);
+    QDir().mkpath(dir.file("back"));
+    ASSERT_EQ(runCli({"extract", "-o", dir.file("back"), dir.file("out/Photos.zip")}).exitCode, 0);
+    EXPECT_EQ(treeOf(dir.file("back/Photos")), treeOf(dir.file("Photos")));
+
+    const CliResult hidden = runCli({"create", "--ignore-hidden", "--name", "NoHidden", "-o",
+                                     dir.file("out"), dir.file("Photos")});
+    ASSERT_EQ(hidden.exitCode, 0) << hidden.err.toStdString();
+    const CliResult listed = runCli({"list", dir.file("out/NoHidden.zip")});
+    EXPECT_TRUE(listed.out.contains("Photos/a.jpg"));
+    EXPECT_FALSE(listed.out.contains(".hidden")) << listed.out.toStdString();
+}
+
+TEST(KistCliCreate, SeveralItemsAndFailures) {
+    ScratchDir dir;
+    dir.write("report.txt", "r");
+    dir.write("notes.md", "n");
+    const CliResult result = runCli({"create", dir.file("report.txt"), dir.file("notes.md")});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.trimmed(), dir.file("report.zip").toUtf8())
+        << "named after the first item, beside it";
+    const CliResult listed = runCli({"list", "--json", dir.file("report.zip")});
+    EXPECT_TRUE(listed.out.contains("\"path\": \"notes.md\"")) << listed.out.toStdString();
+
+    EXPECT_EQ(runCli({"create", dir.file("missing")}).exitCode, 1);
+    EXPECT_EQ(runCli({"create", "-o", "/proc", dir.file("report.txt")}).exitCode, 1);
+    EXPECT_EQ(runCli({"create"}).exitCode, 2);
+}
