@@ -1,6 +1,7 @@
 #include "util/FreePlacement.h"
 
 #include "util/FileUtil.h"
+#include "util/StringUtil.h"
 
 #include <QFile>
 
@@ -64,13 +65,32 @@ QString moveToFirstFree(const QString &source, const std::function<QString(quint
     }
 }
 
+bool sameFileSystem(const QString &path, const QString &folder) {
+    struct stat a;
+    struct stat b;
+    return ::lstat(QFile::encodeName(path).constData(), &a) == 0 &&
+           ::stat(QFile::encodeName(folder).constData(), &b) == 0 && a.st_dev == b.st_dev;
+}
+
 } // namespace
 
 QString moveToFreeFileName(const QString &source, const QString &folder, const QString &filename,
                            const QString &extension) {
-    return moveToFirstFree(source, [&](quint64 counter) {
+    const auto candidate = [&](quint64 counter) {
         return FileUtil::fileNameCandidate(folder, filename, extension, counter);
-    });
+    };
+    if (FileUtil::isDirectoryFilePath(source) || sameFileSystem(source, folder))
+        return moveToFirstFree(source, candidate);
+    // A rename cannot cross file systems: copy to a hidden name beside the target first, so the
+    // final name still appears only complete and only through a rename.
+    const QString nearby = folder + QStringLiteral("/.") + StringUtil::stringWithUUID();
+    if (!QFile::copy(source, nearby)) {
+        QFile::remove(nearby);
+        return QString();
+    }
+    const QString placed = moveToFirstFree(nearby, candidate);
+    QFile::remove(placed.isNull() ? nearby : source);
+    return placed;
 }
 
 QString moveToFreeFolderName(const QString &source, const QString &folder, const QString &name) {

@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/stat.h>
 
 namespace {
 QByteArray contents(const QString &path) {
@@ -74,4 +76,27 @@ TEST(FreePlacement, RacingPlacementsNeverReplaceEachOther) {
     EXPECT_EQ(QDir(dir.file("out")).entryList(QDir::Files).size(), kRacers);
     for (int i = 0; i < kRacers; ++i)
         EXPECT_EQ(contents(placed[i]), QByteArray::number(i));
+}
+
+TEST(FreePlacement, FilesCrossFileSystemsWhole) {
+    ScratchDir dir;
+    QTemporaryDir other(QStringLiteral("/dev/shm/kist-test-XXXXXX"));
+    struct stat a;
+    struct stat b;
+    if (!other.isValid() || ::stat("/dev/shm", &a) != 0 ||
+        ::stat(qPrintable(dir.path()), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system to move across";
+    const QString source = other.filePath("new.zip");
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("archive bytes");
+    file.close();
+    dir.write("out/Photos.zip", "old");
+    const QString placed =
+        FreePlacement::moveToFreeFileName(source, dir.file("out"), "Photos", "zip");
+    EXPECT_EQ(placed, dir.file("out/Photos 2.zip"));
+    EXPECT_EQ(contents(placed), "archive bytes");
+    EXPECT_FALSE(QFileInfo::exists(source));
+    EXPECT_EQ(QDir(dir.file("out")).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "no hidden copy is left beside the result";
 }

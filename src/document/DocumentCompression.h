@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class ZipDocument;
+
+// A document's "Zip" and "Zip As...": the target folder (beside the gathered items when they share
+// one, else asked), the archive's name, and the writing on the worker into a temporary file that
+// moves to the first free name.
+class DocumentCompression {
+public:
+    explicit DocumentCompression(ZipDocument &document);
+
+    void saveZip();
+    void saveZipTo();
+
+    // The last archive's base name, without ".zip".
+    QString zipFileName() const { return zipFileName_; }
+    // The paths written by the last "Zip", in list order.
+    QStringList selectedFiles() const { return selectedFiles_; }
+
+private:
+    bool canStart() const;
+    // Every listed item is written, in list order.
+    void takeListedItems();
+    void pickDirectorySaveZipAs();
+    void zipMain(const std::optional<QString> &bookmarkUrl);
+    // The name comes from the item selected first in the first column, else from the first item.
+    QString nameSource() const;
+
+    ZipDocument &document;
+    QString zipFileName_;
+    QStringList selectedFiles_;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class ZipDocument;
+class ZipEntry;
+
+// A document's extraction commands: the target folder (the archive's own when writable, a stored
+// grant, or the folder chooser), the password check, the hidden staging folder, and the job on
+// the worker, which places the result under a free name beside it.
+class DocumentExtraction {
+public:
+    explicit DocumentExtraction(ZipDocument &document);
+
+    // The whole archive into its own folder.
+    void unArchive();
+    // The whole archive into a folder the user picks.
+    void unArchiveTo();
+    // The current selection into the archive's folder, or into a picked one.
+    void unArchiveSelectedItem();
+    void unArchiveSelectedItemAs();
+    // After a listing: its error, else the whole archive when the setting asks for it.
+    void autoUnArchive();
+
+private:
+    void unzip(const std::optional<QString> &bookmarkUrl);
+    void unArchiveSelected(const std::optional<QString> &bookmarkUrl);
+    // An empty selection extracts the whole archive.
+    void startExtraction(const QList<ZipEntry *> &selection,
+                         const std::optional<QString> &bookmarkUrl);
+    bool canStart() const;
+
+    ZipDocument &document;
+};

@@ -1,0 +1,92 @@
+#include "document/DocumentWorker.h"
+
+#include "document/IDocumentView.h"
+#include "document/MainThread.h"
+#include "util/Cancellation.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+DocumentWorker::DocumentWorker(IDocumentView &view, QObject *parent)
+    : QObject(parent)
+    , view(view) {
+}
+
+DocumentWorker::~DocumentWorker() {
+    cancelThread();
+}
+
+bool DocumentWorker::startThread(const Task &task, bool animating) {
+    if (executing)
+        return false;
+    executing = true;
+    if (animating)
+        startPanelProgress(false);
+    currentThread = QThread::create([this, task] { pendingEnding = task(); });
+    // Queued to this object, so the ending runs on the main thread after the thread has stopped.
+    connect(currentThread, &QThread::finished, this, &DocumentWorker::onThreadFinished,
+            Qt::QueuedConnection);
+    currentThread->start();
+    return true;
+}
+
+void DocumentWorker::onThreadFinished() {
+    currentThread->wait();
+    delete currentThread;
+    currentThread = nullptr;
+    const Ending ending = std::move(pendingEnding);
+    pendingEnding = nullptr;
+    // Not executing before the ending runs: an ending may start the next task.
+    executing = false;
+    if (ending)
+        ending();
+    emit taskEnded();
+}
+
+void DocumentWorker::cancelThread() {
+    while (executing) {
+        // An ending may have started another task meanwhile; it is cancelled as well.
+        if (currentThread)
+            currentThread->requestInterruption();
+        QEventLoop slice;
+        QTimer::singleShot(50, &slice, &QEventLoop::quit);
+        connect(this, &DocumentWorker::taskEnded, &slice, &QEventLoop::quit);
+        slice.exec();
+    }
+}
+
+void DocumentWorker::startPanelProgress(bool indeterminate) {
+    MainThread::perform([&] { view.startPanelProgress(indeterminate); });
+}
+
+void DocumentWorker::setTotalSizeWithNum(quint64 total) {
+    MainThread::perform([&] {
+        totalSize_ = total;
+        currentSize_ = 0;
+        view.setProgressBottomText(QString());
+        view.setProgressMaxValue(totalSize_);
+        view.setProgressValue(0);
+    });
+}
+
+void DocumentWorker::progressFinished(quint64 bytes) {
+    showProgress([bytes](quint64 current) { return current + bytes; });
+}
+
+void DocumentWorker::progressUpdateCurrentSize(quint64 bytes) {
+    showProgress([bytes](quint64) { return bytes; });
+}
+
+void DocumentWorker::showProgress(const std::function<quint64(quint64)> &nextSize) {
+    // Read on the reporting thread before hopping: pieces finished after a cancel are not shown.
+    if (isCurrentThreadCancelled())
+        return;
+    MainThread::perform([&] {
+        currentSize_ = nextSize(currentSize_);
+        view.setProgressValue(currentSize_);
+        if (totalSize_ != 0)
+            view.setProgressBottomText(
+                QString::asprintf("%.1f%%", double(currentSize_) * 100.0 / double(totalSize_)));
+    });
+}

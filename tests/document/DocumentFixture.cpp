@@ -1,0 +1,98 @@
+#include "DocumentFixture.h"
+
+#include "archive/ZipEntry.h"
+#include "util/FileUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+
+void DocumentTest::shell(const QString &command) const {
+    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && %2").arg(dir.path(), command)), 0)
+        << qPrintable(command);
+}
+
+void DocumentTest::makeZip(const QString &name,
+                           const QList<std::pair<QString, QByteArray>> &entries,
+                           const QString &options) {
+    if (entries.isEmpty()) {
+        // The zip tool makes no archive without entries: the end record alone is one.
+        ASSERT_FALSE(dir.write(name, QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')).isEmpty());
+        return;
+    }
+    QDir().mkpath(QFileInfo(dir.file(name)).absolutePath());
+    for (const auto &[entryName, contents] : entries)
+        ASSERT_FALSE(dir.write("zip-source/" + entryName, contents).isEmpty());
+    shell(QStringLiteral("cd zip-source && zip -qr %1 '../%2' . && cd .. && rm -r zip-source")
+              .arg(options, name));
+}
+
+void DocumentTest::open(const QString &name) {
+    document.loadFileStart(dir.file(name));
+    settle();
+}
+
+QStringList DocumentTest::namesIn(const QString &folder) const {
+    return QDir(dir.file(folder))
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                   QDir::Name);
+}
+
+QStringList DocumentTest::topEntries() const {
+    QStringList names;
+    if (const ZipEntry *root = document.rootEntry()) {
+        for (const auto &child : root->childEntries())
+            names.append(child->name());
+    }
+    names.sort();
+    return names;
+}
+
+ZipEntry *DocumentTest::entry(const QString &path) const {
+    ZipEntry *current = document.rootEntry();
+    for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        ZipEntry *found = nullptr;
+        for (const auto &child : current->childEntries()) {
+            if (child->name() == name)
+                found = child.get();
+        }
+        if (!found)
+            return nullptr;
+        current = found;
+    }
+    return current;
+}
+
+QStringList DocumentTest::zipNames(const QString &name) const {
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), dir.file(name)});
+    unzip.waitForFinished();
+    QStringList names = QString::fromUtf8(unzip.readAllStandardOutput())
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    names.sort();
+    return names;
+}
+
+QByteArray DocumentTest::read(const QString &name) const {
+    QFile file(dir.file(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray randomBytes(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()),
+                                          size / qsizetype(sizeof(quint32)));
+    return bytes;
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString &path)
+    : path(path) {
+    locked = runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0 &&
+             !FileUtil::isWriteAble(path);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    runShell(QStringLiteral("chattr -i '%1' 2>/dev/null").arg(path));
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "document/IDialogs.h"
+#include "document/IDocumentView.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <ostream>
+
+class ZipDocument;
+
+// Readable test output for texts and lists of texts.
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &texts, std::ostream *out) {
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}
+
+// A window and dialogs for tests: records every call as a short text, answers the dialogs from
+// queues the test fills, and notes any call that does not come on the main thread.
+class ScriptedUi : public IDocumentView, public IDialogs {
+public:
+    // The recorded calls, in order: "sheet:determinate", "hide:10000", "alert:<message>",
+    // "chooser:<message>|<folder>", "password", "reload", "toolbar", "close", ...
+    QStringList calls;
+    QStringList bottomTexts;
+    QList<quint64> maxValues;
+    std::deque<std::optional<QString>> passwords;
+    std::deque<std::optional<QString>> directories;
+    QStringList pickedFiles;
+    QList<IFileEntry *> selectedZero;
+    QList<IFileEntry *> selectedCurrent;
+    // Runs on the main thread at each progress value.
+    std::function<void(quint64)> onProgressValue;
+    std::atomic<bool> calledOffMainThread = false;
+
+    // The calls that begin with the prefix.
+    QStringList callsStartingWith(const QString &prefix) const;
+
+    void startPanelProgress(bool indeterminate) override;
+    void stopPanelProgress(int returnCode) override;
+    void setProgressTopText(const QString &text) override;
+    void setProgressMaxValue(quint64 maxValue) override;
+    void setProgressValue(quint64 value) override;
+    void setProgressBottomText(const QString &text) override;
+    void reloadBrowser() override;
+    void setEncodingListSelected() override;
+    void setToolItemsEnabled() override;
+    QList<IFileEntry *> getSelectedColoumnZero() const override;
+    QList<IFileEntry *> getCurrentSelectedItems() const override;
+    void closeWindow() override;
+
+    void alertMsg(const QString &message, const QString &information) override;
+    std::optional<QString> input(const QString &message, const QString &defaultValue) override;
+    std::optional<QString> passwordInput(const QString &message) override;
+    std::optional<QString> pickDirectory(const std::optional<QString> &message,
+                                         const std::optional<QString> &openingFolder) override;
+    QStringList pickFilesAndFolders() override;
+    void openWithDefaultApplication(const QString &path) override;
+    void revealInFileViewer(const QString &path) override;
+
+private:
+    void record(const QString &call);
+    std::optional<QString> next(std::deque<std::optional<QString>> &answers, const char *dialog);
+};
+
+// Turns the event loop until the condition holds, also once the events queued meanwhile have
+// been handled; false after the timeout.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs = 30000);
+// Waits until the document runs no task and nothing queued for it starts another.
+bool waitUntilIdle(const ZipDocument &document, int timeoutMs = 30000);
+// Asks the document to cancel its task from the event loop, as the sheet's Cancel button does
+// (never from inside a worker's call, which the worker is waiting on).
+void queueCancel(ZipDocument &document);
