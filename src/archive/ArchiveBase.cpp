@@ -63,20 +63,14 @@ std::optional<QDateTime> ArchiveBase::getDateWithInterval(qint64 seconds) const 
 
 void ArchiveBase::appendDataToEncodingData(const char *bytes, qsizetype length) {
     if (encodingData_ && bytes && length > 0)
-        encodingData_->append(bytes, length);
+        encodingData_->append(QByteArray(bytes, length));
 }
 
-void ArchiveBase::convertDetectorEncoding() {
+void ArchiveBase::convertDetectorEncoding(NameHostSystem host) {
     if (!encodingData_ || encodingData_->isEmpty())
         return;
-    QByteArray data = *encodingData_;
-    // Short name lists are repeated so the detector has enough text to judge.
-    while (data.size() < 100)
-        data.append(QByteArray(data));
-    if (const auto candidates = DetectorCharacter::detectorDataEncoding(data);
-        candidates && !candidates->isEmpty()) {
-        encodingName_ =
-            EncodingUtil::detectWithCharsetsRetrunCharset(candidates, data).value_or(QString());
+    if (const auto detected = NameEncodingDetector::detectCharset(*encodingData_, host)) {
+        encodingName_ = *detected;
         encoding_ = EncodingUtil::convertStringToNSStringEncoding(encodingName_);
     }
     encodingData_.reset();

@@ -2,8 +2,9 @@
 
 #include "archive/ArchiveError.h"
 #include "archive/IArchive.h"
+#include "encoding/NameEncodingDetector.h"
 
-#include <QByteArray>
+#include <QByteArrayList>
 #include <QDateTime>
 #include <QMutex>
 
@@ -67,8 +68,9 @@ public:
     // None for 0 seconds or when the reader has no epoch; else the epoch plus the seconds.
     std::optional<QDateTime> getDateWithInterval(qint64 seconds) const;
     void appendDataToEncodingData(const char *bytes, qsizetype length);
-    // Detects the name encoding once from the collected bytes, then releases them.
-    void convertDetectorEncoding();
+    // Detects the name encoding once from the collected names, then releases them. The host
+    // system the names were written on lets DOS and Windows code pages be recognised.
+    void convertDetectorEncoding(NameHostSystem host = NameHostSystem::Other);
     // One name: the chosen encoding, else the detected one, else detection of the name alone.
     std::optional<QString> charToNSString(const char *bytes, qsizetype length) const;
 
@@ -101,7 +103,8 @@ private:
     ZipEntry *rootEntry_;
     QString password_;
     QString filePath_;
-    std::optional<QByteArray> encodingData_ = QByteArray();
+    // One element per collected name.
+    std::optional<QByteArrayList> encodingData_ = QByteArrayList();
     QString encodingName_ = QStringLiteral("utf-8");
     std::optional<QDateTime> relativeDate_;
     StringEncoding encoding_;

@@ -73,6 +73,7 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
     if (unzGetFilePos64(handle, &pos) != UNZ_OK)
         return std::nullopt;
     ZipEntryInfo result;
+    result.versionMadeBy = quint16(info.version);
     result.flag = quint16(info.flag);
     result.compressionMethod = quint16(info.compression_method);
     result.crc = quint32(info.crc);

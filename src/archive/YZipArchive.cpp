@@ -132,15 +132,21 @@ void YZipArchive::detectorEncoding() {
     if (!openArchive())
         return;
     qsizetype collected = 0;
+    qsizetype names = 0;
+    qsizetype fromDosOrWindows = 0;
     recordWalkError(walkEntries([&](const ZipEntryInfo &info) {
         if (!info.declaredUtf8Name()) {
             appendDataToEncodingData(info.rawName.constData(), info.rawName.size());
             collected += info.rawName.size();
+            ++names;
+            fromDosOrWindows += info.nameHostSystem() == NameHostSystem::DosOrWindows;
         }
         return collected <= kDetectionLimit;
     }));
     closeArchive();
-    convertDetectorEncoding();
+    // An archive made on Windows and later updated elsewhere still holds OEM names.
+    convertDetectorEncoding(fromDosOrWindows * 2 > names ? NameHostSystem::DosOrWindows
+                                                         : NameHostSystem::Other);
 }
 
 void YZipArchive::listFiles() {

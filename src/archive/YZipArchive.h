@@ -28,7 +28,8 @@ public:
     void unArchivePath(ZipEntry *entry, const QString &destination) override;
     // True when any entry is encrypted; asked once, then cached.
     bool isEncrypted() override;
-    // Collects the names that do not declare UTF-8 (up to 1 MiB) and detects their encoding.
+    // Collects the names that do not declare UTF-8 (up to 1 MiB) and detects their encoding,
+    // looking for DOS and Windows code pages when most of them were written there.
     void detectorEncoding() override;
 
 private:

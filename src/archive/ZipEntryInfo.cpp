@@ -48,6 +48,18 @@ std::optional<QString> strictUtf8(const QByteArray &bytes) {
 
 } // namespace
 
+NameHostSystem ZipEntryInfo::nameHostSystem() const {
+    switch (versionMadeBy >> 8) {
+    case 0:
+    case 10:
+    case 11:
+    case 14:
+        return NameHostSystem::DosOrWindows;
+    default:
+        return NameHostSystem::Other;
+    }
+}
+
 bool ZipEntryInfo::isMiniZipReadable() const {
     return !isEncrypted() && (compressionMethod == kStored || compressionMethod == kDeflated);
 }

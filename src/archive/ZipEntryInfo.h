@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encoding/NameEncodingDetector.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -18,6 +20,8 @@ enum class ZipFileType { Regular, Directory, SymbolicLink };
 
 // What the central directory says about one entry, and how its fields are read.
 struct ZipEntryInfo {
+    // "Version made by": the high byte names the system the entry was written on.
+    quint16 versionMadeBy = 0;
     quint16 flag = 0;
     quint16 compressionMethod = 0;
     quint32 crc = 0;
@@ -35,6 +39,9 @@ struct ZipEntryInfo {
     bool isEncrypted() const { return flag & 0x0001; }
     // The language-encoding flag: name (and link target) are UTF-8.
     bool hasUtf8Name() const { return flag & 0x0800; }
+    // DOS or Windows for MS-DOS/FAT (0), NTFS (10 as PKWARE numbers it, 11 as Info-ZIP does)
+    // and VFAT (14), whose tools store names in the OEM code page.
+    NameHostSystem nameHostSystem() const;
     // minizip decodes stored and deflated entries without encryption; libarchive the rest.
     bool isMiniZipReadable() const;
     // The name the archive declares as UTF-8: the raw name when the language-encoding flag is

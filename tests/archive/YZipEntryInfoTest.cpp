@@ -51,3 +51,20 @@ TEST(YZipEntryInfo, DeclaredUtf8Names) {
     for (const auto &[label, info, expected] : cases)
         EXPECT_EQ(info.declaredUtf8Name(), expected) << label;
 }
+
+TEST(YZipEntryInfo, HostSystemIsTheHighByteOfVersionMadeBy) {
+    const std::pair<quint16, NameHostSystem> cases[] = {
+        {0x0014, NameHostSystem::DosOrWindows}, // MS-DOS, FAT
+        {0x0A3F, NameHostSystem::DosOrWindows}, // NTFS as PKWARE numbers it
+        {0x0B1E, NameHostSystem::DosOrWindows}, // NTFS as Info-ZIP numbers it
+        {0x0E14, NameHostSystem::DosOrWindows}, // VFAT
+        {0x0314, NameHostSystem::Other},        // Unix
+        {0x1314, NameHostSystem::Other},        // macOS
+        {0x0700, NameHostSystem::Other},        // classic Macintosh
+    };
+    for (const auto &[versionMadeBy, host] : cases) {
+        ZipEntryInfo info;
+        info.versionMadeBy = versionMadeBy;
+        EXPECT_EQ(info.nameHostSystem(), host) << std::hex << versionMadeBy;
+    }
+}

@@ -1,0 +1,87 @@
+#include "EncodingTestData.h"
+#include "NameListCorpus.h"
+
+#include "encoding/DetectorCharacter.h"
+#include "encoding/EncodingUtil.h"
+#include "encoding/NameEncodingDetector.h"
+#include "encoding/StringEncoding.h"
+
+#include <cstdio>
+
+using NameListCorpus::kNameLists;
+using NameListCorpus::NameList;
+
+namespace {
+
+QByteArrayList encodedNames(const NameList &list) {
+    QByteArrayList names;
+    for (const QString &name : *list.names)
+        names.append(encodedIn(list.codePage, name));
+    return names;
+}
+
+// What the reader base did before DOS code pages were looked for, step by step: the names run
+// together and repeated to 100 bytes, ICU's candidates, the first that decodes them all.
+// None when ICU has no candidates (the reader then keeps UTF-8).
+std::optional<QString> icuAlone(const QByteArrayList &names) {
+    QByteArray data = names.join();
+    while (data.size() < 100)
+        data += data;
+    const auto candidates = DetectorCharacter::detectorDataEncoding(data);
+    if (!candidates || candidates->isEmpty())
+        return std::nullopt;
+    return EncodingUtil::detectWithCharsetsRetrunCharset(candidates, data).value_or(QString());
+}
+
+// Every name comes out exactly as it was written, one by one as the reader decodes them.
+bool decodesExactly(const std::optional<QString> &charset, const QByteArrayList &names,
+                    const QStringList &expected) {
+    const StringEncoding encoding =
+        EncodingUtil::convertStringToNSStringEncoding(charset.value_or(QStringLiteral("utf-8")));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (StringEncodings::decode(names[i].constData(), names[i].size(), encoding) != expected[i])
+            return false;
+    }
+    return true;
+}
+
+double percent(int part, qsizetype whole) {
+    return 100.0 * part / double(whole);
+}
+
+// Every list is taken as written on DOS or Windows, so the second stage judges all of them,
+// those in ANSI, ISO and UTF-8 included: a list that ICU alone decodes must survive it.
+TEST(NameEncodingBenchmark, KistDecodesDosCodePagesWithoutLosingWhatIcuGotRight) {
+    int icuRight = 0;
+    int kistRight = 0;
+    for (const NameList &list : kNameLists) {
+        SCOPED_TRACE(std::string(list.codePage) + " " + list.label);
+        ASSERT_GE(list.names->size(), 3);
+        ASSERT_LE(list.names->size(), 40);
+        const QByteArrayList names = encodedNames(list);
+        const std::optional<QString> icu = icuAlone(names);
+        // Names not from DOS or Windows (and RAR names) are detected exactly as before.
+        EXPECT_EQ(NameEncodingDetector::detectCharset(names, NameHostSystem::Other), icu);
+        const std::optional<QString> kist =
+            NameEncodingDetector::detectCharset(names, NameHostSystem::DosOrWindows);
+
+        const bool icuDecodes = decodesExactly(icu, names, *list.names);
+        const bool kistDecodes = decodesExactly(kist, names, *list.names);
+        icuRight += icuDecodes;
+        kistRight += kistDecodes;
+        if (icuDecodes) {
+            EXPECT_TRUE(kistDecodes)
+                << "lost a list ICU alone got right, as " << kist.value_or("none").toStdString();
+        }
+        if (!kistDecodes)
+            std::printf("  Kist misreads %s %s as %s\n", list.codePage, list.label,
+                        qPrintable(kist.value_or(QStringLiteral("none"))));
+    }
+    std::printf("Name-encoding benchmark, %lld lists: ICU alone %d (%.1f %%), Kist %d (%.1f %%)\n",
+                static_cast<long long>(kNameLists.size()), icuRight,
+                percent(icuRight, kNameLists.size()), kistRight,
+                percent(kistRight, kNameLists.size()));
+    EXPECT_GE(percent(kistRight, kNameLists.size()), 95.0);
+}
+
+} // namespace
