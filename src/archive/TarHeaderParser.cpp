@@ -10,6 +10,7 @@ constexpr qsizetype kNameOffset = 0, kNameWidth = 100;
 constexpr qsizetype kModeOffset = 100, kModeWidth = 8;
 constexpr qsizetype kSizeOffset = 124, kSizeWidth = 12;
 constexpr qsizetype kMtimeOffset = 136, kMtimeWidth = 12;
+constexpr qsizetype kChecksumOffset = 148, kChecksumWidth = 8;
 constexpr qsizetype kTypeflagOffset = 156;
 constexpr qsizetype kLinkNameOffset = 157, kLinkNameWidth = 100;
 constexpr qsizetype kMagicOffset = 257;
@@ -122,6 +123,25 @@ bool applyPaxRecord(const QByteArray &record, PaxAttributes &attributes) {
     return true;
 }
 
+// The stored checksum matches the sum of the record's bytes with the checksum field counted as
+// blanks (as unsigned bytes, or as signed ones, which some old tar programs summed). A record of
+// NULs only (the archive's end) carries none.
+bool checksumMatches(const char *block) {
+    const quint64 stored =
+        TarHeaderParser::charToUnsignedLongLong(block + kChecksumOffset, kChecksumWidth);
+    qint64 unsignedSum = 0;
+    qint64 signedSum = 0;
+    bool allZero = true;
+    for (qsizetype i = 0; i < TarHeaderParser::kBlockSize; ++i) {
+        const bool inField = i >= kChecksumOffset && i < kChecksumOffset + kChecksumWidth;
+        const char byte = inField ? ' ' : block[i];
+        allZero = allZero && block[i] == '\0';
+        unsignedSum += static_cast<unsigned char>(byte);
+        signedSum += static_cast<signed char>(byte);
+    }
+    return allZero || qint64(stored) == unsignedSum || qint64(stored) == signedSum;
+}
+
 } // namespace
 
 void PaxAttributes::merge(const PaxAttributes &other) {
@@ -165,6 +185,8 @@ quint64 paddedSize(quint64 size) {
 }
 
 std::optional<TarHeader> parse(const char *block) {
+    if (!checksumMatches(block))
+        return std::nullopt;
     const auto size = numericField(block + kSizeOffset, kSizeWidth);
     const auto mtime = numericField(block + kMtimeOffset, kMtimeWidth);
     if (!size || *size < 0 || !mtime)

@@ -57,7 +57,8 @@ std::optional<qint64> numericField(const char *field, qsizetype width);
 // The data length rounded up to whole blocks.
 quint64 paddedSize(quint64 size);
 
-// The record in the block of kBlockSize bytes; none when its size or time cannot be read.
+// The record in the block of kBlockSize bytes; none when its checksum does not match or its size
+// or time cannot be read.
 std::optional<TarHeader> parse(const char *block);
 
 // The records "length keyword=value\n" of a pax header's data; none when a record is malformed.

@@ -1,5 +1,7 @@
 #include "archive/TarRecordReader.h"
 
+#include <algorithm>
+
 using TarHeaderParser::kBlockSize;
 
 TarRecordReader::TarRecordReader(QFile &file)
@@ -13,8 +15,11 @@ TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
         const qint64 got = file.read(block, kBlockSize);
         if (got < 0)
             return Status::Damaged;
+        // A partial record is a cut archive, unless it is the padding after the last entry.
         if (got < kBlockSize)
-            return Status::End;
+            return std::all_of(block, block + got, [](char byte) { return byte == '\0'; })
+                       ? Status::End
+                       : Status::Damaged;
         const qint64 dataPosition = file.pos();
         const auto header = TarHeaderParser::parse(block);
         if (!header || header->type == TarRecordType::Unknown)

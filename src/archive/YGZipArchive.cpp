@@ -35,6 +35,12 @@ void YGZipArchive::closeArchive() {
 bool YGZipArchive::decompress(QFile &output) {
     if (!openArchive())
         return false;
+    // zlib would pass data that is not gzip through unchanged, a "decompression" that only copies.
+    if (gzdirect(gzfile)) {
+        errorArchive();
+        closeArchive();
+        return false;
+    }
     QByteArray buffer(kReadSize, Qt::Uninitialized);
     bool complete = false;
     for (;;) {

@@ -7,6 +7,18 @@
 
 namespace {
 
+// The record with its checksum field filled in as tar writes it: the unsigned byte sum with the
+// field itself counted as blanks, six octal digits, NUL, blank.
+QByteArray withChecksum(QByteArray block) {
+    std::memset(block.data() + 148, ' ', 8);
+    unsigned sum = 0;
+    for (const char byte : block)
+        sum += static_cast<unsigned char>(byte);
+    const QByteArray field = QByteArray::number(sum, 8).rightJustified(6, '0') + '\0' + ' ';
+    std::memcpy(block.data() + 148, field.constData(), 8);
+    return block;
+}
+
 // A header record with a name filling its whole field, a prefix and the given magic.
 QByteArray makeBlock(const QByteArray &magic) {
     QByteArray block(TarHeaderParser::kBlockSize, '\0');
@@ -21,7 +33,7 @@ QByteArray makeBlock(const QByteArray &magic) {
     put(157, "target");
     put(257, magic);
     put(345, "some/folder");
-    return block;
+    return withChecksum(block);
 }
 
 // A pax record with its self-describing length.
@@ -79,6 +91,29 @@ TEST(TarHeaderParserRecords, UstarPrefixJoinsOnlyUnderThePosixMagic) {
     header = TarHeaderParser::parse(makeBlock(QByteArray("ustar  \0", 8)).constData());
     ASSERT_TRUE(header);
     EXPECT_EQ(header->name, QByteArray(100, 'n'));
+}
+
+TEST(TarHeaderParserRecords, ChecksumGuardsEveryByteButNotTheEndBlock) {
+    const QByteArray block = makeBlock(QByteArray("ustar\0"
+                                                  "00",
+                                                  8));
+    ASSERT_TRUE(TarHeaderParser::parse(block.constData()));
+    for (const qsizetype at : {qsizetype(0), qsizetype(130), qsizetype(300), qsizetype(511)}) {
+        QByteArray damaged = block;
+        damaged[at] = char(damaged[at] ^ 0x01);
+        EXPECT_FALSE(TarHeaderParser::parse(damaged.constData())) << "byte " << at;
+    }
+    QByteArray signedSum = block;
+    signedSum[400] = char(0xE9);
+    std::memset(signedSum.data() + 148, ' ', 8);
+    int sum = 0;
+    for (const char byte : signedSum)
+        sum += static_cast<signed char>(byte);
+    const QByteArray field = QByteArray::number(sum, 8).rightJustified(6, '0') + '\0' + ' ';
+    std::memcpy(signedSum.data() + 148, field.constData(), 8);
+    EXPECT_TRUE(TarHeaderParser::parse(signedSum.constData())) << "old tars summed signed bytes";
+    const QByteArray end(TarHeaderParser::kBlockSize, '\0');
+    EXPECT_TRUE(TarHeaderParser::parse(end.constData())) << "the end block has no checksum";
 }
 
 TEST(TarHeaderParserPax, HonouredKeywordsAndMalformedRecords) {

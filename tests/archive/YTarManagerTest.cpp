@@ -327,6 +327,8 @@ TEST(TarDamage, UnknownRecordsTruncationAndEmptyFiles) {
     const QString unknown = dir.file(QStringLiteral("unknown.tar"));
     const QString truncated = dir.file(QStringLiteral("truncated.tar"));
     const QString endOnly = dir.file(QStringLiteral("end-only.tar"));
+    const QString cutHeader = dir.file(QStringLiteral("cut-header.tar"));
+    const QString badChecksum = dir.file(QStringLiteral("bad-checksum.tar"));
     ASSERT_EQ(runPython(QStringLiteral(R"(
 import io, os, tarfile
 def write(path, entries):
@@ -339,8 +341,14 @@ write(%1, [('a.txt', tarfile.REGTYPE, b'a'), ('bad', b'z', b''), ('c.txt', tarfi
 write(%2, [('big.bin', tarfile.REGTYPE, os.urandom(100000)), ('after.txt', tarfile.REGTYPE, b'x')])
 os.truncate(%2, 50000)
 write(%3, [])
+write(%4, [('a.txt', tarfile.REGTYPE, b'a'), ('b.txt', tarfile.REGTYPE, b'b')])
+os.truncate(%4, 1124)
+write(%5, [('a.txt', tarfile.REGTYPE, b'a'), ('b.txt', tarfile.REGTYPE, b'b')])
+with open(%5, 'r+b') as f:
+    f.seek(1024 + 3); f.write(b'X')
 )")
-                            .arg(shellQuote(unknown), shellQuote(truncated), shellQuote(endOnly))),
+                            .arg(shellQuote(unknown), shellQuote(truncated), shellQuote(endOnly),
+                                 shellQuote(cutHeader), shellQuote(badChecksum))),
               0);
     const QString empty = dir.write(QStringLiteral("empty.tar"), QByteArray());
     struct Case {
@@ -355,6 +363,8 @@ write(%3, [])
         {truncated, {"big.bin"}, issues, {"big.bin"}},
         {empty, {}, std::nullopt, {}},
         {endOnly, {}, std::nullopt, {}},
+        {cutHeader, {"a.txt"}, issues, {"a.txt"}},
+        {badChecksum, {"a.txt"}, issues, {"a.txt"}},
     };
     for (const Case &c : cases) {
         Listing listing(c.archive);
