@@ -1,0 +1,172 @@
+#include "FuzzTargets.h"
+
+#include "archive/ArchiveBase.h"
+#include "archive/TarHeaderParser.h"
+#include "archive/ZipEntry.h"
+#include "document/ArchiveRules.h"
+#include "encoding/EncodingUtil.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace FuzzTargets {
+
+namespace {
+
+constexpr rlim_t kFileSizeLimit = 64 * 1024 * 1024;
+// Entries extracted one by one after the whole extraction; enough to reach the selection paths
+// without making every run slow.
+constexpr int kSelectedEntries = 8;
+
+QStringList entryNames(const QString &folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Devices, FIFOs and sockets below the folder (links are not followed).
+QString specialFileBelow(const QString &folder) {
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st;
+        if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode) &&
+            !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode))
+            return path;
+    }
+    return QString();
+}
+
+QString expectNames(const QString &folder, const QStringList &expected) {
+    const QStringList names = entryNames(folder);
+    if (names == expected)
+        return QString();
+    return QStringLiteral("%1 holds [%2] instead of [%3]")
+        .arg(folder, names.join(QLatin1Char(',')), expected.join(QLatin1Char(',')));
+}
+
+void extractEach(ArchiveBase &reader, ZipEntry &root, const QString &destination) {
+    int count = 0;
+    for (const auto &child : root.childEntries()) {
+        if (count++ == kSelectedEntries)
+            break;
+        reader.unArchivePath(child.get(), destination);
+        for (const auto &grandChild : child->childEntries()) {
+            reader.unArchivePath(grandChild.get(), destination);
+            break;
+        }
+    }
+}
+
+// Lists the archive, extracts it whole, then some entries one by one, each into a folder of its
+// own inside a box that holds nothing else but the archive.
+QString reader(const QString &extension, const QByteArray &input) {
+    const QString temp = QDir::tempPath();
+    // Readers create the temporary root on first use; it is no trace of this input.
+    QDir().mkpath(ArchiveBase::tempRootDirectory());
+    const QStringList tempBefore = entryNames(temp);
+    const QStringList tempRootBefore = entryNames(ArchiveBase::tempRootDirectory());
+    QString fault;
+    {
+        QTemporaryDir box(temp + QStringLiteral("/fuzz-XXXXXX"));
+        const QString archive = box.filePath(QStringLiteral("input.") + extension);
+        const QString dest = box.filePath(QStringLiteral("dest"));
+        QFile file(archive);
+        if (!file.open(QIODevice::WriteOnly) || file.write(input) != input.size())
+            return QStringLiteral("cannot write the input");
+        file.close();
+        QDir().mkpath(dest + QStringLiteral("/whole"));
+        QDir().mkpath(dest + QStringLiteral("/each"));
+        {
+            auto root = ZipEntry::rootEntry();
+            auto reader =
+                ArchiveRules::archive(archive, root.get(), nullptr, QString(), kAutomaticEncoding);
+            reader->listFiles();
+            reader->unArchivePath(nullptr, dest + QStringLiteral("/whole"));
+            extractEach(*reader, *root, dest + QStringLiteral("/each"));
+        }
+        fault =
+            expectNames(box.path(), {QStringLiteral("dest"), QStringLiteral("input.") + extension});
+        if (fault.isEmpty())
+            fault = expectNames(dest, {QStringLiteral("each"), QStringLiteral("whole")});
+        if (fault.isEmpty() && !specialFileBelow(dest).isEmpty())
+            fault = QStringLiteral("special file created: ") + specialFileBelow(dest);
+    }
+    if (fault.isEmpty() && entryNames(temp) != tempBefore)
+        fault = expectNames(temp, tempBefore);
+    if (fault.isEmpty() && entryNames(ArchiveBase::tempRootDirectory()) != tempRootBefore)
+        fault = expectNames(ArchiveBase::tempRootDirectory(), tempRootBefore);
+    return fault;
+}
+
+// The first block as a header record, the rest as pax data.
+QString tarHeader(const QByteArray &input) {
+    QByteArray block = input.left(TarHeaderParser::kBlockSize);
+    block.append(TarHeaderParser::kBlockSize - block.size(), '\0');
+    TarHeaderParser::parse(block.constData());
+    const QByteArray rest = input.mid(TarHeaderParser::kBlockSize);
+    TarHeaderParser::parsePax(rest);
+    TarHeaderParser::numericField(rest.constData(), rest.size());
+    TarHeaderParser::paddedSize(TarHeaderParser::charToUnsignedLongLong(block.constData(), 12));
+    return QString();
+}
+
+// Lines as entry names: collected and detected as a reader does, then each decoded; the first
+// byte picks the host system and a chosen encoding from the catalogue.
+QString charset(const QByteArray &input) {
+    if (input.isEmpty())
+        return QString();
+    const auto selector = static_cast<unsigned char>(input.front());
+    const QByteArray names = input.mid(1);
+    auto root = ZipEntry::rootEntry();
+    auto base = ArchiveBase::create<ArchiveBase>(QString(), root.get(), nullptr, QString());
+    const QByteArrayList lines = names.split('\n');
+    for (const QByteArray &line : lines)
+        base->appendDataToEncodingData(line.constData(), line.size());
+    base->convertDetectorEncoding((selector & 1) ? NameHostSystem::DosOrWindows
+                                                 : NameHostSystem::Other);
+    if (selector & 2) {
+        static const QList<EncodingItem> catalogue = EncodingUtil::allAvailableStringEncodings();
+        base->setFileEncoding(catalogue.at((selector >> 2) % catalogue.size()).encoding());
+    }
+    for (const QByteArray &line : lines)
+        base->charToNSString(line.constData(), line.size());
+    EncodingUtil::detectWithData(names);
+    return QString();
+}
+
+} // namespace
+
+QStringList readerExtensions() {
+    return {QStringLiteral("zip"), QStringLiteral("rar"), QStringLiteral("7z"),
+            QStringLiteral("tar"), QStringLiteral("gz"),  QStringLiteral("bz2")};
+}
+
+QStringList names() {
+    return readerExtensions() +
+           QStringList{QStringLiteral("tar_header"), QStringLiteral("charset")};
+}
+
+void limitFileSizes() {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{kFileSizeLimit, kFileSizeLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+QString run(const QString &target, const QByteArray &input) {
+    if (target == QLatin1String("tar_header"))
+        return tarHeader(input);
+    if (target == QLatin1String("charset"))
+        return charset(input);
+    if (readerExtensions().contains(target))
+        return reader(target, input);
+    return QStringLiteral("no target named ") + target;
+}
+
+} // namespace FuzzTargets

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Makes the seed corpora of the fuzz targets: small archives of every format, built with the
+# same tools the tests use, holding folders, links, hostile names and legacy-encoded names.
+# Usage: fuzz/make_corpus.sh OUTDIR   (one folder per target inside OUTDIR)
+set -euo pipefail
+out=$(realpath -m "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$out"/{zip,rar,7z,tar,gz,bz2,tar_header,charset}
+
+cd "$work"
+mkdir -p tree/sub/deeper
+printf 'hello\n' > tree/a.txt
+printf 'second file\n%.0s' {1..40} > tree/sub/b.txt
+head -c 3000 /dev/zero > tree/sub/deeper/zeros.bin
+ln -s ../a.txt tree/sub/link
+
+(cd tree && zip -qry "$out/zip/tree.zip" . && zip -q0 "$out/zip/stored.zip" a.txt)
+(cd tree && zip -qr -P secret "$out/zip/encrypted.zip" a.txt)
+(cd tree && 7zz a -bd -y "$out/7z/tree.7z" . >/dev/null && 7zz a -bd -y -mx=0 "$out/7z/stored.7z" a.txt >/dev/null)
+(cd tree && rar a -idq -r -ol "$out/rar/tree.rar" a.txt sub && rar a -idq -hpsecret "$out/rar/headers.rar" a.txt)
+(cd tree && tar --format=gnu -cf "$out/tar/gnu.tar" . && tar --format=pax -cf "$out/tar/pax.tar" . \
+  && tar --format=ustar -cf "$out/tar/ustar.tar" a.txt sub/b.txt)
+gzip -c tree/a.txt > "$out/gz/plain.gz"
+gzip -c "$out/tar/ustar.tar" > "$out/gz/tree.tar.gz"
+bzip2 -c tree/a.txt > "$out/bz2/plain.bz2"
+bzip2 -c "$out/tar/ustar.tar" > "$out/bz2/tree.tar.bz2"
+
+/usr/bin/python3 - "$out" <<'PY'
+import io, sys, tarfile, zipfile
+out = sys.argv[1]
+hostile = ["../escape.txt", "/abs.txt", "a/../../up.txt", "..\\back.txt", "ok/inner.txt"]
+with zipfile.ZipFile(f"{out}/zip/hostile.zip", "w") as z:
+    for n in hostile:
+        z.writestr(n, b"x")
+    z.writestr("caf\u00e9.txt", b"utf8")
+with tarfile.open(f"{out}/tar/hostile.tar", "w", format=tarfile.GNU_FORMAT) as t:
+    for n in hostile:
+        info = tarfile.TarInfo(n); info.size = 1
+        t.addfile(info, io.BytesIO(b"x"))
+    link = tarfile.TarInfo("out"); link.type = tarfile.SYMTYPE; link.linkname = "/tmp"
+    t.addfile(link)
+    through = tarfile.TarInfo("out/through.txt"); through.size = 1
+    t.addfile(through, io.BytesIO(b"x"))
+    hard = tarfile.TarInfo("hard"); hard.type = tarfile.LNKTYPE; hard.linkname = "ok/inner.txt"
+    t.addfile(hard)
+    for kind in (tarfile.FIFOTYPE, tarfile.CHRTYPE, tarfile.BLKTYPE):
+        dev = tarfile.TarInfo("dev%s" % kind.decode()); dev.type = kind
+        t.addfile(dev)
+with tarfile.open(f"{out}/tar/pax_long.tar", "w", format=tarfile.PAX_FORMAT) as t:
+    info = tarfile.TarInfo("d/" + "n" * 150); info.size = 2; info.mtime = 2**34
+    info.pax_headers = {"path": "d/" + "p" * 120, "size": "2"}
+    t.addfile(info, io.BytesIO(b"xy"))
+for name in ("gnu", "pax", "hostile", "pax_long"):
+    raw = open(f"{out}/tar/{name}.tar", "rb").read()
+    open(f"{out}/tar_header/{name}", "wb").write(raw[:1536])
+names = {
+    "cp437": ("cp437", ["R\u00e9sum\u00e9.txt", "\u00c7a va/na\u00efve.doc"]),
+    "shift_jis": ("shift_jis", ["\u65e5\u672c\u8a9e.txt", "\u30d5\u30a9\u30eb\u30c0/\u8cc7\u6599.xls"]),
+    "gbk": ("gbk", ["\u4e2d\u6587\u6587\u4ef6.txt", "\u6587\u4ef6\u5939/\u56fe\u7247.jpg"]),
+    "koi8_r": ("koi8_r", ["\u041f\u0440\u0438\u0432\u0435\u0442.txt", "\u043f\u0430\u043f\u043a\u0430/\u0444\u0430\u0439\u043b"]),
+    "utf8": ("utf-8", ["caf\u00e9.txt", "\u00fcber/stra\u00dfe.txt"]),
+}
+for selector, (label, (codec, lines)) in enumerate(names.items()):
+    data = bytes([selector]) + b"\n".join(l.encode(codec) for l in lines)
+    open(f"{out}/charset/{label}", "wb").write(data)
+PY

@@ -1,0 +1,144 @@
+#include "DocumentFixture.h"
+#include "archive/ArchiveBase.h"
+
+#include <QTimer>
+
+namespace {
+
+QStringList temporaries() {
+    return QDir(ArchiveBase::tempRootDirectory())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+class ConcurrentDocuments : public DocumentTest {};
+
+// Both documents' workers run at the same time, each with its own reader and staging folder.
+TEST_F(ConcurrentDocuments, TwoExtractionsAtOnceEachPlaceTheirOwnResult) {
+    const QByteArray one = randomBytes(6 << 20);
+    const QByteArray two = randomBytes(6 << 20);
+    dir.write("src/one/one.bin", one);
+    dir.write("src/two/two.bin", two);
+    shell("cd src/one && zip -q0 ../../one.zip one.bin && cd ../two && tar -czf ../../two.tgz "
+          "two.bin && cd ../.. && rm -r src");
+    ScriptedUi otherUi;
+    ZipDocument other(otherUi, otherUi);
+    open("one.zip");
+    other.loadFileStart(dir.file("two.tgz"));
+    ASSERT_TRUE(waitUntilIdle(other));
+
+    document.unArchive();
+    other.unArchive();
+    EXPECT_TRUE(document.isExecuting() && other.isExecuting()) << "neither waits for the other";
+    settle();
+    ASSERT_TRUE(waitUntilIdle(other));
+    EXPECT_EQ(read("one.bin"), one);
+    EXPECT_EQ(read("two.bin"), two);
+    EXPECT_EQ(namesIn(), (QStringList{"one.bin", "one.zip", "two.bin", "two.tgz"}));
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_TRUE(otherUi.callsStartingWith("alert:").isEmpty());
+    EXPECT_FALSE(otherUi.calledOffMainThread);
+}
+
+enum class Phase { Listing, Extraction, Compression };
+// When the cancel comes: at once (before the worker may have started), at the first progress
+// report, or after a short while on a timer.
+enum class Moment { AtOnce, FirstProgress, AfterAWhile };
+
+struct CancelCase {
+    Phase phase;
+    Moment moment;
+};
+
+void PrintTo(const CancelCase &c, std::ostream *out) {
+    *out << int(c.phase) << '/' << int(c.moment);
+}
+
+class CancelAtEveryPhase : public DocumentTest, public ::testing::WithParamInterface<CancelCase> {
+protected:
+    void arm(Moment moment) {
+        cancelled = false;
+        ui.onProgressValue = [this, moment](quint64 value) {
+            if (moment == Moment::FirstProgress && value > 0 && !cancelled) {
+                cancelled = true;
+                queueCancel(document);
+            }
+        };
+        if (moment == Moment::AfterAWhile) {
+            cancelTimer.setSingleShot(true);
+            QObject::connect(&cancelTimer, &QTimer::timeout, &document,
+                             [this] { document.cancelThread(); });
+            cancelTimer.start(30);
+        }
+    }
+    void cancelAtOnce(Moment moment) {
+        if (moment == Moment::AtOnce)
+            document.cancelThread();
+    }
+    bool cancelled = false;
+    QTimer cancelTimer;
+};
+
+// Whatever the phase and the moment, the document ends its task, shows no alert, leaves no
+// staging folder, temporary file or partial result, and stays usable.
+TEST_P(CancelAtEveryPhase, EndsCleanly) {
+    const auto [phase, moment] = GetParam();
+    dir.write("src/big/a.bin", randomBytes(8 << 20));
+    dir.write("src/big/b.bin", randomBytes(8 << 20));
+    shell("cd src && tar -czf ../big.tgz big");
+    if (phase == Phase::Extraction)
+        open("big.tgz");
+    const QStringList temporariesBefore = temporaries();
+    const QStringList before = namesIn();
+    ui.calls.clear();
+    arm(moment);
+    switch (phase) {
+    case Phase::Listing:
+        document.loadFileStart(dir.file("big.tgz"));
+        break;
+    case Phase::Extraction:
+        document.unArchive();
+        break;
+    case Phase::Compression:
+        document.addFileToZip({dir.file("src/big")});
+        document.saveZip();
+        break;
+    }
+    cancelAtOnce(moment);
+    settle();
+    EXPECT_FALSE(document.isExecuting());
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty()) << ui.calls.join(' ').toStdString();
+    EXPECT_FALSE(ui.calledOffMainThread);
+    const QStringList after = namesIn();
+    for (const QString &name : after)
+        EXPECT_FALSE(name.startsWith('.')) << "staging folder left: " << name.toStdString();
+    if (phase != Phase::Compression || moment != Moment::AfterAWhile) {
+        EXPECT_TRUE(after == before || ui.calls.contains("hide:10000"))
+            << "a cancelled extraction places nothing";
+    }
+    EXPECT_TRUE(!namesIn("src").contains("big.zip") || moment == Moment::AfterAWhile)
+        << "a cancelled compression leaves no archive";
+    if (!document.isUnArchiveType() || phase != Phase::Listing) {
+        EXPECT_EQ(temporaries(), temporariesBefore) << "a cancelled listing keeps no temporary";
+    }
+
+    // A task that ended before the timer fired must not lose the next one to it.
+    cancelTimer.stop();
+    ui.onProgressValue = nullptr;
+    if (phase == Phase::Listing) {
+        open("big.tgz");
+        EXPECT_EQ(topEntries(), QStringList{"big"}) << "the document opens again";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CancelAtEveryPhase,
+                         ::testing::Values(CancelCase{Phase::Listing, Moment::AtOnce},
+                                           CancelCase{Phase::Listing, Moment::FirstProgress},
+                                           CancelCase{Phase::Listing, Moment::AfterAWhile},
+                                           CancelCase{Phase::Extraction, Moment::AtOnce},
+                                           CancelCase{Phase::Extraction, Moment::FirstProgress},
+                                           CancelCase{Phase::Extraction, Moment::AfterAWhile},
+                                           CancelCase{Phase::Compression, Moment::AtOnce},
+                                           CancelCase{Phase::Compression, Moment::FirstProgress},
+                                           CancelCase{Phase::Compression, Moment::AfterAWhile}));
+
+} // namespace

@@ -1,0 +1,154 @@
+#include "DocumentFixture.h"
+#include "archive/ArchiveBase.h"
+#include "support/HostileArchives.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kRoom = 1 << 20;
+
+// The destination runs out of space: a small tmpfs where the process may mount one, and in
+// every case a file-size limit that makes writes past it fail.
+enum class Fault { SmallTmpfs, FileSizeLimit };
+
+// Holds the fault for the folder while it lives; isActive is false when it cannot be made here.
+class FullDestination {
+public:
+    FullDestination(Fault fault, const QString &folder) {
+        if (fault == Fault::SmallTmpfs) {
+            tmpfs = std::make_unique<SmallTmpfs>(folder, kRoom);
+            active = tmpfs->isMounted();
+        } else {
+            active = true;
+        }
+    }
+    // Starts the fault once the test's own files are written.
+    void arm(Fault fault) {
+        if (fault == Fault::FileSizeLimit)
+            limit = std::make_unique<FileSizeLimit>(kRoom);
+    }
+    void disarm() { limit.reset(); }
+    bool isActive() const { return active; }
+
+private:
+    std::unique_ptr<SmallTmpfs> tmpfs;
+    std::unique_ptr<FileSizeLimit> limit;
+    bool active = false;
+};
+
+QStringList temporaries() {
+    return QDir(ArchiveBase::tempRootDirectory())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+class WriteFaults : public DocumentTest, public ::testing::WithParamInterface<Fault> {
+protected:
+    void expectOneAlertContaining(const QString &text) const {
+        const QStringList alerts = ui.callsStartingWith("alert:");
+        ASSERT_EQ(alerts.size(), 1) << ui.calls.join(' ').toStdString();
+        EXPECT_TRUE(alerts.first().contains(text)) << alerts.first().toStdString();
+    }
+};
+
+TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
+    QDir(dir.path()).mkdir("full");
+    FullDestination full(GetParam(), dir.file("full"));
+    if (!full.isActive())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    ASSERT_FALSE(HostileArchives::makeZeros(dir.file("full/z.zip"), 8 * kRoom).isEmpty());
+    open("full/z.zip");
+    const QStringList temporariesBefore = temporaries();
+    full.arm(GetParam());
+    document.unArchive();
+    settle();
+    full.disarm();
+    expectOneAlertContaining("Failed to create file");
+    EXPECT_EQ(namesIn("full"), QStringList{"z.zip"}) << "no partial file, no staging folder";
+    EXPECT_EQ(temporaries(), temporariesBefore);
+}
+
+TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
+    QDir(dir.path()).mkdir("full");
+    FullDestination full(GetParam(), dir.file("full"));
+    if (!full.isActive())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    dir.write("src/noise.bin", randomBytes(4 * kRoom));
+    document.addFileToZip({dir.file("src")});
+    const QStringList temporariesBefore = temporaries();
+    ui.directories = {dir.file("full")};
+    full.arm(GetParam());
+    document.saveZipTo();
+    settle();
+    full.disarm();
+    ASSERT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_EQ(namesIn("full"), QStringList()) << "no partial archive under any name";
+    EXPECT_EQ(temporaries(), temporariesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, WriteFaults,
+                         ::testing::Values(Fault::SmallTmpfs, Fault::FileSizeLimit),
+                         [](const auto &info) {
+                             return info.param == Fault::SmallTmpfs ? "SmallTmpfs"
+                                                                    : "FileSizeLimit";
+                         });
+
+class ZipSourceFaults : public DocumentTest {
+protected:
+    // Gathers a large file and a small one after it and zips them beside them; the action runs
+    // on the main thread at the first progress report, while the writer is still on the first.
+    void zipWhile(const std::function<void()> &action) {
+        dir.write("src/a-large.bin", randomBytes(16 << 20));
+        dir.write("src/b-small.txt", "small");
+        document.addFileToZip({dir.file("src/a-large.bin"), dir.file("src/b-small.txt")});
+        temporariesBefore = temporaries();
+        bool acted = false;
+        ui.onProgressValue = [&](quint64 value) {
+            if (value > 0 && !acted) {
+                acted = true;
+                action();
+            }
+        };
+        document.saveZip();
+        settle();
+        ASSERT_TRUE(acted);
+    }
+    QStringList temporariesBefore;
+};
+
+TEST_F(ZipSourceFaults, ASourceThatVanishesIsNamedAndNoArchiveIsLeft) {
+    zipWhile([&] { QFile::remove(dir.file("src/b-small.txt")); });
+    const QStringList alerts = ui.callsStartingWith("alert:");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().contains("b-small.txt")) << alerts.first().toStdString();
+    EXPECT_EQ(namesIn("src"), QStringList{"a-large.bin"});
+    EXPECT_EQ(temporaries(), temporariesBefore);
+}
+
+TEST_F(ZipSourceFaults, ASourceReplacedByAFifoIsNotWaitedFor) {
+    zipWhile([&] {
+        QFile::remove(dir.file("src/b-small.txt"));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("src/b-small.txt")).constData(), 0600), 0);
+    });
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 0)
+        << "a FIFO among the gathered items is left out, as pipes always are";
+    EXPECT_EQ(zipNames("src/a-large.zip"), QStringList{"a-large.bin"});
+    EXPECT_EQ(temporaries(), temporariesBefore);
+}
+
+TEST_F(ZipSourceFaults, ADestinationThatBecomesReadOnlyLeavesNothing) {
+    std::unique_ptr<ReadOnlyFolder> lock;
+    zipWhile([&] { lock = std::make_unique<ReadOnlyFolder>(dir.file("src")); });
+    if (!lock->isReadOnly())
+        GTEST_SKIP() << "cannot take write access away from a folder here";
+    lock.reset();
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_EQ(namesIn("src"), (QStringList{"a-large.bin", "b-small.txt"}));
+    EXPECT_EQ(temporaries(), temporariesBefore);
+}
+
+} // namespace
