@@ -9,8 +9,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 target=${1:?target name or all}
 seconds=${2:?seconds per target}
 build=$(realpath -m "${3:-$here/../build-fuzz}")
-targets=(zip rar 7z tar gz bz2 tar_header charset)
-if [ "$target" != all ]; then targets=("$target"); fi
+if [ "$target" = all ]; then
+  # Every target the build made (fuzz/CMakeLists.txt names them).
+  targets=()
+  for binary in "$build"/fuzz/fuzz_*; do
+    name=${binary##*/fuzz_}
+    if [ -f "$binary" ] && [ -x "$binary" ] && [ "$name" != regression_tests ]; then
+      targets+=("$name")
+    fi
+  done
+else
+  targets=("$target")
+fi
 
 seeds="$build/fuzz-seeds"
 [ -d "$seeds" ] || bash "$here/make_corpus.sh" "$seeds"
