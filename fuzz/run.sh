@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Runs fuzz targets for a given time each, from the fuzz build folder (made with clang-14, see
 # scripts/test.sh). Crashing inputs land in BUILD/fuzz-artifacts; keep one that found a real
-# fault under fuzz/regressions/TARGET/ so the normal test suite replays it (the runs here leave
-# those out: some are slow on purpose, such as a RAR entry claiming a 2 GiB window).
+# fault under fuzz/regressions/TARGET/ so the normal test suite replays it.
 # Usage: fuzz/run.sh TARGET|all SECONDS [BUILD]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
