@@ -27,6 +27,6 @@ bash fuzz/run.sh all "${KIST_FUZZ_SECONDS:-20}" build/fuzz
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIST_TSAN=ON -DKIST_BUILD_BENCH=OFF
 cmake --build build/tsan -j "$jobs" --target document_tests cli_tests
-export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp"
 build/tsan/tests/document_tests
 build/tsan/tests/cli_tests
