@@ -16,7 +16,10 @@ if [ ${#need[@]} -gt 0 ]; then
     $sudo_cmd apt-get install -y --no-install-recommends "${need[@]}"
 fi
 
-cmake -S "$root" -B "$build" -G Ninja -DKIST_BUILD_TESTS=OFF -DKIST_BUILD_BENCH=OFF >/dev/null
+# An existing build folder keeps its own configuration.
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DKIST_BUILD_TESTS=OFF -DKIST_BUILD_BENCH=OFF >/dev/null
+fi
 cmake --build "$build" --target kist -j2
 
 work="$(mktemp -d)"

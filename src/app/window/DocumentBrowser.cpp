@@ -14,6 +14,8 @@ DocumentBrowser::DocumentBrowser(QWidget *parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setResizeGripsVisible(true);
+    // Initial widths by column; the user's resizing replaces them.
+    setColumnWidths(QList<int>(kInitialWidths, kColumnWidth));
 }
 
 QAbstractItemView *DocumentBrowser::createColumn(const QModelIndex &rootIndex) {
@@ -23,7 +25,6 @@ QAbstractItemView *DocumentBrowser::createColumn(const QModelIndex &rootIndex) {
         emit contextMenuRequested(column->viewport()->mapToGlobal(pos));
     });
     connect(column, &QAbstractItemView::doubleClicked, this, &DocumentBrowser::itemDoubleClicked);
-    column->resize(kColumnWidth, column->height());
     return column;
 }
 

@@ -16,6 +16,8 @@ class DocumentBrowser : public QColumnView {
 public:
     static constexpr int kColumnWidth = 190;
     static constexpr int kPreviewColumnWidth = 500;
+    // Deeper columns than this start at the view's own width.
+    static constexpr int kInitialWidths = 64;
 
     explicit DocumentBrowser(QWidget *parent = nullptr);
 

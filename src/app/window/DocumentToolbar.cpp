@@ -66,6 +66,8 @@ void DocumentToolbar::addItem(const Item &item, const std::function<void()> &ope
     const QIcon icon = QIcon::fromTheme(QString::fromLatin1(item.themeIcon),
                                         style()->standardIcon(item.fallbackIcon));
     QAction *action = addAction(icon, tr(item.label));
+    // Set outright: the derived button text would drop the label's "...".
+    action->setIconText(tr(item.label));
     action->setObjectName(QString::fromLatin1(item.identifier));
     action->setToolTip(tr(item.tooltip));
     if (item.action)
