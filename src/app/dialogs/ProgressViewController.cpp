@@ -6,6 +6,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 constexpr int kBarSteps = 10000;
 }

@@ -14,7 +14,7 @@ struct DocumentToolbar::Item {
     const char *themeIcon;
     QStyle::StandardPixmap fallbackIcon;
     // The command; none for "Open", which the window handles.
-    void (ZipDocument::*action)();
+    void (*action)(ZipDocument &);
     // The enabling rule; none for always.
     bool (ZipDocument::*enabled)() const;
 };
@@ -23,21 +23,27 @@ const QList<DocumentToolbar::Item> &DocumentToolbar::items() {
     static const QList<Item> table = {
         {"ToolBarItemUnArchive", QT_TR_NOOP("Extract"),
          QT_TR_NOOP("Decompress files to the current folder"), "archive-extract",
-         QStyle::SP_ArrowDown, &ZipDocument::unArchive, &ZipDocument::isCanUnZip},
+         QStyle::SP_ArrowDown, [](ZipDocument &document) { document.unArchive(); },
+         &ZipDocument::isCanUnZip},
         {"ToolBarItemUnArchiveTo", QT_TR_NOOP("Extract As..."),
          QT_TR_NOOP("Decompress files to the chosen directory"), "document-save-as",
-         QStyle::SP_DialogSaveButton, &ZipDocument::unArchiveTo, &ZipDocument::isCanUnZip},
+         QStyle::SP_DialogSaveButton, [](ZipDocument &document) { document.unArchiveTo(); },
+         &ZipDocument::isCanUnZip},
         {"ToolBarItemOpenDocument", QT_TR_NOOP("Open"), QT_TR_NOOP("Open the archive file"),
          "document-open", QStyle::SP_DialogOpenButton, nullptr, nullptr},
         {"ToolBarItemSaveZip", QT_TR_NOOP("Zip"), QT_TR_NOOP("Compress files"), "archive-insert",
-         QStyle::SP_ArrowUp, &ZipDocument::saveZip, &ZipDocument::isCanSaveZip},
+         QStyle::SP_ArrowUp, [](ZipDocument &document) { document.saveZip(); },
+         &ZipDocument::isCanSaveZip},
         {"ToolBarItemSaveZipTo", QT_TR_NOOP("Zip As..."),
          QT_TR_NOOP("Compress files to the chosen directory"), "document-save",
-         QStyle::SP_DriveHDIcon, &ZipDocument::saveZipTo, &ZipDocument::isCanSaveZip},
+         QStyle::SP_DriveHDIcon, [](ZipDocument &document) { document.saveZipTo(); },
+         &ZipDocument::isCanSaveZip},
         {"ToolBarItemAddToZip", QT_TR_NOOP("Add"), QT_TR_NOOP("Add files to compress"), "list-add",
-         QStyle::SP_FileDialogNewFolder, &ZipDocument::addToZip, &ZipDocument::isCanAddFileToZip},
+         QStyle::SP_FileDialogNewFolder, [](ZipDocument &document) { document.addToZip(); },
+         &ZipDocument::isCanAddFileToZip},
         {"ToolBarItemDeleteZipFiles", QT_TR_NOOP("Delete"), QT_TR_NOOP("Delete"), "list-remove",
-         QStyle::SP_TrashIcon, &ZipDocument::deleteZipFiles, &ZipDocument::isCanDeleteFiles},
+         QStyle::SP_TrashIcon, [](ZipDocument &document) { document.deleteZipFiles(); },
+         &ZipDocument::isCanDeleteFiles},
     };
     return table;
 }
@@ -71,7 +77,8 @@ void DocumentToolbar::addItem(const Item &item, const std::function<void()> &ope
     action->setObjectName(QString::fromLatin1(item.identifier));
     action->setToolTip(tr(item.tooltip));
     if (item.action)
-        connect(action, &QAction::triggered, this, [this, &item] { (document.*item.action)(); });
+        connect(action, &QAction::triggered, this,
+                [this, command = item.action] { command(document); });
     else
         connect(action, &QAction::triggered, this, openDocument);
     actions.insert(action->objectName(), action);

@@ -63,7 +63,12 @@ void DocumentWindow::buildWindow() {
     connect(browser_, &DocumentBrowser::itemDoubleClicked, this,
             &DocumentWindow::browserDoubleClick);
     connect(browser_, &DocumentBrowser::contextMenuRequested, contextMenu_,
-            [this](const QPoint &pos) { contextMenu_->popup(pos); });
+            [this](const QPoint &pos) {
+                // Built first as well: a menu without items would show as an empty box.
+                contextMenu_->menuNeedsUpdate();
+                if (!contextMenu_->isEmpty())
+                    contextMenu_->popup(pos);
+            });
 }
 
 void DocumentWindow::setPreviewWidget(QWidget *preview) {

@@ -91,9 +91,9 @@ TEST(AlertUtilsTest, AlertShowsMessageAndInformationWithOneButton) {
         buttons = alert.buttons().size();
         alert.buttons().first()->click();
     });
-    AlertUtils::alertMsg("The archive is damaged", "part 2 is missing");
+    AlertUtils::alertMsg("The archive is damaged", "volume 2 is missing");
     EXPECT_EQ(text, QString("The archive is damaged"));
-    EXPECT_EQ(information, QString("part 2 is missing"));
+    EXPECT_EQ(information, QString("volume 2 is missing"));
     EXPECT_EQ(buttons, 1);
 }
 
@@ -114,13 +114,6 @@ TEST(QtDialogsTest, FolderChooserShowsTheMessageAndAnswersTheFolder) {
 
     answerNextDialog([](QDialog &dialog) { dialog.reject(); });
     EXPECT_FALSE(dialogs.pickDirectory(std::nullopt, folder).has_value());
-}
-
-TEST(QtDialogsTest, AccessoryMessageWrapsWithinItsWidth) {
-    std::unique_ptr<QLabel> label(QtDialogs::customLableWithMessage(QString(400, 'w')));
-    EXPECT_TRUE(label->wordWrap());
-    EXPECT_LE(label->maximumWidth(), 460);
-    EXPECT_EQ(label->textInteractionFlags(), Qt::NoTextInteraction);
 }
 
 TEST(ProgressViewControllerTest, SheetShowsProgressAndOnlyItsControllerEndsIt) {
