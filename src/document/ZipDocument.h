@@ -16,9 +16,11 @@
 class ArchiveSession;
 class DocumentCompression;
 class DocumentExtraction;
+class DocumentPreview;
 class IArchive;
 class IDialogs;
 class IDocumentView;
+class IPreviewPane;
 class ZipEntry;
 
 // One window's document: either an opened archive, listed into an entry tree, or the files and
@@ -70,6 +72,12 @@ public:
     void saveZip();
     void saveZipTo();
 
+    // "View" opens the one selected entry with the default application; a preview hands it to the
+    // pane. Both extract it into a private temporary folder.
+    void viewFile();
+    void viewFileInPreview();
+    void setPreviewPane(IPreviewPane *pane);
+
     // Shows the opened archive, or the selected (else the first) gathered item, in the desktop's
     // file viewer: revindInFinder looks at the current selection, openArchiveParent at the first
     // column's.
@@ -119,6 +127,7 @@ private:
     FileSystemNode::Ptr rootNode_;
     std::unique_ptr<DocumentExtraction> extraction;
     std::unique_ptr<DocumentCompression> compression;
+    std::unique_ptr<DocumentPreview> preview;
     QString filePath_;
     ArchiveType archiveType = ArchiveType::Empty;
 };
