@@ -20,10 +20,12 @@
 namespace {
 
 // What the reader actually wrote decides: it may have cleaned a name it could not write safely.
+// A symbolic link is never followed: its target may be any file of the user's, which must be
+// neither opened up nor shown as the entry.
 std::optional<QString> writtenFile(const QString &folder) {
     const QFileInfoList items = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                            QDir::System | QDir::NoDotAndDotDot);
-    if (items.size() != 1)
+    if (items.size() != 1 || items.first().isSymLink() || !items.first().isFile())
         return std::nullopt;
     return items.first().filePath();
 }
@@ -40,6 +42,13 @@ void DocumentPreview::viewFile() {
 
 void DocumentPreview::viewFileInPreview() {
     request(Action::Preview);
+}
+
+void DocumentPreview::cancel() {
+    if (!running)
+        return;
+    pending.reset();
+    document.cancelThread();
 }
 
 void DocumentPreview::request(Action action) {
@@ -126,13 +135,14 @@ void DocumentPreview::startTask(Action action, ZipEntry *entry) {
     worker.startThread(
         [this, action, &worker, reader, entry, folder, password]() -> DocumentWorker::Ending {
             worker.setTotalSizeWithNum(entry->size());
+            std::optional<Error> error;
             if (!isCurrentThreadCancelled()) {
                 if (!password.isEmpty())
                     reader->setPassword(password);
                 reader->unArchivePath(entry, folder);
+                error = reader->archiveError();
             }
             const bool cancelled = isCurrentThreadCancelled();
-            std::optional<Error> error = reader->archiveError();
             const std::optional<QString> file = writtenFile(folder);
             if (!cancelled && !error && !file)
                 error = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());

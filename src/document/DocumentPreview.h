@@ -25,6 +25,8 @@ public:
     void viewFile();
     // Previews the one selected entry when it is worth extracting.
     void viewFileInPreview();
+    // Stops a running view or preview and waits for it, so that another command can run.
+    void cancel();
 
 private:
     enum class Action { View, Preview };

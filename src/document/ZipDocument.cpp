@@ -136,18 +136,22 @@ bool ZipDocument::isCanDeleteFiles() const {
 }
 
 void ZipDocument::unArchive() {
+    preview->cancel();
     extraction->unArchive();
 }
 
 void ZipDocument::unArchiveTo() {
+    preview->cancel();
     extraction->unArchiveTo();
 }
 
 void ZipDocument::unArchiveSelectedItem() {
+    preview->cancel();
     extraction->unArchiveSelectedItem();
 }
 
 void ZipDocument::unArchiveSelectedItemAs() {
+    preview->cancel();
     extraction->unArchiveSelectedItemAs();
 }
 

@@ -59,6 +59,7 @@ public:
     bool isCanDeleteFiles() const;
 
     // Extraction: into the archive's folder or a chosen one; the whole archive or the selection.
+    // A running preview gives way.
     void unArchive();
     void unArchiveTo();
     void unArchiveSelectedItem();

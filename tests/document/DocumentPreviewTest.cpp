@@ -230,6 +230,18 @@ TEST_F(Preview, ANewerSelectionSupersedesARunningPreview) {
     EXPECT_EQ(pane.deliveries.first().contents, "second");
 }
 
+TEST_F(Preview, ARunningPreviewGivesWayToAnExtraction) {
+    makeZip("a.zip", {{"big.txt", randomBytes(8 << 20).toHex().left(8 << 20)}});
+    open("a.zip");
+    select("big.txt");
+    document.viewFileInPreview();
+    ASSERT_TRUE(document.isExecuting());
+    document.unArchive();
+    settle();
+    EXPECT_EQ(namesIn(), (QStringList{"a.zip", "big.txt"}));
+    EXPECT_EQ(QFileInfo(dir.file("big.txt")).size(), 8 << 20);
+}
+
 TEST_F(Preview, ViewOpensTheCopyUnderTheSheetAndKeepsIt) {
     makeZip("a.zip", {{"docs/readme.txt", "read me"}});
     open("a.zip");
@@ -276,4 +288,24 @@ TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
     QFile copy(opened.first().mid(5));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), "hidden words");
+}
+
+TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
+    const QString secret = dir.write("secret.txt", "private");
+    ASSERT_TRUE(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner));
+    shell(QStringLiteral("mkdir src && ln -s '%1' src/link.txt && cd src && zip -qy ../l.zip "
+                         "link.txt")
+              .arg(secret));
+    open("l.zip");
+    ASSERT_TRUE(entry("link.txt"));
+    select("link.txt");
+    document.viewFileInPreview();
+    settle();
+    document.viewFile();
+    settle();
+    EXPECT_EQ(QFile::permissions(secret),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    for (const auto &delivered : pane.deliveries)
+        EXPECT_NE(delivered.contents, "private");
+    EXPECT_TRUE(ui.callsStartingWith("open:").isEmpty());
 }
