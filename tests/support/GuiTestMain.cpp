@@ -1,15 +1,14 @@
 #include "support/TestSandbox.h"
 
 #include <QApplication>
-#include <QDir>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-// Window tests need a QApplication; without a display they draw offscreen.
+// The widget tests' main: the same private folders, a QApplication, and no display needed.
 int main(int argc, char **argv) {
-    QTemporaryDir sandbox(QDir::tempPath() + QStringLiteral("/kist-test-XXXXXX"));
-    if (!enterTestSandbox(sandbox))
+    TestSandbox sandbox;
+    if (!sandbox.isValid())
         return 2;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);

@@ -1,12 +1,11 @@
 #include "support/TestSandbox.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv) {
-    QTemporaryDir sandbox(QDir::tempPath() + QStringLiteral("/kist-test-XXXXXX"));
-    if (!enterTestSandbox(sandbox))
+    TestSandbox sandbox;
+    if (!sandbox.isValid())
         return 2;
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

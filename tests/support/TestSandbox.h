@@ -2,7 +2,15 @@
 
 #include <QTemporaryDir>
 
-// Points the process at a private config folder and temp folder inside the sandbox, so no test
-// touches the user's real settings or leaves files in the shared temp folder. False when the
-// sandbox could not be made.
-bool enterTestSandbox(const QTemporaryDir &sandbox);
+// A private config folder and temp folder for the whole test process, so no test touches the
+// user's real settings or leaves files in the shared temp folder. Set up before the application
+// object exists; removed with this object.
+class TestSandbox {
+public:
+    TestSandbox();
+    bool isValid() const { return valid; }
+
+private:
+    QTemporaryDir root;
+    bool valid = false;
+};
