@@ -148,15 +148,15 @@ void DocumentPreview::startTask(Action action, ZipEntry *entry) {
                 error = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());
             if (file && !error)
                 FileUtil::setfullPermission(*file);
-            return [this, action, folder, file, error, cancelled] {
-                taskEnded(action, folder, cancelled || error ? std::nullopt : file, error,
+            return [this, action, entry, folder, file, error, cancelled] {
+                taskEnded(action, entry, folder, cancelled || error ? std::nullopt : file, error,
                           cancelled);
             };
         },
         action == Action::View);
 }
 
-void DocumentPreview::taskEnded(Action action, const QString &folder,
+void DocumentPreview::taskEnded(Action action, const ZipEntry *entry, const QString &folder,
                                 const std::optional<QString> &file,
                                 const std::optional<Error> &error, bool cancelled) {
     running = false;
@@ -168,8 +168,9 @@ void DocumentPreview::taskEnded(Action action, const QString &folder,
             document.showError(error);
     } else {
         document.folderAccess().stopAccessingSecurityScopedResource();
-        // A newer request supersedes this result.
-        if (previewPane && !cancelled && !pending)
+        // A newer request, or another selection, supersedes this result: an entry of the same
+        // name and size elsewhere would pass the pane's own checks.
+        if (previewPane && !cancelled && !pending && selectedEntry(action) == entry)
             previewPane->viewFile(file);
     }
     // The opened copy stays until quit, for the application that shows it; a preview's copy has

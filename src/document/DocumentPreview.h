@@ -40,8 +40,9 @@ private:
     bool hasVolumeAccess(Action action);
     void startTask(Action action, ZipEntry *entry);
     // file: the extracted copy, none when the extraction failed or was cancelled.
-    void taskEnded(Action action, const QString &folder, const std::optional<QString> &file,
-                   const std::optional<Error> &error, bool cancelled);
+    void taskEnded(Action action, const ZipEntry *entry, const QString &folder,
+                   const std::optional<QString> &file, const std::optional<Error> &error,
+                   bool cancelled);
 
     ZipDocument &document;
     IPreviewPane *previewPane = nullptr;

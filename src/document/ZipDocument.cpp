@@ -72,9 +72,11 @@ void ZipDocument::startListing() {
     IPasswordPrompt *prompt = this;
     session_ = std::make_unique<ArchiveSession>(filePath_, prompt, &worker_);
     archiveType = ArchiveType::Viewing;
-    view_.reloadBrowser();
     view_.setProgressTopText(tr("Loading..."));
     worker_.startThread([this] { return loadFileURL(); }, false);
+    // Once the listing runs, so that the window lets go of the old tree and keeps off the new
+    // one until the listing has ended.
+    view_.reloadBrowser();
 }
 
 DocumentWorker::Ending ZipDocument::loadFileURL() {

@@ -7,6 +7,7 @@
 #include "util/Cancellation.h"
 #include "util/NotificationCenter.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -31,6 +32,7 @@ TextPlainView::TextPlainView(IFileEntry *item, QWidget *parent)
     scrollview->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scrollview->setWidgetResizable(true);
     scrollview->setAlignment(Qt::AlignCenter);
+    scrollview->viewport()->installEventFilter(this);
 
     auto *rows = new QGridLayout;
     rows->setColumnMinimumWidth(0, kLabelWidth);
@@ -170,7 +172,9 @@ void TextPlainView::scaleImage() {
     imageView_->setPixmap(QPixmap::fromImage(fitted));
 }
 
-void TextPlainView::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    scaleImage();
+bool TextPlainView::eventFilter(QObject *watched, QEvent *event) {
+    // The room a picture fits in is the viewport's, which the layout sizes after the pane.
+    if (watched == scrollview->viewport() && event->type() == QEvent::Resize)
+        scaleImage();
+    return QWidget::eventFilter(watched, event);
 }

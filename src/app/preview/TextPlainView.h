@@ -38,7 +38,7 @@ public:
     QLabel *imageView() const;
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void addRow(QGridLayout *rows, const char *title, const QString &value, const char *field);

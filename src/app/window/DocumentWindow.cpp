@@ -2,6 +2,7 @@
 
 #include "app/dialogs/ProgressViewController.h"
 #include "app/dialogs/QtDialogs.h"
+#include "app/preview/PreviewViewController.h"
 #include "app/window/BrowserContextMenu.h"
 #include "app/window/DocumentBrowser.h"
 #include "app/window/DocumentToolbar.h"
@@ -52,7 +53,11 @@ void DocumentWindow::buildWindow() {
     addToolBar(toolbar_);
     progress_ = new ProgressViewController(this);
     contextMenu_ = new BrowserContextMenu(
-        *document_, *browser_, [this] { emit viewFileRequested(); }, this);
+        *document_, *browser_, [this] { document_->viewFile(); }, this);
+    preview_ = new PreviewViewController;
+    preview_->setDocument(document_.get());
+    preview_->setBrowser(browser_);
+    browser_->setPreview(preview_);
 
     connect(toolbar_->encodingPopup(), &EncodingPopup::encodingChosen, this,
             &DocumentWindow::changeEncoding);
@@ -62,6 +67,7 @@ void DocumentWindow::buildWindow() {
             &DocumentWindow::browserSelected);
     connect(browser_, &DocumentBrowser::itemDoubleClicked, this,
             &DocumentWindow::browserDoubleClick);
+    connect(browser_, &QColumnView::updatePreviewWidget, this, &DocumentWindow::updatePreview);
     connect(browser_, &DocumentBrowser::contextMenuRequested, contextMenu_,
             [this](const QPoint &pos) {
                 // Built first as well: a menu without items would show as an empty box.
@@ -71,8 +77,15 @@ void DocumentWindow::buildWindow() {
             });
 }
 
-void DocumentWindow::setPreviewWidget(QWidget *preview) {
-    browser_->setPreview(preview);
+void DocumentWindow::updatePreview(const QModelIndex &index) {
+    IFileEntry *item = browser_->entryModel()->item(index);
+    preview_->setRepresentedObject(item);
+    if (!dynamic_cast<ZipEntry *>(item))
+        return;
+    // Queued: a click makes the row current before it selects it, and the extraction takes the
+    // selection.
+    QMetaObject::invokeMethod(
+        this, [this] { document_->viewFileInPreview(); }, Qt::QueuedConnection);
 }
 
 void DocumentWindow::chooseArchiveToOpen() {
@@ -108,7 +121,7 @@ void DocumentWindow::browserSelected() {
 
 void DocumentWindow::browserDoubleClick() {
     if (document_->isCanView()) {
-        emit viewFileRequested();
+        document_->viewFile();
         return;
     }
     const QList<IFileEntry *> selected = getCurrentSelectedItems();
@@ -170,6 +183,11 @@ void DocumentWindow::dropEvent(QDropEvent *event) {
         emit openDocumentRequested(path);
 }
 
+void DocumentWindow::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    preview_->windowSizeChange();
+}
+
 void DocumentWindow::startPanelProgress(bool indeterminate) {
     progress_->startPanelProgress(indeterminate);
 }
@@ -195,8 +213,12 @@ void DocumentWindow::setProgressBottomText(const QString &text) {
 }
 
 void DocumentWindow::reloadBrowser() {
+    // The pane lets go of its item before the tree it belongs to is replaced.
+    preview_->setRepresentedObject(nullptr);
     IFileEntry *root = nullptr;
-    if (!document_->isEmpty()) {
+    // While a listing runs the worker is filling the tree: the browser must not read it.
+    const bool listing = document_->isUnArchiveType() && document_->isExecuting();
+    if (!document_->isEmpty() && !listing) {
         root = document_->isUnArchiveType() ? static_cast<IFileEntry *>(document_->rootEntry())
                                             : document_->rootNode().get();
     }

@@ -12,6 +12,7 @@ class BrowserContextMenu;
 class DocumentBrowser;
 class DocumentToolbar;
 class EncodingItem;
+class PreviewViewController;
 class ProgressViewController;
 class QMimeData;
 class QtDialogs;
@@ -36,7 +37,7 @@ public:
     BrowserContextMenu &contextMenu() const { return *contextMenu_; }
     ProgressViewController &progress() const { return *progress_; }
     // The pane the browser shows beside a selected file.
-    void setPreviewWidget(QWidget *preview);
+    PreviewViewController &preview() const { return *preview_; }
 
     // "Open": the open dialog; the archive fills this window when it is empty, else another.
     void chooseArchiveToOpen();
@@ -49,8 +50,6 @@ signals:
     // Archives for other windows: the ones dropped after the first, or opened while this window
     // shows something.
     void openDocumentRequested(const QString &path);
-    // "View" or a double click on an archive entry.
-    void viewFileRequested();
     // The window was closed (its document has stopped working).
     void windowClosed();
 
@@ -58,10 +57,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildWindow();
     void browserDoubleClick();
+    // A leaf became the browser's current item: the pane shows it, an archive entry once the
+    // worker has extracted it.
+    void updatePreview(const QModelIndex &index);
     // The drop's file paths when the window takes them now; none otherwise.
     std::optional<QStringList> acceptableDrop(const QMimeData *data) const;
 
@@ -86,4 +89,5 @@ private:
     StatusLine *statusLine_ = nullptr;
     BrowserContextMenu *contextMenu_ = nullptr;
     ProgressViewController *progress_ = nullptr;
+    PreviewViewController *preview_ = nullptr;
 };
