@@ -230,6 +230,20 @@ TEST_F(Preview, ANewerSelectionSupersedesARunningPreview) {
     EXPECT_EQ(pane.deliveries.first().contents, "second");
 }
 
+// Entries of the same name and size pass the pane's own checks: the selection decides.
+TEST_F(Preview, ACopyIsNotHandedOverOnceAnotherEntryIsSelected) {
+    makeZip("a.zip", {{"same/n.txt", "first!"}, {"other/n.txt", "second"}});
+    open("a.zip");
+    select("same/n.txt");
+    // The selection moves while the copy is being made, before any new request.
+    ui.onProgressValue = [this](quint64) {
+        select("other/n.txt");
+    };
+    document.viewFileInPreview();
+    settle();
+    EXPECT_TRUE(pane.deliveries.isEmpty());
+}
+
 TEST_F(Preview, ARunningPreviewGivesWayToAnExtraction) {
     makeZip("a.zip", {{"big.txt", randomBytes(8 << 20).toHex().left(8 << 20)}});
     open("a.zip");
