@@ -1,6 +1,8 @@
 #include "app/shell/AppShell.h"
 #include "app/preferences/PreferencesWindow.h"
+#include "app/shell/AppDelegate.h"
 #include "app/window/DocumentWindow.h"
+#include "archive/ArchiveBase.h"
 #include "document/ScriptedUi.h"
 #include "document/ZipDocument.h"
 #include "support/TestDirs.h"
@@ -10,6 +12,7 @@
 #include <QDropEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -122,4 +125,23 @@ TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
     close->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
+}
+
+TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
+    AppDelegate delegate(*qApp);
+    shell.openFiles({dir.file("one.zip")});
+    shell.newWindow();
+    ASSERT_TRUE(QFileInfo(ArchiveBase::tempItemDirectory()).isDir());
+    QAction *quit = menuAction(*windows().first(), "Quit");
+    ASSERT_TRUE(quit);
+    QTimer::singleShot(0, quit, &QAction::trigger);
+    // Ends a run that does not quit, and goes with this run.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    deadline.start(5000);
+    EXPECT_NE(QCoreApplication::exec(), 7);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(windows().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(ArchiveBase::tempRootDirectory()));
 }
