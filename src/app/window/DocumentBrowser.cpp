@@ -31,6 +31,10 @@ QAbstractItemView *DocumentBrowser::createColumn(const QModelIndex &rootIndex) {
 void DocumentBrowser::setPreview(QWidget *preview) {
     preview->setMinimumWidth(kPreviewColumnWidth);
     setPreviewWidget(preview);
+    // The pane is as wide as its column and scrolls its own text: a scroll bar of the column
+    // would only narrow the view and cut off the pane's right edge.
+    if (auto *column = qobject_cast<QAbstractScrollArea *>(preview->parentWidget()->parentWidget()))
+        column->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 QModelIndexList DocumentBrowser::selectedRows() const {
