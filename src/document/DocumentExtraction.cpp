@@ -52,6 +52,10 @@ void DocumentExtraction::autoUnArchive() {
         unArchive();
 }
 
+QString DocumentExtraction::extractingText(const QString &name) {
+    return QStringLiteral("%1 %2").arg(ZipDocument::tr("Extracting"), name);
+}
+
 void DocumentExtraction::unzip(const std::optional<QString> &bookmarkUrl) {
     startExtraction({}, bookmarkUrl);
 }
@@ -92,8 +96,7 @@ void DocumentExtraction::startExtraction(const QList<ZipEntry *> &selection,
     const QString name = job->isWholeArchive()
                              ? ArchiveRules::getZipEntryName(*session.rootEntry(), archivePath)
                              : FileUtil::getFileName(archivePath);
-    document.view().setProgressTopText(
-        QStringLiteral("%1 %2").arg(ZipDocument::tr("Extracting"), name));
+    document.view().setProgressTopText(extractingText(name));
     const QString password = session.password();
     ZipDocument *owner = &document;
     document.worker().startThread(

@@ -24,6 +24,8 @@ public:
     void unArchiveSelectedItemAs();
     // After a listing: its error, else the whole archive when the setting asks for it.
     void autoUnArchive();
+    // The sheet's upper text while the named item is extracted.
+    static QString extractingText(const QString &name);
 
 private:
     void unzip(const std::optional<QString> &bookmarkUrl);

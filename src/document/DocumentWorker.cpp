@@ -47,13 +47,17 @@ void DocumentWorker::onThreadFinished() {
 void DocumentWorker::cancelThread() {
     while (executing) {
         // An ending may have started another task meanwhile; it is cancelled as well.
-        if (currentThread)
-            currentThread->requestInterruption();
+        markCancelled();
         QEventLoop slice;
         QTimer::singleShot(50, &slice, &QEventLoop::quit);
         connect(this, &DocumentWorker::taskEnded, &slice, &QEventLoop::quit);
         slice.exec();
     }
+}
+
+void DocumentWorker::markCancelled() {
+    if (currentThread)
+        currentThread->requestInterruption();
 }
 
 void DocumentWorker::startPanelProgress(bool indeterminate) {

@@ -33,6 +33,8 @@ public:
     // Marks the running task cancelled and waits until it has ended, keeping the main event
     // loop turning in slices of 0.05 s so the worker's calls to the main thread are served.
     void cancelThread();
+    // Marks the running task cancelled and returns at once; its ending still runs.
+    void markCancelled();
 
     // The sheet, from any thread (the worker waits while the main thread shows it).
     void startPanelProgress(bool indeterminate);

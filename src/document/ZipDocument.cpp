@@ -8,6 +8,7 @@
 #include "document/ArchiveSession.h"
 #include "document/DocumentCompression.h"
 #include "document/DocumentExtraction.h"
+#include "document/DocumentPreview.h"
 #include "document/IDialogs.h"
 #include "document/IDocumentView.h"
 #include "document/MainThread.h"
@@ -25,7 +26,8 @@ ZipDocument::ZipDocument(IDocumentView &view, IDialogs &dialogs, QObject *parent
     , access(dialogs, this, SandBoxUtils::isInSandBox())
     , rootNode_(FileSystemNode::create(QStringLiteral("/")))
     , extraction(std::make_unique<DocumentExtraction>(*this))
-    , compression(std::make_unique<DocumentCompression>(*this)) {
+    , compression(std::make_unique<DocumentCompression>(*this))
+    , preview(std::make_unique<DocumentPreview>(*this)) {
 }
 
 ZipDocument::~ZipDocument() {
@@ -70,9 +72,11 @@ void ZipDocument::startListing() {
     IPasswordPrompt *prompt = this;
     session_ = std::make_unique<ArchiveSession>(filePath_, prompt, &worker_);
     archiveType = ArchiveType::Viewing;
-    view_.reloadBrowser();
     view_.setProgressTopText(tr("Loading..."));
     worker_.startThread([this] { return loadFileURL(); }, false);
+    // Once the listing runs, so that the window lets go of the old tree and keeps off the new
+    // one until the listing has ended.
+    view_.reloadBrowser();
 }
 
 DocumentWorker::Ending ZipDocument::loadFileURL() {
@@ -134,18 +138,22 @@ bool ZipDocument::isCanDeleteFiles() const {
 }
 
 void ZipDocument::unArchive() {
+    preview->cancel();
     extraction->unArchive();
 }
 
 void ZipDocument::unArchiveTo() {
+    preview->cancel();
     extraction->unArchiveTo();
 }
 
 void ZipDocument::unArchiveSelectedItem() {
+    preview->cancel();
     extraction->unArchiveSelectedItem();
 }
 
 void ZipDocument::unArchiveSelectedItemAs() {
+    preview->cancel();
     extraction->unArchiveSelectedItemAs();
 }
 
@@ -186,6 +194,18 @@ void ZipDocument::saveZip() {
 
 void ZipDocument::saveZipTo() {
     compression->saveZipTo();
+}
+
+void ZipDocument::viewFile() {
+    preview->viewFile();
+}
+
+void ZipDocument::viewFileInPreview() {
+    preview->viewFileInPreview();
+}
+
+void ZipDocument::setPreviewPane(IPreviewPane *pane) {
+    preview->setPreviewPane(pane);
 }
 
 void ZipDocument::revindInFinder() {

@@ -16,9 +16,11 @@
 class ArchiveSession;
 class DocumentCompression;
 class DocumentExtraction;
+class DocumentPreview;
 class IArchive;
 class IDialogs;
 class IDocumentView;
+class IPreviewPane;
 class ZipEntry;
 
 // One window's document: either an opened archive, listed into an entry tree, or the files and
@@ -57,6 +59,7 @@ public:
     bool isCanDeleteFiles() const;
 
     // Extraction: into the archive's folder or a chosen one; the whole archive or the selection.
+    // A running preview gives way.
     void unArchive();
     void unArchiveTo();
     void unArchiveSelectedItem();
@@ -69,6 +72,12 @@ public:
     void deleteZipFiles();
     void saveZip();
     void saveZipTo();
+
+    // "View" opens the one selected entry with the default application; a preview hands it to the
+    // pane. Both extract it into a private temporary folder.
+    void viewFile();
+    void viewFileInPreview();
+    void setPreviewPane(IPreviewPane *pane);
 
     // Shows the opened archive, or the selected (else the first) gathered item, in the desktop's
     // file viewer: revindInFinder looks at the current selection, openArchiveParent at the first
@@ -119,6 +128,7 @@ private:
     FileSystemNode::Ptr rootNode_;
     std::unique_ptr<DocumentExtraction> extraction;
     std::unique_ptr<DocumentCompression> compression;
+    std::unique_ptr<DocumentPreview> preview;
     QString filePath_;
     ArchiveType archiveType = ArchiveType::Empty;
 };

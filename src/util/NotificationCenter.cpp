@@ -8,3 +8,7 @@ NotificationCenter &NotificationCenter::defaultCenter() {
 void NotificationCenter::post(const QString &name, QObject *object) {
     emit notified(name, object);
 }
+
+void NotificationCenter::post(const QString &name, const QVariant &value) {
+    emit notifiedWithValue(name, value);
+}

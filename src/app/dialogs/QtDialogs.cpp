@@ -1,0 +1,83 @@
+#include "app/dialogs/QtDialogs.h"
+
+#include "app/dialogs/AlertUtils.h"
+#include "app/dialogs/FileViewer.h"
+#include "util/YSupportFile.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QUrl>
+
+#include <algorithm>
+
+QtDialogs::QtDialogs(QWidget *window)
+    : QObject(window)
+    , window(window) {
+}
+
+void QtDialogs::alertMsg(const QString &message, const QString &information) {
+    AlertUtils::alertMsg(message, information, window);
+}
+
+std::optional<QString> QtDialogs::input(const QString &message, const QString &defaultValue) {
+    return AlertUtils::input(message, defaultValue, window);
+}
+
+std::optional<QString> QtDialogs::passwordInput(const QString &message) {
+    return AlertUtils::passwordInput(message, window);
+}
+
+std::optional<QString> QtDialogs::pickDirectory(const std::optional<QString> &message,
+                                                const std::optional<QString> &openingFolder) {
+    // Qt's own dialog: the platform's would not take the message below it.
+    QFileDialog chooser(window, tr("Choose"));
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setLabelText(QFileDialog::Accept, tr("Confirm"));
+    chooser.setWindowModality(Qt::WindowModal);
+    if (openingFolder)
+        chooser.setDirectory(*openingFolder);
+    if (message) {
+        if (auto *grid = qobject_cast<QGridLayout *>(chooser.layout()))
+            grid->addWidget(customLableWithMessage(*message), grid->rowCount(), 0, 1, -1);
+    }
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return std::nullopt;
+    return chooser.selectedFiles().first();
+}
+
+QLabel *QtDialogs::customLableWithMessage(const QString &message) {
+    auto *label = new QLabel(message);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    label->setMaximumWidth(460);
+    return label;
+}
+
+QStringList QtDialogs::pickFilesAndFolders() {
+    return QFileDialog::getOpenFileNames(window, tr("Add files to compress"));
+}
+
+std::optional<QString> QtDialogs::pickArchive() {
+    QStringList patterns;
+    for (const QString &extension : YSupportFile::archiveExtension())
+        patterns.append(QStringLiteral("*.") + extension);
+    std::sort(patterns.begin(), patterns.end());
+    const QString filter = tr("Archives (%1)").arg(patterns.join(QLatin1Char(' ')));
+    const QString path =
+        QFileDialog::getOpenFileName(window, tr("Open the archive file"), QString(), filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+void QtDialogs::openWithDefaultApplication(const QString &path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDialogs::revealInFileViewer(const QString &path) {
+    FileViewer::selectFile(path, this);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "document/IDialogs.h"
+
+#include <QObject>
+
+class QLabel;
+class QWidget;
+
+// The real dialogs and desktop services of a document window; the folder chooser runs
+// window-modal over it, the alerts application-modal.
+class QtDialogs : public QObject, public IDialogs {
+    Q_OBJECT
+
+public:
+    explicit QtDialogs(QWidget *window);
+
+    void alertMsg(const QString &message, const QString &information) override;
+    std::optional<QString> input(const QString &message, const QString &defaultValue) override;
+    std::optional<QString> passwordInput(const QString &message) override;
+    std::optional<QString> pickDirectory(const std::optional<QString> &message,
+                                         const std::optional<QString> &openingFolder) override;
+    QStringList pickFilesAndFolders() override;
+    void openWithDefaultApplication(const QString &path) override;
+    void revealInFileViewer(const QString &path) override;
+
+    // The standard open dialog for archives; none when the user cancelled.
+    std::optional<QString> pickArchive();
+    // The message shown under the folder chooser: plain, not editable, wrapped within 460 pixels.
+    static QLabel *customLableWithMessage(const QString &message);
+
+private:
+    QWidget *window;
+};

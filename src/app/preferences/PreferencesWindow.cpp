@@ -1,0 +1,85 @@
+#include "app/preferences/PreferencesWindow.h"
+
+#include "app/core/Preferences.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QKeySequence>
+#include <QPointer>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<PreferencesWindow> &sharedWindow() {
+    static QPointer<PreferencesWindow> window;
+    return window;
+}
+
+} // namespace
+
+PreferencesWindow::PreferencesWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , tabView_(new QTabWidget(this)) {
+    setObjectName(QStringLiteral("Preferences"));
+    setWindowTitle(tr("Preferences"));
+    // An open preferences window neither keeps the application running nor ends it when closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    auto *general = new QWidget;
+    new QVBoxLayout(general);
+    autoExtract_ = addCheckBox(general, QT_TR_NOOP("Automatic extract the file archive"),
+                               &Preferences::saveISAutoExtractFileArchive);
+    closeWindowExtract_ =
+        addCheckBox(general, QT_TR_NOOP("Close the window after extracting files"),
+                    &Preferences::savegetIsCloseWindowExtractByAppValue);
+    exitAfterCloaseLastWindows_ =
+        addCheckBox(general, QT_TR_NOOP("After closing the last window, exit the application"),
+                    &Preferences::saveISExitAfterCloseLastWindowValue);
+    ignoreHiddenFilesCheck_ = addCheckBox(general, QT_TR_NOOP("The archive to ignore hidden files"),
+                                          &Preferences::saveISIgnoreHiddenFileWhileArchive);
+    general->layout()->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    tabView_->addTab(general, tr("General"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabView_);
+    loadValues();
+}
+
+QCheckBox *PreferencesWindow::addCheckBox(QWidget *page, const char *title, void (*save)(bool)) {
+    auto *box = new QCheckBox(tr(title), page);
+    page->layout()->addWidget(box);
+    connect(box, &QCheckBox::clicked, this, [save](bool checked) { save(checked); });
+    return box;
+}
+
+void PreferencesWindow::loadValues() {
+    autoExtract_->setChecked(Preferences::getISAutoExtractFileArchiveValue());
+    closeWindowExtract_->setChecked(Preferences::getIsCloseWindowExtractByAppValue());
+    exitAfterCloaseLastWindows_->setChecked(Preferences::getISExitAfterCloseLastWindowValue());
+    ignoreHiddenFilesCheck_->setChecked(Preferences::getISIgnoreHiddenFileWhileArchive());
+}
+
+void PreferencesWindow::showEvent(QShowEvent *event) {
+    loadValues();
+    QWidget::showEvent(event);
+}
+
+QAction *PreferencesWindow::createAction(QObject *parent) {
+    auto *action = new QAction(tr("Preferences..."), parent);
+    action->setShortcut(QKeySequence::Preferences);
+    action->setMenuRole(QAction::PreferencesRole);
+    connect(action, &QAction::triggered, action, [] {
+        QPointer<PreferencesWindow> &window = sharedWindow();
+        if (!window) {
+            window = new PreferencesWindow;
+            window->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+    return action;
+}
+
+PreferencesWindow *PreferencesWindow::openWindow() {
+    return sharedWindow();
+}

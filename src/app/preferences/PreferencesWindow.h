@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QCheckBox;
+class QTabWidget;
+
+// The preferences window: one tab "General" with a check box per setting. A click is stored at
+// once (there is no OK or Cancel); the boxes show the stored values whenever the window opens.
+class PreferencesWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PreferencesWindow(QWidget *parent = nullptr);
+
+    // The menu command that opens the application's one preferences window, making it when none
+    // is open and raising it otherwise.
+    static QAction *createAction(QObject *parent);
+    // The open preferences window, or none.
+    static PreferencesWindow *openWindow();
+
+    QTabWidget *tabView() const { return tabView_; }
+    QCheckBox *autoExtract() const { return autoExtract_; }
+    QCheckBox *closeWindowExtract() const { return closeWindowExtract_; }
+    QCheckBox *exitAfterCloaseLastWindows() const { return exitAfterCloaseLastWindows_; }
+    QCheckBox *ignoreHiddenFilesCheck() const { return ignoreHiddenFilesCheck_; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // A box that saves its state with the writer at every click.
+    QCheckBox *addCheckBox(QWidget *page, const char *title, void (*save)(bool));
+    void loadValues();
+
+    QTabWidget *tabView_;
+    QCheckBox *autoExtract_;
+    QCheckBox *closeWindowExtract_;
+    QCheckBox *exitAfterCloaseLastWindows_;
+    QCheckBox *ignoreHiddenFilesCheck_;
+};

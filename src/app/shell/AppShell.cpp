@@ -1,0 +1,66 @@
+#include "app/shell/AppShell.h"
+
+#include "app/shell/AppMenuBar.h"
+#include "app/window/DocumentWindow.h"
+#include "document/IDialogs.h"
+
+#include <QApplication>
+
+AppShell::AppShell(IDialogs &dialogs, QObject *parent)
+    : QObject(parent)
+    , dialogs(dialogs) {
+}
+
+void AppShell::openFiles(const QStringList &paths) {
+    for (const QString &path : paths)
+        openFile(path);
+    if (controller_.documents().isEmpty())
+        newWindow();
+}
+
+void AppShell::openFile(const QString &path) {
+    std::optional<Error> error;
+    if (!controller_.openDocumentWithContentsOfURL(path, true, &error) && error)
+        dialogs.alertMsg(error->message, path);
+}
+
+void AppShell::newWindow() {
+    controller_.newDocument();
+}
+
+DocumentWindow *AppShell::windowOf(const ZipDocument &document) const {
+    for (const QPointer<DocumentWindow> &window : windows) {
+        if (window && &window->document() == &document)
+            return window;
+    }
+    return nullptr;
+}
+
+void AppShell::quit() {
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+ZipDocument *AppShell::makeDocument() {
+    auto *window = new DocumentWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setMenuBar(new AppMenuBar(*window, *this));
+    connect(window, &DocumentWindow::openDocumentRequested, this, &AppShell::openFile);
+    windows.removeAll(nullptr);
+    windows.append(window);
+    return &window->document();
+}
+
+void AppShell::showDocument(ZipDocument &document) {
+    DocumentWindow *window = windowOf(document);
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+ZipDocument *AppShell::currentDocument() const {
+    const auto *window = qobject_cast<DocumentWindow *>(QApplication::activeWindow());
+    return window ? &window->document() : nullptr;
+}

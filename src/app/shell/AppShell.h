@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/shell/AppDocumentController.h"
+#include "app/shell/IDocumentWindowFactory.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class DocumentWindow;
+class IDialogs;
+
+// The running application's windows: every document gets a window with the application's menus,
+// archives opened from any window go through the document controller, and an archive that
+// cannot be opened is reported instead of leaving a broken window behind.
+class AppShell : public QObject, public IDocumentWindowFactory {
+    Q_OBJECT
+
+public:
+    // The dialogs report archives that cannot be opened.
+    explicit AppShell(IDialogs &dialogs, QObject *parent = nullptr);
+
+    AppDocumentController &controller() { return controller_; }
+    // Opens each archive in the first empty window or a new one; when no window is open
+    // afterwards (no paths, or none could be opened), an empty window.
+    void openFiles(const QStringList &paths);
+    void openFile(const QString &path);
+    // A new empty window, shown.
+    void newWindow();
+    // The window that holds the document, or none.
+    DocumentWindow *windowOf(const ZipDocument &document) const;
+    // Closes every window (each stops its task first), then quits.
+    static void quit();
+
+    // IDocumentWindowFactory
+    ZipDocument *makeDocument() override;
+    void showDocument(ZipDocument &document) override;
+    ZipDocument *currentDocument() const override;
+
+private:
+    IDialogs &dialogs;
+    AppDocumentController controller_{*this};
+    // Each window deletes itself when closed.
+    QList<QPointer<DocumentWindow>> windows;
+};

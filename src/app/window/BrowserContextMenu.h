@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QMenu>
+
+#include <functional>
+
+class DocumentBrowser;
+class ZipDocument;
+
+// The browser's context menu, rebuilt before it opens after the document's rules: the extract
+// items and "View" for an opened archive with a selection, "Delete" for gathered items selected
+// in the first column, and "Reveal in Finder" unless there is nothing to act on.
+class BrowserContextMenu : public QMenu {
+    Q_OBJECT
+
+public:
+    BrowserContextMenu(ZipDocument &document, const DocumentBrowser &browser,
+                       const std::function<void()> &viewFile, QWidget *parent = nullptr);
+
+    void menuNeedsUpdate();
+
+private:
+    QAction *makeItem(const QString &title, const std::function<void()> &action);
+
+    ZipDocument &document;
+    const DocumentBrowser &browser;
+    QAction *extractSelected;
+    QAction *extractSelectedTo;
+    QAction *viewSelected;
+    QAction *deleteSelected;
+    QAction *revealInFinder;
+};

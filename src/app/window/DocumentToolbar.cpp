@@ -1,0 +1,95 @@
+#include "app/window/DocumentToolbar.h"
+
+#include "app/window/EncodingPopup.h"
+#include "document/ZipDocument.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QStyle>
+
+struct DocumentToolbar::Item {
+    const char *identifier;
+    const char *label;
+    const char *tooltip;
+    const char *themeIcon;
+    QStyle::StandardPixmap fallbackIcon;
+    // The command; none for "Open", which the window handles.
+    void (*action)(ZipDocument &);
+    // The enabling rule; none for always.
+    bool (ZipDocument::*enabled)() const;
+};
+
+const QList<DocumentToolbar::Item> &DocumentToolbar::items() {
+    static const QList<Item> table = {
+        {"ToolBarItemUnArchive", QT_TR_NOOP("Extract"),
+         QT_TR_NOOP("Decompress files to the current folder"), "archive-extract",
+         QStyle::SP_ArrowDown, [](ZipDocument &document) { document.unArchive(); },
+         &ZipDocument::isCanUnZip},
+        {"ToolBarItemUnArchiveTo", QT_TR_NOOP("Extract As..."),
+         QT_TR_NOOP("Decompress files to the chosen directory"), "document-save-as",
+         QStyle::SP_DialogSaveButton, [](ZipDocument &document) { document.unArchiveTo(); },
+         &ZipDocument::isCanUnZip},
+        {"ToolBarItemOpenDocument", QT_TR_NOOP("Open"), QT_TR_NOOP("Open the archive file"),
+         "document-open", QStyle::SP_DialogOpenButton, nullptr, nullptr},
+        {"ToolBarItemSaveZip", QT_TR_NOOP("Zip"), QT_TR_NOOP("Compress files"), "archive-insert",
+         QStyle::SP_ArrowUp, [](ZipDocument &document) { document.saveZip(); },
+         &ZipDocument::isCanSaveZip},
+        {"ToolBarItemSaveZipTo", QT_TR_NOOP("Zip As..."),
+         QT_TR_NOOP("Compress files to the chosen directory"), "document-save",
+         QStyle::SP_DriveHDIcon, [](ZipDocument &document) { document.saveZipTo(); },
+         &ZipDocument::isCanSaveZip},
+        {"ToolBarItemAddToZip", QT_TR_NOOP("Add"), QT_TR_NOOP("Add files to compress"), "list-add",
+         QStyle::SP_FileDialogNewFolder, [](ZipDocument &document) { document.addToZip(); },
+         &ZipDocument::isCanAddFileToZip},
+        {"ToolBarItemDeleteZipFiles", QT_TR_NOOP("Delete"), QT_TR_NOOP("Delete"), "list-remove",
+         QStyle::SP_TrashIcon, [](ZipDocument &document) { document.deleteZipFiles(); },
+         &ZipDocument::isCanDeleteFiles},
+    };
+    return table;
+}
+
+DocumentToolbar::DocumentToolbar(ZipDocument &document, const std::function<void()> &openDocument,
+                                 QWidget *parent)
+    : QToolBar(parent)
+    , document(document)
+    , popup(new EncodingPopup(this)) {
+    setObjectName(kIdentifier);
+    setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    setMovable(false);
+    for (const Item &item : items()) {
+        if (!actions.isEmpty())
+            addSeparator();
+        addItem(item, openDocument);
+    }
+    auto *flexibleSpace = new QWidget(this);
+    flexibleSpace->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    addWidget(flexibleSpace);
+    addWidget(popup);
+    setToolItemsEnabled();
+}
+
+void DocumentToolbar::addItem(const Item &item, const std::function<void()> &openDocument) {
+    const QIcon icon = QIcon::fromTheme(QString::fromLatin1(item.themeIcon),
+                                        style()->standardIcon(item.fallbackIcon));
+    QAction *action = addAction(icon, tr(item.label));
+    // Set outright: the derived button text would drop the label's "...".
+    action->setIconText(tr(item.label));
+    action->setObjectName(QString::fromLatin1(item.identifier));
+    action->setToolTip(tr(item.tooltip));
+    if (item.action)
+        connect(action, &QAction::triggered, this,
+                [this, command = item.action] { command(document); });
+    else
+        connect(action, &QAction::triggered, this, openDocument);
+    actions.insert(action->objectName(), action);
+}
+
+bool DocumentToolbar::validateToolbarItem(const Item &item) const {
+    return !item.enabled || (document.*item.enabled)();
+}
+
+void DocumentToolbar::setToolItemsEnabled() {
+    for (const Item &item : items())
+        actions.value(QString::fromLatin1(item.identifier))->setEnabled(validateToolbarItem(item));
+    popup->setEnabled(document.isCanUnZip());
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QToolBar>
+
+#include <functional>
+
+class EncodingPopup;
+class QAction;
+class ZipDocument;
+
+// The document window's toolbar: its buttons with their enabling rules and the encoding chooser.
+class DocumentToolbar : public QToolBar {
+    Q_OBJECT
+
+public:
+    static inline const QString kIdentifier = QStringLiteral("Archive Document Toolbar Identifier");
+
+    // "Open" runs openDocument; every other button runs its document command.
+    DocumentToolbar(ZipDocument &document, const std::function<void()> &openDocument,
+                    QWidget *parent = nullptr);
+
+    // Enables each button after its rule and the chooser exactly when an archive is shown.
+    void setToolItemsEnabled();
+    // The button with the identifier ("ToolBarItemUnArchive", ...), or none.
+    QAction *item(const QString &identifier) const { return actions.value(identifier); }
+    EncodingPopup *encodingPopup() const { return popup; }
+
+private:
+    struct Item;
+    static const QList<Item> &items();
+    void addItem(const Item &item, const std::function<void()> &openDocument);
+    bool validateToolbarItem(const Item &item) const;
+
+    ZipDocument &document;
+    QHash<QString, QAction *> actions;
+    EncodingPopup *popup;
+};

@@ -1,0 +1,252 @@
+#include "app/window/DocumentWindow.h"
+
+#include "app/dialogs/ProgressViewController.h"
+#include "app/dialogs/QtDialogs.h"
+#include "app/preview/PreviewViewController.h"
+#include "app/window/BrowserContextMenu.h"
+#include "app/window/DocumentBrowser.h"
+#include "app/window/DocumentToolbar.h"
+#include "app/window/EncodingPopup.h"
+#include "app/window/EntryBrowserModel.h"
+#include "app/window/StatusLine.h"
+#include "archive/ArchiveBase.h"
+#include "archive/ZipEntry.h"
+#include "document/ArchiveRules.h"
+#include "document/ArchiveSession.h"
+#include "document/FileSystemNode.h"
+#include "document/ZipDocument.h"
+#include "encoding/EncodingUtil.h"
+#include "util/FileUtil.h"
+#include "util/YSupportFile.h"
+
+#include <QCloseEvent>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QUrl>
+
+#include <algorithm>
+
+DocumentWindow::DocumentWindow(const std::optional<QString> &path, QWidget *parent)
+    : QMainWindow(parent)
+    , dialogs(new QtDialogs(this))
+    , document_(std::make_unique<ZipDocument>(static_cast<IDocumentView &>(*this), *dialogs)) {
+    buildWindow();
+    reloadBrowser();
+    if (path)
+        document_->loadFileStart(*path);
+}
+
+DocumentWindow::~DocumentWindow() {
+    // The document's last task ending still reaches the window's parts: end it while they exist.
+    document_.reset();
+}
+
+void DocumentWindow::buildWindow() {
+    setAcceptDrops(true);
+    resize(960, 560);
+    browser_ = new DocumentBrowser(this);
+    setCentralWidget(browser_);
+    statusLine_ = new StatusLine(this);
+    statusBar()->addWidget(statusLine_, 1);
+    toolbar_ = new DocumentToolbar(
+        *document_, [this] { chooseArchiveToOpen(); }, this);
+    addToolBar(toolbar_);
+    progress_ = new ProgressViewController(this);
+    contextMenu_ = new BrowserContextMenu(
+        *document_, *browser_, [this] { document_->viewFile(); }, this);
+    preview_ = new PreviewViewController;
+    preview_->setDocument(document_.get());
+    preview_->setBrowser(browser_);
+    browser_->setPreview(preview_);
+
+    connect(toolbar_->encodingPopup(), &EncodingPopup::encodingChosen, this,
+            &DocumentWindow::changeEncoding);
+    connect(progress_, &ProgressViewController::cancelRequested, this,
+            [this] { document_->cancelThread(); });
+    connect(browser_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &DocumentWindow::browserSelected);
+    connect(browser_, &DocumentBrowser::itemDoubleClicked, this,
+            &DocumentWindow::browserDoubleClick);
+    connect(browser_, &QColumnView::updatePreviewWidget, this, &DocumentWindow::updatePreview);
+    connect(browser_, &DocumentBrowser::contextMenuRequested, contextMenu_,
+            [this](const QPoint &pos) {
+                // Built first as well: a menu without items would show as an empty box.
+                contextMenu_->menuNeedsUpdate();
+                if (!contextMenu_->isEmpty())
+                    contextMenu_->popup(pos);
+            });
+}
+
+void DocumentWindow::updatePreview(const QModelIndex &index) {
+    IFileEntry *item = browser_->entryModel()->item(index);
+    preview_->setRepresentedObject(item);
+    if (!dynamic_cast<ZipEntry *>(item))
+        return;
+    // Queued: a click makes the row current before it selects it, and the extraction takes the
+    // selection.
+    QMetaObject::invokeMethod(
+        this, [this] { document_->viewFileInPreview(); }, Qt::QueuedConnection);
+}
+
+void DocumentWindow::chooseArchiveToOpen() {
+    const std::optional<QString> path = dialogs->pickArchive();
+    if (!path)
+        return;
+    if (document_->isEmpty())
+        document_->loadFileStart(*path);
+    else
+        emit openDocumentRequested(*path);
+}
+
+void DocumentWindow::changeEncoding(const EncodingItem &item) {
+    ArchiveSession *session = document_->session();
+    if (!document_->isUnArchiveType() || document_->filePath().isEmpty() || !session ||
+        !session->reader())
+        return;
+    // The reader serves one thread at a time: a running preview or extraction stops first.
+    document_->cancelThread();
+    const QString filePath = document_->filePath();
+    EncodingUtil::saveFileEncoding(filePath, item.name());
+    session->reader()->setFileEncoding(ArchiveRules::getCurrentFileEncoding(filePath));
+    // The tree is about to be emptied: the browser lets go of its entries first.
+    browser_->entryModel()->setRoot(nullptr);
+    session->reListArchive();
+    reloadBrowser();
+}
+
+void DocumentWindow::browserSelected() {
+    statusLine_->browserSelected(*document_, getCurrentSelectedItems());
+    toolbar_->setToolItemsEnabled();
+}
+
+void DocumentWindow::browserDoubleClick() {
+    if (document_->isCanView()) {
+        document_->viewFile();
+        return;
+    }
+    const QList<IFileEntry *> selected = getCurrentSelectedItems();
+    if (document_->isCanAddFileToZip() && selected.size() == 1 &&
+        dynamic_cast<FileSystemNode *>(selected.first()))
+        dialogs->openWithDefaultApplication(selected.first()->path());
+}
+
+void DocumentWindow::closeEvent(QCloseEvent *event) {
+    // A running task ends before its window goes.
+    document_->cancelThread();
+    QMainWindow::closeEvent(event);
+    emit windowClosed();
+}
+
+std::optional<QStringList> DocumentWindow::acceptableDrop(const QMimeData *data) const {
+    if (document_->isExecuting() || !data->hasUrls())
+        return std::nullopt;
+    QStringList paths;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    if (paths.isEmpty())
+        return std::nullopt;
+    const bool allArchives = std::all_of(paths.begin(), paths.end(), YSupportFile::isArchive);
+    // An opened archive is never changed: files are gathered only in other windows.
+    if (!allArchives && document_->isCanUnZip())
+        return std::nullopt;
+    return paths;
+}
+
+void DocumentWindow::dragEnterEvent(QDragEnterEvent *event) {
+    if (acceptableDrop(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void DocumentWindow::dropEvent(QDropEvent *event) {
+    // Checked again: a task may have started since the drag entered.
+    const std::optional<QStringList> paths = acceptableDrop(event->mimeData());
+    if (!paths) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (!std::all_of(paths->begin(), paths->end(), YSupportFile::isArchive)) {
+        document_->addFileToZip(*paths);
+        return;
+    }
+    document_->loadFileStart(paths->first());
+    show();
+    raise();
+    for (const QString &path : paths->mid(1))
+        emit openDocumentRequested(path);
+}
+
+void DocumentWindow::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    preview_->windowSizeChange();
+}
+
+void DocumentWindow::startPanelProgress(bool indeterminate) {
+    progress_->startPanelProgress(indeterminate);
+}
+
+void DocumentWindow::stopPanelProgress(int returnCode) {
+    progress_->stopPanelProgress(returnCode);
+}
+
+void DocumentWindow::setProgressTopText(const QString &text) {
+    progress_->setTopText(text);
+}
+
+void DocumentWindow::setProgressMaxValue(quint64 maxValue) {
+    progress_->setMaxValue(maxValue);
+}
+
+void DocumentWindow::setProgressValue(quint64 value) {
+    progress_->setValue(value);
+}
+
+void DocumentWindow::setProgressBottomText(const QString &text) {
+    progress_->setBottomText(text);
+}
+
+void DocumentWindow::reloadBrowser() {
+    // The pane lets go of its item before the tree it belongs to is replaced.
+    preview_->setRepresentedObject(nullptr);
+    IFileEntry *root = nullptr;
+    // While a listing runs the worker is filling the tree: the browser must not read it.
+    const bool listing = document_->isUnArchiveType() && document_->isExecuting();
+    if (!document_->isEmpty() && !listing) {
+        root = document_->isUnArchiveType() ? static_cast<IFileEntry *>(document_->rootEntry())
+                                            : document_->rootNode().get();
+    }
+    browser_->entryModel()->setRoot(root);
+    browser_->selectFirstDirectory();
+    const QString filePath = document_->filePath();
+    setWindowTitle(filePath.isEmpty() ? tr("Untitled") : FileUtil::getFileName(filePath));
+    browserSelected();
+}
+
+void DocumentWindow::setEncodingListSelected() {
+    if (document_->isUnArchiveType() && !document_->filePath().isEmpty())
+        toolbar_->encodingPopup()->setEncodingListSelected(document_->filePath());
+}
+
+void DocumentWindow::setToolItemsEnabled() {
+    toolbar_->setToolItemsEnabled();
+}
+
+QList<IFileEntry *> DocumentWindow::getSelectedColoumnZero() const {
+    return browser_->selectedItemsInColumnZero();
+}
+
+QList<IFileEntry *> DocumentWindow::getCurrentSelectedItems() const {
+    return browser_->selectedItems();
+}
+
+void DocumentWindow::closeWindow() {
+    // The document may still be on the call stack.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "document/IDocumentView.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class BrowserContextMenu;
+class DocumentBrowser;
+class DocumentToolbar;
+class EncodingItem;
+class PreviewViewController;
+class ProgressViewController;
+class QMimeData;
+class QtDialogs;
+class StatusLine;
+class ZipDocument;
+
+// The window of one document: toolbar with the encoding chooser, column browser, status line,
+// context menu, progress sheet, and drops of archives and files.
+class DocumentWindow : public QMainWindow, private IDocumentView {
+    Q_OBJECT
+
+public:
+    // An empty window, or one that opens the archive at the path.
+    explicit DocumentWindow(const std::optional<QString> &path = std::nullopt,
+                            QWidget *parent = nullptr);
+    ~DocumentWindow() override;
+
+    ZipDocument &document() const { return *document_; }
+    DocumentBrowser &browser() const { return *browser_; }
+    DocumentToolbar &toolbar() const { return *toolbar_; }
+    StatusLine &statusLine() const { return *statusLine_; }
+    BrowserContextMenu &contextMenu() const { return *contextMenu_; }
+    ProgressViewController &progress() const { return *progress_; }
+    // The pane the browser shows beside a selected file.
+    PreviewViewController &preview() const { return *preview_; }
+
+    // "Open": the open dialog; the archive fills this window when it is empty, else another.
+    void chooseArchiveToOpen();
+    // Relists the opened archive with the encoding at once, and remembers it for the archive.
+    void changeEncoding(const EncodingItem &item);
+    // Refreshes the status line for the selection (and the toolbar, which depends on it).
+    void browserSelected();
+
+signals:
+    // Archives for other windows: the ones dropped after the first, or opened while this window
+    // shows something.
+    void openDocumentRequested(const QString &path);
+    // The window was closed (its document has stopped working).
+    void windowClosed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildWindow();
+    void browserDoubleClick();
+    // A leaf became the browser's current item: the pane shows it, an archive entry once the
+    // worker has extracted it.
+    void updatePreview(const QModelIndex &index);
+    // The drop's file paths when the window takes them now; none otherwise.
+    std::optional<QStringList> acceptableDrop(const QMimeData *data) const;
+
+    // IDocumentView
+    void startPanelProgress(bool indeterminate) override;
+    void stopPanelProgress(int returnCode) override;
+    void setProgressTopText(const QString &text) override;
+    void setProgressMaxValue(quint64 maxValue) override;
+    void setProgressValue(quint64 value) override;
+    void setProgressBottomText(const QString &text) override;
+    void reloadBrowser() override;
+    void setEncodingListSelected() override;
+    void setToolItemsEnabled() override;
+    QList<IFileEntry *> getSelectedColoumnZero() const override;
+    QList<IFileEntry *> getCurrentSelectedItems() const override;
+    void closeWindow() override;
+
+    QtDialogs *dialogs;
+    std::unique_ptr<ZipDocument> document_;
+    DocumentBrowser *browser_ = nullptr;
+    DocumentToolbar *toolbar_ = nullptr;
+    StatusLine *statusLine_ = nullptr;
+    BrowserContextMenu *contextMenu_ = nullptr;
+    ProgressViewController *progress_ = nullptr;
+    PreviewViewController *preview_ = nullptr;
+};

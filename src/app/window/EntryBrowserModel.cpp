@@ -1,0 +1,68 @@
+#include "app/window/EntryBrowserModel.h"
+
+#include "archive/IFileEntry.h"
+
+EntryBrowserModel::EntryBrowserModel(QObject *parent)
+    : QAbstractItemModel(parent) {
+}
+
+void EntryBrowserModel::setRoot(IFileEntry *root) {
+    beginResetModel();
+    root_ = root;
+    places.clear();
+    endResetModel();
+}
+
+IFileEntry *EntryBrowserModel::item(const QModelIndex &index) const {
+    return index.isValid() ? static_cast<IFileEntry *>(index.internalPointer()) : root_;
+}
+
+QModelIndex EntryBrowserModel::index(int row, int column, const QModelIndex &parent) const {
+    IFileEntry *folder = item(parent);
+    if (!folder || column != 0 || row < 0 || row >= folder->childCount())
+        return {};
+    IFileEntry *child = folder->childAt(row);
+    places.insert(child, Place{folder, row});
+    return createIndex(row, column, child);
+}
+
+QModelIndex EntryBrowserModel::parent(const QModelIndex &child) const {
+    if (!child.isValid())
+        return {};
+    const Place place = places.value(item(child), Place{nullptr, 0});
+    if (!place.parent || place.parent == root_)
+        return {};
+    const Place above = places.value(place.parent, Place{nullptr, 0});
+    return createIndex(above.row, 0, place.parent);
+}
+
+int EntryBrowserModel::rowCount(const QModelIndex &parent) const {
+    const IFileEntry *folder = item(parent);
+    if (!folder || parent.column() > 0)
+        return 0;
+    return int(folder->childCount());
+}
+
+int EntryBrowserModel::columnCount(const QModelIndex &) const {
+    return 1;
+}
+
+bool EntryBrowserModel::hasChildren(const QModelIndex &parent) const {
+    const IFileEntry *folder = item(parent);
+    return folder && (!parent.isValid() || !folder->isLeaf());
+}
+
+QVariant EntryBrowserModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid())
+        return {};
+    const IFileEntry *entry = item(index);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return entry->name();
+    case Qt::DecorationRole:
+        return icons.icon(*entry);
+    default:
+        return {};
+    }
+}

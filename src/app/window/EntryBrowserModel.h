@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/window/EntryIconProvider.h"
+
+#include <QAbstractItemModel>
+#include <QHash>
+
+class IFileEntry;
+
+// The column browser's model over an item tree: archive entries or gathered files, one column,
+// the name with the item's icon. The tree belongs to the document; the model only points into it
+// and must be given a new root (or none) before the tree changes.
+class EntryBrowserModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    explicit EntryBrowserModel(QObject *parent = nullptr);
+
+    // Shows the tree below the root (its children form the first column), or nothing.
+    void setRoot(IFileEntry *root);
+    IFileEntry *root() const { return root_; }
+    // The item at the index; the root for an invalid index.
+    IFileEntry *item(const QModelIndex &index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    bool hasChildren(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    // Where an item sits, learnt when its index is made: the tree has no parent links for
+    // files on disk.
+    struct Place {
+        IFileEntry *parent;
+        int row;
+    };
+
+    IFileEntry *root_ = nullptr;
+    mutable QHash<const IFileEntry *, Place> places;
+    mutable EntryIconProvider icons;
+};

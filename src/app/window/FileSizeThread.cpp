@@ -1,0 +1,62 @@
+#include "app/window/FileSizeThread.h"
+
+#include "app/core/Preferences.h"
+#include "util/Cancellation.h"
+#include "util/FilePropertyFileNumAndSize.h"
+
+#include <QThread>
+
+FileSizeThread::FileSizeThread(QObject *parent)
+    : QObject(parent) {
+}
+
+FileSizeThread::~FileSizeThread() {
+    cancel();
+    for (QThread *thread : threads) {
+        thread->wait();
+        delete thread;
+    }
+}
+
+void FileSizeThread::cancel() {
+    // Only this window's scan is stopped, by its thread's mark: the shared cancel notification
+    // would also stop other windows' status lines and a running compression's count.
+    if (filesizeThread)
+        filesizeThread->requestInterruption();
+    filesizeThread = nullptr;
+    ++generation;
+}
+
+void FileSizeThread::computeSize(const QStringList &paths) {
+    cancel();
+    const quint64 current = generation;
+    const bool ignoreHidden = Preferences::getISIgnoreHiddenFileWhileArchive();
+    QThread *thread = QThread::create([this, paths, current, ignoreHidden] {
+        FilePropertyFileNumAndSize scanner(paths);
+        scanner.setIsContainsSelf(false);
+        scanner.setPropertyOptions(FilePropertyOptions::instance(ignoreHidden));
+        scanner.execute();
+        if (isCurrentThreadCancelled())
+            return;
+        const quint64 count = scanner.fileNumber() + scanner.folderNumber();
+        const quint64 size = scanner.totalSize();
+        QMetaObject::invokeMethod(
+            this, [=, this] { deliver(current, count, size, paths); }, Qt::QueuedConnection);
+    });
+    connect(thread, &QThread::finished, this, [this, thread] {
+        threads.removeOne(thread);
+        if (filesizeThread == thread)
+            filesizeThread = nullptr;
+        thread->deleteLater();
+    });
+    threads.append(thread);
+    filesizeThread = thread;
+    thread->start();
+}
+
+void FileSizeThread::deliver(quint64 resultGeneration, quint64 itemCount, quint64 totalSize,
+                             const QStringList &paths) {
+    // A result that was on its way when its computation was cancelled is dropped here.
+    if (resultGeneration == generation)
+        emit computed(itemCount, totalSize, paths);
+}

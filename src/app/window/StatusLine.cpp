@@ -1,0 +1,82 @@
+#include "app/window/StatusLine.h"
+
+#include "app/window/FileSizeThread.h"
+#include "archive/ZipEntry.h"
+#include "document/ZipDocument.h"
+#include "util/FileUtil.h"
+
+namespace {
+const QString kSeparator = QStringLiteral(" - ");
+}
+
+StatusLine::StatusLine(QWidget *parent)
+    : QLabel(parent)
+    , sizes(new FileSizeThread(this)) {
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(sizes, &FileSizeThread::computed, this, &StatusLine::showComputed);
+}
+
+QString StatusLine::itemsPrefix(quint64 count) {
+    return QStringLiteral("%1 %2 , ").arg(count).arg(tr("items"));
+}
+
+void StatusLine::browserSelected(const ZipDocument &document,
+                                 const QList<IFileEntry *> &selection) {
+    switch (document.archive_type()) {
+    case ZipDocument::ArchiveType::Viewing:
+        showArchive(document, selection);
+        break;
+    case ZipDocument::ArchiveType::Composing:
+        showGathered(document, selection);
+        break;
+    case ZipDocument::ArchiveType::Empty:
+        sizes->cancel();
+        clear();
+        break;
+    }
+}
+
+void StatusLine::showArchive(const ZipDocument &document, const QList<IFileEntry *> &selection) {
+    sizes->cancel();
+    const auto *entry =
+        selection.size() == 1 ? dynamic_cast<ZipEntry *>(selection.first()) : nullptr;
+    if (entry && entry->isLeaf()) {
+        setText(FileUtil::formatSize(entry->compressedSize()) + QLatin1Char('/') +
+                FileUtil::formatSize(entry->uncompressedSize()) + kSeparator + entry->path());
+    } else if (entry) {
+        setText(itemsPrefix(entry->totalNumber()) + FileUtil::formatSize(entry->totalSize()) +
+                kSeparator + entry->path());
+    } else if (const ZipEntry *root = document.rootEntry()) {
+        setText(itemsPrefix(root->totalNumber()) +
+                FileUtil::formatSize(FileUtil::getFileSize(document.filePath())) +
+                QLatin1Char('/') + FileUtil::formatSize(root->totalSize()) + kSeparator +
+                document.filePath());
+    }
+}
+
+void StatusLine::showGathered(const ZipDocument &document, const QList<IFileEntry *> &selection) {
+    if (selection.size() == 1 && selection.first()->isLeaf()) {
+        sizes->cancel();
+        const IFileEntry *file = selection.first();
+        setText(FileUtil::formatSize(file->size()) + kSeparator + file->path());
+        return;
+    }
+    if (selection.size() == 1) {
+        const QString folder = selection.first()->path();
+        setText(tr("Loading...") + folder);
+        sizes->computeSize({folder});
+        return;
+    }
+    QStringList paths;
+    for (const FileSystemNode::Ptr &node : document.rootNode()->children())
+        paths.append(node->path());
+    setText(tr("Loading..."));
+    sizes->computeSize(paths);
+}
+
+void StatusLine::showComputed(quint64 itemCount, quint64 totalSize, const QStringList &paths) {
+    QString text = itemsPrefix(itemCount) + FileUtil::formatSize(totalSize);
+    if (paths.size() == 1)
+        text += kSeparator + paths.first();
+    setText(text);
+}

@@ -1,0 +1,185 @@
+#include "document/DocumentPreview.h"
+
+#include "app/core/SandBoxUtils.h"
+#include "archive/ArchiveBase.h"
+#include "archive/ArchiveError.h"
+#include "archive/ZipEntry.h"
+#include "document/ArchiveRules.h"
+#include "document/ArchiveSession.h"
+#include "document/DocumentExtraction.h"
+#include "document/IDialogs.h"
+#include "document/IDocumentView.h"
+#include "document/IPreviewPane.h"
+#include "document/PreviewContent.h"
+#include "document/ZipDocument.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+
+#include <QDir>
+
+namespace {
+
+// What the reader actually wrote decides: it may have cleaned a name it could not write safely.
+// A symbolic link is never followed: its target may be any file of the user's, which must be
+// neither opened up nor shown as the entry.
+std::optional<QString> writtenFile(const QString &folder) {
+    const QFileInfoList items = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                           QDir::System | QDir::NoDotAndDotDot);
+    if (items.size() != 1 || items.first().isSymLink() || !items.first().isFile())
+        return std::nullopt;
+    return items.first().filePath();
+}
+
+} // namespace
+
+DocumentPreview::DocumentPreview(ZipDocument &document)
+    : document(document) {
+}
+
+void DocumentPreview::viewFile() {
+    request(Action::View);
+}
+
+void DocumentPreview::viewFileInPreview() {
+    request(Action::Preview);
+}
+
+void DocumentPreview::cancel() {
+    if (!running)
+        return;
+    pending.reset();
+    document.cancelThread();
+}
+
+void DocumentPreview::request(Action action) {
+    if (!document.isExecuting()) {
+        run(action);
+        return;
+    }
+    // The latest request wins once the running view or preview has stopped.
+    if (running) {
+        pending = action;
+        document.worker().markCancelled();
+    }
+}
+
+ZipEntry *DocumentPreview::selectedEntry(Action action) const {
+    const QList<IFileEntry *> items = document.view().getCurrentSelectedItems();
+    auto *entry = items.size() == 1 ? dynamic_cast<ZipEntry *>(items.first()) : nullptr;
+    if (!entry || !entry->isLeaf())
+        return nullptr;
+    if (action == Action::Preview && !PreviewContent::isCanPreview(*entry))
+        return nullptr;
+    return entry;
+}
+
+void DocumentPreview::run(Action action) {
+    ZipEntry *entry = selectedEntry(action);
+    if (!entry || !document.isCanUnZip() || !document.archiveDelegate())
+        return;
+    if (!hasVolumeAccess(action))
+        return;
+    ArchiveSession &session = *document.session();
+    FolderAccess &access = document.folderAccess();
+    // A preview never asks for a password: without a known one the pane shows the icon.
+    if (action == Action::Preview && session.correctPwd().isEmpty() &&
+        session.reader()->isEncrypted()) {
+        access.stopAccessingSecurityScopedResource();
+        if (previewPane)
+            previewPane->viewFile(std::nullopt);
+        return;
+    }
+    if (!session.checkPassword()) {
+        access.stopAccessingSecurityScopedResource();
+        return;
+    }
+    startTask(action, entry);
+}
+
+bool DocumentPreview::hasVolumeAccess(Action action) {
+    FolderAccess &access = document.folderAccess();
+    const QString folder = FileUtil::getFileDirectory(document.filePath());
+    // Outside the sandbox the other volumes can be read anyway: asking for their folder at every
+    // selection would only get in the way.
+    if (!access.isSandbox() || !ArchiveRules::isRarPart(document.filePath()) ||
+        FileUtil::isWriteAble(folder))
+        return true;
+    if (const auto grant = SandBoxUtils::getBookMarkURL(folder, false)) {
+        access.startAccessingSecurityScopedResource(grant);
+        return true;
+    }
+    access.pickDirectorySelector(
+        [this, action] {
+            // Stores the grant, which the next attempt finds.
+            document.folderAccess().startAccessingSecurityScopedResource();
+            request(action);
+        },
+        folder);
+    return false;
+}
+
+void DocumentPreview::startTask(Action action, ZipEntry *entry) {
+    const QString folder = ArchiveBase::tempItemDirectory();
+    if (!QFileInfo(folder).isDir()) {
+        document.folderAccess().stopAccessingSecurityScopedResource();
+        if (action == Action::View)
+            document.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, folder));
+        return;
+    }
+    if (action == Action::View)
+        document.view().setProgressTopText(DocumentExtraction::extractingText(entry->name()));
+    IArchive *reader = document.archiveDelegate();
+    const QString password = document.session()->password();
+    DocumentWorker &worker = document.worker();
+    running = true;
+    worker.startThread(
+        [this, action, &worker, reader, entry, folder, password]() -> DocumentWorker::Ending {
+            worker.setTotalSizeWithNum(entry->size());
+            std::optional<Error> error;
+            if (!isCurrentThreadCancelled()) {
+                if (!password.isEmpty())
+                    reader->setPassword(password);
+                reader->unArchivePath(entry, folder);
+                error = reader->archiveError();
+            }
+            const bool cancelled = isCurrentThreadCancelled();
+            const std::optional<QString> file = writtenFile(folder);
+            if (!cancelled && !error && !file)
+                error = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());
+            if (file && !error)
+                FileUtil::setfullPermission(*file);
+            return [this, action, entry, folder, file, error, cancelled] {
+                taskEnded(action, entry, folder, cancelled || error ? std::nullopt : file, error,
+                          cancelled);
+            };
+        },
+        action == Action::View);
+}
+
+void DocumentPreview::taskEnded(Action action, const ZipEntry *entry, const QString &folder,
+                                const std::optional<QString> &file,
+                                const std::optional<Error> &error, bool cancelled) {
+    running = false;
+    if (action == Action::View) {
+        document.endTask(0);
+        if (file)
+            document.dialogs().openWithDefaultApplication(*file);
+        else
+            document.showError(error);
+    } else {
+        document.folderAccess().stopAccessingSecurityScopedResource();
+        // A newer request, or another selection, supersedes this result: an entry of the same
+        // name and size elsewhere would pass the pane's own checks.
+        if (previewPane && !cancelled && !pending && selectedEntry(action) == entry)
+            previewPane->viewFile(file);
+    }
+    // The opened copy stays until quit, for the application that shows it; a preview's copy has
+    // been read by the pane by now.
+    if (action == Action::Preview || !file)
+        FileUtil::deleteFile(folder);
+    if (pending) {
+        const Action next = *pending;
+        pending.reset();
+        request(next);
+    }
+}

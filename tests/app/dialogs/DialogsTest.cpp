@@ -1,0 +1,151 @@
+#include "app/dialogs/AlertUtils.h"
+#include "app/dialogs/PanelProgressView.h"
+#include "app/dialogs/ProgressViewController.h"
+#include "app/dialogs/QtDialogs.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Answers the next modal dialog with the script once it shows.
+void answerNextDialog(const std::function<void(QDialog &)> &script) {
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, script] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            script(*dialog);
+        }
+    });
+    timer->start(10);
+}
+
+QLineEdit &fieldOf(QDialog &dialog) {
+    auto *field = dialog.findChild<QLineEdit *>();
+    EXPECT_NE(field, nullptr);
+    return *field;
+}
+
+} // namespace
+
+TEST(AlertUtilsTest, TextInputAnswersTheFieldOnOkAndNoneOnCancel) {
+    struct Case {
+        const char *name;
+        bool password;
+        QString typed;
+        bool ok;
+        std::optional<QString> expected;
+    };
+    const QList<Case> cases = {
+        {"input, OK", false, "renamed", true, QString("renamed")},
+        {"input, Cancel after editing", false, "renamed", false, std::nullopt},
+        {"password, OK on an empty field", true, "", true, QString("")},
+        {"password, OK", true, "secret", true, QString("secret")},
+        {"password, Cancel", true, "secret", false, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QLineEdit::EchoMode shownMode = QLineEdit::NoEcho;
+        QString shownText;
+        QString shownMessage;
+        answerNextDialog([&](QDialog &dialog) {
+            QLineEdit &field = fieldOf(dialog);
+            shownMode = field.echoMode();
+            shownText = field.text();
+            shownMessage = qobject_cast<QInputDialog *>(&dialog)->labelText();
+            field.setText(c.typed);
+            c.ok ? dialog.accept() : dialog.reject();
+        });
+        const std::optional<QString> answer = c.password
+                                                  ? AlertUtils::passwordInput("Password?")
+                                                  : AlertUtils::input("Name?", "default name");
+        EXPECT_EQ(answer, c.expected);
+        EXPECT_EQ(shownMode, c.password ? QLineEdit::Password : QLineEdit::Normal);
+        EXPECT_EQ(shownText, c.password ? QString() : QString("default name"));
+        EXPECT_EQ(shownMessage, c.password ? QString("Password?") : QString("Name?"));
+    }
+}
+
+TEST(AlertUtilsTest, AlertShowsMessageAndInformationWithOneButton) {
+    QString text;
+    QString information;
+    qsizetype buttons = 0;
+    answerNextDialog([&](QDialog &dialog) {
+        auto &alert = *qobject_cast<QMessageBox *>(&dialog);
+        text = alert.text();
+        information = alert.informativeText();
+        buttons = alert.buttons().size();
+        alert.buttons().first()->click();
+    });
+    AlertUtils::alertMsg("The archive is damaged", "volume 2 is missing");
+    EXPECT_EQ(text, QString("The archive is damaged"));
+    EXPECT_EQ(information, QString("volume 2 is missing"));
+    EXPECT_EQ(buttons, 1);
+}
+
+TEST(QtDialogsTest, FolderChooserShowsTheMessageAndAnswersTheFolder) {
+    QMainWindow window;
+    QtDialogs dialogs(&window);
+    const QString folder = QDir::tempPath();
+    QStringList labels;
+    answerNextDialog([&](QDialog &dialog) {
+        for (const QLabel *label : dialog.findChildren<QLabel *>())
+            labels.append(label->text());
+        dialog.accept();
+    });
+    const auto chosen = dialogs.pickDirectory(QString("Please click Confirm"), folder);
+    EXPECT_TRUE(labels.contains("Please click Confirm"));
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(QDir(*chosen).canonicalPath(), QDir(folder).canonicalPath());
+
+    answerNextDialog([](QDialog &dialog) { dialog.reject(); });
+    EXPECT_FALSE(dialogs.pickDirectory(std::nullopt, folder).has_value());
+}
+
+TEST(ProgressViewControllerTest, SheetShowsProgressAndOnlyItsControllerEndsIt) {
+    QMainWindow window;
+    window.show();
+    ProgressViewController progress(&window);
+    PanelProgressView &sheet = *progress.panelProgress();
+    QSignalSpy cancels(&progress, &ProgressViewController::cancelRequested);
+
+    progress.startPanelProgress(false);
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_EQ(sheet.windowModality(), Qt::WindowModal);
+    EXPECT_EQ(sheet.topField->text(), QString("Loading..."));
+    EXPECT_EQ(sheet.cancelBtn->text(), QString("Cancel"));
+    // Totals far beyond the bar's int range still move it in proportion.
+    progress.setMaxValue(quint64(40) << 30);
+    progress.setValue(quint64(10) << 30);
+    EXPECT_EQ(sheet.indicator->value() * 4, sheet.indicator->maximum());
+
+    // Escape asks to cancel but leaves the sheet up until the task has ended.
+    QTest::keyClick(&sheet, Qt::Key_Escape);
+    EXPECT_TRUE(sheet.isVisible());
+    sheet.cancelBtn->click();
+    EXPECT_EQ(cancels.size(), 1) << "one cancel per showing";
+
+    progress.stopPanelProgress(10000);
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(sheet.result(), 10000);
+
+    progress.startPanelProgress(true);
+    EXPECT_EQ(sheet.indicator->maximum(), 0) << "indeterminate";
+    sheet.cancelBtn->click();
+    EXPECT_EQ(cancels.size(), 2);
+    progress.stopPanelProgress(0);
+}

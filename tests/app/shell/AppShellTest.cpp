@@ -1,0 +1,147 @@
+#include "app/shell/AppShell.h"
+#include "app/preferences/PreferencesWindow.h"
+#include "app/shell/AppDelegate.h"
+#include "app/window/DocumentWindow.h"
+#include "archive/ArchiveBase.h"
+#include "document/ScriptedUi.h"
+#include "document/ZipDocument.h"
+#include "support/TestDirs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+class AppShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clearSettings();
+        dir.write("src/a.txt", "a");
+        ASSERT_EQ(runShell(QStringLiteral("cd '%1/src' && zip -q ../one.zip a.txt && zip -q "
+                                          "../two.zip a.txt && zip -q ../three.zip a.txt")
+                               .arg(dir.path())),
+                  0);
+    }
+    void TearDown() override {
+        for (DocumentWindow *window : windows())
+            delete window;
+        clearSettings();
+    }
+
+    // The document windows on show, in the controller's order.
+    QList<DocumentWindow *> windows() {
+        QList<DocumentWindow *> shown;
+        for (ZipDocument *document : shell.controller().documents()) {
+            if (DocumentWindow *window = shell.windowOf(*document))
+                shown.append(window);
+        }
+        return shown;
+    }
+    QStringList openedPaths() {
+        QStringList paths;
+        for (DocumentWindow *window : windows()) {
+            EXPECT_TRUE(waitUntilIdle(window->document()));
+            EXPECT_TRUE(window->isVisible());
+            paths.append(QFileInfo(window->document().filePath()).fileName());
+        }
+        return paths;
+    }
+
+    ScratchDir dir;
+    ScriptedUi ui;
+    AppShell shell{ui};
+};
+
+QAction *menuAction(const DocumentWindow &window, const QString &text) {
+    const QMenuBar *bar = window.menuBar();
+    for (const QAction *menu : bar->actions()) {
+        for (QAction *action : menu->menu()->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(AppShellTest, WithoutArchivesOneEmptyWindowOpensAndTheNextArchiveFillsIt) {
+    shell.openFiles({});
+    ASSERT_EQ(windows().size(), 1);
+    DocumentWindow *empty = windows().first();
+    EXPECT_TRUE(empty->document().isEmpty());
+
+    shell.openFiles({dir.file("one.zip"), dir.file("two.zip")});
+    EXPECT_EQ(windows().first(), empty);
+    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip"}));
+}
+
+TEST_F(AppShellTest, AnArchiveThatCannotBeOpenedIsReportedAndLeavesAnEmptyWindow) {
+    dir.write("notes.txt", "not an archive");
+    shell.openFiles({dir.file("notes.txt"), dir.file("missing.zip")});
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 2);
+    ASSERT_EQ(windows().size(), 1);
+    EXPECT_TRUE(windows().first()->document().isEmpty());
+}
+
+TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOnes) {
+    shell.openFiles({dir.file("one.zip")});
+    shell.newWindow();
+    shell.newWindow();
+    DocumentWindow *target = windows().at(1);
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls({QUrl::fromLocalFile(dir.file("two.zip")),
+                   QUrl::fromLocalFile(dir.file("three.zip")),
+                   QUrl::fromLocalFile(dir.file("one.zip"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: the application delivers drops only inside a real drag.
+    static_cast<QObject *>(target)->event(&drop);
+    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip", "three.zip", "one.zip"}));
+}
+
+TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
+    shell.openFiles({});
+    DocumentWindow *window = windows().first();
+    QAction *newWindow = menuAction(*window, "New Window");
+    ASSERT_TRUE(newWindow);
+    newWindow->trigger();
+    EXPECT_EQ(windows().size(), 2);
+
+    QAction *preferences = menuAction(*window, "Preferences...");
+    ASSERT_TRUE(preferences);
+    preferences->trigger();
+    ASSERT_TRUE(PreferencesWindow::openWindow());
+    EXPECT_TRUE(PreferencesWindow::openWindow()->isVisible());
+    delete PreferencesWindow::openWindow();
+
+    QAction *close = menuAction(*window, "Close Window");
+    ASSERT_TRUE(close);
+    close->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
+}
+
+TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
+    AppDelegate delegate(*qApp);
+    shell.openFiles({dir.file("one.zip")});
+    shell.newWindow();
+    ASSERT_TRUE(QFileInfo(ArchiveBase::tempItemDirectory()).isDir());
+    QAction *quit = menuAction(*windows().first(), "Quit");
+    ASSERT_TRUE(quit);
+    QTimer::singleShot(0, quit, &QAction::trigger);
+    // Ends a run that does not quit, and goes with this run.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    deadline.start(5000);
+    EXPECT_NE(QCoreApplication::exec(), 7);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(windows().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(ArchiveBase::tempRootDirectory()));
+}

@@ -1,0 +1,60 @@
+#include "support/TestDirs.h"
+#include "util/YSupportFile.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMimeDatabase>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList desktopEntry(const char *key) {
+    QFile file(QStringLiteral(KIST_DESKTOP_FILE));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString prefix = QLatin1String(key) + QLatin1Char('=');
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    }
+    return {};
+}
+
+} // namespace
+
+// The desktop offers Kist for a file by the type the shared MIME database gives it, by name or,
+// for a name it does not know, by contents: every kind of file Kist reads must get a registered
+// type (or one that inherits from it).
+TEST(DesktopEntry, RegistersTheTypeOfEveryFileKistReads) {
+    const QStringList registered = desktopEntry("MimeType");
+    ASSERT_FALSE(registered.isEmpty());
+    ScratchDir dir;
+    dir.write("a.txt", "a");
+    const QList<std::pair<ArchiveKind, QString>> makers = {
+        {ArchiveKind::Zip, "zip -q s.zip a.txt"},
+        {ArchiveKind::Rar, "rar a -idq s.rar a.txt"},
+        {ArchiveKind::SevenZip, "7zz a -bd s.7z a.txt > /dev/null"},
+        {ArchiveKind::Tar, "tar cf s.tar a.txt"},
+        {ArchiveKind::GZip, "gzip -c a.txt > s.gz"},
+        {ArchiveKind::BZip2, "bzip2 -c a.txt > s.bz2"},
+    };
+    QHash<ArchiveKind, QString> samples;
+    for (const auto &[kind, command] : makers) {
+        ASSERT_EQ(runShell(QStringLiteral("cd '%1' && %2").arg(dir.path(), command)), 0)
+            << command.toStdString();
+        samples[kind] =
+            dir.file("s." + command.section(QLatin1String(" s."), 1).section(' ', 0, 0));
+    }
+    QMimeDatabase database;
+    for (const QString &extension : YSupportFile::archiveExtension()) {
+        const QString path = dir.file("x." + extension);
+        ASSERT_TRUE(QFile::copy(samples.value(*YSupportFile::archiveKind(path)), path));
+        const QMimeType type = database.mimeTypeForFile(path);
+        const bool covered =
+            std::any_of(registered.begin(), registered.end(),
+                        [&type](const QString &name) { return type.inherits(name); });
+        EXPECT_TRUE(covered) << extension.toStdString() << " is " << type.name().toStdString();
+    }
+    for (const QString &name : registered)
+        EXPECT_TRUE(database.mimeTypeForName(name).isValid()) << name.toStdString();
+    EXPECT_EQ(desktopEntry("Exec"), QStringList{"kist %F"});
+}

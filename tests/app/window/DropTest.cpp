@@ -1,0 +1,103 @@
+#include "WindowTestKit.h"
+
+#include "document/ZipDocument.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QUrl>
+
+namespace {
+
+std::unique_ptr<QMimeData> uriList(const QStringList &paths) {
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data->setUrls(urls);
+    return data;
+}
+
+bool dragEnters(DocumentWindow &window, const QStringList &paths) {
+    const auto data = uriList(paths);
+    QDragEnterEvent event(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &event);
+    return event.isAccepted() && event.dropAction() == Qt::CopyAction;
+}
+
+void drop(DocumentWindow &window, const QStringList &paths) {
+    const auto data = uriList(paths);
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: the application delivers drops only inside a real drag.
+    static_cast<QObject &>(window).event(&event);
+    EXPECT_TRUE(event.isAccepted());
+}
+
+} // namespace
+
+class DropTest : public WindowTest {};
+
+TEST_F(DropTest, AcceptsArchivesAlwaysAndFilesOnlyWhereTheyCanBeGathered) {
+    const QString archive = makeZip("a.zip", {"f/", "f/x.txt"});
+    const QString text = dir.write("notes.txt", "notes");
+    const QString other = dir.file("b.rar");
+    struct Case {
+        const char *name;
+        bool showArchive;
+        QStringList dropped;
+        bool accepted;
+    };
+    const QList<Case> cases = {
+        {"archives onto an empty window", false, {archive, other}, true},
+        {"a text file onto an empty window", false, {text}, true},
+        {"archives onto an archive window", true, {archive, other}, true},
+        {"a text file onto an archive window", true, {text}, false},
+        {"a text file among archives onto an archive window", true, {archive, text}, false},
+        {"nothing", false, {}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto window = openWindow(c.showArchive ? archive : QString());
+        EXPECT_EQ(dragEnters(*window, c.dropped), c.accepted);
+    }
+}
+
+TEST_F(DropTest, RefusesEverythingWhileATaskRuns) {
+    const QString archive = makeZip("a.zip", {"x.txt"});
+    DocumentWindow window(archive);
+    ASSERT_TRUE(window.document().isExecuting());
+    EXPECT_FALSE(dragEnters(window, {archive}));
+    settle(window);
+    EXPECT_TRUE(dragEnters(window, {archive}));
+}
+
+TEST_F(DropTest, FirstArchiveReplacesTheContentTheOthersGoToOtherWindows) {
+    const QString first = makeZip("a.zip", {"from-a/", "from-a/x.txt"});
+    const QString second = dir.file("b.rar");
+    const QString third = dir.file("c.7z");
+    dir.write("gathered.txt", "g");
+    auto window = openWindow();
+    window->document().addFileToZip({dir.file("gathered.txt")});
+    QSignalSpy others(window.get(), &DocumentWindow::openDocumentRequested);
+
+    drop(*window, {first, second, third});
+    settle(*window);
+    EXPECT_EQ(window->document().archive_type(), ZipDocument::ArchiveType::Viewing);
+    EXPECT_EQ(topNames(*window), QStringList({"from-a"}));
+    ASSERT_EQ(others.size(), 2);
+    EXPECT_EQ(others.at(0).at(0).toString(), second);
+    EXPECT_EQ(others.at(1).at(0).toString(), third);
+}
+
+TEST_F(DropTest, DroppedFilesAreGathered) {
+    const QString one = dir.write("one.txt", "1");
+    const QString two = dir.write("folder/two.txt", "2");
+    auto window = openWindow();
+    drop(*window, {one, dir.file("folder")});
+    EXPECT_EQ(window->document().archive_type(), ZipDocument::ArchiveType::Composing);
+    EXPECT_EQ(topNames(*window), QStringList({"one.txt", "folder"}));
+    drop(*window, {two});
+    EXPECT_EQ(topNames(*window), QStringList({"one.txt", "folder", "two.txt"}));
+}

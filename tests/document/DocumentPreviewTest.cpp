@@ -1,0 +1,325 @@
+#include "DocumentFixture.h"
+#include "archive/ArchiveBase.h"
+#include "archive/ZipEntry.h"
+#include "document/IPreviewPane.h"
+#include "document/PreviewContent.h"
+#include "encoding/EncodingUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// An item with only a name and a size, like an archive entry not yet extracted.
+class NamedItem : public IFileEntry {
+public:
+    NamedItem(const QString &name, quint64 size)
+        : name_(name)
+        , size_(size) {}
+    QString name() const override { return name_; }
+    QString path() const override { return name_; }
+    QString modifiedString() const override { return {}; }
+    QString filesizeString() const override { return {}; }
+    QString createdString() const override { return {}; }
+    QString compressedString() const override { return {}; }
+    quint64 size() const override { return size_; }
+    bool isLeaf() const override { return true; }
+    qsizetype childCount() const override { return 0; }
+    IFileEntry *childAt(qsizetype) const override { return nullptr; }
+
+private:
+    QString name_;
+    quint64 size_;
+};
+
+// Records what the document hands over, with the file's contents at that moment.
+class RecordingPane : public IPreviewPane {
+public:
+    struct Delivery {
+        std::optional<QString> path;
+        QByteArray contents;
+    };
+    QList<Delivery> deliveries;
+
+    void viewFile(const std::optional<QString> &path) override {
+        QByteArray contents;
+        if (QFile file(path.value_or(QString())); path && file.open(QIODevice::ReadOnly))
+            contents = file.readAll();
+        deliveries.append({path, contents});
+    }
+};
+
+// A file of the size; sparse, so large sizes cost nothing.
+QString sizedFile(const ScratchDir &dir, const QString &name, qint64 size) {
+    QFile file(dir.file(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    return file.fileName();
+}
+
+} // namespace
+
+TEST(PreviewContentRules, SizeLimitsExtensionsAndMimeTypeDecideTextAndPicture) {
+    ScratchDir dir;
+    struct Case {
+        const char *name;
+        qint64 size;
+        QByteArray contents; // written instead of the size when given
+        bool text;
+        bool picture;
+    };
+    const QList<Case> cases = {
+        {"exact.txt", 1048576, {}, true, false},
+        {"over.txt", 1048577, {}, false, false},
+        {"big.jpg", 1048577, {}, false, true},
+        {"limit.png", 20971520, {}, false, true},
+        {"over.png", 20971521, {}, false, false},
+        {"scan.tiff", 1000, {}, true, true},
+        {"Upper.TXT", 10, {}, true, false},
+        {"notes", 0, "plain words on a line\nand another\n", true, false},
+        {"empty", 0, {}, false, false},
+        {"blob.bin", 0,
+         QByteArray("\x7f"
+                    "ELF\x02\x01\x01\0\0\0",
+                    10),
+         false, false},
+    };
+    for (const Case &c : cases) {
+        const QString path =
+            c.contents.isEmpty() ? sizedFile(dir, c.name, c.size) : dir.write(c.name, c.contents);
+        EXPECT_EQ(PreviewContent::isCanView(path), c.text) << c.name;
+        EXPECT_EQ(PreviewContent::isImagePreview(path), c.picture) << c.name;
+    }
+}
+
+TEST(PreviewContentRules, EntriesAreOfferedByTheirOwnSizeAndNameOnly) {
+    struct Case {
+        const char *name;
+        quint64 size;
+        bool offered;
+    };
+    const QList<Case> cases = {
+        {"ten.txt", 10485760, true},   {"over.txt", 10485761, false}, {"over.png", 10485761, true},
+        {"huge.png", 20971521, false}, {"sub/deep.c", 10, true},      {"notes", 10, false},
+        {"archive.zip", 10, false},    {"scan.tiff", 10485761, true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(PreviewContent::isCanPreview(NamedItem(c.name, c.size)), c.offered) << c.name;
+
+    // A file of the entry's name in the working folder has no say.
+    ScratchDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    dir.write("notes", "text that a MIME check would call text/plain\n");
+    EXPECT_FALSE(PreviewContent::isCanPreview(NamedItem("notes", 10)));
+    QDir::setCurrent(previous);
+}
+
+TEST(PreviewContentRules, ResultsForAnotherItemAreDroppedAndNoPathShowsTheIcon) {
+    ScratchDir dir;
+    const QString path = dir.write("a.txt", "hello");
+    using Kind = PreviewContent::Kind;
+
+    for (const std::optional<QString> &none :
+         {std::optional<QString>(), std::optional(QString())}) {
+        const auto content = PreviewContent::forFile(NamedItem("a.txt", 5), none);
+        ASSERT_TRUE(content);
+        EXPECT_EQ(content->kind, Kind::Icon);
+    }
+    EXPECT_FALSE(PreviewContent::forFile(NamedItem("b.txt", 5), path)) << "other name";
+    EXPECT_FALSE(PreviewContent::forFile(NamedItem("a.txt", 6), path)) << "other size";
+
+    const auto shown = PreviewContent::forFile(NamedItem("a.txt", 5), path);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->kind, Kind::Text);
+    EXPECT_EQ(shown->text, "hello");
+
+    const QString picture = sizedFile(dir, "p.png", 64);
+    EXPECT_EQ(PreviewContent::forFile(NamedItem("p.png", 64), picture)->kind, Kind::Picture);
+    const QString other = sizedFile(dir, "o.bin", 64);
+    EXPECT_EQ(PreviewContent::forFile(NamedItem("o.bin", 64), other)->kind, Kind::Icon);
+}
+
+TEST(PreviewContentRules, TextIsDecodedInTheRememberedEncodingElseDetected) {
+    clearSettings();
+    ScratchDir dir;
+    // "Привет, мир" in windows-1251: valid in several single-byte code pages.
+    const QByteArray cp1251("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0", 11);
+    const QString remembered = dir.write("ru.txt", cp1251);
+    EncodingUtil::saveFileEncoding(remembered, "windows-1251");
+    const auto ru = PreviewContent::forFile(NamedItem("ru.txt", 11), remembered);
+    ASSERT_TRUE(ru);
+    EXPECT_EQ(ru->text, QString::fromUtf8("Привет, мир"));
+
+    const QByteArray utf8 = QString::fromUtf8("Grüße aus Köln, schöne Straße").toUtf8();
+    const QString detected = dir.write("de.txt", utf8);
+    const auto de = PreviewContent::forFile(NamedItem("de.txt", quint64(utf8.size())), detected);
+    ASSERT_TRUE(de);
+    EXPECT_EQ(de->text, QString::fromUtf8(utf8));
+    clearSettings();
+}
+
+class Preview : public DocumentTest {
+protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        document.setPreviewPane(&pane);
+    }
+    void select(const QString &path) { ui.selectedCurrent = {entry(path)}; }
+
+    RecordingPane pane;
+};
+
+TEST_F(Preview, APreviewHandsTheExtractedCopyToThePaneWithoutASheetThenRemovesIt) {
+    makeZip("a.zip", {{"docs/readme.txt", "read me"}, {"docs/pic.png", "not really a png"}});
+    open("a.zip");
+    ui.calls.clear();
+    select("docs/readme.txt");
+    document.viewFileInPreview();
+    settle();
+
+    ASSERT_EQ(pane.deliveries.size(), 1);
+    const auto &delivered = pane.deliveries.first();
+    ASSERT_TRUE(delivered.path);
+    EXPECT_EQ(QFileInfo(*delivered.path).fileName(), "readme.txt");
+    EXPECT_EQ(delivered.contents, "read me");
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(*delivered.path).absolutePath()));
+    EXPECT_TRUE(ui.callsStartingWith("sheet").isEmpty());
+    EXPECT_TRUE(ui.callsStartingWith("hide").isEmpty());
+}
+
+TEST_F(Preview, EntriesNotWorthExtractingAndFoldersStartNothing) {
+    makeZip("a.zip", {{"big.txt", QByteArray(10485761, 'x')}, {"f/x.bin", "x"}}, "-1");
+    open("a.zip");
+    for (const char *path : {"big.txt", "f/x.bin", "f"}) {
+        select(path);
+        document.viewFileInPreview();
+        EXPECT_FALSE(document.isExecuting()) << path;
+    }
+    ui.selectedCurrent = {entry("big.txt"), entry("f/x.bin")};
+    document.viewFileInPreview();
+    EXPECT_FALSE(document.isExecuting());
+    EXPECT_TRUE(pane.deliveries.isEmpty());
+}
+
+TEST_F(Preview, AnEncryptedArchiveShowsTheIconAndNeverAsksForAPassword) {
+    dir.write("src/secret.txt", "hidden");
+    shell("cd src && zip -q -P pw ../e.zip secret.txt");
+    open("e.zip");
+    select("secret.txt");
+    document.viewFileInPreview();
+    settle();
+    ASSERT_EQ(pane.deliveries.size(), 1);
+    EXPECT_FALSE(pane.deliveries.first().path);
+    EXPECT_TRUE(ui.callsStartingWith("password").isEmpty());
+}
+
+TEST_F(Preview, ANewerSelectionSupersedesARunningPreview) {
+    makeZip("a.zip",
+            {{"first.txt", randomBytes(8 << 20).toHex().left(8 << 20)}, {"second.txt", "second"}});
+    open("a.zip");
+    select("first.txt");
+    document.viewFileInPreview();
+    ASSERT_TRUE(document.isExecuting());
+    select("second.txt");
+    document.viewFileInPreview();
+    settle();
+    ASSERT_TRUE(
+        waitUntil([this] { return !pane.deliveries.isEmpty() && !document.isExecuting(); }));
+    ASSERT_EQ(pane.deliveries.size(), 1);
+    EXPECT_EQ(pane.deliveries.first().contents, "second");
+}
+
+// Entries of the same name and size pass the pane's own checks: the selection decides.
+TEST_F(Preview, ACopyIsNotHandedOverOnceAnotherEntryIsSelected) {
+    makeZip("a.zip", {{"same/n.txt", "first!"}, {"other/n.txt", "second"}});
+    open("a.zip");
+    select("same/n.txt");
+    // The selection moves while the copy is being made, before any new request.
+    ui.onProgressValue = [this](quint64) {
+        select("other/n.txt");
+    };
+    document.viewFileInPreview();
+    settle();
+    EXPECT_TRUE(pane.deliveries.isEmpty());
+}
+
+TEST_F(Preview, ARunningPreviewGivesWayToAnExtraction) {
+    makeZip("a.zip", {{"big.txt", randomBytes(8 << 20).toHex().left(8 << 20)}});
+    open("a.zip");
+    select("big.txt");
+    document.viewFileInPreview();
+    ASSERT_TRUE(document.isExecuting());
+    document.unArchive();
+    settle();
+    EXPECT_EQ(namesIn(), (QStringList{"a.zip", "big.txt"}));
+    EXPECT_EQ(QFileInfo(dir.file("big.txt")).size(), 8 << 20);
+}
+
+TEST_F(Preview, ViewOpensTheCopyUnderTheSheetAndKeepsIt) {
+    makeZip("a.zip", {{"docs/readme.txt", "read me"}});
+    open("a.zip");
+    ui.calls.clear();
+    select("docs/readme.txt");
+    document.viewFile();
+    settle();
+    const QStringList opened = ui.callsStartingWith("open:");
+    ASSERT_EQ(opened.size(), 1);
+    const QString path = opened.first().mid(5);
+    EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
+    EXPECT_TRUE(path.startsWith(ArchiveBase::tempRootDirectory()));
+    QFile copy(path);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), "read me");
+    EXPECT_EQ(ui.callsStartingWith("sheet"), QStringList{"sheet:determinate"});
+    EXPECT_EQ(ui.callsStartingWith("hide"), QStringList{"hide:0"});
+    EXPECT_TRUE(pane.deliveries.isEmpty());
+}
+
+TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
+    dir.write("src/secret.txt", "hidden words");
+    shell("cd src && zip -q -P pw ../e.zip secret.txt");
+    open("e.zip");
+    select("secret.txt");
+
+    const auto tempItems = [] {
+        return QDir(ArchiveBase::tempRootDirectory())
+            .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    };
+    const QStringList before = tempItems();
+    ui.passwords = {QStringLiteral("wrong")};
+    document.viewFile();
+    settle();
+    EXPECT_TRUE(ui.callsStartingWith("open:").isEmpty());
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_EQ(tempItems(), before) << "a failed view leaves nothing behind";
+
+    ui.passwords = {QStringLiteral("pw")};
+    document.viewFile();
+    settle();
+    const QStringList opened = ui.callsStartingWith("open:");
+    ASSERT_EQ(opened.size(), 1);
+    QFile copy(opened.first().mid(5));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), "hidden words");
+}
+
+TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
+    const QString secret = dir.write("secret.txt", "private");
+    ASSERT_TRUE(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner));
+    shell(QStringLiteral("mkdir src && ln -s '%1' src/link.txt && cd src && zip -qy ../l.zip "
+                         "link.txt")
+              .arg(secret));
+    open("l.zip");
+    ASSERT_TRUE(entry("link.txt"));
+    select("link.txt");
+    document.viewFileInPreview();
+    settle();
+    document.viewFile();
+    settle();
+    EXPECT_EQ(QFile::permissions(secret),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    for (const auto &delivered : pane.deliveries)
+        EXPECT_NE(delivered.contents, "private");
+    EXPECT_TRUE(ui.callsStartingWith("open:").isEmpty());
+}
