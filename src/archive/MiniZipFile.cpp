@@ -1,5 +1,7 @@
 #include "archive/MiniZipFile.h"
 
+#include "archive/BufferedZipInput.h"
+
 #include <QFile>
 #include <QTimeZone>
 #include <QtEndian>
@@ -16,7 +18,9 @@ QDateTime localDate(const tm_unz &date) {
     const QTime time(int(date.tm_hour), int(date.tm_min), int(date.tm_sec));
     if (!day.isValid() || !time.isValid())
         return {};
-    return QDateTime(day, time, QTimeZone::systemTimeZone());
+    // Looking the zone up costs several file lookups; every entry needs it.
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return QDateTime(day, time, zone);
 }
 
 } // namespace
@@ -27,7 +31,9 @@ MiniZipFile::~MiniZipFile() {
 
 bool MiniZipFile::open(const QString &path) {
     close();
-    handle = unzOpen64(QFile::encodeName(path).constData());
+    zlib_filefunc64_def functions;
+    BufferedZipInput::fillFunctions(functions);
+    handle = unzOpen2_64(QFile::encodeName(path).constData(), &functions);
     return handle != nullptr;
 }
 
