@@ -2,13 +2,10 @@
 
 #include "archive/SafePath.h"
 #include "archive/ZipEntry.h"
+#include "archive/ZipEntryFileWriter.h"
 #include "archive/ZipLibarchiveDecoder.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
-
-#include <QFile>
-
-#include <fcntl.h>
 
 namespace {
 
@@ -27,13 +24,6 @@ ZipEntry::Fields fieldsOf(const ZipEntryInfo &info) {
     fields.compressionType = info.compressionMethod;
     fields.date = info.date();
     return fields;
-}
-
-// Opens a fresh file for writing; never follows a link that appeared at the path.
-bool openForWriting(QFile &file, const QString &path) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
 }
 
 // The whole data of a short entry; none when it cannot be decoded or is too long.
@@ -277,48 +267,18 @@ ZipEntryStream *YZipArchive::openStream(const ZipEntryInfo &info) {
 
 void YZipArchive::writeFile(const QString &destination, const QString &fullPath,
                             const ZipEntryInfo &info, ZipEntryStream &stream) {
-    const QString name = FileUtil::getFileName(fullPath);
-    QFile file;
-    if (!SafePath::prepareFile(destination, fullPath) || !openForWriting(file, fullPath)) {
-        stream.finishData();
-        errorFailedToCreateFile(name);
-        return;
-    }
-    const CopyResult copied = copyData(stream, file);
-    const bool checked = stream.finishData();
-    const bool flushed = file.flush();
-    file.close();
-    // A cancelled file stays as it is; whoever cancelled removes the staging folder.
-    if (copied.cancelled)
-        return;
-    if (copied.failed || !checked || !flushed || copied.written != info.uncompressedSize) {
-        // Damaged data or a wrong password: no file may pass for a good one.
-        QFile::remove(fullPath);
-        errorFailedToCreateFile(name);
-        return;
-    }
-    FileUtil::setFilePermission(fullPath, info.unixMode() & 07777);
-    setFileDate(info, fullPath);
-}
-
-YZipArchive::CopyResult YZipArchive::copyData(ZipEntryStream &stream, QFile &file) {
-    CopyResult result;
-    char buffer[kBufferSize];
-    for (;;) {
-        if (isCurrentThreadCancelled()) {
-            errorCancelOpertion();
-            result.cancelled = true;
-            return result;
-        }
-        const qint64 count = stream.readData(buffer, kBufferSize);
-        if (count == 0)
-            return result;
-        if (count < 0 || file.write(buffer, count) != count) {
-            result.failed = true;
-            return result;
-        }
-        result.written += quint64(count);
-        addProgress(quint64(count));
+    ZipEntryFileWriter writer(
+        isCurrentThreadCancelled, [this](quint64 bytes) { addProgress(bytes); },
+        isArchiveFileTime());
+    switch (writer.write(stream, destination, fullPath, info)) {
+    case ZipEntryFileWriter::Result::Written:
+        break;
+    case ZipEntryFileWriter::Result::Failed:
+        errorFailedToCreateFile(FileUtil::getFileName(fullPath));
+        break;
+    case ZipEntryFileWriter::Result::Cancelled:
+        errorCancelOpertion();
+        break;
     }
 }
 

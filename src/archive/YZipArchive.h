@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 
-class QFile;
 class ZipEntryStream;
 class ZipLibarchiveDecoder;
 
@@ -37,11 +36,6 @@ private:
     enum class Walk { Finished, Stopped, Cancelled, Unreadable };
     // Folders extracted, with the dates they get once everything inside them is written.
     using FolderDates = QList<QPair<QString, QDateTime>>;
-    struct CopyResult {
-        quint64 written = 0;
-        bool failed = false;
-        bool cancelled = false;
-    };
 
     // Opens the archive positioned on its first entry; records codes 1 and 2.
     bool openArchive();
@@ -70,7 +64,6 @@ private:
                    ZipEntryStream &stream);
     void writeLink(const QString &destination, const QString &fullPath, const ZipEntryInfo &info,
                    ZipEntryStream &stream);
-    CopyResult copyData(ZipEntryStream &stream, QFile &file);
     void makeFolder(const QString &destination, const QString &fullPath,
                     const std::optional<QDateTime> &date, FolderDates &dates);
     static void applyFolderDates(const FolderDates &dates);
