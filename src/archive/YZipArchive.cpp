@@ -4,6 +4,7 @@
 #include "archive/ZipEntry.h"
 #include "archive/ZipEntryFileWriter.h"
 #include "archive/ZipLibarchiveDecoder.h"
+#include "archive/ZipParallelExtractor.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
 
@@ -174,23 +175,63 @@ void YZipArchive::unArchivePath(const QString &destination) {
         return;
     FileUtil::createFolder(destination);
     FolderDates dates;
-    recordWalkError(walkEntries(
-        [&](const ZipEntryInfo &info) { return extractEntry(info, destination, dates); }));
+    ZipParallelExtractor parallel(filePath(), destination, isArchiveFileTime(),
+                                  ZipParallelExtractor::workerCount());
+    // Reports stop at a cancel, as they do when one thread writes.
+    const ZipParallelExtractor::Tick tick = [this](quint64 written) {
+        bool goOn = !isCurrentThreadCancelled();
+        ZipEntryFileWriter::reportInSteps(written, [&](quint64 bytes) {
+            if (goOn) {
+                addProgress(bytes);
+                goOn = !isCurrentThreadCancelled();
+            }
+        });
+        return goOn;
+    };
+    quint64 order = 0;
+    const Walk walk = walkEntries([&](const ZipEntryInfo &info) {
+        return extractEntry(info, destination, dates, {parallel, tick, order++});
+    });
+    finishParallel(parallel, tick);
+    if (parallel.isCancelled())
+        errorCancelOpertion();
+    else
+        recordWalkError(walk);
     closeArchive();
     applyFolderDates(dates);
 }
 
 bool YZipArchive::extractEntry(const ZipEntryInfo &info, const QString &destination,
-                               FolderDates &dates) {
+                               FolderDates &dates, const ParallelStep &step) {
     const QString path = entryPath(info).value_or(QString());
     if (isIgnore(path))
         return true;
     const QString fullPath = SafePath::join(destination, path);
     if (info.isFolderName()) {
+        step.parallel.prepareFolder(fullPath, step.tick);
         makeFolder(destination, fullPath, info.date(), dates);
         return true;
     }
-    return unArchiveFile(destination, fullPath, info);
+    if (info.isMiniZipReadable() && info.fileType() == ZipFileType::Regular)
+        return step.parallel.submit({info, fullPath, step.order}, step.tick);
+    // Links and entries only libarchive decodes are written here, after everything before them.
+    finishParallel(step.parallel, step.tick);
+    return !step.parallel.isCancelled() && unArchiveFile(destination, fullPath, info);
+}
+
+void YZipArchive::finishParallel(ZipParallelExtractor &parallel,
+                                 const ZipParallelExtractor::Tick &tick) {
+    parallel.drain(tick);
+    // The last failure in archive order is the one a serial walk would leave.
+    std::optional<ZipParallelExtractor::Failure> last;
+    for (const auto &failure : parallel.takeFailures()) {
+        if (!last || failure.order > last->order)
+            last = failure;
+    }
+    if (last && last->unreadable)
+        errorArchive();
+    else if (last)
+        errorFailedToCreateFile(last->fileName);
 }
 
 void YZipArchive::unArchivePath(ZipEntry *entry, const QString &destination) {

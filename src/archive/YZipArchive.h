@@ -3,6 +3,7 @@
 #include "archive/ArchiveBase.h"
 #include "archive/MiniZipFile.h"
 #include "archive/ZipEntryInfo.h"
+#include "archive/ZipParallelExtractor.h"
 
 #include <QList>
 #include <QPair>
@@ -50,8 +51,18 @@ private:
     std::optional<QString> decodeLinkTarget(const QByteArray &bytes,
                                             const ZipEntryInfo &info) const;
 
-    // One step of the whole-archive extraction; false stops it.
-    bool extractEntry(const ZipEntryInfo &info, const QString &destination, FolderDates &dates);
+    // What one step of the whole-archive extraction hands regular files to.
+    struct ParallelStep {
+        ZipParallelExtractor &parallel;
+        const ZipParallelExtractor::Tick &tick;
+        quint64 order;
+    };
+    // One step of the whole-archive extraction: folders are made here, regular files written by
+    // the parallel threads, anything else here once the threads are done. False stops it.
+    bool extractEntry(const ZipEntryInfo &info, const QString &destination, FolderDates &dates,
+                      const ParallelStep &step);
+    // Waits for the threads and records their last failure as this reader's error.
+    void finishParallel(ZipParallelExtractor &parallel, const ZipParallelExtractor::Tick &tick);
     bool unArchiveAssignDetailPath(const ZipEntry *node, const QString &destination,
                                    const QString &relativePath, FolderDates &dates);
     bool unArchiveNodeFile(const ZipEntry *node, const QString &destination,
