@@ -99,6 +99,13 @@ BufferedZipInput::Window *BufferedZipInput::windowAt(quint64 offset) {
 }
 
 quint64 BufferedZipInput::read(char *buffer, quint64 length) {
+    // minizip reads headers a byte at a time: serve those from the last window straight away.
+    const Window &last = windows[1 - spare];
+    if (last.holds(position) && position + length <= last.start + last.length) {
+        std::memcpy(buffer, last.bytes.data() + (position - last.start), length);
+        position += length;
+        return length;
+    }
     quint64 done = 0;
     while (done < length) {
         Window *window = windowAt(position);
@@ -131,13 +138,16 @@ quint64 BufferedZipInput::read(char *buffer, quint64 length) {
 }
 
 bool BufferedZipInput::fill(Window &window) {
+    // Near the end the window reaches back: minizip searches the end record backwards.
+    const quint64 reach = window.bytes.size();
+    const quint64 start = qMin(position, size > reach ? size - reach : 0);
     for (;;) {
-        const ssize_t got = ::pread(fd, window.bytes.data(), window.bytes.size(), off_t(position));
+        const ssize_t got = ::pread(fd, window.bytes.data(), window.bytes.size(), off_t(start));
         if (got < 0 && errno == EINTR)
             continue;
         failed = got < 0;
-        window.start = position;
+        window.start = start;
         window.length = got > 0 ? quint64(got) : 0;
-        return got > 0;
+        return window.holds(position);
     }
 }
