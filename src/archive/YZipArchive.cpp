@@ -308,10 +308,13 @@ ZipEntryStream *YZipArchive::openStream(const ZipEntryInfo &info) {
 
 void YZipArchive::writeFile(const QString &destination, const QString &fullPath,
                             const ZipEntryInfo &info, ZipEntryStream &stream) {
-    ZipEntryFileWriter writer(
-        isCurrentThreadCancelled, [this](quint64 bytes) { addProgress(bytes); },
-        isArchiveFileTime());
-    switch (writer.write(stream, destination, fullPath, info)) {
+    if (!fileWriter || fileWriterDates != isArchiveFileTime()) {
+        fileWriter = std::make_unique<ZipEntryFileWriter>(
+            isCurrentThreadCancelled, [this](quint64 bytes) { addProgress(bytes); },
+            isArchiveFileTime());
+        fileWriterDates = isArchiveFileTime();
+    }
+    switch (fileWriter->write(stream, destination, fullPath, info)) {
     case ZipEntryFileWriter::Result::Written:
         break;
     case ZipEntryFileWriter::Result::Failed:

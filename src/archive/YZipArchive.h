@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class ZipEntryFileWriter;
 class ZipEntryStream;
 class ZipLibarchiveDecoder;
 
@@ -82,4 +83,7 @@ private:
 
     MiniZipFile zip;
     std::unique_ptr<ZipLibarchiveDecoder> decoder;
+    // Writes the entries extracted on the reader's own thread; made once, with its buffer.
+    std::unique_ptr<ZipEntryFileWriter> fileWriter;
+    bool fileWriterDates = true;
 };

@@ -66,8 +66,7 @@ ZipEntryFileWriter::Result ZipEntryFileWriter::write(ZipEntryStream &stream,
     quint64 written = 0;
     Result result = copy(stream, fd, written);
     const bool checked = stream.finishData();
-    if (result == Result::Written &&
-        ::fchmod(fd, FileUtil::restoredPermission(info.unixMode() & 07777)) != 0)
+    if (result == Result::Written && ::fchmod(fd, restoredPermission(info.unixMode() & 07777)) != 0)
         result = Result::Failed;
     const bool closed = ::close(fd) == 0;
     // A cancelled file stays as it is; whoever cancelled removes the staging folder.
@@ -81,6 +80,14 @@ ZipEntryFileWriter::Result ZipEntryFileWriter::write(ZipEntryStream &stream,
     if (isArchiveFileTime)
         FileUtil::setFileModifiedDate(info.date(), fullPath);
     return Result::Written;
+}
+
+mode_t ZipEntryFileWriter::restoredPermission(mode_t stored) {
+    // Finding the umask reads a file; archives use few distinct modes.
+    auto known = permissions.constFind(stored);
+    if (known == permissions.cend())
+        known = permissions.insert(stored, FileUtil::restoredPermission(stored));
+    return *known;
 }
 
 ZipEntryFileWriter::Result ZipEntryFileWriter::copy(ZipEntryStream &stream, int fd,

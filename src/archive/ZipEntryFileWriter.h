@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
 #include <vector>
+
+#include <sys/types.h>
 
 class ZipEntryStream;
 struct ZipEntryInfo;
@@ -31,10 +34,13 @@ public:
 private:
     // Copies the stream into the descriptor; the bytes written, or none after a failure.
     Result copy(ZipEntryStream &stream, int fd, quint64 &written);
+    // The permissions a stored mode gets, remembered per mode.
+    mode_t restoredPermission(mode_t stored);
 
     std::function<bool()> isCancelled;
     std::function<void(quint64)> progress;
     bool isArchiveFileTime;
     // One buffer for all the writer's files: nothing is allocated per chunk.
     std::vector<char> buffer;
+    QHash<mode_t, mode_t> permissions;
 };

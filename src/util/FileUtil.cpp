@@ -37,7 +37,7 @@ bool existsFollowingLinks(const QString &path) {
 
 // The process umask, read without changing it: umask(2) can only be read by setting it, which
 // would briefly expose files created by other threads.
-mode_t readUmask() {
+mode_t currentUmask() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (status.open(QIODevice::ReadOnly)) {
         for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
@@ -47,12 +47,6 @@ mode_t readUmask() {
     }
     const mode_t mask = ::umask(022);
     ::umask(mask);
-    return mask;
-}
-
-// Read once: the program never changes its umask, and every extracted file asks for it.
-mode_t currentUmask() {
-    static const mode_t mask = readUmask();
     return mask;
 }
 
