@@ -1,5 +1,7 @@
 #include "archive/MiniZipFile.h"
 
+#include "archive/BufferedZipInput.h"
+
 #include <QFile>
 #include <QTimeZone>
 #include <QtEndian>
@@ -16,7 +18,9 @@ QDateTime localDate(const tm_unz &date) {
     const QTime time(int(date.tm_hour), int(date.tm_min), int(date.tm_sec));
     if (!day.isValid() || !time.isValid())
         return {};
-    return QDateTime(day, time, QTimeZone::systemTimeZone());
+    // Looking the zone up costs several file lookups; every entry needs it.
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return QDateTime(day, time, zone);
 }
 
 } // namespace
@@ -27,7 +31,9 @@ MiniZipFile::~MiniZipFile() {
 
 bool MiniZipFile::open(const QString &path) {
     close();
-    handle = unzOpen64(QFile::encodeName(path).constData());
+    zlib_filefunc64_def functions;
+    BufferedZipInput::fillFunctions(functions);
+    handle = unzOpen2_64(QFile::encodeName(path).constData(), &functions);
     return handle != nullptr;
 }
 
@@ -60,15 +66,17 @@ bool MiniZipFile::goToPosition(const ZipEntryPosition &position) {
 }
 
 std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
+    // Both fields are 16-bit in the format, so one call with buffers of that size reads all.
+    if (nameBuffer.isEmpty()) {
+        nameBuffer.resize(kFieldLimit);
+        extraBuffer.resize(kFieldLimit);
+    }
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    if (unzGetCurrentFileInfo64(handle, &info, nameBuffer.data(), kFieldLimit, extraBuffer.data(),
+                                kFieldLimit, nullptr, 0) != UNZ_OK)
         return std::nullopt;
-    // Both fields are 16-bit in the format, so the sizes are bounded.
-    QByteArray name(qsizetype(info.size_filename), '\0');
-    QByteArray extra(qsizetype(info.size_file_extra), '\0');
-    if (unzGetCurrentFileInfo64(handle, &info, name.data(), uLong(name.size()), extra.data(),
-                                uLong(extra.size()), nullptr, 0) != UNZ_OK)
-        return std::nullopt;
+    const QByteArray name = nameBuffer.left(qsizetype(info.size_filename));
+    const QByteArray extra = extraBuffer.left(qsizetype(info.size_file_extra));
     unz64_file_pos pos{};
     if (unzGetFilePos64(handle, &pos) != UNZ_OK)
         return std::nullopt;

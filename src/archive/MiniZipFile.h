@@ -36,5 +36,10 @@ public:
     bool finishData() override;
 
 private:
+    static constexpr int kFieldLimit = 65535;
+
     void *handle = nullptr;
+    // Reused for every entry's name and extra field.
+    QByteArray nameBuffer;
+    QByteArray extraBuffer;
 };

@@ -2,13 +2,11 @@
 
 #include "archive/SafePath.h"
 #include "archive/ZipEntry.h"
+#include "archive/ZipEntryFileWriter.h"
 #include "archive/ZipLibarchiveDecoder.h"
+#include "archive/ZipParallelExtractor.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
-
-#include <QFile>
-
-#include <fcntl.h>
 
 namespace {
 
@@ -27,13 +25,6 @@ ZipEntry::Fields fieldsOf(const ZipEntryInfo &info) {
     fields.compressionType = info.compressionMethod;
     fields.date = info.date();
     return fields;
-}
-
-// Opens a fresh file for writing; never follows a link that appeared at the path.
-bool openForWriting(QFile &file, const QString &path) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
 }
 
 // The whole data of a short entry; none when it cannot be decoded or is too long.
@@ -184,23 +175,63 @@ void YZipArchive::unArchivePath(const QString &destination) {
         return;
     FileUtil::createFolder(destination);
     FolderDates dates;
-    recordWalkError(walkEntries(
-        [&](const ZipEntryInfo &info) { return extractEntry(info, destination, dates); }));
+    ZipParallelExtractor parallel(filePath(), destination, isArchiveFileTime(),
+                                  ZipParallelExtractor::workerCount());
+    // Reports stop at a cancel, as they do when one thread writes.
+    const ZipParallelExtractor::Tick tick = [this](quint64 written) {
+        bool goOn = !isCurrentThreadCancelled();
+        ZipEntryFileWriter::reportInSteps(written, [&](quint64 bytes) {
+            if (goOn) {
+                addProgress(bytes);
+                goOn = !isCurrentThreadCancelled();
+            }
+        });
+        return goOn;
+    };
+    quint64 order = 0;
+    const Walk walk = walkEntries([&](const ZipEntryInfo &info) {
+        return extractEntry(info, destination, dates, {parallel, tick, order++});
+    });
+    finishParallel(parallel, tick);
+    if (parallel.isCancelled())
+        errorCancelOpertion();
+    else
+        recordWalkError(walk);
     closeArchive();
     applyFolderDates(dates);
 }
 
 bool YZipArchive::extractEntry(const ZipEntryInfo &info, const QString &destination,
-                               FolderDates &dates) {
+                               FolderDates &dates, const ParallelStep &step) {
     const QString path = entryPath(info).value_or(QString());
     if (isIgnore(path))
         return true;
     const QString fullPath = SafePath::join(destination, path);
     if (info.isFolderName()) {
+        step.parallel.prepareFolder(fullPath, step.tick);
         makeFolder(destination, fullPath, info.date(), dates);
         return true;
     }
-    return unArchiveFile(destination, fullPath, info);
+    if (info.isMiniZipReadable() && info.fileType() == ZipFileType::Regular)
+        return step.parallel.submit({info, fullPath, step.order}, step.tick);
+    // Links and entries only libarchive decodes are written here, after everything before them.
+    finishParallel(step.parallel, step.tick);
+    return !step.parallel.isCancelled() && unArchiveFile(destination, fullPath, info);
+}
+
+void YZipArchive::finishParallel(ZipParallelExtractor &parallel,
+                                 const ZipParallelExtractor::Tick &tick) {
+    parallel.drain(tick);
+    // The last failure in archive order is the one a serial walk would leave.
+    std::optional<ZipParallelExtractor::Failure> last;
+    for (const auto &failure : parallel.takeFailures()) {
+        if (!last || failure.order > last->order)
+            last = failure;
+    }
+    if (last && last->unreadable)
+        errorArchive();
+    else if (last)
+        errorFailedToCreateFile(last->fileName);
 }
 
 void YZipArchive::unArchivePath(ZipEntry *entry, const QString &destination) {
@@ -277,48 +308,21 @@ ZipEntryStream *YZipArchive::openStream(const ZipEntryInfo &info) {
 
 void YZipArchive::writeFile(const QString &destination, const QString &fullPath,
                             const ZipEntryInfo &info, ZipEntryStream &stream) {
-    const QString name = FileUtil::getFileName(fullPath);
-    QFile file;
-    if (!SafePath::prepareFile(destination, fullPath) || !openForWriting(file, fullPath)) {
-        stream.finishData();
-        errorFailedToCreateFile(name);
-        return;
+    if (!fileWriter || fileWriterDates != isArchiveFileTime()) {
+        fileWriter = std::make_unique<ZipEntryFileWriter>(
+            isCurrentThreadCancelled, [this](quint64 bytes) { addProgress(bytes); },
+            isArchiveFileTime());
+        fileWriterDates = isArchiveFileTime();
     }
-    const CopyResult copied = copyData(stream, file);
-    const bool checked = stream.finishData();
-    const bool flushed = file.flush();
-    file.close();
-    // A cancelled file stays as it is; whoever cancelled removes the staging folder.
-    if (copied.cancelled)
-        return;
-    if (copied.failed || !checked || !flushed || copied.written != info.uncompressedSize) {
-        // Damaged data or a wrong password: no file may pass for a good one.
-        QFile::remove(fullPath);
-        errorFailedToCreateFile(name);
-        return;
-    }
-    FileUtil::setFilePermission(fullPath, info.unixMode() & 07777);
-    setFileDate(info, fullPath);
-}
-
-YZipArchive::CopyResult YZipArchive::copyData(ZipEntryStream &stream, QFile &file) {
-    CopyResult result;
-    char buffer[kBufferSize];
-    for (;;) {
-        if (isCurrentThreadCancelled()) {
-            errorCancelOpertion();
-            result.cancelled = true;
-            return result;
-        }
-        const qint64 count = stream.readData(buffer, kBufferSize);
-        if (count == 0)
-            return result;
-        if (count < 0 || file.write(buffer, count) != count) {
-            result.failed = true;
-            return result;
-        }
-        result.written += quint64(count);
-        addProgress(quint64(count));
+    switch (fileWriter->write(stream, destination, fullPath, info)) {
+    case ZipEntryFileWriter::Result::Written:
+        break;
+    case ZipEntryFileWriter::Result::Failed:
+        errorFailedToCreateFile(FileUtil::getFileName(fullPath));
+        break;
+    case ZipEntryFileWriter::Result::Cancelled:
+        errorCancelOpertion();
+        break;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "archive/ArchiveBase.h"
 #include "archive/MiniZipFile.h"
 #include "archive/ZipEntryInfo.h"
+#include "archive/ZipParallelExtractor.h"
 
 #include <QList>
 #include <QPair>
@@ -10,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-class QFile;
+class ZipEntryFileWriter;
 class ZipEntryStream;
 class ZipLibarchiveDecoder;
 
@@ -37,11 +38,6 @@ private:
     enum class Walk { Finished, Stopped, Cancelled, Unreadable };
     // Folders extracted, with the dates they get once everything inside them is written.
     using FolderDates = QList<QPair<QString, QDateTime>>;
-    struct CopyResult {
-        quint64 written = 0;
-        bool failed = false;
-        bool cancelled = false;
-    };
 
     // Opens the archive positioned on its first entry; records codes 1 and 2.
     bool openArchive();
@@ -56,8 +52,18 @@ private:
     std::optional<QString> decodeLinkTarget(const QByteArray &bytes,
                                             const ZipEntryInfo &info) const;
 
-    // One step of the whole-archive extraction; false stops it.
-    bool extractEntry(const ZipEntryInfo &info, const QString &destination, FolderDates &dates);
+    // What one step of the whole-archive extraction hands regular files to.
+    struct ParallelStep {
+        ZipParallelExtractor &parallel;
+        const ZipParallelExtractor::Tick &tick;
+        quint64 order;
+    };
+    // One step of the whole-archive extraction: folders are made here, regular files written by
+    // the parallel threads, anything else here once the threads are done. False stops it.
+    bool extractEntry(const ZipEntryInfo &info, const QString &destination, FolderDates &dates,
+                      const ParallelStep &step);
+    // Waits for the threads and records their last failure as this reader's error.
+    void finishParallel(ZipParallelExtractor &parallel, const ZipParallelExtractor::Tick &tick);
     bool unArchiveAssignDetailPath(const ZipEntry *node, const QString &destination,
                                    const QString &relativePath, FolderDates &dates);
     bool unArchiveNodeFile(const ZipEntry *node, const QString &destination,
@@ -70,7 +76,6 @@ private:
                    ZipEntryStream &stream);
     void writeLink(const QString &destination, const QString &fullPath, const ZipEntryInfo &info,
                    ZipEntryStream &stream);
-    CopyResult copyData(ZipEntryStream &stream, QFile &file);
     void makeFolder(const QString &destination, const QString &fullPath,
                     const std::optional<QDateTime> &date, FolderDates &dates);
     static void applyFolderDates(const FolderDates &dates);
@@ -78,4 +83,7 @@ private:
 
     MiniZipFile zip;
     std::unique_ptr<ZipLibarchiveDecoder> decoder;
+    // Writes the entries extracted on the reader's own thread; made once, with its buffer.
+    std::unique_ptr<ZipEntryFileWriter> fileWriter;
+    bool fileWriterDates = true;
 };

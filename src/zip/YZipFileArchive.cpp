@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QFile>
 
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -26,7 +25,8 @@ constexpr uLong kVersionMadeBy = (3 << 8) | 30;
 // General purpose bit 11: the name is UTF-8.
 constexpr uLong kLanguageEncodingFlag = 0x800;
 constexpr int kMemoryLevel = 8;
-constexpr std::size_t kBufferSize = 10240;
+// The step progress counts file bytes in.
+constexpr quint64 kBufferSize = 10240;
 constexpr quint64 kZip32Limit = 0xFFFFFFFF;
 
 QByteArray nativePath(const QString &path) {
@@ -47,21 +47,6 @@ tm_zip zipDate(const QDateTime &now) {
     return tm_zip{uInt(time.second()), uInt(time.minute()),    uInt(time.hour()),
                   uInt(date.day()),    uInt(date.month() - 1), uInt(date.year())};
 }
-
-// Closes the descriptor when it goes out of scope.
-class OpenFile {
-public:
-    explicit OpenFile(const QString &path)
-        : fd(::open(nativePath(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)) {
-    }
-    ~OpenFile() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    OpenFile(const OpenFile &) = delete;
-    OpenFile &operator=(const OpenFile &) = delete;
-    const int fd;
-};
 
 } // namespace
 
@@ -89,7 +74,42 @@ YZipFileArchive::YZipFileArchive(const QString &zipPath,
     , _zipFile(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
     if (!_zipFile)
         setZipMsg(message("Can't open '%1'", FileUtil::getFileName(zipPath)));
+    else
+        pipeline = std::make_unique<ZipDeflatePipeline>(pipelineOutput(),
+                                                        ZipDeflatePipeline::workerCount());
     realArchivePath = FileTree::resolveSymlinks(zipPath);
+}
+
+ZipDeflatePipeline::Output YZipFileArchive::pipelineOutput() {
+    ZipDeflatePipeline::Output output;
+    output.openEntry = [this](const QString &name, bool isLarge) {
+        return zipOpenNewFile(name, false, FileType::Regular, isLarge, true);
+    };
+    output.write = [this](const QString &name, const char *data, std::size_t length) {
+        if (zipWriteInFileInZip(_zipFile, data, unsigned(length)) >= 0)
+            return true;
+        setZipMsg(message("Error in writing '%1' in the zipfile", name));
+        return false;
+    };
+    output.closeEntry = [this](const QString &name, quint64 size, quint32 crc) {
+        if (zipCloseFileInZipRaw64(_zipFile, size, crc) != ZIP_OK)
+            setZipMsg(message("Error in closing '%1' in the zipfile", name));
+    };
+    output.readFailed = [this](const QString &name) {
+        setZipMsg(message("Error in reading '%1'", name));
+    };
+    // Counted in the steps a serial copy reads, so reports fall where they always did.
+    output.progress = [this](quint64 bytes) {
+        for (quint64 left = bytes; left > 0;) {
+            const quint64 step = qMin<quint64>(left, kBufferSize);
+            addProgress(step);
+            left -= step;
+        }
+    };
+    output.isCancelled = [this] {
+        return checkCancelled();
+    };
+    return output;
 }
 
 YZipFileArchive::~YZipFileArchive() {
@@ -97,6 +117,10 @@ YZipFileArchive::~YZipFileArchive() {
 }
 
 bool YZipFileArchive::finish() {
+    if (pipeline) {
+        pipeline->finish();
+        pipeline.reset();
+    }
     if (_zipFile) {
         if (zipClose(_zipFile, nullptr) != ZIP_OK)
             setZipMsg(
@@ -123,6 +147,9 @@ void YZipFileArchive::zip(const QString &path) {
         zipFolder(path);
     else
         zipFileToDesFile(path);
+    // The item is in the archive, its progress reported, when this returns.
+    if (pipeline)
+        pipeline->finish();
 }
 
 void YZipFileArchive::zipFolder(const QString &path) {
@@ -149,14 +176,15 @@ void YZipFileArchive::zipFolder(const QString &path, const FolderLoopGuard &abov
 
 void YZipFileArchive::zipOnlyFolder(const QString &path) {
     const QString name = getRelativePath(path);
-    if (!name.isEmpty())
-        zipOpenNewFile(name + QLatin1Char('/'), true, FileType::Directory);
+    if (pipeline && !name.isEmpty())
+        pipeline->addAction(
+            [this, name] { zipOpenNewFile(name + QLatin1Char('/'), true, FileType::Directory); });
 }
 
 void YZipFileArchive::zipFileToDesFile(const QString &path) {
     const QString name = getRelativePath(path);
     // The archive being written is never added to itself.
-    if (name.isEmpty() || FileTree::resolveSymlinks(path) == realArchivePath)
+    if (!pipeline || name.isEmpty() || FileTree::resolveSymlinks(path) == realArchivePath)
         return;
     struct stat st;
     if (::lstat(nativePath(path).constData(), &st) != 0) {
@@ -176,48 +204,32 @@ void YZipFileArchive::zipSymbolicLink(const QString &path, const QString &name) 
         setZipMsg(message("Can't open '%1'", name));
         return;
     }
-    if (!zipOpenNewFile(name, false, FileType::SymbolicLink))
-        return;
-    if (zipWriteInFileInZip(_zipFile, target.constData(), unsigned(length)) < 0)
-        setZipMsg(message("Error in writing '%1' in the zipfile", name));
-    zipCloseFile(name);
+    target.truncate(length);
+    pipeline->addAction([this, name, target] {
+        if (!zipOpenNewFile(name, false, FileType::SymbolicLink))
+            return;
+        if (zipWriteInFileInZip(_zipFile, target.constData(), unsigned(target.size())) < 0)
+            setZipMsg(message("Error in writing '%1' in the zipfile", name));
+        zipCloseFile(name);
+    });
 }
 
 void YZipFileArchive::zipRegularFile(const QString &path, const QString &name) {
     // Opened without following a link and checked again, so the item examined is the one read.
-    const OpenFile file(path);
+    const int fd =
+        ::open(nativePath(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         setZipMsg(message("Can't open '%1'", name));
         return;
     }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     // The local header must have room for 64-bit sizes before the data is written; the bound
     // covers data that deflate cannot shrink.
     const bool isLarge = compressBound(uLong(st.st_size)) >= kZip32Limit;
-    if (!zipOpenNewFile(name, false, FileType::Regular, isLarge))
-        return;
-    copyToEntry(file.fd, name);
-    zipCloseFile(name);
-}
-
-void YZipFileArchive::copyToEntry(int fd, const QString &name) {
-    std::array<char, kBufferSize> buffer;
-    while (!checkCancelled()) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got == 0)
-            return;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            setZipMsg(message("Error in reading '%1'", name));
-            return;
-        }
-        if (zipWriteInFileInZip(_zipFile, buffer.data(), unsigned(got)) < 0) {
-            setZipMsg(message("Error in writing '%1' in the zipfile", name));
-            return;
-        }
-        addProgress(quint64(got));
-    }
+    pipeline->addFile(fd, quint64(st.st_size), name, isLarge);
 }
 
 quint32 YZipFileArchive::externalAttributes(FileType fileType) {
@@ -233,7 +245,7 @@ quint32 YZipFileArchive::externalAttributes(FileType fileType) {
 }
 
 bool YZipFileArchive::zipOpenNewFile(const QString &name, bool neeedClose, FileType fileType,
-                                     bool isLarge) {
+                                     bool isLarge, bool isRaw) {
     zip_fileinfo info{};
     info.tmz_date = zipDate(QDateTime::currentDateTime());
     info.external_fa = externalAttributes(fileType);
@@ -241,8 +253,8 @@ bool YZipFileArchive::zipOpenNewFile(const QString &name, bool neeedClose, FileT
     const uLong flagBase = isPlainAscii(bytes) ? 0 : kLanguageEncodingFlag;
     const int result = zipOpenNewFileInZip4_64(
         _zipFile, bytes.constData(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-        Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr, 0,
-        kVersionMadeBy, flagBase, isLarge ? 1 : 0);
+        Z_DEFAULT_COMPRESSION, isRaw ? 1 : 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr,
+        0, kVersionMadeBy, flagBase, isLarge ? 1 : 0);
     if (result != ZIP_OK) {
         setZipMsg(message("Error in opening '%1' in zipfile", name));
         return false;

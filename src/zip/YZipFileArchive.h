@@ -2,6 +2,9 @@
 
 #include "util/FolderLoopGuard.h"
 #include "zip/ZipBase.h"
+#include "zip/ZipDeflatePipeline.h"
+
+#include <memory>
 
 // Writes a new zip archive: folders as entries ending in "/", regular files deflated at the
 // default level, symbolic links as link entries holding their target text. Every entry gets
@@ -44,18 +47,20 @@ private:
     enum class FileType { Directory, SymbolicLink, Regular };
 
     static quint32 externalAttributes(FileType fileType);
-    // Opens an entry; closes it at once when asked. isLarge asks for zip64 records.
+    // Opens an entry; closes it at once when asked. isLarge asks for zip64 records, isRaw takes
+    // data that is deflated already.
     bool zipOpenNewFile(const QString &name, bool neeedClose, FileType fileType,
-                        bool isLarge = false);
+                        bool isLarge = false, bool isRaw = false);
+    ZipDeflatePipeline::Output pipelineOutput();
     void zipCloseFile(const QString &name);
     void zipFolder(const QString &path, const FolderLoopGuard &above);
     void zipSymbolicLink(const QString &path, const QString &name);
     void zipRegularFile(const QString &path, const QString &name);
-    // Streams the open file into the current entry until its end, a cancel or an error.
-    void copyToEntry(int fd, const QString &name);
     void removeArchive() const;
 
     // The open minizip handle; none when creating failed or once finished.
     void *_zipFile = nullptr;
+    // Deflates files on every core and writes the entries in order; none without an archive.
+    std::unique_ptr<ZipDeflatePipeline> pipeline;
     QString realArchivePath;
 };

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Times kist-cli against the peer tools on the same archives: listing, whole extraction into a
+# fresh folder and zip creation, interleaved and repeated, plus the machine's limits (copying the
+# tree, reading the archive). Prints one table of medians, MB/s, peak memory and Kist/fastest peer.
+#
+#   bash bench/run.sh                     full sizes, data under /work/benchdata/full
+#   KIST_BENCH_SCALE=0.05 bash bench/run.sh   quick run on scaled-down trees
+#
+# KIST_BENCH_DATA picks the data folder, KIST_BENCH_REPEAT the repetitions (default 3),
+# KIST_BENCH_JOBS a regular expression over job names ("small zip extract", ...).
+#
+# Every run writes into a folder of its own and the outputs of the small tree are deleted only
+# at the end: the disk's file system reuses the inodes of deleted files only after minutes, and
+# extracting thousands of files right after deleting thousands runs several times slower. The
+# large tree's four files are deleted after each run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+scale=${KIST_BENCH_SCALE:-1.0}
+if [[ $scale == 1.0 ]]; then default_data=/work/benchdata/full; else default_data=/work/benchdata/scale-$scale; fi
+data=${KIST_BENCH_DATA:-$default_data}
+repeat=${KIST_BENCH_REPEAT:-3}
+only=${KIST_BENCH_JOBS:-.}
+
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIST_BUILD_TESTS=OFF \
+    -DKIST_BUILD_BENCH=OFF >/dev/null
+cmake --build build-bench -j2 --target kist-cli >/dev/null
+kist=$root/build-bench/src/kist-cli
+
+KIST_BENCH_SCALE=$scale /usr/bin/python3 bench/make_data.py "$data"
+work=$data/out.$$
+mkdir -p "$work"
+results=$work/results.tsv
+: >"$results"
+trap 'rm -rf "$work"' EXIT
+export KIST_PASSWORD=
+# kist-cli keeps remembered encodings in its settings: a private folder keeps them out.
+export XDG_CONFIG_HOME=$work/config
+
+run_number=0
+# One timed run: appends "job tool seconds peak-kB" to the results.
+timed() {
+    local job=$1 tool=$2
+    shift 2
+    run_number=$((run_number + 1))
+    local out=$work/run$run_number
+    mkdir -p "$out"
+    local command=("${@//@OUT@/$out}")
+    if ! /usr/bin/time -f '%e %M' -o "$work/time" "${command[@]}" >/dev/null 2>"$work/stderr"; then
+        echo "FAILED: $job $tool: ${command[*]}" >&2
+        tail -3 "$work/stderr" >&2
+        return
+    fi
+    read -r seconds peak <"$work/time"
+    printf '%s\t%s\t%s\t%s\n' "$job" "$tool" "$seconds" "$peak" >>"$results"
+    # A few large files free no inodes worth waiting for; their space is needed.
+    if [[ $job == large* ]]; then rm -rf "$out"; fi
+}
+
+# Runs every "tool|command" of a job once per round, the tools in turn, for `repeat` rounds.
+job() {
+    local name=$1 bytes=$2
+    shift 2
+    [[ $name =~ $only ]] || return 0
+    echo "$name" >&2
+    printf '%s\t%s\n' "$name" "$bytes" >>"$work/sizes"
+    for ((round = 0; round < repeat; round++)); do
+        local spec
+        for spec in "$@"; do
+            local tool=${spec%%|*}
+            local command
+            read -r -a command <<<"${spec#*|}"
+            timed "$name" "$tool" "${command[@]}"
+        done
+    done
+}
+
+: >"$work/sizes"
+for tree in small large; do
+    tree_bytes=$(du -sb "$data/$tree" | cut -f1)
+    for format in zip tar tar.gz tar.bz2 7z rar; do
+        archive=$data/$tree.$format
+        case $format in
+        zip) peers=("unzip|unzip -q $archive -d @OUT@" "7zz|7zz x -bd -bso0 -o@OUT@ $archive"
+                    "bsdtar|bsdtar -xf $archive -C @OUT@")
+             lists=("unzip|unzip -l $archive" "7zz|7zz l $archive" "bsdtar|bsdtar -tvf $archive") ;;
+        tar) peers=("tar|tar -xf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
+             lists=("tar|tar -tvf $archive" "bsdtar|bsdtar -tvf $archive") ;;
+        tar.gz) peers=("tar|tar -xzf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
+                lists=("tar|tar -tvzf $archive" "bsdtar|bsdtar -tvf $archive") ;;
+        tar.bz2) peers=("tar|tar -xjf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
+                 lists=("tar|tar -tvjf $archive" "bsdtar|bsdtar -tvf $archive") ;;
+        7z) peers=("7zz|7zz x -bd -bso0 -o@OUT@ $archive" "bsdtar|bsdtar -xf $archive -C @OUT@")
+            lists=("7zz|7zz l $archive" "bsdtar|bsdtar -tvf $archive") ;;
+        # unrar is not installed and Debian's 7zz has no RAR codec: bsdtar is the RAR peer.
+        rar) peers=("bsdtar|bsdtar -xf $archive -C @OUT@")
+             lists=("bsdtar|bsdtar -tvf $archive") ;;
+        esac
+        archive_bytes=$(stat -c %s "$archive")
+        job "$tree $format list" "$archive_bytes" "kist|$kist list $archive" "${lists[@]}"
+        job "$tree $format extract" "$tree_bytes" "kist|$kist extract -o @OUT@ $archive" \
+            "${peers[@]}" "limit:read|cat $archive"
+    done
+    job "$tree zip create" "$tree_bytes" \
+        "kist|$kist create -o @OUT@ --name bench $data/$tree" \
+        "zip|zip -q -r @OUT@/bench.zip $data/$tree" \
+        "bsdtar|bsdtar --format zip -cf @OUT@/bench.zip -C $data $tree" \
+        "limit:cp|cp -r $data/$tree @OUT@/"
+done
+
+/usr/bin/python3 "$root/bench/report.py" "$results" "$work/sizes"

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+#include <sys/types.h>
+
+class ZipEntryStream;
+struct ZipEntryInfo;
+
+// Writes one regular zip entry to a new file below the destination: the data with its length
+// and check verified, then the stored permissions and, when asked, the stored date. A file
+// whose data turns out bad is removed; a cancelled one is left for whoever cancelled. Holds no
+// state shared with other writers, so each extraction thread has its own.
+class ZipEntryFileWriter {
+public:
+    enum class Result { Written, Failed, Cancelled };
+
+    // isCancelled is asked before every buffer, progress told every buffer's byte count.
+    ZipEntryFileWriter(std::function<bool()> isCancelled, std::function<void(quint64)> progress,
+                       bool isArchiveFileTime);
+
+    // Progress counts in steps of this many bytes, so that a report lands at most one step past
+    // the readers' threshold, whatever the size of the buffer that moved the data.
+    static constexpr quint64 kProgressStep = 4096;
+    static void reportInSteps(quint64 bytes, const std::function<void(quint64)> &report);
+
+    Result write(ZipEntryStream &stream, const QString &destination, const QString &fullPath,
+                 const ZipEntryInfo &info);
+
+private:
+    // Copies the stream into the descriptor; the bytes written, or none after a failure.
+    Result copy(ZipEntryStream &stream, int fd, quint64 &written);
+    // The permissions a stored mode gets, remembered per mode.
+    mode_t restoredPermission(mode_t stored);
+
+    std::function<bool()> isCancelled;
+    std::function<void(quint64)> progress;
+    bool isArchiveFileTime;
+    // One buffer for all the writer's files: nothing is allocated per chunk.
+    std::vector<char> buffer;
+    QHash<mode_t, mode_t> permissions;
+};

@@ -1,0 +1,267 @@
+#include "zip/ZipDeflatePipeline.h"
+
+#include <QThread>
+
+#include <cerrno>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+
+// Chunks in flight per thread: enough to keep every thread busy while the writer waits on one.
+constexpr int kSlotsPerWorker = 4;
+constexpr int kMemoryLevel = 8;
+// How much more the last chunk of a file reads at a time once it reached the expected size.
+constexpr quint64 kReadOnStep = 64 * 1024;
+// Room beyond deflateBound for the sync-flush marker.
+constexpr std::size_t kFlushMargin = 16;
+
+// Reads up to length bytes at the offset; fewer at the end of the file, negative on an error.
+qint64 readAt(int fd, char *buffer, quint64 length, quint64 offset) {
+    quint64 done = 0;
+    while (done < length) {
+        const ssize_t got = ::pread(fd, buffer + done, length - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += quint64(got);
+    }
+    return qint64(done);
+}
+
+} // namespace
+
+struct ZipDeflatePipeline::SharedFile {
+    explicit SharedFile(int fd)
+        : fd(fd) {}
+    ~SharedFile() { ::close(fd); }
+    SharedFile(const SharedFile &) = delete;
+    SharedFile &operator=(const SharedFile &) = delete;
+    const int fd;
+};
+
+struct ZipDeflatePipeline::Slot {
+    enum class State { Free, Queued, Done };
+    State state = State::Free;
+    std::shared_ptr<SharedFile> file;
+    quint64 offset = 0;
+    quint64 length = 0;
+    bool isLast = false;
+    // The result: deflated bytes (the vector keeps its capacity from chunk to chunk).
+    std::vector<char> deflated;
+    std::size_t deflatedLength = 0;
+    quint64 readLength = 0;
+    quint32 crc = 0;
+    bool failed = false;
+};
+
+struct ZipDeflatePipeline::Item {
+    // Set for an entry without data to deflate.
+    std::function<void()> action;
+    QString name;
+    bool isLarge = false;
+    quint64 firstChunk = 0;
+    quint64 chunkCount = 0;
+    quint64 chunksWritten = 0;
+    bool opened = false;
+    bool skipping = false;
+    quint64 size = 0;
+    quint32 crc = 0;
+};
+
+int ZipDeflatePipeline::workerCount() {
+    return qMax(1, QThread::idealThreadCount());
+}
+
+ZipDeflatePipeline::ZipDeflatePipeline(Output output, int workers)
+    : output(std::move(output)) {
+    for (int index = 0; index < workers * kSlotsPerWorker; ++index)
+        ring.push_back(std::make_unique<Slot>());
+    for (int index = 0; index < workers; ++index)
+        threads.emplace_back([this] { work(); });
+}
+
+ZipDeflatePipeline::~ZipDeflatePipeline() {
+    {
+        std::lock_guard lock(mutex);
+        closing = true;
+        pending.clear();
+    }
+    changed.notify_all();
+    for (std::thread &thread : threads)
+        thread.join();
+}
+
+void ZipDeflatePipeline::addAction(std::function<void()> write) {
+    Item item;
+    item.action = std::move(write);
+    items.push_back(std::move(item));
+    // Nothing waits on threads here, so an action runs as soon as it is the oldest entry.
+    while (!cancelled && items.front().action && writeNext()) {
+    }
+}
+
+void ZipDeflatePipeline::addFile(int fd, quint64 size, const QString &name, bool isLarge) {
+    const auto file = std::make_shared<SharedFile>(fd);
+    Item item;
+    item.name = name;
+    item.isLarge = isLarge;
+    item.firstChunk = nextQueued;
+    item.chunkCount = qMax<quint64>(1, (size + kChunkSize - 1) / kChunkSize);
+    items.push_back(item);
+    for (quint64 chunk = 0; chunk < item.chunkCount; ++chunk) {
+        writeUntilFree(nextQueued);
+        if (cancelled)
+            return;
+        Slot &slot = *ring[nextQueued % ring.size()];
+        {
+            std::lock_guard lock(mutex);
+            slot.file = file;
+            slot.offset = chunk * kChunkSize;
+            slot.length = qMin(kChunkSize, size - qMin(size, slot.offset));
+            slot.isLast = chunk + 1 == item.chunkCount;
+            slot.state = Slot::State::Queued;
+            pending.push_back(nextQueued);
+        }
+        ++nextQueued;
+        changed.notify_all();
+    }
+}
+
+void ZipDeflatePipeline::finish() {
+    while (writeNext()) {
+    }
+}
+
+void ZipDeflatePipeline::writeUntilFree(quint64 sequence) {
+    while (sequence - nextWritten >= ring.size() && writeNext()) {
+    }
+}
+
+bool ZipDeflatePipeline::writeNext() {
+    if (items.empty() || cancelled)
+        return false;
+    Item &item = items.front();
+    if (item.action) {
+        item.action();
+        items.pop_front();
+        return true;
+    }
+    if (item.firstChunk + item.chunksWritten >= nextQueued)
+        return false;
+    writeChunk(item);
+    if (cancelled) {
+        items.clear();
+        return false;
+    }
+    if (item.chunksWritten == item.chunkCount) {
+        if (item.opened)
+            output.closeEntry(item.name, item.size, item.crc);
+        items.pop_front();
+    }
+    return true;
+}
+
+void ZipDeflatePipeline::writeChunk(Item &item) {
+    if (output.isCancelled()) {
+        // The entry being written is closed with what it holds, as a serial writer leaves it.
+        cancelled = true;
+        if (item.opened)
+            output.closeEntry(item.name, item.size, item.crc);
+        return;
+    }
+    if (item.chunksWritten == 0) {
+        item.opened = output.openEntry(item.name, item.isLarge);
+        item.skipping = !item.opened;
+        item.crc = quint32(crc32(0, nullptr, 0));
+    }
+    Slot &slot = *ring[nextWritten % ring.size()];
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return slot.state == Slot::State::Done; });
+    }
+    if (!item.skipping && slot.failed) {
+        output.readFailed(item.name);
+        item.skipping = true;
+    }
+    if (!item.skipping) {
+        if (output.write(item.name, slot.deflated.data(), slot.deflatedLength)) {
+            item.size += slot.readLength;
+            item.crc = quint32(crc32_combine(item.crc, slot.crc, z_off_t(slot.readLength)));
+            output.progress(slot.readLength);
+        } else {
+            item.skipping = true;
+        }
+    }
+    {
+        std::lock_guard lock(mutex);
+        slot.state = Slot::State::Free;
+        slot.file.reset();
+    }
+    ++item.chunksWritten;
+    ++nextWritten;
+}
+
+void ZipDeflatePipeline::work() {
+    z_stream stream{};
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, kMemoryLevel,
+                 Z_DEFAULT_STRATEGY);
+    std::vector<char> input(kChunkSize);
+    for (;;) {
+        Slot *slot = nullptr;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [this] { return !pending.empty() || closing; });
+            if (closing)
+                break;
+            slot = ring[pending.front() % ring.size()].get();
+            pending.pop_front();
+        }
+        deflateChunk(*slot, input, stream);
+        {
+            std::lock_guard lock(mutex);
+            slot->state = Slot::State::Done;
+        }
+        changed.notify_all();
+    }
+    deflateEnd(&stream);
+}
+
+void ZipDeflatePipeline::deflateChunk(Slot &slot, std::vector<char> &input, z_stream_s &stream) {
+    qint64 got = readAt(slot.file->fd, input.data(), slot.length, slot.offset);
+    // The last chunk reads on to the real end: a file may have grown, and files of the kernel's
+    // own file systems claim a size of 0.
+    for (qint64 more = 1; slot.isLast && got == qint64(slot.length) && more > 0;) {
+        const quint64 at = quint64(got);
+        if (input.size() < at + kReadOnStep)
+            input.resize(at + kReadOnStep);
+        more = readAt(slot.file->fd, input.data() + at, kReadOnStep, slot.offset + at);
+        got = more < 0 ? more : got + more;
+        slot.length = quint64(qMax<qint64>(got, 0));
+    }
+    slot.failed = got < 0;
+    slot.readLength = slot.failed ? 0 : quint64(got);
+    slot.deflatedLength = 0;
+    if (slot.failed)
+        return;
+    slot.crc =
+        quint32(crc32(0, reinterpret_cast<const Bytef *>(input.data()), uInt(slot.readLength)));
+    deflateReset(&stream);
+    const std::size_t bound = deflateBound(&stream, uLong(slot.readLength)) + kFlushMargin;
+    if (slot.deflated.size() < bound)
+        slot.deflated.resize(bound);
+    stream.next_in = reinterpret_cast<Bytef *>(input.data());
+    stream.avail_in = uInt(slot.readLength);
+    stream.next_out = reinterpret_cast<Bytef *>(slot.deflated.data());
+    stream.avail_out = uInt(slot.deflated.size());
+    // The bound leaves room for everything, so one call finishes the chunk.
+    const int result = deflate(&stream, slot.isLast ? Z_FINISH : Z_SYNC_FLUSH);
+    const bool complete = slot.isLast
+                              ? result == Z_STREAM_END
+                              : result == Z_OK && stream.avail_in == 0 && stream.avail_out > 0;
+    slot.failed = !complete;
+    slot.deflatedLength = slot.deflated.size() - stream.avail_out;
+}
