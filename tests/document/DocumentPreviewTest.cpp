@@ -323,3 +323,52 @@ TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
         EXPECT_NE(delivered.contents, "private");
     EXPECT_TRUE(ui.callsStartingWith("open:").isEmpty());
 }
+
+TEST_F(Preview, ARarVolumeInAFolderWithoutWriteAccessAsksForItOnlyInTheSandbox) {
+    const QByteArray text = QByteArray("a line of the long note\n").repeated(3000);
+    dir.write("vols/note.txt", text);
+    shell("cd vols && rar a -idq -m0 -v20k set.rar note.txt && rm note.txt");
+    const QString volumes = dir.file("vols");
+    ReadOnlyFolder lock(volumes);
+    if (!lock.isReadOnly())
+        GTEST_SKIP() << "cannot take write access away from a folder here";
+
+    // Outside the sandbox the other volumes are readable as they are: no question per selection.
+    ui.directories = {volumes};
+    open("vols/set.part1.rar");
+    ui.calls.clear();
+    select("note.txt");
+    document.viewFileInPreview();
+    settle();
+    EXPECT_TRUE(ui.callsStartingWith("chooser:").isEmpty());
+    ASSERT_EQ(pane.deliveries.size(), 1);
+    EXPECT_EQ(pane.deliveries.first().contents, text);
+
+    setenv("APP_SANDBOX_CONTAINER_ID", "org.kist.Kist", 1);
+    ScriptedUi sandboxUi;
+    ZipDocument sandboxed(sandboxUi, sandboxUi);
+    unsetenv("APP_SANDBOX_CONTAINER_ID");
+    RecordingPane sandboxPane;
+    sandboxed.setPreviewPane(&sandboxPane);
+    sandboxUi.directories = {volumes};
+    sandboxed.loadFileStart(dir.file("vols/set.part1.rar"));
+    ASSERT_TRUE(waitUntilIdle(sandboxed));
+    ZipEntry *note = sandboxed.rootEntry()->findDirEntry(*entry("note.txt"));
+    ASSERT_TRUE(note);
+    sandboxUi.selectedCurrent = {note};
+
+    // The grant stored at opening covers the preview.
+    sandboxUi.calls.clear();
+    sandboxed.viewFileInPreview();
+    ASSERT_TRUE(waitUntilIdle(sandboxed));
+    EXPECT_TRUE(sandboxUi.callsStartingWith("chooser:").isEmpty());
+    // Without it, the folder is asked for first.
+    clearSettings();
+    sandboxUi.directories = {volumes};
+    sandboxed.viewFileInPreview();
+    ASSERT_TRUE(waitUntil([&] { return sandboxPane.deliveries.size() == 2; }));
+    ASSERT_TRUE(waitUntilIdle(sandboxed));
+    EXPECT_EQ(sandboxUi.callsStartingWith("chooser:").size(), 1);
+    for (const auto &delivered : sandboxPane.deliveries)
+        EXPECT_EQ(delivered.contents, text);
+}
