@@ -1,6 +1,6 @@
 #include "app/preview/TextPlainView.h"
 
-#include "app/preview/EntryIcon.h"
+#include "app/preview/EntryIconProvider.h"
 #include "archive/ZipEntry.h"
 #include "document/MainThread.h"
 #include "document/PreviewContent.h"
@@ -125,7 +125,7 @@ void TextPlainView::viewFile(const std::optional<QString> &path) {
 
 void TextPlainView::setCurrentIcon() {
     MainThread::perform([this] {
-        const QIcon icon = currentItem_ ? EntryIcon::icon(*currentItem_) : QIcon();
+        const QIcon icon = currentItem_ ? EntryIconProvider().icon(*currentItem_) : QIcon();
         showImage(icon.isNull() ? QImage()
                                 : icon.pixmap(kIconSize, kIconSize)
                                       .toImage()

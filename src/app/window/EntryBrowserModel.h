@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window/EntryIconProvider.h"
+#include "app/preview/EntryIconProvider.h"
 
 #include <QAbstractItemModel>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "app/window/EntryIconProvider.h"
+#include "app/preview/EntryIconProvider.h"
 
 #include "archive/ZipEntry.h"
 
