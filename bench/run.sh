@@ -65,11 +65,11 @@ job() {
     echo "$name" >&2
     printf '%s\t%s\n' "$name" "$bytes" >>"$work/sizes"
     for ((round = 0; round < repeat; round++)); do
-        local spec
-        for spec in "$@"; do
-            local tool=${spec%%|*}
+        local run
+        for run in "$@"; do
+            local tool=${run%%|*}
             local command
-            read -r -a command <<<"${spec#*|}"
+            read -r -a command <<<"${run#*|}"
             timed "$name" "$tool" "${command[@]}"
         done
     done
