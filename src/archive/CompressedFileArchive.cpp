@@ -3,6 +3,7 @@
 #include "archive/YTarManager.h"
 #include "archive/ZipEntry.h"
 #include "util/Cancellation.h"
+#include "util/FileGrowth.h"
 #include "util/FileUtil.h"
 #include "util/IActionProgress.h"
 
@@ -10,17 +11,23 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <thread>
+
 CompressedFileArchive::~CompressedFileArchive() {
     removeTempFile();
 }
 
 void CompressedFileArchive::listFiles() {
     clearError();
+    if (tempFile_.isEmpty() && namesTar()) {
+        listTarWhileDecompressing();
+        return;
+    }
     if (!generateTempFile())
         return;
     if (isTar()) {
         // A fresh tar reader, so a listing after an encoding change uses the current encoding.
-        tarManager_ = makeTarReader();
+        tarManager_ = makeTarReader(tempFile_);
         tarManager_->listFiles();
         return;
     }
@@ -29,6 +36,22 @@ void CompressedFileArchive::listFiles() {
     fields.uncompressedSize = FileUtil::getFileSize(tempFile_);
     ZipEntry::addToRootEntry(std::make_unique<ZipEntry>(FileUtil::getFileName(tempFile_), fields),
                              rootEntry());
+}
+
+void CompressedFileArchive::listTarWhileDecompressing() {
+    // The tar headers are read on a second thread as the data comes out, so a first listing
+    // costs about the decompression alone.
+    const bool complete = generateTempFile([this](const QString &path, const FileGrowth &growth) {
+        tarManager_ = makeTarReader(path);
+        tarManager_->followGrowth(&growth);
+        tarManager_->listFiles();
+        tarManager_->followGrowth(nullptr);
+    });
+    // Entries read before the decompression failed are no listing.
+    if (!complete) {
+        tarManager_.reset();
+        rootEntry()->clear();
+    }
 }
 
 void CompressedFileArchive::unArchivePath(const QString &destination) {
@@ -71,20 +94,30 @@ void CompressedFileArchive::setIsArchiveFileTime(bool value) {
         tarManager_->setIsArchiveFileTime(value);
 }
 
-bool CompressedFileArchive::generateTempFile() {
+bool CompressedFileArchive::generateTempFile(const TempFileFollower &follower) {
     if (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_))
         return true;
     removeTempFile();
     const QString folder = tempItemDirectory();
+    // Unbuffered, so that what was written can be read at once.
     QFile output(folder + QLatin1Char('/') + tempFileName());
-    if (!output.open(QIODevice::WriteOnly)) {
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         errorFailedToCreateFile(tempFileName());
         FileUtil::deleteFile(folder);
         return false;
     }
     unreportedSize_ = 0;
+    FileGrowth growth;
+    std::thread following;
+    if (follower)
+        following = std::thread(follower, output.fileName(), std::cref(growth));
+    growth_ = &growth;
     const bool complete = decompress(output);
+    growth_ = nullptr;
     output.close();
+    growth.finish();
+    if (following.joinable())
+        following.join();
     // Only a complete decompression is kept: a later call must not take a partial file for it.
     if (!complete) {
         FileUtil::deleteFile(folder);
@@ -103,7 +136,15 @@ void CompressedFileArchive::removeTempFile() {
 }
 
 bool CompressedFileArchive::isTar() const {
-    return FileUtil::getFileExtension(tempFile_).toLower() == QLatin1String("tar");
+    return isTarName(tempFile_);
+}
+
+bool CompressedFileArchive::namesTar() const {
+    return isTarName(tempFileName());
+}
+
+bool CompressedFileArchive::isTarName(const QString &name) {
+    return FileUtil::getFileExtension(name).toLower() == QLatin1String("tar");
 }
 
 QString CompressedFileArchive::tempFileName() const {
@@ -134,6 +175,8 @@ bool CompressedFileArchive::writeDecompressed(QFile &output, const char *data, q
         errorFailedToCreateFile(FileUtil::getFileName(output.fileName()));
         return false;
     }
+    if (growth_)
+        growth_->grow(length);
     unreportedSize_ += quint64(length);
     if (unreportedSize_ > kProgressThreshold) {
         if (actionDelegate())
@@ -145,12 +188,12 @@ bool CompressedFileArchive::writeDecompressed(QFile &output, const char *data, q
 
 YTarManager *CompressedFileArchive::tarReader() {
     if (!tarManager_)
-        tarManager_ = makeTarReader();
+        tarManager_ = makeTarReader(tempFile_);
     return tarManager_.get();
 }
 
-std::unique_ptr<YTarManager> CompressedFileArchive::makeTarReader() const {
-    auto reader = ArchiveBase::create<YTarManager>(tempFile_, rootEntry(), actionDelegate(),
+std::unique_ptr<YTarManager> CompressedFileArchive::makeTarReader(const QString &tarPath) const {
+    auto reader = ArchiveBase::create<YTarManager>(tarPath, rootEntry(), actionDelegate(),
                                                    password(), fileEncoding());
     reader->setIsArchiveFileTime(isArchiveFileTime());
     return reader;

@@ -5,8 +5,10 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
+class FileGrowth;
 class QFile;
 
 // What the gzip and bzip2 readers share: the archive is decompressed once into a temporary
@@ -27,13 +29,18 @@ public:
     void setFileEncoding(StringEncoding encoding) override;
     void setIsArchiveFileTime(bool value) override;
 
-    // Decompresses into tempFile() unless an earlier call already did so completely. A failed
-    // or cancelled decompression leaves no temporary file behind.
-    bool generateTempFile();
+    // Reads the temporary file while it is being written, on a thread of its own.
+    using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
+    // Decompresses into tempFile() unless an earlier call already did so completely, running the
+    // follower (when given) meanwhile. A failed or cancelled decompression leaves no temporary
+    // file behind.
+    bool generateTempFile(const TempFileFollower &follower = nullptr);
     void removeTempFile();
     QString tempFile() const { return tempFile_; }
     // The decompressed file's name ends in ".tar" (its content is not examined).
     bool isTar() const;
+    // The same for the name the decompressed file gets.
+    bool namesTar() const;
     // The name of the decompressed file: the archive's name without its last extension, with
     // ".tar" added for the extensions that stand for a compressed tar.
     QString tempFileName() const;
@@ -51,11 +58,15 @@ protected:
     bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
 
 private:
+    static bool isTarName(const QString &name);
+    void listTarWhileDecompressing();
     YTarManager *tarReader();
-    std::unique_ptr<YTarManager> makeTarReader() const;
+    std::unique_ptr<YTarManager> makeTarReader(const QString &tarPath) const;
 
     QString tempFile_;
     std::unique_ptr<YTarManager> tarManager_;
     // Decompressed bytes written since the last position report.
     quint64 unreportedSize_ = 0;
+    // Told of every write while a follower reads the temporary file.
+    FileGrowth *growth_ = nullptr;
 };

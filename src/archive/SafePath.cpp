@@ -9,9 +9,6 @@
 
 namespace SafePath {
 
-namespace {
-
-// The part of the path below the destination, or null when the path is not below it.
 QString below(const QString &destination, const QString &path) {
     QString base = destination;
     while (base.size() > 1 && base.endsWith(QLatin1Char('/')))
@@ -23,8 +20,6 @@ QString below(const QString &destination, const QString &path) {
         return QString();
     return path.mid(prefix.size());
 }
-
-} // namespace
 
 QString sanitize(const QString &entryPath) {
     QStringList kept;

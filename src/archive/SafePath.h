@@ -11,6 +11,10 @@ namespace SafePath {
 // Only "/" separates; readers whose format uses backslash separators convert them first.
 QString sanitize(const QString &entryPath);
 
+// The part of the path below the destination ("" for the destination itself), or a null string
+// when the path does not lie below it.
+QString below(const QString &destination, const QString &path);
+
 // The destination joined with the sanitized entry path (the destination itself when nothing is
 // left of the entry path).
 QString join(const QString &destination, const QString &entryPath);

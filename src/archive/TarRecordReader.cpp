@@ -1,18 +1,20 @@
 #include "archive/TarRecordReader.h"
 
+#include "archive/TarInput.h"
+
 #include <algorithm>
+#include <limits>
 
 using TarHeaderParser::kBlockSize;
 
-TarRecordReader::TarRecordReader(QFile &file)
-    : file(file)
-    , fileSize(file.size()) {
+TarRecordReader::TarRecordReader(TarInput &input)
+    : input(input) {
 }
 
 TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
     char block[kBlockSize];
     for (;;) {
-        const qint64 got = file.read(block, kBlockSize);
+        const qint64 got = input.read(block, kBlockSize);
         if (got < 0)
             return Status::Damaged;
         // A partial record is a cut archive, unless it is the padding after the last entry.
@@ -20,7 +22,7 @@ TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
             return std::all_of(block, block + got, [](char byte) { return byte == '\0'; })
                        ? Status::End
                        : Status::Damaged;
-        const qint64 dataPosition = file.pos();
+        const qint64 dataPosition = input.pos();
         const auto header = TarHeaderParser::parse(block);
         if (!header || header->type == TarRecordType::Unknown)
             return Status::Damaged;
@@ -40,12 +42,12 @@ TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
 }
 
 bool TarRecordReader::skipData(const TarEntry &entry) {
-    const qint64 left = fileSize - entry.dataPosition;
-    if (left < 0 || entry.size > quint64(left))
+    if (entry.size > quint64(std::numeric_limits<qint64>::max() - entry.dataPosition) ||
+        !input.reaches(entry.dataPosition + qint64(entry.size)))
         return false;
-    // The last entry's padding may be missing; its data is whole, so that is no damage.
-    const quint64 padded = TarHeaderParser::paddedSize(entry.size);
-    return file.seek(entry.dataPosition + qint64(qMin(padded, quint64(left))));
+    // The last entry's padding may be missing: its data is whole, and a read past the end of the
+    // file finds the archive's end.
+    return input.seek(entry.dataPosition + qint64(TarHeaderParser::paddedSize(entry.size)));
 }
 
 bool TarRecordReader::readMetadata(const TarHeader &header) {
@@ -53,7 +55,7 @@ bool TarRecordReader::readMetadata(const TarHeader &header) {
     if (header.size > kMaxMetadataSize || !readData(header.size, data))
         return false;
     const quint64 padding = TarHeaderParser::paddedSize(header.size) - header.size;
-    file.seek(qMin(file.pos() + qint64(padding), fileSize));
+    input.seek(input.pos() + qint64(padding));
     const QByteArray text = data.left(qsizetype(qstrnlen(data.constData(), size_t(data.size()))));
     switch (header.type) {
     case TarRecordType::LongName:
@@ -74,7 +76,7 @@ bool TarRecordReader::readMetadata(const TarHeader &header) {
 
 bool TarRecordReader::readData(quint64 size, QByteArray &data) {
     data.resize(qsizetype(size));
-    return file.read(data.data(), qint64(size)) == qint64(size);
+    return input.read(data.data(), qint64(size)) == qint64(size);
 }
 
 TarEntry TarRecordReader::makeEntry(const TarHeader &header, qint64 dataPosition) {

@@ -3,7 +3,8 @@
 #include "archive/TarHeaderParser.h"
 
 #include <QByteArray>
-#include <QFile>
+
+class TarInput;
 
 // One entry of a tar archive, with GNU long names and pax keywords already applied.
 struct TarEntry {
@@ -21,15 +22,15 @@ struct TarEntry {
     qint64 dataPosition = 0;
 };
 
-// Walks the 512-byte records of an open tar file from its current position, folding the
+// Walks the 512-byte records of a tar file from the input's current position, folding the
 // metadata records (GNU "L" and "K", pax "x" and "g") into the entry that follows them.
 class TarRecordReader {
 public:
     enum class Status { Entry, End, Damaged };
 
-    explicit TarRecordReader(QFile &file);
+    explicit TarRecordReader(TarInput &input);
 
-    // Reads the next entry and leaves the file at its data. End when no whole header is left;
+    // Reads the next entry and leaves the input at its data. End when no whole header is left;
     // Damaged for an unknown record type, an unreadable header or metadata cut short.
     Status next(TarEntry &entry);
     // Moves past the entry's data and padding; false when the archive ends inside its data.
@@ -44,8 +45,7 @@ private:
     TarEntry makeEntry(const TarHeader &header, qint64 dataPosition);
     void clearPending();
 
-    QFile &file;
-    qint64 fileSize;
+    TarInput &input;
     std::optional<QByteArray> longName;
     std::optional<QByteArray> longLinkName;
     PaxAttributes pax;

@@ -87,10 +87,10 @@ int32_t Y7ZArchive::Y7ZProgressCallback(Archive7ZProgressParameter *parameter) {
             written.startsWith(QLatin1Char('/'))
                 ? written
                 : SafePath::join(QString::fromUtf8(parameter->desFolder), written);
+        // The file's permission was set as it was written.
         if (reader->isArchiveFileTime())
             FileUtil::setFileModifiedDate(
                 DateUtil::stringToDateGMT(QString::fromUtf8(parameter->time)), fullPath);
-        FileUtil::setfullPermission(fullPath);
     }
     return isCurrentThreadCancelled() ? 1 : 0;
 }

@@ -1,16 +1,22 @@
 #include "archive/YTarManager.h"
 
 #include "archive/SafePath.h"
+#include "archive/TarInput.h"
 #include "archive/TarRecordReader.h"
 #include "archive/ZipEntry.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
+#include "util/ProgressSteps.h"
 
 #include <QDir>
 
 using TarHeaderParser::kBlockSize;
 
 namespace {
+
+// Large files move in large pieces; progress still counts in the steps of the record size.
+constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr quint64 kProgressStep = 10240;
 
 // Pax names are UTF-8 by definition; everything else is decoded like any other entry name.
 std::optional<QString> decodeText(const ArchiveBase &reader, const QByteArray &bytes, bool utf8) {
@@ -51,25 +57,25 @@ void YTarManager::unArchivePath(ZipEntry *entry, const QString &destination) {
     }
     resetProgressSize();
     destination_ = destination;
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly)) {
+    TarInput input;
+    if (!input.open(filePath())) {
         errorFailedOpenFile();
         return;
     }
     QDir().mkpath(destination_);
-    unArchiveAssignDetailPath(entry, FileUtil::getFileDirectory(entry->path()), file);
+    unArchiveAssignDetailPath(entry, FileUtil::getFileDirectory(entry->path()), input);
 }
 
 void YTarManager::extractFile(bool listOnly) {
     resetProgressSize();
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly)) {
+    TarInput input;
+    if (!input.open(filePath(), growth_)) {
         errorFailedOpenFile();
         return;
     }
     if (!listOnly)
         QDir().mkpath(destination_);
-    TarRecordReader reader(file);
+    TarRecordReader reader(input);
     Walk walk;
     for (;;) {
         if (isCurrentThreadCancelled()) {
@@ -85,7 +91,7 @@ void YTarManager::extractFile(bool listOnly) {
             break;
         }
         const bool goOn =
-            listOnly ? listEntry(entry, walk, reader) : extractEntry(entry, walk, reader, file);
+            listOnly ? listEntry(entry, walk, reader) : extractEntry(entry, walk, reader, input);
         if (!goOn)
             break;
     }
@@ -138,22 +144,22 @@ bool YTarManager::listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &
 }
 
 bool YTarManager::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader,
-                               QFile &file) {
+                               TarInput &input) {
     const QString path = entryPath(entry);
     const auto date = getDateWithInterval(entry.mtime);
     WriteResult result = WriteResult::NotCreated;
     if (!path.isEmpty()) {
         switch (entry.type) {
         case TarRecordType::RegularFile:
-            result = createFile(path, QString(), entry.size, file, date, entry.mode);
+            result = createFile(path, QString(), entry.size, input, date, entry.mode);
             if (result == WriteResult::Written)
                 walk.files.insert(path, {entry.dataPosition, entry.size});
             break;
         case TarRecordType::HardLink:
-            result = extractHardLink(entry, walk, file);
+            result = extractHardLink(entry, walk, input);
             break;
         case TarRecordType::SymbolicLink:
-            result = createFile(path, linkTarget(entry), 0, file, date, entry.mode);
+            result = createFile(path, linkTarget(entry), 0, input, date, entry.mode);
             break;
         case TarRecordType::Folder:
             if (createFolder(path))
@@ -175,7 +181,7 @@ bool YTarManager::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReade
 }
 
 YTarManager::WriteResult YTarManager::extractHardLink(const TarEntry &entry, Walk &walk,
-                                                      QFile &file) {
+                                                      TarInput &input) {
     const QString path = entryPath(entry);
     const auto source = hardLinkSource(entry, walk);
     if (!source) {
@@ -183,9 +189,9 @@ YTarManager::WriteResult YTarManager::extractHardLink(const TarEntry &entry, Wal
         return WriteResult::NotCreated;
     }
     // A copy of the data in the archive, never of whatever now lies at the target's path.
-    if (!file.seek(source->position))
+    if (!input.seek(source->position))
         return WriteResult::Truncated;
-    const WriteResult result = createFile(path, QString(), source->size, file,
+    const WriteResult result = createFile(path, QString(), source->size, input,
                                           getDateWithInterval(entry.mtime), entry.mode);
     if (result == WriteResult::Written)
         walk.files.insert(path, *source);
@@ -211,63 +217,67 @@ std::optional<YTarManager::DataSpan> YTarManager::hardLinkSource(const TarEntry 
     return *found;
 }
 
-YTarManager::WriteResult YTarManager::createFile(const QString &name,
-                                                 const QString &aliasTargetPath, quint64 size,
-                                                 QFile &file, const std::optional<QDateTime> &date,
-                                                 quint32 mode) {
+YTarManager::WriteResult
+YTarManager::createFile(const QString &name, const QString &aliasTargetPath, quint64 size,
+                        TarInput &input, const std::optional<QDateTime> &date, quint32 mode) {
     const QString fullPath = SafePath::join(destination_, name);
-    if (!SafePath::prepareFile(destination_, fullPath)) {
-        errorFailedToCreateFile(fullPath);
-        return WriteResult::NotCreated;
-    }
     if (!aliasTargetPath.isNull()) {
+        if (!SafePath::prepareFile(destination_, fullPath)) {
+            errorFailedToCreateFile(fullPath);
+            return WriteResult::NotCreated;
+        }
         // The link's own mode means nothing here, and chmod would act on its target.
         FileUtil::createAliasPath(fullPath, aliasTargetPath);
         return WriteResult::Written;
     }
-    QFile output(fullPath);
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!output.create(destination_, fullPath)) {
         errorFailedToCreateFile(fullPath);
         return WriteResult::NotCreated;
     }
-    const WriteResult result = copyData(file, size, output);
-    output.close();
+    const WriteResult result = copyData(input, size);
+    if (result == WriteResult::NotCreated)
+        errorFailedToCreateFile(fullPath);
+    if (result != WriteResult::Written) {
+        output.close();
+        return result;
+    }
     // Set-user-ID and similar bits are never restored from an archive.
-    FileUtil::setFilePermission(fullPath, mode & 0777);
-    if (isArchiveFileTime())
-        FileUtil::setFileModifiedDate(date, fullPath);
-    return result;
+    if (!output.finish(mode & 0777, isArchiveFileTime() ? date : std::nullopt)) {
+        errorFailedToCreateFile(fullPath);
+        return WriteResult::NotCreated;
+    }
+    return WriteResult::Written;
 }
 
-YTarManager::WriteResult YTarManager::copyData(QFile &file, quint64 size, QFile &output) {
+YTarManager::WriteResult YTarManager::copyData(TarInput &input, quint64 size) {
+    if (buffer.empty())
+        buffer.resize(kBufferSize);
     for (quint64 remaining = size; remaining > 0;) {
         if (isCurrentThreadCancelled()) {
             errorCancelOpertion();
             return WriteResult::Cancelled;
         }
-        const qint64 wanted = qint64(qMin<quint64>(remaining, filebuffer.size()));
-        const qint64 got = file.read(filebuffer.data(), wanted);
+        const qint64 wanted = qint64(qMin<quint64>(remaining, buffer.size()));
+        const qint64 got = input.read(buffer.data(), wanted);
         if (got <= 0)
             return WriteResult::Truncated;
-        if (output.write(filebuffer.data(), got) != got) {
-            errorFailedToCreateFile(output.fileName());
+        if (!output.write(buffer.data(), got))
             return WriteResult::NotCreated;
-        }
         remaining -= quint64(got);
-        addProgress(quint64(got));
+        reportInSteps(quint64(got), kProgressStep, [this](quint64 step) { addProgress(step); });
     }
     return WriteResult::Written;
 }
 
 bool YTarManager::createFolder(const QString &name) {
-    return SafePath::makeFolders(destination_, SafePath::join(destination_, name));
+    return output.makeFolders(destination_, SafePath::join(destination_, name));
 }
 
 bool YTarManager::unArchiveAssignDetailPath(ZipEntry *node, const QString &relativePath,
-                                            QFile &file) {
+                                            TarInput &input) {
     const QString name = FileUtil::getRelativePath(node->path(), relativePath);
     if (node->isLeaf())
-        return extractNodeFile(node, name, file);
+        return extractNodeFile(node, name, input);
     if (!createFolder(name))
         errorFailedToCreateFile(SafePath::join(destination_, name));
     for (const auto &child : node->childEntries()) {
@@ -275,31 +285,31 @@ bool YTarManager::unArchiveAssignDetailPath(ZipEntry *node, const QString &relat
             errorCancelOpertion();
             return false;
         }
-        if (!unArchiveAssignDetailPath(child.get(), relativePath, file))
+        if (!unArchiveAssignDetailPath(child.get(), relativePath, input))
             return false;
     }
     setFolderDate(SafePath::join(destination_, name), node->date());
     return true;
 }
 
-bool YTarManager::extractNodeFile(ZipEntry *node, const QString &name, QFile &file) {
+bool YTarManager::extractNodeFile(ZipEntry *node, const QString &name, TarInput &input) {
     if (!node->aliasTargetPath().isNull())
-        return createFile(name, node->aliasTargetPath(), 0, file, node->date(), 0) !=
+        return createFile(name, node->aliasTargetPath(), 0, input, node->date(), 0) !=
                WriteResult::Cancelled;
     // The header is read again for the mode; the node keeps where the data lies.
     const unz_file_pos_s span = node->getFilePos();
     const qint64 headerPosition = qint64(span.pos_in_zip_directory) - kBlockSize;
     char block[kBlockSize];
     std::optional<TarHeader> header;
-    if (headerPosition >= 0 && file.seek(headerPosition) &&
-        file.read(block, kBlockSize) == kBlockSize)
+    if (headerPosition >= 0 && input.seek(headerPosition) &&
+        input.read(block, kBlockSize) == kBlockSize)
         header = TarHeaderParser::parse(block);
     if (!header) {
         errorArchive();
         return true;
     }
     const WriteResult result =
-        createFile(name, QString(), span.num_of_file, file, node->date(), header->mode);
+        createFile(name, QString(), span.num_of_file, input, node->date(), header->mode);
     if (result == WriteResult::Truncated)
         errorArchive();
     return result != WriteResult::Cancelled;

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "archive/ArchiveBase.h"
+#include "archive/ExtractionOutput.h"
 
-#include <QFile>
 #include <QHash>
 
-#include <array>
+#include <vector>
 
+class FileGrowth;
 struct TarEntry;
+class TarInput;
 class TarRecordReader;
 
 // Reads uncompressed tar archives (GNU, ustar and pax) with a parser of its own: lists regular
@@ -27,6 +29,8 @@ public:
     // destination().
     void extractFile(bool listOnly);
     QString destination() const { return destination_; }
+    // The archive is still being written by another thread: walks wait for its bytes.
+    void followGrowth(const FileGrowth *growth) { growth_ = growth; }
 
 private:
     // Where a regular file's data lies, for hard links that name it later on.
@@ -42,8 +46,8 @@ private:
     enum class WriteResult { Written, NotCreated, Cancelled, Truncated };
 
     bool listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader);
-    bool extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader, QFile &file);
-    WriteResult extractHardLink(const TarEntry &entry, Walk &walk, QFile &file);
+    bool extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader, TarInput &input);
+    WriteResult extractHardLink(const TarEntry &entry, Walk &walk, TarInput &input);
     // The entry's name as a relative path that stays inside the destination; "" when none.
     QString entryPath(const TarEntry &entry) const;
     QString linkTarget(const TarEntry &entry) const;
@@ -53,14 +57,18 @@ private:
     // Writes one file from the tar data at the file's position, or a symbolic link when a
     // target is given.
     WriteResult createFile(const QString &name, const QString &aliasTargetPath, quint64 size,
-                           QFile &file, const std::optional<QDateTime> &date, quint32 mode);
-    WriteResult copyData(QFile &file, quint64 size, QFile &output);
+                           TarInput &input, const std::optional<QDateTime> &date, quint32 mode);
+    // Copies the next size bytes of the input into the open output.
+    WriteResult copyData(TarInput &input, quint64 size);
     // Creates the folder; false when it cannot lie inside the destination.
     bool createFolder(const QString &name);
-    bool unArchiveAssignDetailPath(ZipEntry *node, const QString &relativePath, QFile &file);
-    bool extractNodeFile(ZipEntry *node, const QString &name, QFile &file);
+    bool unArchiveAssignDetailPath(ZipEntry *node, const QString &relativePath, TarInput &input);
+    bool extractNodeFile(ZipEntry *node, const QString &name, TarInput &input);
     void setFolderDate(const QString &fullPath, const std::optional<QDateTime> &date);
 
     QString destination_;
-    std::array<char, 10240> filebuffer{};
+    const FileGrowth *growth_ = nullptr;
+    ExtractionOutput output;
+    // Allocated by the first extraction, kept for the next ones.
+    std::vector<char> buffer;
 };

@@ -7,6 +7,7 @@
 #include "archive/ZipParallelExtractor.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
+#include "util/ProgressSteps.h"
 
 namespace {
 
@@ -180,7 +181,7 @@ void YZipArchive::unArchivePath(const QString &destination) {
     // Reports stop at a cancel, as they do when one thread writes.
     const ZipParallelExtractor::Tick tick = [this](quint64 written) {
         bool goOn = !isCurrentThreadCancelled();
-        ZipEntryFileWriter::reportInSteps(written, [&](quint64 bytes) {
+        reportInSteps(written, ZipEntryFileWriter::kProgressStep, [&](quint64 bytes) {
             if (goOn) {
                 addProgress(bytes);
                 goOn = !isCurrentThreadCancelled();

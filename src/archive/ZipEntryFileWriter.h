@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "archive/ExtractionOutput.h"
+
 #include <QString>
 
 #include <functional>
@@ -26,21 +27,18 @@ public:
     // Progress counts in steps of this many bytes, so that a report lands at most one step past
     // the readers' threshold, whatever the size of the buffer that moved the data.
     static constexpr quint64 kProgressStep = 4096;
-    static void reportInSteps(quint64 bytes, const std::function<void(quint64)> &report);
 
     Result write(ZipEntryStream &stream, const QString &destination, const QString &fullPath,
                  const ZipEntryInfo &info);
 
 private:
-    // Copies the stream into the descriptor; the bytes written, or none after a failure.
-    Result copy(ZipEntryStream &stream, int fd, quint64 &written);
-    // The permissions a stored mode gets, remembered per mode.
-    mode_t restoredPermission(mode_t stored);
+    // Copies the stream into the open output; the bytes written, or none after a failure.
+    Result copy(ZipEntryStream &stream, quint64 &written);
 
     std::function<bool()> isCancelled;
     std::function<void(quint64)> progress;
     bool isArchiveFileTime;
     // One buffer for all the writer's files: nothing is allocated per chunk.
     std::vector<char> buffer;
-    QHash<mode_t, mode_t> permissions;
+    ExtractionOutput output;
 };

@@ -61,6 +61,18 @@ timespec toTimespec(const QDateTime &date) {
     return timespec{static_cast<time_t>(secs), static_cast<long>(rest * 1000000)};
 }
 
+// Sets access and modification times to the date through apply (utimensat or futimens).
+template <typename Apply>
+std::optional<Error> applyModifiedDate(const std::optional<QDateTime> &date, Apply apply) {
+    if (!date || !date->isValid())
+        return std::nullopt;
+    const timespec modified = toTimespec(*date);
+    const timespec times[2] = {modified, modified};
+    if (apply(times) != 0)
+        return posixError(errno);
+    return std::nullopt;
+}
+
 } // namespace
 
 quint64 getFileSize(const QString &path) {
@@ -233,13 +245,14 @@ std::optional<Error> setFileModifiedDate(const std::optional<QDateTime> &date,
                                          const QString &fullPath) {
     // Linux has no settable birth time; the creation date is accepted and left to the system.
     Q_UNUSED(created);
-    if (!date || !date->isValid())
-        return std::nullopt;
-    const timespec modified = toTimespec(*date);
-    const timespec times[2] = {modified, modified};
-    if (::utimensat(AT_FDCWD, nativePath(fullPath).constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
-        return posixError(errno);
-    return std::nullopt;
+    const QByteArray native = nativePath(fullPath);
+    return applyModifiedDate(date, [&](const timespec *times) {
+        return ::utimensat(AT_FDCWD, native.constData(), times, AT_SYMLINK_NOFOLLOW);
+    });
+}
+
+std::optional<Error> setOpenFileModifiedDate(const std::optional<QDateTime> &date, int fd) {
+    return applyModifiedDate(date, [fd](const timespec *times) { return ::futimens(fd, times); });
 }
 
 mode_t restoredPermission(mode_t stored) {

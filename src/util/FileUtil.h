@@ -58,6 +58,8 @@ std::optional<Error> setFileModifiedDate(const std::optional<QDateTime> &date,
 std::optional<Error> setFileModifiedDate(const std::optional<QDateTime> &date,
                                          const std::optional<QDateTime> &created,
                                          const QString &fullPath);
+// The same for a file open for writing (no link can stand in between).
+std::optional<Error> setOpenFileModifiedDate(const std::optional<QDateTime> &date, int fd);
 
 // The mode a restored item gets: the stored mode plus read and write for the owner, with the
 // process umask applied. A stored mode of 0 stands for a new file's usual 0666.

@@ -55,18 +55,22 @@ protected:
     std::unique_ptr<CompressedFileArchive> open(const QString &archive) {
         return GetParam().make(archive, root.get());
     }
-    // A small tar made by python, as bytes.
-    QByteArray tarBytes() {
+    // A tar made by python, as bytes: two small files, or six of 60 KB random data (several
+    // entries decompress and are listed before damage in the middle shows).
+    QByteArray tarBytes(bool large = false) {
         const QString tar = dir.file(QStringLiteral("made.tar"));
         EXPECT_EQ(runPython(QStringLiteral(R"(
-import io, tarfile
+import io, random, tarfile
+files = [('docs/a.txt', b'alpha'), ('docs/b.txt', b'beta')]
+if %2:
+    files = [('part%d.bin' % i, random.Random(i).randbytes(60000)) for i in range(6)]
 t = tarfile.open(%1, 'w')
-for name, data in (('docs/a.txt', b'alpha'), ('docs/b.txt', b'beta')):
+for name, data in files:
     info = tarfile.TarInfo(name); info.size = len(data); info.mtime = 1600000000
     t.addfile(info, io.BytesIO(data))
 t.close()
 )")
-                                .arg(shellQuote(tar))),
+                                .arg(shellQuote(tar), large ? "True" : "False")),
                   0);
         return readFile(tar);
     }
@@ -158,31 +162,52 @@ TEST_P(CompressedFiles, DamageIsReportedAndNeverReusedAsComplete) {
     QByteArray random(300000, Qt::Uninitialized);
     for (qsizetype i = 0; i < random.size(); ++i)
         random[i] = char((i * 7919 + (i >> 5) * 104729) & 0xFF);
-    const QByteArray whole = readFile(compress(QStringLiteral("whole.bin"), random));
-    QByteArray corrupt = whole;
-    for (qsizetype i = whole.size() / 2; i < whole.size() / 2 + 64; ++i)
-        corrupt[i] = char(~corrupt[i]);
-    const QList<QPair<const char *, QByteArray>> cases = {
-        {"truncated", whole.left(whole.size() / 2)},
-        {"corrupt", corrupt},
-        {"no stream at all", QByteArray("this is not compressed at all").repeated(4)},
-    };
     const QDir temporaries(ArchiveBase::tempRootDirectory());
     const QStringList before = temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
-    for (const auto &[label, bytes] : cases) {
-        root = ZipEntry::rootEntry();
-        auto reader = open(dir.write(QStringLiteral("damaged.") + extension(false), bytes));
-        reader->listFiles();
-        EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Archive)) << label;
-        EXPECT_TRUE(root->childEntries().empty()) << label;
-        EXPECT_TRUE(reader->tempFile().isEmpty()) << label;
-        ScratchDir dest;
-        reader->unArchivePath(dest.path());
-        EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Archive)) << label;
-        EXPECT_TRUE(filesBelow(dest.path()).isEmpty()) << label;
+    // A tar's headers are read while it decompresses: what was listed before the damage showed
+    // must not stay.
+    for (const bool tar : {false, true}) {
+        const QByteArray whole =
+            readFile(compress(QStringLiteral("whole.bin"), tar ? tarBytes(true) : random));
+        QByteArray corrupt = whole;
+        for (qsizetype i = whole.size() / 2; i < whole.size() / 2 + 64; ++i)
+            corrupt[i] = char(~corrupt[i]);
+        const QList<QPair<const char *, QByteArray>> cases = {
+            {"truncated", whole.left(whole.size() / 2)},
+            {"corrupt", corrupt},
+            {"no stream at all", QByteArray("this is not compressed at all").repeated(4)},
+        };
+        for (const auto &[label, bytes] : cases) {
+            const std::string context = std::string(label) + (tar ? " tar" : " plain");
+            root = ZipEntry::rootEntry();
+            auto reader = open(dir.write(QStringLiteral("damaged.") + extension(tar), bytes));
+            reader->listFiles();
+            EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Archive)) << context;
+            EXPECT_TRUE(root->childEntries().empty()) << context;
+            EXPECT_TRUE(reader->tempFile().isEmpty()) << context;
+            ScratchDir dest;
+            reader->unArchivePath(dest.path());
+            EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Archive)) << context;
+            EXPECT_TRUE(filesBelow(dest.path()).isEmpty()) << context;
+        }
     }
     EXPECT_EQ(temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before)
         << "failed decompressions leave no temporary folder";
+}
+
+TEST_P(CompressedFiles, LargeTarListsWhileItDecompresses) {
+    const QByteArray tar = tarBytes(true);
+    auto reader = open(compress(QStringLiteral("parts.") + extension(true), tar));
+    reader->listFiles();
+    EXPECT_FALSE(errorCodeOf(*reader));
+    EXPECT_EQ(listedPaths(root.get()), QStringList({"part0.bin", "part1.bin", "part2.bin",
+                                                    "part3.bin", "part4.bin", "part5.bin"}));
+    EXPECT_EQ(readFile(reader->tempFile()), tar);
+    ScratchDir dest;
+    reader->unArchivePath(dest.path());
+    EXPECT_FALSE(errorCodeOf(*reader));
+    EXPECT_EQ(readFile(dest.file(QStringLiteral("part5.bin"))),
+              tar.mid(5 * (512 + 60416) + 512, 60000));
 }
 
 TEST_P(CompressedFiles, ProgressIsTheReadPositionAndCancellationKeepsNothing) {
@@ -217,6 +242,34 @@ TEST_P(CompressedFiles, ProgressIsTheReadPositionAndCancellationKeepsNothing) {
         }
     }
     EXPECT_TRUE(progress.finished.isEmpty());
+}
+
+TEST_P(CompressedFiles, CancelledTarListingKeepsNothing) {
+    const QString tar = dir.file(QStringLiteral("big.tar"));
+    ASSERT_EQ(runPython(QStringLiteral(R"(
+import io, tarfile
+t = tarfile.open(%1, 'w')
+for i in range(3):
+    info = tarfile.TarInfo('part%d.txt' % i); info.size = 6 * 1024 * 1024
+    t.addfile(info, io.BytesIO(b'k' * info.size))
+t.close()
+)")
+                            .arg(shellQuote(tar))),
+              0);
+    auto reader = open(compress(QStringLiteral("big.") + extension(true), readFile(tar)));
+    ProgressRecorder cancelling;
+    cancelling.cancelOnReport = true;
+    reader->setActionDelegate(&cancelling);
+    runOnThread([&] { reader->listFiles(); });
+    EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Cancelled));
+    EXPECT_TRUE(reader->tempFile().isEmpty());
+    EXPECT_TRUE(root->childEntries().empty()) << "the part listed before the cancel is dropped";
+
+    ProgressRecorder progress;
+    reader->setActionDelegate(&progress);
+    runOnThread([&] { reader->listFiles(); });
+    EXPECT_FALSE(errorCodeOf(*reader));
+    EXPECT_EQ(listedPaths(root.get()), QStringList({"part0.txt", "part1.txt", "part2.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CompressedFiles, ::testing::ValuesIn(kFormats),

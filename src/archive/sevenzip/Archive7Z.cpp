@@ -1,5 +1,6 @@
 #include "archive/sevenzip/Archive7Z.h"
 
+#include "archive/ExtractionOutput.h"
 #include "archive/SafePath.h"
 #include "archive/Utf8CtypeScope.h"
 
@@ -21,6 +22,8 @@ namespace {
 // Chunks written between two progress reports.
 constexpr size_t kChunkSize = 1024000;
 constexpr size_t kReadBlockSize = 65536;
+// Read, write and execute for everyone the umask lets have them.
+constexpr mode_t kFullPermission = 0777;
 
 void printError(const char *message) {
     std::fprintf(stderr, "\nERROR: %s\n", message);
@@ -88,7 +91,7 @@ public:
 
 private:
     enum class Copy { Done, Stopped, Damaged, Unwritable, Fatal };
-    Copy copy(archive_entry *entry, std::FILE *output);
+    Copy copy(archive_entry *entry);
     bool reportChunk(size_t size);
     bool reportFinished(const std::string &time, const QByteArray &reportedPath);
 
@@ -97,6 +100,7 @@ private:
     Archive7ZProgressParameter *parameter;
     QString destination;
     std::vector<char> buffer;
+    ExtractionOutput output;
 };
 
 void Extraction::note(Archive7ZResult failure) {
@@ -115,40 +119,42 @@ bool Extraction::write(archive_entry *entry, const QString &target,
         note(kArchive7ZEncrypted);
         return true;
     }
-    const QByteArray nativeTarget = QFile::encodeName(target);
-    std::FILE *output = SafePath::prepareFile(destination, target)
-                            ? std::fopen(nativeTarget.constData(), "wb")
-                            : nullptr;
-    if (!output) {
+    if (!output.create(destination, target)) {
         printError("can not open output file");
         note(kArchive7ZFailure);
         return true;
     }
-    const Copy copied = copy(entry, output);
-    const bool closed = std::fclose(output) == 0;
-    if (!closed)
-        printError("can not close output file");
+    const Copy copied = copy(entry);
     if (copied == Copy::Stopped) {
+        output.close();
         stopped = true;
         return false;
     }
-    if (copied != Copy::Done || !closed) {
+    if (copied != Copy::Done) {
         // A damaged entry is not left behind looking as if it had been extracted.
-        std::remove(nativeTarget.constData());
+        output.discard();
         note(kArchive7ZFailure);
         return copied != Copy::Fatal;
     }
-    return reportFinished(timeText(entry), reportedPath);
+    // A file reported with its date is opened up for its owner (the date is set on the report);
+    // one without keeps a new file's usual mode.
+    const std::string time = timeText(entry);
+    if (!output.finish(time.empty() ? 0 : kFullPermission, std::nullopt)) {
+        printError("can not close output file");
+        note(kArchive7ZFailure);
+        return true;
+    }
+    return reportFinished(time, reportedPath);
 }
 
-Extraction::Copy Extraction::copy(archive_entry *entry, std::FILE *output) {
+Extraction::Copy Extraction::copy(archive_entry *entry) {
     // A symbolic link is written as a file holding its target, never created as a link.
     if (archive_entry_filetype(entry) == AE_IFLNK) {
         const char *linkTarget = archive_entry_symlink_utf8(entry);
-        const size_t length = linkTarget ? std::strlen(linkTarget) : 0;
-        if (std::fwrite(linkTarget, 1, length, output) != length)
+        const qint64 length = linkTarget ? qint64(std::strlen(linkTarget)) : 0;
+        if (!output.write(linkTarget, length))
             return Copy::Unwritable;
-        return reportChunk(length) ? Copy::Done : Copy::Stopped;
+        return reportChunk(size_t(length)) ? Copy::Done : Copy::Stopped;
     }
     for (;;) {
         const la_ssize_t got = archive_read_data(handle, buffer.data(), buffer.size());
@@ -156,7 +162,7 @@ Extraction::Copy Extraction::copy(archive_entry *entry, std::FILE *output) {
             return Copy::Done;
         if (got < 0)
             return got == ARCHIVE_FATAL ? Copy::Fatal : Copy::Damaged;
-        if (std::fwrite(buffer.data(), 1, size_t(got), output) != size_t(got))
+        if (!output.write(buffer.data(), got))
             return Copy::Unwritable;
         if (!reportChunk(size_t(got)))
             return Copy::Stopped;

@@ -1,0 +1,96 @@
+#include "archive/ExtractionOutput.h"
+
+#include "archive/SafePath.h"
+#include "util/FileUtil.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int openForWriting(const QByteArray &path) {
+    return ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+} // namespace
+
+ExtractionOutput::~ExtractionOutput() {
+    close();
+}
+
+bool ExtractionOutput::create(const QString &destination, const QString &fullPath) {
+    close();
+    if (SafePath::below(destination, fullPath).isEmpty() ||
+        !makeFolders(destination, fullPath.left(fullPath.lastIndexOf(QLatin1Char('/')))))
+        return false;
+    openPath = QFile::encodeName(fullPath);
+    fd = openForWriting(openPath);
+    // A link standing at the path is replaced by the file rather than followed.
+    if (fd < 0 && errno == ELOOP && ::unlink(openPath.constData()) == 0)
+        fd = openForWriting(openPath);
+    return fd >= 0;
+}
+
+bool ExtractionOutput::write(const char *data, qint64 length) {
+    while (length > 0) {
+        const ssize_t done = ::write(fd, data, std::size_t(length));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        data += done;
+        length -= done;
+    }
+    return true;
+}
+
+bool ExtractionOutput::finish(mode_t storedMode, const std::optional<QDateTime> &date) {
+    const bool permitted = ::fchmod(fd, restoredPermission(storedMode)) == 0;
+    // A date the file system refuses costs the file nothing.
+    FileUtil::setOpenFileModifiedDate(date, fd);
+    const bool closed = ::close(fd) == 0;
+    fd = -1;
+    if (permitted && closed)
+        return true;
+    ::unlink(openPath.constData());
+    return false;
+}
+
+void ExtractionOutput::discard() {
+    if (fd < 0)
+        return;
+    close();
+    ::unlink(openPath.constData());
+}
+
+void ExtractionOutput::close() {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+bool ExtractionOutput::makeFolders(const QString &destination, const QString &folder) {
+    // What was learnt about another destination holds no more.
+    if (destination != knownDestination) {
+        knownFolders.clear();
+        permissions.clear();
+        knownDestination = destination;
+    }
+    if (knownFolders.contains(folder))
+        return true;
+    if (!SafePath::makeFolders(destination, folder))
+        return false;
+    knownFolders.insert(folder);
+    return true;
+}
+
+mode_t ExtractionOutput::restoredPermission(mode_t stored) {
+    auto known = permissions.constFind(stored);
+    if (known == permissions.cend())
+        known = permissions.insert(stored, FileUtil::restoredPermission(stored));
+    return *known;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+#include <sys/types.h>
+
+// Writes the regular files of an extraction below its destination, one at a time, through the
+// open descriptor: the parent folders are checked (and made) once per destination, a file never
+// goes through a link planted at its path, and the restored permission and the date are set on
+// the open file. Costs a handful of system calls per file, so thousands of small files extract
+// at the disk's pace. Not shared between threads: each extraction thread has its own.
+class ExtractionOutput {
+public:
+    ExtractionOutput() = default;
+    ~ExtractionOutput();
+    ExtractionOutput(const ExtractionOutput &) = delete;
+    ExtractionOutput &operator=(const ExtractionOutput &) = delete;
+
+    // Creates the file at fullPath, a path below destination, with its missing folders; an
+    // existing file is truncated, a link standing there replaced. False when the file may not
+    // lie there or cannot be made.
+    bool create(const QString &destination, const QString &fullPath);
+    bool write(const char *data, qint64 length);
+    // Gives the open file the permission restored from the stored mode and, when one is given,
+    // the date, then closes it. False, with the file removed, when the permission could not be
+    // set or the data not be flushed.
+    bool finish(mode_t storedMode, const std::optional<QDateTime> &date);
+    // Closes the open file and removes it: its data proved bad.
+    void discard();
+    // Closes the open file as it stands (a cancelled one, removed with the staging folder).
+    void close();
+
+    // Makes a folder and its parents below the destination, as SafePath::makeFolders, and
+    // remembers it for the files that follow.
+    bool makeFolders(const QString &destination, const QString &folder);
+
+private:
+    mode_t restoredPermission(mode_t stored);
+
+    int fd = -1;
+    QByteArray openPath;
+    QString knownDestination;
+    // Folders already made or found to be real folders below knownDestination. Nothing the
+    // extraction writes can turn one into a link: files and links never replace a folder.
+    QSet<QString> knownFolders;
+    // Finding the umask reads a file; archives use few distinct modes. Kept per destination
+    // like the folders.
+    QHash<mode_t, mode_t> permissions;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class FileGrowth;
+
+// Reads a tar file front to back through one large buffer, with seeks for hard links and for
+// entries extracted alone: headers and small files cost no system call of their own, large
+// data is read straight into the caller's buffer.
+class TarInput {
+public:
+    TarInput();
+    ~TarInput();
+    TarInput(const TarInput &) = delete;
+    TarInput &operator=(const TarInput &) = delete;
+
+    // Opens the file; with a growth, a file still being written, whose reads wait for the writer.
+    bool open(const QString &path, const FileGrowth *growth = nullptr);
+    // Reads up to length bytes at the current position; fewer only at the end of the file, -1
+    // when reading fails.
+    qint64 read(char *data, qint64 length);
+    bool seek(qint64 position);
+    qint64 pos() const { return position; }
+    // True when the file holds at least end bytes.
+    bool reaches(qint64 end) const;
+
+private:
+    qint64 readAt(qint64 offset, char *data, qint64 length) const;
+
+    int fd = -1;
+    const FileGrowth *growth = nullptr;
+    qint64 size = 0;
+    std::vector<char> buffer;
+    // The file offset of the buffer's first byte and how many bytes it holds.
+    qint64 bufferStart = 0;
+    qint64 bufferLength = 0;
+    qint64 position = 0;
+};
