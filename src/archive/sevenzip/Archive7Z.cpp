@@ -1,6 +1,6 @@
 #include "archive/sevenzip/Archive7Z.h"
 
-#include "archive/ExtractionOutput.h"
+#include "archive/FileWriteQueue.h"
 #include "archive/SafePath.h"
 #include "archive/Utf8CtypeScope.h"
 
@@ -70,7 +70,8 @@ std::string timeText(archive_entry *entry) {
     return text;
 }
 
-// One extraction walk: writes entries, reports chunks and finished files, keeps the result.
+// One extraction walk: decodes entries and hands them to a writing thread, reports chunks and
+// finished files, keeps the result.
 class Extraction {
 public:
     Extraction(archive *handle, Archive7ZProgressCallback callback,
@@ -79,28 +80,31 @@ public:
         , callback(callback)
         , parameter(parameter)
         , destination(QString::fromUtf8(parameter->desFolder))
-        , buffer(kChunkSize) {}
+        , buffer(kChunkSize)
+        , files(destination) {}
 
-    // Writes the entry to the target; false when the walk must end (stopped or unreadable).
+    // Decodes the entry for the target; false when the walk must end (stopped or unreadable).
     bool write(archive_entry *entry, const QString &target, const QByteArray &reportedPath);
     void makeFolder(const QString &target);
+    // Waits for the writing thread; the result holds every file's outcome afterwards.
+    void finishWriting();
     void note(Archive7ZResult failure);
 
     Archive7ZResult result = kArchive7ZSuccess;
     bool stopped = false;
 
 private:
-    enum class Copy { Done, Stopped, Damaged, Unwritable, Fatal };
+    enum class Copy { Done, Stopped, Damaged, Fatal };
     Copy copy(archive_entry *entry);
     bool reportChunk(size_t size);
-    bool reportFinished(const std::string &time, const QByteArray &reportedPath);
+    void reportFinished(const std::string &time, const QByteArray &reportedPath);
 
     archive *handle;
     Archive7ZProgressCallback callback;
     Archive7ZProgressParameter *parameter;
     QString destination;
     std::vector<char> buffer;
-    ExtractionOutput output;
+    FileWriteQueue files;
 };
 
 void Extraction::note(Archive7ZResult failure) {
@@ -109,42 +113,50 @@ void Extraction::note(Archive7ZResult failure) {
 }
 
 void Extraction::makeFolder(const QString &target) {
-    if (!SafePath::makeFolders(destination, target))
-        note(kArchive7ZFailure);
+    files.makeFolder(target, [this](bool made) {
+        if (!made)
+            note(kArchive7ZFailure);
+    });
+}
+
+void Extraction::finishWriting() {
+    files.drain();
 }
 
 bool Extraction::write(archive_entry *entry, const QString &target,
                        const QByteArray &reportedPath) {
+    files.collect();
+    if (stopped)
+        return false;
     if (archive_entry_is_data_encrypted(entry)) {
         note(kArchive7ZEncrypted);
         return true;
     }
-    if (!output.create(destination, target)) {
-        printError("can not open output file");
-        note(kArchive7ZFailure);
-        return true;
-    }
+    files.open(target);
     const Copy copied = copy(entry);
     if (copied == Copy::Stopped) {
-        output.close();
+        files.discard();
         stopped = true;
         return false;
     }
     if (copied != Copy::Done) {
         // A damaged entry is not left behind looking as if it had been extracted.
-        output.discard();
+        files.discard();
         note(kArchive7ZFailure);
         return copied != Copy::Fatal;
     }
     // A file reported with its date is opened up for its owner (the date is set on the report);
     // one without keeps a new file's usual mode.
     const std::string time = timeText(entry);
-    if (!output.finish(time.empty() ? 0 : kFullPermission, std::nullopt)) {
-        printError("can not close output file");
-        note(kArchive7ZFailure);
-        return true;
-    }
-    return reportFinished(time, reportedPath);
+    files.finish(time.empty() ? 0 : kFullPermission, [this, time, reportedPath](bool made) {
+        if (!made) {
+            printError("can not write output file");
+            note(kArchive7ZFailure);
+        } else if (!stopped) {
+            reportFinished(time, reportedPath);
+        }
+    });
+    return true;
 }
 
 Extraction::Copy Extraction::copy(archive_entry *entry) {
@@ -152,8 +164,7 @@ Extraction::Copy Extraction::copy(archive_entry *entry) {
     if (archive_entry_filetype(entry) == AE_IFLNK) {
         const char *linkTarget = archive_entry_symlink_utf8(entry);
         const qint64 length = linkTarget ? qint64(std::strlen(linkTarget)) : 0;
-        if (!output.write(linkTarget, length))
-            return Copy::Unwritable;
+        files.write(linkTarget, length);
         return reportChunk(size_t(length)) ? Copy::Done : Copy::Stopped;
     }
     for (;;) {
@@ -162,8 +173,7 @@ Extraction::Copy Extraction::copy(archive_entry *entry) {
             return Copy::Done;
         if (got < 0)
             return got == ARCHIVE_FATAL ? Copy::Fatal : Copy::Damaged;
-        if (!output.write(buffer.data(), got))
-            return Copy::Unwritable;
+        files.write(buffer.data(), got);
         if (!reportChunk(size_t(got)))
             return Copy::Stopped;
     }
@@ -178,24 +188,23 @@ bool Extraction::reportChunk(size_t size) {
     return callback(parameter) == 0;
 }
 
-bool Extraction::reportFinished(const std::string &time, const QByteArray &reportedPath) {
+void Extraction::reportFinished(const std::string &time, const QByteArray &reportedPath) {
     parameter->size = 0;
     parameter->time = time.c_str();
     parameter->despath = reportedPath.constData();
-    const bool goOn = callback(parameter) == 0;
+    stopped = callback(parameter) != 0;
     parameter->time = nullptr;
     parameter->despath = nullptr;
-    stopped = !goOn;
-    return goOn;
 }
 
-Archive7ZResult extractAll(const ArchiveReader &reader, Extraction &extraction,
-                           const QString &destination) {
+// Both walks answer false when the archive could not be read on: the result is a failure then,
+// else the extraction's own.
+bool extractAll(const ArchiveReader &reader, Extraction &extraction, const QString &destination) {
     archive_entry *entry = nullptr;
     for (;;) {
         const auto next = reader.next(&entry);
         if (next != ArchiveReader::Next::Entry)
-            return next == ArchiveReader::Next::End ? extraction.result : kArchive7ZFailure;
+            return next == ArchiveReader::Next::End;
         const char *name = archive_entry_pathname_utf8(entry);
         const QString relative = SafePath::sanitize(QString::fromUtf8(name ? name : ""));
         if (relative.isEmpty())
@@ -204,12 +213,12 @@ Archive7ZResult extractAll(const ArchiveReader &reader, Extraction &extraction,
         if (archive_entry_filetype(entry) == AE_IFDIR)
             extraction.makeFolder(target);
         else if (!extraction.write(entry, target, relative.toUtf8()))
-            return extraction.stopped ? extraction.result : kArchive7ZFailure;
+            return extraction.stopped;
     }
 }
 
-Archive7ZResult extractSelected(const ArchiveReader &reader, Extraction &extraction,
-                                const Archive7ZItem *items, size_t itemCount) {
+bool extractSelected(const ArchiveReader &reader, Extraction &extraction,
+                     const Archive7ZItem *items, size_t itemCount) {
     std::unordered_map<uint64_t, const char *> wanted;
     for (size_t i = 0; i < itemCount; ++i)
         wanted.emplace(items[i].index, items[i].fullpath);
@@ -218,7 +227,7 @@ Archive7ZResult extractSelected(const ArchiveReader &reader, Extraction &extract
     for (uint64_t index = 0; !wanted.empty(); ++index) {
         const auto next = reader.next(&entry);
         if (next != ArchiveReader::Next::Entry)
-            return kArchive7ZFailure;
+            return false;
         const auto found = wanted.find(index);
         if (found == wanted.end())
             continue;
@@ -227,9 +236,9 @@ Archive7ZResult extractSelected(const ArchiveReader &reader, Extraction &extract
         if (archive_entry_filetype(entry) == AE_IFDIR)
             continue;
         if (!extraction.write(entry, QString::fromUtf8(fullPath), fullPath))
-            return extraction.stopped ? extraction.result : kArchive7ZFailure;
+            return extraction.stopped;
     }
-    return extraction.result;
+    return true;
 }
 
 } // namespace
@@ -275,7 +284,9 @@ Archive7ZResult Archive7ZExtract(const char *archivePath, const Archive7ZItem *i
     if (!reader.handle)
         return kArchive7ZFailure;
     Extraction extraction(reader.handle, callback, parameter);
-    if (items)
-        return extractSelected(reader, extraction, items, itemCount);
-    return extractAll(reader, extraction, QString::fromUtf8(parameter->desFolder));
+    const bool walked =
+        items ? extractSelected(reader, extraction, items, itemCount)
+              : extractAll(reader, extraction, QString::fromUtf8(parameter->desFolder));
+    extraction.finishWriting();
+    return walked ? extraction.result : kArchive7ZFailure;
 }

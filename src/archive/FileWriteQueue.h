@@ -1,0 +1,78 @@
+#pragma once
+
+#include "archive/ExtractionOutput.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include <sys/types.h>
+
+// Writes the files of an extraction on a thread of its own, in the order they are handed over,
+// so that decoding the next file overlaps writing the last one. The outcome of each file comes
+// back to the handing thread, which collects it when it likes. At most kBudget bytes wait to be
+// written, so memory stays flat whatever the sizes.
+class FileWriteQueue {
+public:
+    // Told, on the handing thread, whether a file or folder was made.
+    using Done = std::function<void(bool made)>;
+
+    explicit FileWriteQueue(QString destination);
+    // Writes what is queued, then stops the thread; outcomes not collected are dropped.
+    ~FileWriteQueue();
+    FileWriteQueue(const FileWriteQueue &) = delete;
+    FileWriteQueue &operator=(const FileWriteQueue &) = delete;
+
+    // A folder below the destination, with its parents.
+    void makeFolder(const QString &folder, Done done);
+    // Starts a file below the destination; its data follows, then finish or discard.
+    void open(const QString &target);
+    // Copies the data; waits while the budget is spent.
+    void write(const char *data, qint64 length);
+    // Closes the file with the permission restored from the stored mode; done says whether it
+    // was written whole (a file that was not is removed).
+    void finish(mode_t storedMode, Done done);
+    // Closes and removes the file: its data proved bad.
+    void discard();
+    // Runs the done functions of what has been written so far.
+    void collect();
+    // Waits until everything queued is written, then collects.
+    void drain();
+
+    static constexpr qint64 kBudget = 16 * 1024 * 1024;
+
+private:
+    enum class Kind { Folder, Open, Data, Finish, Discard };
+    struct Task {
+        Kind kind;
+        QString path;
+        QByteArray data;
+        mode_t mode = 0;
+        Done done;
+    };
+
+    void push(Task task);
+    void work();
+    // Runs one task on the writing thread; answers the outcome to hand back, if any.
+    std::optional<bool> run(Task &task);
+
+    const QString destination;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Task> tasks;
+    std::deque<std::pair<Done, bool>> outcomes;
+    qint64 queuedBytes = 0;
+    bool busy = false;
+    bool closing = false;
+    // Writing thread only: the output, and whether the file being written failed (its data is
+    // dropped then).
+    ExtractionOutput output;
+    bool fileFailed = false;
+    std::thread thread;
+};
