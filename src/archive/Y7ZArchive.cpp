@@ -127,6 +127,9 @@ void Y7ZArchive::recordResult(Archive7ZResult result) {
     else if (result == kArchive7ZEncrypted)
         setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
                        BasicLocalizedString("The archive is encrypted, which is not supported")});
+    else if (result == kArchive7ZUnwritable)
+        errorFailedToCreateFile(
+            FileUtil::getFileName(QString::fromStdString(progressParameter.unwrittenPath)));
     else if (result == kArchive7ZFailure)
         errorArchive();
 }

@@ -70,7 +70,7 @@ QByteArray flipped(const QByteArray &bytes, qsizetype at, qsizetype length) {
 QString makeZeros(const QString &archivePath, qint64 size) {
     const QString format = QFileInfo(archivePath).suffix();
     const QString script = QStringLiteral(R"(
-import bz2, gzip, sys, zipfile
+import bz2, gzip, os, subprocess, sys, tarfile, tempfile, zipfile
 path, size, fmt = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 chunk = bytes(1 << 20)
 def fill(out):
@@ -81,6 +81,16 @@ def fill(out):
 if fmt == 'zip':
     with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED) as z, z.open('zeros.bin', 'w') as out:
         fill(out)
+elif fmt in ('tar', 'tgz', '7z'):
+    with tempfile.TemporaryDirectory() as folder:
+        plain = os.path.join(folder, 'zeros.bin')
+        with open(plain, 'wb') as out:
+            fill(out)
+        if fmt == '7z':
+            subprocess.run(['7zz', 'a', '-bd', '-bso0', path, plain], check=True)
+        else:
+            with tarfile.open(path, 'w:gz' if fmt == 'tgz' else 'w') as t:
+                t.add(plain, 'zeros.bin')
 elif fmt == 'gz':
     with gzip.open(path, 'wb', compresslevel=1) as out:
         fill(out)

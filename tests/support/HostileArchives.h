@@ -22,7 +22,8 @@ bool checksData(const QString &format);
 QByteArray truncated(const QByteArray &bytes, qsizetype keep);
 // The bytes with every bit of the span inverted.
 QByteArray flipped(const QByteArray &bytes, qsizetype at, qsizetype length);
-// An archive of the format (zip, gz, bz2) holding one entry of that many zero bytes.
+// An archive of the format (zip, tar, tgz, 7z, gz, bz2) holding one entry of that many zero
+// bytes.
 QString makeZeros(const QString &archivePath, qint64 size);
 // Rewrites the uncompressed size that the central directory and local header of a zip made by
 // python's zipfile declare for every entry.

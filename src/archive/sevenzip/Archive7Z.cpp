@@ -89,6 +89,7 @@ public:
     // Waits for the writing thread; the result holds every file's outcome afterwards.
     void finishWriting();
     void note(Archive7ZResult failure);
+    void noteUnwritable(const QString &path);
 
     Archive7ZResult result = kArchive7ZSuccess;
     bool stopped = false;
@@ -112,10 +113,17 @@ void Extraction::note(Archive7ZResult failure) {
         result = failure;
 }
 
+void Extraction::noteUnwritable(const QString &path) {
+    printError("can not write output file");
+    if (parameter->unwrittenPath.empty())
+        parameter->unwrittenPath = path.toStdString();
+    note(kArchive7ZUnwritable);
+}
+
 void Extraction::makeFolder(const QString &target) {
-    files.makeFolder(target, [this](bool made) {
+    files.makeFolder(target, [this, target](bool made) {
         if (!made)
-            note(kArchive7ZFailure);
+            noteUnwritable(target);
     });
 }
 
@@ -148,13 +156,11 @@ bool Extraction::write(archive_entry *entry, const QString &target,
     // A file reported with its date is opened up for its owner (the date is set on the report);
     // one without keeps a new file's usual mode.
     const std::string time = timeText(entry);
-    files.finish(time.empty() ? 0 : kFullPermission, [this, time, reportedPath](bool made) {
-        if (!made) {
-            printError("can not write output file");
-            note(kArchive7ZFailure);
-        } else if (!stopped) {
+    files.finish(time.empty() ? 0 : kFullPermission, [this, time, reportedPath, target](bool made) {
+        if (!made)
+            noteUnwritable(target);
+        else if (!stopped)
             reportFinished(time, reportedPath);
-        }
     });
     return true;
 }
@@ -283,6 +289,7 @@ Archive7ZResult Archive7ZExtract(const char *archivePath, const Archive7ZItem *i
     const ArchiveReader reader(archivePath);
     if (!reader.handle)
         return kArchive7ZFailure;
+    parameter->unwrittenPath.clear();
     Extraction extraction(reader.handle, callback, parameter);
     const bool walked =
         items ? extractSelected(reader, extraction, items, itemCount)

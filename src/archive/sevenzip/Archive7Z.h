@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // One listed entry; the strings are valid during the callback only.
 struct Archive7ZListParameter {
@@ -34,6 +35,9 @@ struct Archive7ZProgressParameter {
     const char *despath = nullptr;
     // Destination folder in UTF-8 without a trailing "/". Nothing is written outside it.
     const char *desFolder = nullptr;
+    // Set by the extraction that ends with kArchive7ZUnwritable: the first full path (UTF-8)
+    // that could not be written.
+    std::string unwrittenPath;
 };
 
 // Non-zero stops the walk.
@@ -42,11 +46,14 @@ using Archive7ZProgressCallback = int32_t (*)(Archive7ZProgressParameter *parame
 
 enum Archive7ZResult : int32_t {
     kArchive7ZSuccess = 0,
-    // The archive could not be opened or read, an entry was damaged or could not be written,
-    // or a selected entry was not found.
+    // The archive could not be opened or read, an entry was damaged, or a selected entry was
+    // not found.
     kArchive7ZFailure = 1,
     // Entries were skipped because their content is encrypted.
     kArchive7ZEncrypted = 2,
+    // A file or folder could not be written (a full disk, a folder that refuses it); the
+    // progress record names it.
+    kArchive7ZUnwritable = 3,
 };
 
 // One selected entry and the full path it is written to.
