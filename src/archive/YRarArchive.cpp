@@ -195,13 +195,14 @@ QDateTime YRarArchive::MSDOSDateTimeToNSDate(quint32 value, const QTimeZone &tim
     return QDateTime(date, QTime(0, 0).addSecs(seconds % 86400), timeZone);
 }
 
-std::unique_ptr<ZipEntry> YRarArchive::entryFromHeader(const RARHeaderDataEx &entry) const {
+std::unique_ptr<ZipEntry> YRarArchive::entryFromHeader(const RARHeaderDataEx &entry,
+                                                       const QTimeZone &localZone) const {
     ZipEntry::Fields fields;
     fields.CRC = entry.FileCRC;
     fields.compressedSize = combine(entry.PackSize, entry.PackSizeHigh);
     fields.uncompressedSize = combine(entry.UnpSize, entry.UnpSizeHigh);
     fields.compressionType = quint16(entry.Flags & 0xFFFF);
-    fields.date = MSDOSDateTimeToNSDate(entry.FileTime);
+    fields.date = MSDOSDateTimeToNSDate(entry.FileTime, localZone);
     QString path = charToNSString(entry).value_or(QString());
     if ((entry.Flags & RHDF_DIRECTORY) && !path.isEmpty() && !path.endsWith(kSlash))
         path += kSlash;
@@ -213,8 +214,10 @@ void YRarArchive::listFiles() {
     detectorEncoding();
     if (!openArchive(filePath(), RAR_OM_LIST_INCSPLIT))
         return;
-    const int result = walkHeaders([this](const RARHeaderDataEx &entry) {
-        ZipEntry::addToRootEntry(entryFromHeader(entry), rootEntry());
+    // Looking the zone up reads several files; every entry needs it.
+    const QTimeZone localZone = QTimeZone::systemTimeZone();
+    const int result = walkHeaders([&](const RARHeaderDataEx &entry) {
+        ZipEntry::addToRootEntry(entryFromHeader(entry, localZone), rootEntry());
         return skipEntry();
     });
     // Encrypted headers without the password: the library asked for it, which marks the archive.

@@ -80,7 +80,9 @@ private:
     // Records code 100 or 4 for a walk that did not end at the end of the archive.
     void recordWalkEnd(int result);
 
-    std::unique_ptr<ZipEntry> entryFromHeader(const RARHeaderDataEx &header) const;
+    // Dates are read in the given zone, looked up once per listing.
+    std::unique_ptr<ZipEntry> entryFromHeader(const RARHeaderDataEx &header,
+                                              const QTimeZone &localZone) const;
     void collectTargets(const ZipEntry *node, const QString &destination,
                         const QString &relativePath, QHash<QString, Target> &files,
                         FolderDates &folders);

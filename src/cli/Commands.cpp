@@ -8,6 +8,7 @@
 #include "document/ArchiveRules.h"
 #include "document/CompressionJob.h"
 #include "document/ExtractionJob.h"
+#include "util/DateUtil.h"
 #include "util/FileUtil.h"
 #include "util/YSupportFile.h"
 
@@ -76,8 +77,9 @@ int runList(const QStringList &arguments) {
     const std::optional<Error> error = readerError(archive);
     if (parser.isSet(QStringLiteral("json"))) {
         QJsonArray entries;
-        for (const ZipEntry *entry : EntryListing::inTreeOrder(root))
-            entries.append(EntryListing::toJson(*entry));
+        EntryListing::forEachInTreeOrder(root, [&](const ZipEntry &entry, const QString &path) {
+            entries.append(EntryListing::toJson(entry, path));
+        });
         const QString encoding = archive.nameEncoding();
         const QJsonObject listing{
             {QStringLiteral("archive"), archive.path()},
@@ -90,8 +92,10 @@ int runList(const QStringList &arguments) {
         };
         std::fputs(QJsonDocument(listing).toJson(QJsonDocument::Indented).constData(), stdout);
     } else {
-        for (const ZipEntry *entry : EntryListing::inTreeOrder(root))
-            print(EntryListing::toLine(*entry));
+        DateUtil::readLocalZone();
+        EntryListing::forEachInTreeOrder(root, [](const ZipEntry &entry, const QString &path) {
+            print(EntryListing::toLine(entry, path));
+        });
         if (error)
             printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
     }
