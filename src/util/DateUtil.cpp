@@ -10,8 +10,6 @@ namespace DateUtil {
 namespace {
 
 const QString kTimestampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-// 2037-12-31 23:59:59 UTC, the last second Qt converts to local time with the C library.
-constexpr qint64 kLastLocaltimeSecond = 2145916799;
 
 // The number the digits text[from, from + count) spell; -1 when one of them is no digit.
 int digits(QStringView text, qsizetype from, qsizetype count) {
@@ -37,17 +35,6 @@ std::optional<std::pair<QDate, QTime>> timestampParts(QStringView text) {
             return std::nullopt;
     }
     return std::pair{QDate(parts[0], parts[1], parts[2]), QTime(parts[3], parts[4], parts[5])};
-}
-
-// The broken-down local time of the seconds, as Qt 6.4 computes it: before 1970 it applies the
-// zone's standard offset and never daylight-saving time.
-bool localParts(qint64 seconds, std::tm &parts) {
-    if (seconds < 0) {
-        const time_t shifted = time_t(seconds - ::timezone);
-        return ::gmtime_r(&shifted, &parts) != nullptr;
-    }
-    const time_t value = time_t(seconds);
-    return ::localtime_r(&value, &parts) != nullptr;
 }
 
 } // namespace
@@ -91,10 +78,10 @@ QString localTimestamp(const QDateTime &date) {
     const qint64 msecs = date.toMSecsSinceEpoch();
     const qint64 seconds = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
     std::tm parts{};
-    const int year = localParts(seconds, parts) ? parts.tm_year + 1900 : -1;
-    // Qt estimates the zone's rules past 2037 its own way; such dates, and years that do not
-    // have four digits, are rare enough to take Qt's path.
-    if (seconds > kLastLocaltimeSecond || year < 0 || year > 9999)
+    const time_t value = time_t(seconds);
+    const int year = ::localtime_r(&value, &parts) ? parts.tm_year + 1900 : -1;
+    // Years that do not have four digits are rare enough to take Qt's way.
+    if (year < 0 || year > 9999)
         return date.toLocalTime().toString(kTimestampFormat);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, parts.tm_mon + 1,

@@ -39,8 +39,9 @@ TEST(DateUtil, LocalTimestampShowsWhatQtShows) {
     const QByteArray zones[] = {"UTC",          "Europe/Berlin",       "America/New_York",
                                 "Asia/Kolkata", "Australia/Lord_Howe", "America/St_Johns",
                                 "EST5EDT"};
-    // Both sides of daylight-saving changes, dates before 1970 (where Qt applies no daylight
-    // saving), the DOS epoch, the end of Qt's C-library range and far beyond it.
+    // Both sides of daylight-saving changes, dates before 1970 and before the zones had
+    // standard offsets, a fraction of a second before the epoch, the DOS epoch, the end of
+    // 32-bit time, and years without four digits.
     const QDateTime instants[] = {
         utc(2021, 3, 28, 0, 59, 59),   utc(2021, 3, 28, 1, 0, 0),     utc(2021, 10, 31, 0, 59, 59),
         utc(2021, 10, 31, 1, 0, 0),    utc(2021, 3, 14, 6, 59, 59),   utc(2021, 3, 14, 7, 0, 0),
