@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QList>
 #include <QString>
 
 #include <functional>
@@ -14,7 +13,7 @@ namespace EntryListing {
 // Visits every entry below the root in tree order, with its listed path.
 void forEachInTreeOrder(const ZipEntry &root,
                         const std::function<void(const ZipEntry &, const QString &)> &visit);
-// The entry whose listPath is the given path (a folder also matches without its "/").
+// The entry listed under the given path (a folder also matches without its "/").
 ZipEntry *find(const ZipEntry &root, const QString &path);
 QJsonObject toJson(const ZipEntry &entry, const QString &path);
 // "size  date  path" for the plain listing; local dates as the zone was last read
