@@ -14,6 +14,7 @@
 
 #include <cwchar>
 #include <sys/stat.h>
+#include <vector>
 
 using namespace Unrar;
 
@@ -32,8 +33,11 @@ quint64 combine(unsigned int low, unsigned int high) {
     return (quint64(high) << 32) | low;
 }
 
-qsizetype nameLength(const RARHeaderDataEx &header) {
-    return qsizetype(qstrnlen(header.FileName, sizeof header.FileName));
+RarEntryName nameOf(const RARHeaderDataEx &header) {
+    const size_t wideLength = ::wcsnlen(header.FileNameW, std::size(header.FileNameW));
+    return {
+        QByteArray(header.FileName, qsizetype(qstrnlen(header.FileName, sizeof header.FileName))),
+        QString::fromWCharArray(header.FileNameW, qsizetype(wideLength))};
 }
 
 // The entry's name as the archive stores it, without leading or trailing "/".
@@ -147,36 +151,24 @@ void YRarArchive::recordWalkEnd(int result) {
 }
 
 void YRarArchive::detectorEncoding() {
-    const Utf8CtypeScope utf8;
-    if (!openArchive(filePath(), RAR_OM_LIST_INCSPLIT))
-        return;
-    qsizetype collected = 0;
-    const int result = walkHeaders([&](const RARHeaderDataEx &entry) {
-        appendDataToEncodingData(entry.FileName, nameLength(entry));
-        collected += nameLength(entry);
-        const int skipped = skipEntry();
-        return skipped == ERAR_SUCCESS && collected > kDetectionLimit ? kWalkStopped : skipped;
-    });
-    // Headers that need a password are reported by the listing, not as a failure here.
-    if (result != ERAR_MISSING_PASSWORD)
-        recordWalkEnd(result);
-    closeArchive();
     convertDetectorEncoding();
 }
 
 std::optional<QString> YRarArchive::charToNSString(const RARHeaderDataEx &entry) const {
-    const qsizetype length = nameLength(entry);
+    return charToNSString(nameOf(entry));
+}
+
+std::optional<QString> YRarArchive::charToNSString(const RarEntryName &name) const {
     if (fileEncoding() != kAutomaticEncoding) {
-        if (auto text = StringEncodings::decode(entry.FileName, length, fileEncoding()))
+        if (auto text =
+                StringEncodings::decode(name.bytes.constData(), name.bytes.size(), fileEncoding()))
             return text;
     }
-    if (entry.FileNameW[0] != L'\0') {
-        const size_t wideLength = ::wcsnlen(entry.FileNameW, std::size(entry.FileNameW));
-        return QString::fromWCharArray(entry.FileNameW, qsizetype(wideLength));
-    }
-    if (auto text = StringEncodings::decode(entry.FileName, length, encoding()))
+    if (!name.wide.isEmpty())
+        return name.wide;
+    if (auto text = StringEncodings::decode(name.bytes.constData(), name.bytes.size(), encoding()))
         return text;
-    auto text = DetectorCharacter::detectorForCChar(entry.FileName, length);
+    auto text = DetectorCharacter::detectorForCChar(name.bytes.constData(), name.bytes.size());
     if (text)
         text->replace(QLatin1Char('\\'), QLatin1Char('/'));
     return text;
@@ -195,28 +187,46 @@ QDateTime YRarArchive::MSDOSDateTimeToNSDate(quint32 value, const QTimeZone &tim
     return QDateTime(date, QTime(0, 0).addSecs(seconds % 86400), timeZone);
 }
 
-std::unique_ptr<ZipEntry> YRarArchive::entryFromHeader(const RARHeaderDataEx &entry) const {
-    ZipEntry::Fields fields;
-    fields.CRC = entry.FileCRC;
-    fields.compressedSize = combine(entry.PackSize, entry.PackSizeHigh);
-    fields.uncompressedSize = combine(entry.UnpSize, entry.UnpSizeHigh);
-    fields.compressionType = quint16(entry.Flags & 0xFFFF);
-    fields.date = MSDOSDateTimeToNSDate(entry.FileTime);
-    QString path = charToNSString(entry).value_or(QString());
-    if ((entry.Flags & RHDF_DIRECTORY) && !path.isEmpty() && !path.endsWith(kSlash))
+YRarArchive::ListedHeader YRarArchive::listedHeader(const RARHeaderDataEx &entry,
+                                                    const QTimeZone &localZone) {
+    ListedHeader listed{nameOf(entry), {}, (entry.Flags & RHDF_DIRECTORY) != 0};
+    listed.fields.CRC = entry.FileCRC;
+    listed.fields.compressedSize = combine(entry.PackSize, entry.PackSizeHigh);
+    listed.fields.uncompressedSize = combine(entry.UnpSize, entry.UnpSizeHigh);
+    listed.fields.compressionType = quint16(entry.Flags & 0xFFFF);
+    listed.fields.date = MSDOSDateTimeToNSDate(entry.FileTime, localZone);
+    return listed;
+}
+
+std::unique_ptr<ZipEntry> YRarArchive::entryFromHeader(const ListedHeader &header) const {
+    QString path = charToNSString(header.name).value_or(QString());
+    if (header.isFolder && !path.isEmpty() && !path.endsWith(kSlash))
         path += kSlash;
-    return std::make_unique<ZipEntry>(path, fields);
+    return std::make_unique<ZipEntry>(path, header.fields);
 }
 
 void YRarArchive::listFiles() {
     const Utf8CtypeScope utf8;
-    detectorEncoding();
     if (!openArchive(filePath(), RAR_OM_LIST_INCSPLIT))
         return;
-    const int result = walkHeaders([this](const RARHeaderDataEx &entry) {
-        ZipEntry::addToRootEntry(entryFromHeader(entry), rootEntry());
+    // Looking the zone up reads several files; every entry needs it.
+    const QTimeZone localZone = QTimeZone::systemTimeZone();
+    // Names become paths once the names of the whole walk have told their encoding, so the
+    // archive is read once.
+    std::vector<ListedHeader> headers;
+    qsizetype collected = 0;
+    const int result = walkHeaders([&](const RARHeaderDataEx &entry) {
+        headers.push_back(listedHeader(entry, localZone));
+        const QByteArray &name = headers.back().name.bytes;
+        if (collected <= kDetectionLimit) {
+            appendDataToEncodingData(name.constData(), name.size());
+            collected += name.size();
+        }
         return skipEntry();
     });
+    detectorEncoding();
+    for (const ListedHeader &header : headers)
+        ZipEntry::addToRootEntry(entryFromHeader(header), rootEntry());
     // Encrypted headers without the password: the library asked for it, which marks the archive.
     if (result != ERAR_MISSING_PASSWORD)
         recordWalkEnd(result);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/ArchiveBase.h"
+#include "archive/ZipEntry.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,6 +16,12 @@
 class QTimeZone;
 struct RARHeaderDataEx;
 struct RAROpenArchiveDataEx;
+
+// A header's name as the library gives it, kept once the library has moved to the next header.
+struct RarEntryName {
+    QByteArray bytes; // the single-byte name
+    QString wide;     // the library's Unicode name; empty when it gives none
+};
 
 // Reads RAR archives (also cbr files; RAR4 and RAR5, encrypted data, encrypted headers and
 // multi-volume sets opened from their first volume) through the RAR library. The library
@@ -37,7 +44,7 @@ public:
     void unArchivePath(ZipEntry *entry, const QString &destination) override;
     // True when an entry is encrypted or the library asked for a password; cached.
     bool isEncrypted() override;
-    // Detects the encoding of the single-byte names (up to 1 MiB of them).
+    // Detects the encoding of the single-byte names that listing gathered (up to 1 MiB of them).
     void detectorEncoding() override;
 
     // Extracts the node (a folder with everything below it) into the destination, at its path
@@ -49,6 +56,7 @@ public:
     // The header's name: a chosen encoding decodes the single-byte name; otherwise the Unicode
     // name wins, then the detected encoding, then detection of the name alone.
     std::optional<QString> charToNSString(const RARHeaderDataEx &header) const;
+    std::optional<QString> charToNSString(const RarEntryName &name) const;
 
     static QDateTime MSDOSDateTimeToNSDate(quint32 value);
     // Fields out of range carry over as calendar components do (month 0 is December before).
@@ -80,7 +88,15 @@ private:
     // Records code 100 or 4 for a walk that did not end at the end of the archive.
     void recordWalkEnd(int result);
 
-    std::unique_ptr<ZipEntry> entryFromHeader(const RARHeaderDataEx &header) const;
+    // What listing keeps of a header until the names' encoding is known.
+    struct ListedHeader {
+        RarEntryName name;
+        ZipEntryFields fields;
+        bool isFolder;
+    };
+    // Dates are read in the given zone, looked up once per listing.
+    static ListedHeader listedHeader(const RARHeaderDataEx &header, const QTimeZone &localZone);
+    std::unique_ptr<ZipEntry> entryFromHeader(const ListedHeader &header) const;
     void collectTargets(const ZipEntry *node, const QString &destination,
                         const QString &relativePath, QHash<QString, Target> &files,
                         FolderDates &folders);

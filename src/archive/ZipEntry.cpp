@@ -4,21 +4,22 @@
 #include "util/FileUtil.h"
 #include "util/Localization.h"
 
+#include <QStringTokenizer>
+
 namespace {
 
 const QString kSlash = QStringLiteral("/");
 
 // The path without its last component: "a/b/c" gives "a/b", "/x" gives "/", "x" gives "".
-QString deletingLastPathComponent(const QString &path) {
-    QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(QLatin1Char('/')))
-        trimmed.chop(1);
-    const qsizetype slash = trimmed.lastIndexOf(QLatin1Char('/'));
+QStringView deletingLastPathComponent(QStringView path) {
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf(u'/');
     if (slash < 0)
-        return QStringLiteral("");
+        return QStringView(u"");
     if (slash == 0)
-        return kSlash;
-    return trimmed.left(slash);
+        return QStringView(u"/");
+    return path.left(slash);
 }
 
 QString sizeText(quint64 size) {
@@ -33,7 +34,6 @@ QString sizeText(quint64 size) {
 ZipEntry::ZipEntry(const QString &path, const Fields &fields, ZipEntry *parent)
     : name_(FileUtil::getFileName(path))
     , path_(path)
-    , leadingPath_(path == kSlash ? kSlash : deletingLastPathComponent(path))
     , isLeaf_(!path.endsWith(QLatin1Char('/')))
     , fields_(fields)
     , parent_(parent) {
@@ -47,11 +47,17 @@ std::unique_ptr<ZipEntry> ZipEntry::rootEntry() {
     return std::make_unique<ZipEntry>(kSlash);
 }
 
+QString ZipEntry::leadingPath() const {
+    return deletingLastPathComponent(path_).toString();
+}
+
 bool ZipEntry::addToRootEntry(std::unique_ptr<ZipEntry> entry, ZipEntry *root) {
     ZipEntry *folder = root;
-    for (const QString &component :
-         entry->leadingPath_.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        folder = folder->childDirectoryEntryWithName(component, true);
+    const QStringView leading = deletingLastPathComponent(entry->path_);
+    for (const QStringView component : QStringTokenizer(leading, u'/', Qt::SkipEmptyParts)) {
+        // The name is only looked up (and copied when a folder is made): no copy per component.
+        const QString name = QString::fromRawData(component.data(), component.size());
+        folder = folder->childDirectoryEntryWithName(name, true);
         if (!folder)
             return false;
     }

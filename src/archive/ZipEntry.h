@@ -63,7 +63,8 @@ public:
     int compare(const ZipEntry &other) const;
     QString description() const;
 
-    QString leadingPath() const { return leadingPath_; }
+    // The parent folder's path: the path without its last component ("/" for the root).
+    QString leadingPath() const;
     QString aliasTargetPath() const { return fields_.aliasTargetPath; }
     quint32 CRC() const { return fields_.CRC; }
     quint64 compressedSize() const { return fields_.compressedSize; }
@@ -92,7 +93,6 @@ public:
 private:
     QString name_;
     QString path_;
-    QString leadingPath_;
     bool isLeaf_;
     Fields fields_;
     quint64 totalSize_ = 0;

@@ -8,6 +8,7 @@
 #include "document/ArchiveRules.h"
 #include "document/CompressionJob.h"
 #include "document/ExtractionJob.h"
+#include "util/DateUtil.h"
 #include "util/FileUtil.h"
 #include "util/YSupportFile.h"
 
@@ -58,6 +59,14 @@ std::optional<Error> readerError(OpenedArchive &archive) {
     return archive.session().reader() ? archive.session().reader()->archiveError() : std::nullopt;
 }
 
+// While TZ is unset the C library reads the zone file again for every local-time conversion
+// (the RAR library converts the time of every header); naming the same default file makes it
+// read the file once.
+void readZoneFileOnce() {
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+}
+
 } // namespace
 
 int runList(const QStringList &arguments) {
@@ -69,6 +78,7 @@ int runList(const QStringList &arguments) {
             parser, arguments,
             QStringLiteral("kist-cli list [--json] [--password P] [--encoding NAME] ARCHIVE"), 1))
         return *stop;
+    readZoneFileOnce();
     OpenedArchive archive(parser, parser.positionalArguments().first());
     if (auto failed = archive.list())
         return *failed;
@@ -76,8 +86,9 @@ int runList(const QStringList &arguments) {
     const std::optional<Error> error = readerError(archive);
     if (parser.isSet(QStringLiteral("json"))) {
         QJsonArray entries;
-        for (const ZipEntry *entry : EntryListing::inTreeOrder(root))
-            entries.append(EntryListing::toJson(*entry));
+        EntryListing::forEachInTreeOrder(root, [&](const ZipEntry &entry, const QString &path) {
+            entries.append(EntryListing::toJson(entry, path));
+        });
         const QString encoding = archive.nameEncoding();
         const QJsonObject listing{
             {QStringLiteral("archive"), archive.path()},
@@ -90,8 +101,10 @@ int runList(const QStringList &arguments) {
         };
         std::fputs(QJsonDocument(listing).toJson(QJsonDocument::Indented).constData(), stdout);
     } else {
-        for (const ZipEntry *entry : EntryListing::inTreeOrder(root))
-            print(EntryListing::toLine(*entry));
+        DateUtil::readLocalZone();
+        EntryListing::forEachInTreeOrder(root, [](const ZipEntry &entry, const QString &path) {
+            print(EntryListing::toLine(entry, path));
+        });
         if (error)
             printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
     }

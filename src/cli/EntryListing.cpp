@@ -1,6 +1,7 @@
 #include "cli/EntryListing.h"
 
 #include "archive/ZipEntry.h"
+#include "util/DateUtil.h"
 
 #include <QStringList>
 
@@ -8,29 +9,24 @@ namespace EntryListing {
 
 namespace {
 
-void collect(const ZipEntry &folder, QList<const ZipEntry *> &out) {
+// The folder's children and everything below them; prefix is the folder's listed path ("" for a
+// root). Paths grow by one name per level instead of being rebuilt from every entry's parents.
+void visitChildren(const ZipEntry &folder, const QString &prefix,
+                   const std::function<void(const ZipEntry &, const QString &)> &visit) {
     for (const auto &child : folder.childEntries()) {
-        out.append(child.get());
-        collect(*child, out);
+        // A node with the root's path starts the names again, as a root does.
+        const QString path = child->isRootEntry() ? QString() : prefix + child->name();
+        const QString listed = child->isLeaf() ? path : path + QLatin1Char('/');
+        visit(*child, listed);
+        visitChildren(*child, child->isRootEntry() ? QString() : listed, visit);
     }
 }
 
 } // namespace
 
-QString listPath(const ZipEntry &entry) {
-    QStringList names;
-    for (const ZipEntry *node = &entry; node && !node->isRootEntry(); node = node->parent())
-        names.prepend(node->name());
-    QString path = names.join(QLatin1Char('/'));
-    if (!entry.isLeaf())
-        path += QLatin1Char('/');
-    return path;
-}
-
-QList<const ZipEntry *> inTreeOrder(const ZipEntry &root) {
-    QList<const ZipEntry *> out;
-    collect(root, out);
-    return out;
+void forEachInTreeOrder(const ZipEntry &root,
+                        const std::function<void(const ZipEntry &, const QString &)> &visit) {
+    visitChildren(root, QString(), visit);
 }
 
 ZipEntry *find(const ZipEntry &root, const QString &path) {
@@ -52,9 +48,9 @@ ZipEntry *find(const ZipEntry &root, const QString &path) {
     return namedFolder;
 }
 
-QJsonObject toJson(const ZipEntry &entry) {
+QJsonObject toJson(const ZipEntry &entry, const QString &path) {
     QJsonObject object;
-    object.insert(QStringLiteral("path"), listPath(entry));
+    object.insert(QStringLiteral("path"), path);
     object.insert(QStringLiteral("isDir"), !entry.isLeaf());
     object.insert(QStringLiteral("size"), qint64(entry.uncompressedSize()));
     object.insert(QStringLiteral("compressedSize"), qint64(entry.compressedSize()));
@@ -69,14 +65,10 @@ QJsonObject toJson(const ZipEntry &entry) {
     return object;
 }
 
-QString toLine(const ZipEntry &entry) {
+QString toLine(const ZipEntry &entry, const QString &path) {
     const QString date =
-        entry.date() ? entry.date()->toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                     : QStringLiteral("-");
-    return QStringLiteral("%1  %2  %3")
-        .arg(entry.uncompressedSize(), 12)
-        .arg(date, -19)
-        .arg(listPath(entry));
+        entry.date() ? DateUtil::localTimestamp(*entry.date()) : QStringLiteral("-");
+    return QStringLiteral("%1  %2  %3").arg(entry.uncompressedSize(), 12).arg(date, -19).arg(path);
 }
 
 } // namespace EntryListing

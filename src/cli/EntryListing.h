@@ -1,19 +1,22 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QList>
 #include <QString>
+
+#include <functional>
 
 class ZipEntry;
 
 // The entry tree as kist-cli shows it: relative paths, folders ending in "/", depth first with
 // children in insertion order.
 namespace EntryListing {
-QString listPath(const ZipEntry &entry);
-QList<const ZipEntry *> inTreeOrder(const ZipEntry &root);
-// The entry whose listPath is the given path (a folder also matches without its "/").
+// Visits every entry below the root in tree order, with its listed path.
+void forEachInTreeOrder(const ZipEntry &root,
+                        const std::function<void(const ZipEntry &, const QString &)> &visit);
+// The entry listed under the given path (a folder also matches without its "/").
 ZipEntry *find(const ZipEntry &root, const QString &path);
-QJsonObject toJson(const ZipEntry &entry);
-// "size  date  path" for the plain listing.
-QString toLine(const ZipEntry &entry);
+QJsonObject toJson(const ZipEntry &entry, const QString &path);
+// "size  date  path" for the plain listing; local dates as the zone was last read
+// (DateUtil::readLocalZone).
+QString toLine(const ZipEntry &entry, const QString &path);
 } // namespace EntryListing

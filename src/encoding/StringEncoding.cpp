@@ -7,6 +7,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 
@@ -178,6 +179,10 @@ const RegisteredEncoding *lookup(StringEncoding encoding) {
     return found == byNumber.constEnd() ? nullptr : &*found;
 }
 
+bool isAscii(const char *bytes, qsizetype length) {
+    return std::all_of(bytes, bytes + length, [](char byte) { return quint8(byte) < 0x80; });
+}
+
 } // namespace
 
 namespace StringEncodings {
@@ -205,6 +210,10 @@ std::optional<QString> decode(const char *bytes, qsizetype length, StringEncodin
         return std::nullopt;
     if (length == 0)
         return QStringLiteral("");
+    // Names are mostly ASCII, which is UTF-8 as it stands; opening a converter for each of them
+    // would cost more than the decoding.
+    if (encoding == kUTF8StringEncoding && isAscii(bytes, length))
+        return QString::fromLatin1(bytes, length);
 
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(

@@ -14,4 +14,9 @@ std::optional<QDateTime> stringToDate(const QString &text, const QString &format
 std::optional<QDateTime> stringToDateGMT(const QString &text);
 // Date and time of medium length, with seconds, in the user's locale and time zone.
 QString mediumString(const QDateTime &date);
+// Reads the local time zone again (TZ, /etc/localtime); localTimestamp uses the zone last read.
+void readLocalZone();
+// "yyyy-MM-dd HH:mm:ss" in local time, as QDateTime::toLocalTime shows it, without reading the
+// zone again for every date.
+QString localTimestamp(const QDateTime &date);
 } // namespace DateUtil

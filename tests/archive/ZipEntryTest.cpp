@@ -132,3 +132,33 @@ TEST(ZipEntryScale, ManyChildrenInOneFolderKeepFirstOfEachName) {
     EXPECT_EQ(root->totalSize(), 20000u);
     EXPECT_EQ(root->totalNumber(), 20001);
 }
+
+TEST(ZipEntryTree, RepeatedSlashesAndDeepPathsFindTheirFolders) {
+    QStringList deep;
+    for (int i = 0; i < 40; ++i)
+        deep.append(QStringLiteral("d%1").arg(i));
+    struct Case {
+        QString path;
+        QString leadingPath;
+        QString parentPath;
+    };
+    const Case cases[] = {
+        {"a//b///c.txt", "a//b//", "/a/b/"},
+        {"a/e//", "a", "/a/"},
+        {"/top.txt", "/", "/"},
+        {"//a//x.txt", "//a/", "/a/"},
+        {deep.join('/') + "/f.txt", deep.join('/'), '/' + deep.join('/') + '/'},
+    };
+    auto root = ZipEntry::rootEntry();
+    for (const Case &c : cases) {
+        auto node = entry(c.path, 1);
+        EXPECT_EQ(node->leadingPath(), c.leadingPath) << c.path.toStdString();
+        const ZipEntry *added = node.get();
+        ASSERT_TRUE(ZipEntry::addToRootEntry(std::move(node), root.get())) << c.path.toStdString();
+        EXPECT_EQ(added->parent()->path(), c.parentPath) << c.path.toStdString();
+    }
+    // Made once and found again by every later path through them.
+    EXPECT_EQ(root->childCount(), 3);
+    EXPECT_EQ(child(root.get(), "a")->childCount(), 3);
+    EXPECT_EQ(root->totalNumber(), 5 + 2 + 40);
+}

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <unicode/ucnv.h>
+
 using namespace StringEncodings;
 
 namespace {
@@ -82,6 +84,42 @@ TEST(StringEncodingTest, StrictDecodingFailsAsAWholeOnInvalidOrUnmappableBytes) 
         const QByteArray bytes = encodedIn(charset, text);
         EXPECT_EQ(decode(bytes.constData(), bytes.size(), fromIANAName(charset)), text) << charset;
     }
+}
+
+// What ICU's own UTF-8 converter makes of the bytes, stopping at the first invalid one.
+std::optional<QString> icuUtf8(const QByteArray &bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter *converter = ucnv_open("UTF-8", &status);
+    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    QString text(bytes.size(), Qt::Uninitialized);
+    const int32_t length =
+        ucnv_toUChars(converter, reinterpret_cast<UChar *>(text.data()), int32_t(text.size()),
+                      bytes.constData(), int32_t(bytes.size()), &status);
+    ucnv_close(converter);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    text.truncate(length);
+    return text;
+}
+
+TEST(StringEncodingTest, AsciiNamesDecodeAsUtf8ExactlyAsIcuDoes) {
+    QByteArray everyAscii;
+    for (int byte = 0; byte < 0x80; ++byte)
+        everyAscii.append(char(byte));
+    const QByteArray cases[] = {
+        everyAscii,
+        QByteArray("dir/sub dir/file.txt"),
+        QByteArray("abc\x80"), // one byte beyond ASCII at the end
+        QByteArray("\xff"
+                   "abc"),             // and at the start
+        QByteArray("caf\xc3\xa9.txt"), // valid UTF-8 after ASCII
+    };
+    for (const QByteArray &bytes : cases) {
+        const auto expected = icuUtf8(bytes);
+        EXPECT_EQ(decode(bytes.constData(), bytes.size(), kUTF8StringEncoding), expected)
+            << bytes.toHex().constData();
+    }
+    EXPECT_EQ(icuUtf8("abc\x80"), std::nullopt) << "the reference itself rejects bad bytes";
 }
 
 } // namespace
