@@ -59,14 +59,6 @@ std::optional<Error> readerError(OpenedArchive &archive) {
     return archive.session().reader() ? archive.session().reader()->archiveError() : std::nullopt;
 }
 
-// While TZ is unset the C library reads the zone file again for every local-time conversion
-// (the RAR library converts the time of every header); naming the same default file makes it
-// read the file once.
-void readZoneFileOnce() {
-    if (!qEnvironmentVariableIsSet("TZ"))
-        qputenv("TZ", ":/etc/localtime");
-}
-
 } // namespace
 
 int runList(const QStringList &arguments) {
@@ -78,7 +70,6 @@ int runList(const QStringList &arguments) {
             parser, arguments,
             QStringLiteral("kist-cli list [--json] [--password P] [--encoding NAME] ARCHIVE"), 1))
         return *stop;
-    readZoneFileOnce();
     OpenedArchive archive(parser, parser.positionalArguments().first());
     if (auto failed = archive.list())
         return *failed;

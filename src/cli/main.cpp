@@ -17,9 +17,18 @@ const char kUsage[] = "usage: kist-cli <command> [options] ...\n"
                       "\n"
                       "kist-cli <command> --help describes a command.\n";
 
+// While TZ is unset the C library reads the zone file again for every local-time conversion
+// (the RAR library converts the time of every header it reads); naming the same default file
+// makes it read the file once.
+void readZoneFileOnce() {
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    readZoneFileOnce();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kist-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KIST_VERSION));
