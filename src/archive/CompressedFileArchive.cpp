@@ -6,12 +6,53 @@
 #include "util/FileGrowth.h"
 #include "util/FileUtil.h"
 #include "util/IActionProgress.h"
+#include "util/SerialWorker.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
+#include <optional>
 #include <thread>
+
+// Writes the decompressed data on a thread of its own and tells the follower how far it got, so
+// that decompressing, writing and reading the tar overlap.
+class CompressedFileArchive::TempFileFeed {
+public:
+    TempFileFeed(QFile &output, FileGrowth &growth)
+        : output(output)
+        , growth(growth)
+        , worker(kBudget) {}
+
+    // False once a write has failed.
+    bool append(const char *data, qint64 length) {
+        if (failed)
+            return false;
+        worker.post(
+            [this, chunk = QByteArray(data, length)] {
+                if (!failed && output.write(chunk) == chunk.size())
+                    growth.grow(chunk.size());
+                else
+                    failed = true;
+            },
+            length);
+        return true;
+    }
+    // Waits for every write; true when all of them succeeded.
+    bool close() {
+        worker.wait();
+        return !failed;
+    }
+
+private:
+    static constexpr qint64 kBudget = 8 * 1024 * 1024;
+
+    QFile &output;
+    FileGrowth &growth;
+    std::atomic<bool> failed = false;
+    SerialWorker worker;
+};
 
 CompressedFileArchive::~CompressedFileArchive() {
     removeTempFile();
@@ -109,11 +150,18 @@ bool CompressedFileArchive::generateTempFile(const TempFileFollower &follower) {
     unreportedSize_ = 0;
     FileGrowth growth;
     std::thread following;
-    if (follower)
+    std::optional<TempFileFeed> feed;
+    if (follower) {
         following = std::thread(follower, output.fileName(), std::cref(growth));
-    growth_ = &growth;
-    const bool complete = decompress(output);
-    growth_ = nullptr;
+        feed_ = &feed.emplace(output, growth);
+    }
+    bool complete = decompress(output);
+    if (feed && !feed->close() && complete) {
+        errorFailedToCreateFile(tempFileName());
+        complete = false;
+    }
+    feed_ = nullptr;
+    feed.reset();
     output.close();
     growth.finish();
     if (following.joinable())
@@ -171,12 +219,11 @@ void CompressedFileArchive::unArchiveNoTarFormat(const QString &destination) {
 
 bool CompressedFileArchive::writeDecompressed(QFile &output, const char *data, qint64 length,
                                               quint64 readPosition) {
-    if (output.write(data, length) != length) {
+    const bool written = feed_ ? feed_->append(data, length) : output.write(data, length) == length;
+    if (!written) {
         errorFailedToCreateFile(FileUtil::getFileName(output.fileName()));
         return false;
     }
-    if (growth_)
-        growth_->grow(length);
     unreportedSize_ += quint64(length);
     if (unreportedSize_ > kProgressThreshold) {
         if (actionDelegate())

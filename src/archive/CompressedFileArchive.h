@@ -67,6 +67,7 @@ private:
     std::unique_ptr<YTarManager> tarManager_;
     // Decompressed bytes written since the last position report.
     quint64 unreportedSize_ = 0;
-    // Told of every write while a follower reads the temporary file.
-    FileGrowth *growth_ = nullptr;
+    // Set while a follower reads the temporary file: writes go through it.
+    class TempFileFeed;
+    TempFileFeed *feed_ = nullptr;
 };

@@ -2,16 +2,7 @@
 
 FileWriteQueue::FileWriteQueue(QString destination)
     : destination(std::move(destination))
-    , thread([this] { work(); }) {
-}
-
-FileWriteQueue::~FileWriteQueue() {
-    {
-        std::lock_guard lock(mutex);
-        closing = true;
-    }
-    changed.notify_all();
-    thread.join();
+    , worker(kBudget) {
 }
 
 void FileWriteQueue::makeFolder(const QString &folder, Done done) {
@@ -45,45 +36,21 @@ void FileWriteQueue::collect() {
 }
 
 void FileWriteQueue::drain() {
-    {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [this] { return tasks.empty() && !busy; });
-    }
+    worker.wait();
     collect();
 }
 
 void FileWriteQueue::push(Task task) {
-    {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [this] { return queuedBytes < kBudget; });
-        queuedBytes += task.data.size();
-        tasks.push_back(std::move(task));
-    }
-    changed.notify_all();
-}
-
-void FileWriteQueue::work() {
-    for (;;) {
-        Task task;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [this] { return !tasks.empty() || closing; });
-            if (tasks.empty())
-                return;
-            task = std::move(tasks.front());
-            tasks.pop_front();
-            busy = true;
-        }
-        const std::optional<bool> made = run(task);
-        {
-            std::lock_guard lock(mutex);
-            queuedBytes -= task.data.size();
-            if (made && task.done)
+    const qint64 weight = task.data.size();
+    worker.post(
+        [this, task = std::move(task)]() mutable {
+            const std::optional<bool> made = run(task);
+            if (made && task.done) {
+                std::lock_guard lock(mutex);
                 outcomes.emplace_back(std::move(task.done), *made);
-            busy = false;
-        }
-        changed.notify_all();
-    }
+            }
+        },
+        weight);
 }
 
 std::optional<bool> FileWriteQueue::run(Task &task) {

@@ -1,16 +1,15 @@
 #pragma once
 
 #include "archive/ExtractionOutput.h"
+#include "util/SerialWorker.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include <sys/types.h>
 
@@ -23,11 +22,9 @@ public:
     // Told, on the handing thread, whether a file or folder was made.
     using Done = std::function<void(bool made)>;
 
+    // The thread writes what is queued before the queue goes; outcomes not collected are
+    // dropped.
     explicit FileWriteQueue(QString destination);
-    // Writes what is queued, then stops the thread; outcomes not collected are dropped.
-    ~FileWriteQueue();
-    FileWriteQueue(const FileWriteQueue &) = delete;
-    FileWriteQueue &operator=(const FileWriteQueue &) = delete;
 
     // A folder below the destination, with its parents.
     void makeFolder(const QString &folder, Done done);
@@ -58,21 +55,16 @@ private:
     };
 
     void push(Task task);
-    void work();
     // Runs one task on the writing thread; answers the outcome to hand back, if any.
     std::optional<bool> run(Task &task);
 
     const QString destination;
     std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<Task> tasks;
     std::deque<std::pair<Done, bool>> outcomes;
-    qint64 queuedBytes = 0;
-    bool busy = false;
-    bool closing = false;
     // Writing thread only: the output, and whether the file being written failed (its data is
     // dropped then).
     ExtractionOutput output;
     bool fileFailed = false;
-    std::thread thread;
+    // Last, so that its thread ends before anything it uses goes.
+    SerialWorker worker;
 };

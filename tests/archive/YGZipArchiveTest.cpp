@@ -2,6 +2,7 @@
 #include "archive/Bz2Manager.h"
 
 #include "ReaderTestKit.h"
+#include "support/HostileArchives.h"
 #include "support/TestDirs.h"
 #include "util/FileUtil.h"
 
@@ -242,6 +243,28 @@ TEST_P(CompressedFiles, ProgressIsTheReadPositionAndCancellationKeepsNothing) {
         }
     }
     EXPECT_TRUE(progress.finished.isEmpty());
+}
+
+TEST_P(CompressedFiles, ATemporaryFileThatCannotBeWrittenFailsTheListingCleanly) {
+    QByteArray content(3 * 1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = char((i * 7919 + (i >> 7) * 31) & 0xFF);
+    const QDir temporaries(ArchiveBase::tempRootDirectory());
+    const QStringList before = temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    // The plain file is written by the decompressing thread, the tar by a thread of its own.
+    for (const bool tar : {false, true}) {
+        root = ZipEntry::rootEntry();
+        auto reader = open(compress(QStringLiteral("big.") + extension(tar),
+                                    tar ? tarBytes(true) + content : content));
+        {
+            const FileSizeLimit limit(256 * 1024);
+            reader->listFiles();
+        }
+        EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::FailedToCreateFile)) << tar;
+        EXPECT_TRUE(root->childEntries().empty()) << tar;
+        EXPECT_TRUE(reader->tempFile().isEmpty()) << tar;
+    }
+    EXPECT_EQ(temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
 }
 
 TEST_P(CompressedFiles, CancelledTarListingKeepsNothing) {
