@@ -64,7 +64,7 @@ TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
     FullDestination full(GetParam(), dir.file("full"));
     if (!full.isActive())
         GTEST_SKIP() << "mounting a tmpfs needs root";
-    for (const QString &name : {"z.zip", "z.tgz", "z.7z"}) {
+    for (const QString &name : QStringList{"z.zip", "z.tgz", "z.7z"}) {
         SCOPED_TRACE(name.toStdString());
         const QString archive = dir.file("full/" + name);
         ASSERT_FALSE(HostileArchives::makeZeros(archive, 8 * kRoom).isEmpty());
