@@ -1,6 +1,6 @@
 // Builds entry trees of growing size and prints the time per entry. A per-entry time that stays
 // flat as the tree grows shows that building is linear, also with one huge folder.
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
 
 #include <QElapsedTimer>
 
@@ -9,16 +9,16 @@
 namespace {
 
 double nanosPerEntry(int count, bool oneFolder) {
-    auto root = ZipEntry::rootEntry();
+    auto root = ArchiveEntry::rootEntry();
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < count; ++i) {
         const QString path =
             oneFolder ? QStringLiteral("folder/file%1.txt").arg(i)
                       : QStringLiteral("d%1/e%2/file%3.txt").arg(i % 97).arg(i % 13).arg(i);
-        ZipEntry::Fields fields;
+        ArchiveEntry::Fields fields;
         fields.uncompressedSize = quint64(i);
-        ZipEntry::addToRootEntry(std::make_unique<ZipEntry>(path, fields), root.get());
+        ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(path, fields), root.get());
     }
     return double(timer.nsecsElapsed()) / count;
 }

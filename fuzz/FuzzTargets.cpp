@@ -1,8 +1,8 @@
 #include "FuzzTargets.h"
 
-#include "archive/ArchiveBase.h"
+#include "archive/ArchiveEntry.h"
+#include "archive/ReaderBase.h"
 #include "archive/TarHeaderParser.h"
-#include "archive/ZipEntry.h"
 #include "document/ArchiveRules.h"
 #include "encoding/EncodingUtil.h"
 
@@ -51,14 +51,14 @@ QString expectNames(const QString &folder, const QStringList &expected) {
         .arg(folder, names.join(QLatin1Char(',')), expected.join(QLatin1Char(',')));
 }
 
-void extractEach(ArchiveBase &reader, ZipEntry &root, const QString &destination) {
+void extractEach(ReaderBase &reader, ArchiveEntry &root, const QString &destination) {
     int count = 0;
-    for (const auto &child : root.childEntries()) {
+    for (const auto &child : root.children()) {
         if (count++ == kSelectedEntries)
             break;
-        reader.unArchivePath(child.get(), destination);
-        for (const auto &grandChild : child->childEntries()) {
-            reader.unArchivePath(grandChild.get(), destination);
+        reader.extract(child.get(), destination);
+        for (const auto &grandChild : child->children()) {
+            reader.extract(grandChild.get(), destination);
             break;
         }
     }
@@ -69,9 +69,9 @@ void extractEach(ArchiveBase &reader, ZipEntry &root, const QString &destination
 QString reader(const QString &extension, const QByteArray &input) {
     const QString temp = QDir::tempPath();
     // Readers create the temporary root on first use; it is no trace of this input.
-    QDir().mkpath(ArchiveBase::tempRootDirectory());
+    QDir().mkpath(ReaderBase::tempRootDirectory());
     const QStringList tempBefore = entryNames(temp);
-    const QStringList tempRootBefore = entryNames(ArchiveBase::tempRootDirectory());
+    const QStringList tempRootBefore = entryNames(ReaderBase::tempRootDirectory());
     QString fault;
     {
         QTemporaryDir box(temp + QStringLiteral("/fuzz-XXXXXX"));
@@ -84,11 +84,11 @@ QString reader(const QString &extension, const QByteArray &input) {
         QDir().mkpath(dest + QStringLiteral("/whole"));
         QDir().mkpath(dest + QStringLiteral("/each"));
         {
-            auto root = ZipEntry::rootEntry();
+            auto root = ArchiveEntry::rootEntry();
             auto reader =
                 ArchiveRules::archive(archive, root.get(), nullptr, QString(), kAutomaticEncoding);
-            reader->listFiles();
-            reader->unArchivePath(nullptr, dest + QStringLiteral("/whole"));
+            reader->listEntries();
+            reader->extract(nullptr, dest + QStringLiteral("/whole"));
             extractEach(*reader, *root, dest + QStringLiteral("/each"));
         }
         fault =
@@ -100,8 +100,8 @@ QString reader(const QString &extension, const QByteArray &input) {
     }
     if (fault.isEmpty() && entryNames(temp) != tempBefore)
         fault = expectNames(temp, tempBefore);
-    if (fault.isEmpty() && entryNames(ArchiveBase::tempRootDirectory()) != tempRootBefore)
-        fault = expectNames(ArchiveBase::tempRootDirectory(), tempRootBefore);
+    if (fault.isEmpty() && entryNames(ReaderBase::tempRootDirectory()) != tempRootBefore)
+        fault = expectNames(ReaderBase::tempRootDirectory(), tempRootBefore);
     return fault;
 }
 
@@ -124,20 +124,20 @@ QString charset(const QByteArray &input) {
         return QString();
     const auto selector = static_cast<unsigned char>(input.front());
     const QByteArray names = input.mid(1);
-    auto root = ZipEntry::rootEntry();
-    auto base = ArchiveBase::create<ArchiveBase>(QString(), root.get(), nullptr, QString());
+    auto root = ArchiveEntry::rootEntry();
+    auto base = ReaderBase::create<ReaderBase>(QString(), root.get(), nullptr, QString());
     const QByteArrayList lines = names.split('\n');
     for (const QByteArray &line : lines)
-        base->appendDataToEncodingData(line.constData(), line.size());
-    base->convertDetectorEncoding((selector & 1) ? NameHostSystem::DosOrWindows
-                                                 : NameHostSystem::Other);
+        base->collectName(line.constData(), line.size());
+    base->detectCollectedNames((selector & 1) ? NameHostSystem::DosOrWindows
+                                              : NameHostSystem::Other);
     if (selector & 2) {
-        static const QList<EncodingItem> catalogue = EncodingUtil::allAvailableStringEncodings();
+        static const QList<EncodingItem> catalogue = EncodingUtil::catalogue();
         base->setFileEncoding(catalogue.at((selector >> 2) % catalogue.size()).encoding());
     }
     for (const QByteArray &line : lines)
-        base->charToNSString(line.constData(), line.size());
-    EncodingUtil::detectWithData(names);
+        base->decodeName(line.constData(), line.size());
+    EncodingUtil::decodeDetected(names);
     return QString();
 }
 

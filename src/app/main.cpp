@@ -1,5 +1,5 @@
 #include "app/dialogs/QtDialogs.h"
-#include "app/shell/AppDelegate.h"
+#include "app/shell/AppLifecycle.h"
 #include "app/shell/AppShell.h"
 
 #include <QApplication>
@@ -25,7 +25,7 @@ int main(int argc, char **argv) {
                                  QStringLiteral("[ARCHIVE...]"));
     parser.process(app);
 
-    AppDelegate delegate(app);
+    AppLifecycle delegate(app);
     QtDialogs dialogs(nullptr);
     AppShell shell(dialogs);
     shell.openFiles(parser.positionalArguments());

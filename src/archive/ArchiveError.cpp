@@ -6,22 +6,22 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     QString message;
     switch (code) {
     case ArchiveErrorCode::FailedOpenFile:
-        message = BasicLocalizedString("Failed to open archive file");
+        message = engineText("Failed to open archive file");
         break;
     case ArchiveErrorCode::FailedOpenFirstFile:
-        message = BasicLocalizedString("Failed to open first file in archive file");
+        message = engineText("Failed to open first file in archive file");
         break;
     case ArchiveErrorCode::Parameter:
-        message = BasicLocalizedString("Parameter error");
+        message = engineText("Parameter error");
         break;
     case ArchiveErrorCode::Archive:
-        message = BasicLocalizedString("Archive issues");
+        message = engineText("Archive issues");
         break;
     case ArchiveErrorCode::FailedToCreateFile:
-        message = QStringLiteral("%1 %2").arg(BasicLocalizedString("Failed to create file"), name);
+        message = QStringLiteral("%1 %2").arg(engineText("Failed to create file"), name);
         break;
     case ArchiveErrorCode::Cancelled:
-        message = BasicLocalizedString("The operation is canceled");
+        message = engineText("The operation is canceled");
         break;
     }
     return Error{kArchiveErrorDomain, int(code), message};

@@ -12,11 +12,10 @@ constexpr std::size_t kBufferSize = 256 * 1024;
 } // namespace
 
 ZipEntryFileWriter::ZipEntryFileWriter(std::function<bool()> isCancelled,
-                                       std::function<void(quint64)> progress,
-                                       bool isArchiveFileTime)
+                                       std::function<void(quint64)> progress, bool restoresDates)
     : isCancelled(std::move(isCancelled))
     , progress(std::move(progress))
-    , isArchiveFileTime(isArchiveFileTime)
+    , restoresDates(restoresDates)
     , buffer(kBufferSize) {
 }
 
@@ -41,7 +40,7 @@ ZipEntryFileWriter::Result ZipEntryFileWriter::write(ZipEntryStream &stream,
         output.discard();
         return Result::Failed;
     }
-    const auto date = isArchiveFileTime ? info.date() : std::nullopt;
+    const auto date = restoresDates ? info.date() : std::nullopt;
     return output.finish(info.unixMode() & 07777, date) ? Result::Written : Result::Failed;
 }
 

@@ -22,7 +22,7 @@ public:
 
     // isCancelled is asked before every buffer, progress told every buffer's byte count.
     ZipEntryFileWriter(std::function<bool()> isCancelled, std::function<void(quint64)> progress,
-                       bool isArchiveFileTime);
+                       bool restoresDates);
 
     // Progress counts in steps of this many bytes, so that a report lands at most one step past
     // the readers' threshold, whatever the size of the buffer that moved the data.
@@ -37,7 +37,7 @@ private:
 
     std::function<bool()> isCancelled;
     std::function<void(quint64)> progress;
-    bool isArchiveFileTime;
+    bool restoresDates;
     // One buffer for all the writer's files: nothing is allocated per chunk.
     std::vector<char> buffer;
     ExtractionOutput output;

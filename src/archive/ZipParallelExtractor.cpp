@@ -1,7 +1,7 @@
 #include "archive/ZipParallelExtractor.h"
 
-#include "archive/ArchiveBase.h"
 #include "archive/MiniZipFile.h"
+#include "archive/ReaderBase.h"
 #include "archive/ZipEntryFileWriter.h"
 #include "util/FileUtil.h"
 
@@ -23,10 +23,10 @@ int ZipParallelExtractor::workerCount() {
 }
 
 ZipParallelExtractor::ZipParallelExtractor(const QString &archivePath, const QString &destination,
-                                           bool isArchiveFileTime, int workers)
+                                           bool restoresDates, int workers)
     : archivePath(archivePath)
     , destination(destination)
-    , isArchiveFileTime(isArchiveFileTime) {
+    , restoresDates(restoresDates) {
     for (int index = 0; index < workers; ++index)
         threads.emplace_back([this] { work(); });
 }
@@ -103,7 +103,7 @@ void ZipParallelExtractor::waitUntil(std::unique_lock<std::mutex> &lock,
 }
 
 bool ZipParallelExtractor::isReportDue() const {
-    return written > ArchiveBase::kProgressThreshold;
+    return written > ReaderBase::kProgressThreshold;
 }
 
 void ZipParallelExtractor::countWritten(quint64 bytes) {
@@ -154,7 +154,7 @@ void ZipParallelExtractor::work() {
     MiniZipFile zip;
     const bool opened = zip.open(archivePath);
     ZipEntryFileWriter writer([this] { return cancelled.load(); },
-                              [this](quint64 bytes) { countWritten(bytes); }, isArchiveFileTime);
+                              [this](quint64 bytes) { countWritten(bytes); }, restoresDates);
     for (;;) {
         Task task;
         {
@@ -186,7 +186,7 @@ void ZipParallelExtractor::runTask(MiniZipFile &zip, ZipEntryFileWriter &writer,
     }
     if (writer.write(zip, destination, task.fullPath, task.info) ==
         ZipEntryFileWriter::Result::Failed)
-        addFailure({task.order, false, FileUtil::getFileName(task.fullPath)});
+        addFailure({task.order, false, FileUtil::fileName(task.fullPath)});
 }
 
 void ZipParallelExtractor::addFailure(const Failure &failure) {

@@ -40,8 +40,8 @@ public:
     // previous call; answering false cancels the work.
     using Tick = std::function<bool(quint64 written)>;
 
-    ZipParallelExtractor(const QString &archivePath, const QString &destination,
-                         bool isArchiveFileTime, int workers);
+    ZipParallelExtractor(const QString &archivePath, const QString &destination, bool restoresDates,
+                         int workers);
     // Cancels what is still queued and waits for the threads.
     ~ZipParallelExtractor();
     ZipParallelExtractor(const ZipParallelExtractor &) = delete;
@@ -83,7 +83,7 @@ private:
 
     const QString archivePath;
     const QString destination;
-    const bool isArchiveFileTime;
+    const bool restoresDates;
     mutable std::mutex mutex;
     // Signalled when a task is queued or the work stops (for the threads), and when a task
     // finishes (for the caller).

@@ -10,13 +10,13 @@ CliProgress::CliProgress()
     clock.start();
 }
 
-void CliProgress::progressFinished(quint64 bytes) {
+void CliProgress::addDone(quint64 bytes) {
     QMutexLocker locker(&lock);
     current += bytes;
     draw(false);
 }
 
-void CliProgress::progressUpdateCurrentSize(quint64 bytes) {
+void CliProgress::setDone(quint64 bytes) {
     QMutexLocker locker(&lock);
     current = bytes;
     draw(false);

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "util/IActionProgress.h"
+#include "util/ProgressReceiver.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
 
 // A progress bar on stderr: bytes done of the total, percentage and rate. Silent unless stderr
 // is a terminal.
-class CliProgress : public IActionProgress {
+class CliProgress : public ProgressReceiver {
 public:
     CliProgress();
-    void progressFinished(quint64 bytes) override;
-    void progressUpdateCurrentSize(quint64 bytes) override;
+    void addDone(quint64 bytes) override;
+    void setDone(quint64 bytes) override;
     quint64 currentSize() const override { return current; }
     quint64 totalSize() const override { return total; }
     void setTotalSize(quint64 size) override;

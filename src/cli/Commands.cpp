@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
-#include "archive/ArchiveBase.h"
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
+#include "archive/ReaderBase.h"
 #include "cli/CancellableRun.h"
 #include "cli/EntryListing.h"
 #include "cli/OpenedArchive.h"
@@ -9,8 +9,8 @@
 #include "document/CompressionJob.h"
 #include "document/ExtractionJob.h"
 #include "util/DateUtil.h"
+#include "util/FileKinds.h"
 #include "util/FileUtil.h"
-#include "util/YSupportFile.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -73,18 +73,18 @@ int runList(const QStringList &arguments) {
     OpenedArchive archive(parser, parser.positionalArguments().first());
     if (auto failed = archive.list())
         return *failed;
-    const ZipEntry &root = *archive.session().rootEntry();
+    const ArchiveEntry &root = *archive.session().rootEntry();
     const std::optional<Error> error = readerError(archive);
     if (parser.isSet(QStringLiteral("json"))) {
         QJsonArray entries;
-        EntryListing::forEachInTreeOrder(root, [&](const ZipEntry &entry, const QString &path) {
+        EntryListing::forEachInTreeOrder(root, [&](const ArchiveEntry &entry, const QString &path) {
             entries.append(EntryListing::toJson(entry, path));
         });
         const QString encoding = archive.nameEncoding();
         const QJsonObject listing{
             {QStringLiteral("archive"), archive.path()},
             {QStringLiteral("format"),
-             YSupportFile::kindName(*YSupportFile::archiveKind(archive.path()))},
+             FileKinds::kindName(*FileKinds::archiveKind(archive.path()))},
             {QStringLiteral("encoding"),
              encoding.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(encoding)},
             {QStringLiteral("entries"), entries},
@@ -93,7 +93,7 @@ int runList(const QStringList &arguments) {
         std::fputs(QJsonDocument(listing).toJson(QJsonDocument::Indented).constData(), stdout);
     } else {
         DateUtil::readLocalZone();
-        EntryListing::forEachInTreeOrder(root, [](const ZipEntry &entry, const QString &path) {
+        EntryListing::forEachInTreeOrder(root, [](const ArchiveEntry &entry, const QString &path) {
             print(EntryListing::toLine(entry, path));
         });
         if (error)
@@ -130,9 +130,9 @@ int runExtract(const QStringList &arguments) {
         printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
         return archive.exitForError(*error);
     }
-    QList<ZipEntry *> selection;
+    QList<ArchiveEntry *> selection;
     for (const QString &path : positionals) {
-        ZipEntry *entry = EntryListing::find(*session.rootEntry(), path);
+        ArchiveEntry *entry = EntryListing::find(*session.rootEntry(), path);
         if (!entry) {
             printError(QStringLiteral("%1: no entry %2").arg(archive.path(), path));
             return ExitFailed;
@@ -145,7 +145,7 @@ int runExtract(const QStringList &arguments) {
     const QString target =
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
-            : FileUtil::getFileDirectory(archive.path());
+            : FileUtil::parentFolder(archive.path());
     const QString staging = ExtractionJob::resetDestination(target);
     if (staging.isNull()) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(target));
@@ -186,16 +186,16 @@ int runTest(const QStringList &arguments) {
     if (!error) {
         if (auto failed = archive.checkPassword())
             return *failed;
-        const QString scratch = ArchiveBase::tempItemDirectory();
+        const QString scratch = ReaderBase::tempItemDirectory();
         archive.progress().setTotalSize(session.rootEntry()->totalSize());
         const bool interrupted = runCancellable([&] {
             if (!session.password().isEmpty())
                 session.reader()->setPassword(session.password());
-            session.reader()->unArchivePath(nullptr, scratch);
+            session.reader()->extract(nullptr, scratch);
         });
         archive.progress().finish();
         error = session.reader()->archiveError();
-        FileUtil::deleteFile(scratch);
+        FileUtil::removeItem(scratch);
         if (interrupted)
             return ExitInterrupted;
     }
@@ -238,17 +238,16 @@ int runCreate(const QStringList &arguments) {
     const QString destination =
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
-            : FileUtil::getFileDirectory(paths.first());
-    if (!FileUtil::isWriteAble(destination)) {
+            : FileUtil::parentFolder(paths.first());
+    if (!FileUtil::isWritable(destination)) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(destination));
         return ExitFailed;
     }
     const QString name = parser.isSet(QStringLiteral("name"))
                              ? parser.value(QStringLiteral("name"))
                              : ArchiveRules::zipFileName(paths.first());
-    CompressionJob job(
-        paths, destination, name,
-        FilePropertyOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))));
+    CompressionJob job(paths, destination, name,
+                       ScanOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))));
     CliProgress progress;
     CompressionJob::Outcome outcome;
     const bool interrupted = runCancellable([&] {

@@ -1,6 +1,6 @@
 #include "cli/EntryListing.h"
 
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
 #include "util/DateUtil.h"
 
 #include <QStringList>
@@ -11,44 +11,44 @@ namespace {
 
 // The folder's children and everything below them; prefix is the folder's listed path ("" for a
 // root). Paths grow by one name per level instead of being rebuilt from every entry's parents.
-void visitChildren(const ZipEntry &folder, const QString &prefix,
-                   const std::function<void(const ZipEntry &, const QString &)> &visit) {
-    for (const auto &child : folder.childEntries()) {
+void visitChildren(const ArchiveEntry &folder, const QString &prefix,
+                   const std::function<void(const ArchiveEntry &, const QString &)> &visit) {
+    for (const auto &child : folder.children()) {
         // A node with the root's path starts the names again, as a root does.
-        const QString path = child->isRootEntry() ? QString() : prefix + child->name();
+        const QString path = child->isRoot() ? QString() : prefix + child->name();
         const QString listed = child->isLeaf() ? path : path + QLatin1Char('/');
         visit(*child, listed);
-        visitChildren(*child, child->isRootEntry() ? QString() : listed, visit);
+        visitChildren(*child, child->isRoot() ? QString() : listed, visit);
     }
 }
 
 } // namespace
 
-void forEachInTreeOrder(const ZipEntry &root,
-                        const std::function<void(const ZipEntry &, const QString &)> &visit) {
+void forEachInTreeOrder(const ArchiveEntry &root,
+                        const std::function<void(const ArchiveEntry &, const QString &)> &visit) {
     visitChildren(root, QString(), visit);
 }
 
-ZipEntry *find(const ZipEntry &root, const QString &path) {
+ArchiveEntry *find(const ArchiveEntry &root, const QString &path) {
     const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (names.isEmpty())
         return nullptr;
-    const ZipEntry *folder = &root;
+    const ArchiveEntry *folder = &root;
     for (qsizetype i = 0; i + 1 < names.size() && folder; ++i)
-        folder = folder->findDirEntryCheckLeaf(names[i]);
+        folder = folder->findChildFolder(names[i]);
     if (!folder)
         return nullptr;
-    ZipEntry *namedFolder = folder->findDirEntryCheckLeaf(names.last());
+    ArchiveEntry *namedFolder = folder->findChildFolder(names.last());
     if (path.endsWith(QLatin1Char('/')))
         return namedFolder;
-    for (const auto &child : folder->childEntries()) {
+    for (const auto &child : folder->children()) {
         if (child->isLeaf() && child->name() == names.last())
             return child.get();
     }
     return namedFolder;
 }
 
-QJsonObject toJson(const ZipEntry &entry, const QString &path) {
+QJsonObject toJson(const ArchiveEntry &entry, const QString &path) {
     QJsonObject object;
     object.insert(QStringLiteral("path"), path);
     object.insert(QStringLiteral("isDir"), !entry.isLeaf());
@@ -59,13 +59,13 @@ QJsonObject toJson(const ZipEntry &entry, const QString &path) {
                                               ? QJsonValue(entry.date()->toUTC().toString(
                                                     QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")))
                                               : QJsonValue(QJsonValue::Null));
-    object.insert(QStringLiteral("linkTarget"), entry.aliasTargetPath().isNull()
+    object.insert(QStringLiteral("linkTarget"), entry.linkTarget().isNull()
                                                     ? QJsonValue(QJsonValue::Null)
-                                                    : QJsonValue(entry.aliasTargetPath()));
+                                                    : QJsonValue(entry.linkTarget()));
     return object;
 }
 
-QString toLine(const ZipEntry &entry, const QString &path) {
+QString toLine(const ArchiveEntry &entry, const QString &path) {
     const QString date =
         entry.date() ? DateUtil::localTimestamp(*entry.date()) : QStringLiteral("-");
     return QStringLiteral("%1  %2  %3").arg(entry.uncompressedSize(), 12).arg(date, -19).arg(path);

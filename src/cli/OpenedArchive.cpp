@@ -1,11 +1,11 @@
 #include "cli/OpenedArchive.h"
 
+#include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
-#include "archive/ZipEntry.h"
 #include "cli/CancellableRun.h"
 #include "document/ArchiveRules.h"
 #include "encoding/StringEncoding.h"
-#include "util/YSupportFile.h"
+#include "util/FileKinds.h"
 
 #include <QFileInfo>
 
@@ -41,7 +41,7 @@ OpenedArchive::OpenedArchive(const QCommandLineParser &parser, const QString &ar
     , session_(path_, &prompt, &progress_) {
     const QString name = parser.value(QStringLiteral("encoding"));
     if (!parser.isSet(QStringLiteral("encoding"))) {
-        encoding = ArchiveRules::getCurrentFileEncoding(path_);
+        encoding = ArchiveRules::rememberedEncoding(path_);
     } else if (name.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0) {
         encoding = StringEncodings::fromIANAName(name);
         if (encoding == kAutomaticEncoding)
@@ -54,7 +54,7 @@ std::optional<CliExit> OpenedArchive::list() {
         printError(usageProblem);
         return ExitUsage;
     }
-    if (!YSupportFile::archiveKind(path_)) {
+    if (!FileKinds::archiveKind(path_)) {
         printError(QStringLiteral("%1: not an archive kind Kist reads").arg(path_));
         return ExitFailed;
     }
@@ -65,9 +65,9 @@ std::optional<CliExit> OpenedArchive::list() {
     }
     session_.open(encoding);
     ArchiveSession::ListingOutcome outcome;
-    if (runCancellable([&] { outcome = session_.readArchive(); }))
+    if (runCancellable([&] { outcome = session_.list(); }))
         return ExitInterrupted;
-    if (outcome.promptCancelled || (!outcome.proceed && session_.reader()->isEncryptedFileName())) {
+    if (outcome.promptCancelled || (!outcome.proceed && session_.reader()->hasEncryptedNames())) {
         printError(QStringLiteral("%1: %2").arg(
             path_, prompt.gavePassword() ? QStringLiteral("wrong password")
                                          : QStringLiteral("a password is needed")));
@@ -87,13 +87,13 @@ CliExit OpenedArchive::exitForError(const Error &error) const {
     if (error.code == int(ArchiveErrorCode::Cancelled))
         return ExitInterrupted;
     const bool passwordProblem =
-        session_.isNeedPassword() && (error.code == int(ArchiveErrorCode::Archive) ||
-                                      error.code == int(ArchiveErrorCode::FailedToCreateFile));
+        session_.needsPassword() && (error.code == int(ArchiveErrorCode::Archive) ||
+                                     error.code == int(ArchiveErrorCode::FailedToCreateFile));
     return passwordProblem ? ExitPassword : ExitFailed;
 }
 
 QString OpenedArchive::nameEncoding() const {
-    const auto kind = YSupportFile::archiveKind(path_);
+    const auto kind = FileKinds::archiveKind(path_);
     // Only zip and RAR store names in legacy code pages that Kist decodes.
     if (!session_.reader() || !kind || (*kind != ArchiveKind::Zip && *kind != ArchiveKind::Rar))
         return QString();

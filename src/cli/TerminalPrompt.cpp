@@ -10,7 +10,7 @@ TerminalPrompt::TerminalPrompt(const QString &preset)
     : preset(preset) {
 }
 
-std::optional<QString> TerminalPrompt::passwordInput(const QString &archiveName) {
+std::optional<QString> TerminalPrompt::askPassword(const QString &archiveName) {
     if (!preset.isEmpty() && !presetUsed) {
         presetUsed = true;
         gave = true;

@@ -7,7 +7,7 @@
 class TerminalPrompt : public IPasswordPrompt {
 public:
     explicit TerminalPrompt(const QString &preset);
-    std::optional<QString> passwordInput(const QString &archiveName) override;
+    std::optional<QString> askPassword(const QString &archiveName) override;
     // True once any password was handed out (preset or typed).
     bool gavePassword() const { return gave; }
 

@@ -1,78 +1,75 @@
 #include "document/ArchiveRules.h"
 
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
 #include "encoding/EncodingUtil.h"
 #include "util/FileUtil.h"
 
-#include "archive/Bz2Manager.h"
-#include "archive/Y7ZArchive.h"
-#include "archive/YGZipArchive.h"
-#include "archive/YRarArchive.h"
-#include "archive/YTarManager.h"
-#include "archive/YZipArchive.h"
+#include "archive/Bzip2Reader.h"
+#include "archive/GzipReader.h"
+#include "archive/RarReader.h"
+#include "archive/SevenZipReader.h"
+#include "archive/TarReader.h"
+#include "archive/ZipReader.h"
 
 namespace {
 
 // The one place that maps a kind of archive to its reader class.
-std::unique_ptr<ArchiveBase> createReader(ArchiveKind kind, const QString &filePath,
-                                          ZipEntry *rootEntry, IActionProgress *action,
-                                          const QString &password, StringEncoding fileEncoding) {
+std::unique_ptr<ReaderBase> createReader(ArchiveKind kind, const QString &filePath,
+                                         ArchiveEntry *rootEntry, ProgressReceiver *action,
+                                         const QString &password, StringEncoding fileEncoding) {
     switch (kind) {
     case ArchiveKind::Zip:
-        return ArchiveBase::create<YZipArchive>(filePath, rootEntry, action, password,
-                                                fileEncoding);
+        return ReaderBase::create<ZipReader>(filePath, rootEntry, action, password, fileEncoding);
     case ArchiveKind::Rar:
-        return ArchiveBase::create<YRarArchive>(filePath, rootEntry, action, password,
-                                                fileEncoding);
+        return ReaderBase::create<RarReader>(filePath, rootEntry, action, password, fileEncoding);
     case ArchiveKind::GZip:
-        return ArchiveBase::create<YGZipArchive>(filePath, rootEntry, action, password,
-                                                 fileEncoding);
+        return ReaderBase::create<GzipReader>(filePath, rootEntry, action, password, fileEncoding);
     case ArchiveKind::Tar:
-        return ArchiveBase::create<YTarManager>(filePath, rootEntry, action, password,
-                                                fileEncoding);
+        return ReaderBase::create<TarReader>(filePath, rootEntry, action, password, fileEncoding);
     case ArchiveKind::BZip2:
-        return ArchiveBase::create<Bz2Manager>(filePath, rootEntry, action, password, fileEncoding);
+        return ReaderBase::create<Bzip2Reader>(filePath, rootEntry, action, password, fileEncoding);
     case ArchiveKind::SevenZip:
-        return ArchiveBase::create<Y7ZArchive>(filePath, rootEntry, action, password, fileEncoding);
+        return ReaderBase::create<SevenZipReader>(filePath, rootEntry, action, password,
+                                                  fileEncoding);
     }
     return nullptr;
 }
 
 } // namespace
 
-std::unique_ptr<ArchiveBase> ArchiveRules::archive(const QString &filePath, ZipEntry *rootEntry,
-                                                   IActionProgress *action, const QString &password,
-                                                   StringEncoding fileEncoding) {
-    const auto kind = YSupportFile::archiveKind(filePath);
+std::unique_ptr<ReaderBase> ArchiveRules::archive(const QString &filePath, ArchiveEntry *rootEntry,
+                                                  ProgressReceiver *action, const QString &password,
+                                                  StringEncoding fileEncoding) {
+    const auto kind = FileKinds::archiveKind(filePath);
     if (!kind)
         return nullptr;
     return createReader(*kind, filePath, rootEntry, action, password, fileEncoding);
 }
 
-StringEncoding ArchiveRules::getCurrentFileEncoding(const QString &filePath) {
-    return EncodingUtil::getCurrentFileEncoding(filePath);
+StringEncoding ArchiveRules::rememberedEncoding(const QString &filePath) {
+    return EncodingUtil::rememberedEncoding(filePath);
 }
 
-bool ArchiveRules::isRarPart(const QString &filePath) {
-    if (!YSupportFile::isRar(filePath))
+bool ArchiveRules::isRarVolume(const QString &filePath) {
+    if (!FileKinds::isRar(filePath))
         return false;
-    const QString inner = FileUtil::getFileExtension(FileUtil::getFileNameNoExtension(filePath));
+    const QString inner = FileUtil::extension(FileUtil::baseName(filePath));
     return inner.startsWith(QLatin1String("part"), Qt::CaseInsensitive);
 }
 
-QString ArchiveRules::getZipEntryName(const ZipEntry &entry, const QString &archivePath) {
-    if (!entry.isRootEntry())
+QString ArchiveRules::extractedFolderName(const ArchiveEntry &entry, const QString &archivePath) {
+    if (!entry.isRoot())
         return entry.name();
-    const QString base = FileUtil::getFileNameNoExtension(archivePath);
-    const QString inner = FileUtil::getFileExtension(base);
-    const QString stem = FileUtil::getFileNameNoExtension(base);
+    const QString base = FileUtil::baseName(archivePath);
+    const QString inner = FileUtil::extension(base);
+    const QString stem = FileUtil::baseName(base);
     if (stem.isEmpty() || inner.isEmpty())
         return base;
     const QLatin1String marker =
-        YSupportFile::isRar(archivePath) ? QLatin1String("part") : QLatin1String("tar");
+        FileKinds::isRar(archivePath) ? QLatin1String("part") : QLatin1String("tar");
     return inner.startsWith(marker, Qt::CaseInsensitive) ? stem : base;
 }
 
 QString ArchiveRules::zipFileName(const QString &itemPath) {
-    return FileUtil::getFileNameNoExtension(itemPath);
+    return FileUtil::baseName(itemPath);
 }

@@ -1,29 +1,29 @@
 #pragma once
 
-#include "archive/ArchiveBase.h"
-#include "util/YSupportFile.h"
+#include "archive/ReaderBase.h"
+#include "util/FileKinds.h"
 
 #include <QString>
 
 #include <memory>
 
-class ZipEntry;
-class IActionProgress;
+class ArchiveEntry;
+class ProgressReceiver;
 
 // The document's rules about an archive file, shared by the desktop document and kist-cli.
 class ArchiveRules {
 public:
     // The reader for the path's last extension, or none when it names no archive.
-    static std::unique_ptr<ArchiveBase> archive(const QString &filePath, ZipEntry *rootEntry,
-                                                IActionProgress *action, const QString &password,
-                                                StringEncoding fileEncoding);
+    static std::unique_ptr<ReaderBase> archive(const QString &filePath, ArchiveEntry *rootEntry,
+                                               ProgressReceiver *action, const QString &password,
+                                               StringEncoding fileEncoding);
     // The remembered name encoding of the archive, or kAutomaticEncoding to detect.
-    static StringEncoding getCurrentFileEncoding(const QString &filePath);
+    static StringEncoding rememberedEncoding(const QString &filePath);
     // One volume of a multi-volume RAR set: "x.part1.rar", "x.Part02.cbr".
-    static bool isRarPart(const QString &filePath);
+    static bool isRarVolume(const QString &filePath);
     // The folder name for an entry's extracted contents: its name, or for the root the archive's
     // name without its extensions ("photos.tar.gz" and "set.part1.rar" give "photos", "set").
-    static QString getZipEntryName(const ZipEntry &entry, const QString &archivePath);
+    static QString extractedFolderName(const ArchiveEntry &entry, const QString &archivePath);
     // The base name of a new zip made from the item at the path ("report.txt" gives "report").
     static QString zipFileName(const QString &itemPath);
 };

@@ -1,17 +1,17 @@
 #include "document/ArchiveSession.h"
 
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
 #include "document/ArchiveRules.h"
 #include "document/IPasswordPrompt.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
 
 ArchiveSession::ArchiveSession(const QString &filePath, IPasswordPrompt *prompt,
-                               IActionProgress *action)
+                               ProgressReceiver *action)
     : filePath_(filePath)
     , prompt(prompt)
     , action(action)
-    , rootEntry_(ZipEntry::rootEntry()) {
+    , rootEntry_(ArchiveEntry::rootEntry()) {
 }
 
 ArchiveSession::~ArchiveSession() = default;
@@ -19,38 +19,38 @@ ArchiveSession::~ArchiveSession() = default;
 bool ArchiveSession::open(StringEncoding fileEncoding) {
     rootEntry_->clear();
     reader_ = ArchiveRules::archive(filePath_, rootEntry_.get(), action, password_, fileEncoding);
-    correctPwd_.clear();
-    isNeedPassword_ = false;
-    isCheckExistsPwd_ = false;
+    confirmedPassword_.clear();
+    needsPassword_ = false;
+    passwordProbed_ = false;
     return reader_ != nullptr;
 }
 
-void ArchiveSession::reListArchive() {
+void ArchiveSession::relist() {
     if (!reader_)
         return;
     rootEntry_->clear();
     if (!password_.isEmpty())
         reader_->setPassword(password_);
-    reader_->listFiles();
+    reader_->listEntries();
 }
 
-ArchiveSession::ListingOutcome ArchiveSession::readArchive() {
+ArchiveSession::ListingOutcome ArchiveSession::list() {
     ListingOutcome outcome;
-    reListArchive();
+    relist();
     if (isCurrentThreadCancelled())
         return {false, false};
     for (;;) {
         bool asked = false;
-        const bool answered = initCheckPassword(&asked);
+        const bool answered = probePassword(&asked);
         if (!answered) {
             outcome.promptCancelled = asked;
             break;
         }
         if (isCurrentThreadCancelled())
             break;
-        reListArchive();
+        relist();
         if (rootEntry_->childCount() > 0) {
-            correctPwd_ = password_;
+            confirmedPassword_ = password_;
             outcome.proceed = true;
             break;
         }
@@ -61,29 +61,29 @@ ArchiveSession::ListingOutcome ArchiveSession::readArchive() {
     return outcome;
 }
 
-bool ArchiveSession::initCheckPassword(bool *asked) {
+bool ArchiveSession::probePassword(bool *asked) {
     *asked = false;
-    if (!reader_ || rootEntry_->childCount() > 0 || !reader_->isEncryptedFileName())
+    if (!reader_ || rootEntry_->childCount() > 0 || !reader_->hasEncryptedNames())
         return false;
     *asked = true;
     return checkPassword();
 }
 
 bool ArchiveSession::checkPassword() {
-    if (!isCheckExistsPwd_) {
-        isNeedPassword_ = reader_ && reader_->isEncrypted();
-        isCheckExistsPwd_ = true;
-        if (!isNeedPassword_)
+    if (!passwordProbed_) {
+        needsPassword_ = reader_ && reader_->isEncrypted();
+        passwordProbed_ = true;
+        if (!needsPassword_)
             return true;
-    } else if (!isNeedPassword_ || !correctPwd_.isEmpty()) {
+    } else if (!needsPassword_ || !confirmedPassword_.isEmpty()) {
         return true;
     }
-    return alertPasswordPanel();
+    return askPassword();
 }
 
-bool ArchiveSession::alertPasswordPanel() {
+bool ArchiveSession::askPassword() {
     const std::optional<QString> entered =
-        prompt ? prompt->passwordInput(FileUtil::getFileName(filePath_)) : std::nullopt;
+        prompt ? prompt->askPassword(FileUtil::fileName(filePath_)) : std::nullopt;
     password_ = entered.value_or(QString());
     return !password_.isEmpty();
 }

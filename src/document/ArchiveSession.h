@@ -1,13 +1,13 @@
 #pragma once
 
-#include "archive/ArchiveBase.h"
+#include "archive/ReaderBase.h"
 
 #include <QString>
 
 #include <memory>
 
 class IPasswordPrompt;
-class ZipEntry;
+class ArchiveEntry;
 
 // An opened archive: its reader, its entry tree and the password flow. The desktop document and
 // kist-cli both drive archives through it, so both follow the same rules.
@@ -18,7 +18,7 @@ public:
         bool promptCancelled = false; // the user gave up at the password prompt
     };
 
-    ArchiveSession(const QString &filePath, IPasswordPrompt *prompt, IActionProgress *action);
+    ArchiveSession(const QString &filePath, IPasswordPrompt *prompt, ProgressReceiver *action);
     ~ArchiveSession();
 
     // Creates the reader for the path's extension with the name encoding to use (the remembered
@@ -26,32 +26,32 @@ public:
     bool open(StringEncoding fileEncoding);
     // Lists the archive, asking for a password while the names are enciphered and the list stays
     // empty. Runs on a worker thread; stops at its cancel mark.
-    ListingOutcome readArchive();
+    ListingOutcome list();
     // Empties the tree and lists again (after a password or another encoding was chosen).
-    void reListArchive();
+    void relist();
     // Before extracting: asks for a password when the contents need one and none is known yet.
     // False when the user gave none.
     bool checkPassword();
 
-    ArchiveBase *reader() const { return reader_.get(); }
-    ZipEntry *rootEntry() const { return rootEntry_.get(); }
+    ReaderBase *reader() const { return reader_.get(); }
+    ArchiveEntry *rootEntry() const { return rootEntry_.get(); }
     QString filePath() const { return filePath_; }
     QString password() const { return password_; }
     void setPassword(const QString &password) { password_ = password; }
-    QString correctPwd() const { return correctPwd_; }
-    bool isNeedPassword() const { return isNeedPassword_; }
+    QString confirmedPassword() const { return confirmedPassword_; }
+    bool needsPassword() const { return needsPassword_; }
 
 private:
-    bool initCheckPassword(bool *asked);
-    bool alertPasswordPanel();
+    bool probePassword(bool *asked);
+    bool askPassword();
 
     QString filePath_;
     IPasswordPrompt *prompt;
-    IActionProgress *action;
-    std::unique_ptr<ZipEntry> rootEntry_;
-    std::unique_ptr<ArchiveBase> reader_;
+    ProgressReceiver *action;
+    std::unique_ptr<ArchiveEntry> rootEntry_;
+    std::unique_ptr<ReaderBase> reader_;
     QString password_;
-    QString correctPwd_;
-    bool isNeedPassword_ = false;
-    bool isCheckExistsPwd_ = false;
+    QString confirmedPassword_;
+    bool needsPassword_ = false;
+    bool passwordProbed_ = false;
 };

@@ -1,14 +1,14 @@
 #include "document/CompressionJob.h"
 
-#include "archive/ArchiveBase.h"
+#include "archive/ReaderBase.h"
 #include "util/Cancellation.h"
-#include "util/FilePropertyFileNumAndSize.h"
 #include "util/FileUtil.h"
 #include "util/FreePlacement.h"
-#include "zip/YZipFileArchive.h"
+#include "util/TreeCountScan.h"
+#include "zip/ZipWriter.h"
 
 CompressionJob::CompressionJob(const QStringList &paths, const QString &destination,
-                               const QString &zipFileName, const FilePropertyOptions &options)
+                               const QString &zipFileName, const ScanOptions &options)
     : paths(paths)
     , destination(destination)
     , zipFileName(zipFileName)
@@ -16,21 +16,21 @@ CompressionJob::CompressionJob(const QStringList &paths, const QString &destinat
 }
 
 quint64 CompressionJob::computeFileSize() const {
-    FilePropertyFileNumAndSize scanner(paths);
+    TreeCountScan scanner(paths);
     scanner.setIsContainsSelf(false);
     scanner.setPropertyOptions(options);
     scanner.execute();
     return scanner.totalSize();
 }
 
-CompressionJob::Outcome CompressionJob::run(IActionProgress *delegate) {
+CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     Outcome outcome;
-    const QString scratch = ArchiveBase::tempItemDirectory();
+    const QString scratch = ReaderBase::tempItemDirectory();
     const QString temporary = scratch + QLatin1Char('/') + zipFileName + QStringLiteral(".zip");
     QString message;
     const bool written =
         !isCurrentThreadCancelled() &&
-        YZipFileArchive::zipFilesWithParentRelative(paths, delegate, temporary, options, &message);
+        ZipWriter::zipFilesRelativeToParent(paths, delegate, temporary, options, &message);
     outcome.cancelled = isCurrentThreadCancelled();
     if (written && !outcome.cancelled) {
         outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination, zipFileName,
@@ -41,6 +41,6 @@ CompressionJob::Outcome CompressionJob::run(IActionProgress *delegate) {
     }
     if (!outcome.cancelled && outcome.placedPath.isNull())
         outcome.error = Error{QStringLiteral("ZipErrorDomain"), 1, message};
-    FileUtil::deleteFile(scratch);
+    FileUtil::removeItem(scratch);
     return outcome;
 }

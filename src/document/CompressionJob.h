@@ -1,14 +1,14 @@
 #pragma once
 
 #include "util/Error.h"
-#include "util/FilePropertyOptions.h"
+#include "util/ScanOptions.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-class IActionProgress;
+class ProgressReceiver;
 
 // Writing gathered items into a new zip: every item at the top of the archive, written to a
 // temporary file first and moved to the first free name ("Photos.zip", "Photos 2.zip", ...) in
@@ -23,16 +23,16 @@ public:
     };
 
     CompressionJob(const QStringList &paths, const QString &destination, const QString &zipFileName,
-                   const FilePropertyOptions &options);
+                   const ScanOptions &options);
 
     // The bytes the items hold, as the progress bar's total; hidden items inside folders are left
     // out when the options say so.
     quint64 computeFileSize() const;
-    Outcome run(IActionProgress *delegate);
+    Outcome run(ProgressReceiver *delegate);
 
 private:
     QStringList paths;
     QString destination;
     QString zipFileName;
-    FilePropertyOptions options;
+    ScanOptions options;
 };

@@ -2,42 +2,42 @@
 
 #include "app/core/Preferences.h"
 #include "archive/IFileEntry.h"
+#include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/CompressionJob.h"
 #include "document/IDocumentView.h"
-#include "document/ZipDocument.h"
 #include "util/FileUtil.h"
 
 #include <memory>
 
-DocumentCompression::DocumentCompression(ZipDocument &document)
+DocumentCompression::DocumentCompression(ArchiveDocument &document)
     : document(document) {
 }
 
 bool DocumentCompression::canStart() const {
-    return document.isCanSaveZip() && !document.isExecuting();
+    return document.canZip() && !document.isExecuting();
 }
 
-void DocumentCompression::saveZip() {
+void DocumentCompression::zip() {
     if (!canStart())
         return;
     takeListedItems();
-    const QString folder = FileUtil::getFileDirectory(selectedFiles_.first());
+    const QString folder = FileUtil::parentFolder(selectedFiles_.first());
     for (const QString &path : selectedFiles_) {
-        if (FileUtil::getFileDirectory(path) != folder) {
-            pickDirectorySaveZipAs();
+        if (FileUtil::parentFolder(path) != folder) {
+            pickZipFolder();
             return;
         }
     }
     document.folderAccess().withWritableFolder(
-        folder, [this](const std::optional<QString> &bookmarkUrl) { zipMain(bookmarkUrl); });
+        folder, [this](const std::optional<QString> &bookmarkUrl) { runCompression(bookmarkUrl); });
 }
 
-void DocumentCompression::saveZipTo() {
+void DocumentCompression::zipTo() {
     if (!canStart())
         return;
     takeListedItems();
-    pickDirectorySaveZipAs();
+    pickZipFolder();
 }
 
 void DocumentCompression::takeListedItems() {
@@ -46,32 +46,32 @@ void DocumentCompression::takeListedItems() {
         selectedFiles_.append(node->path());
 }
 
-void DocumentCompression::pickDirectorySaveZipAs() {
-    document.folderAccess().pickDirectorySelector([this] { zipMain(std::nullopt); });
+void DocumentCompression::pickZipFolder() {
+    document.folderAccess().pickFolderThen([this] { runCompression(std::nullopt); });
 }
 
 QString DocumentCompression::nameSource() const {
-    const QList<IFileEntry *> selected = document.view().getSelectedColoumnZero();
+    const QList<IFileEntry *> selected = document.view().firstColumnSelection();
     return selected.isEmpty() ? selectedFiles_.first() : selected.first()->name();
 }
 
-void DocumentCompression::zipMain(const std::optional<QString> &bookmarkUrl) {
+void DocumentCompression::runCompression(const std::optional<QString> &bookmarkUrl) {
     // The chooser's continuation comes later: things may have changed meanwhile.
     if (!canStart())
         return;
     FolderAccess &access = document.folderAccess();
     access.startAccessingSecurityScopedResource(bookmarkUrl);
     zipFileName_ = ArchiveRules::zipFileName(nameSource());
-    document.view().setProgressTopText(ZipDocument::tr("Compressing"));
-    const auto job = std::make_shared<CompressionJob>(
-        selectedFiles_, access.destination(), zipFileName_,
-        FilePropertyOptions::instance(Preferences::getISIgnoreHiddenFileWhileArchive()));
-    ZipDocument *owner = &document;
+    document.view().setProgressTopText(ArchiveDocument::tr("Compressing"));
+    const auto job =
+        std::make_shared<CompressionJob>(selectedFiles_, access.destination(), zipFileName_,
+                                         ScanOptions::instance(Preferences::ignoreHiddenFiles()));
+    ArchiveDocument *owner = &document;
     document.worker().startThread(
         [owner, job]() -> DocumentWorker::Ending {
             DocumentWorker &worker = owner->worker();
-            worker.startPanelProgress(false);
-            worker.setTotalSizeWithNum(job->computeFileSize());
+            worker.showProgress(false);
+            worker.setTotal(job->computeFileSize());
             const CompressionJob::Outcome outcome = job->run(&worker);
             return [owner, outcome] {
                 owner->endTask(0);

@@ -5,17 +5,17 @@
 
 #include <optional>
 
-class ZipDocument;
+class ArchiveDocument;
 
 // A document's "Zip" and "Zip As...": the target folder (beside the gathered items when they share
 // one, else asked), the archive's name, and the writing on the worker into a temporary file that
 // moves to the first free name.
 class DocumentCompression {
 public:
-    explicit DocumentCompression(ZipDocument &document);
+    explicit DocumentCompression(ArchiveDocument &document);
 
-    void saveZip();
-    void saveZipTo();
+    void zip();
+    void zipTo();
 
     // The last archive's base name, without ".zip".
     QString zipFileName() const { return zipFileName_; }
@@ -26,12 +26,12 @@ private:
     bool canStart() const;
     // Every listed item is written, in list order.
     void takeListedItems();
-    void pickDirectorySaveZipAs();
-    void zipMain(const std::optional<QString> &bookmarkUrl);
+    void pickZipFolder();
+    void runCompression(const std::optional<QString> &bookmarkUrl);
     // The name comes from the item selected first in the first column, else from the first item.
     QString nameSource() const;
 
-    ZipDocument &document;
+    ArchiveDocument &document;
     QString zipFileName_;
     QStringList selectedFiles_;
 };

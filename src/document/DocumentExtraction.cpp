@@ -1,76 +1,75 @@
 #include "document/DocumentExtraction.h"
 
 #include "app/core/Preferences.h"
+#include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
-#include "archive/ZipEntry.h"
+#include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/ArchiveSession.h"
 #include "document/ExtractionJob.h"
 #include "document/IDocumentView.h"
-#include "document/ZipDocument.h"
 #include "util/FileUtil.h"
 
 #include <memory>
 
-DocumentExtraction::DocumentExtraction(ZipDocument &document)
+DocumentExtraction::DocumentExtraction(ArchiveDocument &document)
     : document(document) {
 }
 
 bool DocumentExtraction::canStart() const {
-    return document.isCanUnZip() && !document.isExecuting() && document.archiveDelegate();
+    return document.canExtract() && !document.isExecuting() && document.reader();
 }
 
-void DocumentExtraction::unArchive() {
+void DocumentExtraction::extractAll() {
     if (canStart())
         document.folderAccess().withWritableFolder(
-            FileUtil::getFileDirectory(document.filePath()),
+            FileUtil::parentFolder(document.filePath()),
             [this](const std::optional<QString> &bookmarkUrl) { unzip(bookmarkUrl); });
 }
 
-void DocumentExtraction::unArchiveTo() {
+void DocumentExtraction::extractTo() {
     if (canStart())
-        document.folderAccess().pickDirectorySelector([this] { unzip(std::nullopt); });
+        document.folderAccess().pickFolderThen([this] { unzip(std::nullopt); });
 }
 
-void DocumentExtraction::unArchiveSelectedItem() {
+void DocumentExtraction::extractSelected() {
     if (canStart())
         document.folderAccess().withWritableFolder(
-            FileUtil::getFileDirectory(document.filePath()),
-            [this](const std::optional<QString> &bookmarkUrl) { unArchiveSelected(bookmarkUrl); });
+            FileUtil::parentFolder(document.filePath()),
+            [this](const std::optional<QString> &bookmarkUrl) { extractSelection(bookmarkUrl); });
 }
 
-void DocumentExtraction::unArchiveSelectedItemAs() {
+void DocumentExtraction::extractSelectedTo() {
     if (canStart())
-        document.folderAccess().pickDirectorySelector([this] { unArchiveSelected(std::nullopt); });
+        document.folderAccess().pickFolderThen([this] { extractSelection(std::nullopt); });
 }
 
-void DocumentExtraction::autoUnArchive() {
-    if (document.showError(document.archiveDelegate() ? document.archiveDelegate()->archiveError()
-                                                      : std::nullopt))
+void DocumentExtraction::autoExtract() {
+    if (document.showError(document.reader() ? document.reader()->archiveError() : std::nullopt))
         return;
-    if (document.isCanUnZip() && Preferences::getISAutoExtractFileArchiveValue())
-        unArchive();
+    if (document.canExtract() && Preferences::autoExtractOnOpen())
+        extractAll();
 }
 
 QString DocumentExtraction::extractingText(const QString &name) {
-    return QStringLiteral("%1 %2").arg(ZipDocument::tr("Extracting"), name);
+    return QStringLiteral("%1 %2").arg(ArchiveDocument::tr("Extracting"), name);
 }
 
 void DocumentExtraction::unzip(const std::optional<QString> &bookmarkUrl) {
     startExtraction({}, bookmarkUrl);
 }
 
-void DocumentExtraction::unArchiveSelected(const std::optional<QString> &bookmarkUrl) {
-    QList<ZipEntry *> selection;
-    for (IFileEntry *item : document.view().getCurrentSelectedItems()) {
-        if (auto *entry = dynamic_cast<ZipEntry *>(item))
+void DocumentExtraction::extractSelection(const std::optional<QString> &bookmarkUrl) {
+    QList<ArchiveEntry *> selection;
+    for (IFileEntry *item : document.view().currentSelection()) {
+        if (auto *entry = dynamic_cast<ArchiveEntry *>(item))
             selection.append(entry);
     }
     if (!selection.isEmpty())
         startExtraction(selection, bookmarkUrl);
 }
 
-void DocumentExtraction::startExtraction(const QList<ZipEntry *> &selection,
+void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection,
                                          const std::optional<QString> &bookmarkUrl) {
     // The chooser's continuation comes later: things may have changed meanwhile.
     if (!canStart())
@@ -94,20 +93,21 @@ void DocumentExtraction::startExtraction(const QList<ZipEntry *> &selection,
     const auto job = std::make_shared<ExtractionJob>(*session.reader(), *session.rootEntry(),
                                                      archivePath, selection);
     const QString name = job->isWholeArchive()
-                             ? ArchiveRules::getZipEntryName(*session.rootEntry(), archivePath)
-                             : FileUtil::getFileName(archivePath);
+                             ? ArchiveRules::extractedFolderName(*session.rootEntry(), archivePath)
+                             : FileUtil::fileName(archivePath);
     document.view().setProgressTopText(extractingText(name));
     const QString password = session.password();
-    ZipDocument *owner = &document;
+    ArchiveDocument *owner = &document;
     document.worker().startThread(
         [owner, job, staging, password]() -> DocumentWorker::Ending {
-            owner->worker().setTotalSizeWithNum(job->totalSize());
+            owner->worker().setTotal(job->totalSize());
             const ExtractionJob::Outcome outcome = job->run(staging, password);
-            const int code =
-                !outcome.cancelled && job->isWholeArchive() ? ZipDocument::kReturnCodeExtracted : 0;
+            const int code = !outcome.cancelled && job->isWholeArchive()
+                                 ? ArchiveDocument::kReturnCodeExtracted
+                                 : 0;
             return [owner, code, outcome] {
                 owner->endTask(code);
-                owner->progressDidEnd(code, outcome.error);
+                owner->extractionEnded(code, outcome.error);
             };
         },
         true);

@@ -5,35 +5,35 @@
 
 #include <optional>
 
-class ZipDocument;
-class ZipEntry;
+class ArchiveDocument;
+class ArchiveEntry;
 
 // A document's extraction commands: the target folder (the archive's own when writable, a stored
 // grant, or the folder chooser), the password check, the hidden staging folder, and the job on
 // the worker, which places the result under a free name beside it.
 class DocumentExtraction {
 public:
-    explicit DocumentExtraction(ZipDocument &document);
+    explicit DocumentExtraction(ArchiveDocument &document);
 
     // The whole archive into its own folder.
-    void unArchive();
+    void extractAll();
     // The whole archive into a folder the user picks.
-    void unArchiveTo();
+    void extractTo();
     // The current selection into the archive's folder, or into a picked one.
-    void unArchiveSelectedItem();
-    void unArchiveSelectedItemAs();
+    void extractSelected();
+    void extractSelectedTo();
     // After a listing: its error, else the whole archive when the setting asks for it.
-    void autoUnArchive();
+    void autoExtract();
     // The sheet's upper text while the named item is extracted.
     static QString extractingText(const QString &name);
 
 private:
     void unzip(const std::optional<QString> &bookmarkUrl);
-    void unArchiveSelected(const std::optional<QString> &bookmarkUrl);
+    void extractSelection(const std::optional<QString> &bookmarkUrl);
     // An empty selection extracts the whole archive.
-    void startExtraction(const QList<ZipEntry *> &selection,
+    void startExtraction(const QList<ArchiveEntry *> &selection,
                          const std::optional<QString> &bookmarkUrl);
     bool canStart() const;
 
-    ZipDocument &document;
+    ArchiveDocument &document;
 };

@@ -1,9 +1,10 @@
 #include "document/DocumentPreview.h"
 
 #include "app/core/SandBoxUtils.h"
-#include "archive/ArchiveBase.h"
+#include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
-#include "archive/ZipEntry.h"
+#include "archive/ReaderBase.h"
+#include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/ArchiveSession.h"
 #include "document/DocumentExtraction.h"
@@ -11,7 +12,6 @@
 #include "document/IDocumentView.h"
 #include "document/IPreviewPane.h"
 #include "document/PreviewContent.h"
-#include "document/ZipDocument.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
 
@@ -32,7 +32,7 @@ std::optional<QString> writtenFile(const QString &folder) {
 
 } // namespace
 
-DocumentPreview::DocumentPreview(ZipDocument &document)
+DocumentPreview::DocumentPreview(ArchiveDocument &document)
     : document(document) {
 }
 
@@ -63,26 +63,26 @@ void DocumentPreview::request(Action action) {
     }
 }
 
-ZipEntry *DocumentPreview::selectedEntry(Action action) const {
-    const QList<IFileEntry *> items = document.view().getCurrentSelectedItems();
-    auto *entry = items.size() == 1 ? dynamic_cast<ZipEntry *>(items.first()) : nullptr;
+ArchiveEntry *DocumentPreview::selectedEntry(Action action) const {
+    const QList<IFileEntry *> items = document.view().currentSelection();
+    auto *entry = items.size() == 1 ? dynamic_cast<ArchiveEntry *>(items.first()) : nullptr;
     if (!entry || !entry->isLeaf())
         return nullptr;
-    if (action == Action::Preview && !PreviewContent::isCanPreview(*entry))
+    if (action == Action::Preview && !PreviewContent::canPreview(*entry))
         return nullptr;
     return entry;
 }
 
 void DocumentPreview::run(Action action) {
-    ZipEntry *entry = selectedEntry(action);
-    if (!entry || !document.isCanUnZip() || !document.archiveDelegate())
+    ArchiveEntry *entry = selectedEntry(action);
+    if (!entry || !document.canExtract() || !document.reader())
         return;
     if (!hasVolumeAccess(action))
         return;
     ArchiveSession &session = *document.session();
     FolderAccess &access = document.folderAccess();
     // A preview never asks for a password: without a known one the pane shows the icon.
-    if (action == Action::Preview && session.correctPwd().isEmpty() &&
+    if (action == Action::Preview && session.confirmedPassword().isEmpty() &&
         session.reader()->isEncrypted()) {
         access.stopAccessingSecurityScopedResource();
         if (previewPane)
@@ -98,17 +98,17 @@ void DocumentPreview::run(Action action) {
 
 bool DocumentPreview::hasVolumeAccess(Action action) {
     FolderAccess &access = document.folderAccess();
-    const QString folder = FileUtil::getFileDirectory(document.filePath());
+    const QString folder = FileUtil::parentFolder(document.filePath());
     // Outside the sandbox the other volumes can be read anyway: asking for their folder at every
     // selection would only get in the way.
-    if (!access.isSandbox() || !ArchiveRules::isRarPart(document.filePath()) ||
-        FileUtil::isWriteAble(folder))
+    if (!access.isSandbox() || !ArchiveRules::isRarVolume(document.filePath()) ||
+        FileUtil::isWritable(folder))
         return true;
     if (const auto grant = SandBoxUtils::getBookMarkURL(folder, false)) {
         access.startAccessingSecurityScopedResource(grant);
         return true;
     }
-    access.pickDirectorySelector(
+    access.pickFolderThen(
         [this, action] {
             // Stores the grant, which the next attempt finds.
             document.folderAccess().startAccessingSecurityScopedResource();
@@ -118,8 +118,8 @@ bool DocumentPreview::hasVolumeAccess(Action action) {
     return false;
 }
 
-void DocumentPreview::startTask(Action action, ZipEntry *entry) {
-    const QString folder = ArchiveBase::tempItemDirectory();
+void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
+    const QString folder = ReaderBase::tempItemDirectory();
     if (!QFileInfo(folder).isDir()) {
         document.folderAccess().stopAccessingSecurityScopedResource();
         if (action == Action::View)
@@ -128,18 +128,18 @@ void DocumentPreview::startTask(Action action, ZipEntry *entry) {
     }
     if (action == Action::View)
         document.view().setProgressTopText(DocumentExtraction::extractingText(entry->name()));
-    IArchive *reader = document.archiveDelegate();
+    ArchiveReader *reader = document.reader();
     const QString password = document.session()->password();
     DocumentWorker &worker = document.worker();
     running = true;
     worker.startThread(
         [this, action, &worker, reader, entry, folder, password]() -> DocumentWorker::Ending {
-            worker.setTotalSizeWithNum(entry->size());
+            worker.setTotal(entry->size());
             std::optional<Error> error;
             if (!isCurrentThreadCancelled()) {
                 if (!password.isEmpty())
                     reader->setPassword(password);
-                reader->unArchivePath(entry, folder);
+                reader->extract(entry, folder);
                 error = reader->archiveError();
             }
             const bool cancelled = isCurrentThreadCancelled();
@@ -147,7 +147,7 @@ void DocumentPreview::startTask(Action action, ZipEntry *entry) {
             if (!cancelled && !error && !file)
                 error = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());
             if (file && !error)
-                FileUtil::setfullPermission(*file);
+                FileUtil::setFullPermission(*file);
             return [this, action, entry, folder, file, error, cancelled] {
                 taskEnded(action, entry, folder, cancelled || error ? std::nullopt : file, error,
                           cancelled);
@@ -156,7 +156,7 @@ void DocumentPreview::startTask(Action action, ZipEntry *entry) {
         action == Action::View);
 }
 
-void DocumentPreview::taskEnded(Action action, const ZipEntry *entry, const QString &folder,
+void DocumentPreview::taskEnded(Action action, const ArchiveEntry *entry, const QString &folder,
                                 const std::optional<QString> &file,
                                 const std::optional<Error> &error, bool cancelled) {
     running = false;
@@ -176,7 +176,7 @@ void DocumentPreview::taskEnded(Action action, const ZipEntry *entry, const QStr
     // The opened copy stays until quit, for the application that shows it; a preview's copy has
     // been read by the pane by now.
     if (action == Action::Preview || !file)
-        FileUtil::deleteFile(folder);
+        FileUtil::removeItem(folder);
     if (pending) {
         const Action next = *pending;
         pending.reset();

@@ -7,8 +7,8 @@
 #include <optional>
 
 class IPreviewPane;
-class ZipDocument;
-class ZipEntry;
+class ArchiveDocument;
+class ArchiveEntry;
 
 // A document's commands that extract one entry into a private temporary folder: "View" opens it
 // with the default application, under the sheet; a preview hands it to the pane without a sheet
@@ -16,7 +16,7 @@ class ZipEntry;
 // it has stopped; an extraction or a listing is never cut short for it.
 class DocumentPreview {
 public:
-    explicit DocumentPreview(ZipDocument &document);
+    explicit DocumentPreview(ArchiveDocument &document);
 
     // The pane that previews are handed to; none drops them. The pane must outlive the document
     // or be unset first.
@@ -34,17 +34,17 @@ private:
     void request(Action action);
     void run(Action action);
     // The selected leaf entry the action applies to, or none.
-    ZipEntry *selectedEntry(Action action) const;
+    ArchiveEntry *selectedEntry(Action action) const;
     // In the sandbox the other volumes of a RAR set need access to their folder; false when the
     // folder chooser has to ask first (the action runs again once it has).
     bool hasVolumeAccess(Action action);
-    void startTask(Action action, ZipEntry *entry);
+    void startTask(Action action, ArchiveEntry *entry);
     // file: the extracted copy, none when the extraction failed or was cancelled.
-    void taskEnded(Action action, const ZipEntry *entry, const QString &folder,
+    void taskEnded(Action action, const ArchiveEntry *entry, const QString &folder,
                    const std::optional<QString> &file, const std::optional<Error> &error,
                    bool cancelled);
 
-    ZipDocument &document;
+    ArchiveDocument &document;
     IPreviewPane *previewPane = nullptr;
     bool running = false;
     std::optional<Action> pending;

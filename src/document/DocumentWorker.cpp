@@ -22,7 +22,7 @@ bool DocumentWorker::startThread(const Task &task, bool animating) {
         return false;
     executing = true;
     if (animating)
-        startPanelProgress(false);
+        showProgress(false);
     currentThread = QThread::create([this, task] { pendingEnding = task(); });
     // Queued to this object, so the ending runs on the main thread after the thread has stopped.
     connect(currentThread, &QThread::finished, this, &DocumentWorker::onThreadFinished,
@@ -60,11 +60,11 @@ void DocumentWorker::markCancelled() {
         currentThread->requestInterruption();
 }
 
-void DocumentWorker::startPanelProgress(bool indeterminate) {
-    MainThread::perform([&] { view.startPanelProgress(indeterminate); });
+void DocumentWorker::showProgress(bool indeterminate) {
+    MainThread::perform([&] { view.showProgress(indeterminate); });
 }
 
-void DocumentWorker::setTotalSizeWithNum(quint64 total) {
+void DocumentWorker::setTotal(quint64 total) {
     MainThread::perform([&] {
         totalSize_ = total;
         currentSize_ = 0;
@@ -74,11 +74,11 @@ void DocumentWorker::setTotalSizeWithNum(quint64 total) {
     });
 }
 
-void DocumentWorker::progressFinished(quint64 bytes) {
+void DocumentWorker::addDone(quint64 bytes) {
     showProgress([bytes](quint64 current) { return current + bytes; });
 }
 
-void DocumentWorker::progressUpdateCurrentSize(quint64 bytes) {
+void DocumentWorker::setDone(quint64 bytes) {
     showProgress([bytes](quint64) { return bytes; });
 }
 

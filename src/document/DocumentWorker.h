@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/IActionProgress.h"
+#include "util/ProgressReceiver.h"
 
 #include <QObject>
 
@@ -13,7 +13,7 @@ class QThread;
 // A document's worker: runs one long task at a time on a fresh thread, turns the progress reports
 // of readers and the zip writer into the sheet's bar and percentage, and cancels by the thread's
 // interruption mark. Owned and driven by the main thread.
-class DocumentWorker : public QObject, public IActionProgress {
+class DocumentWorker : public QObject, public ProgressReceiver {
     Q_OBJECT
 
 public:
@@ -37,16 +37,16 @@ public:
     void markCancelled();
 
     // The sheet, from any thread (the worker waits while the main thread shows it).
-    void startPanelProgress(bool indeterminate);
+    void showProgress(bool indeterminate);
     // Starts counting a new total from any thread: the bar's maximum, value 0, no percentage.
-    void setTotalSizeWithNum(quint64 total);
+    void setTotal(quint64 total);
 
-    // IActionProgress: reports from a cancelled thread no longer move the bar.
-    void progressFinished(quint64 bytes) override;
-    void progressUpdateCurrentSize(quint64 bytes) override;
+    // ProgressReceiver: reports from a cancelled thread no longer move the bar.
+    void addDone(quint64 bytes) override;
+    void setDone(quint64 bytes) override;
     quint64 currentSize() const override { return currentSize_; }
     quint64 totalSize() const override { return totalSize_; }
-    void setTotalSize(quint64 size) override { setTotalSizeWithNum(size); }
+    void setTotalSize(quint64 size) override { setTotal(size); }
 
 signals:
     // A task's ending has run.

@@ -1,8 +1,8 @@
 #include "document/ExtractionJob.h"
 
+#include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
-#include "archive/IArchive.h"
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveReader.h"
 #include "document/ArchiveRules.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
@@ -12,8 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-ExtractionJob::ExtractionJob(IArchive &reader, const ZipEntry &rootEntry,
-                             const QString &archivePath, const QList<ZipEntry *> &selection)
+ExtractionJob::ExtractionJob(ArchiveReader &reader, const ArchiveEntry &rootEntry,
+                             const QString &archivePath, const QList<ArchiveEntry *> &selection)
     : reader(reader)
     , rootEntry(rootEntry)
     , archivePath(archivePath)
@@ -21,15 +21,14 @@ ExtractionJob::ExtractionJob(IArchive &reader, const ZipEntry &rootEntry,
 }
 
 QString ExtractionJob::resetDestination(const QString &target) {
-    const QString staging =
-        QDir(target).filePath(QStringLiteral(".") + StringUtil::stringWithUUID());
+    const QString staging = QDir(target).filePath(QStringLiteral(".") + StringUtil::newUuid());
     if (!QDir().mkdir(staging))
         return QString();
     return staging;
 }
 
 quint64 ExtractionJob::totalSize() const {
-    return isWholeArchive() ? rootEntry.totalSize() : ZipEntry::totalSizes(selection);
+    return isWholeArchive() ? rootEntry.totalSize() : ArchiveEntry::totalSizes(selection);
 }
 
 ExtractionJob::Outcome ExtractionJob::run(const QString &staging, const QString &password) {
@@ -37,12 +36,12 @@ ExtractionJob::Outcome ExtractionJob::run(const QString &staging, const QString 
         reader.setPassword(password);
     if (isWholeArchive()) {
         if (!isCurrentThreadCancelled())
-            reader.unArchivePath(nullptr, staging);
+            reader.extract(nullptr, staging);
     } else {
-        for (ZipEntry *entry : selection) {
+        for (ArchiveEntry *entry : selection) {
             if (isCurrentThreadCancelled() || reader.archiveError())
                 break;
-            reader.unArchivePath(entry->isRootEntry() ? nullptr : entry, staging);
+            reader.extract(entry->isRoot() ? nullptr : entry, staging);
         }
     }
     return moveDestination(staging);
@@ -66,19 +65,19 @@ ExtractionJob::Outcome ExtractionJob::moveDestination(const QString &staging) co
                 FreePlacement::moveToFreeFolderName(item.filePath(), parent, item.fileName());
         } else {
             outcome.placedPath = FreePlacement::moveToFreeFileName(
-                item.filePath(), parent, FileUtil::getFileNameNoExtension(item.fileName()),
-                FileUtil::getFileExtension(item.fileName()));
+                item.filePath(), parent, FileUtil::baseName(item.fileName()),
+                FileUtil::extension(item.fileName()));
         }
         if (outcome.placedPath.isNull())
             outcome.error =
                 archiveError(ArchiveErrorCode::FailedToCreateFile, items.first().fileName());
     }
-    FileUtil::deleteFile(staging);
+    FileUtil::removeItem(staging);
     return outcome;
 }
 
 QString ExtractionJob::nameForSeveralItems() const {
-    const ZipEntry *last = selection.isEmpty() ? nullptr : selection.last();
-    const ZipEntry *parentEntry = last && last->parent() ? last->parent() : &rootEntry;
-    return ArchiveRules::getZipEntryName(*parentEntry, archivePath);
+    const ArchiveEntry *last = selection.isEmpty() ? nullptr : selection.last();
+    const ArchiveEntry *parentEntry = last && last->parent() ? last->parent() : &rootEntry;
+    return ArchiveRules::extractedFolderName(*parentEntry, archivePath);
 }

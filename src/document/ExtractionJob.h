@@ -7,8 +7,8 @@
 
 #include <optional>
 
-class IArchive;
-class ZipEntry;
+class ArchiveReader;
+class ArchiveEntry;
 
 // One extraction of a listed archive: the reader writes into a hidden staging folder inside the
 // target folder, then the result moves to a free name beside it, so nothing that exists is ever
@@ -23,8 +23,8 @@ public:
     };
 
     // selection: entries sharing one parent; empty for the whole archive.
-    ExtractionJob(IArchive &reader, const ZipEntry &rootEntry, const QString &archivePath,
-                  const QList<ZipEntry *> &selection = {});
+    ExtractionJob(ArchiveReader &reader, const ArchiveEntry &rootEntry, const QString &archivePath,
+                  const QList<ArchiveEntry *> &selection = {});
 
     // Makes the hidden staging folder ".<UUID>" in the target; null when it cannot be made.
     static QString resetDestination(const QString &target);
@@ -39,8 +39,8 @@ private:
     Outcome moveDestination(const QString &staging) const;
     QString nameForSeveralItems() const;
 
-    IArchive &reader;
-    const ZipEntry &rootEntry;
+    ArchiveReader &reader;
+    const ArchiveEntry &rootEntry;
     QString archivePath;
-    QList<ZipEntry *> selection;
+    QList<ArchiveEntry *> selection;
 };

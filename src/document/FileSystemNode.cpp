@@ -13,7 +13,7 @@ FileSystemNode::FileSystemNode(const QString &path)
 }
 
 QString FileSystemNode::name() const {
-    return FileUtil::getFileName(path_);
+    return FileUtil::fileName(path_);
 }
 
 bool FileSystemNode::isDirectory() const {
@@ -21,7 +21,7 @@ bool FileSystemNode::isDirectory() const {
 }
 
 quint64 FileSystemNode::size() const {
-    return FileUtil::getFileSize(path_);
+    return FileUtil::fileSize(path_);
 }
 
 QString FileSystemNode::filesizeString() const {
@@ -29,22 +29,22 @@ QString FileSystemNode::filesizeString() const {
     return QStringLiteral("%1/%2 %3")
         .arg(FileUtil::formatSize(bytes))
         .arg(bytes)
-        .arg(BasicLocalizedString("Bytes"));
+        .arg(engineText("Bytes"));
 }
 
 QString FileSystemNode::modifiedString() const {
-    const auto date = FileUtil::getFileMidified(path_);
+    const auto date = FileUtil::modifiedDate(path_);
     return date ? DateUtil::mediumString(*date) : QStringLiteral("");
 }
 
 QString FileSystemNode::createdString() const {
-    const auto date = FileUtil::getFileCreated(path_);
+    const auto date = FileUtil::createdDate(path_);
     return date ? DateUtil::mediumString(*date) : QStringLiteral("");
 }
 
 FileSystemNode::List FileSystemNode::readChildren() const {
     QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System;
-    if (!Preferences::getISIgnoreHiddenFileWhileArchive())
+    if (!Preferences::ignoreHiddenFiles())
         filters |= QDir::Hidden;
     List nodes;
     for (const QFileInfo &info : QDir(path_).entryInfoList(filters, QDir::NoSort))
@@ -53,7 +53,7 @@ FileSystemNode::List FileSystemNode::readChildren() const {
 }
 
 FileSystemNode::List FileSystemNode::children() {
-    if (isRootDirectory())
+    if (isRoot())
         return children_.value_or(List());
     if (!children_ || childrenDirty_) {
         children_ = readChildren();
@@ -70,7 +70,7 @@ IFileEntry *FileSystemNode::childAt(qsizetype index) const {
     return const_cast<FileSystemNode *>(this)->children().at(index).get();
 }
 
-bool FileSystemNode::isExists(const FileSystemNode &node, const List &items) {
+bool FileSystemNode::contains(const FileSystemNode &node, const List &items) {
     for (const Ptr &item : items) {
         if (*item == node ||
             item->displayName().compare(node.displayName(), Qt::CaseInsensitive) == 0)
@@ -79,7 +79,7 @@ bool FileSystemNode::isExists(const FileSystemNode &node, const List &items) {
     return false;
 }
 
-bool FileSystemNode::addChilds(const List &nodes) {
+bool FileSystemNode::addChildren(const List &nodes) {
     QMutexLocker locker(&lock_);
     if (!children_) {
         children_ = nodes;
@@ -88,7 +88,7 @@ bool FileSystemNode::addChilds(const List &nodes) {
     const List reference = *children_;
     List result = reference;
     for (const Ptr &node : nodes) {
-        if (!isExists(*node, reference))
+        if (!contains(*node, reference))
             result.append(node);
     }
     children_ = result;
@@ -101,7 +101,7 @@ bool FileSystemNode::addChild(const Ptr &node) {
         children_ = List{node};
         return true;
     }
-    if (isExists(*node, *children_))
+    if (contains(*node, *children_))
         return false;
     children_->append(node);
     return true;

@@ -21,15 +21,15 @@ public:
 
     QString URL() const { return path_; }
     QString displayName() const { return name(); }
-    bool isRootDirectory() const { return path_ == QLatin1String("/"); }
+    bool isRoot() const { return path_ == QLatin1String("/"); }
     bool isDirectory() const;
 
     // The contents: for the top node the gathered items (empty until something is added), for a
     // folder its entries read from disk once and cached until invalidated.
     List children();
     // True when the list holds the node itself or a node of the same name, ignoring case.
-    static bool isExists(const FileSystemNode &node, const List &items);
-    bool addChilds(const List &nodes);
+    static bool contains(const FileSystemNode &node, const List &items);
+    bool addChildren(const List &nodes);
     bool addChild(const Ptr &node);
     bool removeItems(const List &nodes);
     bool remove(const Ptr &node);

@@ -15,7 +15,7 @@ FolderAccess::FolderAccess(IDialogs &dialogs, QObject *context, bool isSandbox)
 
 void FolderAccess::withWritableFolder(const QString &folder, const Continuation &continuation) {
     destination_ = folder;
-    if (FileUtil::isWriteAble(folder)) {
+    if (FileUtil::isWritable(folder)) {
         continuation(std::nullopt);
         return;
     }
@@ -23,16 +23,16 @@ void FolderAccess::withWritableFolder(const QString &folder, const Continuation 
         continuation(bookmark);
         return;
     }
-    pickDirectorySelector([continuation] { continuation(std::nullopt); }, folder);
+    pickFolderThen([continuation] { continuation(std::nullopt); }, folder);
 }
 
-void FolderAccess::pickDirectorySelector(const std::function<void()> &continuation,
-                                         const std::optional<QString> &openingFolder) {
+void FolderAccess::pickFolderThen(const std::function<void()> &continuation,
+                                  const std::optional<QString> &openingFolder) {
     std::optional<QString> message;
     if (openingFolder)
         message = QCoreApplication::translate(
-            "ZipDocument", "Please click Confirm button to obtain access permission");
-    const std::optional<QString> chosen = dialogs.pickDirectory(message, openingFolder);
+            "ArchiveDocument", "Please click Confirm button to obtain access permission");
+    const std::optional<QString> chosen = dialogs.pickFolder(message, openingFolder);
     destination_ = chosen.value_or(QString());
     if (chosen)
         MainThread::queue(context, continuation);

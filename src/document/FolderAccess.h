@@ -23,8 +23,8 @@ public:
     void withWritableFolder(const QString &folder, const Continuation &continuation);
     // The folder chooser: on confirm destination becomes the chosen folder and the continuation
     // is queued to the main thread; on cancel destination becomes null and nothing runs.
-    void pickDirectorySelector(const std::function<void()> &continuation,
-                               const std::optional<QString> &openingFolder = std::nullopt);
+    void pickFolderThen(const std::function<void()> &continuation,
+                        const std::optional<QString> &openingFolder = std::nullopt);
 
     // Starts access for an operation: to the given grant, or (sandboxed) to a grant for
     // destination, stored when none covers it. Outside the sandbox nothing is needed.

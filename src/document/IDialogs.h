@@ -12,18 +12,18 @@ public:
     virtual ~IDialogs() = default;
 
     // A message with an informative text below it and one "OK" button.
-    virtual void alertMsg(const QString &message, const QString &information) = 0;
+    virtual void alert(const QString &message, const QString &information) = 0;
     // A text field holding the default text; none when the user cancelled.
     virtual std::optional<QString> input(const QString &message, const QString &defaultValue) = 0;
     // A masked text field; none when the user cancelled (an empty answer is not none).
-    virtual std::optional<QString> passwordInput(const QString &message) = 0;
+    virtual std::optional<QString> askPassword(const QString &message) = 0;
     // A folder chooser, opening at the folder when one is given and showing the message when one
     // is given; the chosen folder, or none when the user cancelled.
-    virtual std::optional<QString> pickDirectory(const std::optional<QString> &message,
-                                                 const std::optional<QString> &openingFolder) = 0;
+    virtual std::optional<QString> pickFolder(const std::optional<QString> &message,
+                                              const std::optional<QString> &openingFolder) = 0;
     // Files and folders to gather, several at once; empty when the user cancelled.
     virtual QStringList pickFilesAndFolders() = 0;
     virtual void openWithDefaultApplication(const QString &path) = 0;
     // Shows the item selected in the desktop's file viewer, rooted at its folder.
-    virtual void revealInFileViewer(const QString &path) = 0;
+    virtual void showInFolder(const QString &path) = 0;
 };

@@ -12,9 +12,9 @@ public:
     virtual ~IDocumentView() = default;
 
     // Shows the progress sheet over the window; a determinate bar starts at 0.
-    virtual void startPanelProgress(bool indeterminate) = 0;
+    virtual void showProgress(bool indeterminate) = 0;
     // Hides the sheet; the code is 10000 after a whole extraction that was not cancelled, else 0.
-    virtual void stopPanelProgress(int returnCode) = 0;
+    virtual void hideProgress(int returnCode) = 0;
     // The sheet's upper text: what is being done.
     virtual void setProgressTopText(const QString &text) = 0;
     virtual void setProgressMaxValue(quint64 maxValue) = 0;
@@ -26,13 +26,13 @@ public:
     // column and refreshes the status line.
     virtual void reloadBrowser() = 0;
     // Selects the encoding remembered for the opened archive in the encoding chooser.
-    virtual void setEncodingListSelected() = 0;
+    virtual void selectRememberedEncoding() = 0;
     // Enables the toolbar items after the document's predicates.
-    virtual void setToolItemsEnabled() = 0;
+    virtual void updateCommands() = 0;
     // The items selected in the browser's first column, in row order.
-    virtual QList<IFileEntry *> getSelectedColoumnZero() const = 0;
+    virtual QList<IFileEntry *> firstColumnSelection() const = 0;
     // The items selected in the browser's selected column, in row order.
-    virtual QList<IFileEntry *> getCurrentSelectedItems() const = 0;
+    virtual QList<IFileEntry *> currentSelection() const = 0;
     // Closes the window. The document may still be on the call stack: release it later, not here.
     virtual void closeWindow() = 0;
 };

@@ -10,5 +10,5 @@ class IPasswordPrompt {
 public:
     virtual ~IPasswordPrompt() = default;
     // The entered password, or none when the user cancelled.
-    virtual std::optional<QString> passwordInput(const QString &archiveName) = 0;
+    virtual std::optional<QString> askPassword(const QString &archiveName) = 0;
 };

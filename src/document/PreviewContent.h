@@ -23,12 +23,12 @@ public:
     static const QString kTextPlainViewNotification;
 
     // The file is small enough and has a text extension or the MIME type "text/plain".
-    static bool isCanView(const QString &path);
+    static bool canView(const QString &path);
     // The file is small enough and has a picture extension.
-    static bool isImagePreview(const QString &path);
+    static bool isPicturePreview(const QString &path);
     // Whether an archive entry is worth extracting for a preview: its own size and its name's
     // extension decide, since the bare name names no file on disk.
-    static bool isCanPreview(const IFileEntry &item);
+    static bool canPreview(const IFileEntry &item);
 
     // The content of the file at the path for the item. None when the file belongs to another
     // selection (its name or size differ from the item's), or when the calling thread was

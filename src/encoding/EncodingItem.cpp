@@ -12,7 +12,7 @@ EncodingItem::EncodingItem(StringEncoding encoding, const QString &name)
 
 EncodingItem EncodingItem::automatic() {
     EncodingItem item(kUTF8StringEncoding, QStringLiteral("utf-8"));
-    item.setLocalizedName(BasicLocalizedString(kAutomaticName));
+    item.setLocalizedName(engineText(kAutomaticName));
     item.setName(QLatin1String(kAutomaticName));
     return item;
 }

@@ -1,6 +1,6 @@
 #include "encoding/EncodingUtil.h"
 
-#include "encoding/DetectorCharacter.h"
+#include "encoding/CharsetDetector.h"
 #include "util/SettingsKeys.h"
 #include "util/UserDefaults.h"
 
@@ -9,7 +9,6 @@
 #include <QVariantMap>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -23,7 +22,7 @@ std::optional<TrialResult> tryCharsets(const std::optional<QStringList> &charset
     if (!charsets)
         return std::nullopt;
     for (const QString &charset : *charsets) {
-        const StringEncoding encoding = EncodingUtil::convertStringToNSStringEncoding(charset);
+        const StringEncoding encoding = EncodingUtil::encodingForName(charset);
         if (auto text = StringEncodings::decode(bytes, length, encoding))
             return TrialResult{charset, *std::move(text)};
     }
@@ -36,10 +35,6 @@ std::optional<QString> textOf(std::optional<TrialResult> result) {
     return std::move(result->text);
 }
 
-qsizetype cStringLength(const char *chars) {
-    return chars ? qsizetype(std::strlen(chars)) : 0;
-}
-
 QVariantMap storedHistory() {
     return UserDefaults::open()->value(SettingsKeys::kSystemEncodingHistory).toMap();
 }
@@ -50,37 +45,24 @@ void storeHistory(const QVariantMap &history) {
 
 } // namespace
 
-std::optional<QString> EncodingUtil::detectWithCharsets(const std::optional<QStringList> &charsets,
+std::optional<QString> EncodingUtil::decodeWithCharsets(const std::optional<QStringList> &charsets,
                                                         const QByteArray &data) {
     return textOf(tryCharsets(charsets, data.constData(), data.size()));
 }
 
-std::optional<QString>
-EncodingUtil::detectWithCharsetsRetrunCharset(const std::optional<QStringList> &charsets,
-                                              const QByteArray &data) {
+std::optional<QString> EncodingUtil::detectCharset(const std::optional<QStringList> &charsets,
+                                                   const QByteArray &data) {
     if (auto result = tryCharsets(charsets, data.constData(), data.size()))
         return std::move(result->charset);
     return std::nullopt;
 }
 
-std::optional<QString>
-EncodingUtil::detectWithCharsetsAndChar(const std::optional<QStringList> &charsets,
-                                        const char *ch) {
-    return textOf(tryCharsets(charsets, ch, cStringLength(ch)));
+std::optional<QString> EncodingUtil::decodeDetected(const QByteArray &data) {
+    return decodeDetected(data, nullptr);
 }
 
-std::optional<QString> EncodingUtil::detectWithCharsets(const std::optional<QStringList> &charsets,
-                                                        const char *chars) {
-    return textOf(tryCharsets(charsets, chars, cStringLength(chars)));
-}
-
-std::optional<QString> EncodingUtil::detectWithData(const QByteArray &data) {
-    return detectWithData(data, nullptr);
-}
-
-std::optional<QString> EncodingUtil::detectWithData(const QByteArray &data, QString *outEncoding) {
-    auto result =
-        tryCharsets(DetectorCharacter::detectorDataEncoding(data), data.constData(), data.size());
+std::optional<QString> EncodingUtil::decodeDetected(const QByteArray &data, QString *outEncoding) {
+    auto result = tryCharsets(CharsetDetector::candidates(data), data.constData(), data.size());
     if (!result)
         return std::nullopt;
     if (outEncoding)
@@ -88,40 +70,40 @@ std::optional<QString> EncodingUtil::detectWithData(const QByteArray &data, QStr
     return std::move(result->text);
 }
 
-StringEncoding EncodingUtil::convertStringToNSStringEncoding(const QString &name) {
+StringEncoding EncodingUtil::encodingForName(const QString &name) {
     const StringEncoding encoding = StringEncodings::fromIANAName(name);
     return encoding == kAutomaticEncoding ? kUTF8StringEncoding : encoding;
 }
 
-std::optional<QString> EncodingUtil::encodingForStringEncoding(StringEncoding encoding) {
+std::optional<QString> EncodingUtil::nameForEncoding(StringEncoding encoding) {
     return StringEncodings::ianaName(encoding);
 }
 
-QList<EncodingItem> EncodingUtil::allAvailableStringEncodings() {
+QList<EncodingItem> EncodingUtil::catalogue() {
     QList<EncodingItem> items;
     for (const StringEncoding encoding : StringEncodings::availableEncodings()) {
-        const std::optional<QString> name = encodingForStringEncoding(encoding);
+        const std::optional<QString> name = nameForEncoding(encoding);
         if (name && !name->isEmpty())
             items.append(EncodingItem(encoding, *name));
     }
     return items;
 }
 
-QList<EncodingItem> EncodingUtil::allAvailableStringEncodingsOrdered() {
-    QList<EncodingItem> items = allAvailableStringEncodings();
+QList<EncodingItem> EncodingUtil::catalogueSorted() {
+    QList<EncodingItem> items = catalogue();
     std::stable_sort(items.begin(), items.end(), [](const EncodingItem &a, const EncodingItem &b) {
         return a.localizedCompare(b) < 0;
     });
     return items;
 }
 
-void EncodingUtil::saveFileEncoding(const QString &path, const QString &name) {
+void EncodingUtil::rememberEncoding(const QString &path, const QString &name) {
     QVariantMap history = storedHistory();
     history.insert(path, name);
     storeHistory(history);
 }
 
-std::optional<QString> EncodingUtil::getFileEncoding(const QString &path) {
+std::optional<QString> EncodingUtil::rememberedEncodingName(const QString &path) {
     const QVariantMap history = storedHistory();
     const auto found = history.constFind(path);
     if (found == history.constEnd())
@@ -129,14 +111,14 @@ std::optional<QString> EncodingUtil::getFileEncoding(const QString &path) {
     return found->toString();
 }
 
-StringEncoding EncodingUtil::getCurrentFileEncoding(const QString &path) {
-    const std::optional<QString> name = getFileEncoding(path);
+StringEncoding EncodingUtil::rememberedEncoding(const QString &path) {
+    const std::optional<QString> name = rememberedEncodingName(path);
     if (!name || name->isEmpty() || *name == QLatin1String(EncodingItem::kAutomaticName))
         return kAutomaticEncoding;
-    return convertStringToNSStringEncoding(*name);
+    return encodingForName(*name);
 }
 
-bool EncodingUtil::removeFileEncoding() {
+bool EncodingUtil::pruneRememberedEncodings() {
     const QVariantMap stored = storedHistory();
     QVariantMap kept = stored;
     bool removed = false;
@@ -153,7 +135,7 @@ bool EncodingUtil::removeFileEncoding() {
     return true;
 }
 
-std::optional<QString> EncodingUtil::getFileContent(const QString &path) {
+std::optional<QString> EncodingUtil::readText(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("");
@@ -161,10 +143,10 @@ std::optional<QString> EncodingUtil::getFileContent(const QString &path) {
     if (file.error() != QFileDevice::NoError)
         return QStringLiteral("");
 
-    const StringEncoding chosen = getCurrentFileEncoding(path);
+    const StringEncoding chosen = rememberedEncoding(path);
     if (chosen != kAutomaticEncoding) {
         if (auto text = StringEncodings::decode(data.constData(), data.size(), chosen))
             return text;
     }
-    return DetectorCharacter::detectorForData(data);
+    return CharsetDetector::decode(data);
 }

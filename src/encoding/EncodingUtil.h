@@ -20,43 +20,36 @@ public:
     // The candidate trial: each charset in order decodes the whole input strictly and the first
     // that succeeds wins. None for no list, an empty list, or when every candidate fails; a
     // charset name nobody knows is tried as UTF-8.
-    static std::optional<QString> detectWithCharsets(const std::optional<QStringList> &charsets,
+    static std::optional<QString> decodeWithCharsets(const std::optional<QStringList> &charsets,
                                                      const QByteArray &data);
     // The name of the winning charset, as it appears in the list, instead of the text.
-    static std::optional<QString>
-    detectWithCharsetsRetrunCharset(const std::optional<QStringList> &charsets,
-                                    const QByteArray &data);
-    // The NUL-terminated bytes of ch.
-    static std::optional<QString>
-    detectWithCharsetsAndChar(const std::optional<QStringList> &charsets, const char *ch);
-    // The NUL-terminated bytes of chars.
-    static std::optional<QString> detectWithCharsets(const std::optional<QStringList> &charsets,
-                                                     const char *chars);
+    static std::optional<QString> detectCharset(const std::optional<QStringList> &charsets,
+                                                const QByteArray &data);
     // The trial over ICU's candidates for the data, with no UTF-8 fallback: none when ICU
     // matched nothing. On success the winning charset name goes to outEncoding when given.
-    static std::optional<QString> detectWithData(const QByteArray &data);
-    static std::optional<QString> detectWithData(const QByteArray &data, QString *outEncoding);
+    static std::optional<QString> decodeDetected(const QByteArray &data);
+    static std::optional<QString> decodeDetected(const QByteArray &data, QString *outEncoding);
 
     // The encoding of a charset name; UTF-8 (4) for a null, empty or unknown name.
-    static StringEncoding convertStringToNSStringEncoding(const QString &name);
+    static StringEncoding encodingForName(const QString &name);
     // The IANA name of the encoding, or none when it has no IANA name.
-    static std::optional<QString> encodingForStringEncoding(StringEncoding encoding);
+    static std::optional<QString> nameForEncoding(StringEncoding encoding);
 
     // One item per offered encoding with an IANA name, in ICU's order. "Automatic" is not
     // part of it; the pop-up puts it first.
-    static QList<EncodingItem> allAvailableStringEncodings();
+    static QList<EncodingItem> catalogue();
     // The catalogue sorted by shown name, case-sensitively.
-    static QList<EncodingItem> allAvailableStringEncodingsOrdered();
+    static QList<EncodingItem> catalogueSorted();
 
     // Remembers the charset name (or "Automatic") for the file, replacing an earlier one.
-    static void saveFileEncoding(const QString &path, const QString &name);
-    static std::optional<QString> getFileEncoding(const QString &path);
+    static void rememberEncoding(const QString &path, const QString &name);
+    static std::optional<QString> rememberedEncodingName(const QString &path);
     // The encoding to read the file with; kAutomaticEncoding when it is to be detected.
-    static StringEncoding getCurrentFileEncoding(const QString &path);
+    static StringEncoding rememberedEncoding(const QString &path);
     // Forgets the choices of files that no longer exist; true when any was forgotten.
-    static bool removeFileEncoding();
+    static bool pruneRememberedEncodings();
 
     // The file's text in its remembered encoding, else detected: "" when the file cannot be
     // read, none when no encoding decodes it.
-    static std::optional<QString> getFileContent(const QString &path);
+    static std::optional<QString> readText(const QString &path);
 };

@@ -1,6 +1,6 @@
 #include "encoding/NameEncodingDetector.h"
 
-#include "encoding/DetectorCharacter.h"
+#include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
 #include "encoding/NamePlausibility.h"
 #include "encoding/StringEncoding.h"
@@ -38,11 +38,10 @@ IcuPick icuPick(const QByteArray &names) {
     while (sample.size() < kMinimumSample)
         sample.append(QByteArray(sample));
     IcuPick pick;
-    if (auto candidates = DetectorCharacter::detectorDataEncoding(sample))
+    if (auto candidates = CharsetDetector::candidates(sample))
         pick.candidates = *std::move(candidates);
     if (!pick.candidates.isEmpty())
-        pick.winner = EncodingUtil::detectWithCharsetsRetrunCharset(pick.candidates, sample)
-                          .value_or(QString());
+        pick.winner = EncodingUtil::detectCharset(pick.candidates, sample).value_or(QString());
     return pick;
 }
 
@@ -75,8 +74,7 @@ bool isTrusted(const IcuPick &pick, const QByteArray &separatedNames) {
     if (pick.winner.isEmpty() || pick.winner != pick.candidates.first() ||
         isWideUnicode(pick.winner) || !isMultiByte(pick.winner))
         return false;
-    const auto text =
-        decodeAll(separatedNames, EncodingUtil::convertStringToNSStringEncoding(pick.winner));
+    const auto text = decodeAll(separatedNames, EncodingUtil::encodingForName(pick.winner));
     return text && !NamePlausibility::hasBrokenCharacters(*text);
 }
 
@@ -97,7 +95,7 @@ QList<Candidate> windowsCandidates(const IcuPick &pick) {
         candidates.append({charset, encoding});
     };
     if (!pick.winner.isEmpty())
-        add(pick.winner, EncodingUtil::convertStringToNSStringEncoding(pick.winner));
+        add(pick.winner, EncodingUtil::encodingForName(pick.winner));
     for (const QString &charset : pick.candidates) {
         const StringEncoding encoding = StringEncodings::fromIANAName(charset);
         if (encoding != kAutomaticEncoding)

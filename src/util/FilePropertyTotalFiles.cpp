@@ -5,11 +5,11 @@
 #include "util/FileUtil.h"
 
 FilePropertyTotalFiles::FilePropertyTotalFiles(const QString &fileURL)
-    : FilePropertyBase({fileURL}, true, {kCancelNotification}) {
+    : TreeScan({fileURL}, true, {kCancelNotification}) {
 }
 
 FilePropertyTotalFiles::FilePropertyTotalFiles(const QStringList &URLs)
-    : FilePropertyBase(URLs, false, {kCancelNotification}) {
+    : TreeScan(URLs, false, {kCancelNotification}) {
 }
 
 QStringList FilePropertyTotalFiles::execute() {
@@ -31,8 +31,8 @@ QStringList FilePropertyTotalFiles::execute() {
 
 void FilePropertyTotalFiles::scanItem(const QString &item, const FolderLoopGuard &above) {
     const QString path = FileTree::resolveSymlinks(item);
-    const bool isFolder = FileUtil::isDirectoryFilePath(path);
-    if (isFolder && sytemDirectory() == path)
+    const bool isFolder = FileUtil::isFolder(path);
+    if (isFolder && excludedFolder() == path)
         return;
     addFiles({path});
     if (!isFolder)

@@ -1,9 +1,9 @@
 #include "util/FilePropertyTotalFilesOperation.h"
 
-#include "util/FilePropertyBase.h"
 #include "util/FileTree.h"
 #include "util/FileUtil.h"
 #include "util/IFilePropertyTotalFilesOperation.h"
+#include "util/TreeScan.h"
 
 #include <QThreadPool>
 
@@ -24,11 +24,11 @@ void FilePropertyTotalFilesOperation::run() {
         if (delegate->isCancelled())
             break;
         found.append(path);
-        if (!FileUtil::isDirectoryFilePath(path))
+        if (!FileUtil::isFolder(path))
             continue;
         if (const auto inner = entered.enter(path))
             queue->start(new FilePropertyTotalFilesOperation(path, *inner, queue, delegate),
-                         FilePropertyBase::kNestedPriority);
+                         TreeScan::kNestedPriority);
     }
     delegate->addFiles(found);
 }

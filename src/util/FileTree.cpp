@@ -26,7 +26,7 @@ QString resolveSymlinks(const QString &path) {
 }
 
 bool isHiddenPath(const QString &path) {
-    return FileUtil::getFileName(path).startsWith(QLatin1Char('.'));
+    return FileUtil::fileName(path).startsWith(QLatin1Char('.'));
 }
 
 } // namespace FileTree

@@ -1,8 +1,8 @@
 #include "util/FileUtil.h"
 
+#include "util/AppIdentity.h"
 #include "util/Cancellation.h"
-#include "util/IActionProgress.h"
-#include "util/SoftUtil.h"
+#include "util/ProgressReceiver.h"
 #include "util/StringUtil.h"
 
 #include <QDir>
@@ -75,7 +75,7 @@ std::optional<Error> applyModifiedDate(const std::optional<QDateTime> &date, App
 
 } // namespace
 
-quint64 getFileSize(const QString &path) {
+quint64 fileSize(const QString &path) {
     struct stat st;
     if (path.isEmpty() || ::lstat(nativePath(path).constData(), &st) != 0)
         return 0;
@@ -95,17 +95,17 @@ QString formatSize(quint64 count) {
     return QString::asprintf("%.3fG", value * (1.0 / 1073741824.0));
 }
 
-QString getFileName(const QString &path) {
+QString fileName(const QString &path) {
     if (path.isEmpty())
         return QStringLiteral("");
-    const QString trimmed = CommononExtention::trimRight(path, QStringLiteral("/"));
+    const QString trimmed = StringUtil::trimRight(path, QStringLiteral("/"));
     if (trimmed.isEmpty())
         return QStringLiteral("/");
     return trimmed.mid(trimmed.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString getFileExtension(const QString &path) {
-    const QString name = getFileName(path);
+QString extension(const QString &path) {
+    const QString name = fileName(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     // A leading dot names a hidden file, not an extension.
     if (dot <= 0)
@@ -113,18 +113,18 @@ QString getFileExtension(const QString &path) {
     return name.mid(dot + 1);
 }
 
-QString getFileNameNoExtension(const QString &path) {
-    const QString name = getFileName(path);
-    const QString extension = getFileExtension(path);
-    if (extension.isEmpty())
+QString baseName(const QString &path) {
+    const QString name = fileName(path);
+    const QString suffix = extension(path);
+    if (suffix.isEmpty())
         return name;
-    return name.left(name.size() - extension.size() - 1);
+    return name.left(name.size() - suffix.size() - 1);
 }
 
-QString getFileDirectory(const QString &path) {
+QString parentFolder(const QString &path) {
     if (path.isEmpty())
         return QStringLiteral("");
-    const QString trimmed = CommononExtention::trimRight(path, QStringLiteral("/"));
+    const QString trimmed = StringUtil::trimRight(path, QStringLiteral("/"));
     const qsizetype slash = trimmed.lastIndexOf(QLatin1Char('/'));
     if (slash < 0)
         return QStringLiteral("");
@@ -144,7 +144,7 @@ QString fileNameCandidate(const QString &folder, const QString &filename, const 
     QString base = filename;
     QString suffix = extension.isEmpty() ? QString() : QStringLiteral(".") + extension;
     if (!suffix.isEmpty() &&
-        getFileExtension(base).compare(QLatin1String("tar"), Qt::CaseInsensitive) == 0) {
+        FileUtil::extension(base).compare(QLatin1String("tar"), Qt::CaseInsensitive) == 0) {
         const QString withoutTar = base.left(base.size() - 4);
         if (!withoutTar.isEmpty()) {
             base = withoutTar;
@@ -162,8 +162,7 @@ QString folderNameCandidate(const QString &folder, const QString &filename, quin
     return joinPath(folder, QStringLiteral("%1 %2").arg(filename).arg(counter));
 }
 
-QString getCreateFileName(const QString &folder, const QString &filename,
-                          const QString &extension) {
+QString freeFileName(const QString &folder, const QString &filename, const QString &extension) {
     quint64 counter = 1;
     QString candidate = fileNameCandidate(folder, filename, extension, counter);
     while (existsFollowingLinks(candidate))
@@ -171,7 +170,7 @@ QString getCreateFileName(const QString &folder, const QString &filename,
     return candidate;
 }
 
-QString getCreateFolderName(const QString &folder, const QString &filename) {
+QString freeFolderName(const QString &folder, const QString &filename) {
     quint64 counter = 1;
     QString candidate = folderNameCandidate(folder, filename, counter);
     while (existsFollowingLinks(candidate))
@@ -179,14 +178,12 @@ QString getCreateFolderName(const QString &folder, const QString &filename) {
     return candidate;
 }
 
-QString getRelativePath(const QString &path, const QString &baseRelative) {
+QString relativePath(const QString &path, const QString &baseRelative) {
     if (path.isNull())
         return QStringLiteral("");
     const QString slash = QStringLiteral("/");
-    const QStringList pathParts =
-        (slash + CommononExtention::trim(path, slash)).split(QLatin1Char('/'));
-    QStringList baseParts =
-        (slash + CommononExtention::trim(baseRelative, slash)).split(QLatin1Char('/'));
+    const QStringList pathParts = (slash + StringUtil::trim(path, slash)).split(QLatin1Char('/'));
+    QStringList baseParts = (slash + StringUtil::trim(baseRelative, slash)).split(QLatin1Char('/'));
     // "/" alone is the single empty component.
     if (baseParts.size() == 2 && baseParts.last().isEmpty())
         baseParts.removeLast();
@@ -204,8 +201,8 @@ QString getRelativePath(const QString &path, const QString &baseRelative) {
 
 bool hasPrefix(const QString &path, const QString &prefix) {
     const QString slash = QStringLiteral("/");
-    const QString p = CommononExtention::trimRight(path, slash) + slash;
-    const QString d = CommononExtention::trimRight(prefix, slash) + slash;
+    const QString p = StringUtil::trimRight(path, slash) + slash;
+    const QString d = StringUtil::trimRight(prefix, slash) + slash;
     return p.contains(d);
 }
 
@@ -214,7 +211,7 @@ QString tempDirectory() {
 }
 
 QString tempBundleIdDirectory() {
-    return joinPath(tempDirectory(), SoftUtil::bundleId());
+    return joinPath(tempDirectory(), AppIdentity::bundleId());
 }
 
 bool createFolder(const QString &path) {
@@ -231,18 +228,18 @@ bool createFolder(const QString &path, const std::optional<QDateTime> &date,
     if (::lstat(nativePath(path).constData(), &st) != 0)
         QDir().mkpath(path);
     if (date)
-        setFileModifiedDate(date, created, path);
+        setModifiedDate(date, created, path);
     return true;
 }
 
-std::optional<Error> setFileModifiedDate(const std::optional<QDateTime> &date,
-                                         const QString &fullPath) {
-    return setFileModifiedDate(date, std::nullopt, fullPath);
+std::optional<Error> setModifiedDate(const std::optional<QDateTime> &date,
+                                     const QString &fullPath) {
+    return setModifiedDate(date, std::nullopt, fullPath);
 }
 
-std::optional<Error> setFileModifiedDate(const std::optional<QDateTime> &date,
-                                         const std::optional<QDateTime> &created,
-                                         const QString &fullPath) {
+std::optional<Error> setModifiedDate(const std::optional<QDateTime> &date,
+                                     const std::optional<QDateTime> &created,
+                                     const QString &fullPath) {
     // Linux has no settable birth time; the creation date is accepted and left to the system.
     Q_UNUSED(created);
     const QByteArray native = nativePath(fullPath);
@@ -260,19 +257,19 @@ mode_t restoredPermission(mode_t stored) {
     return mode & ~currentUmask();
 }
 
-std::optional<Error> setfullPermission(const QString &path) {
+std::optional<Error> setFullPermission(const QString &path) {
     if (::chmod(nativePath(path).constData(), 0777 & ~currentUmask()) != 0)
         return posixError(errno);
     return std::nullopt;
 }
 
-std::optional<Error> setFilePermission(const QString &path, mode_t permission) {
+std::optional<Error> setPermission(const QString &path, mode_t permission) {
     if (::chmod(nativePath(path).constData(), restoredPermission(permission)) != 0)
         return posixError(errno);
     return std::nullopt;
 }
 
-bool createAliasPath(const QString &linkPath, const QString &targetPath, Error *error) {
+bool createSymlink(const QString &linkPath, const QString &targetPath, Error *error) {
     if (::symlink(nativePath(targetPath).constData(), nativePath(linkPath).constData()) == 0)
         return true;
     if (error)
@@ -280,7 +277,7 @@ bool createAliasPath(const QString &linkPath, const QString &targetPath, Error *
     return false;
 }
 
-std::optional<Error> deleteFile(const QString &path) {
+std::optional<Error> removeItem(const QString &path) {
     struct stat st;
     const QByteArray native = nativePath(path);
     if (::lstat(native.constData(), &st) != 0)
@@ -302,12 +299,12 @@ std::optional<Error> deleteFile(const QString &path) {
     return std::nullopt;
 }
 
-bool isDirectoryFilePath(const QString &path) {
+bool isFolder(const QString &path) {
     struct stat st;
     return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool isSybolicLinkPath(const QString &path, QString *destination) {
+bool isSymlink(const QString &path, QString *destination) {
     struct stat st;
     if (path.isEmpty() || !existsFollowingLinks(path) ||
         ::lstat(nativePath(path).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
@@ -321,11 +318,11 @@ bool isSybolicLinkPath(const QString &path, QString *destination) {
     return true;
 }
 
-bool isWriteAble(const QString &path) {
+bool isWritable(const QString &path) {
     return !path.isEmpty() && ::access(nativePath(path).constData(), W_OK) == 0;
 }
 
-std::optional<QDateTime> getFileMidified(const QString &path) {
+std::optional<QDateTime> modifiedDate(const QString &path) {
     struct stat st;
     if (path.isEmpty() || ::lstat(nativePath(path).constData(), &st) != 0)
         return std::nullopt;
@@ -333,7 +330,7 @@ std::optional<QDateTime> getFileMidified(const QString &path) {
                                           st.st_mtim.tv_nsec / 1000000);
 }
 
-std::optional<QDateTime> getFileCreated(const QString &path) {
+std::optional<QDateTime> createdDate(const QString &path) {
     struct statx stx;
     if (path.isEmpty() ||
         ::statx(AT_FDCWD, nativePath(path).constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &stx) !=
@@ -344,7 +341,7 @@ std::optional<QDateTime> getFileCreated(const QString &path) {
                                           stx.stx_btime.tv_nsec / 1000000);
 }
 
-std::optional<QString> getMimeType(const QString &path) {
+std::optional<QString> mimeType(const QString &path) {
     if (!QFileInfo::exists(path))
         return std::nullopt;
     const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
@@ -354,7 +351,7 @@ std::optional<QString> getMimeType(const QString &path) {
 }
 
 bool copyFile(const QString &sourcePath, const QString &desPath, bool isOverWrite, bool isAppend,
-              IActionProgress *delegate) {
+              ProgressReceiver *delegate) {
     // Every caller overwrites; an existing destination that is kept gets the bytes appended.
     Q_UNUSED(isAppend);
     // The source is opened first so that a missing source leaves no empty destination behind.
@@ -362,13 +359,13 @@ bool copyFile(const QString &sourcePath, const QString &desPath, bool isOverWrit
     if (!source.open(QIODevice::ReadOnly))
         return false;
     if (isOverWrite)
-        deleteFile(desPath);
+        removeItem(desPath);
     QFile destination(desPath);
     if (!destination.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
 
     constexpr qint64 kChunk = 1048576;
-    const quint64 total = getFileSize(sourcePath);
+    const quint64 total = fileSize(sourcePath);
     QByteArray buffer(kChunk, Qt::Uninitialized);
     for (quint64 copied = 0; copied < total;) {
         if (isCurrentThreadCancelled())
@@ -380,7 +377,7 @@ bool copyFile(const QString &sourcePath, const QString &desPath, bool isOverWrit
         if (destination.write(buffer.constData(), got) != got)
             return false;
         if (delegate)
-            delegate->progressFinished(quint64(got));
+            delegate->addDone(quint64(got));
         copied += quint64(got);
     }
     return true;

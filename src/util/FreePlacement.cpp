@@ -79,11 +79,11 @@ QString moveToFreeFileName(const QString &source, const QString &folder, const Q
     const auto candidate = [&](quint64 counter) {
         return FileUtil::fileNameCandidate(folder, filename, extension, counter);
     };
-    if (FileUtil::isDirectoryFilePath(source) || sameFileSystem(source, folder))
+    if (FileUtil::isFolder(source) || sameFileSystem(source, folder))
         return moveToFirstFree(source, candidate);
     // A rename cannot cross file systems: copy to a hidden name beside the target first, so the
     // final name still appears only complete and only through a rename.
-    const QString nearby = folder + QStringLiteral("/.") + StringUtil::stringWithUUID();
+    const QString nearby = folder + QStringLiteral("/.") + StringUtil::newUuid();
     if (!QFile::copy(source, nearby)) {
         QFile::remove(nearby);
         return QString();

@@ -7,7 +7,7 @@
 // claimed with a rename that fails when the name exists, and a clash moves on to the next one.
 namespace FreePlacement {
 
-// "name.ext", "name 2.ext", ... as FileUtil::getCreateFileName names them. Returns the final
+// "name.ext", "name 2.ext", ... as FileUtil::freeFileName names them. Returns the final
 // path, or a null string when the item could not be moved.
 QString moveToFreeFileName(const QString &source, const QString &folder, const QString &filename,
                            const QString &extension);

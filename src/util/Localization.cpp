@@ -2,6 +2,6 @@
 
 #include <QCoreApplication>
 
-QString BasicLocalizedString(const char *key) {
+QString engineText(const char *key) {
     return QCoreApplication::translate("Basic", key);
 }

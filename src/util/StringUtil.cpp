@@ -2,7 +2,7 @@
 
 #include <QUuid>
 
-namespace CommononExtention {
+namespace StringUtil {
 
 QString trimLeft(const QString &text, const QString &s) {
     if (s.isEmpty())
@@ -26,11 +26,11 @@ QString trim(const QString &text, const QString &s) {
     return trimRight(trimLeft(text, s), s);
 }
 
-} // namespace CommononExtention
+} // namespace StringUtil
 
 namespace StringUtil {
 
-QString subString(const QString &text, const QString &marker, int options) {
+QString textAfter(const QString &text, const QString &marker, int options) {
     if (text.isNull())
         return QStringLiteral("");
     const Qt::CaseSensitivity cs =
@@ -42,11 +42,11 @@ QString subString(const QString &text, const QString &marker, int options) {
     return text.mid(at + marker.size());
 }
 
-QString isEmptyWhenNull(const QString &text) {
+QString orEmpty(const QString &text) {
     return text.isNull() ? QStringLiteral("") : text;
 }
 
-QString stringWithUUID() {
+QString newUuid() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 

@@ -9,5 +9,5 @@ public:
     // Adds the item: a file, a symbolic link, or a folder with everything below it.
     virtual void zip(const QString &path) = 0;
     // The folder that entry names are relative to.
-    virtual void setRelative_const(const QString &relative) = 0;
+    virtual void setRelativeBase(const QString &relative) = 0;
 };

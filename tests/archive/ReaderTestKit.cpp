@@ -14,8 +14,8 @@ namespace ReaderTestKit {
 
 namespace {
 
-void collectPaths(const ZipEntry *node, QStringList &paths) {
-    for (const auto &child : node->childEntries()) {
+void collectPaths(const ArchiveEntry *node, QStringList &paths) {
+    for (const auto &child : node->children()) {
         QString path = child->path();
         while (path.startsWith(QLatin1Char('/')))
             path.remove(0, 1);
@@ -40,13 +40,13 @@ struct stat lstatOf(const QString &path) {
 
 } // namespace
 
-void ProgressRecorder::progressFinished(quint64 bytes) {
+void ProgressRecorder::addDone(quint64 bytes) {
     finished.append(bytes);
     if (cancelOnReport)
         QThread::currentThread()->requestInterruption();
 }
 
-void ProgressRecorder::progressUpdateCurrentSize(quint64 bytes) {
+void ProgressRecorder::setDone(quint64 bytes) {
     positions.append(bytes);
     if (cancelOnReport)
         QThread::currentThread()->requestInterruption();
@@ -68,29 +68,29 @@ int runPython(const QString &script) {
     return runShell(QStringLiteral("python3 %1").arg(shellQuote(file.fileName())));
 }
 
-QStringList listedPaths(const ZipEntry *root) {
+QStringList listedPaths(const ArchiveEntry *root) {
     QStringList paths;
     collectPaths(root, paths);
     paths.sort();
     return paths;
 }
 
-const ZipEntry *findEntry(const ZipEntry *root, const QString &path) {
+const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
     const QString wanted = withoutSlashes(path);
     const bool wantsFolder = path.endsWith(QLatin1Char('/'));
-    for (const auto &child : root->childEntries()) {
+    for (const auto &child : root->children()) {
         const QString own = withoutSlashes(child->path());
         if (own == wanted && child->isLeaf() != wantsFolder)
             return child.get();
         if (!child->isLeaf() && wanted.startsWith(own + QLatin1Char('/')))
-            if (const ZipEntry *found = findEntry(child.get(), path))
+            if (const ArchiveEntry *found = findEntry(child.get(), path))
                 return found;
     }
     return nullptr;
 }
 
-ZipEntry *findEntry(ZipEntry *root, const QString &path) {
-    return const_cast<ZipEntry *>(findEntry(static_cast<const ZipEntry *>(root), path));
+ArchiveEntry *findEntry(ArchiveEntry *root, const QString &path) {
+    return const_cast<ArchiveEntry *>(findEntry(static_cast<const ArchiveEntry *>(root), path));
 }
 
 QByteArray readFile(const QString &path) {

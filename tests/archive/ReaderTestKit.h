@@ -1,7 +1,7 @@
 #pragma once
 
-#include "archive/ZipEntry.h"
-#include "util/IActionProgress.h"
+#include "archive/ArchiveEntry.h"
+#include "util/ProgressReceiver.h"
 
 #include <QByteArray>
 #include <QList>
@@ -20,13 +20,13 @@ namespace ReaderTestKit {
 
 // Records every progress report; with cancelOnReport set, the first report asks the running
 // thread to stop, as the document's cancel button does.
-struct ProgressRecorder : IActionProgress {
+struct ProgressRecorder : ProgressReceiver {
     QList<quint64> finished;
     QList<quint64> positions;
     bool cancelOnReport = false;
 
-    void progressFinished(quint64 bytes) override;
-    void progressUpdateCurrentSize(quint64 bytes) override;
+    void addDone(quint64 bytes) override;
+    void setDone(quint64 bytes) override;
 };
 
 // Runs the work on a thread of its own (readers poll that thread's cancel mark) and waits.
@@ -37,10 +37,10 @@ int runPython(const QString &script);
 
 // Every node below the root as "path" for files and "path/" for folders, without a leading
 // "/", sorted.
-QStringList listedPaths(const ZipEntry *root);
+QStringList listedPaths(const ArchiveEntry *root);
 // The node at that path, or null; a path ending in "/" names a folder, any other a leaf.
-const ZipEntry *findEntry(const ZipEntry *root, const QString &path);
-ZipEntry *findEntry(ZipEntry *root, const QString &path);
+const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path);
+ArchiveEntry *findEntry(ArchiveEntry *root, const QString &path);
 
 QByteArray readFile(const QString &path);
 // Permission bits of the item itself, not following links.

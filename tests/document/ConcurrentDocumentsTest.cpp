@@ -1,12 +1,12 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveBase.h"
+#include "archive/ReaderBase.h"
 
 #include <QTimer>
 
 namespace {
 
 QStringList temporaries() {
-    return QDir(ArchiveBase::tempRootDirectory())
+    return QDir(ReaderBase::tempRootDirectory())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
@@ -21,13 +21,13 @@ TEST_F(ConcurrentDocuments, TwoExtractionsAtOnceEachPlaceTheirOwnResult) {
     shell("cd src/one && zip -q0 ../../one.zip one.bin && cd ../two && tar -czf ../../two.tgz "
           "two.bin && cd ../.. && rm -r src");
     ScriptedUi otherUi;
-    ZipDocument other(otherUi, otherUi);
+    ArchiveDocument other(otherUi, otherUi);
     open("one.zip");
-    other.loadFileStart(dir.file("two.tgz"));
+    other.open(dir.file("two.tgz"));
     ASSERT_TRUE(waitUntilIdle(other));
 
-    document.unArchive();
-    other.unArchive();
+    document.extractAll();
+    other.extractAll();
     EXPECT_TRUE(document.isExecuting() && other.isExecuting()) << "neither waits for the other";
     settle();
     ASSERT_TRUE(waitUntilIdle(other));
@@ -93,14 +93,14 @@ TEST_P(CancelAtEveryPhase, EndsCleanly) {
     arm(moment);
     switch (phase) {
     case Phase::Listing:
-        document.loadFileStart(dir.file("big.tgz"));
+        document.open(dir.file("big.tgz"));
         break;
     case Phase::Extraction:
-        document.unArchive();
+        document.extractAll();
         break;
     case Phase::Compression:
-        document.addFileToZip({dir.file("src/big")});
-        document.saveZip();
+        document.addFiles({dir.file("src/big")});
+        document.zip();
         break;
     }
     cancelAtOnce(moment);
@@ -117,7 +117,7 @@ TEST_P(CancelAtEveryPhase, EndsCleanly) {
     }
     EXPECT_TRUE(!namesIn("src").contains("big.zip") || moment == Moment::AfterAWhile)
         << "a cancelled compression leaves no archive";
-    if (!document.isUnArchiveType() || phase != Phase::Listing) {
+    if (!document.isViewing() || phase != Phase::Listing) {
         EXPECT_EQ(temporaries(), temporariesBefore) << "a cancelled listing keeps no temporary";
     }
 

@@ -1,6 +1,6 @@
 #include "DocumentFixture.h"
 
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
 #include "util/FileUtil.h"
 
 #include <QDir>
@@ -30,7 +30,7 @@ void DocumentTest::makeZip(const QString &name,
 }
 
 void DocumentTest::open(const QString &name) {
-    document.loadFileStart(dir.file(name));
+    document.open(dir.file(name));
     settle();
 }
 
@@ -42,19 +42,19 @@ QStringList DocumentTest::namesIn(const QString &folder) const {
 
 QStringList DocumentTest::topEntries() const {
     QStringList names;
-    if (const ZipEntry *root = document.rootEntry()) {
-        for (const auto &child : root->childEntries())
+    if (const ArchiveEntry *root = document.rootEntry()) {
+        for (const auto &child : root->children())
             names.append(child->name());
     }
     names.sort();
     return names;
 }
 
-ZipEntry *DocumentTest::entry(const QString &path) const {
-    ZipEntry *current = document.rootEntry();
+ArchiveEntry *DocumentTest::entry(const QString &path) const {
+    ArchiveEntry *current = document.rootEntry();
     for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        ZipEntry *found = nullptr;
-        for (const auto &child : current->childEntries()) {
+        ArchiveEntry *found = nullptr;
+        for (const auto &child : current->children()) {
             if (child->name() == name)
                 found = child.get();
         }
@@ -90,7 +90,7 @@ QByteArray randomBytes(qsizetype size) {
 ReadOnlyFolder::ReadOnlyFolder(const QString &path)
     : path(path) {
     locked = runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0 &&
-             !FileUtil::isWriteAble(path);
+             !FileUtil::isWritable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {

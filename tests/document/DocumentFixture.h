@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ScriptedUi.h"
-#include "document/ZipDocument.h"
+#include "document/ArchiveDocument.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
 
-class ZipEntry;
+class ArchiveEntry;
 
 QByteArray randomBytes(qsizetype size);
 
@@ -34,14 +34,14 @@ protected:
     // The names at the top of the opened archive's tree.
     QStringList topEntries() const;
     // The entry at the path ("f/a.txt") in the opened archive's tree.
-    ZipEntry *entry(const QString &path) const;
+    ArchiveEntry *entry(const QString &path) const;
     // The entry names of a zip (a name in the scratch folder), sorted.
     QStringList zipNames(const QString &name) const;
     QByteArray read(const QString &name) const;
 
     ScratchDir dir;
     ScriptedUi ui;
-    ZipDocument document{ui, ui};
+    ArchiveDocument document{ui, ui};
 };
 
 // Makes a folder immutable for as long as it lives, so even root cannot write into it. Tests that

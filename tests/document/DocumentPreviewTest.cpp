@@ -1,6 +1,6 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveBase.h"
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
+#include "archive/ReaderBase.h"
 #include "document/IPreviewPane.h"
 #include "document/PreviewContent.h"
 #include "encoding/EncodingUtil.h"
@@ -87,8 +87,8 @@ TEST(PreviewContentRules, SizeLimitsExtensionsAndMimeTypeDecideTextAndPicture) {
     for (const Case &c : cases) {
         const QString path =
             c.contents.isEmpty() ? sizedFile(dir, c.name, c.size) : dir.write(c.name, c.contents);
-        EXPECT_EQ(PreviewContent::isCanView(path), c.text) << c.name;
-        EXPECT_EQ(PreviewContent::isImagePreview(path), c.picture) << c.name;
+        EXPECT_EQ(PreviewContent::canView(path), c.text) << c.name;
+        EXPECT_EQ(PreviewContent::isPicturePreview(path), c.picture) << c.name;
     }
 }
 
@@ -104,14 +104,14 @@ TEST(PreviewContentRules, EntriesAreOfferedByTheirOwnSizeAndNameOnly) {
         {"archive.zip", 10, false},    {"scan.tiff", 10485761, true},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(PreviewContent::isCanPreview(NamedItem(c.name, c.size)), c.offered) << c.name;
+        EXPECT_EQ(PreviewContent::canPreview(NamedItem(c.name, c.size)), c.offered) << c.name;
 
     // A file of the entry's name in the working folder has no say.
     ScratchDir dir;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     dir.write("notes", "text that a MIME check would call text/plain\n");
-    EXPECT_FALSE(PreviewContent::isCanPreview(NamedItem("notes", 10)));
+    EXPECT_FALSE(PreviewContent::canPreview(NamedItem("notes", 10)));
     QDir::setCurrent(previous);
 }
 
@@ -146,7 +146,7 @@ TEST(PreviewContentRules, TextIsDecodedInTheRememberedEncodingElseDetected) {
     // "Привет, мир" in windows-1251: valid in several single-byte code pages.
     const QByteArray cp1251("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0", 11);
     const QString remembered = dir.write("ru.txt", cp1251);
-    EncodingUtil::saveFileEncoding(remembered, "windows-1251");
+    EncodingUtil::rememberEncoding(remembered, "windows-1251");
     const auto ru = PreviewContent::forFile(NamedItem("ru.txt", 11), remembered);
     ASSERT_TRUE(ru);
     EXPECT_EQ(ru->text, QString::fromUtf8("Привет, мир"));
@@ -250,7 +250,7 @@ TEST_F(Preview, ARunningPreviewGivesWayToAnExtraction) {
     select("big.txt");
     document.viewFileInPreview();
     ASSERT_TRUE(document.isExecuting());
-    document.unArchive();
+    document.extractAll();
     settle();
     EXPECT_EQ(namesIn(), (QStringList{"a.zip", "big.txt"}));
     EXPECT_EQ(QFileInfo(dir.file("big.txt")).size(), 8 << 20);
@@ -267,7 +267,7 @@ TEST_F(Preview, ViewOpensTheCopyUnderTheSheetAndKeepsIt) {
     ASSERT_EQ(opened.size(), 1);
     const QString path = opened.first().mid(5);
     EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
-    EXPECT_TRUE(path.startsWith(ArchiveBase::tempRootDirectory()));
+    EXPECT_TRUE(path.startsWith(ReaderBase::tempRootDirectory()));
     QFile copy(path);
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), "read me");
@@ -283,7 +283,7 @@ TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
     select("secret.txt");
 
     const auto tempItems = [] {
-        return QDir(ArchiveBase::tempRootDirectory())
+        return QDir(ReaderBase::tempRootDirectory())
             .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     };
     const QStringList before = tempItems();
@@ -346,14 +346,14 @@ TEST_F(Preview, ARarVolumeInAFolderWithoutWriteAccessAsksForItOnlyInTheSandbox) 
 
     setenv("APP_SANDBOX_CONTAINER_ID", "org.kist.Kist", 1);
     ScriptedUi sandboxUi;
-    ZipDocument sandboxed(sandboxUi, sandboxUi);
+    ArchiveDocument sandboxed(sandboxUi, sandboxUi);
     unsetenv("APP_SANDBOX_CONTAINER_ID");
     RecordingPane sandboxPane;
     sandboxed.setPreviewPane(&sandboxPane);
     sandboxUi.directories = {volumes};
-    sandboxed.loadFileStart(dir.file("vols/set.part1.rar"));
+    sandboxed.open(dir.file("vols/set.part1.rar"));
     ASSERT_TRUE(waitUntilIdle(sandboxed));
-    ZipEntry *note = sandboxed.rootEntry()->findDirEntry(*entry("note.txt"));
+    ArchiveEntry *note = sandboxed.rootEntry()->findChild(*entry("note.txt"));
     ASSERT_TRUE(note);
     sandboxUi.selectedCurrent = {note};
 

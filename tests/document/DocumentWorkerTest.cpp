@@ -29,9 +29,9 @@ TEST_P(WorkerProgress, ReportsBecomeBarAndPercentageOnTheMainThread) {
     ASSERT_TRUE(worker.startThread(
         [&worker, &ended, total]() -> DocumentWorker::Ending {
             worker.setTotalSize(total);
-            worker.progressFinished(25);
-            worker.progressFinished(50);
-            worker.progressUpdateCurrentSize(150);
+            worker.addDone(25);
+            worker.addDone(50);
+            worker.setDone(150);
             return [&ended] {
                 ended = true;
             };
@@ -88,8 +88,8 @@ TEST(DocumentWorker, CancelWaitsWhileServingTheWorkersCalls) {
         [&worker, &sawCancel]() -> DocumentWorker::Ending {
             worker.setTotalSize(1000000);
             while (!isCurrentThreadCancelled())
-                worker.progressFinished(1);
-            worker.progressFinished(500000);
+                worker.addDone(1);
+            worker.addDone(500000);
             const bool cancelled = isCurrentThreadCancelled();
             return [&sawCancel, cancelled] {
                 sawCancel = cancelled;

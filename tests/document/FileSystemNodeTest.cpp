@@ -24,11 +24,11 @@ TEST(FileSystemNode, GatheringSkipsDuplicatesIgnoringCase) {
     const auto notes = FileSystemNode::create(dir.write("notes.txt", "z"));
 
     // A first batch is taken as it is, duplicates included.
-    root->addChilds({photo, same});
+    root->addChildren({photo, same});
     EXPECT_EQ(root->children().size(), 2);
     root->clear();
-    root->addChilds({photo});
-    root->addChilds({same, otherCase, notes});
+    root->addChildren({photo});
+    root->addChildren({same, otherCase, notes});
     EXPECT_EQ(namesOf(root->children()), (QStringList{"Photo.jpg", "notes.txt"}));
     EXPECT_FALSE(root->addChild(otherCase));
 
@@ -48,7 +48,7 @@ TEST(FileSystemNode, FolderChildrenHonourTheHiddenFilesPreference) {
     EXPECT_FALSE(folder->isLeaf());
     EXPECT_EQ(namesOf(folder->children()), (QStringList{".hidden", "shown.txt"}));
 
-    Preferences::saveISIgnoreHiddenFileWhileArchive(true);
+    Preferences::setIgnoreHiddenFiles(true);
     EXPECT_EQ(folder->children().size(), 2) << "cached until invalidated";
     folder->invalidateChildren();
     EXPECT_EQ(namesOf(folder->children()), QStringList{"shown.txt"});
@@ -63,5 +63,5 @@ TEST(FileSystemNode, DisplayStrings) {
     EXPECT_FALSE(file->modifiedString().isEmpty());
     EXPECT_TRUE(file->isLeaf());
     EXPECT_EQ(FileSystemNode::create(dir.file("missing"))->modifiedString(), "");
-    EXPECT_TRUE(FileSystemNode::create("/")->isRootDirectory());
+    EXPECT_TRUE(FileSystemNode::create("/")->isRoot());
 }

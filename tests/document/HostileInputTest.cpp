@@ -1,6 +1,6 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveBase.h"
 #include "archive/ArchiveError.h"
+#include "archive/ReaderBase.h"
 #include "support/HostileArchives.h"
 
 #include <QDirIterator>
@@ -42,7 +42,7 @@ QMap<QString, QByteArray> filesWithContents(const QString &folder) {
 
 // Items the temporary root holds (scratch folders of readers and of the document).
 QStringList temporaries() {
-    return QDir(ArchiveBase::tempRootDirectory())
+    return QDir(ReaderBase::tempRootDirectory())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
@@ -97,8 +97,8 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         dir.write(name, damage.apply(valid));
         ui.calls.clear();
         open(name);
-        if (document.isUnArchiveType()) {
-            document.unArchive();
+        if (document.isViewing()) {
+            document.extractAll();
             settle();
         }
         const QStringList alerts = ui.callsStartingWith("alert:");
@@ -128,7 +128,7 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         expectedItems.sort();
         EXPECT_EQ(namesIn(), expectedItems) << "nothing lands beside the damaged copies";
         // The gzip and bzip2 readers keep what they decompressed while the archive is open.
-        if (!alerts.isEmpty() || !document.isUnArchiveType()) {
+        if (!alerts.isEmpty() || !document.isViewing()) {
             EXPECT_EQ(temporaries(), temporariesBefore) << "a failed decompression keeps nothing";
         }
     }
@@ -188,8 +188,8 @@ TEST_P(HostileNames, NothingIsWrittenOutsideTheArchivesFolder) {
                   .arg(format, archive, dir.file("outside")));
     }
     open("in/h." + format);
-    ASSERT_TRUE(document.isUnArchiveType());
-    document.unArchive();
+    ASSERT_TRUE(document.isViewing());
+    document.extractAll();
     settle();
     EXPECT_EQ(namesIn("outside"), QStringList()) << "nothing written through the link";
     EXPECT_EQ(namesIn(), (QStringList{"in", "outside"}));
@@ -217,8 +217,8 @@ TEST_F(ClaimedSizes, AbsurdSizesGiveAnErrorNotAnAllocation) {
         SCOPED_TRACE(name.toStdString());
         ui.calls.clear();
         open(name);
-        if (document.isUnArchiveType()) {
-            document.unArchive();
+        if (document.isViewing()) {
+            document.extractAll();
             settle();
         }
         const QStringList alerts = ui.callsStartingWith("alert:");
@@ -238,7 +238,7 @@ TEST_P(CompressionBomb, ExtractsWithProgressAndCanBeCancelled) {
     const QString name = "zeros." + GetParam();
     ASSERT_FALSE(HostileArchives::makeZeros(dir.file(name), kSize).isEmpty());
     open(name);
-    ASSERT_TRUE(document.isUnArchiveType());
+    ASSERT_TRUE(document.isViewing());
     bool cancelled = false;
     ui.onProgressValue = [&](quint64 value) {
         if (value > 0 && !cancelled) {
@@ -247,7 +247,7 @@ TEST_P(CompressionBomb, ExtractsWithProgressAndCanBeCancelled) {
         }
     };
     ui.calls.clear();
-    document.unArchive();
+    document.extractAll();
     settle();
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(namesIn(), QStringList{name});
@@ -257,7 +257,7 @@ TEST_P(CompressionBomb, ExtractsWithProgressAndCanBeCancelled) {
     ui.onProgressValue = [&](quint64 value) {
         values.append(value);
     };
-    document.unArchive();
+    document.extractAll();
     settle();
     EXPECT_GE(values.size(), 5) << "progress shows while the entry is written";
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));

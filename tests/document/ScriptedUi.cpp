@@ -1,7 +1,7 @@
 #include "ScriptedUi.h"
 
+#include "document/ArchiveDocument.h"
 #include "document/MainThread.h"
-#include "document/ZipDocument.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -34,12 +34,12 @@ std::optional<QString> ScriptedUi::next(std::deque<std::optional<QString>> &answ
     return answer;
 }
 
-void ScriptedUi::startPanelProgress(bool indeterminate) {
+void ScriptedUi::showProgress(bool indeterminate) {
     record(indeterminate ? QStringLiteral("sheet:indeterminate")
                          : QStringLiteral("sheet:determinate"));
 }
 
-void ScriptedUi::stopPanelProgress(int returnCode) {
+void ScriptedUi::hideProgress(int returnCode) {
     record(QStringLiteral("hide:%1").arg(returnCode));
 }
 
@@ -69,19 +69,19 @@ void ScriptedUi::reloadBrowser() {
     record(QStringLiteral("reload"));
 }
 
-void ScriptedUi::setEncodingListSelected() {
+void ScriptedUi::selectRememberedEncoding() {
     record(QStringLiteral("encoding"));
 }
 
-void ScriptedUi::setToolItemsEnabled() {
+void ScriptedUi::updateCommands() {
     record(QStringLiteral("toolbar"));
 }
 
-QList<IFileEntry *> ScriptedUi::getSelectedColoumnZero() const {
+QList<IFileEntry *> ScriptedUi::firstColumnSelection() const {
     return selectedZero;
 }
 
-QList<IFileEntry *> ScriptedUi::getCurrentSelectedItems() const {
+QList<IFileEntry *> ScriptedUi::currentSelection() const {
     return selectedCurrent;
 }
 
@@ -89,7 +89,7 @@ void ScriptedUi::closeWindow() {
     record(QStringLiteral("close"));
 }
 
-void ScriptedUi::alertMsg(const QString &message, const QString &information) {
+void ScriptedUi::alert(const QString &message, const QString &information) {
     record(QStringLiteral("alert:") + message + information);
 }
 
@@ -98,13 +98,13 @@ std::optional<QString> ScriptedUi::input(const QString &message, const QString &
     return defaultValue;
 }
 
-std::optional<QString> ScriptedUi::passwordInput(const QString &message) {
+std::optional<QString> ScriptedUi::askPassword(const QString &message) {
     record(QStringLiteral("password:") + message);
     return next(passwords, "password prompt");
 }
 
-std::optional<QString> ScriptedUi::pickDirectory(const std::optional<QString> &message,
-                                                 const std::optional<QString> &openingFolder) {
+std::optional<QString> ScriptedUi::pickFolder(const std::optional<QString> &message,
+                                              const std::optional<QString> &openingFolder) {
     record(QStringLiteral("chooser:") + message.value_or(QString()) + QLatin1Char('|') +
            openingFolder.value_or(QString()));
     return next(directories, "folder chooser");
@@ -119,7 +119,7 @@ void ScriptedUi::openWithDefaultApplication(const QString &path) {
     record(QStringLiteral("open:") + path);
 }
 
-void ScriptedUi::revealInFileViewer(const QString &path) {
+void ScriptedUi::showInFolder(const QString &path) {
     record(QStringLiteral("reveal:") + path);
 }
 
@@ -138,10 +138,10 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs) {
     return false;
 }
 
-bool waitUntilIdle(const ZipDocument &document, int timeoutMs) {
+bool waitUntilIdle(const ArchiveDocument &document, int timeoutMs) {
     return waitUntil([&document] { return !document.isExecuting(); }, timeoutMs);
 }
 
-void queueCancel(ZipDocument &document) {
+void queueCancel(ArchiveDocument &document) {
     MainThread::queue(&document, [&document] { document.cancelThread(); });
 }

@@ -12,7 +12,7 @@
 #include <optional>
 #include <ostream>
 
-class ZipDocument;
+class ArchiveDocument;
 
 // Readable test output for texts and lists of texts.
 inline void PrintTo(const QString &text, std::ostream *out) {
@@ -43,27 +43,27 @@ public:
     // The calls that begin with the prefix.
     QStringList callsStartingWith(const QString &prefix) const;
 
-    void startPanelProgress(bool indeterminate) override;
-    void stopPanelProgress(int returnCode) override;
+    void showProgress(bool indeterminate) override;
+    void hideProgress(int returnCode) override;
     void setProgressTopText(const QString &text) override;
     void setProgressMaxValue(quint64 maxValue) override;
     void setProgressValue(quint64 value) override;
     void setProgressBottomText(const QString &text) override;
     void reloadBrowser() override;
-    void setEncodingListSelected() override;
-    void setToolItemsEnabled() override;
-    QList<IFileEntry *> getSelectedColoumnZero() const override;
-    QList<IFileEntry *> getCurrentSelectedItems() const override;
+    void selectRememberedEncoding() override;
+    void updateCommands() override;
+    QList<IFileEntry *> firstColumnSelection() const override;
+    QList<IFileEntry *> currentSelection() const override;
     void closeWindow() override;
 
-    void alertMsg(const QString &message, const QString &information) override;
+    void alert(const QString &message, const QString &information) override;
     std::optional<QString> input(const QString &message, const QString &defaultValue) override;
-    std::optional<QString> passwordInput(const QString &message) override;
-    std::optional<QString> pickDirectory(const std::optional<QString> &message,
-                                         const std::optional<QString> &openingFolder) override;
+    std::optional<QString> askPassword(const QString &message) override;
+    std::optional<QString> pickFolder(const std::optional<QString> &message,
+                                      const std::optional<QString> &openingFolder) override;
     QStringList pickFilesAndFolders() override;
     void openWithDefaultApplication(const QString &path) override;
-    void revealInFileViewer(const QString &path) override;
+    void showInFolder(const QString &path) override;
 
 private:
     void record(const QString &call);
@@ -74,7 +74,7 @@ private:
 // been handled; false after the timeout.
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 30000);
 // Waits until the document runs no task and nothing queued for it starts another.
-bool waitUntilIdle(const ZipDocument &document, int timeoutMs = 30000);
+bool waitUntilIdle(const ArchiveDocument &document, int timeoutMs = 30000);
 // Asks the document to cancel its task from the event loop, as the sheet's Cancel button does
 // (never from inside a worker's call, which the worker is waiting on).
-void queueCancel(ZipDocument &document);
+void queueCancel(ArchiveDocument &document);

@@ -1,5 +1,5 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveBase.h"
+#include "archive/ReaderBase.h"
 #include "support/HostileArchives.h"
 
 #include <QFile>
@@ -42,7 +42,7 @@ private:
 };
 
 QStringList temporaries() {
-    return QDir(ArchiveBase::tempRootDirectory())
+    return QDir(ReaderBase::tempRootDirectory())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
@@ -72,7 +72,7 @@ TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
         const QStringList temporariesBefore = temporaries();
         ui.calls.clear();
         full.arm(GetParam());
-        document.unArchive();
+        document.extractAll();
         settle();
         full.disarm();
         expectOneAlertContaining("Failed to create file");
@@ -88,11 +88,11 @@ TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
     if (!full.isActive())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     dir.write("src/noise.bin", randomBytes(4 * kRoom));
-    document.addFileToZip({dir.file("src")});
+    document.addFiles({dir.file("src")});
     const QStringList temporariesBefore = temporaries();
     ui.directories = {dir.file("full")};
     full.arm(GetParam());
-    document.saveZipTo();
+    document.zipTo();
     settle();
     full.disarm();
     ASSERT_EQ(ui.callsStartingWith("alert:").size(), 1);
@@ -116,7 +116,7 @@ protected:
     void zipWhile(const std::function<void()> &action) {
         dir.write("src/a-large.bin", randomBytes(16 << 20));
         dir.write("src/b-small.txt", "small");
-        document.addFileToZip({dir.file("src/a-large.bin"), dir.file("src/b-small.txt")});
+        document.addFiles({dir.file("src/a-large.bin"), dir.file("src/b-small.txt")});
         temporariesBefore = temporaries();
         bool acted = false;
         ui.onProgressValue = [&](quint64 value) {
@@ -125,7 +125,7 @@ protected:
                 action();
             }
         };
-        document.saveZip();
+        document.zip();
         settle();
         ASSERT_TRUE(acted);
     }

@@ -1,7 +1,7 @@
 #include "EncodingTestData.h"
 #include "support/TestDirs.h"
 
-#include "encoding/DetectorCharacter.h"
+#include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
 
 namespace {
@@ -20,65 +20,59 @@ TEST(DetectionTest, NamesOfEachLanguageAreDetectedAndDecoded) {
         SCOPED_TRACE(writtenIn);
         QString text;
         const QByteArray data = nameBlock(writtenIn, names, &text);
-        const std::optional<QStringList> candidates = DetectorCharacter::detectorDataEncoding(data);
+        const std::optional<QStringList> candidates = CharsetDetector::candidates(data);
         ASSERT_TRUE(candidates && !candidates->isEmpty());
         EXPECT_EQ(candidates->first(), detected);
-        EXPECT_EQ(EncodingUtil::detectWithCharsetsRetrunCharset(candidates, data), detected);
-        EXPECT_EQ(DetectorCharacter::detectorForData(data), text);
+        EXPECT_EQ(EncodingUtil::detectCharset(candidates, data), detected);
+        EXPECT_EQ(CharsetDetector::decode(data), text);
         QString winner;
-        EXPECT_EQ(EncodingUtil::detectWithData(data, &winner), text);
+        EXPECT_EQ(EncodingUtil::decodeDetected(data, &winner), text);
         EXPECT_EQ(winner, detected);
-        EXPECT_EQ(EncodingUtil::detectWithData(data), text);
+        EXPECT_EQ(EncodingUtil::decodeDetected(data), text);
     }
 }
 
 TEST(DetectionTest, FirstCandidateThatDecodesWinsAndNoneMeansNothing) {
     const QString russian = QString::fromUtf8("Документы/отчёт.doc");
     const QByteArray bytes = encodedIn("windows-1251", russian);
-    const auto asKoi8 = EncodingUtil::detectWithCharsets(QStringList{"KOI8-R"}, bytes);
+    const auto asKoi8 = EncodingUtil::decodeWithCharsets(QStringList{"KOI8-R"}, bytes);
     ASSERT_TRUE(asKoi8 && *asKoi8 != russian);
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(QStringList{"windows-1251", "KOI8-R"}, bytes),
+    EXPECT_EQ(EncodingUtil::decodeWithCharsets(QStringList{"windows-1251", "KOI8-R"}, bytes),
               russian);
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(QStringList{"KOI8-R", "windows-1251"}, bytes),
+    EXPECT_EQ(EncodingUtil::decodeWithCharsets(QStringList{"KOI8-R", "windows-1251"}, bytes),
               asKoi8);
     // The winner is named as the list spells it.
-    EXPECT_EQ(EncodingUtil::detectWithCharsetsRetrunCharset(QStringList{"UTF-8", "cp1251"}, bytes),
-              "cp1251");
+    EXPECT_EQ(EncodingUtil::detectCharset(QStringList{"UTF-8", "cp1251"}, bytes), "cp1251");
 
     const QStringList failing{"UTF-8", "US-ASCII"};
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(failing, bytes), std::nullopt);
-    EXPECT_EQ(EncodingUtil::detectWithCharsetsRetrunCharset(failing, bytes), std::nullopt);
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(std::nullopt, QByteArray("ab")), std::nullopt);
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(QStringList{}, QByteArray("ab")), std::nullopt);
+    EXPECT_EQ(EncodingUtil::decodeWithCharsets(failing, bytes), std::nullopt);
+    EXPECT_EQ(EncodingUtil::detectCharset(failing, bytes), std::nullopt);
+    EXPECT_EQ(EncodingUtil::decodeWithCharsets(std::nullopt, QByteArray("ab")), std::nullopt);
+    EXPECT_EQ(EncodingUtil::decodeWithCharsets(QStringList{}, QByteArray("ab")), std::nullopt);
     // An unknown name is tried as UTF-8.
     const QStringList unknown{"no-such-charset"};
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(unknown, russian.toUtf8()), russian);
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(unknown, bytes), std::nullopt);
+    EXPECT_EQ(EncodingUtil::decodeWithCharsets(unknown, russian.toUtf8()), russian);
+    EXPECT_EQ(EncodingUtil::decodeWithCharsets(unknown, bytes), std::nullopt);
 }
 
 TEST(DetectionTest, BytesIcuCannotMatchAreNotDecodedLossily) {
     const QByteArray unmatched("\xff");
-    ASSERT_EQ(DetectorCharacter::detectorDataEncoding(unmatched), std::nullopt);
+    ASSERT_EQ(CharsetDetector::candidates(unmatched), std::nullopt);
     QString winner = "untouched";
-    EXPECT_EQ(EncodingUtil::detectWithData(unmatched, &winner), std::nullopt);
+    EXPECT_EQ(EncodingUtil::decodeDetected(unmatched, &winner), std::nullopt);
     EXPECT_EQ(winner, "untouched");
-    EXPECT_EQ(DetectorCharacter::detectorForData(unmatched), std::nullopt);
-    EXPECT_EQ(DetectorCharacter::detectorForCChar(unmatched.constData(), 1), std::nullopt);
+    EXPECT_EQ(CharsetDetector::decode(unmatched), std::nullopt);
+    EXPECT_EQ(CharsetDetector::decodeCString(unmatched.constData(), 1), std::nullopt);
 }
 
 TEST(DetectionTest, CStringFormsStopAtNulAndAtTheGivenLength) {
     const QString name = QString::fromUtf8("Документы/отчёт.doc");
     const QByteArray field = name.toUtf8() + QByteArray("\0tail", 5);
-    const QStringList utf8{"UTF-8"};
-    EXPECT_EQ(EncodingUtil::detectWithCharsets(utf8, field.constData()), name);
-    EXPECT_EQ(EncodingUtil::detectWithCharsetsAndChar(utf8, field.constData()), name);
-    for (const auto detect :
-         {&DetectorCharacter::detectorForCChar, &DetectorCharacter::detectorForCharArray}) {
-        EXPECT_EQ(detect(field.constData(), field.size()), name);
-        // A name without NUL must not be read past its length.
-        EXPECT_EQ(detect(field.constData(), name.toUtf8().size() - 4), name.chopped(4));
-        EXPECT_EQ(detect(field.constData(), 0), QString(""));
-    }
+    EXPECT_EQ(CharsetDetector::decodeCString(field.constData(), field.size()), name);
+    // A name without NUL must not be read past its length.
+    EXPECT_EQ(CharsetDetector::decodeCString(field.constData(), name.toUtf8().size() - 4),
+              name.chopped(4));
+    EXPECT_EQ(CharsetDetector::decodeCString(field.constData(), 0), QString(""));
 }
 
 TEST(DetectionTest, FileDetectionLooksAtTheFirst8192BytesOnly) {
@@ -87,17 +81,14 @@ TEST(DetectionTest, FileDetectionLooksAtTheFirst8192BytesOnly) {
     const QByteArray names = nameBlock("Shift_JIS", kJapaneseNames, &japanese).repeated(80);
     const QByteArray head(8192, 'a');
     const QString path = dir.write("mixed.txt", head + names);
-    ASSERT_NE(DetectorCharacter::detectorDataEncoding(head),
-              DetectorCharacter::detectorDataEncoding(head + names));
-    EXPECT_EQ(DetectorCharacter::detectorFileEncoding(path),
-              DetectorCharacter::detectorDataEncoding(head));
+    ASSERT_NE(CharsetDetector::candidates(head), CharsetDetector::candidates(head + names));
+    EXPECT_EQ(CharsetDetector::candidatesForFile(path), CharsetDetector::candidates(head));
     // The trial still decodes the whole file.
     ASSERT_GT(names.size(), 8192);
-    EXPECT_EQ(DetectorCharacter::detectorFile(dir.write("names.txt", names)),
-              japanese.repeated(80));
+    EXPECT_EQ(CharsetDetector::decodeFile(dir.write("names.txt", names)), japanese.repeated(80));
 
-    EXPECT_EQ(DetectorCharacter::detectorFileEncoding(dir.file("missing.txt")), std::nullopt);
-    EXPECT_EQ(DetectorCharacter::detectorFile(dir.file("missing.txt")), std::nullopt);
+    EXPECT_EQ(CharsetDetector::candidatesForFile(dir.file("missing.txt")), std::nullopt);
+    EXPECT_EQ(CharsetDetector::decodeFile(dir.file("missing.txt")), std::nullopt);
 }
 
 } // namespace

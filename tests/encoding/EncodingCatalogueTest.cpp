@@ -16,18 +16,18 @@ const EncodingItem *findByName(const QList<EncodingItem> &items, const QString &
 }
 
 TEST(EncodingCatalogueTest, CatalogueOffersEncodingsSortedCaseSensitivelyByShownName) {
-    const QList<EncodingItem> items = EncodingUtil::allAvailableStringEncodings();
+    const QList<EncodingItem> items = EncodingUtil::catalogue();
     for (const char *name : {"UTF-8", "Shift_JIS", "windows-1251", "hp-roman8"}) {
         const EncodingItem *item = findByName(items, name);
         ASSERT_TRUE(item) << name;
-        EXPECT_EQ(item->encoding(), EncodingUtil::convertStringToNSStringEncoding(name));
+        EXPECT_EQ(item->encoding(), EncodingUtil::encodingForName(name));
         EXPECT_FALSE(item->isAutomatic());
     }
     EXPECT_EQ(findByName(items, "windows-1251")->localizedName(), "Cyrillic (Windows)");
     // Without a display name the item shows its IANA name.
     EXPECT_EQ(findByName(items, "hp-roman8")->localizedName(), "hp-roman8");
 
-    const QList<EncodingItem> ordered = EncodingUtil::allAvailableStringEncodingsOrdered();
+    const QList<EncodingItem> ordered = EncodingUtil::catalogueSorted();
     ASSERT_EQ(ordered.size(), items.size());
     qsizetype lastUpper = -1;
     qsizetype firstLower = ordered.size();
@@ -68,26 +68,26 @@ TEST(EncodingCatalogueTest, RememberedChoicesArePerPathAndReplaced) {
     clearSettings();
     const QString first = QString::fromUtf8("/home/user/Архивы/отчёт.zip");
     const QString second = "/home/user/other.rar";
-    EXPECT_EQ(EncodingUtil::getFileEncoding(first), std::nullopt);
-    EXPECT_EQ(EncodingUtil::getCurrentFileEncoding(first), kAutomaticEncoding);
-    EXPECT_FALSE(EncodingUtil::removeFileEncoding());
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(first), std::nullopt);
+    EXPECT_EQ(EncodingUtil::rememberedEncoding(first), kAutomaticEncoding);
+    EXPECT_FALSE(EncodingUtil::pruneRememberedEncodings());
     EXPECT_FALSE(UserDefaults::open()->contains(SettingsKeys::kSystemEncodingHistory));
 
-    EncodingUtil::saveFileEncoding(first, "Shift_JIS");
-    EncodingUtil::saveFileEncoding(second, "GBK");
-    EncodingUtil::saveFileEncoding(first, "windows-1251");
-    EXPECT_EQ(EncodingUtil::getFileEncoding(first), "windows-1251");
-    EXPECT_EQ(EncodingUtil::getFileEncoding(second), "GBK");
-    EXPECT_EQ(EncodingUtil::getCurrentFileEncoding(first),
-              EncodingUtil::convertStringToNSStringEncoding("windows-1251"));
+    EncodingUtil::rememberEncoding(first, "Shift_JIS");
+    EncodingUtil::rememberEncoding(second, "GBK");
+    EncodingUtil::rememberEncoding(first, "windows-1251");
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(first), "windows-1251");
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(second), "GBK");
+    EXPECT_EQ(EncodingUtil::rememberedEncoding(first),
+              EncodingUtil::encodingForName("windows-1251"));
     const std::pair<const char *, StringEncoding> readBack[] = {
         {"Automatic", kAutomaticEncoding},
         {"", kAutomaticEncoding},
         {"no-such-charset", kUTF8StringEncoding},
     };
     for (const auto &[name, encoding] : readBack) {
-        EncodingUtil::saveFileEncoding(second, name);
-        EXPECT_EQ(EncodingUtil::getCurrentFileEncoding(second), encoding) << name;
+        EncodingUtil::rememberEncoding(second, name);
+        EXPECT_EQ(EncodingUtil::rememberedEncoding(second), encoding) << name;
     }
 }
 
@@ -96,14 +96,14 @@ TEST(EncodingCatalogueTest, PruningForgetsOnlyVanishedFiles) {
     ScratchDir dir;
     const QString kept = dir.write("kept.zip", "PK");
     const QString vanished = dir.file("vanished.zip");
-    EncodingUtil::saveFileEncoding(kept, "GBK");
-    EncodingUtil::saveFileEncoding(vanished, "Shift_JIS");
+    EncodingUtil::rememberEncoding(kept, "GBK");
+    EncodingUtil::rememberEncoding(vanished, "Shift_JIS");
 
-    EXPECT_TRUE(EncodingUtil::removeFileEncoding());
-    EXPECT_EQ(EncodingUtil::getFileEncoding(kept), "GBK");
-    EXPECT_EQ(EncodingUtil::getFileEncoding(vanished), std::nullopt);
-    EXPECT_FALSE(EncodingUtil::removeFileEncoding());
-    EXPECT_EQ(EncodingUtil::getFileEncoding(kept), "GBK");
+    EXPECT_TRUE(EncodingUtil::pruneRememberedEncodings());
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(kept), "GBK");
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(vanished), std::nullopt);
+    EXPECT_FALSE(EncodingUtil::pruneRememberedEncodings());
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(kept), "GBK");
 }
 
 TEST(EncodingCatalogueTest, FileContentUsesTheRememberedEncodingElseDetection) {
@@ -112,18 +112,18 @@ TEST(EncodingCatalogueTest, FileContentUsesTheRememberedEncodingElseDetection) {
     QString russian;
     const QByteArray cyrillic = nameBlock("windows-1251", kRussianNames, &russian);
     const QString path = dir.write("notes.txt", cyrillic);
-    EXPECT_EQ(EncodingUtil::getFileContent(path), russian);
+    EXPECT_EQ(EncodingUtil::readText(path), russian);
 
-    EncodingUtil::saveFileEncoding(path, "KOI8-R");
-    const auto asKoi8 = EncodingUtil::detectWithCharsets(QStringList{"KOI8-R"}, cyrillic);
+    EncodingUtil::rememberEncoding(path, "KOI8-R");
+    const auto asKoi8 = EncodingUtil::decodeWithCharsets(QStringList{"KOI8-R"}, cyrillic);
     ASSERT_TRUE(asKoi8 && *asKoi8 != russian);
-    EXPECT_EQ(EncodingUtil::getFileContent(path), asKoi8);
+    EXPECT_EQ(EncodingUtil::readText(path), asKoi8);
     // A remembered encoding that cannot read the file gives way to detection.
-    EncodingUtil::saveFileEncoding(path, "UTF-8");
-    EXPECT_EQ(EncodingUtil::getFileContent(path), russian);
+    EncodingUtil::rememberEncoding(path, "UTF-8");
+    EXPECT_EQ(EncodingUtil::readText(path), russian);
 
-    EXPECT_EQ(EncodingUtil::getFileContent(dir.write("binary.bin", "\xff")), std::nullopt);
-    EXPECT_EQ(EncodingUtil::getFileContent(dir.file("missing.txt")), QString(""));
+    EXPECT_EQ(EncodingUtil::readText(dir.write("binary.bin", "\xff")), std::nullopt);
+    EXPECT_EQ(EncodingUtil::readText(dir.file("missing.txt")), QString(""));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "EncodingTestData.h"
 #include "NameListCorpus.h"
 
-#include "encoding/DetectorCharacter.h"
+#include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
 #include "encoding/NameEncodingDetector.h"
 #include "encoding/StringEncoding.h"
@@ -27,17 +27,17 @@ std::optional<QString> icuAlone(const QByteArrayList &names) {
     QByteArray data = names.join();
     while (data.size() < 100)
         data += data;
-    const auto candidates = DetectorCharacter::detectorDataEncoding(data);
+    const auto candidates = CharsetDetector::candidates(data);
     if (!candidates || candidates->isEmpty())
         return std::nullopt;
-    return EncodingUtil::detectWithCharsetsRetrunCharset(candidates, data).value_or(QString());
+    return EncodingUtil::detectCharset(candidates, data).value_or(QString());
 }
 
 // Every name comes out exactly as it was written, one by one as the reader decodes them.
 bool decodesExactly(const std::optional<QString> &charset, const QByteArrayList &names,
                     const QStringList &expected) {
     const StringEncoding encoding =
-        EncodingUtil::convertStringToNSStringEncoding(charset.value_or(QStringLiteral("utf-8")));
+        EncodingUtil::encodingForName(charset.value_or(QStringLiteral("utf-8")));
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (StringEncodings::decode(names[i].constData(), names[i].size(), encoding) != expected[i])
             return false;

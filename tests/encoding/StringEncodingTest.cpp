@@ -30,7 +30,7 @@ TEST(StringEncodingTest, NamesResolveCaseInsensitivelyThroughAliases) {
     for (const QString &name :
          {QString(), QString(""), QString("no-such"), QString("IBM420_rtl")}) {
         EXPECT_EQ(fromIANAName(name), kAutomaticEncoding) << name.toStdString();
-        EXPECT_EQ(EncodingUtil::convertStringToNSStringEncoding(name), kUTF8StringEncoding);
+        EXPECT_EQ(EncodingUtil::encodingForName(name), kUTF8StringEncoding);
     }
     EXPECT_EQ(ianaName(kAutomaticEncoding), std::nullopt);
 }

@@ -1,8 +1,8 @@
 #include "support/TestDirs.h"
-#include "util/FilePropertyFileNumAndSize.h"
 #include "util/FilePropertyTotalFiles.h"
 #include "util/FileTree.h"
 #include "util/NotificationCenter.h"
+#include "util/TreeCountScan.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -50,7 +50,7 @@ struct Totals {
     bool operator==(const Totals &) const = default;
 };
 
-Totals scan(FilePropertyFileNumAndSize &scanner) {
+Totals scan(TreeCountScan &scanner) {
     const quint64 size = scanner.execute();
     EXPECT_EQ(size, scanner.totalSize());
     return {scanner.fileNumber(), scanner.folderNumber(), size};
@@ -62,15 +62,15 @@ std::ostream &operator<<(std::ostream &out, const Totals &t) {
 
 // Cancels its own scan once `at` files are counted, by the given means, and holds every
 // further count until the scan has seen the cancel.
-class CancellingScan : public FilePropertyFileNumAndSize {
+class CancellingScan : public TreeCountScan {
 public:
     CancellingScan(const QString &path, quint64 at, std::function<void()> trigger)
-        : FilePropertyFileNumAndSize(path)
+        : TreeCountScan(path)
         , at(at)
         , trigger(std::move(trigger)) {}
 
     void increaseFileNumber() override {
-        FilePropertyFileNumAndSize::increaseFileNumber();
+        TreeCountScan::increaseFileNumber();
         if (fileNumber() < at)
             return;
         if (!triggered.exchange(true))
@@ -108,7 +108,7 @@ private:
 
 } // namespace
 
-TEST(FilePropertyFileNumAndSize, CountsWithAndWithoutHiddenItems) {
+TEST(TreeCountScan, CountsWithAndWithoutHiddenItems) {
     ScratchDir dir;
     const QString root = makeScanTree(dir);
     ::symlink(QFile::encodeName(dir.file("root/sub")).constData(),
@@ -145,23 +145,22 @@ TEST(FilePropertyFileNumAndSize, CountsWithAndWithoutHiddenItems) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        auto scanner = c.single ? FilePropertyFileNumAndSize(c.inputs.first())
-                                : FilePropertyFileNumAndSize(c.inputs);
+        auto scanner = c.single ? TreeCountScan(c.inputs.first()) : TreeCountScan(c.inputs);
         scanner.setIsContainsSelf(c.containsSelf);
         if (c.ignoreHidden)
-            scanner.setPropertyOptions(FilePropertyOptions::instance(true));
+            scanner.setPropertyOptions(ScanOptions::instance(true));
         EXPECT_EQ(scan(scanner), c.expected);
     }
 }
 
-TEST(FilePropertyTotalSize, ShorthandsAndTheLeftOutFolder) {
+TEST(TreeSizeScan, ShorthandsAndTheLeftOutFolder) {
     ScratchDir dir;
     const QString root = makeScanTree(dir);
-    EXPECT_EQ(FilePropertyTotalSize::filesizeWithURL(root), 89u);
-    EXPECT_EQ(FilePropertyTotalSize::filesizeWithURLs({root + "/a.txt", root + "/sub"}), 48u);
+    EXPECT_EQ(TreeSizeScan::totalSizeOf(root), 89u);
+    EXPECT_EQ(TreeSizeScan::totalSizeOf({root + "/a.txt", root + "/sub"}), 48u);
 
-    FilePropertyFileNumAndSize scanner(root);
-    scanner.setSytemDirectory(FileTree::resolveSymlinks(root + "/.git"));
+    TreeCountScan scanner(root);
+    scanner.setExcludedFolder(FileTree::resolveSymlinks(root + "/.git"));
     EXPECT_EQ(scan(scanner), (Totals{5, 2, 73}));
 }
 
@@ -183,14 +182,14 @@ TEST(FilePropertyTotalFiles, ListsEveryPathOnceEvenRoundACycle) {
 TEST(FilePropertyCancel, EitherNotificationStopsASizeScan) {
     ScratchDir dir;
     const QString wide = makeWideTree(dir);
-    for (const QString &name : {FilePropertyBase::kCancelNotification,
-                                FilePropertyTotalSize::kTotalSizeCancelNotification}) {
+    for (const QString &name :
+         {TreeScan::kCancelNotification, TreeSizeScan::kTotalSizeCancelNotification}) {
         SCOPED_TRACE(name.toStdString());
         CancellingScan scanner(wide, 5, [&] { NotificationCenter::defaultCenter().post(name); });
         const quint64 size = scanner.execute();
         EXPECT_TRUE(scanner.isCancelled());
         // Each of the 3 running operations may count the item it is on.
-        EXPECT_LE(scanner.fileNumber(), 5u + FilePropertyBase::kQueueWidth);
+        EXPECT_LE(scanner.fileNumber(), 5u + TreeScan::kQueueWidth);
         EXPECT_EQ(size, scanner.totalSize());
         EXPECT_LT(size, 100000u);
     }
@@ -206,7 +205,7 @@ TEST(FilePropertyCancel, TheRunningThreadsMarkStopsASizeScan) {
     ASSERT_TRUE(worker->wait(30000));
     delete worker;
     EXPECT_TRUE(scanner.isCancelled());
-    EXPECT_LE(scanner.fileNumber(), 5u + FilePropertyBase::kQueueWidth);
+    EXPECT_LE(scanner.fileNumber(), 5u + TreeScan::kQueueWidth);
 }
 
 TEST(FilePropertyCancel, PathScanObservesOnlyTheGeneralNotification) {
@@ -214,11 +213,11 @@ TEST(FilePropertyCancel, PathScanObservesOnlyTheGeneralNotification) {
     const QString wide = makeWideTree(dir);
     const qsizetype everything = 1 + 40 + 40 * 25;
 
-    CancellingPathScan ignored(wide, 30, FilePropertyTotalSize::kTotalSizeCancelNotification);
+    CancellingPathScan ignored(wide, 30, TreeSizeScan::kTotalSizeCancelNotification);
     EXPECT_EQ(ignored.execute().size(), everything);
     EXPECT_FALSE(ignored.isCancelled());
 
-    CancellingPathScan stopped(wide, 30, FilePropertyBase::kCancelNotification);
+    CancellingPathScan stopped(wide, 30, TreeScan::kCancelNotification);
     EXPECT_LT(stopped.execute().size(), everything);
     EXPECT_TRUE(stopped.isCancelled());
 }
@@ -226,9 +225,9 @@ TEST(FilePropertyCancel, PathScanObservesOnlyTheGeneralNotification) {
 TEST(FilePropertyCancel, NotificationsAfterAScannerIsGoneAreHarmless) {
     ScratchDir dir;
     const QString root = makeScanTree(dir);
-    { FilePropertyFileNumAndSize gone(root); }
-    NotificationCenter::defaultCenter().post(FilePropertyBase::kCancelNotification);
+    { TreeCountScan gone(root); }
+    NotificationCenter::defaultCenter().post(TreeScan::kCancelNotification);
     // A scanner made afterwards starts uncancelled.
-    FilePropertyFileNumAndSize fresh(root);
+    TreeCountScan fresh(root);
     EXPECT_EQ(fresh.execute(), 89u);
 }

@@ -1,7 +1,7 @@
 #include "util/FileUtil.h"
 #include "support/TestDirs.h"
 #include "util/Cancellation.h"
-#include "util/IActionProgress.h"
+#include "util/ProgressReceiver.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,9 +31,9 @@ private:
     mode_t previous;
 };
 
-struct ChunkRecorder : IActionProgress {
+struct ChunkRecorder : ProgressReceiver {
     QList<quint64> chunks;
-    void progressFinished(quint64 bytes) override { chunks.append(bytes); }
+    void addDone(quint64 bytes) override { chunks.append(bytes); }
 };
 
 } // namespace
@@ -53,41 +53,41 @@ TEST(FileUtilFormat, SizesUsePowersOf1024) {
 }
 
 TEST(FileUtilNames, ComponentsAndExtensions) {
-    EXPECT_EQ(FileUtil::getFileName("/a/b/c.txt"), "c.txt");
-    EXPECT_EQ(FileUtil::getFileName("a/b/"), "b");
-    EXPECT_EQ(FileUtil::getFileName(QString()), "");
-    EXPECT_EQ(FileUtil::getFileExtension("/x/archive.tar.gz"), "gz");
-    EXPECT_EQ(FileUtil::getFileExtension("/x.d/name"), "");
-    EXPECT_EQ(FileUtil::getFileExtension("name."), "");
-    EXPECT_EQ(FileUtil::getFileNameNoExtension("/x/archive.tar.gz"), "archive.tar");
-    EXPECT_EQ(FileUtil::getFileNameNoExtension("/x/README"), "README");
-    EXPECT_EQ(FileUtil::getFileDirectory("/x/y/z.zip"), "/x/y");
-    EXPECT_EQ(FileUtil::getFileDirectory("/z.zip"), "/");
-    EXPECT_EQ(FileUtil::getFileDirectory(""), "");
+    EXPECT_EQ(FileUtil::fileName("/a/b/c.txt"), "c.txt");
+    EXPECT_EQ(FileUtil::fileName("a/b/"), "b");
+    EXPECT_EQ(FileUtil::fileName(QString()), "");
+    EXPECT_EQ(FileUtil::extension("/x/archive.tar.gz"), "gz");
+    EXPECT_EQ(FileUtil::extension("/x.d/name"), "");
+    EXPECT_EQ(FileUtil::extension("name."), "");
+    EXPECT_EQ(FileUtil::baseName("/x/archive.tar.gz"), "archive.tar");
+    EXPECT_EQ(FileUtil::baseName("/x/README"), "README");
+    EXPECT_EQ(FileUtil::parentFolder("/x/y/z.zip"), "/x/y");
+    EXPECT_EQ(FileUtil::parentFolder("/z.zip"), "/");
+    EXPECT_EQ(FileUtil::parentFolder(""), "");
 }
 
 TEST(FileUtilNames, FreeFileNamesCountUpAndKeepTarTogether) {
     ScratchDir dir;
     dir.write("report.zip", "x");
     dir.write("report 2.zip", "x");
-    EXPECT_EQ(FileUtil::getCreateFileName(dir.path(), "report", "zip"), dir.file("report 3.zip"));
+    EXPECT_EQ(FileUtil::freeFileName(dir.path(), "report", "zip"), dir.file("report 3.zip"));
 
-    EXPECT_EQ(FileUtil::getCreateFileName(dir.path(), "a.TAR", "gz"), dir.file("a.tar.gz"));
+    EXPECT_EQ(FileUtil::freeFileName(dir.path(), "a.TAR", "gz"), dir.file("a.tar.gz"));
     dir.write("a.tar.gz", "x");
-    EXPECT_EQ(FileUtil::getCreateFileName(dir.path(), "a.TAR", "gz"), dir.file("a 2.tar.gz"));
+    EXPECT_EQ(FileUtil::freeFileName(dir.path(), "a.TAR", "gz"), dir.file("a 2.tar.gz"));
 
     dir.write("notes", "x");
-    EXPECT_EQ(FileUtil::getCreateFileName(dir.path(), "notes", ""), dir.file("notes 2"));
-    EXPECT_EQ(FileUtil::getCreateFileName(dir.path(), "x.tar", ""), dir.file("x.tar"));
+    EXPECT_EQ(FileUtil::freeFileName(dir.path(), "notes", ""), dir.file("notes 2"));
+    EXPECT_EQ(FileUtil::freeFileName(dir.path(), "x.tar", ""), dir.file("x.tar"));
 }
 
 TEST(FileUtilNames, FreeFolderNamesIgnoreDanglingLinks) {
     ScratchDir dir;
     QDir(dir.path()).mkdir("Photos");
-    EXPECT_EQ(FileUtil::getCreateFolderName(dir.path(), "Photos"), dir.file("Photos 2"));
+    EXPECT_EQ(FileUtil::freeFolderName(dir.path(), "Photos"), dir.file("Photos 2"));
     ASSERT_EQ(::symlink("/nonexistent/target", QFile::encodeName(dir.file("Links")).constData()),
               0);
-    EXPECT_EQ(FileUtil::getCreateFolderName(dir.path(), "Links"), dir.file("Links"));
+    EXPECT_EQ(FileUtil::freeFolderName(dir.path(), "Links"), dir.file("Links"));
 }
 
 TEST(FileUtilPaths, RelativePathBelowBase) {
@@ -105,9 +105,9 @@ TEST(FileUtilPaths, RelativePathBelowBase) {
         {"//a/b//", "a", "/b"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(FileUtil::getRelativePath(c.path, c.base), QString(c.expected))
+        EXPECT_EQ(FileUtil::relativePath(c.path, c.base), QString(c.expected))
             << c.path << " " << c.base;
-    EXPECT_EQ(FileUtil::getRelativePath(QString(), "/a"), "");
+    EXPECT_EQ(FileUtil::relativePath(QString(), "/a"), "");
 }
 
 TEST(FileUtilPaths, ContainmentNormalisesTrailingSlashes) {
@@ -135,21 +135,21 @@ TEST(FileUtilDisk, PermissionsKeepOwnerRightsAndRespectUmask) {
     };
     for (const Case &c : cases) {
         UmaskScope scope(c.umask);
-        EXPECT_FALSE(FileUtil::setFilePermission(file, c.stored).has_value());
+        EXPECT_FALSE(FileUtil::setPermission(file, c.stored).has_value());
         EXPECT_EQ(modeOf(file), c.expected)
             << std::oct << "umask " << c.umask << " mode " << c.stored;
     }
     {
         UmaskScope scope(022);
-        EXPECT_FALSE(FileUtil::setfullPermission(file).has_value());
+        EXPECT_FALSE(FileUtil::setFullPermission(file).has_value());
         EXPECT_EQ(modeOf(file), mode_t(0755));
     }
     {
         UmaskScope scope(077);
-        EXPECT_FALSE(FileUtil::setfullPermission(file).has_value());
+        EXPECT_FALSE(FileUtil::setFullPermission(file).has_value());
         EXPECT_EQ(modeOf(file), mode_t(0700));
     }
-    EXPECT_TRUE(FileUtil::setFilePermission(dir.file("missing"), 0644).has_value());
+    EXPECT_TRUE(FileUtil::setPermission(dir.file("missing"), 0644).has_value());
 }
 
 TEST(FileUtilDisk, CreateFolderWithDateAndDatesOnLinks) {
@@ -158,18 +158,17 @@ TEST(FileUtilDisk, CreateFolderWithDateAndDatesOnLinks) {
     const QString folder = dir.file("a/b/c");
     EXPECT_TRUE(FileUtil::createFolder(folder, date));
     ASSERT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(FileUtil::getFileMidified(folder), date);
+    EXPECT_EQ(FileUtil::modifiedDate(folder), date);
 
     const QString target = dir.write("target.txt", "x");
     const QString link = dir.file("link");
-    ASSERT_TRUE(FileUtil::createAliasPath(link, "target.txt"));
-    const QDateTime targetDate = *FileUtil::getFileMidified(target);
-    EXPECT_FALSE(FileUtil::setFileModifiedDate(date, link).has_value());
-    EXPECT_EQ(FileUtil::getFileMidified(link), date);
-    EXPECT_EQ(FileUtil::getFileMidified(target), targetDate)
-        << "the link's target must keep its date";
-    EXPECT_FALSE(FileUtil::setFileModifiedDate(std::nullopt, dir.file("missing")).has_value());
-    EXPECT_FALSE(FileUtil::getFileMidified(dir.file("missing")).has_value());
+    ASSERT_TRUE(FileUtil::createSymlink(link, "target.txt"));
+    const QDateTime targetDate = *FileUtil::modifiedDate(target);
+    EXPECT_FALSE(FileUtil::setModifiedDate(date, link).has_value());
+    EXPECT_EQ(FileUtil::modifiedDate(link), date);
+    EXPECT_EQ(FileUtil::modifiedDate(target), targetDate) << "the link's target must keep its date";
+    EXPECT_FALSE(FileUtil::setModifiedDate(std::nullopt, dir.file("missing")).has_value());
+    EXPECT_FALSE(FileUtil::modifiedDate(dir.file("missing")).has_value());
 }
 
 TEST(FileUtilDisk, LinksAndTypes) {
@@ -177,39 +176,39 @@ TEST(FileUtilDisk, LinksAndTypes) {
     QDir(dir.path()).mkdir("folder");
     dir.write("file", "12345");
     Error error;
-    ASSERT_TRUE(FileUtil::createAliasPath(dir.file("to-folder"), "folder", &error));
-    ASSERT_TRUE(FileUtil::createAliasPath(dir.file("dangling"), "nowhere"));
-    EXPECT_FALSE(FileUtil::createAliasPath(dir.file("file"), "x", &error));
+    ASSERT_TRUE(FileUtil::createSymlink(dir.file("to-folder"), "folder", &error));
+    ASSERT_TRUE(FileUtil::createSymlink(dir.file("dangling"), "nowhere"));
+    EXPECT_FALSE(FileUtil::createSymlink(dir.file("file"), "x", &error));
     EXPECT_FALSE(error.message.isEmpty());
 
-    EXPECT_TRUE(FileUtil::isDirectoryFilePath(dir.file("to-folder")));
-    EXPECT_FALSE(FileUtil::isDirectoryFilePath(dir.file("file")));
+    EXPECT_TRUE(FileUtil::isFolder(dir.file("to-folder")));
+    EXPECT_FALSE(FileUtil::isFolder(dir.file("file")));
     QString target;
-    EXPECT_TRUE(FileUtil::isSybolicLinkPath(dir.file("to-folder"), &target));
+    EXPECT_TRUE(FileUtil::isSymlink(dir.file("to-folder"), &target));
     EXPECT_EQ(target, "folder");
-    EXPECT_FALSE(FileUtil::isSybolicLinkPath(dir.file("dangling")));
-    EXPECT_FALSE(FileUtil::isSybolicLinkPath(dir.file("file")));
-    EXPECT_EQ(FileUtil::getFileSize(dir.file("file")), 5u);
-    EXPECT_EQ(FileUtil::getFileSize(dir.file("dangling")), 7u) << "lstat size is the link text";
-    EXPECT_EQ(FileUtil::getFileSize(dir.file("missing")), 0u);
+    EXPECT_FALSE(FileUtil::isSymlink(dir.file("dangling")));
+    EXPECT_FALSE(FileUtil::isSymlink(dir.file("file")));
+    EXPECT_EQ(FileUtil::fileSize(dir.file("file")), 5u);
+    EXPECT_EQ(FileUtil::fileSize(dir.file("dangling")), 7u) << "lstat size is the link text";
+    EXPECT_EQ(FileUtil::fileSize(dir.file("missing")), 0u);
 }
 
 TEST(FileUtilDisk, DeleteRemovesReadOnlyItemsAndNotLinkTargets) {
     ScratchDir dir;
     const QString readOnly = dir.write("ro.txt", "x");
     ::chmod(QFile::encodeName(readOnly).constData(), 0444);
-    EXPECT_FALSE(FileUtil::deleteFile(readOnly).has_value());
+    EXPECT_FALSE(FileUtil::removeItem(readOnly).has_value());
     EXPECT_FALSE(QFileInfo::exists(readOnly));
 
     const QString kept = dir.write("kept/inner.txt", "x");
-    ASSERT_TRUE(FileUtil::createAliasPath(dir.file("link"), dir.file("kept")));
-    EXPECT_FALSE(FileUtil::deleteFile(dir.file("link")).has_value());
+    ASSERT_TRUE(FileUtil::createSymlink(dir.file("link"), dir.file("kept")));
+    EXPECT_FALSE(FileUtil::removeItem(dir.file("link")).has_value());
     EXPECT_TRUE(QFileInfo::exists(kept));
 
     dir.write("tree/a/b.txt", "x");
-    EXPECT_FALSE(FileUtil::deleteFile(dir.file("tree")).has_value());
+    EXPECT_FALSE(FileUtil::removeItem(dir.file("tree")).has_value());
     EXPECT_FALSE(QFileInfo::exists(dir.file("tree")));
-    EXPECT_FALSE(FileUtil::deleteFile(dir.file("never-there")).has_value());
+    EXPECT_FALSE(FileUtil::removeItem(dir.file("never-there")).has_value());
 }
 
 TEST(FileUtilCopy, CopiesInChunksAndAppendsWhenNotOverwriting) {
@@ -233,7 +232,7 @@ TEST(FileUtilCopy, CopiesInChunksAndAppendsWhenNotOverwriting) {
     EXPECT_EQ(appended.readAll(), "head-tail");
 
     EXPECT_TRUE(FileUtil::copyFile(tail, existing, true, false, nullptr));
-    EXPECT_EQ(FileUtil::getFileSize(existing), 4u);
+    EXPECT_EQ(FileUtil::fileSize(existing), 4u);
 
     EXPECT_FALSE(FileUtil::copyFile(dir.file("missing"), dir.file("out"), true, false, nullptr));
     EXPECT_FALSE(QFileInfo::exists(dir.file("out"))) << "a missing source leaves nothing behind";
@@ -251,5 +250,5 @@ TEST(FileUtilCopy, StopsWhenTheThreadIsCancelled) {
     worker->wait();
     delete worker;
     EXPECT_TRUE(opened);
-    EXPECT_EQ(FileUtil::getFileSize(dir.file("copy.bin")), 0u);
+    EXPECT_EQ(FileUtil::fileSize(dir.file("copy.bin")), 0u);
 }

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-using namespace CommononExtention;
+using namespace StringUtil;
 
 TEST(StringUtil, TrimStripsEveryRepetitionAtBothEnds) {
     EXPECT_EQ(trim("//a/b//", "/"), "a/b");
@@ -22,20 +22,20 @@ TEST(StringUtil, TrimStripsEveryRepetitionAtBothEnds) {
 }
 
 TEST(StringUtil, SubStringAfterMarker) {
-    EXPECT_EQ(StringUtil::subString("a/b/c", "/"), "b/c");
-    EXPECT_EQ(StringUtil::subString("a/b/c", "/", StringUtil::BackwardsSearch), "c");
-    EXPECT_EQ(StringUtil::subString("abc/", "/"), "");
-    EXPECT_EQ(StringUtil::subString("abc", "/"), "");
-    EXPECT_EQ(StringUtil::subString("xAbcy", "abc", StringUtil::CaseInsensitiveSearch), "y");
-    EXPECT_EQ(StringUtil::subString(QString(), "/"), "");
+    EXPECT_EQ(StringUtil::textAfter("a/b/c", "/"), "b/c");
+    EXPECT_EQ(StringUtil::textAfter("a/b/c", "/", StringUtil::BackwardsSearch), "c");
+    EXPECT_EQ(StringUtil::textAfter("abc/", "/"), "");
+    EXPECT_EQ(StringUtil::textAfter("abc", "/"), "");
+    EXPECT_EQ(StringUtil::textAfter("xAbcy", "abc", StringUtil::CaseInsensitiveSearch), "y");
+    EXPECT_EQ(StringUtil::textAfter(QString(), "/"), "");
 }
 
 TEST(StringUtil, NullAndUuid) {
-    EXPECT_FALSE(StringUtil::isEmptyWhenNull(QString()).isNull());
-    EXPECT_EQ(StringUtil::isEmptyWhenNull("x"), "x");
+    EXPECT_FALSE(StringUtil::orEmpty(QString()).isNull());
+    EXPECT_EQ(StringUtil::orEmpty("x"), "x");
     QSet<QString> seen;
     for (int i = 0; i < 100; ++i) {
-        const QString uuid = StringUtil::stringWithUUID();
+        const QString uuid = StringUtil::newUuid();
         EXPECT_EQ(uuid.size(), 36);
         EXPECT_EQ(uuid, uuid.toUpper());
         EXPECT_EQ(uuid.count('-'), 4);

@@ -4,7 +4,7 @@
 #include "ZipTestSupport.h"
 #include "support/TestDirs.h"
 #include "util/FileTree.h"
-#include "zip/YZipFileArchive.h"
+#include "zip/ZipWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,8 +54,8 @@ TEST(ZipDeflatePipeline, EntriesKeepTheWalkOrderAndTheirBytes) {
 
     const QString archive = dir.file("out.zip");
     QString message;
-    ASSERT_TRUE(YZipFileArchive::zipFilesWithParentRelative({dir.file("T")}, nullptr, archive,
-                                                            std::nullopt, &message))
+    ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({dir.file("T")}, nullptr, archive, std::nullopt,
+                                                    &message))
         << message.toStdString();
 
     const ZipListing listing = inspectZip(archive, true);
@@ -74,7 +74,7 @@ TEST(ZipDeflatePipeline, ChunkedDataStaysCompressed) {
     ScratchDir dir;
     const QString big = dir.write("big.txt", compressible(5 * kChunk + 123, 9));
     const QString archive = dir.file("big.zip");
-    ASSERT_TRUE(YZipFileArchive::zipFilesWithParentRelative({big}, nullptr, archive));
+    ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({big}, nullptr, archive));
     const ToolResult test = runTool("unzip", {"-tq", archive});
     EXPECT_EQ(test.exitCode, 0) << test.output.toStdString();
     // Chunks deflated apart cost little: far below the input, near one deflate pass over it.

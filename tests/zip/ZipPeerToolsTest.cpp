@@ -1,6 +1,6 @@
 #include "ZipTestSupport.h"
 #include "support/TestDirs.h"
-#include "zip/YZipFileArchive.h"
+#include "zip/ZipWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +42,7 @@ TEST(ZipPeerTools, ArchivesTestCleanInEveryTool) {
     ScratchDir dir;
     const QString photos = makeSampleTree(dir.path());
     const QString archive = dir.file("peer.zip");
-    ASSERT_TRUE(YZipFileArchive::zipFilesWithParentRelative({photos}, nullptr, archive));
+    ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({photos}, nullptr, archive));
 
     const ToolResult unzip = runTool("unzip", {"-t", archive});
     EXPECT_EQ(unzip.exitCode, 0) << unzip.output.toStdString();
@@ -69,8 +69,7 @@ TEST(ZipPeerTools, ExtractedContentsAreIdentical) {
     QDir().mkpath(source);
     makeSampleTree(source);
     const QString archive = dir.file("roundtrip.zip");
-    ASSERT_TRUE(
-        YZipFileArchive::zipFilesWithParentRelative({source + "/Photos"}, nullptr, archive));
+    ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({source + "/Photos"}, nullptr, archive));
     const QMap<QString, QString> expected = expectedTree(source);
     ASSERT_EQ(expected.size(), 13);
 
@@ -117,7 +116,7 @@ TEST(ZipPeerToolsSlow, FileOfMoreThan4GiBGetsZip64Records) {
     const QString after = dir.write("after.txt", "an entry behind the large one");
 
     const QString archive = dir.file("zip64.zip");
-    ASSERT_TRUE(YZipFileArchive::zipFilesWithParentRelative({big, after}, nullptr, archive));
+    ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({big, after}, nullptr, archive));
 
     const ZipListing listing = inspectZip(archive, false);
     ASSERT_EQ(namesOf(listing), QStringList({"big.bin", "after.txt"}));

@@ -17,34 +17,34 @@ void saveFlag(const char *key, bool value) {
 
 } // namespace
 
-bool Preferences::getISExitAfterCloseLastWindowValue() {
+bool Preferences::exitAfterLastWindow() {
     return readFlag(SettingsKeys::kIsExitAfterCloseLastWindow, true);
 }
 
-void Preferences::saveISExitAfterCloseLastWindowValue(bool value) {
+void Preferences::setExitAfterLastWindow(bool value) {
     saveFlag(SettingsKeys::kIsExitAfterCloseLastWindow, value);
 }
 
-bool Preferences::getIsCloseWindowExtractByAppValue() {
+bool Preferences::closeAfterExtract() {
     return readFlag(SettingsKeys::kIsCloseWindowExtractByApp, true);
 }
 
-void Preferences::savegetIsCloseWindowExtractByAppValue(bool value) {
+void Preferences::setCloseAfterExtract(bool value) {
     saveFlag(SettingsKeys::kIsCloseWindowExtractByApp, value);
 }
 
-bool Preferences::getISAutoExtractFileArchiveValue() {
+bool Preferences::autoExtractOnOpen() {
     return readFlag(SettingsKeys::kIsAutoExtractFileArchive, false);
 }
 
-void Preferences::saveISAutoExtractFileArchive(bool value) {
+void Preferences::setAutoExtractOnOpen(bool value) {
     saveFlag(SettingsKeys::kIsAutoExtractFileArchive, value);
 }
 
-bool Preferences::getISIgnoreHiddenFileWhileArchive() {
+bool Preferences::ignoreHiddenFiles() {
     return readFlag(SettingsKeys::kIgnoreHiddenFileWhileArchive, false);
 }
 
-void Preferences::saveISIgnoreHiddenFileWhileArchive(bool value) {
+void Preferences::setIgnoreHiddenFiles(bool value) {
     saveFlag(SettingsKeys::kIgnoreHiddenFileWhileArchive, value);
 }

@@ -4,12 +4,12 @@
 // Callable from any thread.
 class Preferences {
 public:
-    static bool getISExitAfterCloseLastWindowValue();
-    static void saveISExitAfterCloseLastWindowValue(bool value);
-    static bool getIsCloseWindowExtractByAppValue();
-    static void savegetIsCloseWindowExtractByAppValue(bool value);
-    static bool getISAutoExtractFileArchiveValue();
-    static void saveISAutoExtractFileArchive(bool value);
-    static bool getISIgnoreHiddenFileWhileArchive();
-    static void saveISIgnoreHiddenFileWhileArchive(bool value);
+    static bool exitAfterLastWindow();
+    static void setExitAfterLastWindow(bool value);
+    static bool closeAfterExtract();
+    static void setCloseAfterExtract(bool value);
+    static bool autoExtractOnOpen();
+    static void setAutoExtractOnOpen(bool value);
+    static bool ignoreHiddenFiles();
+    static void setIgnoreHiddenFiles(bool value);
 };

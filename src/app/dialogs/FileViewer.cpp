@@ -7,7 +7,7 @@
 #include <QUrl>
 
 void FileViewer::selectFile(const QString &path, QObject *context) {
-    const QString folder = FileUtil::getFileDirectory(path);
+    const QString folder = FileUtil::parentFolder(path);
     // dbus-send splits array items at commas; the encoded comma keeps the URL whole.
     const QString url = QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded())
                             .replace(QLatin1Char(','), QStringLiteral("%2C"));

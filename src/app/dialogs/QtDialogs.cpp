@@ -1,8 +1,8 @@
 #include "app/dialogs/QtDialogs.h"
 
-#include "app/dialogs/AlertUtils.h"
+#include "app/dialogs/Alerts.h"
 #include "app/dialogs/FileViewer.h"
-#include "util/YSupportFile.h"
+#include "util/FileKinds.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -17,20 +17,20 @@ QtDialogs::QtDialogs(QWidget *window)
     , window(window) {
 }
 
-void QtDialogs::alertMsg(const QString &message, const QString &information) {
-    AlertUtils::alertMsg(message, information, window);
+void QtDialogs::alert(const QString &message, const QString &information) {
+    Alerts::alert(message, information, window);
 }
 
 std::optional<QString> QtDialogs::input(const QString &message, const QString &defaultValue) {
-    return AlertUtils::input(message, defaultValue, window);
+    return Alerts::input(message, defaultValue, window);
 }
 
-std::optional<QString> QtDialogs::passwordInput(const QString &message) {
-    return AlertUtils::passwordInput(message, window);
+std::optional<QString> QtDialogs::askPassword(const QString &message) {
+    return Alerts::askPassword(message, window);
 }
 
-std::optional<QString> QtDialogs::pickDirectory(const std::optional<QString> &message,
-                                                const std::optional<QString> &openingFolder) {
+std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &message,
+                                             const std::optional<QString> &openingFolder) {
     // Qt's own dialog: the platform's would not take the message below it.
     QFileDialog chooser(window, tr("Choose"));
     chooser.setOption(QFileDialog::DontUseNativeDialog);
@@ -42,14 +42,14 @@ std::optional<QString> QtDialogs::pickDirectory(const std::optional<QString> &me
         chooser.setDirectory(*openingFolder);
     if (message) {
         if (auto *grid = qobject_cast<QGridLayout *>(chooser.layout()))
-            grid->addWidget(customLableWithMessage(*message), grid->rowCount(), 0, 1, -1);
+            grid->addWidget(messageLabel(*message), grid->rowCount(), 0, 1, -1);
     }
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
     return chooser.selectedFiles().first();
 }
 
-QLabel *QtDialogs::customLableWithMessage(const QString &message) {
+QLabel *QtDialogs::messageLabel(const QString &message) {
     auto *label = new QLabel(message);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -63,7 +63,7 @@ QStringList QtDialogs::pickFilesAndFolders() {
 
 std::optional<QString> QtDialogs::pickArchive() {
     QStringList patterns;
-    for (const QString &extension : YSupportFile::archiveExtension())
+    for (const QString &extension : FileKinds::archiveExtension())
         patterns.append(QStringLiteral("*.") + extension);
     std::sort(patterns.begin(), patterns.end());
     const QString filter = tr("Archives (%1)").arg(patterns.join(QLatin1Char(' ')));
@@ -78,6 +78,6 @@ void QtDialogs::openWithDefaultApplication(const QString &path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void QtDialogs::revealInFileViewer(const QString &path) {
+void QtDialogs::showInFolder(const QString &path) {
     FileViewer::selectFile(path, this);
 }

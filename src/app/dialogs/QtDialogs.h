@@ -15,19 +15,19 @@ class QtDialogs : public QObject, public IDialogs {
 public:
     explicit QtDialogs(QWidget *window);
 
-    void alertMsg(const QString &message, const QString &information) override;
+    void alert(const QString &message, const QString &information) override;
     std::optional<QString> input(const QString &message, const QString &defaultValue) override;
-    std::optional<QString> passwordInput(const QString &message) override;
-    std::optional<QString> pickDirectory(const std::optional<QString> &message,
-                                         const std::optional<QString> &openingFolder) override;
+    std::optional<QString> askPassword(const QString &message) override;
+    std::optional<QString> pickFolder(const std::optional<QString> &message,
+                                      const std::optional<QString> &openingFolder) override;
     QStringList pickFilesAndFolders() override;
     void openWithDefaultApplication(const QString &path) override;
-    void revealInFileViewer(const QString &path) override;
+    void showInFolder(const QString &path) override;
 
     // The standard open dialog for archives; none when the user cancelled.
     std::optional<QString> pickArchive();
     // The message shown under the folder chooser: plain, not editable, wrapped within 460 pixels.
-    static QLabel *customLableWithMessage(const QString &message);
+    static QLabel *messageLabel(const QString &message);
 
 private:
     QWidget *window;

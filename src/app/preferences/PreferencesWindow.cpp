@@ -28,15 +28,15 @@ PreferencesWindow::PreferencesWindow(QWidget *parent)
     auto *general = new QWidget;
     new QVBoxLayout(general);
     autoExtract_ = addCheckBox(general, QT_TR_NOOP("Automatic extract the file archive"),
-                               &Preferences::saveISAutoExtractFileArchive);
+                               &Preferences::setAutoExtractOnOpen);
     closeWindowExtract_ =
         addCheckBox(general, QT_TR_NOOP("Close the window after extracting files"),
-                    &Preferences::savegetIsCloseWindowExtractByAppValue);
-    exitAfterCloaseLastWindows_ =
+                    &Preferences::setCloseAfterExtract);
+    exitAfterLastWindow_ =
         addCheckBox(general, QT_TR_NOOP("After closing the last window, exit the application"),
-                    &Preferences::saveISExitAfterCloseLastWindowValue);
+                    &Preferences::setExitAfterLastWindow);
     ignoreHiddenFilesCheck_ = addCheckBox(general, QT_TR_NOOP("The archive to ignore hidden files"),
-                                          &Preferences::saveISIgnoreHiddenFileWhileArchive);
+                                          &Preferences::setIgnoreHiddenFiles);
     general->layout()->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
     tabView_->addTab(general, tr("General"));
     auto *layout = new QVBoxLayout(this);
@@ -52,10 +52,10 @@ QCheckBox *PreferencesWindow::addCheckBox(QWidget *page, const char *title, void
 }
 
 void PreferencesWindow::loadValues() {
-    autoExtract_->setChecked(Preferences::getISAutoExtractFileArchiveValue());
-    closeWindowExtract_->setChecked(Preferences::getIsCloseWindowExtractByAppValue());
-    exitAfterCloaseLastWindows_->setChecked(Preferences::getISExitAfterCloseLastWindowValue());
-    ignoreHiddenFilesCheck_->setChecked(Preferences::getISIgnoreHiddenFileWhileArchive());
+    autoExtract_->setChecked(Preferences::autoExtractOnOpen());
+    closeWindowExtract_->setChecked(Preferences::closeAfterExtract());
+    exitAfterLastWindow_->setChecked(Preferences::exitAfterLastWindow());
+    ignoreHiddenFilesCheck_->setChecked(Preferences::ignoreHiddenFiles());
 }
 
 void PreferencesWindow::showEvent(QShowEvent *event) {

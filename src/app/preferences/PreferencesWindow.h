@@ -23,7 +23,7 @@ public:
     QTabWidget *tabView() const { return tabView_; }
     QCheckBox *autoExtract() const { return autoExtract_; }
     QCheckBox *closeWindowExtract() const { return closeWindowExtract_; }
-    QCheckBox *exitAfterCloaseLastWindows() const { return exitAfterCloaseLastWindows_; }
+    QCheckBox *exitAfterLastWindow() const { return exitAfterLastWindow_; }
     QCheckBox *ignoreHiddenFilesCheck() const { return ignoreHiddenFilesCheck_; }
 
 protected:
@@ -37,6 +37,6 @@ private:
     QTabWidget *tabView_;
     QCheckBox *autoExtract_;
     QCheckBox *closeWindowExtract_;
-    QCheckBox *exitAfterCloaseLastWindows_;
+    QCheckBox *exitAfterLastWindow_;
     QCheckBox *ignoreHiddenFilesCheck_;
 };

@@ -1,12 +1,12 @@
 #include "app/preview/EntryIconProvider.h"
 
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
 
 #include <QFileInfo>
 #include <QMimeDatabase>
 
 QIcon EntryIconProvider::icon(const IFileEntry &item) {
-    if (!dynamic_cast<const ZipEntry *>(&item))
+    if (!dynamic_cast<const ArchiveEntry *>(&item))
         return provider.icon(QFileInfo(item.path()));
     if (!item.isLeaf())
         return provider.icon(QFileIconProvider::Folder);

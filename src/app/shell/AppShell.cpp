@@ -20,15 +20,15 @@ void AppShell::openFiles(const QStringList &paths) {
 
 void AppShell::openFile(const QString &path) {
     std::optional<Error> error;
-    if (!controller_.openDocumentWithContentsOfURL(path, true, &error) && error)
-        dialogs.alertMsg(error->message, path);
+    if (!controller_.openDocument(path, true, &error) && error)
+        dialogs.alert(error->message, path);
 }
 
 void AppShell::newWindow() {
     controller_.newDocument();
 }
 
-DocumentWindow *AppShell::windowOf(const ZipDocument &document) const {
+DocumentWindow *AppShell::windowOf(const ArchiveDocument &document) const {
     for (const QPointer<DocumentWindow> &window : windows) {
         if (window && &window->document() == &document)
             return window;
@@ -41,7 +41,7 @@ void AppShell::quit() {
     QCoreApplication::quit();
 }
 
-ZipDocument *AppShell::makeDocument() {
+ArchiveDocument *AppShell::makeDocument() {
     auto *window = new DocumentWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setMenuBar(new AppMenuBar(*window, *this));
@@ -51,7 +51,7 @@ ZipDocument *AppShell::makeDocument() {
     return &window->document();
 }
 
-void AppShell::showDocument(ZipDocument &document) {
+void AppShell::showDocument(ArchiveDocument &document) {
     DocumentWindow *window = windowOf(document);
     if (!window)
         return;
@@ -60,7 +60,7 @@ void AppShell::showDocument(ZipDocument &document) {
     window->activateWindow();
 }
 
-ZipDocument *AppShell::currentDocument() const {
+ArchiveDocument *AppShell::currentDocument() const {
     const auto *window = qobject_cast<DocumentWindow *>(QApplication::activeWindow());
     return window ? &window->document() : nullptr;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/AppDocumentController.h"
+#include "app/shell/DocumentController.h"
 #include "app/shell/IDocumentWindowFactory.h"
 
 #include <QList>
@@ -21,7 +21,7 @@ public:
     // The dialogs report archives that cannot be opened.
     explicit AppShell(IDialogs &dialogs, QObject *parent = nullptr);
 
-    AppDocumentController &controller() { return controller_; }
+    DocumentController &controller() { return controller_; }
     // Opens each archive in the first empty window or a new one; when no window is open
     // afterwards (no paths, or none could be opened), an empty window.
     void openFiles(const QStringList &paths);
@@ -29,18 +29,18 @@ public:
     // A new empty window, shown.
     void newWindow();
     // The window that holds the document, or none.
-    DocumentWindow *windowOf(const ZipDocument &document) const;
+    DocumentWindow *windowOf(const ArchiveDocument &document) const;
     // Closes every window (each stops its task first), then quits.
     static void quit();
 
     // IDocumentWindowFactory
-    ZipDocument *makeDocument() override;
-    void showDocument(ZipDocument &document) override;
-    ZipDocument *currentDocument() const override;
+    ArchiveDocument *makeDocument() override;
+    void showDocument(ArchiveDocument &document) override;
+    ArchiveDocument *currentDocument() const override;
 
 private:
     IDialogs &dialogs;
-    AppDocumentController controller_{*this};
+    DocumentController controller_{*this};
     // Each window deletes itself when closed.
     QList<QPointer<DocumentWindow>> windows;
 };

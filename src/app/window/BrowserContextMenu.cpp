@@ -1,20 +1,20 @@
 #include "app/window/BrowserContextMenu.h"
 
 #include "app/window/DocumentBrowser.h"
-#include "document/ZipDocument.h"
+#include "document/ArchiveDocument.h"
 
-BrowserContextMenu::BrowserContextMenu(ZipDocument &document, const DocumentBrowser &browser,
+BrowserContextMenu::BrowserContextMenu(ArchiveDocument &document, const DocumentBrowser &browser,
                                        const std::function<void()> &viewFile, QWidget *parent)
     : QMenu(parent)
     , document(document)
     , browser(browser)
     , extractSelected(
-          makeItem(tr("Extract selected files"), [&document] { document.unArchiveSelectedItem(); }))
+          makeItem(tr("Extract selected files"), [&document] { document.extractSelected(); }))
     , extractSelectedTo(makeItem(tr("Extract selected files As..."),
-                                 [&document] { document.unArchiveSelectedItemAs(); }))
+                                 [&document] { document.extractSelectedTo(); }))
     , viewSelected(makeItem(tr("View"), viewFile))
-    , deleteSelected(makeItem(tr("Delete"), [&document] { document.deleteZipFiles(); }))
-    , revealInFinder(makeItem(tr("Reveal in Finder"), [&document] { document.revindInFinder(); })) {
+    , deleteSelected(makeItem(tr("Delete"), [&document] { document.deleteSelected(); }))
+    , revealInFinder(makeItem(tr("Reveal in Finder"), [&document] { document.showInFolder(); })) {
     connect(this, &QMenu::aboutToShow, this, &BrowserContextMenu::menuNeedsUpdate);
 }
 
@@ -28,17 +28,17 @@ void BrowserContextMenu::menuNeedsUpdate() {
     // Only detach the items: they are made once, with the menu.
     for (QAction *item : actions())
         removeAction(item);
-    const bool canExtract = document.isCanExtractSelected();
+    const bool canExtract = document.canExtractSelected();
     if (canExtract) {
         addAction(extractSelected);
         addAction(extractSelectedTo);
     }
-    if (document.isCanView())
+    if (document.canView())
         addAction(viewSelected);
     if (!canExtract) {
-        if (!document.isCanSaveZip())
+        if (!document.canZip())
             return;
-        if (document.isCanDeleteFiles() && browser.selectedColumn() == 0)
+        if (document.canDelete() && browser.selectedColumn() == 0)
             addAction(deleteSelected);
     }
     addAction(revealInFinder);

@@ -5,7 +5,7 @@
 #include <functional>
 
 class DocumentBrowser;
-class ZipDocument;
+class ArchiveDocument;
 
 // The browser's context menu, rebuilt before it opens after the document's rules: the extract
 // items and "View" for an opened archive with a selection, "Delete" for gathered items selected
@@ -14,7 +14,7 @@ class BrowserContextMenu : public QMenu {
     Q_OBJECT
 
 public:
-    BrowserContextMenu(ZipDocument &document, const DocumentBrowser &browser,
+    BrowserContextMenu(ArchiveDocument &document, const DocumentBrowser &browser,
                        const std::function<void()> &viewFile, QWidget *parent = nullptr);
 
     void menuNeedsUpdate();
@@ -22,7 +22,7 @@ public:
 private:
     QAction *makeItem(const QString &title, const std::function<void()> &action);
 
-    ZipDocument &document;
+    ArchiveDocument &document;
     const DocumentBrowser &browser;
     QAction *extractSelected;
     QAction *extractSelectedTo;

@@ -1,14 +1,14 @@
 #include "app/window/DocumentBrowser.h"
 
+#include "app/window/BrowserCellDelegate.h"
 #include "app/window/EntryBrowserModel.h"
-#include "app/window/FileSystemBrowserCell.h"
 
 #include <algorithm>
 
 DocumentBrowser::DocumentBrowser(QWidget *parent)
     : QColumnView(parent)
     , model_(new EntryBrowserModel(this))
-    , cell(new FileSystemBrowserCell(this)) {
+    , cell(new BrowserCellDelegate(this)) {
     setModel(model_);
     setItemDelegate(cell);
     setSelectionMode(QAbstractItemView::ExtendedSelection);

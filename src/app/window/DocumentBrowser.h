@@ -4,7 +4,7 @@
 #include <QList>
 
 class EntryBrowserModel;
-class FileSystemBrowserCell;
+class BrowserCellDelegate;
 class IFileEntry;
 
 // The document's column browser: folders may be selected, several rows at once, columns start
@@ -45,5 +45,5 @@ private:
     QModelIndexList selectedRows() const;
 
     EntryBrowserModel *model_;
-    FileSystemBrowserCell *cell;
+    BrowserCellDelegate *cell;
 };

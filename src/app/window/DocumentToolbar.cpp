@@ -1,7 +1,7 @@
 #include "app/window/DocumentToolbar.h"
 
-#include "app/window/EncodingPopup.h"
-#include "document/ZipDocument.h"
+#include "app/window/EncodingChooser.h"
+#include "document/ArchiveDocument.h"
 
 #include <QAction>
 #include <QIcon>
@@ -14,45 +14,45 @@ struct DocumentToolbar::Item {
     const char *themeIcon;
     QStyle::StandardPixmap fallbackIcon;
     // The command; none for "Open", which the window handles.
-    void (*action)(ZipDocument &);
+    void (*action)(ArchiveDocument &);
     // The enabling rule; none for always.
-    bool (ZipDocument::*enabled)() const;
+    bool (ArchiveDocument::*enabled)() const;
 };
 
 const QList<DocumentToolbar::Item> &DocumentToolbar::items() {
     static const QList<Item> table = {
         {"ToolBarItemUnArchive", QT_TR_NOOP("Extract"),
          QT_TR_NOOP("Decompress files to the current folder"), "archive-extract",
-         QStyle::SP_ArrowDown, [](ZipDocument &document) { document.unArchive(); },
-         &ZipDocument::isCanUnZip},
+         QStyle::SP_ArrowDown, [](ArchiveDocument &document) { document.extractAll(); },
+         &ArchiveDocument::canExtract},
         {"ToolBarItemUnArchiveTo", QT_TR_NOOP("Extract As..."),
          QT_TR_NOOP("Decompress files to the chosen directory"), "document-save-as",
-         QStyle::SP_DialogSaveButton, [](ZipDocument &document) { document.unArchiveTo(); },
-         &ZipDocument::isCanUnZip},
+         QStyle::SP_DialogSaveButton, [](ArchiveDocument &document) { document.extractTo(); },
+         &ArchiveDocument::canExtract},
         {"ToolBarItemOpenDocument", QT_TR_NOOP("Open"), QT_TR_NOOP("Open the archive file"),
          "document-open", QStyle::SP_DialogOpenButton, nullptr, nullptr},
         {"ToolBarItemSaveZip", QT_TR_NOOP("Zip"), QT_TR_NOOP("Compress files"), "archive-insert",
-         QStyle::SP_ArrowUp, [](ZipDocument &document) { document.saveZip(); },
-         &ZipDocument::isCanSaveZip},
+         QStyle::SP_ArrowUp, [](ArchiveDocument &document) { document.zip(); },
+         &ArchiveDocument::canZip},
         {"ToolBarItemSaveZipTo", QT_TR_NOOP("Zip As..."),
          QT_TR_NOOP("Compress files to the chosen directory"), "document-save",
-         QStyle::SP_DriveHDIcon, [](ZipDocument &document) { document.saveZipTo(); },
-         &ZipDocument::isCanSaveZip},
+         QStyle::SP_DriveHDIcon, [](ArchiveDocument &document) { document.zipTo(); },
+         &ArchiveDocument::canZip},
         {"ToolBarItemAddToZip", QT_TR_NOOP("Add"), QT_TR_NOOP("Add files to compress"), "list-add",
-         QStyle::SP_FileDialogNewFolder, [](ZipDocument &document) { document.addToZip(); },
-         &ZipDocument::isCanAddFileToZip},
+         QStyle::SP_FileDialogNewFolder, [](ArchiveDocument &document) { document.add(); },
+         &ArchiveDocument::canAdd},
         {"ToolBarItemDeleteZipFiles", QT_TR_NOOP("Delete"), QT_TR_NOOP("Delete"), "list-remove",
-         QStyle::SP_TrashIcon, [](ZipDocument &document) { document.deleteZipFiles(); },
-         &ZipDocument::isCanDeleteFiles},
+         QStyle::SP_TrashIcon, [](ArchiveDocument &document) { document.deleteSelected(); },
+         &ArchiveDocument::canDelete},
     };
     return table;
 }
 
-DocumentToolbar::DocumentToolbar(ZipDocument &document, const std::function<void()> &openDocument,
-                                 QWidget *parent)
+DocumentToolbar::DocumentToolbar(ArchiveDocument &document,
+                                 const std::function<void()> &openDocument, QWidget *parent)
     : QToolBar(parent)
     , document(document)
-    , popup(new EncodingPopup(this)) {
+    , popup(new EncodingChooser(this)) {
     setObjectName(kIdentifier);
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setMovable(false);
@@ -65,7 +65,7 @@ DocumentToolbar::DocumentToolbar(ZipDocument &document, const std::function<void
     flexibleSpace->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     addWidget(flexibleSpace);
     addWidget(popup);
-    setToolItemsEnabled();
+    updateCommands();
 }
 
 void DocumentToolbar::addItem(const Item &item, const std::function<void()> &openDocument) {
@@ -84,12 +84,12 @@ void DocumentToolbar::addItem(const Item &item, const std::function<void()> &ope
     actions.insert(action->objectName(), action);
 }
 
-bool DocumentToolbar::validateToolbarItem(const Item &item) const {
+bool DocumentToolbar::isItemEnabled(const Item &item) const {
     return !item.enabled || (document.*item.enabled)();
 }
 
-void DocumentToolbar::setToolItemsEnabled() {
+void DocumentToolbar::updateCommands() {
     for (const Item &item : items())
-        actions.value(QString::fromLatin1(item.identifier))->setEnabled(validateToolbarItem(item));
-    popup->setEnabled(document.isCanUnZip());
+        actions.value(QString::fromLatin1(item.identifier))->setEnabled(isItemEnabled(item));
+    popup->setEnabled(document.canExtract());
 }

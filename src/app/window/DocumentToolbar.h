@@ -6,9 +6,9 @@
 
 #include <functional>
 
-class EncodingPopup;
+class EncodingChooser;
 class QAction;
-class ZipDocument;
+class ArchiveDocument;
 
 // The document window's toolbar: its buttons with their enabling rules and the encoding chooser.
 class DocumentToolbar : public QToolBar {
@@ -18,22 +18,22 @@ public:
     static inline const QString kIdentifier = QStringLiteral("Archive Document Toolbar Identifier");
 
     // "Open" runs openDocument; every other button runs its document command.
-    DocumentToolbar(ZipDocument &document, const std::function<void()> &openDocument,
+    DocumentToolbar(ArchiveDocument &document, const std::function<void()> &openDocument,
                     QWidget *parent = nullptr);
 
     // Enables each button after its rule and the chooser exactly when an archive is shown.
-    void setToolItemsEnabled();
+    void updateCommands();
     // The button with the identifier ("ToolBarItemUnArchive", ...), or none.
     QAction *item(const QString &identifier) const { return actions.value(identifier); }
-    EncodingPopup *encodingPopup() const { return popup; }
+    EncodingChooser *encodingPopup() const { return popup; }
 
 private:
     struct Item;
     static const QList<Item> &items();
     void addItem(const Item &item, const std::function<void()> &openDocument);
-    bool validateToolbarItem(const Item &item) const;
+    bool isItemEnabled(const Item &item) const;
 
-    ZipDocument &document;
+    ArchiveDocument &document;
     QHash<QString, QAction *> actions;
-    EncodingPopup *popup;
+    EncodingChooser *popup;
 };

@@ -1,23 +1,23 @@
 #include "app/window/DocumentWindow.h"
 
-#include "app/dialogs/ProgressViewController.h"
+#include "app/dialogs/ProgressController.h"
 #include "app/dialogs/QtDialogs.h"
-#include "app/preview/PreviewViewController.h"
+#include "app/preview/PreviewColumn.h"
 #include "app/window/BrowserContextMenu.h"
 #include "app/window/DocumentBrowser.h"
 #include "app/window/DocumentToolbar.h"
-#include "app/window/EncodingPopup.h"
+#include "app/window/EncodingChooser.h"
 #include "app/window/EntryBrowserModel.h"
 #include "app/window/StatusLine.h"
-#include "archive/ArchiveBase.h"
-#include "archive/ZipEntry.h"
+#include "archive/ArchiveEntry.h"
+#include "archive/ReaderBase.h"
+#include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/ArchiveSession.h"
 #include "document/FileSystemNode.h"
-#include "document/ZipDocument.h"
 #include "encoding/EncodingUtil.h"
+#include "util/FileKinds.h"
 #include "util/FileUtil.h"
-#include "util/YSupportFile.h"
 
 #include <QCloseEvent>
 #include <QMimeData>
@@ -29,11 +29,11 @@
 DocumentWindow::DocumentWindow(const std::optional<QString> &path, QWidget *parent)
     : QMainWindow(parent)
     , dialogs(new QtDialogs(this))
-    , document_(std::make_unique<ZipDocument>(static_cast<IDocumentView &>(*this), *dialogs)) {
+    , document_(std::make_unique<ArchiveDocument>(static_cast<IDocumentView &>(*this), *dialogs)) {
     buildWindow();
     reloadBrowser();
     if (path)
-        document_->loadFileStart(*path);
+        document_->open(*path);
 }
 
 DocumentWindow::~DocumentWindow() {
@@ -51,17 +51,17 @@ void DocumentWindow::buildWindow() {
     toolbar_ = new DocumentToolbar(
         *document_, [this] { chooseArchiveToOpen(); }, this);
     addToolBar(toolbar_);
-    progress_ = new ProgressViewController(this);
+    progress_ = new ProgressController(this);
     contextMenu_ = new BrowserContextMenu(
         *document_, *browser_, [this] { document_->viewFile(); }, this);
-    preview_ = new PreviewViewController;
+    preview_ = new PreviewColumn;
     preview_->setDocument(document_.get());
     preview_->setBrowser(browser_);
     browser_->setPreview(preview_);
 
-    connect(toolbar_->encodingPopup(), &EncodingPopup::encodingChosen, this,
+    connect(toolbar_->encodingPopup(), &EncodingChooser::encodingChosen, this,
             &DocumentWindow::changeEncoding);
-    connect(progress_, &ProgressViewController::cancelRequested, this,
+    connect(progress_, &ProgressController::cancelRequested, this,
             [this] { document_->cancelThread(); });
     connect(browser_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &DocumentWindow::browserSelected);
@@ -80,7 +80,7 @@ void DocumentWindow::buildWindow() {
 void DocumentWindow::updatePreview(const QModelIndex &index) {
     IFileEntry *item = browser_->entryModel()->item(index);
     preview_->setRepresentedObject(item);
-    if (!dynamic_cast<ZipEntry *>(item))
+    if (!dynamic_cast<ArchiveEntry *>(item))
         return;
     // Queued: a click makes the row current before it selects it, and the extraction takes the
     // selection.
@@ -93,39 +93,39 @@ void DocumentWindow::chooseArchiveToOpen() {
     if (!path)
         return;
     if (document_->isEmpty())
-        document_->loadFileStart(*path);
+        document_->open(*path);
     else
         emit openDocumentRequested(*path);
 }
 
 void DocumentWindow::changeEncoding(const EncodingItem &item) {
     ArchiveSession *session = document_->session();
-    if (!document_->isUnArchiveType() || document_->filePath().isEmpty() || !session ||
+    if (!document_->isViewing() || document_->filePath().isEmpty() || !session ||
         !session->reader())
         return;
     // The reader serves one thread at a time: a running preview or extraction stops first.
     document_->cancelThread();
     const QString filePath = document_->filePath();
-    EncodingUtil::saveFileEncoding(filePath, item.name());
-    session->reader()->setFileEncoding(ArchiveRules::getCurrentFileEncoding(filePath));
+    EncodingUtil::rememberEncoding(filePath, item.name());
+    session->reader()->setFileEncoding(ArchiveRules::rememberedEncoding(filePath));
     // The tree is about to be emptied: the browser lets go of its entries first.
     browser_->entryModel()->setRoot(nullptr);
-    session->reListArchive();
+    session->relist();
     reloadBrowser();
 }
 
 void DocumentWindow::browserSelected() {
-    statusLine_->browserSelected(*document_, getCurrentSelectedItems());
-    toolbar_->setToolItemsEnabled();
+    statusLine_->browserSelected(*document_, currentSelection());
+    toolbar_->updateCommands();
 }
 
 void DocumentWindow::browserDoubleClick() {
-    if (document_->isCanView()) {
+    if (document_->canView()) {
         document_->viewFile();
         return;
     }
-    const QList<IFileEntry *> selected = getCurrentSelectedItems();
-    if (document_->isCanAddFileToZip() && selected.size() == 1 &&
+    const QList<IFileEntry *> selected = currentSelection();
+    if (document_->canAdd() && selected.size() == 1 &&
         dynamic_cast<FileSystemNode *>(selected.first()))
         dialogs->openWithDefaultApplication(selected.first()->path());
 }
@@ -147,9 +147,9 @@ std::optional<QStringList> DocumentWindow::acceptableDrop(const QMimeData *data)
     }
     if (paths.isEmpty())
         return std::nullopt;
-    const bool allArchives = std::all_of(paths.begin(), paths.end(), YSupportFile::isArchive);
+    const bool allArchives = std::all_of(paths.begin(), paths.end(), FileKinds::isArchive);
     // An opened archive is never changed: files are gathered only in other windows.
-    if (!allArchives && document_->isCanUnZip())
+    if (!allArchives && document_->canExtract())
         return std::nullopt;
     return paths;
 }
@@ -172,11 +172,11 @@ void DocumentWindow::dropEvent(QDropEvent *event) {
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    if (!std::all_of(paths->begin(), paths->end(), YSupportFile::isArchive)) {
-        document_->addFileToZip(*paths);
+    if (!std::all_of(paths->begin(), paths->end(), FileKinds::isArchive)) {
+        document_->addFiles(*paths);
         return;
     }
-    document_->loadFileStart(paths->first());
+    document_->open(paths->first());
     show();
     raise();
     for (const QString &path : paths->mid(1))
@@ -188,12 +188,12 @@ void DocumentWindow::resizeEvent(QResizeEvent *event) {
     preview_->windowSizeChange();
 }
 
-void DocumentWindow::startPanelProgress(bool indeterminate) {
-    progress_->startPanelProgress(indeterminate);
+void DocumentWindow::showProgress(bool indeterminate) {
+    progress_->showProgress(indeterminate);
 }
 
-void DocumentWindow::stopPanelProgress(int returnCode) {
-    progress_->stopPanelProgress(returnCode);
+void DocumentWindow::hideProgress(int returnCode) {
+    progress_->hideProgress(returnCode);
 }
 
 void DocumentWindow::setProgressTopText(const QString &text) {
@@ -217,32 +217,32 @@ void DocumentWindow::reloadBrowser() {
     preview_->setRepresentedObject(nullptr);
     IFileEntry *root = nullptr;
     // While a listing runs the worker is filling the tree: the browser must not read it.
-    const bool listing = document_->isUnArchiveType() && document_->isExecuting();
+    const bool listing = document_->isViewing() && document_->isExecuting();
     if (!document_->isEmpty() && !listing) {
-        root = document_->isUnArchiveType() ? static_cast<IFileEntry *>(document_->rootEntry())
-                                            : document_->rootNode().get();
+        root = document_->isViewing() ? static_cast<IFileEntry *>(document_->rootEntry())
+                                      : document_->rootNode().get();
     }
     browser_->entryModel()->setRoot(root);
     browser_->selectFirstDirectory();
     const QString filePath = document_->filePath();
-    setWindowTitle(filePath.isEmpty() ? tr("Untitled") : FileUtil::getFileName(filePath));
+    setWindowTitle(filePath.isEmpty() ? tr("Untitled") : FileUtil::fileName(filePath));
     browserSelected();
 }
 
-void DocumentWindow::setEncodingListSelected() {
-    if (document_->isUnArchiveType() && !document_->filePath().isEmpty())
-        toolbar_->encodingPopup()->setEncodingListSelected(document_->filePath());
+void DocumentWindow::selectRememberedEncoding() {
+    if (document_->isViewing() && !document_->filePath().isEmpty())
+        toolbar_->encodingPopup()->selectRememberedEncoding(document_->filePath());
 }
 
-void DocumentWindow::setToolItemsEnabled() {
-    toolbar_->setToolItemsEnabled();
+void DocumentWindow::updateCommands() {
+    toolbar_->updateCommands();
 }
 
-QList<IFileEntry *> DocumentWindow::getSelectedColoumnZero() const {
+QList<IFileEntry *> DocumentWindow::firstColumnSelection() const {
     return browser_->selectedItemsInColumnZero();
 }
 
-QList<IFileEntry *> DocumentWindow::getCurrentSelectedItems() const {
+QList<IFileEntry *> DocumentWindow::currentSelection() const {
     return browser_->selectedItems();
 }
 

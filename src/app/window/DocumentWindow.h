@@ -12,12 +12,12 @@ class BrowserContextMenu;
 class DocumentBrowser;
 class DocumentToolbar;
 class EncodingItem;
-class PreviewViewController;
-class ProgressViewController;
+class PreviewColumn;
+class ProgressController;
 class QMimeData;
 class QtDialogs;
 class StatusLine;
-class ZipDocument;
+class ArchiveDocument;
 
 // The window of one document: toolbar with the encoding chooser, column browser, status line,
 // context menu, progress sheet, and drops of archives and files.
@@ -30,14 +30,14 @@ public:
                             QWidget *parent = nullptr);
     ~DocumentWindow() override;
 
-    ZipDocument &document() const { return *document_; }
+    ArchiveDocument &document() const { return *document_; }
     DocumentBrowser &browser() const { return *browser_; }
     DocumentToolbar &toolbar() const { return *toolbar_; }
     StatusLine &statusLine() const { return *statusLine_; }
     BrowserContextMenu &contextMenu() const { return *contextMenu_; }
-    ProgressViewController &progress() const { return *progress_; }
+    ProgressController &progress() const { return *progress_; }
     // The pane the browser shows beside a selected file.
-    PreviewViewController &preview() const { return *preview_; }
+    PreviewColumn &preview() const { return *preview_; }
 
     // "Open": the open dialog; the archive fills this window when it is empty, else another.
     void chooseArchiveToOpen();
@@ -69,25 +69,25 @@ private:
     std::optional<QStringList> acceptableDrop(const QMimeData *data) const;
 
     // IDocumentView
-    void startPanelProgress(bool indeterminate) override;
-    void stopPanelProgress(int returnCode) override;
+    void showProgress(bool indeterminate) override;
+    void hideProgress(int returnCode) override;
     void setProgressTopText(const QString &text) override;
     void setProgressMaxValue(quint64 maxValue) override;
     void setProgressValue(quint64 value) override;
     void setProgressBottomText(const QString &text) override;
     void reloadBrowser() override;
-    void setEncodingListSelected() override;
-    void setToolItemsEnabled() override;
-    QList<IFileEntry *> getSelectedColoumnZero() const override;
-    QList<IFileEntry *> getCurrentSelectedItems() const override;
+    void selectRememberedEncoding() override;
+    void updateCommands() override;
+    QList<IFileEntry *> firstColumnSelection() const override;
+    QList<IFileEntry *> currentSelection() const override;
     void closeWindow() override;
 
     QtDialogs *dialogs;
-    std::unique_ptr<ZipDocument> document_;
+    std::unique_ptr<ArchiveDocument> document_;
     DocumentBrowser *browser_ = nullptr;
     DocumentToolbar *toolbar_ = nullptr;
     StatusLine *statusLine_ = nullptr;
     BrowserContextMenu *contextMenu_ = nullptr;
-    ProgressViewController *progress_ = nullptr;
-    PreviewViewController *preview_ = nullptr;
+    ProgressController *progress_ = nullptr;
+    PreviewColumn *preview_ = nullptr;
 };

@@ -2,7 +2,7 @@
 
 #include "app/core/Preferences.h"
 #include "util/Cancellation.h"
-#include "util/FilePropertyFileNumAndSize.h"
+#include "util/TreeCountScan.h"
 
 #include <QThread>
 
@@ -30,11 +30,11 @@ void FileSizeThread::cancel() {
 void FileSizeThread::computeSize(const QStringList &paths) {
     cancel();
     const quint64 current = generation;
-    const bool ignoreHidden = Preferences::getISIgnoreHiddenFileWhileArchive();
+    const bool ignoreHidden = Preferences::ignoreHiddenFiles();
     QThread *thread = QThread::create([this, paths, current, ignoreHidden] {
-        FilePropertyFileNumAndSize scanner(paths);
+        TreeCountScan scanner(paths);
         scanner.setIsContainsSelf(false);
-        scanner.setPropertyOptions(FilePropertyOptions::instance(ignoreHidden));
+        scanner.setPropertyOptions(ScanOptions::instance(ignoreHidden));
         scanner.execute();
         if (isCurrentThreadCancelled())
             return;

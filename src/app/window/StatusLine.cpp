@@ -1,8 +1,8 @@
 #include "app/window/StatusLine.h"
 
 #include "app/window/FileSizeThread.h"
-#include "archive/ZipEntry.h"
-#include "document/ZipDocument.h"
+#include "archive/ArchiveEntry.h"
+#include "document/ArchiveDocument.h"
 #include "util/FileUtil.h"
 
 namespace {
@@ -20,41 +20,42 @@ QString StatusLine::itemsPrefix(quint64 count) {
     return QStringLiteral("%1 %2 , ").arg(count).arg(tr("items"));
 }
 
-void StatusLine::browserSelected(const ZipDocument &document,
+void StatusLine::browserSelected(const ArchiveDocument &document,
                                  const QList<IFileEntry *> &selection) {
-    switch (document.archive_type()) {
-    case ZipDocument::ArchiveType::Viewing:
+    switch (document.state()) {
+    case ArchiveDocument::State::Viewing:
         showArchive(document, selection);
         break;
-    case ZipDocument::ArchiveType::Composing:
+    case ArchiveDocument::State::Composing:
         showGathered(document, selection);
         break;
-    case ZipDocument::ArchiveType::Empty:
+    case ArchiveDocument::State::Empty:
         sizes->cancel();
         clear();
         break;
     }
 }
 
-void StatusLine::showArchive(const ZipDocument &document, const QList<IFileEntry *> &selection) {
+void StatusLine::showArchive(const ArchiveDocument &document,
+                             const QList<IFileEntry *> &selection) {
     sizes->cancel();
     const auto *entry =
-        selection.size() == 1 ? dynamic_cast<ZipEntry *>(selection.first()) : nullptr;
+        selection.size() == 1 ? dynamic_cast<ArchiveEntry *>(selection.first()) : nullptr;
     if (entry && entry->isLeaf()) {
         setText(FileUtil::formatSize(entry->compressedSize()) + QLatin1Char('/') +
                 FileUtil::formatSize(entry->uncompressedSize()) + kSeparator + entry->path());
     } else if (entry) {
-        setText(itemsPrefix(entry->totalNumber()) + FileUtil::formatSize(entry->totalSize()) +
+        setText(itemsPrefix(entry->descendantCount()) + FileUtil::formatSize(entry->totalSize()) +
                 kSeparator + entry->path());
-    } else if (const ZipEntry *root = document.rootEntry()) {
-        setText(itemsPrefix(root->totalNumber()) +
-                FileUtil::formatSize(FileUtil::getFileSize(document.filePath())) +
-                QLatin1Char('/') + FileUtil::formatSize(root->totalSize()) + kSeparator +
-                document.filePath());
+    } else if (const ArchiveEntry *root = document.rootEntry()) {
+        setText(itemsPrefix(root->descendantCount()) +
+                FileUtil::formatSize(FileUtil::fileSize(document.filePath())) + QLatin1Char('/') +
+                FileUtil::formatSize(root->totalSize()) + kSeparator + document.filePath());
     }
 }
 
-void StatusLine::showGathered(const ZipDocument &document, const QList<IFileEntry *> &selection) {
+void StatusLine::showGathered(const ArchiveDocument &document,
+                              const QList<IFileEntry *> &selection) {
     if (selection.size() == 1 && selection.first()->isLeaf()) {
         sizes->cancel();
         const IFileEntry *file = selection.first();

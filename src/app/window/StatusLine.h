@@ -5,7 +5,7 @@
 
 class FileSizeThread;
 class IFileEntry;
-class ZipDocument;
+class ArchiveDocument;
 
 // The line under the browser: totals of the archive, the selected entry or the gathered files.
 // Totals of files on disk come from the size thread and replace "Loading..." when ready.
@@ -16,12 +16,12 @@ public:
     explicit StatusLine(QWidget *parent = nullptr);
 
     // Shows what the document's state and the selection call for.
-    void browserSelected(const ZipDocument &document, const QList<IFileEntry *> &selection);
+    void browserSelected(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
     FileSizeThread *sizeThread() const { return sizes; }
 
 private:
-    void showArchive(const ZipDocument &document, const QList<IFileEntry *> &selection);
-    void showGathered(const ZipDocument &document, const QList<IFileEntry *> &selection);
+    void showArchive(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
+    void showGathered(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
     void computeSize(const QStringList &paths);
     void showComputed(quint64 itemCount, quint64 totalSize, const QStringList &paths);
     // "N items , ", which the size follows.

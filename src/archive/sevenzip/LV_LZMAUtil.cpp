@@ -5,8 +5,8 @@
 
 #include <vector>
 
-bool LV_LZMAUtil::listFiles(const QString &archivePath, Archive7ZListCallback func,
-                            Archive7ZListParameter *parameter) {
+bool LV_LZMAUtil::listEntries(const QString &archivePath, Archive7ZListCallback func,
+                              Archive7ZListParameter *parameter) {
     return Archive7ZList(QFile::encodeName(archivePath).constData(), func, parameter) ==
            kArchive7ZSuccess;
 }

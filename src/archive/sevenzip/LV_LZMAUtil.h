@@ -19,8 +19,8 @@ public:
     };
 
     // Reports every entry to the callback; false when the archive could not be read.
-    static bool listFiles(const QString &archivePath, Archive7ZListCallback func,
-                          Archive7ZListParameter *parameter);
+    static bool listEntries(const QString &archivePath, Archive7ZListCallback func,
+                            Archive7ZListParameter *parameter);
     // Extracts the whole archive into the folder, which is created when missing.
     static Archive7ZResult extract7zArchive(const QString &archivePath, const QString &folder,
                                             Archive7ZProgressCallback func,

@@ -7,18 +7,18 @@
 
 TEST(Preferences, DefaultsOnFirstLaunch) {
     clearSettings();
-    EXPECT_TRUE(Preferences::getISExitAfterCloseLastWindowValue());
-    EXPECT_TRUE(Preferences::getIsCloseWindowExtractByAppValue());
-    EXPECT_FALSE(Preferences::getISAutoExtractFileArchiveValue());
-    EXPECT_FALSE(Preferences::getISIgnoreHiddenFileWhileArchive());
+    EXPECT_TRUE(Preferences::exitAfterLastWindow());
+    EXPECT_TRUE(Preferences::closeAfterExtract());
+    EXPECT_FALSE(Preferences::autoExtractOnOpen());
+    EXPECT_FALSE(Preferences::ignoreHiddenFiles());
 }
 
 TEST(Preferences, EachFlagIsStoredUnderItsOwnKey) {
     clearSettings();
-    Preferences::saveISExitAfterCloseLastWindowValue(false);
-    Preferences::savegetIsCloseWindowExtractByAppValue(false);
-    Preferences::saveISAutoExtractFileArchive(true);
-    Preferences::saveISIgnoreHiddenFileWhileArchive(true);
+    Preferences::setExitAfterLastWindow(false);
+    Preferences::setCloseAfterExtract(false);
+    Preferences::setAutoExtractOnOpen(true);
+    Preferences::setIgnoreHiddenFiles(true);
 
     auto settings = UserDefaults::open();
     EXPECT_EQ(settings->value("isExitAfterCloseLastWindow").toBool(), false);
@@ -26,13 +26,13 @@ TEST(Preferences, EachFlagIsStoredUnderItsOwnKey) {
     EXPECT_EQ(settings->value("isAutoExtractFileArchive").toBool(), true);
     EXPECT_EQ(settings->value("ISIgnoreHiddenFileWhileArchive").toBool(), true);
 
-    EXPECT_FALSE(Preferences::getISExitAfterCloseLastWindowValue());
-    EXPECT_FALSE(Preferences::getIsCloseWindowExtractByAppValue());
-    EXPECT_TRUE(Preferences::getISAutoExtractFileArchiveValue());
-    EXPECT_TRUE(Preferences::getISIgnoreHiddenFileWhileArchive());
+    EXPECT_FALSE(Preferences::exitAfterLastWindow());
+    EXPECT_FALSE(Preferences::closeAfterExtract());
+    EXPECT_TRUE(Preferences::autoExtractOnOpen());
+    EXPECT_TRUE(Preferences::ignoreHiddenFiles());
 
-    Preferences::saveISIgnoreHiddenFileWhileArchive(false);
-    EXPECT_FALSE(Preferences::getISIgnoreHiddenFileWhileArchive());
+    Preferences::setIgnoreHiddenFiles(false);
+    EXPECT_FALSE(Preferences::ignoreHiddenFiles());
 }
 
 TEST(Preferences, StoredValuesOfOtherTypesReadAsBooleans) {
@@ -41,6 +41,6 @@ TEST(Preferences, StoredValuesOfOtherTypesReadAsBooleans) {
     settings->setValue(SettingsKeys::kIsAutoExtractFileArchive, QStringLiteral("true"));
     settings->setValue(SettingsKeys::kIsExitAfterCloseLastWindow, 0);
     settings->sync();
-    EXPECT_TRUE(Preferences::getISAutoExtractFileArchiveValue());
-    EXPECT_FALSE(Preferences::getISExitAfterCloseLastWindowValue());
+    EXPECT_TRUE(Preferences::autoExtractOnOpen());
+    EXPECT_FALSE(Preferences::exitAfterLastWindow());
 }

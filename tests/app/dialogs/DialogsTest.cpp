@@ -1,6 +1,6 @@
-#include "app/dialogs/AlertUtils.h"
-#include "app/dialogs/PanelProgressView.h"
-#include "app/dialogs/ProgressViewController.h"
+#include "app/dialogs/Alerts.h"
+#include "app/dialogs/ProgressController.h"
+#include "app/dialogs/ProgressSheet.h"
 #include "app/dialogs/QtDialogs.h"
 
 #include <QApplication>
@@ -70,9 +70,8 @@ TEST(AlertUtilsTest, TextInputAnswersTheFieldOnOkAndNoneOnCancel) {
             field.setText(c.typed);
             c.ok ? dialog.accept() : dialog.reject();
         });
-        const std::optional<QString> answer = c.password
-                                                  ? AlertUtils::passwordInput("Password?")
-                                                  : AlertUtils::input("Name?", "default name");
+        const std::optional<QString> answer =
+            c.password ? Alerts::askPassword("Password?") : Alerts::input("Name?", "default name");
         EXPECT_EQ(answer, c.expected);
         EXPECT_EQ(shownMode, c.password ? QLineEdit::Password : QLineEdit::Normal);
         EXPECT_EQ(shownText, c.password ? QString() : QString("default name"));
@@ -91,7 +90,7 @@ TEST(AlertUtilsTest, AlertShowsMessageAndInformationWithOneButton) {
         buttons = alert.buttons().size();
         alert.buttons().first()->click();
     });
-    AlertUtils::alertMsg("The archive is damaged", "volume 2 is missing");
+    Alerts::alert("The archive is damaged", "volume 2 is missing");
     EXPECT_EQ(text, QString("The archive is damaged"));
     EXPECT_EQ(information, QString("volume 2 is missing"));
     EXPECT_EQ(buttons, 1);
@@ -107,23 +106,23 @@ TEST(QtDialogsTest, FolderChooserShowsTheMessageAndAnswersTheFolder) {
             labels.append(label->text());
         dialog.accept();
     });
-    const auto chosen = dialogs.pickDirectory(QString("Please click Confirm"), folder);
+    const auto chosen = dialogs.pickFolder(QString("Please click Confirm"), folder);
     EXPECT_TRUE(labels.contains("Please click Confirm"));
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(QDir(*chosen).canonicalPath(), QDir(folder).canonicalPath());
 
     answerNextDialog([](QDialog &dialog) { dialog.reject(); });
-    EXPECT_FALSE(dialogs.pickDirectory(std::nullopt, folder).has_value());
+    EXPECT_FALSE(dialogs.pickFolder(std::nullopt, folder).has_value());
 }
 
 TEST(ProgressViewControllerTest, SheetShowsProgressAndOnlyItsControllerEndsIt) {
     QMainWindow window;
     window.show();
-    ProgressViewController progress(&window);
-    PanelProgressView &sheet = *progress.panelProgress();
-    QSignalSpy cancels(&progress, &ProgressViewController::cancelRequested);
+    ProgressController progress(&window);
+    ProgressSheet &sheet = *progress.panelProgress();
+    QSignalSpy cancels(&progress, &ProgressController::cancelRequested);
 
-    progress.startPanelProgress(false);
+    progress.showProgress(false);
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_EQ(sheet.windowModality(), Qt::WindowModal);
     EXPECT_EQ(sheet.topField->text(), QString("Loading..."));
@@ -139,13 +138,13 @@ TEST(ProgressViewControllerTest, SheetShowsProgressAndOnlyItsControllerEndsIt) {
     sheet.cancelBtn->click();
     EXPECT_EQ(cancels.size(), 1) << "one cancel per showing";
 
-    progress.stopPanelProgress(10000);
+    progress.hideProgress(10000);
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(sheet.result(), 10000);
 
-    progress.startPanelProgress(true);
+    progress.showProgress(true);
     EXPECT_EQ(sheet.indicator->maximum(), 0) << "indeterminate";
     sheet.cancelBtn->click();
     EXPECT_EQ(cancels.size(), 2);
-    progress.stopPanelProgress(0);
+    progress.hideProgress(0);
 }

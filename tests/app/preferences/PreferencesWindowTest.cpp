@@ -22,18 +22,17 @@ struct Setting {
 
 const QList<Setting> kSettings = {
     {&PreferencesWindow::autoExtract, "Automatic extract the file archive",
-     SettingsKeys::kIsAutoExtractFileArchive, &Preferences::getISAutoExtractFileArchiveValue,
-     &Preferences::saveISAutoExtractFileArchive},
+     SettingsKeys::kIsAutoExtractFileArchive, &Preferences::autoExtractOnOpen,
+     &Preferences::setAutoExtractOnOpen},
     {&PreferencesWindow::closeWindowExtract, "Close the window after extracting files",
-     SettingsKeys::kIsCloseWindowExtractByApp, &Preferences::getIsCloseWindowExtractByAppValue,
-     &Preferences::savegetIsCloseWindowExtractByAppValue},
-    {&PreferencesWindow::exitAfterCloaseLastWindows,
-     "After closing the last window, exit the application",
-     SettingsKeys::kIsExitAfterCloseLastWindow, &Preferences::getISExitAfterCloseLastWindowValue,
-     &Preferences::saveISExitAfterCloseLastWindowValue},
+     SettingsKeys::kIsCloseWindowExtractByApp, &Preferences::closeAfterExtract,
+     &Preferences::setCloseAfterExtract},
+    {&PreferencesWindow::exitAfterLastWindow, "After closing the last window, exit the application",
+     SettingsKeys::kIsExitAfterCloseLastWindow, &Preferences::exitAfterLastWindow,
+     &Preferences::setExitAfterLastWindow},
     {&PreferencesWindow::ignoreHiddenFilesCheck, "The archive to ignore hidden files",
-     SettingsKeys::kIgnoreHiddenFileWhileArchive, &Preferences::getISIgnoreHiddenFileWhileArchive,
-     &Preferences::saveISIgnoreHiddenFileWhileArchive},
+     SettingsKeys::kIgnoreHiddenFileWhileArchive, &Preferences::ignoreHiddenFiles,
+     &Preferences::setIgnoreHiddenFiles},
 };
 
 // What another process would read from the settings file.
@@ -64,7 +63,7 @@ TEST_F(PreferencesWindowTest, OneGeneralTabWithTheFourTitledBoxesShowingTheDefau
     // First launch: quit after the last window and close after extracting; nothing else.
     EXPECT_FALSE(window.autoExtract()->isChecked());
     EXPECT_TRUE(window.closeWindowExtract()->isChecked());
-    EXPECT_TRUE(window.exitAfterCloaseLastWindows()->isChecked());
+    EXPECT_TRUE(window.exitAfterLastWindow()->isChecked());
     EXPECT_FALSE(window.ignoreHiddenFilesCheck()->isChecked());
 }
 

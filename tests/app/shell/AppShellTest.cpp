@@ -1,10 +1,10 @@
 #include "app/shell/AppShell.h"
 #include "app/preferences/PreferencesWindow.h"
-#include "app/shell/AppDelegate.h"
+#include "app/shell/AppLifecycle.h"
 #include "app/window/DocumentWindow.h"
-#include "archive/ArchiveBase.h"
+#include "archive/ReaderBase.h"
+#include "document/ArchiveDocument.h"
 #include "document/ScriptedUi.h"
-#include "document/ZipDocument.h"
 #include "support/TestDirs.h"
 
 #include <QAction>
@@ -37,7 +37,7 @@ protected:
     // The document windows on show, in the controller's order.
     QList<DocumentWindow *> windows() {
         QList<DocumentWindow *> shown;
-        for (ZipDocument *document : shell.controller().documents()) {
+        for (ArchiveDocument *document : shell.controller().documents()) {
             if (DocumentWindow *window = shell.windowOf(*document))
                 shown.append(window);
         }
@@ -128,10 +128,10 @@ TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
 }
 
 TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
-    AppDelegate delegate(*qApp);
+    AppLifecycle delegate(*qApp);
     shell.openFiles({dir.file("one.zip")});
     shell.newWindow();
-    ASSERT_TRUE(QFileInfo(ArchiveBase::tempItemDirectory()).isDir());
+    ASSERT_TRUE(QFileInfo(ReaderBase::tempItemDirectory()).isDir());
     QAction *quit = menuAction(*windows().first(), "Quit");
     ASSERT_TRUE(quit);
     QTimer::singleShot(0, quit, &QAction::trigger);
@@ -143,5 +143,5 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     EXPECT_NE(QCoreApplication::exec(), 7);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(ArchiveBase::tempRootDirectory()));
+    EXPECT_FALSE(QFileInfo::exists(ReaderBase::tempRootDirectory()));
 }

@@ -1,5 +1,5 @@
 #include "support/TestDirs.h"
-#include "util/YSupportFile.h"
+#include "util/FileKinds.h"
 
 #include <QFile>
 #include <QHash>
@@ -45,9 +45,9 @@ TEST(DesktopEntry, RegistersTheTypeOfEveryFileKistReads) {
             dir.file("s." + command.section(QLatin1String(" s."), 1).section(' ', 0, 0));
     }
     QMimeDatabase database;
-    for (const QString &extension : YSupportFile::archiveExtension()) {
+    for (const QString &extension : FileKinds::archiveExtension()) {
         const QString path = dir.file("x." + extension);
-        ASSERT_TRUE(QFile::copy(samples.value(*YSupportFile::archiveKind(path)), path));
+        ASSERT_TRUE(QFile::copy(samples.value(*FileKinds::archiveKind(path)), path));
         const QMimeType type = database.mimeTypeForFile(path);
         const bool covered =
             std::any_of(registered.begin(), registered.end(),

@@ -3,8 +3,8 @@
 #include "app/window/BrowserContextMenu.h"
 #include "app/window/DocumentBrowser.h"
 #include "app/window/DocumentToolbar.h"
-#include "app/window/EncodingPopup.h"
-#include "document/ZipDocument.h"
+#include "app/window/EncodingChooser.h"
+#include "document/ArchiveDocument.h"
 
 #include <QAction>
 
@@ -61,7 +61,7 @@ protected:
         dir.write("items/folder/inner.txt", "inner");
         dir.write("items/file.txt", "file");
         auto window = openWindow();
-        window->document().addFileToZip({dir.file("items/folder"), dir.file("items/file.txt")});
+        window->document().addFiles({dir.file("items/folder"), dir.file("items/file.txt")});
         window->browser().clearSelection();
         if (!selection.isEmpty())
             select(*window, selection);

@@ -1,6 +1,6 @@
 #include "WindowTestKit.h"
 
-#include "document/ZipDocument.h"
+#include "document/ArchiveDocument.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -79,12 +79,12 @@ TEST_F(DropTest, FirstArchiveReplacesTheContentTheOthersGoToOtherWindows) {
     const QString third = dir.file("c.7z");
     dir.write("gathered.txt", "g");
     auto window = openWindow();
-    window->document().addFileToZip({dir.file("gathered.txt")});
+    window->document().addFiles({dir.file("gathered.txt")});
     QSignalSpy others(window.get(), &DocumentWindow::openDocumentRequested);
 
     drop(*window, {first, second, third});
     settle(*window);
-    EXPECT_EQ(window->document().archive_type(), ZipDocument::ArchiveType::Viewing);
+    EXPECT_EQ(window->document().state(), ArchiveDocument::State::Viewing);
     EXPECT_EQ(topNames(*window), QStringList({"from-a"}));
     ASSERT_EQ(others.size(), 2);
     EXPECT_EQ(others.at(0).at(0).toString(), second);
@@ -96,7 +96,7 @@ TEST_F(DropTest, DroppedFilesAreGathered) {
     const QString two = dir.write("folder/two.txt", "2");
     auto window = openWindow();
     drop(*window, {one, dir.file("folder")});
-    EXPECT_EQ(window->document().archive_type(), ZipDocument::ArchiveType::Composing);
+    EXPECT_EQ(window->document().state(), ArchiveDocument::State::Composing);
     EXPECT_EQ(topNames(*window), QStringList({"one.txt", "folder"}));
     drop(*window, {two});
     EXPECT_EQ(topNames(*window), QStringList({"one.txt", "folder", "two.txt"}));

@@ -1,7 +1,7 @@
 #include "WindowTestKit.h"
 
 #include "app/window/DocumentToolbar.h"
-#include "app/window/EncodingPopup.h"
+#include "app/window/EncodingChooser.h"
 #include "encoding/EncodingUtil.h"
 #include "util/SettingsKeys.h"
 
@@ -13,8 +13,8 @@ namespace {
 const QString kName = QString::fromUtf8("Привет мир документ.txt");
 
 // The index of the catalogue entry with the charset name.
-int indexOf(const EncodingPopup &popup, const QString &name) {
-    const QList<EncodingItem> items = EncodingPopup::allEncodingList();
+int indexOf(const EncodingChooser &popup, const QString &name) {
+    const QList<EncodingItem> items = EncodingChooser::chooserItems();
     for (int index = 0; index < items.size(); ++index) {
         if (items.at(index).name().compare(name, Qt::CaseInsensitive) == 0)
             return index;
@@ -24,7 +24,7 @@ int indexOf(const EncodingPopup &popup, const QString &name) {
 }
 
 // Chooses the entry as the user does.
-void choose(EncodingPopup &popup, int index) {
+void choose(EncodingChooser &popup, int index) {
     popup.setCurrentIndex(index);
     emit popup.activated(index);
     QCoreApplication::processEvents();
@@ -49,17 +49,17 @@ protected:
 
 TEST_F(EncodingChoiceTest, ChooserStartsWithAutomaticThenTheCatalogue) {
     auto window = openWindow();
-    const EncodingPopup &popup = *window->toolbar().encodingPopup();
+    const EncodingChooser &popup = *window->toolbar().encodingPopup();
     ASSERT_GT(popup.count(), 10);
-    EXPECT_TRUE(EncodingPopup::allEncodingList().first().isAutomatic());
+    EXPECT_TRUE(EncodingChooser::chooserItems().first().isAutomatic());
     EXPECT_EQ(popup.itemText(0), EncodingItem::automatic().localizedName());
-    EXPECT_EQ(popup.count(), EncodingUtil::allAvailableStringEncodingsOrdered().size() + 1);
+    EXPECT_EQ(popup.count(), EncodingUtil::catalogueSorted().size() + 1);
 }
 
 TEST_F(EncodingChoiceTest, ChoosingRelistsAtOnceAndIsRememberedForTheArchive) {
     const QString archive = makeLegacyZip();
     auto window = openWindow(archive);
-    EncodingPopup &popup = *window->toolbar().encodingPopup();
+    EncodingChooser &popup = *window->toolbar().encodingPopup();
     ASSERT_TRUE(popup.isEnabled());
     EXPECT_EQ(popup.currentIndex(), 0) << "nothing remembered: Automatic";
 
@@ -72,8 +72,8 @@ TEST_F(EncodingChoiceTest, ChoosingRelistsAtOnceAndIsRememberedForTheArchive) {
     const int cyrillic = indexOf(popup, "windows-1251");
     choose(popup, cyrillic);
     EXPECT_EQ(topNames(*window), QStringList({kName}));
-    EXPECT_EQ(EncodingUtil::getFileEncoding(archive),
-              EncodingPopup::allEncodingList().at(cyrillic).name());
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(archive),
+              EncodingChooser::chooserItems().at(cyrillic).name());
 
     // Reopening selects the remembered entry and lists with it.
     auto reopened = openWindow(archive);
@@ -83,9 +83,9 @@ TEST_F(EncodingChoiceTest, ChoosingRelistsAtOnceAndIsRememberedForTheArchive) {
 
 TEST_F(EncodingChoiceTest, ChoosingInAnEmptyWindowDoesNothing) {
     auto window = openWindow();
-    EncodingPopup &popup = *window->toolbar().encodingPopup();
+    EncodingChooser &popup = *window->toolbar().encodingPopup();
     EXPECT_FALSE(popup.isEnabled());
-    window->changeEncoding(EncodingPopup::allEncodingList().at(1));
+    window->changeEncoding(EncodingChooser::chooserItems().at(1));
     const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Kist", "Kist");
     EXPECT_FALSE(settings.contains(SettingsKeys::kSystemEncodingHistory));
     EXPECT_TRUE(topNames(*window).isEmpty());

@@ -1,10 +1,10 @@
 #include "WindowTestKit.h"
 
 #include "app/core/Preferences.h"
-#include "app/dialogs/PanelProgressView.h"
-#include "app/dialogs/ProgressViewController.h"
+#include "app/dialogs/ProgressController.h"
+#include "app/dialogs/ProgressSheet.h"
 #include "app/window/DocumentToolbar.h"
-#include "document/ZipDocument.h"
+#include "document/ArchiveDocument.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,9 +23,9 @@ TEST_F(SheetCancelTest, CancelStopsTheExtractionAndLeavesNothingBehind) {
            "with zipfile.ZipFile('big.zip', 'w', zipfile.ZIP_DEFLATED, compresslevel=1) as z:\n"
            "    for i in range(12):\n"
            "        z.writestr('big/part%d.bin' % i, bytes(8 * 1024 * 1024))\n");
-    Preferences::savegetIsCloseWindowExtractByAppValue(true);
+    Preferences::setCloseAfterExtract(true);
     auto window = openWindow(dir.file("big.zip"));
-    PanelProgressView &sheet = *window->progress().panelProgress();
+    ProgressSheet &sheet = *window->progress().panelProgress();
 
     // Any alert would block the test: note it and dismiss it.
     QStringList alerts;

@@ -5,7 +5,7 @@
 #include "app/window/FileSizeThread.h"
 #include "app/window/StatusLine.h"
 #include "archive/IFileEntry.h"
-#include "document/ZipDocument.h"
+#include "document/ArchiveDocument.h"
 #include "util/FileUtil.h"
 
 #include <QFileInfo>
@@ -80,9 +80,9 @@ TEST_F(StatusLineTest, GatheredItemsAreTotalledOnTheSizeThread) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.ignoreHidden ? "hidden files ignored" : "hidden files counted");
-        Preferences::saveISIgnoreHiddenFileWhileArchive(c.ignoreHidden);
+        Preferences::setIgnoreHiddenFiles(c.ignoreHidden);
         auto window = openWindow();
-        window->document().addFileToZip({folder, file});
+        window->document().addFiles({folder, file});
         // The folder is selected after the reload: "Loading..." with its path, then the totals.
         EXPECT_EQ(computedText(*window), c.withFolderSelected);
 

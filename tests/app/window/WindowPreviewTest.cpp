@@ -1,10 +1,10 @@
 #include "WindowTestKit.h"
 
-#include "app/preview/PreviewViewController.h"
-#include "app/preview/TextPlainView.h"
+#include "app/preview/PreviewColumn.h"
+#include "app/preview/PreviewView.h"
 #include "app/window/DocumentBrowser.h"
 #include "app/window/EntryBrowserModel.h"
-#include "document/ZipDocument.h"
+#include "document/ArchiveDocument.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -42,15 +42,15 @@ protected:
         return dir.file(QStringLiteral("sample.zip"));
     }
 
-    static TextPlainView *pane(const DocumentWindow &window) { return window.preview().view(); }
+    static PreviewView *pane(const DocumentWindow &window) { return window.preview().view(); }
 
     static bool showsText(const DocumentWindow &window, const QString &text) {
-        const TextPlainView *view = pane(window);
+        const PreviewView *view = pane(window);
         return view && view->textView() && view->textView()->toPlainText() == text;
     }
 
     static QSize shownPicture(const DocumentWindow &window) {
-        const TextPlainView *view = pane(window);
+        const PreviewView *view = pane(window);
         if (!view || view->textView() || !view->imageView())
             return {};
         return view->imageView()->pixmap().size();
@@ -116,14 +116,14 @@ TEST_F(WindowPreview, AnEncryptedArchivesEntryShowsItsIconAndAsksForNoPassword) 
     EXPECT_TRUE(dialogs.isEmpty()) << dialogs.join(", ").toStdString();
     ASSERT_TRUE(pane(*window));
     EXPECT_FALSE(pane(*window)->textView());
-    EXPECT_EQ(shownPicture(*window), QSize(TextPlainView::kIconSize, TextPlainView::kIconSize));
+    EXPECT_EQ(shownPicture(*window), QSize(PreviewView::kIconSize, PreviewView::kIconSize));
 }
 
 TEST_F(WindowPreview, TheBrowserHoldsNoEntryWhileAListingFillsTheTree) {
     auto window = openWindow(makeSample());
     select(*window, {"docs", "same", "n.txt"});
     settle(*window);
-    window->document().loadFileStart();
+    window->document().open();
     ASSERT_TRUE(window->document().isExecuting());
     EXPECT_FALSE(window->browser().entryModel()->root());
     EXPECT_FALSE(window->preview().representedObject());

@@ -2,7 +2,7 @@
 
 #include "app/window/DocumentBrowser.h"
 #include "app/window/EntryBrowserModel.h"
-#include "document/ZipDocument.h"
+#include "document/ArchiveDocument.h"
 
 #include <QTest>
 

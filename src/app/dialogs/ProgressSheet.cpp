@@ -1,0 +1,46 @@
+#include "app/dialogs/ProgressSheet.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ProgressSheet::ProgressSheet(QWidget *parent)
+    : QDialog(parent, Qt::Sheet)
+    , cancelBtn(new QPushButton(this))
+    , topField(new QLabel(this))
+    , bottomField(new QLabel(this))
+    , indicator(new QProgressBar(this)) {
+    setWindowModality(Qt::WindowModal);
+    indicator->setTextVisible(false);
+    indicator->setMinimumWidth(360);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(topField);
+    layout->addWidget(indicator);
+    auto *lower = new QHBoxLayout;
+    lower->addWidget(bottomField, 1);
+    lower->addWidget(cancelBtn);
+    layout->addLayout(lower);
+    connect(cancelBtn, &QPushButton::clicked, this, &ProgressSheet::cancelRequested);
+}
+
+void ProgressSheet::finish(int returnCode) {
+    finishing = true;
+    done(returnCode);
+    finishing = false;
+}
+
+void ProgressSheet::reject() {
+    if (finishing)
+        QDialog::reject();
+    else
+        emit cancelRequested();
+}
+
+void ProgressSheet::closeEvent(QCloseEvent *event) {
+    if (finishing)
+        return QDialog::closeEvent(event);
+    event->ignore();
+    emit cancelRequested();
+}

@@ -1,0 +1,32 @@
+#include "app/shell/AppLifecycle.h"
+
+#include "app/core/Preferences.h"
+#include "archive/ReaderBase.h"
+#include "encoding/EncodingUtil.h"
+#include "util/FileUtil.h"
+
+#include <QGuiApplication>
+
+AppLifecycle::AppLifecycle(QGuiApplication &app)
+    : QObject(&app) {
+    // The setting is asked when the last window has closed, not when the application starts.
+    app.setQuitOnLastWindowClosed(false);
+    connect(&app, &QGuiApplication::lastWindowClosed, this, [&app] {
+        if (quitsAfterLastWindow())
+            app.quit();
+    });
+    connect(&app, &QCoreApplication::aboutToQuit, this, &AppLifecycle::aboutToQuit);
+}
+
+bool AppLifecycle::quitsAfterLastWindow() {
+    return Preferences::exitAfterLastWindow();
+}
+
+void AppLifecycle::aboutToQuit() {
+    removeTempFile();
+    EncodingUtil::pruneRememberedEncodings();
+}
+
+void AppLifecycle::removeTempFile() {
+    FileUtil::removeItem(ReaderBase::tempRootDirectory());
+}

@@ -1,0 +1,75 @@
+#include "app/shell/DocumentController.h"
+
+#include "app/shell/IDocumentWindowFactory.h"
+#include "archive/ArchiveError.h"
+#include "document/ArchiveDocument.h"
+#include "document/MainThread.h"
+#include "util/FileKinds.h"
+
+#include <QFileInfo>
+
+DocumentController::DocumentController(IDocumentWindowFactory &factory, QObject *parent)
+    : QObject(parent)
+    , factory(factory) {
+}
+
+QList<ArchiveDocument *> DocumentController::documents() const {
+    QList<ArchiveDocument *> open;
+    for (const QPointer<ArchiveDocument> &document : documents_) {
+        if (document)
+            open.append(document);
+    }
+    return open;
+}
+
+void DocumentController::addDocument(ArchiveDocument *document) {
+    if (document && !documents().contains(document))
+        documents_.append(document);
+}
+
+void DocumentController::removeDocument(ArchiveDocument *document) {
+    documents_.removeAll(document);
+}
+
+ArchiveDocument *DocumentController::newDocument() {
+    ArchiveDocument *document = factory.makeDocument();
+    addDocument(document);
+    displayDocument(document);
+    return document;
+}
+
+std::optional<Error> DocumentController::checkArchive(const QString &path) {
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable() || !FileKinds::archiveKind(path))
+        return archiveError(ArchiveErrorCode::FailedOpenFile);
+    return std::nullopt;
+}
+
+ArchiveDocument *DocumentController::openDocument(const QString &path, bool display,
+                                                  std::optional<Error> *error) {
+    const QMutexLocker locker(&lock);
+    const std::optional<Error> failure = checkArchive(path);
+    if (error)
+        *error = failure;
+    if (failure)
+        return nullptr;
+    for (ArchiveDocument *document : documents()) {
+        if (!document->isEmpty())
+            continue;
+        document->open(path);
+        if (display && document != factory.currentDocument())
+            displayDocument(document);
+        return document;
+    }
+    ArchiveDocument *document = factory.makeDocument();
+    addDocument(document);
+    document->open(path);
+    if (display)
+        displayDocument(document);
+    return document;
+}
+
+void DocumentController::displayDocument(ArchiveDocument *document) {
+    if (document)
+        MainThread::perform([this, document] { factory.showDocument(*document); });
+}

@@ -1,0 +1,31 @@
+#include "app/window/EncodingChooser.h"
+
+#include "encoding/EncodingUtil.h"
+
+EncodingChooser::EncodingChooser(QWidget *parent)
+    : QComboBox(parent)
+    , items(chooserItems()) {
+    setObjectName(QStringLiteral("ToolBarItemEncoding"));
+    setToolTip(tr("Change archive encoding"));
+    setFixedSize(150, 30);
+    for (const EncodingItem &item : items)
+        addItem(item.localizedName());
+    connect(this, &QComboBox::activated, this,
+            [this](int index) { emit encodingChosen(items.at(index)); });
+}
+
+QList<EncodingItem> EncodingChooser::chooserItems() {
+    return QList<EncodingItem>{EncodingItem::automatic()} + EncodingUtil::catalogueSorted();
+}
+
+void EncodingChooser::selectRememberedEncoding(const QString &filePath) {
+    const std::optional<QString> remembered = EncodingUtil::rememberedEncodingName(filePath);
+    int selected = 0;
+    for (int index = 0; remembered && index < items.size(); ++index) {
+        if (items.at(index).name() == *remembered) {
+            selected = index;
+            break;
+        }
+    }
+    setCurrentIndex(selected);
+}

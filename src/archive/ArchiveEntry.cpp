@@ -1,0 +1,152 @@
+#include "archive/ArchiveEntry.h"
+
+#include "util/DateUtil.h"
+#include "util/FileUtil.h"
+#include "util/Localization.h"
+
+#include <QStringTokenizer>
+
+namespace {
+
+const QString kSlash = QStringLiteral("/");
+
+// The path without its last component: "a/b/c" gives "a/b", "/x" gives "/", "x" gives "".
+QStringView deletingLastPathComponent(QStringView path) {
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return QStringView(u"");
+    if (slash == 0)
+        return QStringView(u"/");
+    return path.left(slash);
+}
+
+QString sizeText(quint64 size) {
+    return QStringLiteral("%1/%2 %3")
+        .arg(FileUtil::formatSize(size))
+        .arg(size)
+        .arg(engineText("Bytes"));
+}
+
+} // namespace
+
+ArchiveEntry::ArchiveEntry(const QString &path, const Fields &fields, ArchiveEntry *parent)
+    : name_(FileUtil::fileName(path))
+    , path_(path)
+    , isLeaf_(!path.endsWith(QLatin1Char('/')))
+    , fields_(fields)
+    , parent_(parent) {
+    if (isLeaf_) {
+        totalSize_ = fields_.uncompressedSize;
+        compressedTotalSize_ = fields_.compressedSize;
+    }
+}
+
+std::unique_ptr<ArchiveEntry> ArchiveEntry::rootEntry() {
+    return std::make_unique<ArchiveEntry>(kSlash);
+}
+
+QString ArchiveEntry::leadingPath() const {
+    return deletingLastPathComponent(path_).toString();
+}
+
+bool ArchiveEntry::addToRoot(std::unique_ptr<ArchiveEntry> entry, ArchiveEntry *root) {
+    ArchiveEntry *folder = root;
+    const QStringView leading = deletingLastPathComponent(entry->path_);
+    for (const QStringView component : QStringTokenizer(leading, u'/', Qt::SkipEmptyParts)) {
+        // The name is only looked up (and copied when a folder is made): no copy per component.
+        const QString name = QString::fromRawData(component.data(), component.size());
+        folder = folder->childFolder(name, true);
+        if (!folder)
+            return false;
+    }
+    entry->parent_ = folder;
+    return folder->addChild(std::move(entry), true);
+}
+
+ArchiveEntry *ArchiveEntry::childFolder(const QString &name, bool createIfNotPresent) {
+    if (ArchiveEntry *found = findChildFolder(name))
+        return found;
+    if (!createIfNotPresent || isLeaf_)
+        return nullptr;
+    QString base = path_;
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    auto folder = std::make_unique<ArchiveEntry>(base + kSlash + name + kSlash, Fields{}, this);
+    ArchiveEntry *created = folder.get();
+    addChild(std::move(folder), false);
+    return created;
+}
+
+bool ArchiveEntry::addChild(std::unique_ptr<ArchiveEntry> child, bool checkIfExists) {
+    if (isLeaf_)
+        return false;
+    if (checkIfExists && findChild(*child))
+        return false;
+    child->parent_ = this;
+    ArchiveEntry *added = child.get();
+    children_.push_back(std::move(child));
+    // The indexes keep the first child of a name, as a scan from the front would find it.
+    if (!firstChildByName_.contains(added->name_))
+        firstChildByName_.insert(added->name_, added);
+    if (!added->isLeaf_ && !firstFolderByName_.contains(added->name_))
+        firstFolderByName_.insert(added->name_, added);
+    for (ArchiveEntry *folder = this; folder; folder = folder->parent_) {
+        folder->descendantCount_ += 1;
+        if (added->isLeaf_) {
+            folder->totalSize_ += added->fields_.uncompressedSize;
+            folder->compressedTotalSize_ += added->fields_.compressedSize;
+        }
+    }
+    return true;
+}
+
+ArchiveEntry *ArchiveEntry::findChild(const ArchiveEntry &entry) {
+    ArchiveEntry *found = firstChildByName_.value(entry.name_, nullptr);
+    if (found && !found->fields_.date && entry.fields_.date)
+        found->fields_.date = entry.fields_.date;
+    return found;
+}
+
+ArchiveEntry *ArchiveEntry::findChildFolder(const QString &name) const {
+    return firstFolderByName_.value(name, nullptr);
+}
+
+void ArchiveEntry::clear() {
+    descendantCount_ = 0;
+    totalSize_ = 0;
+    compressedTotalSize_ = 0;
+    firstChildByName_.clear();
+    firstFolderByName_.clear();
+    children_.clear();
+}
+
+quint64 ArchiveEntry::totalSizes(const QList<ArchiveEntry *> &entries) {
+    quint64 total = 0;
+    for (const ArchiveEntry *entry : entries)
+        total += entry->totalSize_;
+    return total;
+}
+
+int ArchiveEntry::compare(const ArchiveEntry &other) const {
+    return QString::localeAwareCompare(name_.toCaseFolded(), other.name_.toCaseFolded());
+}
+
+QString ArchiveEntry::description() const {
+    return QStringLiteral("<ArchiveEntry:%1>%2").arg(quintptr(this), 0, 16).arg(path_);
+}
+
+QString ArchiveEntry::modifiedString() const {
+    if (!fields_.date)
+        return QStringLiteral("");
+    return DateUtil::mediumString(*fields_.date);
+}
+
+QString ArchiveEntry::filesizeString() const {
+    return sizeText(fields_.uncompressedSize);
+}
+
+QString ArchiveEntry::compressedString() const {
+    return sizeText(fields_.compressedSize);
+}

@@ -1,0 +1,246 @@
+#include "archive/CompressedFileReader.h"
+
+#include "archive/ArchiveEntry.h"
+#include "archive/TarReader.h"
+#include "util/Cancellation.h"
+#include "util/FileGrowth.h"
+#include "util/FileUtil.h"
+#include "util/ProgressReceiver.h"
+#include "util/SerialWorker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <optional>
+#include <thread>
+
+// Writes the decompressed data on a thread of its own and tells the follower how far it got, so
+// that decompressing, writing and reading the tar overlap.
+class CompressedFileReader::TempFileFeed {
+public:
+    TempFileFeed(QFile &output, FileGrowth &growth)
+        : output(output)
+        , growth(growth)
+        , worker(kBudget) {}
+
+    // False once a write has failed.
+    bool append(const char *data, qint64 length) {
+        if (failed)
+            return false;
+        worker.post(
+            [this, chunk = QByteArray(data, length)] {
+                if (!failed && output.write(chunk) == chunk.size())
+                    growth.grow(chunk.size());
+                else
+                    failed = true;
+            },
+            length);
+        return true;
+    }
+    // Waits for every write; true when all of them succeeded.
+    bool close() {
+        worker.wait();
+        return !failed;
+    }
+
+private:
+    static constexpr qint64 kBudget = 8 * 1024 * 1024;
+
+    QFile &output;
+    FileGrowth &growth;
+    std::atomic<bool> failed = false;
+    SerialWorker worker;
+};
+
+CompressedFileReader::~CompressedFileReader() {
+    removeTempFile();
+}
+
+void CompressedFileReader::listEntries() {
+    clearError();
+    if (tempFile_.isEmpty() && namesTar()) {
+        listTarWhileDecompressing();
+        return;
+    }
+    if (!generateTempFile())
+        return;
+    if (isTar()) {
+        // A fresh tar reader, so a listing after an encoding change uses the current encoding.
+        tarManager_ = makeTarReader(tempFile_);
+        tarManager_->listEntries();
+        return;
+    }
+    ArchiveEntry::Fields fields;
+    fields.compressedSize = FileUtil::fileSize(filePath());
+    fields.uncompressedSize = FileUtil::fileSize(tempFile_);
+    ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(FileUtil::fileName(tempFile_), fields),
+                            rootEntry());
+}
+
+void CompressedFileReader::listTarWhileDecompressing() {
+    // The tar headers are read on a second thread as the data comes out, so a first listing
+    // costs about the decompression alone.
+    const bool complete = generateTempFile([this](const QString &path, const FileGrowth &growth) {
+        tarManager_ = makeTarReader(path);
+        tarManager_->followGrowth(&growth);
+        tarManager_->listEntries();
+        tarManager_->followGrowth(nullptr);
+    });
+    // Entries read before the decompression failed are no listing.
+    if (!complete) {
+        tarManager_.reset();
+        rootEntry()->clear();
+    }
+}
+
+void CompressedFileReader::extract(const QString &destination) {
+    extract(nullptr, destination);
+}
+
+void CompressedFileReader::extract(ArchiveEntry *entry, const QString &destination) {
+    clearError();
+    if (!generateTempFile())
+        return;
+    if (!isTar())
+        copyDecompressed(destination);
+    else if (entry)
+        tarReader()->extract(entry, destination);
+    else
+        tarReader()->extract(destination);
+}
+
+std::optional<Error> CompressedFileReader::archiveError() const {
+    if (auto own = ReaderBase::archiveError())
+        return own;
+    return tarManager_ ? tarManager_->archiveError() : std::nullopt;
+}
+
+void CompressedFileReader::setProgressReceiver(ProgressReceiver *delegate) {
+    ReaderBase::setProgressReceiver(delegate);
+    if (tarManager_)
+        tarManager_->setProgressReceiver(delegate);
+}
+
+void CompressedFileReader::setFileEncoding(StringEncoding encoding) {
+    ReaderBase::setFileEncoding(encoding);
+    if (tarManager_)
+        tarManager_->setFileEncoding(encoding);
+}
+
+void CompressedFileReader::setRestoresDates(bool value) {
+    ReaderBase::setRestoresDates(value);
+    if (tarManager_)
+        tarManager_->setRestoresDates(value);
+}
+
+bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
+    if (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_))
+        return true;
+    removeTempFile();
+    const QString folder = tempItemDirectory();
+    // Unbuffered, so that what was written can be read at once.
+    QFile output(folder + QLatin1Char('/') + tempFileName());
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        errorFailedToCreateFile(tempFileName());
+        FileUtil::removeItem(folder);
+        return false;
+    }
+    unreportedSize_ = 0;
+    FileGrowth growth;
+    std::thread following;
+    std::optional<TempFileFeed> feed;
+    if (follower) {
+        following = std::thread(follower, output.fileName(), std::cref(growth));
+        feed_ = &feed.emplace(output, growth);
+    }
+    bool complete = decompress(output);
+    if (feed && !feed->close() && complete) {
+        errorFailedToCreateFile(tempFileName());
+        complete = false;
+    }
+    feed_ = nullptr;
+    feed.reset();
+    output.close();
+    growth.finish();
+    if (following.joinable())
+        following.join();
+    // Only a complete decompression is kept: a later call must not take a partial file for it.
+    if (!complete) {
+        FileUtil::removeItem(folder);
+        return false;
+    }
+    tempFile_ = output.fileName();
+    return true;
+}
+
+void CompressedFileReader::removeTempFile() {
+    tarManager_.reset();
+    if (tempFile_.isEmpty())
+        return;
+    FileUtil::removeItem(FileUtil::parentFolder(tempFile_));
+    tempFile_.clear();
+}
+
+bool CompressedFileReader::isTar() const {
+    return isTarName(tempFile_);
+}
+
+bool CompressedFileReader::namesTar() const {
+    return isTarName(tempFileName());
+}
+
+bool CompressedFileReader::isTarName(const QString &name) {
+    return FileUtil::extension(name).toLower() == QLatin1String("tar");
+}
+
+QString CompressedFileReader::tempFileName() const {
+    const QString name = FileUtil::baseName(filePath());
+    if (tarExtensions().contains(FileUtil::extension(filePath()).toLower()))
+        return name + QStringLiteral(".tar");
+    return name;
+}
+
+void CompressedFileReader::copyDecompressed(const QString &destination) {
+    QDir().mkpath(destination);
+    const QString target = FileUtil::freeFileName(destination, FileUtil::baseName(tempFile_),
+                                                  FileUtil::extension(tempFile_));
+    const bool copied = FileUtil::copyFile(tempFile_, target, true, false, progressReceiver());
+    if (copied && !isCurrentThreadCancelled())
+        return;
+    if (copied)
+        setCancelled();
+    else
+        errorFailedToCreateFile(target);
+    FileUtil::removeItem(target);
+}
+
+bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qint64 length,
+                                             quint64 readPosition) {
+    const bool written = feed_ ? feed_->append(data, length) : output.write(data, length) == length;
+    if (!written) {
+        errorFailedToCreateFile(FileUtil::fileName(output.fileName()));
+        return false;
+    }
+    unreportedSize_ += quint64(length);
+    if (unreportedSize_ > kProgressThreshold) {
+        if (progressReceiver())
+            progressReceiver()->setDone(readPosition);
+        unreportedSize_ = 0;
+    }
+    return true;
+}
+
+TarReader *CompressedFileReader::tarReader() {
+    if (!tarManager_)
+        tarManager_ = makeTarReader(tempFile_);
+    return tarManager_.get();
+}
+
+std::unique_ptr<TarReader> CompressedFileReader::makeTarReader(const QString &tarPath) const {
+    auto reader = ReaderBase::create<TarReader>(tarPath, rootEntry(), progressReceiver(),
+                                                password(), fileEncoding());
+    reader->setRestoresDates(restoresDates());
+    return reader;
+}

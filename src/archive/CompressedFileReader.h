@@ -1,0 +1,73 @@
+#pragma once
+
+#include "archive/ReaderBase.h"
+#include "archive/TarReader.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class FileGrowth;
+class QFile;
+
+// What the gzip and bzip2 readers share: the archive is decompressed once into a temporary
+// file; tar content is then read by a tar reader on that file, anything else is one entry.
+class CompressedFileReader : public ReaderBase {
+public:
+    using ReaderBase::ReaderBase;
+    ~CompressedFileReader() override;
+
+    void listEntries() override;
+    void extract(const QString &destination) override;
+    void extract(ArchiveEntry *entry, const QString &destination) override;
+    // The reader's own error, else the tar reader's.
+    std::optional<Error> archiveError() const override;
+    // Listing reports the compressed read position against the archive file's size.
+    bool reportsListingProgress() const override { return true; }
+    void setProgressReceiver(ProgressReceiver *delegate) override;
+    void setFileEncoding(StringEncoding encoding) override;
+    void setRestoresDates(bool value) override;
+
+    // Reads the temporary file while it is being written, on a thread of its own.
+    using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
+    // Decompresses into tempFile() unless an earlier call already did so completely, running the
+    // follower (when given) meanwhile. A failed or cancelled decompression leaves no temporary
+    // file behind.
+    bool generateTempFile(const TempFileFollower &follower = nullptr);
+    void removeTempFile();
+    QString tempFile() const { return tempFile_; }
+    // The decompressed file's name ends in ".tar" (its content is not examined).
+    bool isTar() const;
+    // The same for the name the decompressed file gets.
+    bool namesTar() const;
+    // The name of the decompressed file: the archive's name without its last extension, with
+    // ".tar" added for the extensions that stand for a compressed tar.
+    QString tempFileName() const;
+    // Copies the decompressed file into the folder under a free name.
+    void copyDecompressed(const QString &destination);
+
+protected:
+    // Extensions, lower-case, that name a compressed tar ("tgz").
+    virtual QStringList tarExtensions() const = 0;
+    // Decompresses the whole archive into the open output. On failure (or cancellation) it has
+    // recorded the error and answers false.
+    virtual bool decompress(QFile &output) = 0;
+    // Writes decompressed bytes and, once enough have been written since the last report,
+    // reports the archive's read position. False (with the error recorded) when writing fails.
+    bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
+
+private:
+    static bool isTarName(const QString &name);
+    void listTarWhileDecompressing();
+    TarReader *tarReader();
+    std::unique_ptr<TarReader> makeTarReader(const QString &tarPath) const;
+
+    QString tempFile_;
+    std::unique_ptr<TarReader> tarManager_;
+    // Decompressed bytes written since the last position report.
+    quint64 unreportedSize_ = 0;
+    // Set while a follower reads the temporary file: writes go through it.
+    class TempFileFeed;
+    TempFileFeed *feed_ = nullptr;
+};

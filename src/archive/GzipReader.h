@@ -1,0 +1,24 @@
+#pragma once
+
+#include "archive/CompressedFileReader.h"
+
+struct gzFile_s;
+
+// Reads gzip files ("gz", "gzip", "tgz"), concatenated members included: a tar inside is listed
+// entry by entry, anything else as one entry.
+class GzipReader : public CompressedFileReader {
+public:
+    using CompressedFileReader::CompressedFileReader;
+    ~GzipReader() override;
+
+    // Opens the gzip handle; records "Failed to open archive file" when it cannot.
+    bool openArchive();
+    void closeArchive();
+
+protected:
+    QStringList tarExtensions() const override { return {QStringLiteral("tgz")}; }
+    bool decompress(QFile &output) override;
+
+private:
+    gzFile_s *gzFile_ = nullptr;
+};

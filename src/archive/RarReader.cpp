@@ -1,0 +1,366 @@
+#include "archive/RarReader.h"
+
+#include "archive/ArchiveEntry.h"
+#include "archive/SafePath.h"
+#include "archive/UnrarApi.h"
+#include "archive/Utf8CtypeScope.h"
+#include "encoding/CharsetDetector.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+#include "util/StringUtil.h"
+
+#include <QFile>
+#include <QTimeZone>
+
+#include <cwchar>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace Unrar;
+
+namespace {
+
+// Ends of a header walk besides the library's own results, which are never negative.
+constexpr int kWalkStopped = -1;
+constexpr int kWalkCancelled = -2;
+
+// Detection reads names until it holds this many bytes.
+constexpr qsizetype kDetectionLimit = 1048576;
+
+const QString kSlash = QStringLiteral("/");
+
+quint64 combine(unsigned int low, unsigned int high) {
+    return (quint64(high) << 32) | low;
+}
+
+RarEntryName nameOf(const RARHeaderDataEx &header) {
+    const size_t wideLength = ::wcsnlen(header.FileNameW, std::size(header.FileNameW));
+    return {
+        QByteArray(header.FileName, qsizetype(qstrnlen(header.FileName, sizeof header.FileName))),
+        QString::fromWCharArray(header.FileNameW, qsizetype(wideLength))};
+}
+
+// The entry's name as the archive stores it, without leading or trailing "/".
+QString trimmedName(const std::optional<QString> &name) {
+    return StringUtil::trim(name.value_or(QString()), kSlash);
+}
+
+} // namespace
+
+RarReader::RarReader(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
+                     const QString &password, StringEncoding fileEncoding)
+    : ReaderBase(filePath, rootEntry, action, password, fileEncoding) {
+}
+
+RarReader::~RarReader() {
+    closeArchive();
+}
+
+void RarReader::initialize() {
+    containsPassword_ = false;
+    setEpoch(std::nullopt);
+}
+
+bool RarReader::isVolume() const {
+    return (archiveFlags & ROADF_VOLUME) != 0;
+}
+
+bool RarReader::openArchive(const QString &path, unsigned int mode) {
+    clearError();
+    closeArchive();
+    arcName = QFile::encodeName(path);
+    header = std::make_unique<RARHeaderDataEx>();
+    flags = std::make_unique<RAROpenArchiveDataEx>();
+    flags->ArcName = arcName.data();
+    flags->OpenMode = mode;
+    handle_ = RAROpenArchiveEx(flags.get());
+    if (!handle_ || flags->OpenResult != ERAR_SUCCESS) {
+        errorFailedOpenFile();
+        closeArchive();
+        return false;
+    }
+    archiveFlags = flags->Flags;
+    header->CmtBuf = nullptr;
+    RARSetCallback(handle_, libraryCallback, long(reinterpret_cast<quintptr>(this)));
+    if (!password().isEmpty()) {
+        QByteArray secret = password().toUtf8();
+        RARSetPassword(handle_, secret.data());
+    }
+    resetProgressSize();
+    return true;
+}
+
+void RarReader::closeArchive() {
+    QMutexLocker locker(&closeLock_);
+    if (handle_) {
+        RARCloseArchive(handle_);
+        handle_ = nullptr;
+    }
+    header.reset();
+    flags.reset();
+    arcName.clear();
+}
+
+int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2) {
+    Q_UNUSED(p1);
+    auto *reader = reinterpret_cast<RarReader *>(quintptr(userData));
+    if (isCurrentThreadCancelled())
+        return CALLBACK_ABORT;
+    switch (msg) {
+    case UCM_NEEDPASSWORD:
+    case UCM_NEEDPASSWORDW:
+        reader->passwordChecked_ = true;
+        reader->containsPassword_ = true;
+        return CALLBACK_CONTINUE;
+    case UCM_PROCESSDATA:
+        reader->addProgress(quint64(p2));
+        return CALLBACK_CONTINUE;
+    case UCM_CHANGEVOLUME:
+    case UCM_CHANGEVOLUMEW:
+        // The library asks for a volume it cannot find; going on would make it ask forever.
+        return p2 == RAR_VOL_ASK ? CALLBACK_ABORT : CALLBACK_CONTINUE;
+    default:
+        return CALLBACK_CONTINUE;
+    }
+}
+
+int RarReader::walkHeaders(const std::function<int(const RARHeaderDataEx &)> &visit) {
+    int result;
+    while ((result = RARReadHeaderEx(handle_, header.get())) == ERAR_SUCCESS) {
+        if (isCurrentThreadCancelled())
+            return kWalkCancelled;
+        result = visit(*header);
+        if (result != ERAR_SUCCESS)
+            return result;
+    }
+    return result;
+}
+
+int RarReader::skipEntry() {
+    return RARProcessFile(handle_, RAR_SKIP, nullptr, nullptr);
+}
+
+void RarReader::recordWalkEnd(int result) {
+    if (result == ERAR_END_ARCHIVE || result == kWalkStopped)
+        return;
+    // An abort from the callback after a cancellation comes back as a library failure.
+    if (result == kWalkCancelled || isCurrentThreadCancelled())
+        setCancelled();
+    else
+        errorArchive();
+}
+
+void RarReader::detectNameEncoding() {
+    detectCollectedNames();
+}
+
+std::optional<QString> RarReader::decodeName(const RARHeaderDataEx &entry) const {
+    return decodeName(nameOf(entry));
+}
+
+std::optional<QString> RarReader::decodeName(const RarEntryName &name) const {
+    if (fileEncoding() != kAutomaticEncoding) {
+        if (auto text =
+                StringEncodings::decode(name.bytes.constData(), name.bytes.size(), fileEncoding()))
+            return text;
+    }
+    if (!name.wide.isEmpty())
+        return name.wide;
+    if (auto text = StringEncodings::decode(name.bytes.constData(), name.bytes.size(), encoding()))
+        return text;
+    auto text = CharsetDetector::decodeCString(name.bytes.constData(), name.bytes.size());
+    if (text)
+        text->replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return text;
+}
+
+QDateTime RarReader::dosDateTime(quint32 value) {
+    return dosDateTime(value, QTimeZone::systemTimeZone());
+}
+
+QDateTime RarReader::dosDateTime(quint32 value, const QTimeZone &timeZone) {
+    const int seconds =
+        int((value >> 11) & 31) * 3600 + int((value >> 5) & 63) * 60 + int(value & 31) * 2;
+    const QDate date = QDate(int(value >> 25) + 1980, 1, 1)
+                           .addMonths(int((value >> 21) & 15) - 1)
+                           .addDays(int((value >> 16) & 31) - 1 + seconds / 86400);
+    return QDateTime(date, QTime(0, 0).addSecs(seconds % 86400), timeZone);
+}
+
+RarReader::ListedHeader RarReader::listedHeader(const RARHeaderDataEx &entry,
+                                                const QTimeZone &localZone) {
+    ListedHeader listed{nameOf(entry), {}, (entry.Flags & RHDF_DIRECTORY) != 0};
+    listed.fields.CRC = entry.FileCRC;
+    listed.fields.compressedSize = combine(entry.PackSize, entry.PackSizeHigh);
+    listed.fields.uncompressedSize = combine(entry.UnpSize, entry.UnpSizeHigh);
+    listed.fields.compressionType = quint16(entry.Flags & 0xFFFF);
+    listed.fields.date = dosDateTime(entry.FileTime, localZone);
+    return listed;
+}
+
+std::unique_ptr<ArchiveEntry> RarReader::entryFromHeader(const ListedHeader &header) const {
+    QString path = decodeName(header.name).value_or(QString());
+    if (header.isFolder && !path.isEmpty() && !path.endsWith(kSlash))
+        path += kSlash;
+    return std::make_unique<ArchiveEntry>(path, header.fields);
+}
+
+void RarReader::listEntries() {
+    const Utf8CtypeScope utf8;
+    if (!openArchive(filePath(), RAR_OM_LIST_INCSPLIT))
+        return;
+    // Looking the zone up reads several files; every entry needs it.
+    const QTimeZone localZone = QTimeZone::systemTimeZone();
+    // Names become paths once the names of the whole walk have told their encoding, so the
+    // archive is read once.
+    std::vector<ListedHeader> headers;
+    qsizetype collected = 0;
+    const int result = walkHeaders([&](const RARHeaderDataEx &entry) {
+        headers.push_back(listedHeader(entry, localZone));
+        const QByteArray &name = headers.back().name.bytes;
+        if (collected <= kDetectionLimit) {
+            collectName(name.constData(), name.size());
+            collected += name.size();
+        }
+        return skipEntry();
+    });
+    detectNameEncoding();
+    for (const ListedHeader &header : headers)
+        ArchiveEntry::addToRoot(entryFromHeader(header), rootEntry());
+    // Encrypted headers without the password: the library asked for it, which marks the archive.
+    if (result != ERAR_MISSING_PASSWORD)
+        recordWalkEnd(result);
+    closeArchive();
+    if (containsPassword_)
+        setHasEncryptedNames(true);
+}
+
+void RarReader::extract(const QString &destination) {
+    const Utf8CtypeScope utf8;
+    clearError();
+    if (!openArchive(filePath(), RAR_OM_EXTRACT))
+        return;
+    std::wstring folder = destination.toStdWString();
+    recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &) {
+        return RARProcessFileW(handle_, RAR_EXTRACT, folder.data(), nullptr);
+    }));
+    closeArchive();
+}
+
+void RarReader::extract(ArchiveEntry *entry, const QString &destination) {
+    clearError();
+    if (!entry) {
+        extract(destination);
+        return;
+    }
+    const QString base =
+        kSlash + StringUtil::trimLeft(FileUtil::parentFolder(entry->path()), kSlash);
+    extractNode(entry, destination, base);
+}
+
+int RarReader::extractNode(ArchiveEntry *entry, const QString &destination,
+                           const QString &relativePath) {
+    const Utf8CtypeScope utf8;
+    if (!openArchive(filePath(), RAR_OM_EXTRACT))
+        return -1;
+    QHash<QString, Target> files;
+    FolderDates folders;
+    collectTargets(entry, destination, relativePath, files, folders);
+    const int result =
+        files.isEmpty() ? kWalkStopped : walkHeaders([&](const RARHeaderDataEx &current) {
+            return extractTarget(current, destination, files);
+        });
+    recordWalkEnd(result);
+    closeArchive();
+    // A name the archive does not hold (any more) cannot be made.
+    if (result == ERAR_END_ARCHIVE) {
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            errorFailedToCreateFile(FileUtil::fileName(it.key()));
+    }
+    if (restoresDates()) {
+        for (auto it = folders.crbegin(); it != folders.crend(); ++it)
+            FileUtil::setModifiedDate(it->second, it->first);
+    }
+    return archiveError() ? -1 : 0;
+}
+
+void RarReader::collectTargets(const ArchiveEntry *node, const QString &destination,
+                               const QString &relativePath, QHash<QString, Target> &files,
+                               FolderDates &folders) {
+    const QString fullPath =
+        SafePath::join(destination, FileUtil::relativePath(node->path(), relativePath));
+    if (node->isLeaf()) {
+        files.insert(trimmedName(node->path()), Target{node, fullPath});
+        return;
+    }
+    if (!SafePath::makeFolders(destination, fullPath))
+        errorFailedToCreateFile(node->name());
+    folders.append({fullPath, node->date()});
+    for (const auto &child : node->children())
+        collectTargets(child.get(), destination, relativePath, files, folders);
+}
+
+int RarReader::extractTarget(const RARHeaderDataEx &entry, const QString &destination,
+                             QHash<QString, Target> &files) {
+    const auto found = files.constFind(trimmedName(decodeName(entry)));
+    if ((entry.Flags & RHDF_DIRECTORY) || found == files.cend())
+        return skipEntry();
+    // The first entry of a name is the one extracted; a later one of the same name is skipped.
+    const Target target = found.value();
+    files.erase(found);
+    const int result = extractFile(destination, target);
+    return result == ERAR_SUCCESS && files.isEmpty() ? kWalkStopped : result;
+}
+
+int RarReader::extractFile(const QString &destination, const Target &target) {
+    if (!SafePath::prepareFile(destination, target.fullPath)) {
+        errorFailedToCreateFile(target.node->name());
+        return skipEntry();
+    }
+    std::wstring fullPath = target.fullPath.toStdWString();
+    const int result = RARProcessFileW(handle_, RAR_EXTRACT, nullptr, fullPath.data());
+    if (result != ERAR_SUCCESS) {
+        // Damaged data, a wrong password or a cancellation: nothing may pass for a good file.
+        QFile::remove(target.fullPath);
+        return result;
+    }
+    restoreAttributes(target.fullPath, *target.node);
+    return result;
+}
+
+void RarReader::restoreAttributes(const QString &fullPath, const ArchiveEntry &item) const {
+    struct stat st;
+    // A link keeps its own mode; changing it would change the file it points to.
+    if (::lstat(QFile::encodeName(fullPath).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        const mode_t stored = header->HostOS == HOST_UNIX ? mode_t(header->FileAttr & 07777) : 0;
+        FileUtil::setPermission(fullPath, stored);
+    }
+    if (restoresDates())
+        FileUtil::setModifiedDate(item.date(), fullPath);
+}
+
+bool RarReader::isEncrypted() {
+    if (passwordChecked_ || containsPassword_)
+        return containsPassword_;
+    const Utf8CtypeScope utf8;
+    if (!openArchive(filePath(), RAR_OM_EXTRACT))
+        return false;
+    const int result = walkHeaders([this](const RARHeaderDataEx &entry) {
+        if ((entry.Flags & RHDF_ENCRYPTED) || containsPassword_) {
+            containsPassword_ = true;
+            return kWalkStopped;
+        }
+        return skipEntry();
+    });
+    // Encrypted headers end the walk with the library's password request, which is the answer.
+    const bool answered = containsPassword_ || result == ERAR_END_ARCHIVE;
+    if (!answered)
+        recordWalkEnd(result);
+    closeArchive();
+    // A cancelled or failed check is no answer; the next call looks again.
+    if (answered) {
+        containsPassword_ = containsPassword_;
+        passwordChecked_ = true;
+    }
+    return containsPassword_;
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "archive/ArchiveEntry.h"
+#include "archive/ReaderBase.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QPair>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QTimeZone;
+struct RARHeaderDataEx;
+struct RAROpenArchiveDataEx;
+
+// A header's name as the library gives it, kept once the library has moved to the next header.
+struct RarEntryName {
+    QByteArray bytes; // the single-byte name
+    QString wide;     // the library's Unicode name; empty when it gives none
+};
+
+// Reads RAR archives (also cbr files; RAR4 and RAR5, encrypted data, encrypted headers and
+// multi-volume sets opened from their first volume) through the RAR library. The library
+// decompresses, decrypts and writes the files; the reader decides what goes where, counts
+// progress, stops when the thread is cancelled, and sets dates and permissions of the entries it
+// extracts one by one.
+class RarReader : public ReaderBase {
+public:
+    RarReader(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
+              const QString &password, StringEncoding fileEncoding = kAutomaticEncoding);
+    ~RarReader() override;
+
+    // No epoch: entry dates come from MS-DOS values.
+    void initialize() override;
+    // Lists every header once; folder headers become folders, split parts show once. When the
+    // library asks for a password to read the headers, hasEncryptedNames becomes true.
+    void listEntries() override;
+    // The library extracts everything into the folder; it keeps names inside it.
+    void extract(const QString &destination) override;
+    void extract(ArchiveEntry *entry, const QString &destination) override;
+    // True when an entry is encrypted or the library asked for a password; cached.
+    bool isEncrypted() override;
+    // Detects the encoding of the single-byte names that listing gathered (up to 1 MiB of them).
+    void detectNameEncoding() override;
+
+    // Extracts the node (a folder with everything below it) into the destination, at its path
+    // relative to the base, in one pass over the archive. 0 on success, -1 on failure.
+    int extractNode(ArchiveEntry *entry, const QString &destination, const QString &relativePath);
+
+    using ReaderBase::decodeName;
+    // The header's name: a chosen encoding decodes the single-byte name; otherwise the Unicode
+    // name wins, then the detected encoding, then detection of the name alone.
+    std::optional<QString> decodeName(const RARHeaderDataEx &header) const;
+    std::optional<QString> decodeName(const RarEntryName &name) const;
+
+    static QDateTime dosDateTime(quint32 value);
+    // Fields out of range carry over as calendar components do (month 0 is December before).
+    static QDateTime dosDateTime(quint32 value, const QTimeZone &timeZone);
+
+    // The library asked for a password, or an encrypted entry was seen; stays set.
+    bool containsPassword() const { return containsPassword_; }
+    // The archive opened last is one volume of a multi-volume set.
+    bool isVolume() const;
+
+private:
+    // A file of the selection, by its name in the archive.
+    struct Target {
+        const ArchiveEntry *node;
+        QString fullPath;
+    };
+    // Folders extracted, with the dates they get once everything inside them is written.
+    using FolderDates = QList<QPair<QString, std::optional<QDateTime>>>;
+
+    static int libraryCallback(unsigned int msg, long userData, long p1, long p2);
+
+    bool openArchive(const QString &path, unsigned int mode);
+    void closeArchive();
+    // Reads header after header and hands each to the visitor, which must process or skip the
+    // entry and answers the library's result. Answers what ended the walk: the library's last
+    // result (ERAR_END_ARCHIVE after the last header) or one of the walk's own ends.
+    int walkHeaders(const std::function<int(const RARHeaderDataEx &)> &visit);
+    int skipEntry();
+    // Records code 100 or 4 for a walk that did not end at the end of the archive.
+    void recordWalkEnd(int result);
+
+    // What listing keeps of a header until the names' encoding is known.
+    struct ListedHeader {
+        RarEntryName name;
+        EntryFields fields;
+        bool isFolder;
+    };
+    // Dates are read in the given zone, looked up once per listing.
+    static ListedHeader listedHeader(const RARHeaderDataEx &header, const QTimeZone &localZone);
+    std::unique_ptr<ArchiveEntry> entryFromHeader(const ListedHeader &header) const;
+    void collectTargets(const ArchiveEntry *node, const QString &destination,
+                        const QString &relativePath, QHash<QString, Target> &files,
+                        FolderDates &folders);
+    // Extracts the header's entry when it is one of the files still wanted, else skips it.
+    int extractTarget(const RARHeaderDataEx &entry, const QString &destination,
+                      QHash<QString, Target> &files);
+    int extractFile(const QString &destination, const Target &target);
+    void restoreAttributes(const QString &fullPath, const ArchiveEntry &item) const;
+
+    void *handle_ = nullptr;
+    std::unique_ptr<RARHeaderDataEx> header;
+    std::unique_ptr<RAROpenArchiveDataEx> flags;
+    QByteArray arcName;
+    unsigned int archiveFlags = 0;
+    bool containsPassword_ = false;
+};

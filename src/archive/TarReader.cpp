@@ -1,0 +1,319 @@
+#include "archive/TarReader.h"
+
+#include "archive/ArchiveEntry.h"
+#include "archive/SafePath.h"
+#include "archive/TarInput.h"
+#include "archive/TarRecordReader.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+#include "util/ProgressSteps.h"
+
+#include <QDir>
+
+using TarHeaderParser::kBlockSize;
+
+namespace {
+
+// Large files move in large pieces; progress still counts in the steps of the record size.
+constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr quint64 kProgressStep = 10240;
+
+// Pax names are UTF-8 by definition; everything else is decoded like any other entry name.
+std::optional<QString> decodeText(const ReaderBase &reader, const QByteArray &bytes, bool utf8) {
+    if (utf8) {
+        if (auto text =
+                StringEncodings::decode(bytes.constData(), bytes.size(), kUTF8StringEncoding))
+            return text;
+    }
+    return reader.decodeName(bytes.constData(), bytes.size());
+}
+
+bool leavesTheArchive(const QString &name) {
+    return name.split(QLatin1Char('/')).contains(QLatin1String(".."));
+}
+
+} // namespace
+
+void TarReader::initialize() {
+    setEpoch(unixEpoch());
+}
+
+void TarReader::listEntries() {
+    clearError();
+    walkArchive(true);
+}
+
+void TarReader::extract(const QString &destination) {
+    clearError();
+    destination_ = destination;
+    walkArchive(false);
+}
+
+void TarReader::extract(ArchiveEntry *entry, const QString &destination) {
+    clearError();
+    if (!entry) {
+        extract(destination);
+        return;
+    }
+    resetProgressSize();
+    destination_ = destination;
+    TarInput input;
+    if (!input.open(filePath())) {
+        errorFailedOpenFile();
+        return;
+    }
+    QDir().mkpath(destination_);
+    extractNode(entry, FileUtil::parentFolder(entry->path()), input);
+}
+
+void TarReader::walkArchive(bool listOnly) {
+    resetProgressSize();
+    TarInput input;
+    if (!input.open(filePath(), growth_)) {
+        errorFailedOpenFile();
+        return;
+    }
+    if (!listOnly)
+        QDir().mkpath(destination_);
+    TarRecordReader reader(input);
+    Walk walk;
+    for (;;) {
+        if (isCurrentThreadCancelled()) {
+            setCancelled();
+            break;
+        }
+        TarEntry entry;
+        const auto status = reader.next(entry);
+        if (status == TarRecordReader::Status::End)
+            break;
+        if (status == TarRecordReader::Status::Damaged) {
+            errorArchive();
+            break;
+        }
+        const bool goOn =
+            listOnly ? listEntry(entry, walk, reader) : extractEntry(entry, walk, reader, input);
+        if (!goOn)
+            break;
+    }
+    // Folders are dated last: writing their files would change the dates again.
+    for (const auto &[folder, date] : walk.folders)
+        setFolderDate(folder, date);
+}
+
+bool TarReader::listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader) {
+    const QString path = entryPath(entry);
+    ArchiveEntry::Fields fields;
+    fields.date = dateFromSeconds(entry.mtime);
+    fields.location = {.offset = quint64(entry.dataPosition), .dataSize = entry.size};
+    std::optional<QString> nodePath;
+    switch (entry.type) {
+    case TarRecordType::RegularFile:
+        fields.compressedSize = fields.uncompressedSize = entry.size;
+        nodePath = path;
+        break;
+    case TarRecordType::HardLink:
+        // Listed as the file it names, so extracting it alone copies that file's data.
+        if (const auto source = hardLinkSource(entry, walk)) {
+            fields.location = {.offset = quint64(source->position), .dataSize = source->size};
+            fields.compressedSize = fields.uncompressedSize = source->size;
+            nodePath = path;
+        }
+        break;
+    case TarRecordType::SymbolicLink:
+        fields.linkTarget = linkTarget(entry);
+        nodePath = path;
+        break;
+    case TarRecordType::Folder:
+        // A folder record is a folder whether or not its stored name ends in "/".
+        nodePath = path + QLatin1Char('/');
+        break;
+    default:
+        break;
+    }
+    if (nodePath && !path.isEmpty()) {
+        if (entry.type == TarRecordType::RegularFile || entry.type == TarRecordType::HardLink)
+            walk.files.insert(path, {qint64(fields.location.offset), fields.location.dataSize});
+        ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(*nodePath, fields), rootEntry());
+    }
+    if (!reader.skipData(entry)) {
+        errorArchive();
+        return false;
+    }
+    return true;
+}
+
+bool TarReader::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader,
+                             TarInput &input) {
+    const QString path = entryPath(entry);
+    const auto date = dateFromSeconds(entry.mtime);
+    WriteResult result = WriteResult::NotCreated;
+    if (!path.isEmpty()) {
+        switch (entry.type) {
+        case TarRecordType::RegularFile:
+            result = createFile(path, QString(), entry.size, input, date, entry.mode);
+            if (result == WriteResult::Written)
+                walk.files.insert(path, {entry.dataPosition, entry.size});
+            break;
+        case TarRecordType::HardLink:
+            result = extractHardLink(entry, walk, input);
+            break;
+        case TarRecordType::SymbolicLink:
+            result = createFile(path, linkTarget(entry), 0, input, date, entry.mode);
+            break;
+        case TarRecordType::Folder:
+            if (createFolder(path))
+                walk.folders.append({SafePath::join(destination_, path), date});
+            else
+                errorFailedToCreateFile(SafePath::join(destination_, path));
+            break;
+        default:
+            break;
+        }
+    }
+    if (result == WriteResult::Cancelled)
+        return false;
+    if (result == WriteResult::Truncated || !reader.skipData(entry)) {
+        errorArchive();
+        return false;
+    }
+    return true;
+}
+
+TarReader::WriteResult TarReader::extractHardLink(const TarEntry &entry, Walk &walk,
+                                                  TarInput &input) {
+    const QString path = entryPath(entry);
+    const auto source = hardLinkSource(entry, walk);
+    if (!source) {
+        errorFailedToCreateFile(SafePath::join(destination_, path));
+        return WriteResult::NotCreated;
+    }
+    // A copy of the data in the archive, never of whatever now lies at the target's path.
+    if (!input.seek(source->position))
+        return WriteResult::Truncated;
+    const WriteResult result =
+        createFile(path, QString(), source->size, input, dateFromSeconds(entry.mtime), entry.mode);
+    if (result == WriteResult::Written)
+        walk.files.insert(path, *source);
+    return result;
+}
+
+QString TarReader::entryPath(const TarEntry &entry) const {
+    return SafePath::sanitize(decodeText(*this, entry.name, entry.nameIsUtf8).value_or(QString()));
+}
+
+QString TarReader::linkTarget(const TarEntry &entry) const {
+    return decodeText(*this, entry.linkName, entry.linkNameIsUtf8).value_or(QStringLiteral(""));
+}
+
+std::optional<TarReader::DataSpan> TarReader::hardLinkSource(const TarEntry &entry,
+                                                             const Walk &walk) const {
+    const QString target = linkTarget(entry);
+    if (leavesTheArchive(target))
+        return std::nullopt;
+    const auto found = walk.files.constFind(SafePath::sanitize(target));
+    if (found == walk.files.constEnd())
+        return std::nullopt;
+    return *found;
+}
+
+TarReader::WriteResult TarReader::createFile(const QString &name, const QString &linkTarget,
+                                             quint64 size, TarInput &input,
+                                             const std::optional<QDateTime> &date, quint32 mode) {
+    const QString fullPath = SafePath::join(destination_, name);
+    if (!linkTarget.isNull()) {
+        if (!SafePath::prepareFile(destination_, fullPath)) {
+            errorFailedToCreateFile(fullPath);
+            return WriteResult::NotCreated;
+        }
+        // The link's own mode means nothing here, and chmod would act on its target.
+        FileUtil::createSymlink(fullPath, linkTarget);
+        return WriteResult::Written;
+    }
+    if (!output.create(destination_, fullPath)) {
+        errorFailedToCreateFile(fullPath);
+        return WriteResult::NotCreated;
+    }
+    const WriteResult result = copyData(input, size);
+    if (result == WriteResult::NotCreated)
+        errorFailedToCreateFile(fullPath);
+    if (result != WriteResult::Written) {
+        output.close();
+        return result;
+    }
+    // Set-user-ID and similar bits are never restored from an archive.
+    if (!output.finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
+        errorFailedToCreateFile(fullPath);
+        return WriteResult::NotCreated;
+    }
+    return WriteResult::Written;
+}
+
+TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
+    if (buffer.empty())
+        buffer.resize(kBufferSize);
+    for (quint64 remaining = size; remaining > 0;) {
+        if (isCurrentThreadCancelled()) {
+            setCancelled();
+            return WriteResult::Cancelled;
+        }
+        const qint64 wanted = qint64(qMin<quint64>(remaining, buffer.size()));
+        const qint64 got = input.read(buffer.data(), wanted);
+        if (got <= 0)
+            return WriteResult::Truncated;
+        if (!output.write(buffer.data(), got))
+            return WriteResult::NotCreated;
+        remaining -= quint64(got);
+        reportInSteps(quint64(got), kProgressStep, [this](quint64 step) { addProgress(step); });
+    }
+    return WriteResult::Written;
+}
+
+bool TarReader::createFolder(const QString &name) {
+    return output.makeFolders(destination_, SafePath::join(destination_, name));
+}
+
+bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input) {
+    const QString name = FileUtil::relativePath(node->path(), relativePath);
+    if (node->isLeaf())
+        return extractNodeFile(node, name, input);
+    if (!createFolder(name))
+        errorFailedToCreateFile(SafePath::join(destination_, name));
+    for (const auto &child : node->children()) {
+        if (isCurrentThreadCancelled()) {
+            setCancelled();
+            return false;
+        }
+        if (!extractNode(child.get(), relativePath, input))
+            return false;
+    }
+    setFolderDate(SafePath::join(destination_, name), node->date());
+    return true;
+}
+
+bool TarReader::extractNodeFile(ArchiveEntry *node, const QString &name, TarInput &input) {
+    if (!node->linkTarget().isNull())
+        return createFile(name, node->linkTarget(), 0, input, node->date(), 0) !=
+               WriteResult::Cancelled;
+    // The header is read again for the mode; the node keeps where the data lies.
+    const EntryLocation span = node->location();
+    const qint64 headerPosition = qint64(span.offset) - kBlockSize;
+    char block[kBlockSize];
+    std::optional<TarHeader> header;
+    if (headerPosition >= 0 && input.seek(headerPosition) &&
+        input.read(block, kBlockSize) == kBlockSize)
+        header = TarHeaderParser::parse(block);
+    if (!header) {
+        errorArchive();
+        return true;
+    }
+    const WriteResult result =
+        createFile(name, QString(), span.dataSize, input, node->date(), header->mode);
+    if (result == WriteResult::Truncated)
+        errorArchive();
+    return result != WriteResult::Cancelled;
+}
+
+void TarReader::setFolderDate(const QString &fullPath, const std::optional<QDateTime> &date) {
+    if (restoresDates())
+        FileUtil::setModifiedDate(date, fullPath);
+}

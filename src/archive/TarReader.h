@@ -1,0 +1,74 @@
+#pragma once
+
+#include "archive/ExtractionOutput.h"
+#include "archive/ReaderBase.h"
+
+#include <QHash>
+
+#include <vector>
+
+class FileGrowth;
+struct TarEntry;
+class TarInput;
+class TarRecordReader;
+
+// Reads uncompressed tar archives (GNU, ustar and pax) with a parser of its own: lists regular
+// files, folders, symbolic links and hard links, and extracts them with their modes and dates.
+// Devices, FIFOs and vendor records are never created.
+class TarReader : public ReaderBase {
+public:
+    using ReaderBase::ReaderBase;
+
+    // Tar times count from 1 January 1970 GMT.
+    void initialize() override;
+    void listEntries() override;
+    void extract(const QString &destination) override;
+    void extract(ArchiveEntry *entry, const QString &destination) override;
+
+    // Walks the whole archive: lists its entries when listOnly, else extracts them into
+    // destination().
+    void walkArchive(bool listOnly);
+    QString destination() const { return destination_; }
+    // The archive is still being written by another thread: walks wait for its bytes.
+    void followGrowth(const FileGrowth *growth) { growth_ = growth; }
+
+private:
+    // Where a regular file's data lies, for hard links that name it later on.
+    struct DataSpan {
+        qint64 position = 0;
+        quint64 size = 0;
+    };
+    // What one walk remembers: the files hard links may copy, the folders dated at its end.
+    struct Walk {
+        QHash<QString, DataSpan> files;
+        QList<QPair<QString, std::optional<QDateTime>>> folders;
+    };
+    enum class WriteResult { Written, NotCreated, Cancelled, Truncated };
+
+    bool listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader);
+    bool extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader, TarInput &input);
+    WriteResult extractHardLink(const TarEntry &entry, Walk &walk, TarInput &input);
+    // The entry's name as a relative path that stays inside the destination; "" when none.
+    QString entryPath(const TarEntry &entry) const;
+    QString linkTarget(const TarEntry &entry) const;
+    // The earlier file a hard link names; none when there is none or the name leaves the archive.
+    std::optional<DataSpan> hardLinkSource(const TarEntry &entry, const Walk &walk) const;
+
+    // Writes one file from the tar data at the file's position, or a symbolic link when a
+    // target is given.
+    WriteResult createFile(const QString &name, const QString &linkTarget, quint64 size,
+                           TarInput &input, const std::optional<QDateTime> &date, quint32 mode);
+    // Copies the next size bytes of the input into the open output.
+    WriteResult copyData(TarInput &input, quint64 size);
+    // Creates the folder; false when it cannot lie inside the destination.
+    bool createFolder(const QString &name);
+    bool extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input);
+    bool extractNodeFile(ArchiveEntry *node, const QString &name, TarInput &input);
+    void setFolderDate(const QString &fullPath, const std::optional<QDateTime> &date);
+
+    QString destination_;
+    const FileGrowth *growth_ = nullptr;
+    ExtractionOutput output;
+    // Allocated by the first extraction, kept for the next ones.
+    std::vector<char> buffer;
+};

@@ -1,0 +1,368 @@
+#include "archive/ZipReader.h"
+
+#include "archive/ArchiveEntry.h"
+#include "archive/SafePath.h"
+#include "archive/ZipEntryFileWriter.h"
+#include "archive/ZipLibarchiveDecoder.h"
+#include "archive/ZipParallelExtractor.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+#include "util/ProgressSteps.h"
+
+namespace {
+
+constexpr qsizetype kBufferSize = 4096;
+// Detection looks at the names of the first mebibyte at most.
+constexpr qsizetype kDetectionLimit = 1048576;
+// Link targets longer than a path can be are not links.
+constexpr qsizetype kLinkTargetLimit = 4096;
+
+ArchiveEntry::Fields fieldsOf(const ZipEntryInfo &info) {
+    ArchiveEntry::Fields fields;
+    fields.location = {.offset = info.position.positionInDirectory, .index = info.position.index};
+    fields.CRC = info.crc;
+    fields.compressedSize = info.compressedSize;
+    fields.uncompressedSize = info.uncompressedSize;
+    fields.compressionType = info.compressionMethod;
+    fields.date = info.date();
+    return fields;
+}
+
+// The whole data of a short entry; none when it cannot be decoded or is too long.
+std::optional<QByteArray> readShortData(ZipEntryStream &stream, qsizetype limit) {
+    QByteArray data;
+    char buffer[kBufferSize];
+    for (;;) {
+        const qint64 count = stream.readData(buffer, kBufferSize);
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            return data;
+        data.append(buffer, qsizetype(count));
+        if (data.size() > limit)
+            return std::nullopt;
+    }
+}
+
+} // namespace
+
+ZipReader::ZipReader(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
+                     const QString &password, StringEncoding fileEncoding)
+    : ReaderBase(filePath, rootEntry, action, password, fileEncoding) {
+}
+
+ZipReader::~ZipReader() {
+    closeArchive();
+}
+
+bool ZipReader::openArchive() {
+    resetProgressSize();
+    clearError();
+    if (!zip.open(filePath())) {
+        if (MiniZipFile::isEmptyArchive(filePath()))
+            errorFailedOpenFirstFile();
+        else
+            errorFailedOpenFile();
+        return false;
+    }
+    if (!zip.goToFirstFile()) {
+        errorFailedOpenFirstFile();
+        closeArchive();
+        return false;
+    }
+    return true;
+}
+
+void ZipReader::closeArchive() {
+    QMutexLocker locker(&closeLock_);
+    zip.close();
+    decoder.reset();
+}
+
+ZipReader::Walk ZipReader::walkEntries(const std::function<bool(const ZipEntryInfo &)> &visit) {
+    do {
+        if (isCurrentThreadCancelled())
+            return Walk::Cancelled;
+        const auto info = zip.currentInfo();
+        if (!info)
+            return Walk::Unreadable;
+        if (!visit(*info))
+            return Walk::Stopped;
+    } while (zip.goToNextFile());
+    return Walk::Finished;
+}
+
+void ZipReader::recordWalkError(Walk walk) {
+    if (walk == Walk::Cancelled)
+        setCancelled();
+    else if (walk == Walk::Unreadable)
+        errorArchive();
+}
+
+std::optional<QString> ZipReader::entryPath(const ZipEntryInfo &info) const {
+    std::optional<QString> path;
+    if (fileEncoding() == kAutomaticEncoding)
+        path = info.declaredUtf8Name();
+    if (!path)
+        path = decodeName(info.rawName.constData(), info.rawName.size());
+    if (path)
+        path->replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
+std::optional<QString> ZipReader::decodeLinkTarget(const QByteArray &bytes,
+                                                   const ZipEntryInfo &info) const {
+    if (fileEncoding() == kAutomaticEncoding && info.hasUtf8Name()) {
+        if (auto text =
+                StringEncodings::decode(bytes.constData(), bytes.size(), kUTF8StringEncoding))
+            return text;
+    }
+    return decodeName(bytes.constData(), bytes.size());
+}
+
+void ZipReader::detectNameEncoding() {
+    if (!openArchive())
+        return;
+    qsizetype collected = 0;
+    qsizetype names = 0;
+    qsizetype fromDosOrWindows = 0;
+    recordWalkError(walkEntries([&](const ZipEntryInfo &info) {
+        if (!info.declaredUtf8Name()) {
+            collectName(info.rawName.constData(), info.rawName.size());
+            collected += info.rawName.size();
+            ++names;
+            fromDosOrWindows += info.nameHostSystem() == NameHostSystem::DosOrWindows;
+        }
+        return collected <= kDetectionLimit;
+    }));
+    closeArchive();
+    // An archive made on Windows and later updated elsewhere still holds OEM names.
+    detectCollectedNames(fromDosOrWindows * 2 > names ? NameHostSystem::DosOrWindows
+                                                      : NameHostSystem::Other);
+}
+
+void ZipReader::listEntries() {
+    detectNameEncoding();
+    if (!openArchive())
+        return;
+    recordWalkError(walkEntries([this](const ZipEntryInfo &info) {
+        // A name no encoding can decode still shows, as a node without a name.
+        const QString path = entryPath(info).value_or(QString());
+        if (!isIgnored(path))
+            ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(path, fieldsOf(info)),
+                                    rootEntry());
+        return true;
+    }));
+    closeArchive();
+}
+
+bool ZipReader::isEncrypted() {
+    if (passwordChecked_)
+        return containsPassword_;
+    if (!openArchive())
+        return false;
+    bool found = false;
+    walkEntries([&found](const ZipEntryInfo &info) {
+        found = info.isEncrypted();
+        return !found;
+    });
+    closeArchive();
+    containsPassword_ = found;
+    passwordChecked_ = true;
+    return found;
+}
+
+void ZipReader::extract(const QString &destination) {
+    if (!openArchive())
+        return;
+    FileUtil::createFolder(destination);
+    FolderDates dates;
+    ZipParallelExtractor parallel(filePath(), destination, restoresDates(),
+                                  ZipParallelExtractor::workerCount());
+    // Reports stop at a cancel, as they do when one thread writes.
+    const ZipParallelExtractor::Tick tick = [this](quint64 written) {
+        bool goOn = !isCurrentThreadCancelled();
+        reportInSteps(written, ZipEntryFileWriter::kProgressStep, [&](quint64 bytes) {
+            if (goOn) {
+                addProgress(bytes);
+                goOn = !isCurrentThreadCancelled();
+            }
+        });
+        return goOn;
+    };
+    quint64 order = 0;
+    const Walk walk = walkEntries([&](const ZipEntryInfo &info) {
+        return extractEntry(info, destination, dates, {parallel, tick, order++});
+    });
+    finishParallel(parallel, tick);
+    if (parallel.isCancelled())
+        setCancelled();
+    else
+        recordWalkError(walk);
+    closeArchive();
+    applyFolderDates(dates);
+}
+
+bool ZipReader::extractEntry(const ZipEntryInfo &info, const QString &destination,
+                             FolderDates &dates, const ParallelStep &step) {
+    const QString path = entryPath(info).value_or(QString());
+    if (isIgnored(path))
+        return true;
+    const QString fullPath = SafePath::join(destination, path);
+    if (info.isFolderName()) {
+        step.parallel.prepareFolder(fullPath, step.tick);
+        makeFolder(destination, fullPath, info.date(), dates);
+        return true;
+    }
+    if (info.isMiniZipReadable() && info.fileType() == ZipFileType::Regular)
+        return step.parallel.submit({info, fullPath, step.order}, step.tick);
+    // Links and entries only libarchive decodes are written here, after everything before them.
+    finishParallel(step.parallel, step.tick);
+    return !step.parallel.isCancelled() && extractFile(destination, fullPath, info);
+}
+
+void ZipReader::finishParallel(ZipParallelExtractor &parallel,
+                               const ZipParallelExtractor::Tick &tick) {
+    parallel.drain(tick);
+    // The last failure in archive order is the one a serial walk would leave.
+    std::optional<ZipParallelExtractor::Failure> last;
+    for (const auto &failure : parallel.takeFailures()) {
+        if (!last || failure.order > last->order)
+            last = failure;
+    }
+    if (last && last->unreadable)
+        errorArchive();
+    else if (last)
+        errorFailedToCreateFile(last->fileName);
+}
+
+void ZipReader::extract(ArchiveEntry *entry, const QString &destination) {
+    clearError();
+    if (!entry) {
+        extract(destination);
+        return;
+    }
+    if (!openArchive())
+        return;
+    FileUtil::createFolder(destination);
+    FolderDates dates;
+    extractNode(entry, destination, FileUtil::parentFolder(entry->path()), dates);
+    closeArchive();
+    applyFolderDates(dates);
+}
+
+bool ZipReader::extractNode(const ArchiveEntry *node, const QString &destination,
+                            const QString &relativePath, FolderDates &dates) {
+    const QString fullPath =
+        SafePath::join(destination, ReaderPaths::relativeTo(relativePath, node->path()));
+    if (node->isLeaf())
+        return extractNodeFile(node, destination, fullPath);
+    makeFolder(destination, fullPath, node->date(), dates);
+    for (const auto &child : node->children()) {
+        if (isCurrentThreadCancelled()) {
+            setCancelled();
+            return true;
+        }
+        if (!extractNode(child.get(), destination, relativePath, dates)) {
+            errorArchive();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ZipReader::extractNodeFile(const ArchiveEntry *node, const QString &destination,
+                                const QString &fullPath) {
+    const EntryLocation position = node->location();
+    std::optional<ZipEntryInfo> info;
+    if (zip.goToPosition({position.offset, position.index}))
+        info = zip.currentInfo();
+    if (!info) {
+        errorArchive();
+        return false;
+    }
+    return extractFile(destination, fullPath, *info);
+}
+
+bool ZipReader::extractFile(const QString &destination, const QString &fullPath,
+                            const ZipEntryInfo &info) {
+    ZipEntryStream *stream = openStream(info);
+    if (!stream) {
+        errorArchive();
+        return false;
+    }
+    if (info.fileType() == ZipFileType::SymbolicLink)
+        writeLink(destination, fullPath, info, *stream);
+    else
+        writeFile(destination, fullPath, info, *stream);
+    return true;
+}
+
+ZipEntryStream *ZipReader::openStream(const ZipEntryInfo &info) {
+    if (info.isMiniZipReadable())
+        return zip.openCurrentFile() ? &zip : nullptr;
+    if (!decoder)
+        decoder = std::make_unique<ZipLibarchiveDecoder>(filePath(), password());
+    if (!decoder->openEntry({info.position.index, info.uncompressedSize, info.crc}))
+        return nullptr;
+    return decoder.get();
+}
+
+void ZipReader::writeFile(const QString &destination, const QString &fullPath,
+                          const ZipEntryInfo &info, ZipEntryStream &stream) {
+    if (!fileWriter || fileWriterDates != restoresDates()) {
+        fileWriter = std::make_unique<ZipEntryFileWriter>(
+            isCurrentThreadCancelled, [this](quint64 bytes) { addProgress(bytes); },
+            restoresDates());
+        fileWriterDates = restoresDates();
+    }
+    switch (fileWriter->write(stream, destination, fullPath, info)) {
+    case ZipEntryFileWriter::Result::Written:
+        break;
+    case ZipEntryFileWriter::Result::Failed:
+        errorFailedToCreateFile(FileUtil::fileName(fullPath));
+        break;
+    case ZipEntryFileWriter::Result::Cancelled:
+        setCancelled();
+        break;
+    }
+}
+
+void ZipReader::writeLink(const QString &destination, const QString &fullPath,
+                          const ZipEntryInfo &info, ZipEntryStream &stream) {
+    const QString name = FileUtil::fileName(fullPath);
+    const auto data = readShortData(stream, kLinkTargetLimit);
+    const bool checked = stream.finishData();
+    // A link without a target is nothing to make.
+    if (data && data->isEmpty() && checked)
+        return;
+    const auto target = data && checked ? decodeLinkTarget(*data, info) : std::nullopt;
+    // The link is made as stored, but nothing is ever written through it (SafePath refuses).
+    if (!target || !SafePath::prepareFile(destination, fullPath) ||
+        !FileUtil::createSymlink(fullPath, *target)) {
+        errorFailedToCreateFile(name);
+        return;
+    }
+    // No chmod: it would follow the link and change whatever the link points to.
+    setFileDate(info, fullPath);
+}
+
+void ZipReader::makeFolder(const QString &destination, const QString &fullPath,
+                           const std::optional<QDateTime> &date, FolderDates &dates) {
+    if (!SafePath::makeFolders(destination, fullPath)) {
+        errorFailedToCreateFile(FileUtil::fileName(fullPath));
+        return;
+    }
+    if (restoresDates() && date)
+        dates.append({fullPath, *date});
+}
+
+void ZipReader::applyFolderDates(const FolderDates &dates) {
+    for (const auto &[path, date] : dates)
+        FileUtil::setModifiedDate(date, path);
+}
+
+void ZipReader::setFileDate(const ZipEntryInfo &info, const QString &fullPath) const {
+    if (restoresDates())
+        FileUtil::setModifiedDate(info.date(), fullPath);
+}

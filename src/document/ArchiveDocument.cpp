@@ -1,0 +1,268 @@
+#include "document/ArchiveDocument.h"
+
+#include "app/core/Preferences.h"
+#include "app/core/SandBoxUtils.h"
+#include "archive/ArchiveEntry.h"
+#include "archive/ArchiveError.h"
+#include "document/ArchiveRules.h"
+#include "document/ArchiveSession.h"
+#include "document/DocumentCompression.h"
+#include "document/DocumentExtraction.h"
+#include "document/DocumentPreview.h"
+#include "document/IDialogs.h"
+#include "document/IDocumentView.h"
+#include "document/MainThread.h"
+#include "util/Cancellation.h"
+#include "util/FileUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+ArchiveDocument::ArchiveDocument(IDocumentView &view, IDialogs &dialogs, QObject *parent)
+    : QObject(parent)
+    , view_(view)
+    , dialogs_(dialogs)
+    , worker_(view)
+    , access(dialogs, this, SandBoxUtils::isInSandBox())
+    , rootNode_(FileSystemNode::create(QStringLiteral("/")))
+    , extraction(std::make_unique<DocumentExtraction>(*this))
+    , compression(std::make_unique<DocumentCompression>(*this))
+    , preview(std::make_unique<DocumentPreview>(*this)) {
+}
+
+ArchiveDocument::~ArchiveDocument() {
+    // Task endings reach into the document: let them run while it is whole.
+    worker_.cancelThread();
+}
+
+void ArchiveDocument::open(const std::optional<QString> &path) {
+    if (path)
+        filePath_ = QFileInfo(*path).absoluteFilePath();
+    if (filePath_.isEmpty())
+        return;
+    // A new opening replaces whatever runs; the reader and the tree are about to be replaced.
+    worker_.cancelThread();
+    const QString folder = FileUtil::parentFolder(filePath_);
+    if (ArchiveRules::isRarVolume(filePath_) && !FileUtil::isWritable(folder)) {
+        const auto grant = SandBoxUtils::getBookMarkURL(folder, false);
+        if (!grant) {
+            access.pickFolderThen([this] { openWithAccess(); }, folder);
+            return;
+        }
+        access.startAccessingSecurityScopedResource(grant);
+    }
+    startListing();
+}
+
+void ArchiveDocument::openWithAccess() {
+    access.startAccessingSecurityScopedResource();
+    const QString folder = FileUtil::parentFolder(filePath_);
+    if (QDir::cleanPath(access.destination()) != QDir::cleanPath(folder)) {
+        access.stopAccessingSecurityScopedResource();
+        access.pickFolderThen([this] { openWithAccess(); }, folder);
+        return;
+    }
+    // Straight to the listing: asking open again would find the folder still without
+    // write access outside the sandbox, and ask for it forever.
+    startListing();
+}
+
+void ArchiveDocument::startListing() {
+    rootNode_->clear();
+    IPasswordPrompt *prompt = this;
+    session_ = std::make_unique<ArchiveSession>(filePath_, prompt, &worker_);
+    state_ = State::Viewing;
+    view_.setProgressTopText(tr("Loading..."));
+    worker_.startThread([this] { return listTask(); }, false);
+    // Once the listing runs, so that the window lets go of the old tree and keeps off the new
+    // one until the listing has ended.
+    view_.reloadBrowser();
+}
+
+DocumentWorker::Ending ArchiveDocument::listTask() {
+    const bool opened = session_->open(ArchiveRules::rememberedEncoding(filePath_));
+    if (opened && session_->reader()->reportsListingProgress()) {
+        worker_.showProgress(false);
+        worker_.setTotal(FileUtil::fileSize(filePath_));
+    } else {
+        worker_.showProgress(true);
+    }
+    const ArchiveSession::ListingOutcome outcome =
+        opened ? session_->list() : ArchiveSession::ListingOutcome{};
+    const bool cancelled = isCurrentThreadCancelled();
+    return [this, outcome, cancelled] {
+        endTask(0);
+        view_.reloadBrowser();
+        view_.selectRememberedEncoding();
+        view_.updateCommands();
+        // A cancelled listing or password prompt skips the after-listing step, its alert too.
+        if (!cancelled && outcome.proceed && !outcome.promptCancelled)
+            extraction->autoExtract();
+    };
+}
+
+std::optional<QString> ArchiveDocument::askPassword(const QString &archiveName) {
+    std::optional<QString> answer;
+    MainThread::perform([&] {
+        QString message = tr("Please input the password to extract file");
+        // The English text has no place for the name; a translation may have one.
+        if (message.contains(QLatin1String("%1")))
+            message = message.arg(archiveName);
+        answer = dialogs_.askPassword(message);
+    });
+    return answer;
+}
+
+void ArchiveDocument::close() {
+    worker_.cancelThread();
+    view_.closeWindow();
+}
+
+bool ArchiveDocument::canExtractSelected() const {
+    return canExtract() && !view_.currentSelection().isEmpty();
+}
+
+bool ArchiveDocument::canView() const {
+    if (!isViewing())
+        return false;
+    const QList<IFileEntry *> items = view_.currentSelection();
+    return items.size() == 1 && dynamic_cast<ArchiveEntry *>(items.first()) &&
+           items.first()->isLeaf();
+}
+
+bool ArchiveDocument::canZip() const {
+    return canAdd() && !rootNode_->children().isEmpty();
+}
+
+bool ArchiveDocument::canDelete() const {
+    return isComposing() && !view_.firstColumnSelection().isEmpty();
+}
+
+void ArchiveDocument::extractAll() {
+    preview->cancel();
+    extraction->extractAll();
+}
+
+void ArchiveDocument::extractTo() {
+    preview->cancel();
+    extraction->extractTo();
+}
+
+void ArchiveDocument::extractSelected() {
+    preview->cancel();
+    extraction->extractSelected();
+}
+
+void ArchiveDocument::extractSelectedTo() {
+    preview->cancel();
+    extraction->extractSelectedTo();
+}
+
+void ArchiveDocument::add() {
+    if (canAdd())
+        addFiles(dialogs_.pickFilesAndFolders());
+}
+
+void ArchiveDocument::addFiles(const QStringList &paths) {
+    // An opened archive is never changed.
+    if (paths.isEmpty() || !canAdd())
+        return;
+    FileSystemNode::List nodes;
+    for (const QString &path : paths)
+        nodes.append(FileSystemNode::create(QDir::cleanPath(path)));
+    rootNode_->addChildren(nodes);
+    state_ = State::Composing;
+    view_.reloadBrowser();
+    view_.updateCommands();
+}
+
+void ArchiveDocument::deleteSelected() {
+    if (!isComposing())
+        return;
+    FileSystemNode::List nodes;
+    for (const IFileEntry *item : view_.firstColumnSelection())
+        nodes.append(FileSystemNode::create(item->path()));
+    rootNode_->removeItems(nodes);
+    if (rootNode_->children().isEmpty())
+        state_ = State::Empty;
+    view_.reloadBrowser();
+    view_.updateCommands();
+}
+
+void ArchiveDocument::zip() {
+    compression->zip();
+}
+
+void ArchiveDocument::zipTo() {
+    compression->zipTo();
+}
+
+void ArchiveDocument::viewFile() {
+    preview->viewFile();
+}
+
+void ArchiveDocument::viewFileInPreview() {
+    preview->viewFileInPreview();
+}
+
+void ArchiveDocument::setPreviewPane(IPreviewPane *pane) {
+    preview->setPreviewPane(pane);
+}
+
+void ArchiveDocument::showInFolder() {
+    revealFirst(view_.currentSelection());
+}
+
+void ArchiveDocument::openArchiveFolder() {
+    revealFirst(view_.firstColumnSelection());
+}
+
+void ArchiveDocument::revealFirst(QList<IFileEntry *> items) {
+    if (isViewing()) {
+        dialogs_.showInFolder(filePath_);
+        return;
+    }
+    if (!isComposing())
+        return;
+    if (items.isEmpty()) {
+        for (const FileSystemNode::Ptr &node : rootNode_->children())
+            items.append(node.get());
+    }
+    if (!items.isEmpty())
+        dialogs_.showInFolder(items.first()->path());
+}
+
+bool ArchiveDocument::showError(const std::optional<Error> &error) {
+    if (!error)
+        return false;
+    if (error->domain == kArchiveErrorDomain && error->code == int(ArchiveErrorCode::Cancelled))
+        return true;
+    dialogs_.alert(error->message, QString());
+    return true;
+}
+
+void ArchiveDocument::endTask(int returnCode) {
+    access.stopAccessingSecurityScopedResource();
+    view_.hideProgress(returnCode);
+}
+
+void ArchiveDocument::extractionEnded(int returnCode, const std::optional<Error> &error) {
+    // Unlike a silent end, a failed partial extraction is shown as well: otherwise the user
+    // would see nothing happen.
+    if (showError(error))
+        return;
+    if (returnCode == kReturnCodeExtracted && Preferences::closeAfterExtract())
+        close();
+}
+
+ArchiveEntry *ArchiveDocument::rootEntry() const {
+    return session_ ? session_->rootEntry() : nullptr;
+}
+
+ArchiveReader *ArchiveDocument::reader() const {
+    return session_ ? session_->reader() : nullptr;
+}
+
+QString ArchiveDocument::zipFileName() const {
+    return compression->zipFileName();
+}

@@ -1,0 +1,270 @@
+#include "zip/ZipWriter.h"
+
+#include "util/FileTree.h"
+#include "util/FileUtil.h"
+
+#include <QDateTime>
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <minizip/zip.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+
+// Unix modes in the upper 16 bits: folder 040755, link 0120644, anything else 0100644.
+constexpr quint32 kFolderAttributes = 0x41ED0000;
+constexpr quint32 kLinkAttributes = 0xA1A40000;
+constexpr quint32 kFileAttributes = 0x81A40000;
+// Made by Unix (3), so that other tools honour the modes and recognise links; zip 3.0.
+constexpr uLong kVersionMadeBy = (3 << 8) | 30;
+// General purpose bit 11: the name is UTF-8.
+constexpr uLong kLanguageEncodingFlag = 0x800;
+constexpr int kMemoryLevel = 8;
+// The step progress counts file bytes in.
+constexpr quint64 kBufferSize = 10240;
+constexpr quint64 kZip32Limit = 0xFFFFFFFF;
+
+QByteArray nativePath(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+bool isPlainAscii(const QByteArray &bytes) {
+    for (const char byte : bytes) {
+        if (static_cast<unsigned char>(byte) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+tm_zip zipDate(const QDateTime &now) {
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return tm_zip{uInt(time.second()), uInt(time.minute()),    uInt(time.hour()),
+                  uInt(date.day()),    uInt(date.month() - 1), uInt(date.year())};
+}
+
+} // namespace
+
+bool ZipWriter::zipFilesRelativeToParent(const QStringList &paths, ProgressReceiver *delegate,
+                                         const QString &desPath,
+                                         const std::optional<ScanOptions> &propertyOptions,
+                                         QString *failure) {
+    ZipWriter writer(desPath, propertyOptions, delegate);
+    const bool written = writer.zipItems(paths, std::nullopt);
+    if (failure)
+        *failure = writer.failure().value_or(QString());
+    return written;
+}
+
+bool ZipWriter::zipFiles(const QStringList &paths, ProgressReceiver *delegate,
+                         const QString &desPath, const QString &relativeBase,
+                         const std::optional<ScanOptions> &propertyOptions) {
+    ZipWriter writer(desPath, propertyOptions, delegate);
+    return writer.zipItems(paths, relativeBase);
+}
+
+ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &propertyOptions,
+                     ProgressReceiver *delegate)
+    : ZipBase(zipPath, propertyOptions, delegate)
+    , _zipFile(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
+    if (!_zipFile)
+        setFailure(message("Can't open '%1'", FileUtil::fileName(zipPath)));
+    else
+        pipeline = std::make_unique<ZipDeflatePipeline>(pipelineOutput(),
+                                                        ZipDeflatePipeline::workerCount());
+    realArchivePath = FileTree::resolveSymlinks(zipPath);
+}
+
+ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
+    ZipDeflatePipeline::Output output;
+    output.openEntry = [this](const QString &name, bool isLarge) {
+        return zipOpenNewFile(name, false, FileType::Regular, isLarge, true);
+    };
+    output.write = [this](const QString &name, const char *data, std::size_t length) {
+        if (zipWriteInFileInZip(_zipFile, data, unsigned(length)) >= 0)
+            return true;
+        setFailure(message("Error in writing '%1' in the zipfile", name));
+        return false;
+    };
+    output.closeEntry = [this](const QString &name, quint64 size, quint32 crc) {
+        if (zipCloseFileInZipRaw64(_zipFile, size, crc) != ZIP_OK)
+            setFailure(message("Error in closing '%1' in the zipfile", name));
+    };
+    output.readFailed = [this](const QString &name) {
+        setFailure(message("Error in reading '%1'", name));
+    };
+    // Counted in the steps a serial copy reads, so reports fall where they always did.
+    output.progress = [this](quint64 bytes) {
+        for (quint64 left = bytes; left > 0;) {
+            const quint64 step = qMin<quint64>(left, kBufferSize);
+            addProgress(step);
+            left -= step;
+        }
+    };
+    output.isCancelled = [this] {
+        return checkCancelled();
+    };
+    return output;
+}
+
+ZipWriter::~ZipWriter() {
+    finish();
+}
+
+bool ZipWriter::finish() {
+    if (pipeline) {
+        pipeline->finish();
+        pipeline.reset();
+    }
+    if (_zipFile) {
+        if (zipClose(_zipFile, nullptr) != ZIP_OK)
+            setFailure(
+                message("Error in closing '%1' in the zipfile", FileUtil::fileName(filePath())));
+        _zipFile = nullptr;
+        if (hasFailed())
+            removeArchive();
+    }
+    return !hasFailed();
+}
+
+void ZipWriter::removeArchive() const {
+    // Only the regular file this writer made is removed, never what replaced it meanwhile.
+    struct stat st;
+    const QByteArray path = nativePath(filePath());
+    if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::unlink(path.constData());
+}
+
+void ZipWriter::zip(const QString &path) {
+    if (!_zipFile)
+        return;
+    if (FileUtil::isFolder(path))
+        zipFolder(path);
+    else
+        zipFileToDesFile(path);
+    // The item is in the archive, its progress reported, when this returns.
+    if (pipeline)
+        pipeline->finish();
+}
+
+void ZipWriter::zipFolder(const QString &path) {
+    zipFolder(path, FolderLoopGuard());
+}
+
+void ZipWriter::zipFolder(const QString &path, const FolderLoopGuard &above) {
+    const auto entered = above.enter(path);
+    if (!entered) {
+        zipFileToDesFile(path);
+        return;
+    }
+    zipOnlyFolder(path);
+    for (const QString &child :
+         FileTree::contentsOfFolder(path, ScanOptions::ignoresHidden(propertyOptions()))) {
+        if (checkCancelled())
+            return;
+        if (FileUtil::isFolder(child))
+            zipFolder(child, *entered);
+        else
+            zipFileToDesFile(child);
+    }
+}
+
+void ZipWriter::zipOnlyFolder(const QString &path) {
+    const QString name = relativePath(path);
+    if (pipeline && !name.isEmpty())
+        pipeline->addAction(
+            [this, name] { zipOpenNewFile(name + QLatin1Char('/'), true, FileType::Directory); });
+}
+
+void ZipWriter::zipFileToDesFile(const QString &path) {
+    const QString name = relativePath(path);
+    // The archive being written is never added to itself.
+    if (!pipeline || name.isEmpty() || FileTree::resolveSymlinks(path) == realArchivePath)
+        return;
+    struct stat st;
+    if (::lstat(nativePath(path).constData(), &st) != 0) {
+        setFailure(message("Can't open '%1'", name));
+        return;
+    }
+    if (S_ISLNK(st.st_mode))
+        zipSymbolicLink(path, name);
+    else if (S_ISREG(st.st_mode))
+        zipRegularFile(path, name);
+}
+
+void ZipWriter::zipSymbolicLink(const QString &path, const QString &name) {
+    QByteArray target(PATH_MAX, Qt::Uninitialized);
+    const ssize_t length = ::readlink(nativePath(path).constData(), target.data(), target.size());
+    if (length < 0) {
+        setFailure(message("Can't open '%1'", name));
+        return;
+    }
+    target.truncate(length);
+    pipeline->addAction([this, name, target] {
+        if (!zipOpenNewFile(name, false, FileType::SymbolicLink))
+            return;
+        if (zipWriteInFileInZip(_zipFile, target.constData(), unsigned(target.size())) < 0)
+            setFailure(message("Error in writing '%1' in the zipfile", name));
+        zipCloseFile(name);
+    });
+}
+
+void ZipWriter::zipRegularFile(const QString &path, const QString &name) {
+    // Opened without following a link and checked again, so the item examined is the one read.
+    const int fd =
+        ::open(nativePath(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        setFailure(message("Can't open '%1'", name));
+        return;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // The local header must have room for 64-bit sizes before the data is written; the bound
+    // covers data that deflate cannot shrink.
+    const bool isLarge = compressBound(uLong(st.st_size)) >= kZip32Limit;
+    pipeline->addFile(fd, quint64(st.st_size), name, isLarge);
+}
+
+quint32 ZipWriter::externalAttributes(FileType fileType) {
+    switch (fileType) {
+    case FileType::Directory:
+        return kFolderAttributes;
+    case FileType::SymbolicLink:
+        return kLinkAttributes;
+    case FileType::Regular:
+        break;
+    }
+    return kFileAttributes;
+}
+
+bool ZipWriter::zipOpenNewFile(const QString &name, bool needsClose, FileType fileType,
+                               bool isLarge, bool isRaw) {
+    zip_fileinfo info{};
+    info.tmz_date = zipDate(QDateTime::currentDateTime());
+    info.external_fa = externalAttributes(fileType);
+    const QByteArray bytes = name.toUtf8();
+    const uLong flagBase = isPlainAscii(bytes) ? 0 : kLanguageEncodingFlag;
+    const int result = zipOpenNewFileInZip4_64(
+        _zipFile, bytes.constData(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+        Z_DEFAULT_COMPRESSION, isRaw ? 1 : 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr,
+        0, kVersionMadeBy, flagBase, isLarge ? 1 : 0);
+    if (result != ZIP_OK) {
+        setFailure(message("Error in opening '%1' in zipfile", name));
+        return false;
+    }
+    if (needsClose)
+        zipCloseFile(name);
+    return true;
+}
+
+void ZipWriter::zipCloseFile(const QString &name) {
+    if (zipCloseFileInZip(_zipFile) != ZIP_OK)
+        setFailure(message("Error in closing '%1' in the zipfile", name));
+}

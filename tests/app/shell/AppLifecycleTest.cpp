@@ -1,0 +1,68 @@
+#include "app/shell/AppLifecycle.h"
+#include "app/core/Preferences.h"
+#include "archive/ReaderBase.h"
+#include "encoding/EncodingUtil.h"
+#include "support/TestDirs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearSettings(); }
+    void TearDown() override { clearSettings(); }
+
+    // Shows a window, closes it, and runs the application until it quits or 300 ms have passed;
+    // true when it quit by itself.
+    static bool quitsAfterClosingTheLastWindow() {
+        AppLifecycle delegate(*qApp);
+        QWidget window;
+        window.show();
+        QTimer::singleShot(0, &window, &QWidget::close);
+        // Goes with this run, so it cannot end a later one.
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+        deadline.start(300);
+        const int code = QCoreApplication::exec();
+        return code != 7;
+    }
+};
+
+} // namespace
+
+TEST_F(AppDelegateTest, QuittingAfterTheLastWindowFollowsTheSettingAtThatMoment) {
+    EXPECT_TRUE(quitsAfterClosingTheLastWindow()) << "the default";
+    Preferences::setExitAfterLastWindow(false);
+    EXPECT_FALSE(quitsAfterClosingTheLastWindow());
+    Preferences::setExitAfterLastWindow(true);
+    EXPECT_TRUE(quitsAfterClosingTheLastWindow());
+}
+
+TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedArchives) {
+    ScratchDir dir;
+    const QString kept = dir.write("kept.zip", "PK");
+    const QString gone = dir.write("gone.zip", "PK");
+    EncodingUtil::rememberEncoding(kept, "Shift_JIS");
+    EncodingUtil::rememberEncoding(gone, "GBK");
+    QFile::remove(gone);
+    const QString preview = ReaderBase::tempItemDirectory();
+    ASSERT_TRUE(QDir().mkpath(preview + "/nested/deeper"));
+    QFile file(preview + "/nested/copy.txt");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    AppLifecycle delegate(*qApp);
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+
+    EXPECT_FALSE(QFileInfo::exists(ReaderBase::tempRootDirectory()));
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(kept), "Shift_JIS");
+    EXPECT_FALSE(EncodingUtil::rememberedEncodingName(gone));
+}

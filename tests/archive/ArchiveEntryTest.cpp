@@ -1,0 +1,164 @@
+#include "archive/ArchiveEntry.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<ArchiveEntry> entry(const QString &path, quint64 size = 0, quint64 packed = 0,
+                                    std::optional<QDateTime> date = std::nullopt) {
+    ArchiveEntry::Fields fields;
+    fields.uncompressedSize = size;
+    fields.compressedSize = packed;
+    fields.date = date;
+    return std::make_unique<ArchiveEntry>(path, fields);
+}
+
+ArchiveEntry *child(const ArchiveEntry *folder, const QString &name) {
+    for (const auto &c : folder->children())
+        if (c->name() == name)
+            return c.get();
+    return nullptr;
+}
+
+} // namespace
+
+TEST(ZipEntryTree, ImplicitFoldersAndTotals) {
+    auto root = ArchiveEntry::rootEntry();
+    EXPECT_TRUE(ArchiveEntry::addToRoot(entry("a/b/c.txt", 10, 4), root.get()));
+    EXPECT_TRUE(ArchiveEntry::addToRoot(entry("a/d.txt", 5, 3), root.get()));
+
+    ArchiveEntry *a = child(root.get(), "a");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->path(), "/a/");
+    EXPECT_FALSE(a->isLeaf());
+    ArchiveEntry *b = child(a, "b");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->path(), "/a/b/");
+    EXPECT_EQ(child(b, "c.txt")->parent(), b);
+    EXPECT_EQ(root->descendantCount(), 4);
+    EXPECT_EQ(a->descendantCount(), 3);
+    EXPECT_EQ(root->totalSize(), 15u);
+    EXPECT_EQ(root->compressedTotalSize(), 7u);
+    EXPECT_EQ(b->totalSize(), 10u);
+    EXPECT_EQ(ArchiveEntry::totalSizes({a, b}), 25u);
+    EXPECT_EQ(ArchiveEntry::totalSizes({}), 0u);
+}
+
+TEST(ZipEntryTree, ExplicitFolderAfterItsFilesOnlyLendsItsDate) {
+    auto root = ArchiveEntry::rootEntry();
+    const QDateTime date(QDate(2020, 1, 2), QTime(3, 4, 5));
+    ArchiveEntry::addToRoot(entry("a/x.txt", 1), root.get());
+    EXPECT_FALSE(ArchiveEntry::addToRoot(entry("a/", 0, 0, date), root.get()));
+    ASSERT_EQ(root->children().size(), 1u);
+    EXPECT_EQ(root->children()[0]->date(), date);
+    EXPECT_EQ(root->descendantCount(), 2);
+}
+
+TEST(ZipEntryTree, ExplicitFolderBeforeItsFilesIsReused) {
+    auto root = ArchiveEntry::rootEntry();
+    ArchiveEntry::addToRoot(entry("a/"), root.get());
+    ArchiveEntry::addToRoot(entry("a/x.txt", 7), root.get());
+    ASSERT_EQ(root->children().size(), 1u);
+    ArchiveEntry *a = root->children()[0].get();
+    EXPECT_EQ(a->path(), "a/");
+    ASSERT_EQ(a->children().size(), 1u);
+    EXPECT_EQ(a->children()[0]->path(), "a/x.txt");
+    EXPECT_EQ(a->totalSize(), 7u);
+}
+
+TEST(ZipEntryTree, LeafNeverServesAsFolder) {
+    auto root = ArchiveEntry::rootEntry();
+    ArchiveEntry::addToRoot(entry("a", 3), root.get());
+    ArchiveEntry::addToRoot(entry("a/x.txt", 4), root.get());
+    ASSERT_EQ(root->children().size(), 2u);
+    EXPECT_TRUE(root->children()[0]->isLeaf());
+    EXPECT_EQ(root->children()[1]->path(), "/a/");
+    EXPECT_EQ(root->findChildFolder("a"), root->children()[1].get());
+    EXPECT_EQ(root->findChild(*entry("a")), root->children()[0].get());
+}
+
+TEST(ZipEntryTree, DuplicatesDroppedAndLeadingSlashLandsAtRoot) {
+    auto root = ArchiveEntry::rootEntry();
+    EXPECT_TRUE(ArchiveEntry::addToRoot(entry("d/f.txt", 10), root.get()));
+    EXPECT_FALSE(ArchiveEntry::addToRoot(entry("d/f.txt", 99), root.get()));
+    EXPECT_EQ(root->totalSize(), 10u);
+    EXPECT_TRUE(ArchiveEntry::addToRoot(entry("/x.txt", 1), root.get()));
+    EXPECT_EQ(root->children().back()->path(), "/x.txt");
+    EXPECT_EQ(root->children().back()->parent(), root.get());
+
+    auto leaf = entry("leaf.txt");
+    EXPECT_FALSE(leaf->addChild(entry("y.txt")));
+    EXPECT_EQ(leaf->childCount(), 0);
+    EXPECT_EQ(leaf->descendantCount(), 0);
+
+    root->clear();
+    EXPECT_EQ(root->childCount(), 0);
+    EXPECT_EQ(root->descendantCount(), 0);
+    EXPECT_EQ(root->totalSize(), 0u);
+    EXPECT_TRUE(ArchiveEntry::addToRoot(entry("d/f.txt", 10), root.get()))
+        << "clear empties the indexes";
+}
+
+TEST(ZipEntryNode, NamesAndDisplayStrings) {
+    auto root = ArchiveEntry::rootEntry();
+    EXPECT_TRUE(root->isRoot());
+    EXPECT_EQ(root->name(), "/");
+    EXPECT_EQ(root->leadingPath(), "/");
+    auto folder = entry("a/b/");
+    EXPECT_EQ(folder->name(), "b");
+    EXPECT_EQ(folder->leadingPath(), "a");
+    EXPECT_FALSE(folder->isLeaf());
+    auto top = entry("top.txt", 1536, 1024);
+    EXPECT_EQ(top->leadingPath(), "");
+    EXPECT_EQ(top->filesizeString(), "1.5K/1536 Bytes");
+    EXPECT_EQ(top->compressedString(), "1.0K/1024 Bytes");
+    EXPECT_EQ(top->modifiedString(), "");
+    auto dated = entry("d.txt", 0, 0, QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)));
+    EXPECT_TRUE(dated->modifiedString().contains("05:06:07"));
+    EXPECT_EQ(dated->createdString(), dated->modifiedString());
+    EXPECT_LT(entry("apple")->compare(*entry("Banana")), 0);
+    EXPECT_EQ(entry("ABC")->compare(*entry("abc")), 0);
+}
+
+TEST(ZipEntryScale, ManyChildrenInOneFolderKeepFirstOfEachName) {
+    auto root = ArchiveEntry::rootEntry();
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_TRUE(
+            ArchiveEntry::addToRoot(entry(QStringLiteral("big/f%1.txt").arg(i), 1), root.get()));
+    for (int i = 0; i < 20000; i += 997)
+        EXPECT_FALSE(
+            ArchiveEntry::addToRoot(entry(QStringLiteral("big/f%1.txt").arg(i), 5), root.get()));
+    EXPECT_EQ(root->totalSize(), 20000u);
+    EXPECT_EQ(root->descendantCount(), 20001);
+}
+
+TEST(ZipEntryTree, RepeatedSlashesAndDeepPathsFindTheirFolders) {
+    QStringList deep;
+    for (int i = 0; i < 40; ++i)
+        deep.append(QStringLiteral("d%1").arg(i));
+    struct Case {
+        QString path;
+        QString leadingPath;
+        QString parentPath;
+    };
+    const Case cases[] = {
+        {"a//b///c.txt", "a//b//", "/a/b/"},
+        {"a/e//", "a", "/a/"},
+        {"/top.txt", "/", "/"},
+        {"//a//x.txt", "//a/", "/a/"},
+        {deep.join('/') + "/f.txt", deep.join('/'), '/' + deep.join('/') + '/'},
+    };
+    auto root = ArchiveEntry::rootEntry();
+    for (const Case &c : cases) {
+        auto node = entry(c.path, 1);
+        EXPECT_EQ(node->leadingPath(), c.leadingPath) << c.path.toStdString();
+        const ArchiveEntry *added = node.get();
+        ASSERT_TRUE(ArchiveEntry::addToRoot(std::move(node), root.get())) << c.path.toStdString();
+        EXPECT_EQ(added->parent()->path(), c.parentPath) << c.path.toStdString();
+    }
+    // Made once and found again by every later path through them.
+    EXPECT_EQ(root->childCount(), 3);
+    EXPECT_EQ(child(root.get(), "a")->childCount(), 3);
+    EXPECT_EQ(root->descendantCount(), 5 + 2 + 40);
+}

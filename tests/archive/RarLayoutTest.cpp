@@ -1,0 +1,152 @@
+#include "RarFixtures.h"
+
+#include "archive/UnrarApi.h"
+#include "archive/Utf8CtypeScope.h"
+#include "util/FileUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <map>
+#include <sys/stat.h>
+#include <zlib.h>
+
+// Our declarations of the RAR library's records, read back from archives made by rar: a field at
+// a wrong offset gives wrong names, sizes, checksums, times or flags here.
+
+using namespace RarFixtures;
+using namespace Unrar;
+
+namespace {
+
+struct Stored {
+    const char *name;
+    QByteArray content;
+    QDateTime date;
+    unsigned mode;
+};
+
+const QList<Stored> &storedFiles() {
+    static const QList<Stored> files = {
+        {"a.txt", "hello\n", localDate(2019, 8, 7, 6, 5, 4), 0640},
+        {"dir/ünï.bin", QByteArray(300000, 'z'), localDate(2018, 3, 2, 1, 0, 58), 0755},
+    };
+    return files;
+}
+
+const QDateTime kFolderDate = localDate(2017, 1, 2, 3, 4, 6);
+
+// 100-nanosecond steps since 1601, as the library reports precise times.
+qint64 unixSeconds(unsigned int low, unsigned int high) {
+    return qint64(((quint64(high) << 32) | low) / 10000000) - 11644473600;
+}
+
+struct Header {
+    std::string fileName;
+    unsigned int flags, packSize, packSizeHigh, unpSize, unpSizeHigh, hostOS, crc, fileTime, attr;
+    qint64 mtime;
+};
+
+struct Read {
+    unsigned int archiveFlags = 0;
+    std::map<QString, Header> headers; // by wide name; flags of split parts are merged
+    int end = -1;                      // what ended the reading
+};
+
+// Every header of the archive, read with our declarations alone.
+Read list(const QString &archive, unsigned int mode) {
+    const Utf8CtypeScope utf8;
+    Read read;
+    QByteArray name = QFile::encodeName(archive);
+    RAROpenArchiveDataEx open{};
+    open.ArcName = name.data();
+    open.OpenMode = mode;
+    void *handle = RAROpenArchiveEx(&open);
+    EXPECT_EQ(open.OpenResult, unsigned(ERAR_SUCCESS));
+    if (!handle)
+        return read;
+    read.archiveFlags = open.Flags;
+    auto h = std::make_unique<RARHeaderDataEx>();
+    while ((read.end = RARReadHeaderEx(handle, h.get())) == ERAR_SUCCESS) {
+        const auto [it, added] = read.headers.emplace(
+            QString::fromWCharArray(h->FileNameW),
+            Header{h->FileName, h->Flags, h->PackSize, h->PackSizeHigh, h->UnpSize, h->UnpSizeHigh,
+                   h->HostOS, h->FileCRC, h->FileTime, h->FileAttr,
+                   unixSeconds(h->MtimeLow, h->MtimeHigh)});
+        if (!added)
+            it->second.flags |= h->Flags;
+        EXPECT_EQ(RARProcessFile(handle, RAR_SKIP, nullptr, nullptr), ERAR_SUCCESS);
+    }
+    EXPECT_EQ(RARCloseArchive(handle), ERAR_SUCCESS);
+    return read;
+}
+
+} // namespace
+
+TEST(UnrarApiLayout, FileHeadersOfARealArchive) {
+    ScratchDir dir;
+    const QString source = dir.file("src");
+    for (const Stored &file : storedFiles()) {
+        writeFile(source, QString::fromUtf8(file.name), file.content, file.date);
+        ::chmod(QFile::encodeName(source + "/" + QString::fromUtf8(file.name)).constData(),
+                file.mode);
+    }
+    FileUtil::setModifiedDate(kFolderDate, source + "/dir");
+    const QString archive = dir.file("layout.rar");
+    ASSERT_TRUE(makeRar(source, "-r", archive, "a.txt dir"));
+
+    EXPECT_GE(RARGetDllVersion(), 8);
+    const Read read = list(archive, RAR_OM_LIST);
+    EXPECT_EQ(read.end, ERAR_END_ARCHIVE);
+    EXPECT_EQ(read.archiveFlags & (ROADF_VOLUME | ROADF_ENCHEADERS | ROADF_FIRSTVOLUME), 0u);
+    const auto &headers = read.headers;
+    ASSERT_EQ(headers.size(), 3u);
+    for (const Stored &file : storedFiles()) {
+        SCOPED_TRACE(file.name);
+        const QString name = QString::fromUtf8(file.name);
+        ASSERT_EQ(headers.count(name), 1u);
+        const Header &header = headers.at(name);
+        EXPECT_EQ(header.fileName, std::string(file.name));
+        EXPECT_EQ(header.flags, 0u);
+        EXPECT_EQ(header.unpSize, unsigned(file.content.size()));
+        EXPECT_EQ(header.unpSizeHigh, 0u);
+        EXPECT_EQ(header.packSizeHigh, 0u);
+        EXPECT_EQ(header.hostOS, HOST_UNIX);
+        EXPECT_EQ(header.crc,
+                  unsigned(crc32(0, reinterpret_cast<const Bytef *>(file.content.data()),
+                                 uInt(file.content.size()))));
+        EXPECT_EQ(RarReader::dosDateTime(header.fileTime), file.date);
+        EXPECT_EQ(header.mtime, file.date.toSecsSinceEpoch());
+        EXPECT_EQ(header.attr, unsigned(S_IFREG) | file.mode);
+    }
+    EXPECT_EQ(headers.at("a.txt").packSize, 6u);
+    EXPECT_LT(headers.at(QString::fromUtf8("dir/ünï.bin")).packSize, 300000u);
+    const Header &folder = headers.at("dir");
+    EXPECT_EQ(folder.flags, RHDF_DIRECTORY);
+    EXPECT_EQ(folder.attr & S_IFMT, unsigned(S_IFDIR));
+    EXPECT_EQ(folder.mtime, kFolderDate.toSecsSinceEpoch());
+}
+
+TEST(UnrarApiLayout, OpenFlagsAndSplitFlags) {
+    ScratchDir dir;
+    const QString source = dir.file("src");
+    writeFile(source, "big.bin", noise(150000, 9), localDate(2020, 1, 1, 0, 0, 0));
+    ASSERT_TRUE(makeRar(source, "-m0 -v100k", dir.file("set.rar"), "big.bin"));
+    ASSERT_TRUE(makeRar(source, "-hpsecret", dir.file("hidden.rar"), "big.bin"));
+
+    const Read first = list(dir.file("set.part1.rar"), RAR_OM_LIST_INCSPLIT);
+    EXPECT_EQ(first.archiveFlags & (ROADF_VOLUME | ROADF_FIRSTVOLUME),
+              ROADF_VOLUME | ROADF_FIRSTVOLUME);
+    ASSERT_EQ(first.headers.count("big.bin"), 1u);
+    EXPECT_EQ(first.headers.at("big.bin").flags, RHDF_SPLITBEFORE | RHDF_SPLITAFTER);
+
+    const Read second = list(dir.file("set.part2.rar"), RAR_OM_LIST);
+    EXPECT_EQ(second.archiveFlags & (ROADF_VOLUME | ROADF_FIRSTVOLUME), ROADF_VOLUME);
+
+    const Read hidden = list(dir.file("hidden.rar"), RAR_OM_LIST);
+    EXPECT_EQ(hidden.archiveFlags & ROADF_ENCHEADERS, ROADF_ENCHEADERS);
+    EXPECT_EQ(hidden.end, ERAR_MISSING_PASSWORD);
+    EXPECT_TRUE(hidden.headers.empty());
+}

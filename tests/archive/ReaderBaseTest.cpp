@@ -1,0 +1,168 @@
+#include "archive/ReaderBase.h"
+#include "archive/ArchiveEntry.h"
+#include "encoding/EncodingUtil.h"
+#include "util/ProgressReceiver.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+#include <unicode/ucnv.h>
+
+namespace {
+
+// A reader with no format of its own, to drive the shared machinery.
+class ProbeReader : public ReaderBase {
+public:
+    using ReaderBase::addProgress;
+    using ReaderBase::errorArchive;
+    using ReaderBase::errorFailedOpenFile;
+    using ReaderBase::errorFailedOpenFirstFile;
+    using ReaderBase::errorFailedToCreateFile;
+    using ReaderBase::errorParameter;
+    using ReaderBase::ReaderBase;
+    using ReaderBase::setCancelled;
+    using ReaderBase::setEpoch;
+};
+
+class TarEpochReader : public ProbeReader {
+public:
+    using ProbeReader::ProbeReader;
+    void initialize() override { setEpoch(unixEpoch()); }
+};
+
+struct ProgressLog : ProgressReceiver {
+    QList<quint64> reports;
+    void addDone(quint64 bytes) override { reports.append(bytes); }
+};
+
+QByteArray encode(const char *charset, const QString &text) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter *converter = ucnv_open(charset, &status);
+    QByteArray out(text.size() * 4 + 8, '\0');
+    const int32_t length = ucnv_fromUChars(converter, out.data(), int32_t(out.size()),
+                                           reinterpret_cast<const UChar *>(text.utf16()),
+                                           int32_t(text.size()), &status);
+    ucnv_close(converter);
+    EXPECT_TRUE(U_SUCCESS(status)) << charset;
+    return out.left(length);
+}
+
+std::unique_ptr<ProbeReader> probe(StringEncoding chosen = kAutomaticEncoding) {
+    static auto root = ArchiveEntry::rootEntry();
+    return ReaderBase::create<ProbeReader>(QStringLiteral("/nowhere.zip"), root.get(), nullptr,
+                                           QString(), chosen);
+}
+
+} // namespace
+
+TEST(ArchiveBaseErrors, EachOperationSetsItsCodeAndMessage) {
+    auto reader = probe();
+    EXPECT_FALSE(reader->archiveError().has_value());
+    const QList<std::tuple<std::function<void()>, int, QString>> cases = {
+        {[&] { reader->errorFailedOpenFile(); }, 1, "Failed to open archive file"},
+        {[&] { reader->errorFailedOpenFirstFile(); }, 2,
+         "Failed to open first file in archive file"},
+        {[&] { reader->errorParameter(); }, 3, "Parameter error"},
+        {[&] { reader->errorArchive(); }, 4, "Archive issues"},
+        {[&] { reader->errorFailedToCreateFile("a.txt"); }, 5, "Failed to create file a.txt"},
+        {[&] { reader->setCancelled(); }, 100, "The operation is canceled"},
+    };
+    for (const auto &[raise, code, message] : cases) {
+        raise();
+        ASSERT_TRUE(reader->archiveError().has_value());
+        EXPECT_EQ(reader->archiveError()->domain, "ArchiveErrorDomain");
+        EXPECT_EQ(reader->archiveError()->code, code);
+        EXPECT_EQ(reader->archiveError()->message, message);
+    }
+    reader->extract(nullptr, QDir::tempPath());
+    EXPECT_FALSE(reader->archiveError().has_value()) << "every extraction starts without an error";
+}
+
+TEST(ArchiveBaseRules, IgnoredEntries) {
+    EXPECT_TRUE(ReaderBase::isIgnored("a/Thumbs.db"));
+    EXPECT_TRUE(ReaderBase::isIgnored(".DS_Store"));
+    EXPECT_TRUE(ReaderBase::isIgnored("__MACOSX/a.txt"));
+    EXPECT_TRUE(ReaderBase::isIgnored("x/__MACOSX/._a.txt"));
+    EXPECT_FALSE(ReaderBase::isIgnored("x.DS_Store.bak"));
+    EXPECT_FALSE(ReaderBase::isIgnored("thumbs.db"));
+    EXPECT_FALSE(ReaderBase::isIgnored("__MACOSX"));
+}
+
+TEST(ArchiveBaseDates, EpochsAndIntervals) {
+    auto root = ArchiveEntry::rootEntry();
+    auto tar = ReaderBase::create<TarEpochReader>("/a.tar", root.get(), nullptr, QString());
+    EXPECT_FALSE(tar->dateFromSeconds(0).has_value());
+    EXPECT_EQ(tar->dateFromSeconds(86400),
+              QDateTime(QDate(1970, 1, 2), QTime(0, 0), QTimeZone::utc()));
+
+    auto zip = probe();
+    ASSERT_TRUE(zip->epoch().has_value()) << "the factory runs the epoch hook";
+    EXPECT_EQ(*zip->epoch(),
+              QDateTime(QDate(1980, 1, 1), QTime(0, 0), QTimeZone::systemTimeZone()));
+    EXPECT_EQ(zip->dateFromSeconds(60)->toLocalTime().time(), QTime(0, 1));
+
+    zip->setEpoch(std::nullopt);
+    EXPECT_FALSE(zip->dateFromSeconds(60).has_value()) << "a reader without epoch has no dates";
+}
+
+TEST(ArchiveBaseTemp, ItemFoldersAreFreshAndUnderTheRoot) {
+    const QString first = ReaderBase::tempItemDirectory();
+    const QString second = ReaderBase::tempItemDirectory();
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(QFileInfo(first).isDir());
+    EXPECT_TRUE(first.startsWith(ReaderBase::tempRootDirectory() + "/"));
+    EXPECT_TRUE(ReaderBase::tempRootDirectory().startsWith(QDir::tempPath()));
+}
+
+TEST(ArchiveBaseProgress, ReportsOnlyPastTheThreshold) {
+    auto reader = probe();
+    ProgressLog log;
+    reader->setProgressReceiver(&log);
+    reader->addProgress(4048000);
+    EXPECT_TRUE(log.reports.isEmpty());
+    reader->addProgress(1);
+    EXPECT_EQ(log.reports, QList<quint64>{4048001});
+    reader->addProgress(4048000);
+    EXPECT_EQ(log.reports.size(), 1) << "the count restarts after each report";
+    reader->addProgress(5000000);
+    EXPECT_EQ(log.reports, (QList<quint64>{4048001, 9048000}));
+}
+
+TEST(ArchiveBaseNames, DetectionRunsOnceOnShortNameLists) {
+    auto reader = probe();
+    EXPECT_EQ(reader->encodingName(), "utf-8");
+    EXPECT_EQ(reader->encoding(), kUTF8StringEncoding);
+    const QStringList names = {QStringLiteral("報告書.txt"), QStringLiteral("写真/旅行.jpg"),
+                               QStringLiteral("会議の資料.doc")};
+    for (const QString &name : names) {
+        const QByteArray bytes = encode("Shift_JIS", name);
+        reader->collectName(bytes.constData(), bytes.size());
+    }
+    reader->detectCollectedNames();
+    EXPECT_EQ(reader->encodingName(), "Shift_JIS");
+    EXPECT_EQ(reader->encoding(), EncodingUtil::encodingForName("Shift_JIS"));
+    for (const QString &name : names) {
+        const QByteArray bytes = encode("Shift_JIS", name);
+        EXPECT_EQ(reader->decodeName(bytes.constData(), bytes.size()), name);
+    }
+
+    const QByteArray cyrillic = encode("windows-1251", QStringLiteral("Документы/отчёт.doc"));
+    reader->collectName(cyrillic.constData(), cyrillic.size());
+    reader->detectCollectedNames();
+    EXPECT_EQ(reader->encodingName(), "Shift_JIS") << "detection runs once per reader";
+}
+
+TEST(ArchiveBaseNames, ChosenEncodingOverridesAndFieldsEndAtNul) {
+    const QByteArray sjis = encode("Shift_JIS", QStringLiteral("報告書.txt"));
+    auto chosen = probe(EncodingUtil::encodingForName("ISO-8859-1"));
+    EXPECT_EQ(chosen->decodeName(sjis.constData(), sjis.size()), QString::fromLatin1(sjis));
+
+    auto plain = probe();
+    const char field[8] = {'a', 'b', 'c', '\0', '\0', '\0', '\0', '\0'};
+    EXPECT_EQ(plain->decodeName(field, sizeof field), "abc");
+    EXPECT_EQ(plain->decodeName(field, 0), "");
+    const QByteArray utf8 = QStringLiteral("naïve/файл.txt").toUtf8();
+    EXPECT_EQ(plain->decodeName(utf8.constData(), utf8.size()), QStringLiteral("naïve/файл.txt"));
+}

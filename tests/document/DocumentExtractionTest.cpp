@@ -1,0 +1,266 @@
+#include "DocumentFixture.h"
+#include "app/core/Preferences.h"
+#include "app/core/SandBoxUtils.h"
+#include "archive/ArchiveEntry.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kPermissionMessage =
+    QStringLiteral("Please click Confirm button to obtain access permission");
+
+using Entries = QList<std::pair<QString, QByteArray>>;
+
+struct PlacementCase {
+    const char *label;
+    Entries entries;
+    QStringList existing;  // folders beside the archive before extracting
+    QStringList selection; // entry paths; none extracts the whole archive
+    int times;
+    QStringList placed;        // the new items beside the archive
+    QStringList firstContents; // what the first new folder holds
+};
+
+void PrintTo(const PlacementCase &placement, std::ostream *out) {
+    *out << placement.label;
+}
+
+class ExtractionPlacement : public DocumentTest,
+                            public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(ExtractionPlacement, PlacesTheResultUnderAFreeNameBesideTheArchive) {
+    const PlacementCase &placement = GetParam();
+    makeZip("a.zip", placement.entries);
+    for (const QString &folder : placement.existing)
+        QDir(dir.path()).mkdir(folder);
+    const QStringList before = namesIn();
+    open("a.zip");
+    for (int i = 0; i < placement.times; ++i) {
+        ui.selectedCurrent.clear();
+        for (const QString &path : placement.selection)
+            ui.selectedCurrent.append(entry(path));
+        ASSERT_FALSE(ui.selectedCurrent.contains(nullptr));
+        if (placement.selection.isEmpty())
+            document.extractAll();
+        else
+            document.extractSelected();
+        settle();
+    }
+    QStringList placed = namesIn();
+    for (const QString &name : before)
+        placed.removeOne(name);
+    EXPECT_EQ(placed, placement.placed) << "no hidden staging folder is left either";
+    if (!placement.firstContents.isEmpty()) {
+        EXPECT_EQ(namesIn(placement.placed.first()), placement.firstContents);
+    }
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(ui.calls.contains("close"), placement.selection.isEmpty())
+        << "only a whole extraction closes the window";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExtractionPlacement,
+    ::testing::Values(PlacementCase{"one folder beside a folder of its name",
+                                    {{"docs/x.txt", "x"}},
+                                    {"docs"},
+                                    {},
+                                    1,
+                                    {"docs 2"},
+                                    {"x.txt"}},
+                      PlacementCase{"several top-level items, twice",
+                                    {{"x.txt", "x"}, {"y.txt", "y"}},
+                                    {},
+                                    {},
+                                    2,
+                                    {"a", "a 2"},
+                                    {"x.txt", "y.txt"}},
+                      PlacementCase{"two entries inside folder f",
+                                    {{"f/a.txt", "a"}, {"f/b.txt", "b"}, {"f/c.txt", "c"}},
+                                    {},
+                                    {"f/a.txt", "f/b.txt"},
+                                    1,
+                                    {"f"},
+                                    {"a.txt", "b.txt"}},
+                      PlacementCase{"two entries inside folder f, f taken",
+                                    {{"f/a.txt", "a"}, {"f/b.txt", "b"}},
+                                    {"f"},
+                                    {"f/a.txt", "f/b.txt"},
+                                    1,
+                                    {"f 2"},
+                                    {"a.txt", "b.txt"}},
+                      PlacementCase{"one selected file, twice",
+                                    {{"f/a.txt", "a"}, {"f/b.txt", "b"}},
+                                    {},
+                                    {"f/a.txt"},
+                                    2,
+                                    {"a 2.txt", "a.txt"},
+                                    {}}));
+
+class Extraction : public DocumentTest {};
+
+TEST_F(Extraction, AnEmptyArchiveLeavesNothingBehind) {
+    makeZip("e.zip", {});
+    shell("bsdtar -cf e.tar -T /dev/null");
+    for (const QString name : {"e.zip", "e.tar"}) {
+        open(name);
+        document.extractAll();
+        settle();
+        EXPECT_EQ(namesIn(), (QStringList{"e.tar", "e.zip"}))
+            << qPrintable(name) << ": no hidden staging folder is left";
+    }
+}
+
+TEST_F(Extraction, ExtractAsPlacesIntoTheChosenFolderOrNowhere) {
+    makeZip("a.zip", {{"docs/x.txt", "x"}});
+    QDir(dir.path()).mkdir("out");
+    open("a.zip");
+    ui.directories = {dir.file("out"), std::nullopt};
+    document.extractTo();
+    settle();
+    EXPECT_EQ(ui.callsStartingWith("chooser:"), QStringList{"chooser:|"})
+        << "no opening folder, no message";
+    EXPECT_EQ(read("out/docs/x.txt"), "x");
+
+    ui.calls.clear();
+    document.extractTo();
+    settle();
+    EXPECT_EQ(document.destination(), QString()) << "a cancelled chooser forgets the folder";
+    EXPECT_EQ(ui.calls, QStringList{"chooser:|"});
+    EXPECT_EQ(namesIn(), (QStringList{"a.zip", "out"}));
+}
+
+TEST_F(Extraction, ClosingAfterExtractionFollowsTheSetting) {
+    Preferences::setCloseAfterExtract(false);
+    makeZip("a.zip", {{"x.txt", "x"}});
+    open("a.zip");
+    document.extractAll();
+    settle();
+    EXPECT_EQ(read("x.txt"), "x");
+    EXPECT_TRUE(ui.calls.contains("hide:10000"));
+    EXPECT_FALSE(ui.calls.contains("close"));
+}
+
+TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
+    makeZip("big.zip", {{"p0.bin", randomBytes(6 << 20)},
+                        {"p1.bin", randomBytes(6 << 20)},
+                        {"p2.bin", randomBytes(6 << 20)}});
+    open("big.zip");
+    bool cancelled = false;
+    ui.onProgressValue = [&](quint64 value) {
+        if (value > 0 && !cancelled) {
+            cancelled = true;
+            queueCancel(document);
+        }
+    };
+    ui.calls.clear();
+    document.extractAll();
+    settle();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(namesIn(), QStringList{"big.zip"});
+    EXPECT_EQ(ui.calls, (QStringList{"top:Extracting big", "sheet:determinate", "max", "hide:0"}))
+        << "no alert, and the window stays open";
+}
+
+struct PasswordCase {
+    std::optional<QString> answer;
+    bool extracted;
+    int alerts;
+};
+
+class ZipDataPassword : public DocumentTest, public ::testing::WithParamInterface<PasswordCase> {};
+
+TEST_P(ZipDataPassword, IsAskedWhenExtracting) {
+    makeZip("p.zip", {{"secret.txt", "hidden words"}}, "-P s3cret");
+    open("p.zip");
+    EXPECT_TRUE(ui.callsStartingWith("password:").isEmpty()) << "names are not enciphered";
+    EXPECT_EQ(topEntries(), QStringList{"secret.txt"});
+
+    ui.passwords = {GetParam().answer};
+    document.extractAll();
+    settle();
+    EXPECT_EQ(ui.callsStartingWith("password:").size(), 1);
+    EXPECT_EQ(read("secret.txt"), GetParam().extracted ? "hidden words" : "");
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), GetParam().alerts);
+    EXPECT_EQ(namesIn().size(), GetParam().extracted ? 2 : 1) << "nothing else is left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ZipDataPassword,
+                         ::testing::Values(PasswordCase{"s3cret", true, 0},
+                                           PasswordCase{"wrong", false, 1},
+                                           PasswordCase{std::nullopt, false, 0},
+                                           PasswordCase{QString(), false, 0}));
+
+class ExtractionErrors : public DocumentTest, public ::testing::WithParamInterface<bool> {};
+
+// A damaged entry fails with a reader error, shown whether the whole archive or a selection was
+// being extracted; nothing is placed and the window stays open.
+TEST_P(ExtractionErrors, AreShownForWholeAndPartialExtraction) {
+    const bool whole = GetParam();
+    makeZip("c.zip", {{"f/good.txt", "good"}, {"f/bad.txt", QByteArray(1000, 'B')}});
+    QFile archive(dir.file("c.zip"));
+    ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
+    const qsizetype data = archive.readAll().indexOf(QByteArray(1000, 'B'));
+    ASSERT_GT(data, 0);
+    archive.seek(data + 500);
+    archive.write("X");
+    archive.close();
+
+    open("c.zip");
+    ui.selectedCurrent = {entry("f/bad.txt")};
+    if (whole)
+        document.extractAll();
+    else
+        document.extractSelected();
+    settle();
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_FALSE(ui.calls.contains("close"));
+    EXPECT_EQ(namesIn(), QStringList{"c.zip"});
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeOrSelection, ExtractionErrors, ::testing::Bool());
+
+TEST_F(Extraction, AFolderWithoutWriteAccessAsksForATargetUnlessAGrantCoversIt) {
+    makeZip("locked/a.zip", {{"a/x.txt", "x"}});
+    QDir(dir.path()).mkdir("out");
+    const QString locked = dir.file("locked");
+    ReadOnlyFolder lock(locked);
+    if (!lock.isReadOnly())
+        GTEST_SKIP() << "cannot take write access away from a folder here";
+    open("locked/a.zip");
+
+    ui.directories = {dir.file("out")};
+    document.extractAll();
+    settle();
+    EXPECT_EQ(ui.callsStartingWith("chooser:"),
+              QStringList{"chooser:" + kPermissionMessage + "|" + locked});
+    EXPECT_EQ(read("out/a/x.txt"), "x");
+
+    // A stored grant stands for the user's earlier permission: no chooser. This folder still
+    // refuses writing, which is reported.
+    ASSERT_TRUE(SandBoxUtils::saveBookMarkURL(locked));
+    ui.calls.clear();
+    document.extractAll();
+    settle();
+    EXPECT_TRUE(ui.callsStartingWith("chooser:").isEmpty());
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+}
+
+// Sandboxed, an operation that starts without a grant in hand stores one for its folder, which
+// later operations find.
+TEST_F(Extraction, SandboxedExtractionStoresAGrantForItsFolder) {
+    makeZip("a.zip", {{"x.txt", "x"}});
+    qputenv("APP_SANDBOX_CONTAINER_ID", "test");
+    ArchiveDocument sandboxed(ui, ui);
+    qunsetenv("APP_SANDBOX_CONTAINER_ID");
+    sandboxed.open(dir.file("a.zip"));
+    ASSERT_TRUE(waitUntilIdle(sandboxed));
+    EXPECT_FALSE(SandBoxUtils::getBookMarkURL(dir.path(), false));
+    sandboxed.extractAll();
+    ASSERT_TRUE(waitUntilIdle(sandboxed));
+    EXPECT_EQ(read("x.txt"), "x");
+    EXPECT_EQ(SandBoxUtils::getBookMarkURL(dir.file("x.txt"), false), dir.path());
+    EXPECT_FALSE(sandboxed.folderAccess().destinationURL()) << "access ends with the operation";
+}
+
+} // namespace

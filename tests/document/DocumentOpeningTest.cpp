@@ -1,0 +1,191 @@
+#include "DocumentFixture.h"
+#include "app/core/Preferences.h"
+#include "document/ArchiveSession.h"
+#include "util/FileUtil.h"
+
+namespace {
+
+const QString kPasswordMessage = QStringLiteral("Please input the password to extract file");
+const QString kPermissionMessage =
+    QStringLiteral("Please click Confirm button to obtain access permission");
+
+struct KindCase {
+    const char *archive;
+    const char
+        *make; // run in the scratch folder, whose "src" holds docs/a.txt, docs/b.txt, top.txt
+    bool determinate;
+    QStringList topEntries;
+    const char *placed; // what extracting the whole archive puts beside it
+    const char *probe;  // a file of the result, holding "top"
+};
+
+void PrintTo(const KindCase &kind, std::ostream *out) {
+    *out << kind.archive;
+}
+
+class OpeningEachKind : public DocumentTest, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
+    const KindCase &kind = GetParam();
+    dir.write("src/docs/a.txt", "alpha");
+    dir.write("src/docs/b.txt", "beta");
+    dir.write("src/top.txt", "top");
+    shell(kind.make);
+    open(kind.archive);
+
+    EXPECT_TRUE(document.isViewing());
+    EXPECT_EQ(topEntries(), kind.topEntries);
+    const QStringList sheets = ui.callsStartingWith("sheet:");
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets.first(), kind.determinate ? "sheet:determinate" : "sheet:indeterminate");
+    if (kind.determinate) {
+        EXPECT_EQ(ui.maxValues.first(), FileUtil::fileSize(dir.file(kind.archive)));
+    }
+    EXPECT_TRUE(ui.calls.contains("top:Loading..."));
+    EXPECT_EQ(ui.calls.mid(ui.calls.indexOf("hide:0")),
+              (QStringList{"hide:0", "reload", "encoding", "toolbar"}))
+        << "no alert and, by default, no automatic extraction";
+
+    ui.calls.clear();
+    document.extractAll();
+    settle();
+    EXPECT_EQ(read(kind.probe), "top");
+    EXPECT_TRUE(namesIn().contains(kind.placed));
+    EXPECT_EQ(ui.callsStartingWith("hide:"), QStringList{"hide:10000"});
+    EXPECT_TRUE(ui.calls.contains("close")) << "closing after extraction is on by default";
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+}
+
+class DocumentOpening : public DocumentTest {};
+
+const QStringList kTop{"docs", "top.txt"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, OpeningEachKind,
+    ::testing::Values(
+        KindCase{"k.zip", "cd src && zip -qr ../k.zip docs top.txt", false, kTop, "k", "k/top.txt"},
+        KindCase{"Photos.CBZ", "cd src && zip -qr ../Photos.CBZ docs top.txt", false, kTop,
+                 "Photos", "Photos/top.txt"},
+        KindCase{"k.rar", "cd src && rar a -idq ../k.rar docs top.txt", false, kTop, "k",
+                 "k/top.txt"},
+        KindCase{"k.7z", "cd src && 7zz a -bso0 -bsp0 ../k.7z docs top.txt", false, kTop, "k",
+                 "k/top.txt"},
+        KindCase{"k.tar", "bsdtar -cf k.tar -C src docs top.txt", false, kTop, "k", "k/top.txt"},
+        KindCase{"k.tgz", "bsdtar -czf k.tgz -C src docs top.txt", true, kTop, "k", "k/top.txt"},
+        KindCase{"k.tar.bz2", "bsdtar -cjf k.tar.bz2 -C src docs top.txt", true, kTop, "k",
+                 "k/top.txt"},
+        KindCase{"top.txt.gz",
+                 "gzip -c src/top.txt > top.txt.gz",
+                 true,
+                 {"top.txt"},
+                 "top.txt",
+                 "top.txt"},
+        KindCase{"top.txt.bz2",
+                 "bzip2 -c src/top.txt > top.txt.bz2",
+                 true,
+                 {"top.txt"},
+                 "top.txt",
+                 "top.txt"}));
+
+TEST_F(DocumentOpening, AFileOfNoArchiveKindListsNothingAndExtractsNothing) {
+    dir.write("notes.txt", "plain");
+    open("notes.txt");
+    EXPECT_TRUE(document.isViewing());
+    EXPECT_EQ(document.reader(), nullptr);
+    EXPECT_TRUE(topEntries().isEmpty());
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    ui.calls.clear();
+    document.extractAll();
+    settle();
+    EXPECT_TRUE(ui.calls.isEmpty());
+    EXPECT_EQ(namesIn(), QStringList{"notes.txt"});
+}
+
+TEST_F(DocumentOpening, AfterListingExtractsAutomaticallyOrShowsTheListingError) {
+    Preferences::setAutoExtractOnOpen(true);
+    makeZip("k.zip", {{"docs/a.txt", "alpha"}});
+    open("k.zip");
+    EXPECT_EQ(read("docs/a.txt"), "alpha");
+    EXPECT_TRUE(ui.calls.contains("hide:10000"));
+
+    dir.write("bad.zip", QByteArray(4096, 'z'));
+    ui.calls.clear();
+    open("bad.zip");
+    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_EQ(namesIn(), (QStringList{"bad.zip", "docs", "k.zip"}))
+        << "nothing extracted after a listing error";
+}
+
+TEST_F(DocumentOpening, EncryptedRarNamesAskUntilThePasswordListsEntries) {
+    dir.write("src/docs/a.txt", "alpha");
+    shell("cd src && rar a -idq -hpsecret ../k.rar docs");
+    ui.passwords = {"wrong", "secret"};
+    open("k.rar");
+    EXPECT_EQ(ui.callsStartingWith("password:"),
+              (QStringList{"password:" + kPasswordMessage, "password:" + kPasswordMessage}));
+    EXPECT_EQ(topEntries(), QStringList{"docs"});
+    EXPECT_EQ(document.session()->confirmedPassword(), "secret");
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+
+    document.extractAll();
+    settle();
+    EXPECT_EQ(read("docs/a.txt"), "alpha") << "the listing's password serves the extraction";
+    EXPECT_EQ(ui.callsStartingWith("password:").size(), 2);
+}
+
+class GivingUpAtThePrompt : public DocumentTest,
+                            public ::testing::WithParamInterface<std::optional<QString>> {};
+
+TEST_P(GivingUpAtThePrompt, LeavesAnEmptyTreeWithoutAlertOrExtraction) {
+    Preferences::setAutoExtractOnOpen(true);
+    dir.write("src/docs/a.txt", "alpha");
+    shell("cd src && rar a -idq -hpsecret ../k.rar docs");
+    ui.passwords = {GetParam()};
+    open("k.rar");
+    EXPECT_EQ(ui.callsStartingWith("password:").size(), 1);
+    EXPECT_TRUE(topEntries().isEmpty());
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(ui.callsStartingWith("hide:"), QStringList{"hide:0"});
+    EXPECT_EQ(namesIn(), (QStringList{"k.rar", "src"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, GivingUpAtThePrompt,
+                         ::testing::Values(std::nullopt, QString()));
+
+TEST_F(DocumentOpening, ARarVolumeInAFolderWithoutWriteAccessAsksForThatFolderFirst) {
+    dir.write("vols/big.bin", FileUtil::fileName(dir.path()).toUtf8().repeated(4000));
+    shell("cd vols && rar a -idq -m0 -v20k set.rar big.bin && rm big.bin");
+    const QString volumes = dir.file("vols");
+    ReadOnlyFolder lock(volumes);
+    if (!lock.isReadOnly())
+        GTEST_SKIP() << "cannot take write access away from a folder here";
+    ui.directories = {dir.path(), volumes};
+    open("vols/set.part1.rar");
+
+    const QString chooser = "chooser:" + kPermissionMessage + "|" + volumes;
+    EXPECT_EQ(ui.callsStartingWith("chooser:"), (QStringList{chooser, chooser}))
+        << "another folder than the archive's asks again";
+    EXPECT_GT(ui.calls.indexOf("sheet:indeterminate"), ui.calls.lastIndexOf(chooser))
+        << "the listing starts only once access is granted";
+    EXPECT_EQ(topEntries(), QStringList{"big.bin"});
+}
+
+TEST_F(DocumentOpening, CancellingTheListingSkipsTheAfterListingStep) {
+    Preferences::setAutoExtractOnOpen(true);
+    dir.write("big.bin", randomBytes(8 << 20));
+    shell("gzip -1 big.bin");
+    bool cancelled = false;
+    ui.onProgressValue = [&](quint64 value) {
+        if (value > 0 && !cancelled) {
+            cancelled = true;
+            queueCancel(document);
+        }
+    };
+    open("big.bin.gz");
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(ui.callsStartingWith("hide:"), QStringList{"hide:0"});
+    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(namesIn(), QStringList{"big.bin.gz"}) << "no automatic extraction";
+}
+
+} // namespace
