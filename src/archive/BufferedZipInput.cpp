@@ -64,35 +64,35 @@ void BufferedZipInput::fillFunctions(zlib_filefunc64_def_s &functions) {
 }
 
 BufferedZipInput::BufferedZipInput(int fd, quint64 size)
-    : fd(fd)
-    , size(size) {
-    for (Window &window : windows)
+    : fd_(fd)
+    , size_(size) {
+    for (Window &window : windows_)
         window.bytes.resize(kWindowSize);
 }
 
 BufferedZipInput::~BufferedZipInput() {
-    ::close(fd);
+    ::close(fd_);
 }
 
 bool BufferedZipInput::seek(qint64 offset, int origin) {
     qint64 base = 0;
     if (origin == ZLIB_FILEFUNC_SEEK_CUR)
-        base = qint64(position);
+        base = qint64(position_);
     else if (origin == ZLIB_FILEFUNC_SEEK_END)
-        base = qint64(size);
+        base = qint64(size_);
     else if (origin != ZLIB_FILEFUNC_SEEK_SET)
         return false;
     if (base + offset < 0)
         return false;
-    position = quint64(base + offset);
+    position_ = quint64(base + offset);
     return true;
 }
 
 BufferedZipInput::Window *BufferedZipInput::windowAt(quint64 offset) {
     for (int index = 0; index < 2; ++index) {
-        if (windows[index].holds(offset)) {
-            spare = 1 - index;
-            return &windows[index];
+        if (windows_[index].holds(offset)) {
+            spare_ = 1 - index;
+            return &windows_[index];
         }
     }
     return nullptr;
@@ -100,38 +100,38 @@ BufferedZipInput::Window *BufferedZipInput::windowAt(quint64 offset) {
 
 quint64 BufferedZipInput::read(char *buffer, quint64 length) {
     // minizip reads headers a byte at a time: serve those from the last window straight away.
-    const Window &last = windows[1 - spare];
-    if (last.holds(position) && position + length <= last.start + last.length) {
-        std::memcpy(buffer, last.bytes.data() + (position - last.start), length);
-        position += length;
+    const Window &last = windows_[1 - spare_];
+    if (last.holds(position_) && position_ + length <= last.start + last.length) {
+        std::memcpy(buffer, last.bytes.data() + (position_ - last.start), length);
+        position_ += length;
         return length;
     }
     quint64 done = 0;
     while (done < length) {
-        Window *window = windowAt(position);
+        Window *window = windowAt(position_);
         if (!window && length - done >= kWindowSize) {
             // A read as large as a window goes straight to the caller.
-            const ssize_t got = ::pread(fd, buffer + done, length - done, off_t(position));
+            const ssize_t got = ::pread(fd_, buffer + done, length - done, off_t(position_));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0) {
-                failed = got < 0;
+                failed_ = got < 0;
                 break;
             }
-            position += quint64(got);
+            position_ += quint64(got);
             done += quint64(got);
             continue;
         }
         if (!window) {
-            window = &windows[spare];
-            spare = 1 - spare;
+            window = &windows_[spare_];
+            spare_ = 1 - spare_;
             if (!fill(*window))
                 break;
         }
-        const quint64 offset = position - window->start;
+        const quint64 offset = position_ - window->start;
         const quint64 count = qMin(length - done, window->length - offset);
         std::memcpy(buffer + done, window->bytes.data() + offset, count);
-        position += count;
+        position_ += count;
         done += count;
     }
     return done;
@@ -140,14 +140,14 @@ quint64 BufferedZipInput::read(char *buffer, quint64 length) {
 bool BufferedZipInput::fill(Window &window) {
     // Near the end the window reaches back: minizip searches the end record backwards.
     const quint64 reach = window.bytes.size();
-    const quint64 start = qMin(position, size > reach ? size - reach : 0);
+    const quint64 start = qMin(position_, size_ > reach ? size_ - reach : 0);
     for (;;) {
-        const ssize_t got = ::pread(fd, window.bytes.data(), window.bytes.size(), off_t(start));
+        const ssize_t got = ::pread(fd_, window.bytes.data(), window.bytes.size(), off_t(start));
         if (got < 0 && errno == EINTR)
             continue;
-        failed = got < 0;
+        failed_ = got < 0;
         window.start = start;
         window.length = got > 0 ? quint64(got) : 0;
-        return window.holds(position);
+        return window.holds(position_);
     }
 }

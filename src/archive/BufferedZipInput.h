@@ -24,8 +24,8 @@ public:
     quint64 read(char *buffer, quint64 length);
     // The origin as minizip gives it (set, current, end); false for a position before the start.
     bool seek(qint64 offset, int origin);
-    quint64 tell() const { return position; }
-    bool hasError() const { return failed; }
+    quint64 tell() const { return position_; }
+    bool hasError() const { return failed_; }
 
 private:
     // A stretch of the file read in one go.
@@ -41,12 +41,12 @@ private:
     // Reads the window starting at the current position; false at the end or on an error.
     bool fill(Window &window);
 
-    const int fd;
-    const quint64 size;
-    quint64 position = 0;
+    const int fd_;
+    const quint64 size_;
+    quint64 position_ = 0;
     // Two windows, because minizip alternates between the central directory and entry data.
-    Window windows[2];
+    Window windows_[2];
     // The window refilled next: the one used least recently.
-    int spare = 0;
-    bool failed = false;
+    int spare_ = 0;
+    bool failed_ = false;
 };

@@ -21,37 +21,37 @@
 class CompressedFileReader::TempFileFeed {
 public:
     TempFileFeed(QFile &output, FileGrowth &growth)
-        : output(output)
-        , growth(growth)
-        , worker(kBudget) {}
+        : output_(output)
+        , growth_(growth)
+        , worker_(kBudget) {}
 
     // False once a write has failed.
     bool append(const char *data, qint64 length) {
-        if (failed)
+        if (failed_)
             return false;
-        worker.post(
+        worker_.post(
             [this, chunk = QByteArray(data, length)] {
-                if (!failed && output.write(chunk) == chunk.size())
-                    growth.grow(chunk.size());
+                if (!failed_ && output_.write(chunk) == chunk.size())
+                    growth_.grow(chunk.size());
                 else
-                    failed = true;
+                    failed_ = true;
             },
             length);
         return true;
     }
     // Waits for every write; true when all of them succeeded.
     bool close() {
-        worker.wait();
-        return !failed;
+        worker_.wait();
+        return !failed_;
     }
 
 private:
     static constexpr qint64 kBudget = 8 * 1024 * 1024;
 
-    QFile &output;
-    FileGrowth &growth;
-    std::atomic<bool> failed = false;
-    SerialWorker worker;
+    QFile &output_;
+    FileGrowth &growth_;
+    std::atomic<bool> failed_ = false;
+    SerialWorker worker_;
 };
 
 CompressedFileReader::~CompressedFileReader() {

@@ -27,17 +27,17 @@ bool ExtractionOutput::create(const QString &destination, const QString &fullPat
     if (SafePath::below(destination, fullPath).isEmpty() ||
         !makeFolders(destination, fullPath.left(fullPath.lastIndexOf(QLatin1Char('/')))))
         return false;
-    openPath = QFile::encodeName(fullPath);
-    fd = openForWriting(openPath);
+    openPath_ = QFile::encodeName(fullPath);
+    fd_ = openForWriting(openPath_);
     // A link standing at the path is replaced by the file rather than followed.
-    if (fd < 0 && errno == ELOOP && ::unlink(openPath.constData()) == 0)
-        fd = openForWriting(openPath);
-    return fd >= 0;
+    if (fd_ < 0 && errno == ELOOP && ::unlink(openPath_.constData()) == 0)
+        fd_ = openForWriting(openPath_);
+    return fd_ >= 0;
 }
 
 bool ExtractionOutput::write(const char *data, qint64 length) {
     while (length > 0) {
-        const ssize_t done = ::write(fd, data, std::size_t(length));
+        const ssize_t done = ::write(fd_, data, std::size_t(length));
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
@@ -49,48 +49,48 @@ bool ExtractionOutput::write(const char *data, qint64 length) {
 }
 
 bool ExtractionOutput::finish(mode_t storedMode, const std::optional<QDateTime> &date) {
-    const bool permitted = ::fchmod(fd, restoredPermission(storedMode)) == 0;
+    const bool permitted = ::fchmod(fd_, restoredPermission(storedMode)) == 0;
     // A date the file system refuses costs the file nothing.
-    FileUtil::setOpenFileModifiedDate(date, fd);
-    const bool closed = ::close(fd) == 0;
-    fd = -1;
+    FileUtil::setOpenFileModifiedDate(date, fd_);
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
     if (permitted && closed)
         return true;
-    ::unlink(openPath.constData());
+    ::unlink(openPath_.constData());
     return false;
 }
 
 void ExtractionOutput::discard() {
-    if (fd < 0)
+    if (fd_ < 0)
         return;
     close();
-    ::unlink(openPath.constData());
+    ::unlink(openPath_.constData());
 }
 
 void ExtractionOutput::close() {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
 }
 
 bool ExtractionOutput::makeFolders(const QString &destination, const QString &folder) {
     // What was learnt about another destination holds no more.
-    if (destination != knownDestination) {
-        knownFolders.clear();
-        permissions.clear();
-        knownDestination = destination;
+    if (destination != knownDestination_) {
+        knownFolders_.clear();
+        permissions_.clear();
+        knownDestination_ = destination;
     }
-    if (knownFolders.contains(folder))
+    if (knownFolders_.contains(folder))
         return true;
     if (!SafePath::makeFolders(destination, folder))
         return false;
-    knownFolders.insert(folder);
+    knownFolders_.insert(folder);
     return true;
 }
 
 mode_t ExtractionOutput::restoredPermission(mode_t stored) {
-    auto known = permissions.constFind(stored);
-    if (known == permissions.cend())
-        known = permissions.insert(stored, FileUtil::restoredPermission(stored));
+    auto known = permissions_.constFind(stored);
+    if (known == permissions_.cend())
+        known = permissions_.insert(stored, FileUtil::restoredPermission(stored));
     return *known;
 }

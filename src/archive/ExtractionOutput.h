@@ -42,13 +42,13 @@ public:
 private:
     mode_t restoredPermission(mode_t stored);
 
-    int fd = -1;
-    QByteArray openPath;
-    QString knownDestination;
+    int fd_ = -1;
+    QByteArray openPath_;
+    QString knownDestination_;
     // Folders already made or found to be real folders below knownDestination. Nothing the
     // extraction writes can turn one into a link: files and links never replace a folder.
-    QSet<QString> knownFolders;
+    QSet<QString> knownFolders_;
     // Finding the umask reads a file; archives use few distinct modes. Kept per destination
     // like the folders.
-    QHash<mode_t, mode_t> permissions;
+    QHash<mode_t, mode_t> permissions_;
 };

@@ -1,8 +1,8 @@
 #include "archive/FileWriteQueue.h"
 
 FileWriteQueue::FileWriteQueue(QString destination)
-    : destination(std::move(destination))
-    , worker(kBudget) {
+    : destination_(std::move(destination))
+    , worker_(kBudget) {
 }
 
 void FileWriteQueue::makeFolder(const QString &folder, Done done) {
@@ -28,26 +28,26 @@ void FileWriteQueue::discard() {
 void FileWriteQueue::collect() {
     std::deque<std::pair<Done, bool>> ready;
     {
-        std::lock_guard lock(mutex);
-        ready.swap(outcomes);
+        std::lock_guard lock(mutex_);
+        ready.swap(outcomes_);
     }
     for (auto &[done, made] : ready)
         done(made);
 }
 
 void FileWriteQueue::drain() {
-    worker.wait();
+    worker_.wait();
     collect();
 }
 
 void FileWriteQueue::push(Task task) {
     const qint64 weight = task.data.size();
-    worker.post(
+    worker_.post(
         [this, task = std::move(task)]() mutable {
             const std::optional<bool> made = run(task);
             if (made && task.done) {
-                std::lock_guard lock(mutex);
-                outcomes.emplace_back(std::move(task.done), *made);
+                std::lock_guard lock(mutex_);
+                outcomes_.emplace_back(std::move(task.done), *made);
             }
         },
         weight);
@@ -56,22 +56,22 @@ void FileWriteQueue::push(Task task) {
 std::optional<bool> FileWriteQueue::run(Task &task) {
     switch (task.kind) {
     case Kind::Folder:
-        return output.makeFolders(destination, task.path);
+        return output_.makeFolders(destination_, task.path);
     case Kind::Open:
-        fileFailed = !output.create(destination, task.path);
+        fileFailed_ = !output_.create(destination_, task.path);
         return std::nullopt;
     case Kind::Data:
-        if (!fileFailed && !output.write(task.data.constData(), task.data.size())) {
-            fileFailed = true;
-            output.discard();
+        if (!fileFailed_ && !output_.write(task.data.constData(), task.data.size())) {
+            fileFailed_ = true;
+            output_.discard();
         }
         return std::nullopt;
     case Kind::Finish:
-        if (fileFailed)
+        if (fileFailed_)
             return false;
-        return output.finish(task.mode, std::nullopt);
+        return output_.finish(task.mode, std::nullopt);
     case Kind::Discard:
-        output.discard();
+        output_.discard();
         return std::nullopt;
     }
     return std::nullopt;

@@ -58,13 +58,13 @@ private:
     // Runs one task on the writing thread; answers the outcome to hand back, if any.
     std::optional<bool> run(Task &task);
 
-    const QString destination;
-    std::mutex mutex;
-    std::deque<std::pair<Done, bool>> outcomes;
+    const QString destination_;
+    std::mutex mutex_;
+    std::deque<std::pair<Done, bool>> outcomes_;
     // Writing thread only: the output, and whether the file being written failed (its data is
     // dropped then).
-    ExtractionOutput output;
-    bool fileFailed = false;
+    ExtractionOutput output_;
+    bool fileFailed_ = false;
     // Last, so that its thread ends before anything it uses goes.
-    SerialWorker worker;
+    SerialWorker worker_;
 };

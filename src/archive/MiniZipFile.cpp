@@ -33,8 +33,8 @@ bool MiniZipFile::open(const QString &path) {
     close();
     zlib_filefunc64_def functions;
     BufferedZipInput::fillFunctions(functions);
-    handle = unzOpen2_64(QFile::encodeName(path).constData(), &functions);
-    return handle != nullptr;
+    handle_ = unzOpen2_64(QFile::encodeName(path).constData(), &functions);
+    return handle_ != nullptr;
 }
 
 bool MiniZipFile::isEmptyArchive(const QString &path) {
@@ -47,38 +47,38 @@ bool MiniZipFile::isEmptyArchive(const QString &path) {
 }
 
 void MiniZipFile::close() {
-    if (handle)
-        unzClose(handle);
-    handle = nullptr;
+    if (handle_)
+        unzClose(handle_);
+    handle_ = nullptr;
 }
 
 bool MiniZipFile::goToFirstFile() {
-    return unzGoToFirstFile(handle) == UNZ_OK;
+    return unzGoToFirstFile(handle_) == UNZ_OK;
 }
 
 bool MiniZipFile::goToNextFile() {
-    return unzGoToNextFile(handle) == UNZ_OK;
+    return unzGoToNextFile(handle_) == UNZ_OK;
 }
 
 bool MiniZipFile::goToPosition(const ZipEntryPosition &position) {
     unz64_file_pos pos{position.positionInDirectory, position.index};
-    return unzGoToFilePos64(handle, &pos) == UNZ_OK;
+    return unzGoToFilePos64(handle_, &pos) == UNZ_OK;
 }
 
 std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
     // Both fields are 16-bit in the format, so one call with buffers of that size reads all.
-    if (nameBuffer.isEmpty()) {
-        nameBuffer.resize(kFieldLimit);
-        extraBuffer.resize(kFieldLimit);
+    if (nameBuffer_.isEmpty()) {
+        nameBuffer_.resize(kFieldLimit);
+        extraBuffer_.resize(kFieldLimit);
     }
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(handle, &info, nameBuffer.data(), kFieldLimit, extraBuffer.data(),
-                                kFieldLimit, nullptr, 0) != UNZ_OK)
+    if (unzGetCurrentFileInfo64(handle_, &info, nameBuffer_.data(), kFieldLimit,
+                                extraBuffer_.data(), kFieldLimit, nullptr, 0) != UNZ_OK)
         return std::nullopt;
-    const QByteArray name = nameBuffer.left(qsizetype(info.size_filename));
-    const QByteArray extra = extraBuffer.left(qsizetype(info.size_file_extra));
+    const QByteArray name = nameBuffer_.left(qsizetype(info.size_filename));
+    const QByteArray extra = extraBuffer_.left(qsizetype(info.size_file_extra));
     unz64_file_pos pos{};
-    if (unzGetFilePos64(handle, &pos) != UNZ_OK)
+    if (unzGetFilePos64(handle_, &pos) != UNZ_OK)
         return std::nullopt;
     ZipEntryInfo result;
     result.versionMadeBy = quint16(info.version);
@@ -96,16 +96,16 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
 }
 
 bool MiniZipFile::openCurrentFile() {
-    return unzOpenCurrentFile(handle) == UNZ_OK;
+    return unzOpenCurrentFile(handle_) == UNZ_OK;
 }
 
 qint64 MiniZipFile::readData(char *buffer, qint64 capacity) {
     const auto length = unsigned(qMin<qint64>(capacity, std::numeric_limits<int>::max()));
-    return unzReadCurrentFile(handle, buffer, length);
+    return unzReadCurrentFile(handle_, buffer, length);
 }
 
 bool MiniZipFile::finishData() {
     // minizip compares the CRC only once every byte was read, so check for the end as well.
-    const bool atEnd = unzeof(handle) == 1;
-    return unzCloseCurrentFile(handle) == UNZ_OK && atEnd;
+    const bool atEnd = unzeof(handle_) == 1;
+    return unzCloseCurrentFile(handle_) == UNZ_OK && atEnd;
 }

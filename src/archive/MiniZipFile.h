@@ -21,7 +21,7 @@ public:
     // the file.
     static bool isEmptyArchive(const QString &path);
     void close();
-    bool isOpen() const { return handle != nullptr; }
+    bool isOpen() const { return handle_ != nullptr; }
 
     // Each answers whether an entry is now current.
     bool goToFirstFile();
@@ -38,8 +38,8 @@ public:
 private:
     static constexpr int kFieldLimit = 65535;
 
-    void *handle = nullptr;
+    void *handle_ = nullptr;
     // Reused for every entry's name and extra field.
-    QByteArray nameBuffer;
-    QByteArray extraBuffer;
+    QByteArray nameBuffer_;
+    QByteArray extraBuffer_;
 };

@@ -62,25 +62,25 @@ void RarReader::initialize() {
 }
 
 bool RarReader::isVolume() const {
-    return (archiveFlags & ROADF_VOLUME) != 0;
+    return (archiveFlags_ & ROADF_VOLUME) != 0;
 }
 
 bool RarReader::openArchive(const QString &path, unsigned int mode) {
     clearError();
     closeArchive();
-    arcName = QFile::encodeName(path);
-    header = std::make_unique<RARHeaderDataEx>();
-    flags = std::make_unique<RAROpenArchiveDataEx>();
-    flags->ArcName = arcName.data();
-    flags->OpenMode = mode;
-    handle_ = RAROpenArchiveEx(flags.get());
-    if (!handle_ || flags->OpenResult != ERAR_SUCCESS) {
+    arcName_ = QFile::encodeName(path);
+    header_ = std::make_unique<RARHeaderDataEx>();
+    flags_ = std::make_unique<RAROpenArchiveDataEx>();
+    flags_->ArcName = arcName_.data();
+    flags_->OpenMode = mode;
+    handle_ = RAROpenArchiveEx(flags_.get());
+    if (!handle_ || flags_->OpenResult != ERAR_SUCCESS) {
         errorFailedOpenFile();
         closeArchive();
         return false;
     }
-    archiveFlags = flags->Flags;
-    header->CmtBuf = nullptr;
+    archiveFlags_ = flags_->Flags;
+    header_->CmtBuf = nullptr;
     RARSetCallback(handle_, libraryCallback, long(reinterpret_cast<quintptr>(this)));
     if (!password().isEmpty()) {
         QByteArray secret = password().toUtf8();
@@ -96,9 +96,9 @@ void RarReader::closeArchive() {
         RARCloseArchive(handle_);
         handle_ = nullptr;
     }
-    header.reset();
-    flags.reset();
-    arcName.clear();
+    header_.reset();
+    flags_.reset();
+    arcName_.clear();
 }
 
 int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2) {
@@ -126,10 +126,10 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
 
 int RarReader::walkHeaders(const std::function<int(const RARHeaderDataEx &)> &visit) {
     int result;
-    while ((result = RARReadHeaderEx(handle_, header.get())) == ERAR_SUCCESS) {
+    while ((result = RARReadHeaderEx(handle_, header_.get())) == ERAR_SUCCESS) {
         if (isCurrentThreadCancelled())
             return kWalkCancelled;
-        result = visit(*header);
+        result = visit(*header_);
         if (result != ERAR_SUCCESS)
             return result;
     }
@@ -332,7 +332,7 @@ void RarReader::restoreAttributes(const QString &fullPath, const ArchiveEntry &i
     struct stat st;
     // A link keeps its own mode; changing it would change the file it points to.
     if (::lstat(QFile::encodeName(fullPath).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        const mode_t stored = header->HostOS == HOST_UNIX ? mode_t(header->FileAttr & 07777) : 0;
+        const mode_t stored = header_->HostOS == HOST_UNIX ? mode_t(header_->FileAttr & 07777) : 0;
         FileUtil::setPermission(fullPath, stored);
     }
     if (restoresDates())

@@ -106,9 +106,9 @@ private:
     void restoreAttributes(const QString &fullPath, const ArchiveEntry &item) const;
 
     void *handle_ = nullptr;
-    std::unique_ptr<RARHeaderDataEx> header;
-    std::unique_ptr<RAROpenArchiveDataEx> flags;
-    QByteArray arcName;
-    unsigned int archiveFlags = 0;
+    std::unique_ptr<RARHeaderDataEx> header_;
+    std::unique_ptr<RAROpenArchiveDataEx> flags_;
+    QByteArray arcName_;
+    unsigned int archiveFlags_ = 0;
     bool containsPassword_ = false;
 };

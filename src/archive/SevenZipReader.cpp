@@ -14,13 +14,13 @@
 #include <cstring>
 
 void SevenZipReader::initialize() {
-    listParameter.item = this;
-    progressParameter.item = this;
+    listParameter_.item = this;
+    progressParameter_.item = this;
 }
 
 void SevenZipReader::listEntries() {
     clearError();
-    if (!LV_LZMAUtil::listEntries(filePath(), listCallback, &listParameter))
+    if (!LV_LZMAUtil::listEntries(filePath(), listCallback, &listParameter_))
         setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
                        engineText("could not extract files from 7z archive")});
     else if (isCurrentThreadCancelled())
@@ -31,7 +31,7 @@ void SevenZipReader::extract(const QString &destination) {
     clearError();
     setDesFolder(destination);
     recordResult(LV_LZMAUtil::extract7zArchive(filePath(), destination, progressCallback,
-                                               &progressParameter));
+                                               &progressParameter_));
 }
 
 void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
@@ -48,7 +48,7 @@ void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
         return;
     }
     recordResult(LV_LZMAUtil::extract7zArchive(filePath(), destination, progressCallback,
-                                               selection.targets, &progressParameter));
+                                               selection.targets, &progressParameter_));
     // Folders are dated once their files are written, which would change the dates again.
     if (!restoresDates())
         return;
@@ -116,8 +116,8 @@ bool SevenZipReader::extractNode(ArchiveEntry *node, const QString &destination,
 
 void SevenZipReader::setDesFolder(const QString &destination) {
     const QString folder = StringUtil::trimRight(destination, QStringLiteral("/"));
-    desFolder = (folder.isEmpty() ? destination : folder).toUtf8();
-    progressParameter.desFolder = desFolder.constData();
+    desFolder_ = (folder.isEmpty() ? destination : folder).toUtf8();
+    progressParameter_.desFolder = desFolder_.constData();
 }
 
 void SevenZipReader::recordResult(Archive7ZResult result) {
@@ -128,7 +128,7 @@ void SevenZipReader::recordResult(Archive7ZResult result) {
                        engineText("The archive is encrypted, which is not supported")});
     else if (result == kArchive7ZUnwritable)
         errorFailedToCreateFile(
-            FileUtil::fileName(QString::fromStdString(progressParameter.unwrittenPath)));
+            FileUtil::fileName(QString::fromStdString(progressParameter_.unwrittenPath)));
     else if (result == kArchive7ZFailure)
         errorArchive();
 }

@@ -34,7 +34,7 @@ private:
     void setDesFolder(const QString &destination);
     void recordResult(Archive7ZResult result);
 
-    Archive7ZListParameter listParameter;
-    Archive7ZProgressParameter progressParameter;
-    QByteArray desFolder;
+    Archive7ZListParameter listParameter_;
+    Archive7ZProgressParameter progressParameter_;
+    QByteArray desFolder_;
 };

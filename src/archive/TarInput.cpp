@@ -15,50 +15,50 @@ constexpr std::size_t kBufferSize = 128 * 1024;
 } // namespace
 
 TarInput::TarInput()
-    : buffer(kBufferSize) {
+    : buffer_(kBufferSize) {
 }
 
 TarInput::~TarInput() {
-    if (fd >= 0)
-        ::close(fd);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool TarInput::open(const QString &path, const FileGrowth *fileGrowth) {
-    growth = fileGrowth;
-    fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    growth_ = fileGrowth;
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0)
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return false;
-    size = st.st_size;
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    size_ = st.st_size;
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return true;
 }
 
 qint64 TarInput::read(char *data, qint64 length) {
     qint64 done = 0;
     while (done < length) {
-        const qint64 offset = position - bufferStart;
-        if (offset >= 0 && offset < bufferLength) {
-            const qint64 count = qMin(length - done, bufferLength - offset);
-            std::memcpy(data + done, buffer.data() + offset, std::size_t(count));
+        const qint64 offset = position_ - bufferStart_;
+        if (offset >= 0 && offset < bufferLength_) {
+            const qint64 count = qMin(length - done, bufferLength_ - offset);
+            std::memcpy(data + done, buffer_.data() + offset, std::size_t(count));
             done += count;
-            position += count;
+            position_ += count;
             continue;
         }
         // What does not fit the buffer goes straight to the caller.
-        const bool direct = length - done >= qint64(buffer.size());
-        const qint64 got = direct ? readAt(position, data + done, length - done)
-                                  : readAt(position, buffer.data(), qint64(buffer.size()));
+        const bool direct = length - done >= qint64(buffer_.size());
+        const qint64 got = direct ? readAt(position_, data + done, length - done)
+                                  : readAt(position_, buffer_.data(), qint64(buffer_.size()));
         if (got < 0)
             return -1;
         if (got == 0)
             break;
         if (direct) {
             done += got;
-            position += got;
+            position_ += got;
         } else {
-            bufferStart = position;
-            bufferLength = got;
+            bufferStart_ = position_;
+            bufferLength_ = got;
         }
     }
     return done;
@@ -67,21 +67,21 @@ qint64 TarInput::read(char *data, qint64 length) {
 bool TarInput::seek(qint64 to) {
     if (to < 0)
         return false;
-    position = to;
+    position_ = to;
     return true;
 }
 
 bool TarInput::reaches(qint64 end) const {
-    return (growth ? growth->waitFor(end) : size) >= end;
+    return (growth_ ? growth_->waitFor(end) : size_) >= end;
 }
 
 qint64 TarInput::readAt(qint64 offset, char *data, qint64 length) const {
-    if (growth)
-        length = qMin(length, growth->waitFor(offset + length) - offset);
+    if (growth_)
+        length = qMin(length, growth_->waitFor(offset + length) - offset);
     if (length <= 0)
         return 0;
     for (;;) {
-        const ssize_t got = ::pread(fd, data, std::size_t(length), offset);
+        const ssize_t got = ::pread(fd_, data, std::size_t(length), offset);
         if (got >= 0 || errno != EINTR)
             return got;
     }

@@ -22,19 +22,19 @@ public:
     // when reading fails.
     qint64 read(char *data, qint64 length);
     bool seek(qint64 position);
-    qint64 pos() const { return position; }
+    qint64 pos() const { return position_; }
     // True when the file holds at least end bytes.
     bool reaches(qint64 end) const;
 
 private:
     qint64 readAt(qint64 offset, char *data, qint64 length) const;
 
-    int fd = -1;
-    const FileGrowth *growth = nullptr;
-    qint64 size = 0;
-    std::vector<char> buffer;
+    int fd_ = -1;
+    const FileGrowth *growth_ = nullptr;
+    qint64 size_ = 0;
+    std::vector<char> buffer_;
     // The file offset of the buffer's first byte and how many bytes it holds.
-    qint64 bufferStart = 0;
-    qint64 bufferLength = 0;
-    qint64 position = 0;
+    qint64 bufferStart_ = 0;
+    qint64 bufferLength_ = 0;
+    qint64 position_ = 0;
 };

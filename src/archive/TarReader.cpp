@@ -229,7 +229,7 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
         FileUtil::createSymlink(fullPath, linkTarget);
         return WriteResult::Written;
     }
-    if (!output.create(destination_, fullPath)) {
+    if (!output_.create(destination_, fullPath)) {
         errorFailedToCreateFile(fullPath);
         return WriteResult::NotCreated;
     }
@@ -237,11 +237,11 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
     if (result == WriteResult::NotCreated)
         errorFailedToCreateFile(fullPath);
     if (result != WriteResult::Written) {
-        output.close();
+        output_.close();
         return result;
     }
     // Set-user-ID and similar bits are never restored from an archive.
-    if (!output.finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
+    if (!output_.finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
         errorFailedToCreateFile(fullPath);
         return WriteResult::NotCreated;
     }
@@ -249,18 +249,18 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
 }
 
 TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
-    if (buffer.empty())
-        buffer.resize(kBufferSize);
+    if (buffer_.empty())
+        buffer_.resize(kBufferSize);
     for (quint64 remaining = size; remaining > 0;) {
         if (isCurrentThreadCancelled()) {
             setCancelled();
             return WriteResult::Cancelled;
         }
-        const qint64 wanted = qint64(qMin<quint64>(remaining, buffer.size()));
-        const qint64 got = input.read(buffer.data(), wanted);
+        const qint64 wanted = qint64(qMin<quint64>(remaining, buffer_.size()));
+        const qint64 got = input.read(buffer_.data(), wanted);
         if (got <= 0)
             return WriteResult::Truncated;
-        if (!output.write(buffer.data(), got))
+        if (!output_.write(buffer_.data(), got))
             return WriteResult::NotCreated;
         remaining -= quint64(got);
         reportInSteps(quint64(got), kProgressStep, [this](quint64 step) { addProgress(step); });
@@ -269,7 +269,7 @@ TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
 }
 
 bool TarReader::createFolder(const QString &name) {
-    return output.makeFolders(destination_, SafePath::join(destination_, name));
+    return output_.makeFolders(destination_, SafePath::join(destination_, name));
 }
 
 bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input) {

@@ -68,7 +68,7 @@ private:
 
     QString destination_;
     const FileGrowth *growth_ = nullptr;
-    ExtractionOutput output;
+    ExtractionOutput output_;
     // Allocated by the first extraction, kept for the next ones.
-    std::vector<char> buffer;
+    std::vector<char> buffer_;
 };

@@ -8,13 +8,13 @@
 using TarHeaderParser::kBlockSize;
 
 TarRecordReader::TarRecordReader(TarInput &input)
-    : input(input) {
+    : input_(input) {
 }
 
 TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
     char block[kBlockSize];
     for (;;) {
-        const qint64 got = input.read(block, kBlockSize);
+        const qint64 got = input_.read(block, kBlockSize);
         if (got < 0)
             return Status::Damaged;
         // A partial record is a cut archive, unless it is the padding after the last entry.
@@ -22,7 +22,7 @@ TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
             return std::all_of(block, block + got, [](char byte) { return byte == '\0'; })
                        ? Status::End
                        : Status::Damaged;
-        const qint64 dataPosition = input.pos();
+        const qint64 dataPosition = input_.pos();
         const auto header = TarHeaderParser::parse(block);
         if (!header || header->type == TarRecordType::Unknown)
             return Status::Damaged;
@@ -43,11 +43,11 @@ TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
 
 bool TarRecordReader::skipData(const TarEntry &entry) {
     if (entry.size > quint64(std::numeric_limits<qint64>::max() - entry.dataPosition) ||
-        !input.reaches(entry.dataPosition + qint64(entry.size)))
+        !input_.reaches(entry.dataPosition + qint64(entry.size)))
         return false;
     // The last entry's padding may be missing: its data is whole, and a read past the end of the
     // file finds the archive's end.
-    return input.seek(entry.dataPosition + qint64(TarHeaderParser::paddedSize(entry.size)));
+    return input_.seek(entry.dataPosition + qint64(TarHeaderParser::paddedSize(entry.size)));
 }
 
 bool TarRecordReader::readMetadata(const TarHeader &header) {
@@ -55,14 +55,14 @@ bool TarRecordReader::readMetadata(const TarHeader &header) {
     if (header.size > kMaxMetadataSize || !readData(header.size, data))
         return false;
     const quint64 padding = TarHeaderParser::paddedSize(header.size) - header.size;
-    input.seek(input.pos() + qint64(padding));
+    input_.seek(input_.pos() + qint64(padding));
     const QByteArray text = data.left(qsizetype(qstrnlen(data.constData(), size_t(data.size()))));
     switch (header.type) {
     case TarRecordType::LongName:
-        longName = text;
+        longName_ = text;
         return true;
     case TarRecordType::LongLinkName:
-        longLinkName = text;
+        longLinkName_ = text;
         return true;
     default:
         break;
@@ -70,31 +70,31 @@ bool TarRecordReader::readMetadata(const TarHeader &header) {
     const auto attributes = TarHeaderParser::parsePax(data);
     if (!attributes)
         return false;
-    (header.type == TarRecordType::PaxGlobalHeader ? paxGlobal : pax).merge(*attributes);
+    (header.type == TarRecordType::PaxGlobalHeader ? paxGlobal_ : pax_).merge(*attributes);
     return true;
 }
 
 bool TarRecordReader::readData(quint64 size, QByteArray &data) {
     data.resize(qsizetype(size));
-    return input.read(data.data(), qint64(size)) == qint64(size);
+    return input_.read(data.data(), qint64(size)) == qint64(size);
 }
 
 TarEntry TarRecordReader::makeEntry(const TarHeader &header, qint64 dataPosition) {
-    PaxAttributes keywords = paxGlobal;
-    keywords.merge(pax);
+    PaxAttributes keywords = paxGlobal_;
+    keywords.merge(pax_);
     const bool paxPath = keywords.path && !keywords.path->isEmpty();
     TarEntry entry;
     entry.dataPosition = dataPosition;
-    if (header.typeflag == '\0' && header.name.isEmpty() && !longName && !paxPath) {
+    if (header.typeflag == '\0' && header.name.isEmpty() && !longName_ && !paxPath) {
         entry.type = TarRecordType::EmptyBlock;
         return entry;
     }
     entry.type = header.type;
     entry.mode = header.mode;
-    entry.name = paxPath ? *keywords.path : longName.value_or(header.name);
+    entry.name = paxPath ? *keywords.path : longName_.value_or(header.name);
     entry.nameIsUtf8 = paxPath;
     const bool paxLink = keywords.linkpath && !keywords.linkpath->isEmpty();
-    entry.linkName = paxLink ? *keywords.linkpath : longLinkName.value_or(header.linkName);
+    entry.linkName = paxLink ? *keywords.linkpath : longLinkName_.value_or(header.linkName);
     entry.linkNameIsUtf8 = paxLink;
     entry.size = keywords.size.value_or(header.size);
     entry.mtime = keywords.mtime.value_or(header.mtime);
@@ -103,7 +103,7 @@ TarEntry TarRecordReader::makeEntry(const TarHeader &header, qint64 dataPosition
 }
 
 void TarRecordReader::clearPending() {
-    longName.reset();
-    longLinkName.reset();
-    pax = PaxAttributes();
+    longName_.reset();
+    longLinkName_.reset();
+    pax_ = PaxAttributes();
 }

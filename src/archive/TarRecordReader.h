@@ -45,9 +45,9 @@ private:
     TarEntry makeEntry(const TarHeader &header, qint64 dataPosition);
     void clearPending();
 
-    TarInput &input;
-    std::optional<QByteArray> longName;
-    std::optional<QByteArray> longLinkName;
-    PaxAttributes pax;
-    PaxAttributes paxGlobal;
+    TarInput &input_;
+    std::optional<QByteArray> longName_;
+    std::optional<QByteArray> longLinkName_;
+    PaxAttributes pax_;
+    PaxAttributes paxGlobal_;
 };

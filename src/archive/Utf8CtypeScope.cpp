@@ -18,17 +18,17 @@ Utf8CtypeScope::Utf8CtypeScope() {
     if (!base)
         return;
     // Only the character type changes; messages, numbers and collation stay as they were.
-    utf8Locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", base);
-    if (!utf8Locale) {
+    utf8Locale_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", base);
+    if (!utf8Locale_) {
         ::freelocale(base);
         return;
     }
-    previousLocale = ::uselocale(utf8Locale);
+    previousLocale_ = ::uselocale(utf8Locale_);
 }
 
 Utf8CtypeScope::~Utf8CtypeScope() {
-    if (!utf8Locale)
+    if (!utf8Locale_)
         return;
-    ::uselocale(previousLocale);
-    ::freelocale(utf8Locale);
+    ::uselocale(previousLocale_);
+    ::freelocale(utf8Locale_);
 }

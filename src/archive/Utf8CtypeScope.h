@@ -16,6 +16,6 @@ public:
     Utf8CtypeScope &operator=(const Utf8CtypeScope &) = delete;
 
 private:
-    locale_t utf8Locale = locale_t(nullptr);
-    locale_t previousLocale = locale_t(nullptr);
+    locale_t utf8Locale_ = locale_t(nullptr);
+    locale_t previousLocale_ = locale_t(nullptr);
 };

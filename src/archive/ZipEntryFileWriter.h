@@ -35,10 +35,10 @@ private:
     // Copies the stream into the open output; the bytes written, or none after a failure.
     Result copy(ZipEntryStream &stream, quint64 &written);
 
-    std::function<bool()> isCancelled;
-    std::function<void(quint64)> progress;
-    bool restoresDates;
+    std::function<bool()> isCancelled_;
+    std::function<void(quint64)> progress_;
+    bool restoresDates_;
     // One buffer for all the writer's files: nothing is allocated per chunk.
-    std::vector<char> buffer;
-    ExtractionOutput output;
+    std::vector<char> buffer_;
+    ExtractionOutput output_;
 };

@@ -20,8 +20,8 @@ quint32 crcOf(const QByteArray &bytes) {
 } // namespace
 
 ZipLibarchiveDecoder::ZipLibarchiveDecoder(const QString &archivePath, const QString &password)
-    : archivePath(archivePath)
-    , password(password.toUtf8()) {
+    : archivePath_(archivePath)
+    , password_(password.toUtf8()) {
 }
 
 ZipLibarchiveDecoder::~ZipLibarchiveDecoder() {
@@ -29,30 +29,30 @@ ZipLibarchiveDecoder::~ZipLibarchiveDecoder() {
 }
 
 void ZipLibarchiveDecoder::release() {
-    if (reader)
-        archive_read_free(reader);
-    reader = nullptr;
-    nextIndex = 0;
+    if (reader_)
+        archive_read_free(reader_);
+    reader_ = nullptr;
+    nextIndex_ = 0;
 }
 
 void ZipLibarchiveDecoder::fail() {
-    const char *message = reader ? archive_error_string(reader) : nullptr;
-    lastError = message ? QString::fromUtf8(message) : QStringLiteral("Cannot read the archive");
-    broken = true;
+    const char *message = reader_ ? archive_error_string(reader_) : nullptr;
+    lastError_ = message ? QString::fromUtf8(message) : QStringLiteral("Cannot read the archive");
+    broken_ = true;
 }
 
 bool ZipLibarchiveDecoder::reopen() {
     release();
-    broken = false;
-    reader = archive_read_new();
-    if (!reader)
+    broken_ = false;
+    reader_ = archive_read_new();
+    if (!reader_)
         return false;
-    archive_read_support_format_zip_seekable(reader);
+    archive_read_support_format_zip_seekable(reader_);
     // Resource forks under __MACOSX/ stay entries of their own, so indexes keep matching.
-    archive_read_set_format_option(reader, "zip", "mac-ext", nullptr);
-    if (!password.isEmpty())
-        archive_read_add_passphrase(reader, password.constData());
-    if (archive_read_open_filename(reader, QFile::encodeName(archivePath).constData(),
+    archive_read_set_format_option(reader_, "zip", "mac-ext", nullptr);
+    if (!password_.isEmpty())
+        archive_read_add_passphrase(reader_, password_.constData());
+    if (archive_read_open_filename(reader_, QFile::encodeName(archivePath_).constData(),
                                    kReadBlockSize) != ARCHIVE_OK) {
         fail();
         return false;
@@ -61,82 +61,82 @@ bool ZipLibarchiveDecoder::reopen() {
 }
 
 bool ZipLibarchiveDecoder::skipTo(quint64 index) {
-    if ((broken || !reader || index < nextIndex) && !reopen())
+    if ((broken_ || !reader_ || index < nextIndex_) && !reopen())
         return false;
     for (;;) {
         struct archive_entry *entry = nullptr;
-        const int status = archive_read_next_header(reader, &entry);
+        const int status = archive_read_next_header(reader_, &entry);
         if (status == ARCHIVE_EOF || status == ARCHIVE_FATAL) {
             fail();
             return false;
         }
-        if (nextIndex++ != index)
+        if (nextIndex_++ != index)
             continue;
-        current = entry;
+        current_ = entry;
         // A header libarchive could not take (an encrypted link, say) spoils this entry only.
         if (status == ARCHIVE_FAILED)
-            lastError = QString::fromUtf8(archive_error_string(reader));
-        dataFailed = status == ARCHIVE_FAILED;
+            lastError_ = QString::fromUtf8(archive_error_string(reader_));
+        dataFailed_ = status == ARCHIVE_FAILED;
         return true;
     }
 }
 
 bool ZipLibarchiveDecoder::openEntry(const Expected &expected) {
-    isLink = false;
-    linkTarget.clear();
-    linkOffset = 0;
-    reachedEnd = false;
-    dataFailed = false;
+    isLink_ = false;
+    linkTarget_.clear();
+    linkOffset_ = 0;
+    reachedEnd_ = false;
+    dataFailed_ = false;
     if (!skipTo(expected.index))
         return false;
-    if (dataFailed)
+    if (dataFailed_)
         return true;
-    if (archive_entry_filetype(current) == AE_IFLNK) {
+    if (archive_entry_filetype(current_) == AE_IFLNK) {
         takeLinkTarget(expected);
         return true;
     }
-    if (archive_entry_size_is_set(current) &&
-        quint64(archive_entry_size(current)) != expected.size) {
-        lastError = QStringLiteral("Entry %1 is not the one listed").arg(expected.index);
+    if (archive_entry_size_is_set(current_) &&
+        quint64(archive_entry_size(current_)) != expected.size) {
+        lastError_ = QStringLiteral("Entry %1 is not the one listed").arg(expected.index);
         return false;
     }
     return true;
 }
 
 void ZipLibarchiveDecoder::takeLinkTarget(const Expected &expected) {
-    isLink = true;
-    const char *target = archive_entry_symlink(current);
-    linkTarget = target ? QByteArray(target) : QByteArray();
+    isLink_ = true;
+    const char *target = archive_entry_symlink(current_);
+    linkTarget_ = target ? QByteArray(target) : QByteArray();
     // libarchive takes a link's target before any decryption; only a target that matches the
     // stored CRC is the real one.
-    if (linkTarget.isEmpty() || crcOf(linkTarget) != expected.crc) {
-        lastError = QStringLiteral("Link target does not match its CRC");
-        dataFailed = true;
+    if (linkTarget_.isEmpty() || crcOf(linkTarget_) != expected.crc) {
+        lastError_ = QStringLiteral("Link target does not match its CRC");
+        dataFailed_ = true;
     }
 }
 
 qint64 ZipLibarchiveDecoder::readData(char *buffer, qint64 capacity) {
-    if (dataFailed)
+    if (dataFailed_)
         return -1;
-    if (isLink) {
-        const qint64 count = qMin<qint64>(capacity, linkTarget.size() - linkOffset);
-        std::memcpy(buffer, linkTarget.constData() + linkOffset, size_t(count));
-        linkOffset += count;
-        reachedEnd = count == 0;
+    if (isLink_) {
+        const qint64 count = qMin<qint64>(capacity, linkTarget_.size() - linkOffset_);
+        std::memcpy(buffer, linkTarget_.constData() + linkOffset_, size_t(count));
+        linkOffset_ += count;
+        reachedEnd_ = count == 0;
         return count;
     }
-    const la_ssize_t count = archive_read_data(reader, buffer, size_t(capacity));
+    const la_ssize_t count = archive_read_data(reader_, buffer, size_t(capacity));
     if (count < 0) {
         // A bad CRC or authentication code comes as a warning: the data is not good all the same.
-        lastError = QString::fromUtf8(archive_error_string(reader));
-        dataFailed = true;
-        broken = count == ARCHIVE_FATAL;
+        lastError_ = QString::fromUtf8(archive_error_string(reader_));
+        dataFailed_ = true;
+        broken_ = count == ARCHIVE_FATAL;
         return -1;
     }
-    reachedEnd = count == 0;
+    reachedEnd_ = count == 0;
     return count;
 }
 
 bool ZipLibarchiveDecoder::finishData() {
-    return reachedEnd && !dataFailed;
+    return reachedEnd_ && !dataFailed_;
 }

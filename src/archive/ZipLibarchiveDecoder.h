@@ -33,7 +33,7 @@ public:
     qint64 readData(char *buffer, qint64 capacity) override;
     bool finishData() override;
     // libarchive's message for the last failure ("Incorrect passphrase", ...).
-    QString errorString() const { return lastError; }
+    QString errorString() const { return lastError_; }
 
 private:
     bool reopen();
@@ -42,16 +42,16 @@ private:
     void takeLinkTarget(const Expected &expected);
     void fail();
 
-    QString archivePath;
-    QByteArray password;
-    struct archive *reader = nullptr;
-    struct archive_entry *current = nullptr;
-    quint64 nextIndex = 0;
-    bool broken = false;
-    bool isLink = false;
-    QByteArray linkTarget;
-    qsizetype linkOffset = 0;
-    bool reachedEnd = false;
-    bool dataFailed = false;
-    QString lastError;
+    QString archivePath_;
+    QByteArray password_;
+    struct archive *reader_ = nullptr;
+    struct archive_entry *current_ = nullptr;
+    quint64 nextIndex_ = 0;
+    bool broken_ = false;
+    bool isLink_ = false;
+    QByteArray linkTarget_;
+    qsizetype linkOffset_ = 0;
+    bool reachedEnd_ = false;
+    bool dataFailed_ = false;
+    QString lastError_;
 };

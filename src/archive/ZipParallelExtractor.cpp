@@ -24,21 +24,21 @@ int ZipParallelExtractor::workerCount() {
 
 ZipParallelExtractor::ZipParallelExtractor(const QString &archivePath, const QString &destination,
                                            bool restoresDates, int workers)
-    : archivePath(archivePath)
-    , destination(destination)
-    , restoresDates(restoresDates) {
+    : archivePath_(archivePath)
+    , destination_(destination)
+    , restoresDates_(restoresDates) {
     for (int index = 0; index < workers; ++index)
-        threads.emplace_back([this] { work(); });
+        threads_.emplace_back([this] { work(); });
 }
 
 ZipParallelExtractor::~ZipParallelExtractor() {
     {
-        std::lock_guard lock(mutex);
-        closing = true;
-        queue.clear();
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+        queue_.clear();
     }
-    changed.notify_all();
-    for (std::thread &thread : threads)
+    changed_.notify_all();
+    for (std::thread &thread : threads_)
         thread.join();
 }
 
@@ -48,19 +48,19 @@ bool ZipParallelExtractor::submit(Task task, const Tick &tick) {
         claim(task.fullPath);
     }
     {
-        std::unique_lock lock(mutex);
-        const std::size_t limit = threads.size() * kQueuedPerWorker;
+        std::unique_lock lock(mutex_);
+        const std::size_t limit = threads_.size() * kQueuedPerWorker;
         waitUntil(
-            lock, [&] { return queue.size() < limit || stopped; }, tick);
-        if (stopped)
+            lock, [&] { return queue_.size() < limit || stopped_; }, tick);
+        if (stopped_)
             return false;
-        queue.push_back(std::move(task));
+        queue_.push_back(std::move(task));
     }
-    const bool goOn = tick(written.exchange(0));
-    changed.notify_all();
+    const bool goOn = tick(written_.exchange(0));
+    changed_.notify_all();
     if (!goOn)
         stop(true);
-    return !stopped;
+    return !stopped_;
 }
 
 void ZipParallelExtractor::prepareFolder(const QString &fullPath, const Tick &tick) {
@@ -70,112 +70,112 @@ void ZipParallelExtractor::prepareFolder(const QString &fullPath, const Tick &ti
 
 void ZipParallelExtractor::drain(const Tick &tick) {
     {
-        std::unique_lock lock(mutex);
+        std::unique_lock lock(mutex_);
         waitUntil(
-            lock, [&] { return queue.empty() && running == 0; }, tick);
+            lock, [&] { return queue_.empty() && running_ == 0; }, tick);
     }
-    tick(written.exchange(0));
-    claimedFiles.clear();
-    claimedFolders.clear();
+    tick(written_.exchange(0));
+    claimedFiles_.clear();
+    claimedFolders_.clear();
 }
 
 std::vector<ZipParallelExtractor::Failure> ZipParallelExtractor::takeFailures() {
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(mutex_);
     return std::exchange(failures_, {});
 }
 
 void ZipParallelExtractor::waitUntil(std::unique_lock<std::mutex> &lock,
                                      const std::function<bool()> &done, const Tick &tick) {
     while (!done()) {
-        changed.wait_for(lock, kTickInterval, [&] { return done() || isReportDue(); });
+        changed_.wait_for(lock, kTickInterval, [&] { return done() || isReportDue(); });
         lock.unlock();
-        const bool goOn = tick(written.exchange(0));
+        const bool goOn = tick(written_.exchange(0));
         lock.lock();
         // Threads paused for this report go on, or see the cancel.
-        changed.notify_all();
-        if (!goOn && !cancelled) {
+        changed_.notify_all();
+        if (!goOn && !cancelled_) {
             // The threads stop at their next buffer; the files they leave are the caller's.
-            cancelled = true;
-            stopped = true;
-            queue.clear();
+            cancelled_ = true;
+            stopped_ = true;
+            queue_.clear();
         }
     }
 }
 
 bool ZipParallelExtractor::isReportDue() const {
-    return written > ReaderBase::kProgressThreshold;
+    return written_ > ReaderBase::kProgressThreshold;
 }
 
 void ZipParallelExtractor::countWritten(quint64 bytes) {
-    written += bytes;
+    written_ += bytes;
     if (!isReportDue())
         return;
     // Wait until the caller has reported (and perhaps been cancelled), as a serial writer would.
-    std::unique_lock lock(mutex);
-    changed.notify_all();
-    changed.wait(lock, [this] { return !isReportDue() || stopped || closing; });
+    std::unique_lock lock(mutex_);
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return !isReportDue() || stopped_ || closing_; });
 }
 
 void ZipParallelExtractor::stop(bool cancel) {
     {
-        std::lock_guard lock(mutex);
-        stopped = true;
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
         if (cancel)
-            cancelled = true;
-        queue.clear();
+            cancelled_ = true;
+        queue_.clear();
     }
-    changed.notify_all();
+    changed_.notify_all();
 }
 
 bool ZipParallelExtractor::meetsQueuedFile(const QString &fullPath) const {
-    for (qsizetype end = fullPath.size(); end > destination.size();
+    for (qsizetype end = fullPath.size(); end > destination_.size();
          end = fullPath.lastIndexOf(QLatin1Char('/'), end - 1)) {
-        if (claimedFiles.contains(fullPath.left(end)))
+        if (claimedFiles_.contains(fullPath.left(end)))
             return true;
     }
     return false;
 }
 
 bool ZipParallelExtractor::claim(const QString &fullPath) {
-    if (meetsQueuedFile(fullPath) || claimedFolders.contains(fullPath))
+    if (meetsQueuedFile(fullPath) || claimedFolders_.contains(fullPath))
         return false;
-    claimedFiles.insert(fullPath);
-    for (qsizetype end = fullPath.lastIndexOf(QLatin1Char('/')); end > destination.size();
+    claimedFiles_.insert(fullPath);
+    for (qsizetype end = fullPath.lastIndexOf(QLatin1Char('/')); end > destination_.size();
          end = fullPath.lastIndexOf(QLatin1Char('/'), end - 1)) {
         const QString folder = fullPath.left(end);
-        if (claimedFolders.contains(folder))
+        if (claimedFolders_.contains(folder))
             break;
-        claimedFolders.insert(folder);
+        claimedFolders_.insert(folder);
     }
     return true;
 }
 
 void ZipParallelExtractor::work() {
     MiniZipFile zip;
-    const bool opened = zip.open(archivePath);
-    ZipEntryFileWriter writer([this] { return cancelled.load(); },
-                              [this](quint64 bytes) { countWritten(bytes); }, restoresDates);
+    const bool opened = zip.open(archivePath_);
+    ZipEntryFileWriter writer([this] { return cancelled_.load(); },
+                              [this](quint64 bytes) { countWritten(bytes); }, restoresDates_);
     for (;;) {
         Task task;
         {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [this] { return !queue.empty() || closing || stopped; });
-            if (queue.empty())
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !queue_.empty() || closing_ || stopped_; });
+            if (queue_.empty())
                 return;
-            task = std::move(queue.front());
-            queue.pop_front();
-            ++running;
+            task = std::move(queue_.front());
+            queue_.pop_front();
+            ++running_;
         }
-        changed.notify_all();
+        changed_.notify_all();
         if (opened)
             runTask(zip, writer, task);
         else
             addFailure({task.order, true, QString()});
         {
-            std::lock_guard lock(mutex);
-            --running;
+            std::lock_guard lock(mutex_);
+            --running_;
         }
-        changed.notify_all();
+        changed_.notify_all();
     }
 }
 
@@ -184,16 +184,16 @@ void ZipParallelExtractor::runTask(MiniZipFile &zip, ZipEntryFileWriter &writer,
         addFailure({task.order, true, QString()});
         return;
     }
-    if (writer.write(zip, destination, task.fullPath, task.info) ==
+    if (writer.write(zip, destination_, task.fullPath, task.info) ==
         ZipEntryFileWriter::Result::Failed)
         addFailure({task.order, false, FileUtil::fileName(task.fullPath)});
 }
 
 void ZipParallelExtractor::addFailure(const Failure &failure) {
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(mutex_);
     failures_.push_back(failure);
     if (failure.unreadable) {
-        stopped = true;
-        queue.clear();
+        stopped_ = true;
+        queue_.clear();
     }
 }

@@ -57,7 +57,7 @@ public:
     void prepareFolder(const QString &fullPath, const Tick &tick);
     // Waits until every queued file is written or the work stopped.
     void drain(const Tick &tick);
-    bool isCancelled() const { return cancelled; }
+    bool isCancelled() const { return cancelled_; }
     // The failures since the previous call, in no particular order.
     std::vector<Failure> takeFailures();
 
@@ -81,22 +81,22 @@ private:
     // Records the file; false when it meets a queued file or a folder of one.
     bool claim(const QString &fullPath);
 
-    const QString archivePath;
-    const QString destination;
-    const bool restoresDates;
-    mutable std::mutex mutex;
+    const QString archivePath_;
+    const QString destination_;
+    const bool restoresDates_;
+    mutable std::mutex mutex_;
     // Signalled when a task is queued or the work stops (for the threads), and when a task
     // finishes (for the caller).
-    std::condition_variable changed;
-    std::deque<Task> queue;
-    std::size_t running = 0;
-    bool closing = false;
-    std::atomic<bool> stopped = false;
-    std::atomic<bool> cancelled = false;
-    std::atomic<quint64> written = 0;
+    std::condition_variable changed_;
+    std::deque<Task> queue_;
+    std::size_t running_ = 0;
+    bool closing_ = false;
+    std::atomic<bool> stopped_ = false;
+    std::atomic<bool> cancelled_ = false;
+    std::atomic<quint64> written_ = 0;
     std::vector<Failure> failures_;
-    std::vector<std::thread> threads;
+    std::vector<std::thread> threads_;
     // Paths queued since the last drain (caller's thread only): the files and their folders.
-    QSet<QString> claimedFiles;
-    QSet<QString> claimedFolders;
+    QSet<QString> claimedFiles_;
+    QSet<QString> claimedFolders_;
 };

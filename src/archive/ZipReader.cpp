@@ -58,14 +58,14 @@ ZipReader::~ZipReader() {
 bool ZipReader::openArchive() {
     resetProgressSize();
     clearError();
-    if (!zip.open(filePath())) {
+    if (!zip_.open(filePath())) {
         if (MiniZipFile::isEmptyArchive(filePath()))
             errorFailedOpenFirstFile();
         else
             errorFailedOpenFile();
         return false;
     }
-    if (!zip.goToFirstFile()) {
+    if (!zip_.goToFirstFile()) {
         errorFailedOpenFirstFile();
         closeArchive();
         return false;
@@ -75,20 +75,20 @@ bool ZipReader::openArchive() {
 
 void ZipReader::closeArchive() {
     QMutexLocker locker(&closeLock_);
-    zip.close();
-    decoder.reset();
+    zip_.close();
+    decoder_.reset();
 }
 
 ZipReader::Walk ZipReader::walkEntries(const std::function<bool(const ZipEntryInfo &)> &visit) {
     do {
         if (isCurrentThreadCancelled())
             return Walk::Cancelled;
-        const auto info = zip.currentInfo();
+        const auto info = zip_.currentInfo();
         if (!info)
             return Walk::Unreadable;
         if (!visit(*info))
             return Walk::Stopped;
-    } while (zip.goToNextFile());
+    } while (zip_.goToNextFile());
     return Walk::Finished;
 }
 
@@ -275,8 +275,8 @@ bool ZipReader::extractNodeFile(const ArchiveEntry *node, const QString &destina
                                 const QString &fullPath) {
     const EntryLocation position = node->location();
     std::optional<ZipEntryInfo> info;
-    if (zip.goToPosition({position.offset, position.index}))
-        info = zip.currentInfo();
+    if (zip_.goToPosition({position.offset, position.index}))
+        info = zip_.currentInfo();
     if (!info) {
         errorArchive();
         return false;
@@ -300,23 +300,23 @@ bool ZipReader::extractFile(const QString &destination, const QString &fullPath,
 
 ZipEntryStream *ZipReader::openStream(const ZipEntryInfo &info) {
     if (info.isMiniZipReadable())
-        return zip.openCurrentFile() ? &zip : nullptr;
-    if (!decoder)
-        decoder = std::make_unique<ZipLibarchiveDecoder>(filePath(), password());
-    if (!decoder->openEntry({info.position.index, info.uncompressedSize, info.crc}))
+        return zip_.openCurrentFile() ? &zip_ : nullptr;
+    if (!decoder_)
+        decoder_ = std::make_unique<ZipLibarchiveDecoder>(filePath(), password());
+    if (!decoder_->openEntry({info.position.index, info.uncompressedSize, info.crc}))
         return nullptr;
-    return decoder.get();
+    return decoder_.get();
 }
 
 void ZipReader::writeFile(const QString &destination, const QString &fullPath,
                           const ZipEntryInfo &info, ZipEntryStream &stream) {
-    if (!fileWriter || fileWriterDates != restoresDates()) {
-        fileWriter = std::make_unique<ZipEntryFileWriter>(
+    if (!fileWriter_ || fileWriterDates_ != restoresDates()) {
+        fileWriter_ = std::make_unique<ZipEntryFileWriter>(
             isCurrentThreadCancelled, [this](quint64 bytes) { addProgress(bytes); },
             restoresDates());
-        fileWriterDates = restoresDates();
+        fileWriterDates_ = restoresDates();
     }
-    switch (fileWriter->write(stream, destination, fullPath, info)) {
+    switch (fileWriter_->write(stream, destination, fullPath, info)) {
     case ZipEntryFileWriter::Result::Written:
         break;
     case ZipEntryFileWriter::Result::Failed:

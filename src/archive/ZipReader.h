@@ -80,9 +80,9 @@ private:
     static void applyFolderDates(const FolderDates &dates);
     void setFileDate(const ZipEntryInfo &info, const QString &fullPath) const;
 
-    MiniZipFile zip;
-    std::unique_ptr<ZipLibarchiveDecoder> decoder;
+    MiniZipFile zip_;
+    std::unique_ptr<ZipLibarchiveDecoder> decoder_;
     // Writes the entries extracted on the reader's own thread; made once, with its buffer.
-    std::unique_ptr<ZipEntryFileWriter> fileWriter;
-    bool fileWriterDates = true;
+    std::unique_ptr<ZipEntryFileWriter> fileWriter_;
+    bool fileWriterDates_ = true;
 };

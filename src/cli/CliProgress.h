@@ -12,8 +12,8 @@ public:
     CliProgress();
     void addDone(quint64 bytes) override;
     void setDone(quint64 bytes) override;
-    quint64 currentSize() const override { return current; }
-    quint64 totalSize() const override { return total; }
+    quint64 currentSize() const override { return current_; }
+    quint64 totalSize() const override { return total_; }
     void setTotalSize(quint64 size) override;
     // Ends the bar's line.
     void finish();
@@ -21,10 +21,10 @@ public:
 private:
     void draw(bool force);
 
-    bool enabled;
-    QMutex lock;
-    quint64 current = 0;
-    quint64 total = 0;
-    QElapsedTimer clock;
-    qint64 lastDraw = -1;
+    bool enabled_;
+    QMutex lock_;
+    quint64 current_ = 0;
+    quint64 total_ = 0;
+    QElapsedTimer clock_;
+    qint64 lastDraw_ = -1;
 };

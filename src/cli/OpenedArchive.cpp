@@ -37,21 +37,21 @@ void addArchiveOptions(QCommandLineParser &parser) {
 
 OpenedArchive::OpenedArchive(const QCommandLineParser &parser, const QString &archivePath)
     : path_(QFileInfo(archivePath).absoluteFilePath())
-    , prompt(presetPassword(parser))
-    , session_(path_, &prompt, &progress_) {
+    , prompt_(presetPassword(parser))
+    , session_(path_, &prompt_, &progress_) {
     const QString name = parser.value(QStringLiteral("encoding"));
     if (!parser.isSet(QStringLiteral("encoding"))) {
-        encoding = ArchiveRules::rememberedEncoding(path_);
+        encoding_ = ArchiveRules::rememberedEncoding(path_);
     } else if (name.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0) {
-        encoding = StringEncodings::fromIANAName(name);
-        if (encoding == kAutomaticEncoding)
-            usageProblem = QStringLiteral("unknown encoding: %1").arg(name);
+        encoding_ = StringEncodings::fromIANAName(name);
+        if (encoding_ == kAutomaticEncoding)
+            usageProblem_ = QStringLiteral("unknown encoding: %1").arg(name);
     }
 }
 
 std::optional<CliExit> OpenedArchive::list() {
     if (usageError()) {
-        printError(usageProblem);
+        printError(usageProblem_);
         return ExitUsage;
     }
     if (!FileKinds::archiveKind(path_)) {
@@ -63,14 +63,14 @@ std::optional<CliExit> OpenedArchive::list() {
             path_, archiveError(ArchiveErrorCode::FailedOpenFile).message));
         return ExitFailed;
     }
-    session_.open(encoding);
+    session_.open(encoding_);
     ArchiveSession::ListingOutcome outcome;
     if (runCancellable([&] { outcome = session_.list(); }))
         return ExitInterrupted;
     if (outcome.promptCancelled || (!outcome.proceed && session_.reader()->hasEncryptedNames())) {
         printError(QStringLiteral("%1: %2").arg(
-            path_, prompt.gavePassword() ? QStringLiteral("wrong password")
-                                         : QStringLiteral("a password is needed")));
+            path_, prompt_.gavePassword() ? QStringLiteral("wrong password")
+                                          : QStringLiteral("a password is needed")));
         return ExitPassword;
     }
     return std::nullopt;
@@ -98,6 +98,6 @@ QString OpenedArchive::nameEncoding() const {
     if (!session_.reader() || !kind || (*kind != ArchiveKind::Zip && *kind != ArchiveKind::Rar))
         return QString();
     const StringEncoding used =
-        encoding != kAutomaticEncoding ? encoding : session_.reader()->encoding();
+        encoding_ != kAutomaticEncoding ? encoding_ : session_.reader()->encoding();
     return StringEncodings::ianaName(used).value_or(QString());
 }

@@ -32,15 +32,15 @@ public:
     QString path() const { return path_; }
     // The IANA name of the encoding used for names, or null when the format stores no legacy names.
     QString nameEncoding() const;
-    bool usageError() const { return !usageProblem.isEmpty(); }
+    bool usageError() const { return !usageProblem_.isEmpty(); }
 
 private:
     QString path_;
-    TerminalPrompt prompt;
+    TerminalPrompt prompt_;
     CliProgress progress_;
     ArchiveSession session_;
-    StringEncoding encoding = kAutomaticEncoding;
-    QString usageProblem;
+    StringEncoding encoding_ = kAutomaticEncoding;
+    QString usageProblem_;
 };
 
 // Prints "kist-cli: message" on stderr.

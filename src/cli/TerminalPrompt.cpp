@@ -7,14 +7,14 @@
 #include <unistd.h>
 
 TerminalPrompt::TerminalPrompt(const QString &preset)
-    : preset(preset) {
+    : preset_(preset) {
 }
 
 std::optional<QString> TerminalPrompt::askPassword(const QString &archiveName) {
-    if (!preset.isEmpty() && !presetUsed) {
-        presetUsed = true;
-        gave = true;
-        return preset;
+    if (!preset_.isEmpty() && !presetUsed_) {
+        presetUsed_ = true;
+        gave_ = true;
+        return preset_;
     }
     if (::isatty(STDIN_FILENO) != 1)
         return std::nullopt;
@@ -34,6 +34,6 @@ std::optional<QString> TerminalPrompt::askPassword(const QString &archiveName) {
     std::fputc('\n', stderr);
     if (!read || line.empty())
         return std::nullopt;
-    gave = true;
+    gave_ = true;
     return QString::fromStdString(line);
 }

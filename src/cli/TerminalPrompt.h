@@ -9,10 +9,10 @@ public:
     explicit TerminalPrompt(const QString &preset);
     std::optional<QString> askPassword(const QString &archiveName) override;
     // True once any password was handed out (preset or typed).
-    bool gavePassword() const { return gave; }
+    bool gavePassword() const { return gave_; }
 
 private:
-    QString preset;
-    bool presetUsed = false;
-    bool gave = false;
+    QString preset_;
+    bool presetUsed_ = false;
+    bool gave_ = false;
 };

@@ -23,11 +23,11 @@ ArchiveDocument::ArchiveDocument(IDocumentView &view, IDialogs &dialogs, QObject
     , view_(view)
     , dialogs_(dialogs)
     , worker_(view)
-    , access(dialogs, this, SandBoxUtils::isInSandBox())
+    , access_(dialogs, this, SandBoxUtils::isInSandBox())
     , rootNode_(FileSystemNode::create(QStringLiteral("/")))
-    , extraction(std::make_unique<DocumentExtraction>(*this))
-    , compression(std::make_unique<DocumentCompression>(*this))
-    , preview(std::make_unique<DocumentPreview>(*this)) {
+    , extraction_(std::make_unique<DocumentExtraction>(*this))
+    , compression_(std::make_unique<DocumentCompression>(*this))
+    , preview_(std::make_unique<DocumentPreview>(*this)) {
 }
 
 ArchiveDocument::~ArchiveDocument() {
@@ -46,20 +46,20 @@ void ArchiveDocument::open(const std::optional<QString> &path) {
     if (ArchiveRules::isRarVolume(filePath_) && !FileUtil::isWritable(folder)) {
         const auto grant = SandBoxUtils::getBookMarkURL(folder, false);
         if (!grant) {
-            access.pickFolderThen([this] { openWithAccess(); }, folder);
+            access_.pickFolderThen([this] { openWithAccess(); }, folder);
             return;
         }
-        access.startAccessingSecurityScopedResource(grant);
+        access_.startAccessingSecurityScopedResource(grant);
     }
     startListing();
 }
 
 void ArchiveDocument::openWithAccess() {
-    access.startAccessingSecurityScopedResource();
+    access_.startAccessingSecurityScopedResource();
     const QString folder = FileUtil::parentFolder(filePath_);
-    if (QDir::cleanPath(access.destination()) != QDir::cleanPath(folder)) {
-        access.stopAccessingSecurityScopedResource();
-        access.pickFolderThen([this] { openWithAccess(); }, folder);
+    if (QDir::cleanPath(access_.destination()) != QDir::cleanPath(folder)) {
+        access_.stopAccessingSecurityScopedResource();
+        access_.pickFolderThen([this] { openWithAccess(); }, folder);
         return;
     }
     // Straight to the listing: asking open again would find the folder still without
@@ -97,7 +97,7 @@ DocumentWorker::Ending ArchiveDocument::listTask() {
         view_.updateCommands();
         // A cancelled listing or password prompt skips the after-listing step, its alert too.
         if (!cancelled && outcome.proceed && !outcome.promptCancelled)
-            extraction->autoExtract();
+            extraction_->autoExtract();
     };
 }
 
@@ -139,23 +139,23 @@ bool ArchiveDocument::canDelete() const {
 }
 
 void ArchiveDocument::extractAll() {
-    preview->cancel();
-    extraction->extractAll();
+    preview_->cancel();
+    extraction_->extractAll();
 }
 
 void ArchiveDocument::extractTo() {
-    preview->cancel();
-    extraction->extractTo();
+    preview_->cancel();
+    extraction_->extractTo();
 }
 
 void ArchiveDocument::extractSelected() {
-    preview->cancel();
-    extraction->extractSelected();
+    preview_->cancel();
+    extraction_->extractSelected();
 }
 
 void ArchiveDocument::extractSelectedTo() {
-    preview->cancel();
-    extraction->extractSelectedTo();
+    preview_->cancel();
+    extraction_->extractSelectedTo();
 }
 
 void ArchiveDocument::add() {
@@ -190,23 +190,23 @@ void ArchiveDocument::deleteSelected() {
 }
 
 void ArchiveDocument::zip() {
-    compression->zip();
+    compression_->zip();
 }
 
 void ArchiveDocument::zipTo() {
-    compression->zipTo();
+    compression_->zipTo();
 }
 
 void ArchiveDocument::viewFile() {
-    preview->viewFile();
+    preview_->viewFile();
 }
 
 void ArchiveDocument::viewFileInPreview() {
-    preview->viewFileInPreview();
+    preview_->viewFileInPreview();
 }
 
 void ArchiveDocument::setPreviewPane(IPreviewPane *pane) {
-    preview->setPreviewPane(pane);
+    preview_->setPreviewPane(pane);
 }
 
 void ArchiveDocument::showInFolder() {
@@ -242,7 +242,7 @@ bool ArchiveDocument::showError(const std::optional<Error> &error) {
 }
 
 void ArchiveDocument::endTask(int returnCode) {
-    access.stopAccessingSecurityScopedResource();
+    access_.stopAccessingSecurityScopedResource();
     view_.hideProgress(returnCode);
 }
 
@@ -264,5 +264,5 @@ ArchiveReader *ArchiveDocument::reader() const {
 }
 
 QString ArchiveDocument::zipFileName() const {
-    return compression->zipFileName();
+    return compression_->zipFileName();
 }

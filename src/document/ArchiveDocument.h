@@ -102,13 +102,13 @@ public:
     ArchiveEntry *rootEntry() const;
     ArchiveReader *reader() const;
     FileSystemNode::Ptr rootNode() const { return rootNode_; }
-    QString destination() const { return access.destination(); }
+    QString destination() const { return access_.destination(); }
     QString zipFileName() const;
     quint64 currentSize() const { return worker_.currentSize(); }
     quint64 totalSize() const { return worker_.totalSize(); }
 
     DocumentWorker &worker() { return worker_; }
-    FolderAccess &folderAccess() { return access; }
+    FolderAccess &folderAccess() { return access_; }
     IDocumentView &view() const { return view_; }
     IDialogs &dialogs() const { return dialogs_; }
 
@@ -123,12 +123,12 @@ private:
     IDocumentView &view_;
     IDialogs &dialogs_;
     DocumentWorker worker_;
-    FolderAccess access;
+    FolderAccess access_;
     std::unique_ptr<ArchiveSession> session_;
     FileSystemNode::Ptr rootNode_;
-    std::unique_ptr<DocumentExtraction> extraction;
-    std::unique_ptr<DocumentCompression> compression;
-    std::unique_ptr<DocumentPreview> preview;
+    std::unique_ptr<DocumentExtraction> extraction_;
+    std::unique_ptr<DocumentCompression> compression_;
+    std::unique_ptr<DocumentPreview> preview_;
     QString filePath_;
     State state_ = State::Empty;
 };

@@ -9,8 +9,8 @@
 ArchiveSession::ArchiveSession(const QString &filePath, IPasswordPrompt *prompt,
                                ProgressReceiver *action)
     : filePath_(filePath)
-    , prompt(prompt)
-    , action(action)
+    , prompt_(prompt)
+    , action_(action)
     , rootEntry_(ArchiveEntry::rootEntry()) {
 }
 
@@ -18,7 +18,7 @@ ArchiveSession::~ArchiveSession() = default;
 
 bool ArchiveSession::open(StringEncoding fileEncoding) {
     rootEntry_->clear();
-    reader_ = ArchiveRules::archive(filePath_, rootEntry_.get(), action, password_, fileEncoding);
+    reader_ = ArchiveRules::archive(filePath_, rootEntry_.get(), action_, password_, fileEncoding);
     confirmedPassword_.clear();
     needsPassword_ = false;
     passwordProbed_ = false;
@@ -83,7 +83,7 @@ bool ArchiveSession::checkPassword() {
 
 bool ArchiveSession::askPassword() {
     const std::optional<QString> entered =
-        prompt ? prompt->askPassword(FileUtil::fileName(filePath_)) : std::nullopt;
+        prompt_ ? prompt_->askPassword(FileUtil::fileName(filePath_)) : std::nullopt;
     password_ = entered.value_or(QString());
     return !password_.isEmpty();
 }

@@ -46,8 +46,8 @@ private:
     bool askPassword();
 
     QString filePath_;
-    IPasswordPrompt *prompt;
-    ProgressReceiver *action;
+    IPasswordPrompt *prompt_;
+    ProgressReceiver *action_;
     std::unique_ptr<ArchiveEntry> rootEntry_;
     std::unique_ptr<ReaderBase> reader_;
     QString password_;

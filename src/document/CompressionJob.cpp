@@ -9,16 +9,16 @@
 
 CompressionJob::CompressionJob(const QStringList &paths, const QString &destination,
                                const QString &zipFileName, const ScanOptions &options)
-    : paths(paths)
-    , destination(destination)
-    , zipFileName(zipFileName)
-    , options(options) {
+    : paths_(paths)
+    , destination_(destination)
+    , zipFileName_(zipFileName)
+    , options_(options) {
 }
 
 quint64 CompressionJob::computeFileSize() const {
-    TreeCountScan scanner(paths);
+    TreeCountScan scanner(paths_);
     scanner.setIsContainsSelf(false);
-    scanner.setPropertyOptions(options);
+    scanner.setPropertyOptions(options_);
     scanner.execute();
     return scanner.totalSize();
 }
@@ -26,17 +26,17 @@ quint64 CompressionJob::computeFileSize() const {
 CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     Outcome outcome;
     const QString scratch = ReaderBase::tempItemDirectory();
-    const QString temporary = scratch + QLatin1Char('/') + zipFileName + QStringLiteral(".zip");
+    const QString temporary = scratch + QLatin1Char('/') + zipFileName_ + QStringLiteral(".zip");
     QString message;
     const bool written =
         !isCurrentThreadCancelled() &&
-        ZipWriter::zipFilesRelativeToParent(paths, delegate, temporary, options, &message);
+        ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_, &message);
     outcome.cancelled = isCurrentThreadCancelled();
     if (written && !outcome.cancelled) {
-        outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination, zipFileName,
-                                                               QStringLiteral("zip"));
+        outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination_,
+                                                               zipFileName_, QStringLiteral("zip"));
         if (outcome.placedPath.isNull())
-            message = QStringLiteral("%1: %2").arg(destination,
+            message = QStringLiteral("%1: %2").arg(destination_,
                                                    QStringLiteral("cannot write into this folder"));
     }
     if (!outcome.cancelled && outcome.placedPath.isNull())

@@ -31,8 +31,8 @@ public:
     Outcome run(ProgressReceiver *delegate);
 
 private:
-    QStringList paths;
-    QString destination;
-    QString zipFileName;
-    ScanOptions options;
+    QStringList paths_;
+    QString destination_;
+    QString zipFileName_;
+    ScanOptions options_;
 };

@@ -11,11 +11,11 @@
 #include <memory>
 
 DocumentCompression::DocumentCompression(ArchiveDocument &document)
-    : document(document) {
+    : document_(document) {
 }
 
 bool DocumentCompression::canStart() const {
-    return document.canZip() && !document.isExecuting();
+    return document_.canZip() && !document_.isExecuting();
 }
 
 void DocumentCompression::zip() {
@@ -29,7 +29,7 @@ void DocumentCompression::zip() {
             return;
         }
     }
-    document.folderAccess().withWritableFolder(
+    document_.folderAccess().withWritableFolder(
         folder, [this](const std::optional<QString> &bookmarkUrl) { runCompression(bookmarkUrl); });
 }
 
@@ -42,16 +42,16 @@ void DocumentCompression::zipTo() {
 
 void DocumentCompression::takeListedItems() {
     selectedFiles_.clear();
-    for (const FileSystemNode::Ptr &node : document.rootNode()->children())
+    for (const FileSystemNode::Ptr &node : document_.rootNode()->children())
         selectedFiles_.append(node->path());
 }
 
 void DocumentCompression::pickZipFolder() {
-    document.folderAccess().pickFolderThen([this] { runCompression(std::nullopt); });
+    document_.folderAccess().pickFolderThen([this] { runCompression(std::nullopt); });
 }
 
 QString DocumentCompression::nameSource() const {
-    const QList<IFileEntry *> selected = document.view().firstColumnSelection();
+    const QList<IFileEntry *> selected = document_.view().firstColumnSelection();
     return selected.isEmpty() ? selectedFiles_.first() : selected.first()->name();
 }
 
@@ -59,15 +59,15 @@ void DocumentCompression::runCompression(const std::optional<QString> &bookmarkU
     // The chooser's continuation comes later: things may have changed meanwhile.
     if (!canStart())
         return;
-    FolderAccess &access = document.folderAccess();
+    FolderAccess &access = document_.folderAccess();
     access.startAccessingSecurityScopedResource(bookmarkUrl);
     zipFileName_ = ArchiveRules::zipFileName(nameSource());
-    document.view().setProgressTopText(ArchiveDocument::tr("Compressing"));
+    document_.view().setProgressTopText(ArchiveDocument::tr("Compressing"));
     const auto job =
         std::make_shared<CompressionJob>(selectedFiles_, access.destination(), zipFileName_,
                                          ScanOptions::instance(Preferences::ignoreHiddenFiles()));
-    ArchiveDocument *owner = &document;
-    document.worker().startThread(
+    ArchiveDocument *owner = &document_;
+    document_.worker().startThread(
         [owner, job]() -> DocumentWorker::Ending {
             DocumentWorker &worker = owner->worker();
             worker.showProgress(false);

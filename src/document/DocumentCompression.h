@@ -31,7 +31,7 @@ private:
     // The name comes from the item selected first in the first column, else from the first item.
     QString nameSource() const;
 
-    ArchiveDocument &document;
+    ArchiveDocument &document_;
     QString zipFileName_;
     QStringList selectedFiles_;
 };

@@ -13,41 +13,41 @@
 #include <memory>
 
 DocumentExtraction::DocumentExtraction(ArchiveDocument &document)
-    : document(document) {
+    : document_(document) {
 }
 
 bool DocumentExtraction::canStart() const {
-    return document.canExtract() && !document.isExecuting() && document.reader();
+    return document_.canExtract() && !document_.isExecuting() && document_.reader();
 }
 
 void DocumentExtraction::extractAll() {
     if (canStart())
-        document.folderAccess().withWritableFolder(
-            FileUtil::parentFolder(document.filePath()),
+        document_.folderAccess().withWritableFolder(
+            FileUtil::parentFolder(document_.filePath()),
             [this](const std::optional<QString> &bookmarkUrl) { unzip(bookmarkUrl); });
 }
 
 void DocumentExtraction::extractTo() {
     if (canStart())
-        document.folderAccess().pickFolderThen([this] { unzip(std::nullopt); });
+        document_.folderAccess().pickFolderThen([this] { unzip(std::nullopt); });
 }
 
 void DocumentExtraction::extractSelected() {
     if (canStart())
-        document.folderAccess().withWritableFolder(
-            FileUtil::parentFolder(document.filePath()),
+        document_.folderAccess().withWritableFolder(
+            FileUtil::parentFolder(document_.filePath()),
             [this](const std::optional<QString> &bookmarkUrl) { extractSelection(bookmarkUrl); });
 }
 
 void DocumentExtraction::extractSelectedTo() {
     if (canStart())
-        document.folderAccess().pickFolderThen([this] { extractSelection(std::nullopt); });
+        document_.folderAccess().pickFolderThen([this] { extractSelection(std::nullopt); });
 }
 
 void DocumentExtraction::autoExtract() {
-    if (document.showError(document.reader() ? document.reader()->archiveError() : std::nullopt))
+    if (document_.showError(document_.reader() ? document_.reader()->archiveError() : std::nullopt))
         return;
-    if (document.canExtract() && Preferences::autoExtractOnOpen())
+    if (document_.canExtract() && Preferences::autoExtractOnOpen())
         extractAll();
 }
 
@@ -61,7 +61,7 @@ void DocumentExtraction::unzip(const std::optional<QString> &bookmarkUrl) {
 
 void DocumentExtraction::extractSelection(const std::optional<QString> &bookmarkUrl) {
     QList<ArchiveEntry *> selection;
-    for (IFileEntry *item : document.view().currentSelection()) {
+    for (IFileEntry *item : document_.view().currentSelection()) {
         if (auto *entry = dynamic_cast<ArchiveEntry *>(item))
             selection.append(entry);
     }
@@ -74,8 +74,8 @@ void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection,
     // The chooser's continuation comes later: things may have changed meanwhile.
     if (!canStart())
         return;
-    ArchiveSession &session = *document.session();
-    FolderAccess &access = document.folderAccess();
+    ArchiveSession &session = *document_.session();
+    FolderAccess &access = document_.folderAccess();
     access.startAccessingSecurityScopedResource(bookmarkUrl);
     if (!session.checkPassword()) {
         access.stopAccessingSecurityScopedResource();
@@ -85,20 +85,20 @@ void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection,
     const QString staging = ExtractionJob::resetDestination(target);
     if (staging.isNull()) {
         access.stopAccessingSecurityScopedResource();
-        document.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, target));
+        document_.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, target));
         return;
     }
     access.setDestination(staging);
-    const QString archivePath = document.filePath();
+    const QString archivePath = document_.filePath();
     const auto job = std::make_shared<ExtractionJob>(*session.reader(), *session.rootEntry(),
                                                      archivePath, selection);
     const QString name = job->isWholeArchive()
                              ? ArchiveRules::extractedFolderName(*session.rootEntry(), archivePath)
                              : FileUtil::fileName(archivePath);
-    document.view().setProgressTopText(extractingText(name));
+    document_.view().setProgressTopText(extractingText(name));
     const QString password = session.password();
-    ArchiveDocument *owner = &document;
-    document.worker().startThread(
+    ArchiveDocument *owner = &document_;
+    document_.worker().startThread(
         [owner, job, staging, password]() -> DocumentWorker::Ending {
             owner->worker().setTotal(job->totalSize());
             const ExtractionJob::Outcome outcome = job->run(staging, password);

@@ -35,5 +35,5 @@ private:
                          const std::optional<QString> &bookmarkUrl);
     bool canStart() const;
 
-    ArchiveDocument &document;
+    ArchiveDocument &document_;
 };

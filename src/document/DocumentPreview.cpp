@@ -33,7 +33,7 @@ std::optional<QString> writtenFile(const QString &folder) {
 } // namespace
 
 DocumentPreview::DocumentPreview(ArchiveDocument &document)
-    : document(document) {
+    : document_(document) {
 }
 
 void DocumentPreview::viewFile() {
@@ -45,26 +45,26 @@ void DocumentPreview::viewFileInPreview() {
 }
 
 void DocumentPreview::cancel() {
-    if (!running)
+    if (!running_)
         return;
-    pending.reset();
-    document.cancelThread();
+    pending_.reset();
+    document_.cancelThread();
 }
 
 void DocumentPreview::request(Action action) {
-    if (!document.isExecuting()) {
+    if (!document_.isExecuting()) {
         run(action);
         return;
     }
     // The latest request wins once the running view or preview has stopped.
-    if (running) {
-        pending = action;
-        document.worker().markCancelled();
+    if (running_) {
+        pending_ = action;
+        document_.worker().markCancelled();
     }
 }
 
 ArchiveEntry *DocumentPreview::selectedEntry(Action action) const {
-    const QList<IFileEntry *> items = document.view().currentSelection();
+    const QList<IFileEntry *> items = document_.view().currentSelection();
     auto *entry = items.size() == 1 ? dynamic_cast<ArchiveEntry *>(items.first()) : nullptr;
     if (!entry || !entry->isLeaf())
         return nullptr;
@@ -75,18 +75,18 @@ ArchiveEntry *DocumentPreview::selectedEntry(Action action) const {
 
 void DocumentPreview::run(Action action) {
     ArchiveEntry *entry = selectedEntry(action);
-    if (!entry || !document.canExtract() || !document.reader())
+    if (!entry || !document_.canExtract() || !document_.reader())
         return;
     if (!hasVolumeAccess(action))
         return;
-    ArchiveSession &session = *document.session();
-    FolderAccess &access = document.folderAccess();
+    ArchiveSession &session = *document_.session();
+    FolderAccess &access = document_.folderAccess();
     // A preview never asks for a password: without a known one the pane shows the icon.
     if (action == Action::Preview && session.confirmedPassword().isEmpty() &&
         session.reader()->isEncrypted()) {
         access.stopAccessingSecurityScopedResource();
-        if (previewPane)
-            previewPane->viewFile(std::nullopt);
+        if (previewPane_)
+            previewPane_->viewFile(std::nullopt);
         return;
     }
     if (!session.checkPassword()) {
@@ -97,11 +97,11 @@ void DocumentPreview::run(Action action) {
 }
 
 bool DocumentPreview::hasVolumeAccess(Action action) {
-    FolderAccess &access = document.folderAccess();
-    const QString folder = FileUtil::parentFolder(document.filePath());
+    FolderAccess &access = document_.folderAccess();
+    const QString folder = FileUtil::parentFolder(document_.filePath());
     // Outside the sandbox the other volumes can be read anyway: asking for their folder at every
     // selection would only get in the way.
-    if (!access.isSandbox() || !ArchiveRules::isRarVolume(document.filePath()) ||
+    if (!access.isSandbox() || !ArchiveRules::isRarVolume(document_.filePath()) ||
         FileUtil::isWritable(folder))
         return true;
     if (const auto grant = SandBoxUtils::getBookMarkURL(folder, false)) {
@@ -111,7 +111,7 @@ bool DocumentPreview::hasVolumeAccess(Action action) {
     access.pickFolderThen(
         [this, action] {
             // Stores the grant, which the next attempt finds.
-            document.folderAccess().startAccessingSecurityScopedResource();
+            document_.folderAccess().startAccessingSecurityScopedResource();
             request(action);
         },
         folder);
@@ -121,17 +121,17 @@ bool DocumentPreview::hasVolumeAccess(Action action) {
 void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
     const QString folder = ReaderBase::tempItemDirectory();
     if (!QFileInfo(folder).isDir()) {
-        document.folderAccess().stopAccessingSecurityScopedResource();
+        document_.folderAccess().stopAccessingSecurityScopedResource();
         if (action == Action::View)
-            document.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, folder));
+            document_.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, folder));
         return;
     }
     if (action == Action::View)
-        document.view().setProgressTopText(DocumentExtraction::extractingText(entry->name()));
-    ArchiveReader *reader = document.reader();
-    const QString password = document.session()->password();
-    DocumentWorker &worker = document.worker();
-    running = true;
+        document_.view().setProgressTopText(DocumentExtraction::extractingText(entry->name()));
+    ArchiveReader *reader = document_.reader();
+    const QString password = document_.session()->password();
+    DocumentWorker &worker = document_.worker();
+    running_ = true;
     worker.startThread(
         [this, action, &worker, reader, entry, folder, password]() -> DocumentWorker::Ending {
             worker.setTotal(entry->size());
@@ -159,27 +159,27 @@ void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
 void DocumentPreview::taskEnded(Action action, const ArchiveEntry *entry, const QString &folder,
                                 const std::optional<QString> &file,
                                 const std::optional<Error> &error, bool cancelled) {
-    running = false;
+    running_ = false;
     if (action == Action::View) {
-        document.endTask(0);
+        document_.endTask(0);
         if (file)
-            document.dialogs().openWithDefaultApplication(*file);
+            document_.dialogs().openWithDefaultApplication(*file);
         else
-            document.showError(error);
+            document_.showError(error);
     } else {
-        document.folderAccess().stopAccessingSecurityScopedResource();
+        document_.folderAccess().stopAccessingSecurityScopedResource();
         // A newer request, or another selection, supersedes this result: an entry of the same
         // name and size elsewhere would pass the pane's own checks.
-        if (previewPane && !cancelled && !pending && selectedEntry(action) == entry)
-            previewPane->viewFile(file);
+        if (previewPane_ && !cancelled && !pending_ && selectedEntry(action) == entry)
+            previewPane_->viewFile(file);
     }
     // The opened copy stays until quit, for the application that shows it; a preview's copy has
     // been read by the pane by now.
     if (action == Action::Preview || !file)
         FileUtil::removeItem(folder);
-    if (pending) {
-        const Action next = *pending;
-        pending.reset();
+    if (pending_) {
+        const Action next = *pending_;
+        pending_.reset();
         request(next);
     }
 }

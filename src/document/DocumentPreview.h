@@ -20,7 +20,7 @@ public:
 
     // The pane that previews are handed to; none drops them. The pane must outlive the document
     // or be unset first.
-    void setPreviewPane(IPreviewPane *pane) { previewPane = pane; }
+    void setPreviewPane(IPreviewPane *pane) { previewPane_ = pane; }
     // Opens the one selected entry with the default application.
     void viewFile();
     // Previews the one selected entry when it is worth extracting.
@@ -44,8 +44,8 @@ private:
                    const std::optional<QString> &file, const std::optional<Error> &error,
                    bool cancelled);
 
-    ArchiveDocument &document;
-    IPreviewPane *previewPane = nullptr;
-    bool running = false;
-    std::optional<Action> pending;
+    ArchiveDocument &document_;
+    IPreviewPane *previewPane_ = nullptr;
+    bool running_ = false;
+    std::optional<Action> pending_;
 };

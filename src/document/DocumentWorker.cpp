@@ -10,7 +10,7 @@
 
 DocumentWorker::DocumentWorker(IDocumentView &view, QObject *parent)
     : QObject(parent)
-    , view(view) {
+    , view_(view) {
 }
 
 DocumentWorker::~DocumentWorker() {
@@ -18,34 +18,34 @@ DocumentWorker::~DocumentWorker() {
 }
 
 bool DocumentWorker::startThread(const Task &task, bool animating) {
-    if (executing)
+    if (executing_)
         return false;
-    executing = true;
+    executing_ = true;
     if (animating)
         showProgress(false);
-    currentThread = QThread::create([this, task] { pendingEnding = task(); });
+    currentThread_ = QThread::create([this, task] { pendingEnding_ = task(); });
     // Queued to this object, so the ending runs on the main thread after the thread has stopped.
-    connect(currentThread, &QThread::finished, this, &DocumentWorker::onThreadFinished,
+    connect(currentThread_, &QThread::finished, this, &DocumentWorker::onThreadFinished,
             Qt::QueuedConnection);
-    currentThread->start();
+    currentThread_->start();
     return true;
 }
 
 void DocumentWorker::onThreadFinished() {
-    currentThread->wait();
-    delete currentThread;
-    currentThread = nullptr;
-    const Ending ending = std::move(pendingEnding);
-    pendingEnding = nullptr;
+    currentThread_->wait();
+    delete currentThread_;
+    currentThread_ = nullptr;
+    const Ending ending = std::move(pendingEnding_);
+    pendingEnding_ = nullptr;
     // Not executing before the ending runs: an ending may start the next task.
-    executing = false;
+    executing_ = false;
     if (ending)
         ending();
     emit taskEnded();
 }
 
 void DocumentWorker::cancelThread() {
-    while (executing) {
+    while (executing_) {
         // An ending may have started another task meanwhile; it is cancelled as well.
         markCancelled();
         QEventLoop slice;
@@ -56,21 +56,21 @@ void DocumentWorker::cancelThread() {
 }
 
 void DocumentWorker::markCancelled() {
-    if (currentThread)
-        currentThread->requestInterruption();
+    if (currentThread_)
+        currentThread_->requestInterruption();
 }
 
 void DocumentWorker::showProgress(bool indeterminate) {
-    MainThread::perform([&] { view.showProgress(indeterminate); });
+    MainThread::perform([&] { view_.showProgress(indeterminate); });
 }
 
 void DocumentWorker::setTotal(quint64 total) {
     MainThread::perform([&] {
         totalSize_ = total;
         currentSize_ = 0;
-        view.setProgressBottomText(QString());
-        view.setProgressMaxValue(totalSize_);
-        view.setProgressValue(0);
+        view_.setProgressBottomText(QString());
+        view_.setProgressMaxValue(totalSize_);
+        view_.setProgressValue(0);
     });
 }
 
@@ -88,9 +88,9 @@ void DocumentWorker::showProgress(const std::function<quint64(quint64)> &nextSiz
         return;
     MainThread::perform([&] {
         currentSize_ = nextSize(currentSize_);
-        view.setProgressValue(currentSize_);
+        view_.setProgressValue(currentSize_);
         if (totalSize_ != 0)
-            view.setProgressBottomText(
+            view_.setProgressBottomText(
                 QString::asprintf("%.1f%%", double(currentSize_) * 100.0 / double(totalSize_)));
     });
 }

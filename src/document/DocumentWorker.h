@@ -29,7 +29,7 @@ public:
     // animating. False, and nothing started, while another task is executing.
     bool startThread(const Task &task, bool animating);
     // True from the start of a task until its ending has run.
-    bool isExecuting() const { return executing; }
+    bool isExecuting() const { return executing_; }
     // Marks the running task cancelled and waits until it has ended, keeping the main event
     // loop turning in slices of 0.05 s so the worker's calls to the main thread are served.
     void cancelThread();
@@ -56,10 +56,10 @@ private:
     void onThreadFinished();
     void showProgress(const std::function<quint64(quint64)> &nextSize);
 
-    IDocumentView &view;
-    QThread *currentThread = nullptr;
-    Ending pendingEnding;
-    std::atomic<bool> executing = false;
+    IDocumentView &view_;
+    QThread *currentThread_ = nullptr;
+    Ending pendingEnding_;
+    std::atomic<bool> executing_ = false;
     quint64 currentSize_ = 0;
     quint64 totalSize_ = 0;
 };

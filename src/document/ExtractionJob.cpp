@@ -14,10 +14,10 @@
 
 ExtractionJob::ExtractionJob(ArchiveReader &reader, const ArchiveEntry &rootEntry,
                              const QString &archivePath, const QList<ArchiveEntry *> &selection)
-    : reader(reader)
-    , rootEntry(rootEntry)
-    , archivePath(archivePath)
-    , selection(selection) {
+    : reader_(reader)
+    , rootEntry_(rootEntry)
+    , archivePath_(archivePath)
+    , selection_(selection) {
 }
 
 QString ExtractionJob::resetDestination(const QString &target) {
@@ -28,20 +28,20 @@ QString ExtractionJob::resetDestination(const QString &target) {
 }
 
 quint64 ExtractionJob::totalSize() const {
-    return isWholeArchive() ? rootEntry.totalSize() : ArchiveEntry::totalSizes(selection);
+    return isWholeArchive() ? rootEntry_.totalSize() : ArchiveEntry::totalSizes(selection_);
 }
 
 ExtractionJob::Outcome ExtractionJob::run(const QString &staging, const QString &password) {
     if (!password.isEmpty())
-        reader.setPassword(password);
+        reader_.setPassword(password);
     if (isWholeArchive()) {
         if (!isCurrentThreadCancelled())
-            reader.extract(nullptr, staging);
+            reader_.extract(nullptr, staging);
     } else {
-        for (ArchiveEntry *entry : selection) {
-            if (isCurrentThreadCancelled() || reader.archiveError())
+        for (ArchiveEntry *entry : selection_) {
+            if (isCurrentThreadCancelled() || reader_.archiveError())
                 break;
-            reader.extract(entry->isRoot() ? nullptr : entry, staging);
+            reader_.extract(entry->isRoot() ? nullptr : entry, staging);
         }
     }
     return moveDestination(staging);
@@ -50,7 +50,7 @@ ExtractionJob::Outcome ExtractionJob::run(const QString &staging, const QString 
 ExtractionJob::Outcome ExtractionJob::moveDestination(const QString &staging) const {
     Outcome outcome;
     outcome.cancelled = isCurrentThreadCancelled();
-    outcome.error = reader.archiveError();
+    outcome.error = reader_.archiveError();
     const QString parent = QFileInfo(staging).absolutePath();
     // What the reader actually wrote decides the placement, not the names in the tree: a reader
     // may have dropped or cleaned names that could not be written safely.
@@ -77,7 +77,7 @@ ExtractionJob::Outcome ExtractionJob::moveDestination(const QString &staging) co
 }
 
 QString ExtractionJob::nameForSeveralItems() const {
-    const ArchiveEntry *last = selection.isEmpty() ? nullptr : selection.last();
-    const ArchiveEntry *parentEntry = last && last->parent() ? last->parent() : &rootEntry;
-    return ArchiveRules::extractedFolderName(*parentEntry, archivePath);
+    const ArchiveEntry *last = selection_.isEmpty() ? nullptr : selection_.last();
+    const ArchiveEntry *parentEntry = last && last->parent() ? last->parent() : &rootEntry_;
+    return ArchiveRules::extractedFolderName(*parentEntry, archivePath_);
 }

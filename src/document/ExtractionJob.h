@@ -30,7 +30,7 @@ public:
     static QString resetDestination(const QString &target);
     // Bytes the extraction writes: the selection's totals, or the whole tree's.
     quint64 totalSize() const;
-    bool isWholeArchive() const { return selection.isEmpty(); }
+    bool isWholeArchive() const { return selection_.isEmpty(); }
 
     Outcome run(const QString &staging, const QString &password);
 
@@ -39,8 +39,8 @@ private:
     Outcome moveDestination(const QString &staging) const;
     QString nameForSeveralItems() const;
 
-    ArchiveReader &reader;
-    const ArchiveEntry &rootEntry;
-    QString archivePath;
-    QList<ArchiveEntry *> selection;
+    ArchiveReader &reader_;
+    const ArchiveEntry &rootEntry_;
+    QString archivePath_;
+    QList<ArchiveEntry *> selection_;
 };

@@ -8,8 +8,8 @@
 #include <QCoreApplication>
 
 FolderAccess::FolderAccess(IDialogs &dialogs, QObject *context, bool isSandbox)
-    : dialogs(dialogs)
-    , context(context)
+    : dialogs_(dialogs)
+    , context_(context)
     , isSandbox_(isSandbox) {
 }
 
@@ -32,10 +32,10 @@ void FolderAccess::pickFolderThen(const std::function<void()> &continuation,
     if (openingFolder)
         message = QCoreApplication::translate(
             "ArchiveDocument", "Please click Confirm button to obtain access permission");
-    const std::optional<QString> chosen = dialogs.pickFolder(message, openingFolder);
+    const std::optional<QString> chosen = dialogs_.pickFolder(message, openingFolder);
     destination_ = chosen.value_or(QString());
     if (chosen)
-        MainThread::queue(context, continuation);
+        MainThread::queue(context_, continuation);
 }
 
 void FolderAccess::startAccessingSecurityScopedResource(const std::optional<QString> &url) {

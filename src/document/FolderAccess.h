@@ -37,8 +37,8 @@ public:
     bool isSandbox() const { return isSandbox_; }
 
 private:
-    IDialogs &dialogs;
-    QObject *context;
+    IDialogs &dialogs_;
+    QObject *context_;
     bool isSandbox_;
     QString destination_;
     std::optional<QString> destinationURL_;

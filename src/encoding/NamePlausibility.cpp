@@ -271,13 +271,13 @@ bool mixesFreely(int group, int other) {
 class Scorer {
 public:
     explicit Scorer(QStringView text)
-        : points(text.toUcs4()) {}
+        : points_(text.toUcs4()) {}
 
     int run() {
         qsizetype i = 0;
-        while (i < points.size()) {
+        while (i < points_.size()) {
             if (!isLetterAt(i)) {
-                total += characterCost(i++);
+                total_ += characterCost(i++);
                 continue;
             }
             const qsizetype begin = i;
@@ -285,15 +285,15 @@ public:
                 ++i;
             const int majority = majorityGroup(begin, i);
             for (qsizetype j = begin; j < i; ++j)
-                total += letterCost(j, begin, i, majority);
+                total_ += letterCost(j, begin, i, majority);
         }
-        return total + uncommonLetterCost(letters);
+        return total_ + uncommonLetterCost(letters_);
     }
 
 private:
-    char32_t at(qsizetype i) const { return char32_t(points[i]); }
+    char32_t at(qsizetype i) const { return char32_t(points_[i]); }
     bool isLetterAt(qsizetype i) const {
-        return i >= 0 && i < points.size() && isWordLetter(at(i));
+        return i >= 0 && i < points_.size() && isWordLetter(at(i));
     }
 
     int characterCost(qsizetype i) const {
@@ -334,7 +334,7 @@ private:
         if (QChar::script(c) == QChar::Script_Han && !commonIdeographs().contains(c))
             cost += kRareIdeograph;
         if (hasAlphabet(c))
-            ++letters[QChar::toLower(c)];
+            ++letters_[QChar::toLower(c)];
         return cost;
     }
 
@@ -361,9 +361,9 @@ private:
         return !isAscii(c) && i + 1 < end && QChar::isLower(at(i + 1));
     }
 
-    const QList<uint> points;
-    int total = 0;
-    QHash<char32_t, int> letters;
+    const QList<uint> points_;
+    int total_ = 0;
+    QHash<char32_t, int> letters_;
 };
 
 } // namespace

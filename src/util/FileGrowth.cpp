@@ -2,22 +2,22 @@
 
 void FileGrowth::grow(qint64 bytes) {
     {
-        std::lock_guard lock(mutex);
-        size += bytes;
+        std::lock_guard lock(mutex_);
+        size_ += bytes;
     }
-    changed.notify_all();
+    changed_.notify_all();
 }
 
 void FileGrowth::finish() {
     {
-        std::lock_guard lock(mutex);
-        finished = true;
+        std::lock_guard lock(mutex_);
+        finished_ = true;
     }
-    changed.notify_all();
+    changed_.notify_all();
 }
 
 qint64 FileGrowth::waitFor(qint64 end) const {
-    std::unique_lock lock(mutex);
-    changed.wait(lock, [&] { return size >= end || finished; });
-    return size;
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return size_ >= end || finished_; });
+    return size_;
 }

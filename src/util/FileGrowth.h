@@ -18,8 +18,8 @@ public:
     qint64 waitFor(qint64 end) const;
 
 private:
-    mutable std::mutex mutex;
-    mutable std::condition_variable changed;
-    qint64 size = 0;
-    bool finished = false;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    qint64 size_ = 0;
+    bool finished_ = false;
 };

@@ -43,12 +43,12 @@ void FilePropertyTotalFiles::scanItem(const QString &item, const FolderLoopGuard
 }
 
 QStringList FilePropertyTotalFiles::files() const {
-    QMutexLocker locker(&lock);
+    QMutexLocker locker(&lock_);
     return files_;
 }
 
 bool FilePropertyTotalFiles::addFiles(const QStringList &paths) {
-    QMutexLocker locker(&lock);
+    QMutexLocker locker(&lock_);
     files_.append(paths);
     return true;
 }

@@ -10,25 +10,25 @@
 FilePropertyTotalFilesOperation::FilePropertyTotalFilesOperation(
     const QString &currentDirectory, const FolderLoopGuard &entered, QThreadPool *queue,
     IFilePropertyTotalFilesOperation *delegate)
-    : currentDirectory(currentDirectory)
-    , entered(entered)
-    , queue(queue)
-    , delegate(delegate) {
+    : currentDirectory_(currentDirectory)
+    , entered_(entered)
+    , queue_(queue)
+    , delegate_(delegate) {
 }
 
 void FilePropertyTotalFilesOperation::run() {
-    if (delegate->isCancelled())
+    if (delegate_->isCancelled())
         return;
     QStringList found;
-    for (const QString &path : FileTree::contentsOfFolder(currentDirectory)) {
-        if (delegate->isCancelled())
+    for (const QString &path : FileTree::contentsOfFolder(currentDirectory_)) {
+        if (delegate_->isCancelled())
             break;
         found.append(path);
         if (!FileUtil::isFolder(path))
             continue;
-        if (const auto inner = entered.enter(path))
-            queue->start(new FilePropertyTotalFilesOperation(path, *inner, queue, delegate),
-                         TreeScan::kNestedPriority);
+        if (const auto inner = entered_.enter(path))
+            queue_->start(new FilePropertyTotalFilesOperation(path, *inner, queue_, delegate_),
+                          TreeScan::kNestedPriority);
     }
-    delegate->addFiles(found);
+    delegate_->addFiles(found);
 }

@@ -18,8 +18,8 @@ public:
     void run() override;
 
 private:
-    QString currentDirectory;
-    FolderLoopGuard entered;
-    QThreadPool *queue;
-    IFilePropertyTotalFilesOperation *delegate;
+    QString currentDirectory_;
+    FolderLoopGuard entered_;
+    QThreadPool *queue_;
+    IFilePropertyTotalFilesOperation *delegate_;
 };

@@ -11,30 +11,30 @@
 
 FolderSizeTask::FolderSizeTask(const QString &currentDirectory, QThreadPool *queue,
                                TreeSizeSink *delegate)
-    : currentDirectory(currentDirectory)
-    , queue(queue)
-    , delegate(delegate) {
+    : currentDirectory_(currentDirectory)
+    , queue_(queue)
+    , delegate_(delegate) {
 }
 
 void FolderSizeTask::run() {
-    if (delegate->isCancelled())
+    if (delegate_->isCancelled())
         return;
-    const bool skipsHidden = ScanOptions::ignoresHidden(delegate->propertyOptions());
+    const bool skipsHidden = ScanOptions::ignoresHidden(delegate_->propertyOptions());
     quint64 sum = 0;
-    for (const QString &path : FileTree::contentsOfFolder(currentDirectory, skipsHidden)) {
-        if (delegate->isCancelled())
+    for (const QString &path : FileTree::contentsOfFolder(currentDirectory_, skipsHidden)) {
+        if (delegate_->isCancelled())
             break;
         struct stat st;
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
             continue;
         if (S_ISDIR(st.st_mode)) {
-            delegate->increaseFolderNumber();
-            queue->start(new FolderSizeTask(path, queue, delegate), TreeScan::kNestedPriority);
+            delegate_->increaseFolderNumber();
+            queue_->start(new FolderSizeTask(path, queue_, delegate_), TreeScan::kNestedPriority);
         } else {
-            delegate->increaseFileNumber();
+            delegate_->increaseFileNumber();
             sum += quint64(st.st_size);
         }
     }
     // A cancelled folder still reports what it has counted so far.
-    delegate->increaseSize(sum);
+    delegate_->increaseSize(sum);
 }

@@ -14,7 +14,7 @@ public:
     void run() override;
 
 private:
-    QString currentDirectory;
-    QThreadPool *queue;
-    TreeSizeSink *delegate;
+    QString currentDirectory_;
+    QThreadPool *queue_;
+    TreeSizeSink *delegate_;
 };

@@ -26,13 +26,13 @@ public:
 private:
     void work();
 
-    const qint64 budget;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<std::pair<std::function<void()>, qint64>> tasks;
+    const qint64 budget_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::pair<std::function<void()>, qint64>> tasks_;
     // The weight of the tasks queued or running.
-    qint64 pending = 0;
-    bool running = false;
-    bool closing = false;
-    std::thread thread;
+    qint64 pending_ = 0;
+    bool running_ = false;
+    bool closing_ = false;
+    std::thread thread_;
 };

@@ -24,7 +24,7 @@ TreeScan::~TreeScan() {
 }
 
 void TreeScan::cancel() {
-    QMutexLocker locker(&lock);
+    QMutexLocker locker(&lock_);
     cancelled_->store(true);
     queue_.clear();
 }

@@ -56,7 +56,7 @@ protected:
     void waitForQueue();
 
     // Guards the totals that operations report from the queue's threads.
-    mutable QMutex lock;
+    mutable QMutex lock_;
 
 private:
     QStringList URLs_;

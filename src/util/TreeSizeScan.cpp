@@ -57,11 +57,11 @@ void TreeSizeScan::scanItem(const QString &item) {
 }
 
 quint64 TreeSizeScan::totalSize() const {
-    QMutexLocker locker(&lock);
+    QMutexLocker locker(&lock_);
     return totalSize_;
 }
 
 void TreeSizeScan::increaseSize(quint64 size) {
-    QMutexLocker locker(&lock);
+    QMutexLocker locker(&lock_);
     totalSize_ += size;
 }

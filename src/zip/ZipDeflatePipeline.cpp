@@ -35,8 +35,8 @@ qint64 readAt(int fd, char *buffer, quint64 length, quint64 offset) {
 } // namespace
 
 struct ZipDeflatePipeline::SharedFile {
-    explicit SharedFile(int fd)
-        : fd(fd) {}
+    explicit SharedFile(int descriptor)
+        : fd(descriptor) {}
     ~SharedFile() { ::close(fd); }
     SharedFile(const SharedFile &) = delete;
     SharedFile &operator=(const SharedFile &) = delete;
@@ -77,30 +77,30 @@ int ZipDeflatePipeline::workerCount() {
 }
 
 ZipDeflatePipeline::ZipDeflatePipeline(Output output, int workers)
-    : output(std::move(output)) {
+    : output_(std::move(output)) {
     for (int index = 0; index < workers * kSlotsPerWorker; ++index)
-        ring.push_back(std::make_unique<Slot>());
+        ring_.push_back(std::make_unique<Slot>());
     for (int index = 0; index < workers; ++index)
-        threads.emplace_back([this] { work(); });
+        threads_.emplace_back([this] { work(); });
 }
 
 ZipDeflatePipeline::~ZipDeflatePipeline() {
     {
-        std::lock_guard lock(mutex);
-        closing = true;
-        pending.clear();
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+        pending_.clear();
     }
-    changed.notify_all();
-    for (std::thread &thread : threads)
+    changed_.notify_all();
+    for (std::thread &thread : threads_)
         thread.join();
 }
 
 void ZipDeflatePipeline::addAction(std::function<void()> write) {
     Item item;
     item.action = std::move(write);
-    items.push_back(std::move(item));
+    items_.push_back(std::move(item));
     // Nothing waits on threads here, so an action runs as soon as it is the oldest entry.
-    while (!cancelled && items.front().action && writeNext()) {
+    while (!cancelled_ && items_.front().action && writeNext()) {
     }
 }
 
@@ -109,25 +109,25 @@ void ZipDeflatePipeline::addFile(int fd, quint64 size, const QString &name, bool
     Item item;
     item.name = name;
     item.isLarge = isLarge;
-    item.firstChunk = nextQueued;
+    item.firstChunk = nextQueued_;
     item.chunkCount = qMax<quint64>(1, (size + kChunkSize - 1) / kChunkSize);
-    items.push_back(item);
+    items_.push_back(item);
     for (quint64 chunk = 0; chunk < item.chunkCount; ++chunk) {
-        writeUntilFree(nextQueued);
-        if (cancelled)
+        writeUntilFree(nextQueued_);
+        if (cancelled_)
             return;
-        Slot &slot = *ring[nextQueued % ring.size()];
+        Slot &slot = *ring_[nextQueued_ % ring_.size()];
         {
-            std::lock_guard lock(mutex);
+            std::lock_guard lock(mutex_);
             slot.file = file;
             slot.offset = chunk * kChunkSize;
             slot.length = qMin(kChunkSize, size - qMin(size, slot.offset));
             slot.isLast = chunk + 1 == item.chunkCount;
             slot.state = Slot::State::Queued;
-            pending.push_back(nextQueued);
+            pending_.push_back(nextQueued_);
         }
-        ++nextQueued;
-        changed.notify_all();
+        ++nextQueued_;
+        changed_.notify_all();
     }
 }
 
@@ -137,72 +137,72 @@ void ZipDeflatePipeline::finish() {
 }
 
 void ZipDeflatePipeline::writeUntilFree(quint64 sequence) {
-    while (sequence - nextWritten >= ring.size() && writeNext()) {
+    while (sequence - nextWritten_ >= ring_.size() && writeNext()) {
     }
 }
 
 bool ZipDeflatePipeline::writeNext() {
-    if (items.empty() || cancelled)
+    if (items_.empty() || cancelled_)
         return false;
-    Item &item = items.front();
+    Item &item = items_.front();
     if (item.action) {
         item.action();
-        items.pop_front();
+        items_.pop_front();
         return true;
     }
-    if (item.firstChunk + item.chunksWritten >= nextQueued)
+    if (item.firstChunk + item.chunksWritten >= nextQueued_)
         return false;
     writeChunk(item);
-    if (cancelled) {
-        items.clear();
+    if (cancelled_) {
+        items_.clear();
         return false;
     }
     if (item.chunksWritten == item.chunkCount) {
         if (item.opened)
-            output.closeEntry(item.name, item.size, item.crc);
-        items.pop_front();
+            output_.closeEntry(item.name, item.size, item.crc);
+        items_.pop_front();
     }
     return true;
 }
 
 void ZipDeflatePipeline::writeChunk(Item &item) {
-    if (output.isCancelled()) {
+    if (output_.isCancelled()) {
         // The entry being written is closed with what it holds, as a serial writer leaves it.
-        cancelled = true;
+        cancelled_ = true;
         if (item.opened)
-            output.closeEntry(item.name, item.size, item.crc);
+            output_.closeEntry(item.name, item.size, item.crc);
         return;
     }
     if (item.chunksWritten == 0) {
-        item.opened = output.openEntry(item.name, item.isLarge);
+        item.opened = output_.openEntry(item.name, item.isLarge);
         item.skipping = !item.opened;
         item.crc = quint32(crc32(0, nullptr, 0));
     }
-    Slot &slot = *ring[nextWritten % ring.size()];
+    Slot &slot = *ring_[nextWritten_ % ring_.size()];
     {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return slot.state == Slot::State::Done; });
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return slot.state == Slot::State::Done; });
     }
     if (!item.skipping && slot.failed) {
-        output.readFailed(item.name);
+        output_.readFailed(item.name);
         item.skipping = true;
     }
     if (!item.skipping) {
-        if (output.write(item.name, slot.deflated.data(), slot.deflatedLength)) {
+        if (output_.write(item.name, slot.deflated.data(), slot.deflatedLength)) {
             item.size += slot.readLength;
             item.crc = quint32(crc32_combine(item.crc, slot.crc, z_off_t(slot.readLength)));
-            output.progress(slot.readLength);
+            output_.progress(slot.readLength);
         } else {
             item.skipping = true;
         }
     }
     {
-        std::lock_guard lock(mutex);
+        std::lock_guard lock(mutex_);
         slot.state = Slot::State::Free;
         slot.file.reset();
     }
     ++item.chunksWritten;
-    ++nextWritten;
+    ++nextWritten_;
 }
 
 void ZipDeflatePipeline::work() {
@@ -213,19 +213,19 @@ void ZipDeflatePipeline::work() {
     for (;;) {
         Slot *slot = nullptr;
         {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [this] { return !pending.empty() || closing; });
-            if (closing)
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !pending_.empty() || closing_; });
+            if (closing_)
                 break;
-            slot = ring[pending.front() % ring.size()].get();
-            pending.pop_front();
+            slot = ring_[pending_.front() % ring_.size()].get();
+            pending_.pop_front();
         }
         deflateChunk(*slot, input, stream);
         {
-            std::lock_guard lock(mutex);
+            std::lock_guard lock(mutex_);
             slot->state = Slot::State::Done;
         }
-        changed.notify_all();
+        changed_.notify_all();
     }
     deflateEnd(&stream);
 }

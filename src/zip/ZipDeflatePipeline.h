@@ -53,7 +53,7 @@ public:
     void addFile(int fd, quint64 size, const QString &name, bool isLarge);
     // Writes everything queued.
     void finish();
-    bool isCancelled() const { return cancelled; }
+    bool isCancelled() const { return cancelled_; }
 
     static int workerCount();
 
@@ -70,18 +70,18 @@ private:
     void work();
     static void deflateChunk(Slot &slot, std::vector<char> &input, z_stream_s &stream);
 
-    Output output;
-    std::vector<std::unique_ptr<Slot>> ring;
-    std::deque<Item> items;
+    Output output_;
+    std::vector<std::unique_ptr<Slot>> ring_;
+    std::deque<Item> items_;
     // Number of the next chunk to be queued and of the next to be written.
-    quint64 nextQueued = 0;
-    quint64 nextWritten = 0;
-    bool cancelled = false;
+    quint64 nextQueued_ = 0;
+    quint64 nextWritten_ = 0;
+    bool cancelled_ = false;
 
-    std::mutex mutex;
-    std::condition_variable changed;
+    std::mutex mutex_;
+    std::condition_variable changed_;
     // Chunk numbers waiting for a thread, oldest first.
-    std::deque<quint64> pending;
-    bool closing = false;
-    std::vector<std::thread> threads;
+    std::deque<quint64> pending_;
+    bool closing_ = false;
+    std::vector<std::thread> threads_;
 };

@@ -71,13 +71,13 @@ bool ZipWriter::zipFiles(const QStringList &paths, ProgressReceiver *delegate,
 ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &propertyOptions,
                      ProgressReceiver *delegate)
     : ZipBase(zipPath, propertyOptions, delegate)
-    , _zipFile(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
-    if (!_zipFile)
+    , zipFile_(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
+    if (!zipFile_)
         setFailure(message("Can't open '%1'", FileUtil::fileName(zipPath)));
     else
-        pipeline = std::make_unique<ZipDeflatePipeline>(pipelineOutput(),
-                                                        ZipDeflatePipeline::workerCount());
-    realArchivePath = FileTree::resolveSymlinks(zipPath);
+        pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput(),
+                                                         ZipDeflatePipeline::workerCount());
+    realArchivePath_ = FileTree::resolveSymlinks(zipPath);
 }
 
 ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
@@ -86,13 +86,13 @@ ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
         return zipOpenNewFile(name, false, FileType::Regular, isLarge, true);
     };
     output.write = [this](const QString &name, const char *data, std::size_t length) {
-        if (zipWriteInFileInZip(_zipFile, data, unsigned(length)) >= 0)
+        if (zipWriteInFileInZip(zipFile_, data, unsigned(length)) >= 0)
             return true;
         setFailure(message("Error in writing '%1' in the zipfile", name));
         return false;
     };
     output.closeEntry = [this](const QString &name, quint64 size, quint32 crc) {
-        if (zipCloseFileInZipRaw64(_zipFile, size, crc) != ZIP_OK)
+        if (zipCloseFileInZipRaw64(zipFile_, size, crc) != ZIP_OK)
             setFailure(message("Error in closing '%1' in the zipfile", name));
     };
     output.readFailed = [this](const QString &name) {
@@ -117,15 +117,15 @@ ZipWriter::~ZipWriter() {
 }
 
 bool ZipWriter::finish() {
-    if (pipeline) {
-        pipeline->finish();
-        pipeline.reset();
+    if (pipeline_) {
+        pipeline_->finish();
+        pipeline_.reset();
     }
-    if (_zipFile) {
-        if (zipClose(_zipFile, nullptr) != ZIP_OK)
+    if (zipFile_) {
+        if (zipClose(zipFile_, nullptr) != ZIP_OK)
             setFailure(
                 message("Error in closing '%1' in the zipfile", FileUtil::fileName(filePath())));
-        _zipFile = nullptr;
+        zipFile_ = nullptr;
         if (hasFailed())
             removeArchive();
     }
@@ -141,15 +141,15 @@ void ZipWriter::removeArchive() const {
 }
 
 void ZipWriter::zip(const QString &path) {
-    if (!_zipFile)
+    if (!zipFile_)
         return;
     if (FileUtil::isFolder(path))
         zipFolder(path);
     else
         zipFileToDesFile(path);
     // The item is in the archive, its progress reported, when this returns.
-    if (pipeline)
-        pipeline->finish();
+    if (pipeline_)
+        pipeline_->finish();
 }
 
 void ZipWriter::zipFolder(const QString &path) {
@@ -176,15 +176,15 @@ void ZipWriter::zipFolder(const QString &path, const FolderLoopGuard &above) {
 
 void ZipWriter::zipOnlyFolder(const QString &path) {
     const QString name = relativePath(path);
-    if (pipeline && !name.isEmpty())
-        pipeline->addAction(
+    if (pipeline_ && !name.isEmpty())
+        pipeline_->addAction(
             [this, name] { zipOpenNewFile(name + QLatin1Char('/'), true, FileType::Directory); });
 }
 
 void ZipWriter::zipFileToDesFile(const QString &path) {
     const QString name = relativePath(path);
     // The archive being written is never added to itself.
-    if (!pipeline || name.isEmpty() || FileTree::resolveSymlinks(path) == realArchivePath)
+    if (!pipeline_ || name.isEmpty() || FileTree::resolveSymlinks(path) == realArchivePath_)
         return;
     struct stat st;
     if (::lstat(nativePath(path).constData(), &st) != 0) {
@@ -205,10 +205,10 @@ void ZipWriter::zipSymbolicLink(const QString &path, const QString &name) {
         return;
     }
     target.truncate(length);
-    pipeline->addAction([this, name, target] {
+    pipeline_->addAction([this, name, target] {
         if (!zipOpenNewFile(name, false, FileType::SymbolicLink))
             return;
-        if (zipWriteInFileInZip(_zipFile, target.constData(), unsigned(target.size())) < 0)
+        if (zipWriteInFileInZip(zipFile_, target.constData(), unsigned(target.size())) < 0)
             setFailure(message("Error in writing '%1' in the zipfile", name));
         zipCloseFile(name);
     });
@@ -229,7 +229,7 @@ void ZipWriter::zipRegularFile(const QString &path, const QString &name) {
     // The local header must have room for 64-bit sizes before the data is written; the bound
     // covers data that deflate cannot shrink.
     const bool isLarge = compressBound(uLong(st.st_size)) >= kZip32Limit;
-    pipeline->addFile(fd, quint64(st.st_size), name, isLarge);
+    pipeline_->addFile(fd, quint64(st.st_size), name, isLarge);
 }
 
 quint32 ZipWriter::externalAttributes(FileType fileType) {
@@ -252,7 +252,7 @@ bool ZipWriter::zipOpenNewFile(const QString &name, bool needsClose, FileType fi
     const QByteArray bytes = name.toUtf8();
     const uLong flagBase = isPlainAscii(bytes) ? 0 : kLanguageEncodingFlag;
     const int result = zipOpenNewFileInZip4_64(
-        _zipFile, bytes.constData(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+        zipFile_, bytes.constData(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
         Z_DEFAULT_COMPRESSION, isRaw ? 1 : 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr,
         0, kVersionMadeBy, flagBase, isLarge ? 1 : 0);
     if (result != ZIP_OK) {
@@ -265,6 +265,6 @@ bool ZipWriter::zipOpenNewFile(const QString &name, bool needsClose, FileType fi
 }
 
 void ZipWriter::zipCloseFile(const QString &name) {
-    if (zipCloseFileInZip(_zipFile) != ZIP_OK)
+    if (zipCloseFileInZip(zipFile_) != ZIP_OK)
         setFailure(message("Error in closing '%1' in the zipfile", name));
 }

@@ -60,8 +60,8 @@ private:
     void removeArchive() const;
 
     // The open minizip handle; none when creating failed or once finished.
-    void *_zipFile = nullptr;
+    void *zipFile_ = nullptr;
     // Deflates files on every core and writes the entries in order; none without an archive.
-    std::unique_ptr<ZipDeflatePipeline> pipeline;
-    QString realArchivePath;
+    std::unique_ptr<ZipDeflatePipeline> pipeline_;
+    QString realArchivePath_;
 };

@@ -42,8 +42,8 @@ class CompressedFiles : public ::testing::TestWithParam<Format> {
 protected:
     // The bytes compressed by the format's tool into a file of that name.
     QString compress(const QString &name, const QByteArray &content) {
-        const QString plain = dir.write(QStringLiteral("plain.bin"), content);
-        const QString archive = dir.file(name);
+        const QString plain = dir_.write(QStringLiteral("plain.bin"), content);
+        const QString archive = dir_.file(name);
         EXPECT_EQ(runShell(QStringLiteral("%1 < %2 > %3")
                                .arg(QLatin1String(GetParam().compressor), shellQuote(plain),
                                     shellQuote(archive))),
@@ -54,12 +54,12 @@ protected:
         return QLatin1String(tar ? GetParam().tarExtension : GetParam().plainExtension);
     }
     std::unique_ptr<CompressedFileReader> open(const QString &archive) {
-        return GetParam().make(archive, root.get());
+        return GetParam().make(archive, root_.get());
     }
     // A tar made by python, as bytes: two small files, or six of 60 KB random data (several
     // entries decompress and are listed before damage in the middle shows).
     QByteArray tarBytes(bool large = false) {
-        const QString tar = dir.file(QStringLiteral("made.tar"));
+        const QString tar = dir_.file(QStringLiteral("made.tar"));
         EXPECT_EQ(runPython(QStringLiteral(R"(
 import io, random, tarfile
 files = [('docs/a.txt', b'alpha'), ('docs/b.txt', b'beta')]
@@ -76,8 +76,8 @@ t.close()
         return readFile(tar);
     }
 
-    ScratchDir dir;
-    std::unique_ptr<ArchiveEntry> root = ArchiveEntry::rootEntry();
+    ScratchDir dir_;
+    std::unique_ptr<ArchiveEntry> root_ = ArchiveEntry::rootEntry();
 };
 
 } // namespace
@@ -86,18 +86,18 @@ TEST_P(CompressedFiles, TarContentIsListedAndExtractedEntryByEntry) {
     const QByteArray tar = tarBytes();
     for (const QString &name : {QStringLiteral("pack.tar.") + extension(false),
                                 QStringLiteral("pack.") + extension(true)}) {
-        root = ArchiveEntry::rootEntry();
+        root_ = ArchiveEntry::rootEntry();
         auto reader = open(compress(name, tar));
         reader->listEntries();
         EXPECT_FALSE(errorCodeOf(*reader)) << name.toStdString();
         EXPECT_EQ(FileUtil::fileName(reader->tempFile()), "pack.tar") << name.toStdString();
-        EXPECT_EQ(listedPaths(root.get()), QStringList({"docs/", "docs/a.txt", "docs/b.txt"}));
+        EXPECT_EQ(listedPaths(root_.get()), QStringList({"docs/", "docs/a.txt", "docs/b.txt"}));
 
         ScratchDir whole;
         reader->extract(whole.path());
         EXPECT_EQ(readFile(whole.file(QStringLiteral("docs/b.txt"))), "beta");
         ScratchDir single;
-        reader->extract(findEntry(root.get(), QStringLiteral("docs/a.txt")), single.path());
+        reader->extract(findEntry(root_.get(), QStringLiteral("docs/a.txt")), single.path());
         EXPECT_EQ(filesBelow(single.path()), QStringList({"a.txt"}));
         EXPECT_EQ(mtimeOf(single.file(QStringLiteral("a.txt"))), 1600000000);
     }
@@ -127,18 +127,18 @@ TEST_P(CompressedFiles, OtherContentIsOneEntryCopiedToAFreeName) {
          {"nothing", "nothing 2"}},
     };
     for (const Case &c : cases) {
-        root = ArchiveEntry::rootEntry();
+        root_ = ArchiveEntry::rootEntry();
         const QString archive = compress(c.archiveName, c.content);
         auto reader = open(archive);
         reader->listEntries();
         EXPECT_FALSE(errorCodeOf(*reader)) << c.archiveName.toStdString();
-        ASSERT_EQ(listedPaths(root.get()), QStringList({c.entryName}));
-        const ArchiveEntry *entry = findEntry(root.get(), c.entryName);
+        ASSERT_EQ(listedPaths(root_.get()), QStringList({c.entryName}));
+        const ArchiveEntry *entry = findEntry(root_.get(), c.entryName);
         EXPECT_EQ(entry->uncompressedSize(), quint64(c.content.size()));
         EXPECT_EQ(entry->compressedSize(), quint64(QFileInfo(archive).size()));
 
         ScratchDir dest;
-        reader->extract(findEntry(root.get(), c.entryName), dest.path());
+        reader->extract(findEntry(root_.get(), c.entryName), dest.path());
         reader->extract(dest.path());
         EXPECT_FALSE(errorCodeOf(*reader));
         EXPECT_EQ(filesBelow(dest.path()), c.extracted) << c.archiveName.toStdString();
@@ -151,8 +151,8 @@ TEST_P(CompressedFiles, ConcatenatedStreamsDecodeWhole) {
     // Small streams: the second lies entirely in the bytes read ahead for the first.
     const QString first = compress(QStringLiteral("one.") + extension(false), "first part, ");
     const QString second = compress(QStringLiteral("two.") + extension(false), "second part");
-    const QString joined = dir.write(QStringLiteral("joined.txt.") + extension(false),
-                                     readFile(first) + readFile(second));
+    const QString joined = dir_.write(QStringLiteral("joined.txt.") + extension(false),
+                                      readFile(first) + readFile(second));
     auto reader = open(joined);
     reader->listEntries();
     EXPECT_FALSE(errorCodeOf(*reader));
@@ -180,11 +180,11 @@ TEST_P(CompressedFiles, DamageIsReportedAndNeverReusedAsComplete) {
         };
         for (const auto &[label, bytes] : cases) {
             const std::string context = std::string(label) + (tar ? " tar" : " plain");
-            root = ArchiveEntry::rootEntry();
-            auto reader = open(dir.write(QStringLiteral("damaged.") + extension(tar), bytes));
+            root_ = ArchiveEntry::rootEntry();
+            auto reader = open(dir_.write(QStringLiteral("damaged.") + extension(tar), bytes));
             reader->listEntries();
             EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Archive)) << context;
-            EXPECT_TRUE(root->children().empty()) << context;
+            EXPECT_TRUE(root_->children().empty()) << context;
             EXPECT_TRUE(reader->tempFile().isEmpty()) << context;
             ScratchDir dest;
             reader->extract(dest.path());
@@ -201,8 +201,8 @@ TEST_P(CompressedFiles, LargeTarListsWhileItDecompresses) {
     auto reader = open(compress(QStringLiteral("parts.") + extension(true), tar));
     reader->listEntries();
     EXPECT_FALSE(errorCodeOf(*reader));
-    EXPECT_EQ(listedPaths(root.get()), QStringList({"part0.bin", "part1.bin", "part2.bin",
-                                                    "part3.bin", "part4.bin", "part5.bin"}));
+    EXPECT_EQ(listedPaths(root_.get()), QStringList({"part0.bin", "part1.bin", "part2.bin",
+                                                     "part3.bin", "part4.bin", "part5.bin"}));
     EXPECT_EQ(readFile(reader->tempFile()), tar);
     ScratchDir dest;
     reader->extract(dest.path());
@@ -224,14 +224,14 @@ TEST_P(CompressedFiles, ProgressIsTheReadPositionAndCancellationKeepsNothing) {
     EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Cancelled));
     EXPECT_EQ(cancelling.positions.size(), 1);
     EXPECT_TRUE(reader->tempFile().isEmpty());
-    EXPECT_TRUE(root->children().empty());
+    EXPECT_TRUE(root_->children().empty());
 
     ProgressRecorder progress;
     reader->setProgressReceiver(&progress);
     runOnThread([&] { reader->listEntries(); });
     EXPECT_FALSE(errorCodeOf(*reader));
-    ASSERT_EQ(listedPaths(root.get()), QStringList({"big.txt"}));
-    EXPECT_EQ(findEntry(root.get(), QStringLiteral("big.txt"))->uncompressedSize(),
+    ASSERT_EQ(listedPaths(root_.get()), QStringList({"big.txt"}));
+    EXPECT_EQ(findEntry(root_.get(), QStringLiteral("big.txt"))->uncompressedSize(),
               quint64(content.size()))
         << "the cancelled attempt's partial file was not taken for the whole";
     // One report per threshold's worth of decompressed bytes, each an absolute position.
@@ -253,7 +253,7 @@ TEST_P(CompressedFiles, ATemporaryFileThatCannotBeWrittenFailsTheListingCleanly)
     const QStringList before = temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     // The plain file is written by the decompressing thread, the tar by a thread of its own.
     for (const bool tar : {false, true}) {
-        root = ArchiveEntry::rootEntry();
+        root_ = ArchiveEntry::rootEntry();
         auto reader = open(compress(QStringLiteral("big.") + extension(tar),
                                     tar ? tarBytes(true) + content : content));
         {
@@ -261,14 +261,14 @@ TEST_P(CompressedFiles, ATemporaryFileThatCannotBeWrittenFailsTheListingCleanly)
             reader->listEntries();
         }
         EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::FailedToCreateFile)) << tar;
-        EXPECT_TRUE(root->children().empty()) << tar;
+        EXPECT_TRUE(root_->children().empty()) << tar;
         EXPECT_TRUE(reader->tempFile().isEmpty()) << tar;
     }
     EXPECT_EQ(temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
 }
 
 TEST_P(CompressedFiles, CancelledTarListingKeepsNothing) {
-    const QString tar = dir.file(QStringLiteral("big.tar"));
+    const QString tar = dir_.file(QStringLiteral("big.tar"));
     ASSERT_EQ(runPython(QStringLiteral(R"(
 import io, tarfile
 t = tarfile.open(%1, 'w')
@@ -286,14 +286,14 @@ t.close()
     runOnThread([&] { reader->listEntries(); });
     EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::Cancelled));
     EXPECT_TRUE(reader->tempFile().isEmpty());
-    EXPECT_TRUE(root->children().empty()) << "the part listed before the cancel is dropped";
+    EXPECT_TRUE(root_->children().empty()) << "the part listed before the cancel is dropped";
 
     ProgressRecorder progress;
     reader->setProgressReceiver(&progress);
     runOnThread([&] { reader->listEntries(); });
     EXPECT_FALSE(errorCodeOf(*reader));
-    EXPECT_EQ(listedPaths(root.get()), QStringList({"part0.txt", "part1.txt", "part2.txt"}));
+    EXPECT_EQ(listedPaths(root_.get()), QStringList({"part0.txt", "part1.txt", "part2.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CompressedFiles, ::testing::ValuesIn(kFormats),
-                         [](const auto &info) { return std::string(info.param.label); });
+                         [](const auto &testInfo) { return std::string(testInfo.param.label); });

@@ -89,8 +89,8 @@ const Method kMethods[] = {
 class SevenZipMethods : public ::testing::TestWithParam<Method> {
 protected:
     void SetUp() override { setlocale(LC_CTYPE, "C"); }
-    void TearDown() override { setlocale(LC_CTYPE, previous.constData()); }
-    const QByteArray previous = setlocale(LC_CTYPE, nullptr);
+    void TearDown() override { setlocale(LC_CTYPE, previous_.constData()); }
+    const QByteArray previous_ = setlocale(LC_CTYPE, nullptr);
 };
 
 } // namespace
@@ -120,7 +120,7 @@ TEST_P(SevenZipMethods, ListsAndExtractsWithNamesFoldersAndDates) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, SevenZipMethods, ::testing::ValuesIn(kMethods),
-                         [](const auto &info) { return std::string(info.param.label); });
+                         [](const auto &testInfo) { return std::string(testInfo.param.label); });
 
 TEST(SevenZipSelection, FoldersAndFilesLandUnderTheirOwnNames) {
     ScratchDir dir;

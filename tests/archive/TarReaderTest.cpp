@@ -74,8 +74,8 @@ const Creator kCreators[] = {
 class TarFormats : public ::testing::TestWithParam<Creator> {
 protected:
     void SetUp() override {
-        const QString source = makeSourceTree(dir);
-        archive = dir.file(QStringLiteral("archive.tar"));
+        const QString source = makeSourceTree(dir_);
+        archive_ = dir_.file(QStringLiteral("archive.tar"));
         // The python creators share one script, given the format's name.
         const QString pack = QStringLiteral("import sys, tarfile\n"
                                             "with tarfile.open(sys.argv[1], 'w', "
@@ -83,11 +83,11 @@ protected:
                                             "    t.add('dir')\n");
         ASSERT_EQ(runShell(QStringLiteral("cd %1 && PACK=%2 sh -c %3 sh %4")
                                .arg(shellQuote(source), shellQuote(pack),
-                                    shellQuote(GetParam().command), shellQuote(archive))),
+                                    shellQuote(GetParam().command), shellQuote(archive_))),
                   0);
     }
-    ScratchDir dir;
-    QString archive;
+    ScratchDir dir_;
+    QString archive_;
 };
 
 const QStringList kExpectedItems = {
@@ -105,7 +105,7 @@ const QStringList kExpectedItems = {
 } // namespace
 
 TEST_P(TarFormats, ListsEveryKindWithNamesSizesAndDates) {
-    const Listing listing(archive);
+    const Listing listing(archive_);
     EXPECT_FALSE(listing.errorCode());
     EXPECT_EQ(listedPaths(listing.root.get()), kExpectedItems);
     const QDateTime stamp = QDateTime::fromSecsSinceEpoch(kStamp, QTimeZone::utc());
@@ -124,8 +124,8 @@ TEST_P(TarFormats, ListsEveryKindWithNamesSizesAndDates) {
 }
 
 TEST_P(TarFormats, ExtractsTheWholeArchiveWithModesDatesAndLinks) {
-    Listing listing(archive);
-    const QString dest = dir.file(QStringLiteral("out"));
+    Listing listing(archive_);
+    const QString dest = dir_.file(QStringLiteral("out"));
     listing.reader->extract(dest);
     EXPECT_FALSE(listing.errorCode());
     EXPECT_EQ(filesBelow(dest), kExpectedItems) << "the FIFO is never created";
@@ -142,7 +142,7 @@ TEST_P(TarFormats, ExtractsTheWholeArchiveWithModesDatesAndLinks) {
 }
 
 TEST_P(TarFormats, ExtractsSelectedEntriesUnderTheirOwnNames) {
-    Listing listing(archive);
+    Listing listing(archive_);
     struct Case {
         QString entry;
         QStringList expected;
@@ -172,7 +172,7 @@ TEST_P(TarFormats, ExtractsSelectedEntriesUnderTheirOwnNames) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, TarFormats, ::testing::ValuesIn(kCreators),
-                         [](const auto &info) { return std::string(info.param.label); });
+                         [](const auto &testInfo) { return std::string(testInfo.param.label); });
 
 TEST(TarHostileNames, NothingIsWrittenOutsideTheDestination) {
     ScratchDir dir;

@@ -57,10 +57,10 @@ class KistCli : public ::testing::TestWithParam<Format> {
 protected:
     // Makes an archive named name.<extension> of the given items of the sample tree.
     QString make(const QString &name, const QString &items) {
-        const QString archive = dir.file(QStringLiteral("%1.%2").arg(name, GetParam().extension));
+        const QString archive = dir_.file(QStringLiteral("%1.%2").arg(name, GetParam().extension));
         const QString command =
             QStringLiteral("cd '%1' && %2")
-                .arg(dir.file("src"),
+                .arg(dir_.file("src"),
                      QString::fromLatin1(GetParam().makeCommand).arg(archive, items));
         EXPECT_EQ(runShell(command), 0) << command.toStdString();
         return archive;
@@ -71,14 +71,14 @@ protected:
         QRandomGenerator random(7);
         for (char &byte : noise)
             byte = char(random.bounded(256));
-        dir.write("src/docs/readme.txt", "hello");
-        dir.write("src/docs/noise.bin", noise);
-        dir.write("src/docs/sub/notes.md", "notes in a sub folder");
-        dir.write("src/x.txt", "x");
-        dir.write("src/y.txt", "y");
-        QDir().mkpath(dir.file("out"));
+        dir_.write("src/docs/readme.txt", "hello");
+        dir_.write("src/docs/noise.bin", noise);
+        dir_.write("src/docs/sub/notes.md", "notes in a sub folder");
+        dir_.write("src/x.txt", "x");
+        dir_.write("src/y.txt", "y");
+        QDir().mkpath(dir_.file("out"));
     }
-    ScratchDir dir;
+    ScratchDir dir_;
 };
 
 } // namespace
@@ -115,40 +115,40 @@ TEST_P(KistCli, ListsTheTreeAsJson) {
 TEST_P(KistCli, ExtractsOneFolderUnderAFreeName) {
     const QString archive = make("a", "docs");
     for (const char *expected : {"docs", "docs 2"}) {
-        const CliResult result = runCli({"extract", "-o", dir.file("out"), archive});
+        const CliResult result = runCli({"extract", "-o", dir_.file("out"), archive});
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(result.out.trimmed(), dir.file(QStringLiteral("out/%1").arg(expected)).toUtf8());
+        EXPECT_EQ(result.out.trimmed(), dir_.file(QStringLiteral("out/%1").arg(expected)).toUtf8());
     }
-    EXPECT_EQ(namesIn(dir.file("out")), (QStringList{"docs", "docs 2"}))
+    EXPECT_EQ(namesIn(dir_.file("out")), (QStringList{"docs", "docs 2"}))
         << "no staging folder left";
-    EXPECT_EQ(treeOf(dir.file("out/docs 2")), treeOf(dir.file("src/docs")));
+    EXPECT_EQ(treeOf(dir_.file("out/docs 2")), treeOf(dir_.file("src/docs")));
 }
 
 TEST_P(KistCli, WrapsSeveralItemsInAFolderNamedAfterTheArchive) {
     const QString archive = make("b", "x.txt y.txt");
     EXPECT_EQ(runCli({"extract", archive}).exitCode, 0) << "default target: the archive's folder";
     EXPECT_EQ(runCli({"extract", archive}).exitCode, 0);
-    EXPECT_EQ(treeOf(dir.file("b")), (QMap<QString, QByteArray>{{"x.txt", "x"}, {"y.txt", "y"}}));
-    EXPECT_TRUE(QFileInfo(dir.file("b 2/y.txt")).isFile());
+    EXPECT_EQ(treeOf(dir_.file("b")), (QMap<QString, QByteArray>{{"x.txt", "x"}, {"y.txt", "y"}}));
+    EXPECT_TRUE(QFileInfo(dir_.file("b 2/y.txt")).isFile());
 }
 
 TEST_P(KistCli, ExtractsSelectedEntries) {
     const QString archive = make("a", "docs");
-    CliResult one = runCli({"extract", "-o", dir.file("out"), archive, "docs/readme.txt"});
+    CliResult one = runCli({"extract", "-o", dir_.file("out"), archive, "docs/readme.txt"});
     ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
-    EXPECT_EQ(one.out.trimmed(), dir.file("out/readme.txt").toUtf8());
-    one = runCli({"extract", "-o", dir.file("out"), archive, "docs/readme.txt"});
-    EXPECT_EQ(one.out.trimmed(), dir.file("out/readme 2.txt").toUtf8());
+    EXPECT_EQ(one.out.trimmed(), dir_.file("out/readme.txt").toUtf8());
+    one = runCli({"extract", "-o", dir_.file("out"), archive, "docs/readme.txt"});
+    EXPECT_EQ(one.out.trimmed(), dir_.file("out/readme 2.txt").toUtf8());
 
-    const CliResult two = runCli({"extract", "-o", dir.file("out"), archive, "docs/readme.txt",
+    const CliResult two = runCli({"extract", "-o", dir_.file("out"), archive, "docs/readme.txt",
                                   "docs/noise.bin", "docs/sub/"});
     ASSERT_EQ(two.exitCode, 0) << two.err.toStdString();
-    EXPECT_EQ(two.out.trimmed(), dir.file("out/docs").toUtf8())
+    EXPECT_EQ(two.out.trimmed(), dir_.file("out/docs").toUtf8())
         << "named after the entries' folder";
-    EXPECT_EQ(treeOf(dir.file("out/docs")), treeOf(dir.file("src/docs")));
+    EXPECT_EQ(treeOf(dir_.file("out/docs")), treeOf(dir_.file("src/docs")));
 
     const CliResult missing =
-        runCli({"extract", "-o", dir.file("out"), archive, "docs/nothing.txt"});
+        runCli({"extract", "-o", dir_.file("out"), archive, "docs/nothing.txt"});
     EXPECT_EQ(missing.exitCode, 1);
 }
 
@@ -169,13 +169,13 @@ TEST_P(KistCli, DamagedArchiveFailsWithTheReadersMessage) {
     const CliResult test = runCli({"test", archive});
     EXPECT_EQ(test.exitCode, 1) << test.out.toStdString();
     EXPECT_TRUE(test.err.startsWith("kist-cli: ")) << test.err.toStdString();
-    const CliResult extract = runCli({"extract", "-o", dir.file("out"), archive});
+    const CliResult extract = runCli({"extract", "-o", dir_.file("out"), archive});
     EXPECT_NE(extract.exitCode, 0);
-    EXPECT_TRUE(namesIn(dir.file("out")).isEmpty()) << "a failed extraction leaves nothing behind";
+    EXPECT_TRUE(namesIn(dir_.file("out")).isEmpty()) << "a failed extraction leaves nothing behind";
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, KistCli, ::testing::ValuesIn(kFormats), [](const auto &info) {
-    return QString::fromLatin1(info.param.extension).replace('.', '_').toStdString();
+INSTANTIATE_TEST_SUITE_P(Formats, KistCli, ::testing::ValuesIn(kFormats), [](const auto &testInfo) {
+    return QString::fromLatin1(testInfo.param.extension).replace('.', '_').toStdString();
 });
 
 TEST(KistCliUsage, ExitCodesForUsageAndMissingFiles) {

@@ -33,18 +33,18 @@ TEST_P(ExtractionPlacement, PlacesTheResultUnderAFreeNameBesideTheArchive) {
     const PlacementCase &placement = GetParam();
     makeZip("a.zip", placement.entries);
     for (const QString &folder : placement.existing)
-        QDir(dir.path()).mkdir(folder);
+        QDir(dir_.path()).mkdir(folder);
     const QStringList before = namesIn();
     open("a.zip");
     for (int i = 0; i < placement.times; ++i) {
-        ui.selectedCurrent.clear();
+        ui_.selectedCurrent.clear();
         for (const QString &path : placement.selection)
-            ui.selectedCurrent.append(entry(path));
-        ASSERT_FALSE(ui.selectedCurrent.contains(nullptr));
+            ui_.selectedCurrent.append(entry(path));
+        ASSERT_FALSE(ui_.selectedCurrent.contains(nullptr));
         if (placement.selection.isEmpty())
-            document.extractAll();
+            document_.extractAll();
         else
-            document.extractSelected();
+            document_.extractSelected();
         settle();
     }
     QStringList placed = namesIn();
@@ -54,8 +54,8 @@ TEST_P(ExtractionPlacement, PlacesTheResultUnderAFreeNameBesideTheArchive) {
     if (!placement.firstContents.isEmpty()) {
         EXPECT_EQ(namesIn(placement.placed.first()), placement.firstContents);
     }
-    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
-    EXPECT_EQ(ui.calls.contains("close"), placement.selection.isEmpty())
+    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(ui_.calls.contains("close"), placement.selection.isEmpty())
         << "only a whole extraction closes the window";
 }
 
@@ -104,7 +104,7 @@ TEST_F(Extraction, AnEmptyArchiveLeavesNothingBehind) {
     shell("bsdtar -cf e.tar -T /dev/null");
     for (const QString name : {"e.zip", "e.tar"}) {
         open(name);
-        document.extractAll();
+        document_.extractAll();
         settle();
         EXPECT_EQ(namesIn(), (QStringList{"e.tar", "e.zip"}))
             << qPrintable(name) << ": no hidden staging folder is left";
@@ -113,20 +113,20 @@ TEST_F(Extraction, AnEmptyArchiveLeavesNothingBehind) {
 
 TEST_F(Extraction, ExtractAsPlacesIntoTheChosenFolderOrNowhere) {
     makeZip("a.zip", {{"docs/x.txt", "x"}});
-    QDir(dir.path()).mkdir("out");
+    QDir(dir_.path()).mkdir("out");
     open("a.zip");
-    ui.directories = {dir.file("out"), std::nullopt};
-    document.extractTo();
+    ui_.directories = {dir_.file("out"), std::nullopt};
+    document_.extractTo();
     settle();
-    EXPECT_EQ(ui.callsStartingWith("chooser:"), QStringList{"chooser:|"})
+    EXPECT_EQ(ui_.callsStartingWith("chooser:"), QStringList{"chooser:|"})
         << "no opening folder, no message";
     EXPECT_EQ(read("out/docs/x.txt"), "x");
 
-    ui.calls.clear();
-    document.extractTo();
+    ui_.calls.clear();
+    document_.extractTo();
     settle();
-    EXPECT_EQ(document.destination(), QString()) << "a cancelled chooser forgets the folder";
-    EXPECT_EQ(ui.calls, QStringList{"chooser:|"});
+    EXPECT_EQ(document_.destination(), QString()) << "a cancelled chooser forgets the folder";
+    EXPECT_EQ(ui_.calls, QStringList{"chooser:|"});
     EXPECT_EQ(namesIn(), (QStringList{"a.zip", "out"}));
 }
 
@@ -134,11 +134,11 @@ TEST_F(Extraction, ClosingAfterExtractionFollowsTheSetting) {
     Preferences::setCloseAfterExtract(false);
     makeZip("a.zip", {{"x.txt", "x"}});
     open("a.zip");
-    document.extractAll();
+    document_.extractAll();
     settle();
     EXPECT_EQ(read("x.txt"), "x");
-    EXPECT_TRUE(ui.calls.contains("hide:10000"));
-    EXPECT_FALSE(ui.calls.contains("close"));
+    EXPECT_TRUE(ui_.calls.contains("hide:10000"));
+    EXPECT_FALSE(ui_.calls.contains("close"));
 }
 
 TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
@@ -147,18 +147,18 @@ TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
                         {"p2.bin", randomBytes(6 << 20)}});
     open("big.zip");
     bool cancelled = false;
-    ui.onProgressValue = [&](quint64 value) {
+    ui_.onProgressValue = [&](quint64 value) {
         if (value > 0 && !cancelled) {
             cancelled = true;
-            queueCancel(document);
+            queueCancel(document_);
         }
     };
-    ui.calls.clear();
-    document.extractAll();
+    ui_.calls.clear();
+    document_.extractAll();
     settle();
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(namesIn(), QStringList{"big.zip"});
-    EXPECT_EQ(ui.calls, (QStringList{"top:Extracting big", "sheet:determinate", "max", "hide:0"}))
+    EXPECT_EQ(ui_.calls, (QStringList{"top:Extracting big", "sheet:determinate", "max", "hide:0"}))
         << "no alert, and the window stays open";
 }
 
@@ -173,15 +173,15 @@ class ZipDataPassword : public DocumentTest, public ::testing::WithParamInterfac
 TEST_P(ZipDataPassword, IsAskedWhenExtracting) {
     makeZip("p.zip", {{"secret.txt", "hidden words"}}, "-P s3cret");
     open("p.zip");
-    EXPECT_TRUE(ui.callsStartingWith("password:").isEmpty()) << "names are not enciphered";
+    EXPECT_TRUE(ui_.callsStartingWith("password:").isEmpty()) << "names are not enciphered";
     EXPECT_EQ(topEntries(), QStringList{"secret.txt"});
 
-    ui.passwords = {GetParam().answer};
-    document.extractAll();
+    ui_.passwords = {GetParam().answer};
+    document_.extractAll();
     settle();
-    EXPECT_EQ(ui.callsStartingWith("password:").size(), 1);
+    EXPECT_EQ(ui_.callsStartingWith("password:").size(), 1);
     EXPECT_EQ(read("secret.txt"), GetParam().extracted ? "hidden words" : "");
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), GetParam().alerts);
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), GetParam().alerts);
     EXPECT_EQ(namesIn().size(), GetParam().extracted ? 2 : 1) << "nothing else is left";
 }
 
@@ -198,7 +198,7 @@ class ExtractionErrors : public DocumentTest, public ::testing::WithParamInterfa
 TEST_P(ExtractionErrors, AreShownForWholeAndPartialExtraction) {
     const bool whole = GetParam();
     makeZip("c.zip", {{"f/good.txt", "good"}, {"f/bad.txt", QByteArray(1000, 'B')}});
-    QFile archive(dir.file("c.zip"));
+    QFile archive(dir_.file("c.zip"));
     ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
     const qsizetype data = archive.readAll().indexOf(QByteArray(1000, 'B'));
     ASSERT_GT(data, 0);
@@ -207,14 +207,14 @@ TEST_P(ExtractionErrors, AreShownForWholeAndPartialExtraction) {
     archive.close();
 
     open("c.zip");
-    ui.selectedCurrent = {entry("f/bad.txt")};
+    ui_.selectedCurrent = {entry("f/bad.txt")};
     if (whole)
-        document.extractAll();
+        document_.extractAll();
     else
-        document.extractSelected();
+        document_.extractSelected();
     settle();
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
-    EXPECT_FALSE(ui.calls.contains("close"));
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
+    EXPECT_FALSE(ui_.calls.contains("close"));
     EXPECT_EQ(namesIn(), QStringList{"c.zip"});
 }
 
@@ -222,28 +222,28 @@ INSTANTIATE_TEST_SUITE_P(WholeOrSelection, ExtractionErrors, ::testing::Bool());
 
 TEST_F(Extraction, AFolderWithoutWriteAccessAsksForATargetUnlessAGrantCoversIt) {
     makeZip("locked/a.zip", {{"a/x.txt", "x"}});
-    QDir(dir.path()).mkdir("out");
-    const QString locked = dir.file("locked");
+    QDir(dir_.path()).mkdir("out");
+    const QString locked = dir_.file("locked");
     ReadOnlyFolder lock(locked);
     if (!lock.isReadOnly())
         GTEST_SKIP() << "cannot take write access away from a folder here";
     open("locked/a.zip");
 
-    ui.directories = {dir.file("out")};
-    document.extractAll();
+    ui_.directories = {dir_.file("out")};
+    document_.extractAll();
     settle();
-    EXPECT_EQ(ui.callsStartingWith("chooser:"),
+    EXPECT_EQ(ui_.callsStartingWith("chooser:"),
               QStringList{"chooser:" + kPermissionMessage + "|" + locked});
     EXPECT_EQ(read("out/a/x.txt"), "x");
 
     // A stored grant stands for the user's earlier permission: no chooser. This folder still
     // refuses writing, which is reported.
     ASSERT_TRUE(SandBoxUtils::saveBookMarkURL(locked));
-    ui.calls.clear();
-    document.extractAll();
+    ui_.calls.clear();
+    document_.extractAll();
     settle();
-    EXPECT_TRUE(ui.callsStartingWith("chooser:").isEmpty());
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_TRUE(ui_.callsStartingWith("chooser:").isEmpty());
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
 }
 
 // Sandboxed, an operation that starts without a grant in hand stores one for its folder, which
@@ -251,15 +251,15 @@ TEST_F(Extraction, AFolderWithoutWriteAccessAsksForATargetUnlessAGrantCoversIt) 
 TEST_F(Extraction, SandboxedExtractionStoresAGrantForItsFolder) {
     makeZip("a.zip", {{"x.txt", "x"}});
     qputenv("APP_SANDBOX_CONTAINER_ID", "test");
-    ArchiveDocument sandboxed(ui, ui);
+    ArchiveDocument sandboxed(ui_, ui_);
     qunsetenv("APP_SANDBOX_CONTAINER_ID");
-    sandboxed.open(dir.file("a.zip"));
+    sandboxed.open(dir_.file("a.zip"));
     ASSERT_TRUE(waitUntilIdle(sandboxed));
-    EXPECT_FALSE(SandBoxUtils::getBookMarkURL(dir.path(), false));
+    EXPECT_FALSE(SandBoxUtils::getBookMarkURL(dir_.path(), false));
     sandboxed.extractAll();
     ASSERT_TRUE(waitUntilIdle(sandboxed));
     EXPECT_EQ(read("x.txt"), "x");
-    EXPECT_EQ(SandBoxUtils::getBookMarkURL(dir.file("x.txt"), false), dir.path());
+    EXPECT_EQ(SandBoxUtils::getBookMarkURL(dir_.file("x.txt"), false), dir_.path());
     EXPECT_FALSE(sandboxed.folderAccess().destinationURL()) << "access ends with the operation";
 }
 

@@ -10,7 +10,7 @@
 #include <QRandomGenerator>
 
 void DocumentTest::shell(const QString &command) const {
-    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && %2").arg(dir.path(), command)), 0)
+    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && %2").arg(dir_.path(), command)), 0)
         << qPrintable(command);
 }
 
@@ -19,30 +19,31 @@ void DocumentTest::makeZip(const QString &name,
                            const QString &options) {
     if (entries.isEmpty()) {
         // The zip tool makes no archive without entries: the end record alone is one.
-        ASSERT_FALSE(dir.write(name, QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')).isEmpty());
+        ASSERT_FALSE(
+            dir_.write(name, QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')).isEmpty());
         return;
     }
-    QDir().mkpath(QFileInfo(dir.file(name)).absolutePath());
+    QDir().mkpath(QFileInfo(dir_.file(name)).absolutePath());
     for (const auto &[entryName, contents] : entries)
-        ASSERT_FALSE(dir.write("zip-source/" + entryName, contents).isEmpty());
+        ASSERT_FALSE(dir_.write("zip-source/" + entryName, contents).isEmpty());
     shell(QStringLiteral("cd zip-source && zip -qr %1 '../%2' . && cd .. && rm -r zip-source")
               .arg(options, name));
 }
 
 void DocumentTest::open(const QString &name) {
-    document.open(dir.file(name));
+    document_.open(dir_.file(name));
     settle();
 }
 
 QStringList DocumentTest::namesIn(const QString &folder) const {
-    return QDir(dir.file(folder))
+    return QDir(dir_.file(folder))
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                    QDir::Name);
 }
 
 QStringList DocumentTest::topEntries() const {
     QStringList names;
-    if (const ArchiveEntry *root = document.rootEntry()) {
+    if (const ArchiveEntry *root = document_.rootEntry()) {
         for (const auto &child : root->children())
             names.append(child->name());
     }
@@ -51,7 +52,7 @@ QStringList DocumentTest::topEntries() const {
 }
 
 ArchiveEntry *DocumentTest::entry(const QString &path) const {
-    ArchiveEntry *current = document.rootEntry();
+    ArchiveEntry *current = document_.rootEntry();
     for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         ArchiveEntry *found = nullptr;
         for (const auto &child : current->children()) {
@@ -67,7 +68,7 @@ ArchiveEntry *DocumentTest::entry(const QString &path) const {
 
 QStringList DocumentTest::zipNames(const QString &name) const {
     QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), dir.file(name)});
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), dir_.file(name)});
     unzip.waitForFinished();
     QStringList names = QString::fromUtf8(unzip.readAllStandardOutput())
                             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -76,7 +77,7 @@ QStringList DocumentTest::zipNames(const QString &name) const {
 }
 
 QByteArray DocumentTest::read(const QString &name) const {
-    QFile file(dir.file(name));
+    QFile file(dir_.file(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -88,11 +89,11 @@ QByteArray randomBytes(qsizetype size) {
 }
 
 ReadOnlyFolder::ReadOnlyFolder(const QString &path)
-    : path(path) {
-    locked = runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0 &&
-             !FileUtil::isWritable(path);
+    : path_(path) {
+    locked_ = runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0 &&
+              !FileUtil::isWritable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {
-    runShell(QStringLiteral("chattr -i '%1' 2>/dev/null").arg(path));
+    runShell(QStringLiteral("chattr -i '%1' 2>/dev/null").arg(path_));
 }

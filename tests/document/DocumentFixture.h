@@ -15,7 +15,7 @@ class DocumentTest : public ::testing::Test {
 protected:
     void SetUp() override { clearSettings(); }
     void TearDown() override {
-        EXPECT_FALSE(ui.calledOffMainThread) << "the window was called from a worker thread";
+        EXPECT_FALSE(ui_.calledOffMainThread) << "the window was called from a worker thread";
         clearSettings();
     }
 
@@ -28,7 +28,7 @@ protected:
     // Opens the archive (a name in the scratch folder) and waits until the listing has ended.
     void open(const QString &name);
     // Waits until the document's task has ended.
-    void settle() { ASSERT_TRUE(waitUntilIdle(document)); }
+    void settle() { ASSERT_TRUE(waitUntilIdle(document_)); }
     // The names in a folder (relative to the scratch folder), hidden ones included, sorted.
     QStringList namesIn(const QString &folder = QString()) const;
     // The names at the top of the opened archive's tree.
@@ -39,9 +39,9 @@ protected:
     QStringList zipNames(const QString &name) const;
     QByteArray read(const QString &name) const;
 
-    ScratchDir dir;
-    ScriptedUi ui;
-    ArchiveDocument document{ui, ui};
+    ScratchDir dir_;
+    ScriptedUi ui_;
+    ArchiveDocument document_{ui_, ui_};
 };
 
 // Makes a folder immutable for as long as it lives, so even root cannot write into it. Tests that
@@ -50,9 +50,9 @@ class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString &path);
     ~ReadOnlyFolder();
-    bool isReadOnly() const { return locked; }
+    bool isReadOnly() const { return locked_; }
 
 private:
-    QString path;
-    bool locked = false;
+    QString path_;
+    bool locked_ = false;
 };

@@ -27,33 +27,33 @@ class OpeningEachKind : public DocumentTest, public ::testing::WithParamInterfac
 
 TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
     const KindCase &kind = GetParam();
-    dir.write("src/docs/a.txt", "alpha");
-    dir.write("src/docs/b.txt", "beta");
-    dir.write("src/top.txt", "top");
+    dir_.write("src/docs/a.txt", "alpha");
+    dir_.write("src/docs/b.txt", "beta");
+    dir_.write("src/top.txt", "top");
     shell(kind.make);
     open(kind.archive);
 
-    EXPECT_TRUE(document.isViewing());
+    EXPECT_TRUE(document_.isViewing());
     EXPECT_EQ(topEntries(), kind.topEntries);
-    const QStringList sheets = ui.callsStartingWith("sheet:");
+    const QStringList sheets = ui_.callsStartingWith("sheet:");
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets.first(), kind.determinate ? "sheet:determinate" : "sheet:indeterminate");
     if (kind.determinate) {
-        EXPECT_EQ(ui.maxValues.first(), FileUtil::fileSize(dir.file(kind.archive)));
+        EXPECT_EQ(ui_.maxValues.first(), FileUtil::fileSize(dir_.file(kind.archive)));
     }
-    EXPECT_TRUE(ui.calls.contains("top:Loading..."));
-    EXPECT_EQ(ui.calls.mid(ui.calls.indexOf("hide:0")),
+    EXPECT_TRUE(ui_.calls.contains("top:Loading..."));
+    EXPECT_EQ(ui_.calls.mid(ui_.calls.indexOf("hide:0")),
               (QStringList{"hide:0", "reload", "encoding", "toolbar"}))
         << "no alert and, by default, no automatic extraction";
 
-    ui.calls.clear();
-    document.extractAll();
+    ui_.calls.clear();
+    document_.extractAll();
     settle();
     EXPECT_EQ(read(kind.probe), "top");
     EXPECT_TRUE(namesIn().contains(kind.placed));
-    EXPECT_EQ(ui.callsStartingWith("hide:"), QStringList{"hide:10000"});
-    EXPECT_TRUE(ui.calls.contains("close")) << "closing after extraction is on by default";
-    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(ui_.callsStartingWith("hide:"), QStringList{"hide:10000"});
+    EXPECT_TRUE(ui_.calls.contains("close")) << "closing after extraction is on by default";
+    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
 }
 
 class DocumentOpening : public DocumentTest {};
@@ -88,16 +88,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "top.txt"}));
 
 TEST_F(DocumentOpening, AFileOfNoArchiveKindListsNothingAndExtractsNothing) {
-    dir.write("notes.txt", "plain");
+    dir_.write("notes.txt", "plain");
     open("notes.txt");
-    EXPECT_TRUE(document.isViewing());
-    EXPECT_EQ(document.reader(), nullptr);
+    EXPECT_TRUE(document_.isViewing());
+    EXPECT_EQ(document_.reader(), nullptr);
     EXPECT_TRUE(topEntries().isEmpty());
-    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
-    ui.calls.clear();
-    document.extractAll();
+    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
+    ui_.calls.clear();
+    document_.extractAll();
     settle();
-    EXPECT_TRUE(ui.calls.isEmpty());
+    EXPECT_TRUE(ui_.calls.isEmpty());
     EXPECT_EQ(namesIn(), QStringList{"notes.txt"});
 }
 
@@ -106,31 +106,31 @@ TEST_F(DocumentOpening, AfterListingExtractsAutomaticallyOrShowsTheListingError)
     makeZip("k.zip", {{"docs/a.txt", "alpha"}});
     open("k.zip");
     EXPECT_EQ(read("docs/a.txt"), "alpha");
-    EXPECT_TRUE(ui.calls.contains("hide:10000"));
+    EXPECT_TRUE(ui_.calls.contains("hide:10000"));
 
-    dir.write("bad.zip", QByteArray(4096, 'z'));
-    ui.calls.clear();
+    dir_.write("bad.zip", QByteArray(4096, 'z'));
+    ui_.calls.clear();
     open("bad.zip");
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
     EXPECT_EQ(namesIn(), (QStringList{"bad.zip", "docs", "k.zip"}))
         << "nothing extracted after a listing error";
 }
 
 TEST_F(DocumentOpening, EncryptedRarNamesAskUntilThePasswordListsEntries) {
-    dir.write("src/docs/a.txt", "alpha");
+    dir_.write("src/docs/a.txt", "alpha");
     shell("cd src && rar a -idq -hpsecret ../k.rar docs");
-    ui.passwords = {"wrong", "secret"};
+    ui_.passwords = {"wrong", "secret"};
     open("k.rar");
-    EXPECT_EQ(ui.callsStartingWith("password:"),
+    EXPECT_EQ(ui_.callsStartingWith("password:"),
               (QStringList{"password:" + kPasswordMessage, "password:" + kPasswordMessage}));
     EXPECT_EQ(topEntries(), QStringList{"docs"});
-    EXPECT_EQ(document.session()->confirmedPassword(), "secret");
-    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(document_.session()->confirmedPassword(), "secret");
+    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
 
-    document.extractAll();
+    document_.extractAll();
     settle();
     EXPECT_EQ(read("docs/a.txt"), "alpha") << "the listing's password serves the extraction";
-    EXPECT_EQ(ui.callsStartingWith("password:").size(), 2);
+    EXPECT_EQ(ui_.callsStartingWith("password:").size(), 2);
 }
 
 class GivingUpAtThePrompt : public DocumentTest,
@@ -138,14 +138,14 @@ class GivingUpAtThePrompt : public DocumentTest,
 
 TEST_P(GivingUpAtThePrompt, LeavesAnEmptyTreeWithoutAlertOrExtraction) {
     Preferences::setAutoExtractOnOpen(true);
-    dir.write("src/docs/a.txt", "alpha");
+    dir_.write("src/docs/a.txt", "alpha");
     shell("cd src && rar a -idq -hpsecret ../k.rar docs");
-    ui.passwords = {GetParam()};
+    ui_.passwords = {GetParam()};
     open("k.rar");
-    EXPECT_EQ(ui.callsStartingWith("password:").size(), 1);
+    EXPECT_EQ(ui_.callsStartingWith("password:").size(), 1);
     EXPECT_TRUE(topEntries().isEmpty());
-    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
-    EXPECT_EQ(ui.callsStartingWith("hide:"), QStringList{"hide:0"});
+    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(ui_.callsStartingWith("hide:"), QStringList{"hide:0"});
     EXPECT_EQ(namesIn(), (QStringList{"k.rar", "src"}));
 }
 
@@ -153,38 +153,38 @@ INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, GivingUpAtThePrompt,
                          ::testing::Values(std::nullopt, QString()));
 
 TEST_F(DocumentOpening, ARarVolumeInAFolderWithoutWriteAccessAsksForThatFolderFirst) {
-    dir.write("vols/big.bin", FileUtil::fileName(dir.path()).toUtf8().repeated(4000));
+    dir_.write("vols/big.bin", FileUtil::fileName(dir_.path()).toUtf8().repeated(4000));
     shell("cd vols && rar a -idq -m0 -v20k set.rar big.bin && rm big.bin");
-    const QString volumes = dir.file("vols");
+    const QString volumes = dir_.file("vols");
     ReadOnlyFolder lock(volumes);
     if (!lock.isReadOnly())
         GTEST_SKIP() << "cannot take write access away from a folder here";
-    ui.directories = {dir.path(), volumes};
+    ui_.directories = {dir_.path(), volumes};
     open("vols/set.part1.rar");
 
     const QString chooser = "chooser:" + kPermissionMessage + "|" + volumes;
-    EXPECT_EQ(ui.callsStartingWith("chooser:"), (QStringList{chooser, chooser}))
+    EXPECT_EQ(ui_.callsStartingWith("chooser:"), (QStringList{chooser, chooser}))
         << "another folder than the archive's asks again";
-    EXPECT_GT(ui.calls.indexOf("sheet:indeterminate"), ui.calls.lastIndexOf(chooser))
+    EXPECT_GT(ui_.calls.indexOf("sheet:indeterminate"), ui_.calls.lastIndexOf(chooser))
         << "the listing starts only once access is granted";
     EXPECT_EQ(topEntries(), QStringList{"big.bin"});
 }
 
 TEST_F(DocumentOpening, CancellingTheListingSkipsTheAfterListingStep) {
     Preferences::setAutoExtractOnOpen(true);
-    dir.write("big.bin", randomBytes(8 << 20));
+    dir_.write("big.bin", randomBytes(8 << 20));
     shell("gzip -1 big.bin");
     bool cancelled = false;
-    ui.onProgressValue = [&](quint64 value) {
+    ui_.onProgressValue = [&](quint64 value) {
         if (value > 0 && !cancelled) {
             cancelled = true;
-            queueCancel(document);
+            queueCancel(document_);
         }
     };
     open("big.bin.gz");
     EXPECT_TRUE(cancelled);
-    EXPECT_EQ(ui.callsStartingWith("hide:"), QStringList{"hide:0"});
-    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_EQ(ui_.callsStartingWith("hide:"), QStringList{"hide:0"});
+    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
     EXPECT_EQ(namesIn(), QStringList{"big.bin.gz"}) << "no automatic extraction";
 }
 

@@ -163,29 +163,29 @@ class Preview : public DocumentTest {
 protected:
     void SetUp() override {
         DocumentTest::SetUp();
-        document.setPreviewPane(&pane);
+        document_.setPreviewPane(&pane_);
     }
-    void select(const QString &path) { ui.selectedCurrent = {entry(path)}; }
+    void select(const QString &path) { ui_.selectedCurrent = {entry(path)}; }
 
-    RecordingPane pane;
+    RecordingPane pane_;
 };
 
 TEST_F(Preview, APreviewHandsTheExtractedCopyToThePaneWithoutASheetThenRemovesIt) {
     makeZip("a.zip", {{"docs/readme.txt", "read me"}, {"docs/pic.png", "not really a png"}});
     open("a.zip");
-    ui.calls.clear();
+    ui_.calls.clear();
     select("docs/readme.txt");
-    document.viewFileInPreview();
+    document_.viewFileInPreview();
     settle();
 
-    ASSERT_EQ(pane.deliveries.size(), 1);
-    const auto &delivered = pane.deliveries.first();
+    ASSERT_EQ(pane_.deliveries.size(), 1);
+    const auto &delivered = pane_.deliveries.first();
     ASSERT_TRUE(delivered.path);
     EXPECT_EQ(QFileInfo(*delivered.path).fileName(), "readme.txt");
     EXPECT_EQ(delivered.contents, "read me");
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(*delivered.path).absolutePath()));
-    EXPECT_TRUE(ui.callsStartingWith("sheet").isEmpty());
-    EXPECT_TRUE(ui.callsStartingWith("hide").isEmpty());
+    EXPECT_TRUE(ui_.callsStartingWith("sheet").isEmpty());
+    EXPECT_TRUE(ui_.callsStartingWith("hide").isEmpty());
 }
 
 TEST_F(Preview, EntriesNotWorthExtractingAndFoldersStartNothing) {
@@ -193,25 +193,25 @@ TEST_F(Preview, EntriesNotWorthExtractingAndFoldersStartNothing) {
     open("a.zip");
     for (const char *path : {"big.txt", "f/x.bin", "f"}) {
         select(path);
-        document.viewFileInPreview();
-        EXPECT_FALSE(document.isExecuting()) << path;
+        document_.viewFileInPreview();
+        EXPECT_FALSE(document_.isExecuting()) << path;
     }
-    ui.selectedCurrent = {entry("big.txt"), entry("f/x.bin")};
-    document.viewFileInPreview();
-    EXPECT_FALSE(document.isExecuting());
-    EXPECT_TRUE(pane.deliveries.isEmpty());
+    ui_.selectedCurrent = {entry("big.txt"), entry("f/x.bin")};
+    document_.viewFileInPreview();
+    EXPECT_FALSE(document_.isExecuting());
+    EXPECT_TRUE(pane_.deliveries.isEmpty());
 }
 
 TEST_F(Preview, AnEncryptedArchiveShowsTheIconAndNeverAsksForAPassword) {
-    dir.write("src/secret.txt", "hidden");
+    dir_.write("src/secret.txt", "hidden");
     shell("cd src && zip -q -P pw ../e.zip secret.txt");
     open("e.zip");
     select("secret.txt");
-    document.viewFileInPreview();
+    document_.viewFileInPreview();
     settle();
-    ASSERT_EQ(pane.deliveries.size(), 1);
-    EXPECT_FALSE(pane.deliveries.first().path);
-    EXPECT_TRUE(ui.callsStartingWith("password").isEmpty());
+    ASSERT_EQ(pane_.deliveries.size(), 1);
+    EXPECT_FALSE(pane_.deliveries.first().path);
+    EXPECT_TRUE(ui_.callsStartingWith("password").isEmpty());
 }
 
 TEST_F(Preview, ANewerSelectionSupersedesARunningPreview) {
@@ -219,15 +219,15 @@ TEST_F(Preview, ANewerSelectionSupersedesARunningPreview) {
             {{"first.txt", randomBytes(8 << 20).toHex().left(8 << 20)}, {"second.txt", "second"}});
     open("a.zip");
     select("first.txt");
-    document.viewFileInPreview();
-    ASSERT_TRUE(document.isExecuting());
+    document_.viewFileInPreview();
+    ASSERT_TRUE(document_.isExecuting());
     select("second.txt");
-    document.viewFileInPreview();
+    document_.viewFileInPreview();
     settle();
     ASSERT_TRUE(
-        waitUntil([this] { return !pane.deliveries.isEmpty() && !document.isExecuting(); }));
-    ASSERT_EQ(pane.deliveries.size(), 1);
-    EXPECT_EQ(pane.deliveries.first().contents, "second");
+        waitUntil([this] { return !pane_.deliveries.isEmpty() && !document_.isExecuting(); }));
+    ASSERT_EQ(pane_.deliveries.size(), 1);
+    EXPECT_EQ(pane_.deliveries.first().contents, "second");
 }
 
 // Entries of the same name and size pass the pane's own checks: the selection decides.
@@ -236,34 +236,34 @@ TEST_F(Preview, ACopyIsNotHandedOverOnceAnotherEntryIsSelected) {
     open("a.zip");
     select("same/n.txt");
     // The selection moves while the copy is being made, before any new request.
-    ui.onProgressValue = [this](quint64) {
+    ui_.onProgressValue = [this](quint64) {
         select("other/n.txt");
     };
-    document.viewFileInPreview();
+    document_.viewFileInPreview();
     settle();
-    EXPECT_TRUE(pane.deliveries.isEmpty());
+    EXPECT_TRUE(pane_.deliveries.isEmpty());
 }
 
 TEST_F(Preview, ARunningPreviewGivesWayToAnExtraction) {
     makeZip("a.zip", {{"big.txt", randomBytes(8 << 20).toHex().left(8 << 20)}});
     open("a.zip");
     select("big.txt");
-    document.viewFileInPreview();
-    ASSERT_TRUE(document.isExecuting());
-    document.extractAll();
+    document_.viewFileInPreview();
+    ASSERT_TRUE(document_.isExecuting());
+    document_.extractAll();
     settle();
     EXPECT_EQ(namesIn(), (QStringList{"a.zip", "big.txt"}));
-    EXPECT_EQ(QFileInfo(dir.file("big.txt")).size(), 8 << 20);
+    EXPECT_EQ(QFileInfo(dir_.file("big.txt")).size(), 8 << 20);
 }
 
 TEST_F(Preview, ViewOpensTheCopyUnderTheSheetAndKeepsIt) {
     makeZip("a.zip", {{"docs/readme.txt", "read me"}});
     open("a.zip");
-    ui.calls.clear();
+    ui_.calls.clear();
     select("docs/readme.txt");
-    document.viewFile();
+    document_.viewFile();
     settle();
-    const QStringList opened = ui.callsStartingWith("open:");
+    const QStringList opened = ui_.callsStartingWith("open:");
     ASSERT_EQ(opened.size(), 1);
     const QString path = opened.first().mid(5);
     EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
@@ -271,13 +271,13 @@ TEST_F(Preview, ViewOpensTheCopyUnderTheSheetAndKeepsIt) {
     QFile copy(path);
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), "read me");
-    EXPECT_EQ(ui.callsStartingWith("sheet"), QStringList{"sheet:determinate"});
-    EXPECT_EQ(ui.callsStartingWith("hide"), QStringList{"hide:0"});
-    EXPECT_TRUE(pane.deliveries.isEmpty());
+    EXPECT_EQ(ui_.callsStartingWith("sheet"), QStringList{"sheet:determinate"});
+    EXPECT_EQ(ui_.callsStartingWith("hide"), QStringList{"hide:0"});
+    EXPECT_TRUE(pane_.deliveries.isEmpty());
 }
 
 TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
-    dir.write("src/secret.txt", "hidden words");
+    dir_.write("src/secret.txt", "hidden words");
     shell("cd src && zip -q -P pw ../e.zip secret.txt");
     open("e.zip");
     select("secret.txt");
@@ -287,17 +287,17 @@ TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
             .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     };
     const QStringList before = tempItems();
-    ui.passwords = {QStringLiteral("wrong")};
-    document.viewFile();
+    ui_.passwords = {QStringLiteral("wrong")};
+    document_.viewFile();
     settle();
-    EXPECT_TRUE(ui.callsStartingWith("open:").isEmpty());
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_TRUE(ui_.callsStartingWith("open:").isEmpty());
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
     EXPECT_EQ(tempItems(), before) << "a failed view leaves nothing behind";
 
-    ui.passwords = {QStringLiteral("pw")};
-    document.viewFile();
+    ui_.passwords = {QStringLiteral("pw")};
+    document_.viewFile();
     settle();
-    const QStringList opened = ui.callsStartingWith("open:");
+    const QStringList opened = ui_.callsStartingWith("open:");
     ASSERT_EQ(opened.size(), 1);
     QFile copy(opened.first().mid(5));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
@@ -305,7 +305,7 @@ TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
 }
 
 TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
-    const QString secret = dir.write("secret.txt", "private");
+    const QString secret = dir_.write("secret.txt", "private");
     ASSERT_TRUE(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner));
     shell(QStringLiteral("mkdir src && ln -s '%1' src/link.txt && cd src && zip -qy ../l.zip "
                          "link.txt")
@@ -313,36 +313,36 @@ TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
     open("l.zip");
     ASSERT_TRUE(entry("link.txt"));
     select("link.txt");
-    document.viewFileInPreview();
+    document_.viewFileInPreview();
     settle();
-    document.viewFile();
+    document_.viewFile();
     settle();
     EXPECT_EQ(QFile::permissions(secret),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-    for (const auto &delivered : pane.deliveries)
+    for (const auto &delivered : pane_.deliveries)
         EXPECT_NE(delivered.contents, "private");
-    EXPECT_TRUE(ui.callsStartingWith("open:").isEmpty());
+    EXPECT_TRUE(ui_.callsStartingWith("open:").isEmpty());
 }
 
 TEST_F(Preview, ARarVolumeInAFolderWithoutWriteAccessAsksForItOnlyInTheSandbox) {
     const QByteArray text = QByteArray("a line of the long note\n").repeated(3000);
-    dir.write("vols/note.txt", text);
+    dir_.write("vols/note.txt", text);
     shell("cd vols && rar a -idq -m0 -v20k set.rar note.txt && rm note.txt");
-    const QString volumes = dir.file("vols");
+    const QString volumes = dir_.file("vols");
     ReadOnlyFolder lock(volumes);
     if (!lock.isReadOnly())
         GTEST_SKIP() << "cannot take write access away from a folder here";
 
     // Outside the sandbox the other volumes are readable as they are: no question per selection.
-    ui.directories = {volumes};
+    ui_.directories = {volumes};
     open("vols/set.part1.rar");
-    ui.calls.clear();
+    ui_.calls.clear();
     select("note.txt");
-    document.viewFileInPreview();
+    document_.viewFileInPreview();
     settle();
-    EXPECT_TRUE(ui.callsStartingWith("chooser:").isEmpty());
-    ASSERT_EQ(pane.deliveries.size(), 1);
-    EXPECT_EQ(pane.deliveries.first().contents, text);
+    EXPECT_TRUE(ui_.callsStartingWith("chooser:").isEmpty());
+    ASSERT_EQ(pane_.deliveries.size(), 1);
+    EXPECT_EQ(pane_.deliveries.first().contents, text);
 
     setenv("APP_SANDBOX_CONTAINER_ID", "org.kist.Kist", 1);
     ScriptedUi sandboxUi;
@@ -351,7 +351,7 @@ TEST_F(Preview, ARarVolumeInAFolderWithoutWriteAccessAsksForItOnlyInTheSandbox) 
     RecordingPane sandboxPane;
     sandboxed.setPreviewPane(&sandboxPane);
     sandboxUi.directories = {volumes};
-    sandboxed.open(dir.file("vols/set.part1.rar"));
+    sandboxed.open(dir_.file("vols/set.part1.rar"));
     ASSERT_TRUE(waitUntilIdle(sandboxed));
     ArchiveEntry *note = sandboxed.rootEntry()->findChild(*entry("note.txt"));
     ASSERT_TRUE(note);

@@ -80,11 +80,12 @@ class DamagedArchives : public DocumentTest, public ::testing::WithParamInterfac
 TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
     const QString format = GetParam();
     const QByteArray data = randomBytes(20000);
-    dir.write("src/data.bin", data);
+    dir_.write("src/data.bin", data);
     if (format != QLatin1String("gz") && format != QLatin1String("bz2"))
-        dir.write("src/docs/notes.txt", QByteArray("notes ").repeated(300));
-    const QMap<QString, QByteArray> originals = filesWithContents(dir.file("src"));
-    const QString archive = HostileArchives::makeArchive(dir.file("src"), dir.file("a." + format));
+        dir_.write("src/docs/notes.txt", QByteArray("notes ").repeated(300));
+    const QMap<QString, QByteArray> originals = filesWithContents(dir_.file("src"));
+    const QString archive =
+        HostileArchives::makeArchive(dir_.file("src"), dir_.file("a." + format));
     ASSERT_FALSE(archive.isEmpty());
     const QByteArray valid = read("a." + format);
     const QStringList temporariesBefore = temporaries();
@@ -94,14 +95,14 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         SCOPED_TRACE(damage.label);
         const QString folder = QString::fromLatin1(damage.label).replace(' ', '-');
         const QString name = folder + "/a." + format;
-        dir.write(name, damage.apply(valid));
-        ui.calls.clear();
+        dir_.write(name, damage.apply(valid));
+        ui_.calls.clear();
         open(name);
-        if (document.isViewing()) {
-            document.extractAll();
+        if (document_.isViewing()) {
+            document_.extractAll();
             settle();
         }
-        const QStringList alerts = ui.callsStartingWith("alert:");
+        const QStringList alerts = ui_.callsStartingWith("alert:");
         for (const QString &alert : alerts)
             EXPECT_TRUE(isReaderMessage(alert)) << alert.toStdString();
         const bool mustFail =
@@ -116,7 +117,7 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         for (const QString &item : left)
             EXPECT_FALSE(item.startsWith('.')) << "staging folder left: " << item.toStdString();
         if (HostileArchives::checksData(format)) {
-            const auto placed = filesWithContents(dir.file(folder));
+            const auto placed = filesWithContents(dir_.file(folder));
             for (auto it = placed.begin(); it != placed.end(); ++it) {
                 if (it.key() != "a." + format) {
                     EXPECT_TRUE(originals.values().contains(it.value()))
@@ -128,7 +129,7 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         expectedItems.sort();
         EXPECT_EQ(namesIn(), expectedItems) << "nothing lands beside the damaged copies";
         // The gzip and bzip2 readers keep what they decompressed while the archive is open.
-        if (!alerts.isEmpty() || !document.isViewing()) {
+        if (!alerts.isEmpty() || !document_.isViewing()) {
             EXPECT_EQ(temporaries(), temporariesBefore) << "a failed decompression keeps nothing";
         }
     }
@@ -136,7 +137,7 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, DamagedArchives,
                          ::testing::ValuesIn(HostileArchives::formats()),
-                         [](const auto &info) { return info.param.toStdString(); });
+                         [](const auto &testInfo) { return testInfo.param.toStdString(); });
 
 } // namespace
 
@@ -173,35 +174,35 @@ class HostileNames : public DocumentTest, public ::testing::WithParamInterface<Q
 
 TEST_P(HostileNames, NothingIsWrittenOutsideTheArchivesFolder) {
     const QString format = GetParam();
-    const QString archive = dir.file("in/h." + format);
-    QDir(dir.path()).mkpath("in");
-    QDir(dir.path()).mkpath("outside");
+    const QString archive = dir_.file("in/h." + format);
+    QDir(dir_.path()).mkpath("in");
+    QDir(dir_.path()).mkpath("outside");
     if (format == QLatin1String("7z")) {
         shell(QStringLiteral("mkdir -p s1 s2/esc && ln -s %1 s1/esc && echo x > s2/esc/victim.txt "
                              "&& echo x > s2/up.txt && bsdtar --format 7zip -cf in/h.7z "
                              "-s ',^up,../up,' -C s1 esc -C ../s2 esc/victim.txt up.txt "
                              "&& rm -r s1 s2")
-                  .arg(dir.file("outside")));
+                  .arg(dir_.file("outside")));
     } else {
-        dir.write("make.py", kHostileTreeScript);
+        dir_.write("make.py", kHostileTreeScript);
         shell(QStringLiteral("/usr/bin/python3 make.py %1 %2 %3 && rm make.py")
-                  .arg(format, archive, dir.file("outside")));
+                  .arg(format, archive, dir_.file("outside")));
     }
     open("in/h." + format);
-    ASSERT_TRUE(document.isViewing());
-    document.extractAll();
+    ASSERT_TRUE(document_.isViewing());
+    document_.extractAll();
     settle();
     EXPECT_EQ(namesIn("outside"), QStringList()) << "nothing written through the link";
     EXPECT_EQ(namesIn(), (QStringList{"in", "outside"}));
     for (const QString &item : namesIn("in"))
         EXPECT_FALSE(item.startsWith('.')) << "staging folder left: " << item.toStdString();
-    for (const QString &alert : ui.callsStartingWith("alert:"))
+    for (const QString &alert : ui_.callsStartingWith("alert:"))
         EXPECT_TRUE(isReaderMessage(alert)) << alert.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWriter, HostileNames,
                          ::testing::Values("zip", "7z", "tar", "tgz", "tbz"),
-                         [](const auto &info) { return info.param.toStdString(); });
+                         [](const auto &testInfo) { return testInfo.param.toStdString(); });
 
 class ClaimedSizes : public DocumentTest {};
 
@@ -212,16 +213,16 @@ TEST_F(ClaimedSizes, AbsurdSizesGiveAnErrorNotAnAllocation) {
           "zipfile.ZipFile('z/big.zip', 'w').writestr('big.bin', b'0123456789')\n"
           "i = tarfile.TarInfo('big.bin'); i.size = 2**62\n"
           "open('t/big.tar', 'wb').write(i.tobuf(tarfile.GNU_FORMAT) + b'0123456789')\"");
-    ASSERT_TRUE(HostileArchives::claimZipSize(dir.file("z/big.zip"), 0xFFFFFFF0ULL));
+    ASSERT_TRUE(HostileArchives::claimZipSize(dir_.file("z/big.zip"), 0xFFFFFFF0ULL));
     for (const QString name : {"z/big.zip", "t/big.tar"}) {
         SCOPED_TRACE(name.toStdString());
-        ui.calls.clear();
+        ui_.calls.clear();
         open(name);
-        if (document.isViewing()) {
-            document.extractAll();
+        if (document_.isViewing()) {
+            document_.extractAll();
             settle();
         }
-        const QStringList alerts = ui.callsStartingWith("alert:");
+        const QStringList alerts = ui_.callsStartingWith("alert:");
         EXPECT_FALSE(alerts.isEmpty());
         for (const QString &alert : alerts)
             EXPECT_TRUE(isReaderMessage(alert)) << alert.toStdString();
@@ -236,37 +237,37 @@ class CompressionBomb : public DocumentTest, public ::testing::WithParamInterfac
 TEST_P(CompressionBomb, ExtractsWithProgressAndCanBeCancelled) {
     constexpr qint64 kSize = 100 << 20;
     const QString name = "zeros." + GetParam();
-    ASSERT_FALSE(HostileArchives::makeZeros(dir.file(name), kSize).isEmpty());
+    ASSERT_FALSE(HostileArchives::makeZeros(dir_.file(name), kSize).isEmpty());
     open(name);
-    ASSERT_TRUE(document.isViewing());
+    ASSERT_TRUE(document_.isViewing());
     bool cancelled = false;
-    ui.onProgressValue = [&](quint64 value) {
+    ui_.onProgressValue = [&](quint64 value) {
         if (value > 0 && !cancelled) {
             cancelled = true;
-            queueCancel(document);
+            queueCancel(document_);
         }
     };
-    ui.calls.clear();
-    document.extractAll();
+    ui_.calls.clear();
+    document_.extractAll();
     settle();
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(namesIn(), QStringList{name});
-    EXPECT_TRUE(ui.callsStartingWith("alert:").isEmpty());
+    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
 
     QList<quint64> values;
-    ui.onProgressValue = [&](quint64 value) {
+    ui_.onProgressValue = [&](quint64 value) {
         values.append(value);
     };
-    document.extractAll();
+    document_.extractAll();
     settle();
     EXPECT_GE(values.size(), 5) << "progress shows while the entry is written";
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     const QString placed = GetParam() == QLatin1String("zip") ? "zeros.bin" : "zeros";
-    EXPECT_EQ(QFileInfo(dir.file(placed)).size(), kSize);
+    EXPECT_EQ(QFileInfo(dir_.file(placed)).size(), kSize);
     EXPECT_EQ(namesIn(), (QStringList{placed, name}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CompressionBomb, ::testing::Values("zip", "gz", "bz2"),
-                         [](const auto &info) { return info.param.toStdString(); });
+                         [](const auto &testInfo) { return testInfo.param.toStdString(); });
 
 } // namespace

@@ -21,24 +21,24 @@ class FullDestination {
 public:
     FullDestination(Fault fault, const QString &folder) {
         if (fault == Fault::SmallTmpfs) {
-            tmpfs = std::make_unique<SmallTmpfs>(folder, kRoom);
-            active = tmpfs->isMounted();
+            tmpfs_ = std::make_unique<SmallTmpfs>(folder, kRoom);
+            active_ = tmpfs_->isMounted();
         } else {
-            active = true;
+            active_ = true;
         }
     }
     // Starts the fault once the test's own files are written.
     void arm(Fault fault) {
         if (fault == Fault::FileSizeLimit)
-            limit = std::make_unique<FileSizeLimit>(kRoom);
+            limit_ = std::make_unique<FileSizeLimit>(kRoom);
     }
-    void disarm() { limit.reset(); }
-    bool isActive() const { return active; }
+    void disarm() { limit_.reset(); }
+    bool isActive() const { return active_; }
 
 private:
-    std::unique_ptr<SmallTmpfs> tmpfs;
-    std::unique_ptr<FileSizeLimit> limit;
-    bool active = false;
+    std::unique_ptr<SmallTmpfs> tmpfs_;
+    std::unique_ptr<FileSizeLimit> limit_;
+    bool active_ = false;
 };
 
 QStringList temporaries() {
@@ -49,8 +49,8 @@ QStringList temporaries() {
 class WriteFaults : public DocumentTest, public ::testing::WithParamInterface<Fault> {
 protected:
     void expectOneAlertContaining(const QString &text) const {
-        const QStringList alerts = ui.callsStartingWith("alert:");
-        ASSERT_EQ(alerts.size(), 1) << ui.calls.join(' ').toStdString();
+        const QStringList alerts = ui_.callsStartingWith("alert:");
+        ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
         EXPECT_TRUE(alerts.first().contains(text)) << alerts.first().toStdString();
     }
 };
@@ -60,19 +60,19 @@ protected:
 class ExtractionFaults : public WriteFaults {};
 
 TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
-    QDir(dir.path()).mkdir("full");
-    FullDestination full(GetParam(), dir.file("full"));
+    QDir(dir_.path()).mkdir("full");
+    FullDestination full(GetParam(), dir_.file("full"));
     if (!full.isActive())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     for (const QString &name : QStringList{"z.zip", "z.tgz", "z.7z"}) {
         SCOPED_TRACE(name.toStdString());
-        const QString archive = dir.file("full/" + name);
+        const QString archive = dir_.file("full/" + name);
         ASSERT_FALSE(HostileArchives::makeZeros(archive, 8 * kRoom).isEmpty());
         open("full/" + name);
         const QStringList temporariesBefore = temporaries();
-        ui.calls.clear();
+        ui_.calls.clear();
         full.arm(GetParam());
-        document.extractAll();
+        document_.extractAll();
         settle();
         full.disarm();
         expectOneAlertContaining("Failed to create file");
@@ -83,19 +83,19 @@ TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
 }
 
 TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
-    QDir(dir.path()).mkdir("full");
-    FullDestination full(GetParam(), dir.file("full"));
+    QDir(dir_.path()).mkdir("full");
+    FullDestination full(GetParam(), dir_.file("full"));
     if (!full.isActive())
         GTEST_SKIP() << "mounting a tmpfs needs root";
-    dir.write("src/noise.bin", randomBytes(4 * kRoom));
-    document.addFiles({dir.file("src")});
+    dir_.write("src/noise.bin", randomBytes(4 * kRoom));
+    document_.addFiles({dir_.file("src")});
     const QStringList temporariesBefore = temporaries();
-    ui.directories = {dir.file("full")};
+    ui_.directories = {dir_.file("full")};
     full.arm(GetParam());
-    document.zipTo();
+    document_.zipTo();
     settle();
     full.disarm();
-    ASSERT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    ASSERT_EQ(ui_.callsStartingWith("alert:").size(), 1);
     EXPECT_EQ(namesIn("full"), QStringList()) << "no partial archive under any name";
     EXPECT_EQ(temporaries(), temporariesBefore);
 }
@@ -114,53 +114,53 @@ protected:
     // Gathers a large file and a small one after it and zips them beside them; the action runs
     // on the main thread at the first progress report, while the writer is still on the first.
     void zipWhile(const std::function<void()> &action) {
-        dir.write("src/a-large.bin", randomBytes(16 << 20));
-        dir.write("src/b-small.txt", "small");
-        document.addFiles({dir.file("src/a-large.bin"), dir.file("src/b-small.txt")});
-        temporariesBefore = temporaries();
+        dir_.write("src/a-large.bin", randomBytes(16 << 20));
+        dir_.write("src/b-small.txt", "small");
+        document_.addFiles({dir_.file("src/a-large.bin"), dir_.file("src/b-small.txt")});
+        temporariesBefore_ = temporaries();
         bool acted = false;
-        ui.onProgressValue = [&](quint64 value) {
+        ui_.onProgressValue = [&](quint64 value) {
             if (value > 0 && !acted) {
                 acted = true;
                 action();
             }
         };
-        document.zip();
+        document_.zip();
         settle();
         ASSERT_TRUE(acted);
     }
-    QStringList temporariesBefore;
+    QStringList temporariesBefore_;
 };
 
 TEST_F(ZipSourceFaults, ASourceThatVanishesIsNamedAndNoArchiveIsLeft) {
-    zipWhile([&] { QFile::remove(dir.file("src/b-small.txt")); });
-    const QStringList alerts = ui.callsStartingWith("alert:");
+    zipWhile([&] { QFile::remove(dir_.file("src/b-small.txt")); });
+    const QStringList alerts = ui_.callsStartingWith("alert:");
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_TRUE(alerts.first().contains("b-small.txt")) << alerts.first().toStdString();
     EXPECT_EQ(namesIn("src"), QStringList{"a-large.bin"});
-    EXPECT_EQ(temporaries(), temporariesBefore);
+    EXPECT_EQ(temporaries(), temporariesBefore_);
 }
 
 TEST_F(ZipSourceFaults, ASourceReplacedByAFifoIsNotWaitedFor) {
     zipWhile([&] {
-        QFile::remove(dir.file("src/b-small.txt"));
-        ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("src/b-small.txt")).constData(), 0600), 0);
+        QFile::remove(dir_.file("src/b-small.txt"));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dir_.file("src/b-small.txt")).constData(), 0600), 0);
     });
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 0)
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 0)
         << "a FIFO among the gathered items is left out, as pipes always are";
     EXPECT_EQ(zipNames("src/a-large.zip"), QStringList{"a-large.bin"});
-    EXPECT_EQ(temporaries(), temporariesBefore);
+    EXPECT_EQ(temporaries(), temporariesBefore_);
 }
 
 TEST_F(ZipSourceFaults, ADestinationThatBecomesReadOnlyLeavesNothing) {
     std::unique_ptr<ReadOnlyFolder> lock;
-    zipWhile([&] { lock = std::make_unique<ReadOnlyFolder>(dir.file("src")); });
+    zipWhile([&] { lock = std::make_unique<ReadOnlyFolder>(dir_.file("src")); });
     if (!lock->isReadOnly())
         GTEST_SKIP() << "cannot take write access away from a folder here";
     lock.reset();
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 1);
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
     EXPECT_EQ(namesIn("src"), (QStringList{"a-large.bin", "b-small.txt"}));
-    EXPECT_EQ(temporaries(), temporariesBefore);
+    EXPECT_EQ(temporaries(), temporariesBefore_);
 }
 
 } // namespace

@@ -123,25 +123,25 @@ open(path, 'wb').write(data)
 } // namespace HostileArchives
 
 FileSizeLimit::FileSizeLimit(qint64 bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved);
-    savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{rlim_t(bytes), saved.rlim_max};
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{rlim_t(bytes), saved_.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 FileSizeLimit::~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, savedHandler_);
 }
 
 SmallTmpfs::SmallTmpfs(const QString &folder, qint64 bytes)
-    : folder(folder) {
+    : folder_(folder) {
     const QByteArray options = "size=" + QByteArray::number(bytes);
-    mounted = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
-                      options.constData()) == 0;
+    mounted_ = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
+                       options.constData()) == 0;
 }
 
 SmallTmpfs::~SmallTmpfs() {
-    if (mounted)
-        ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+    if (mounted_)
+        ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
 }

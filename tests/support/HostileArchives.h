@@ -41,8 +41,8 @@ public:
     FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
 private:
-    rlimit saved{};
-    void (*savedHandler)(int) = nullptr;
+    rlimit saved_{};
+    void (*savedHandler_)(int) = nullptr;
 };
 
 // A small tmpfs mounted on a folder while it lives; mounting needs root.
@@ -52,9 +52,9 @@ public:
     ~SmallTmpfs();
     SmallTmpfs(const SmallTmpfs &) = delete;
     SmallTmpfs &operator=(const SmallTmpfs &) = delete;
-    bool isMounted() const { return mounted; }
+    bool isMounted() const { return mounted_; }
 
 private:
-    QString folder;
-    bool mounted = false;
+    QString folder_;
+    bool mounted_ = false;
 };

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 ScratchDir::ScratchDir()
-    : dir(QDir::tempPath() + QStringLiteral("/scratch-XXXXXX")) {
+    : dir_(QDir::tempPath() + QStringLiteral("/scratch-XXXXXX")) {
 }
 
 QString ScratchDir::write(const QString &name, const QByteArray &bytes) const {

@@ -8,14 +8,14 @@
 class ScratchDir {
 public:
     ScratchDir();
-    QString path() const { return dir.path(); }
+    QString path() const { return dir_.path(); }
     // Absolute path of a name inside the folder.
-    QString file(const QString &name) const { return dir.filePath(name); }
+    QString file(const QString &name) const { return dir_.filePath(name); }
     // Writes the bytes to a file inside the folder, creating parent folders; returns its path.
     QString write(const QString &name, const QByteArray &bytes) const;
 
 private:
-    QTemporaryDir dir;
+    QTemporaryDir dir_;
 };
 
 // Clears every stored setting, so each test starts from the defaults.

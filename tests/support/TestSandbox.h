@@ -8,9 +8,9 @@
 class TestSandbox {
 public:
     TestSandbox();
-    bool isValid() const { return valid; }
+    bool isValid() const { return valid_; }
 
 private:
-    QTemporaryDir root;
-    bool valid = false;
+    QTemporaryDir root_;
+    bool valid_ = false;
 };

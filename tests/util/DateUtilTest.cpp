@@ -11,22 +11,22 @@ const QString kFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 class LocalZone {
 public:
     explicit LocalZone(const QByteArray &zone)
-        : previous(qgetenv("TZ"))
-        , hadZone(qEnvironmentVariableIsSet("TZ")) {
+        : previous_(qgetenv("TZ"))
+        , hadZone_(qEnvironmentVariableIsSet("TZ")) {
         qputenv("TZ", zone);
         DateUtil::readLocalZone();
     }
     ~LocalZone() {
-        if (hadZone)
-            qputenv("TZ", previous);
+        if (hadZone_)
+            qputenv("TZ", previous_);
         else
             qunsetenv("TZ");
         DateUtil::readLocalZone();
     }
 
 private:
-    QByteArray previous;
-    bool hadZone;
+    QByteArray previous_;
+    bool hadZone_;
 };
 
 QDateTime utc(int year, int month, int day, int hour, int minute, int second) {

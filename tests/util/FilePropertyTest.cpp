@@ -66,44 +66,44 @@ class CancellingScan : public TreeCountScan {
 public:
     CancellingScan(const QString &path, quint64 at, std::function<void()> trigger)
         : TreeCountScan(path)
-        , at(at)
-        , trigger(std::move(trigger)) {}
+        , at_(at)
+        , trigger_(std::move(trigger)) {}
 
     void increaseFileNumber() override {
         TreeCountScan::increaseFileNumber();
-        if (fileNumber() < at)
+        if (fileNumber() < at_)
             return;
-        if (!triggered.exchange(true))
-            trigger();
+        if (!triggered_.exchange(true))
+            trigger_();
         QDeadlineTimer deadline(5000);
         while (!isCancelled() && !deadline.hasExpired())
             QThread::msleep(1);
     }
 
 private:
-    quint64 at;
-    std::function<void()> trigger;
-    std::atomic_bool triggered = false;
+    quint64 at_;
+    std::function<void()> trigger_;
+    std::atomic_bool triggered_ = false;
 };
 
 class CancellingPathScan : public FilePropertyTotalFiles {
 public:
     CancellingPathScan(const QString &path, qsizetype at, QString notification)
         : FilePropertyTotalFiles(path)
-        , at(at)
-        , notification(std::move(notification)) {}
+        , at_(at)
+        , notification_(std::move(notification)) {}
 
     bool addFiles(const QStringList &paths) override {
         FilePropertyTotalFiles::addFiles(paths);
-        if (files().size() >= at && !triggered.exchange(true))
-            NotificationCenter::defaultCenter().post(notification);
+        if (files().size() >= at_ && !triggered_.exchange(true))
+            NotificationCenter::defaultCenter().post(notification_);
         return true;
     }
 
 private:
-    qsizetype at;
-    QString notification;
-    std::atomic_bool triggered = false;
+    qsizetype at_;
+    QString notification_;
+    std::atomic_bool triggered_ = false;
 };
 
 } // namespace

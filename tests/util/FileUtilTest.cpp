@@ -24,11 +24,11 @@ mode_t modeOf(const QString &path) {
 class UmaskScope {
 public:
     explicit UmaskScope(mode_t mask)
-        : previous(::umask(mask)) {}
-    ~UmaskScope() { ::umask(previous); }
+        : previous_(::umask(mask)) {}
+    ~UmaskScope() { ::umask(previous_); }
 
 private:
-    mode_t previous;
+    mode_t previous_;
 };
 
 struct ChunkRecorder : ProgressReceiver {

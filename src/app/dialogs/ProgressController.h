@@ -23,7 +23,7 @@ public:
     void setMaxValue(quint64 maxValue);
     void setValue(quint64 value);
 
-    ProgressSheet *panelProgress() const { return panel; }
+    ProgressSheet *panelProgress() const { return panel_; }
 
 signals:
     // The user pressed Cancel (or tried to close the sheet); pressed once per showing.
@@ -32,6 +32,6 @@ signals:
 private:
     void loadProgressView(QWidget *window);
 
-    ProgressSheet *panel = nullptr;
+    ProgressSheet *panel_ = nullptr;
     quint64 maxValue_ = 0;
 };

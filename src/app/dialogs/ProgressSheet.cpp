@@ -26,20 +26,20 @@ ProgressSheet::ProgressSheet(QWidget *parent)
 }
 
 void ProgressSheet::finish(int returnCode) {
-    finishing = true;
+    finishing_ = true;
     done(returnCode);
-    finishing = false;
+    finishing_ = false;
 }
 
 void ProgressSheet::reject() {
-    if (finishing)
+    if (finishing_)
         QDialog::reject();
     else
         emit cancelRequested();
 }
 
 void ProgressSheet::closeEvent(QCloseEvent *event) {
-    if (finishing)
+    if (finishing_)
         return QDialog::closeEvent(event);
     event->ignore();
     emit cancelRequested();

@@ -31,5 +31,5 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    bool finishing = false;
+    bool finishing_ = false;
 };

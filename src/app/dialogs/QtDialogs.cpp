@@ -14,25 +14,25 @@
 
 QtDialogs::QtDialogs(QWidget *window)
     : QObject(window)
-    , window(window) {
+    , window_(window) {
 }
 
 void QtDialogs::alert(const QString &message, const QString &information) {
-    Alerts::alert(message, information, window);
+    Alerts::alert(message, information, window_);
 }
 
 std::optional<QString> QtDialogs::input(const QString &message, const QString &defaultValue) {
-    return Alerts::input(message, defaultValue, window);
+    return Alerts::input(message, defaultValue, window_);
 }
 
 std::optional<QString> QtDialogs::askPassword(const QString &message) {
-    return Alerts::askPassword(message, window);
+    return Alerts::askPassword(message, window_);
 }
 
 std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &message,
                                              const std::optional<QString> &openingFolder) {
     // Qt's own dialog: the platform's would not take the message below it.
-    QFileDialog chooser(window, tr("Choose"));
+    QFileDialog chooser(window_, tr("Choose"));
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setOption(QFileDialog::ShowDirsOnly);
     chooser.setFileMode(QFileDialog::Directory);
@@ -58,7 +58,7 @@ QLabel *QtDialogs::messageLabel(const QString &message) {
 }
 
 QStringList QtDialogs::pickFilesAndFolders() {
-    return QFileDialog::getOpenFileNames(window, tr("Add files to compress"));
+    return QFileDialog::getOpenFileNames(window_, tr("Add files to compress"));
 }
 
 std::optional<QString> QtDialogs::pickArchive() {
@@ -68,7 +68,7 @@ std::optional<QString> QtDialogs::pickArchive() {
     std::sort(patterns.begin(), patterns.end());
     const QString filter = tr("Archives (%1)").arg(patterns.join(QLatin1Char(' ')));
     const QString path =
-        QFileDialog::getOpenFileName(window, tr("Open the archive file"), QString(), filter);
+        QFileDialog::getOpenFileName(window_, tr("Open the archive file"), QString(), filter);
     if (path.isEmpty())
         return std::nullopt;
     return path;

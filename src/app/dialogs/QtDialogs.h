@@ -30,5 +30,5 @@ public:
     static QLabel *messageLabel(const QString &message);
 
 private:
-    QWidget *window;
+    QWidget *window_;
 };

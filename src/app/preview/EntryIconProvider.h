@@ -17,6 +17,6 @@ public:
 private:
     QIcon iconForName(const QString &name);
 
-    QFileIconProvider provider;
-    QHash<QString, QIcon> byMimeType;
+    QFileIconProvider provider_;
+    QHash<QString, QIcon> byMimeType_;
 };

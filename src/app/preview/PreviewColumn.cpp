@@ -15,8 +15,8 @@ constexpr int kBrowserMargin = 30;
 
 PreviewColumn::PreviewColumn(QWidget *parent)
     : QWidget(parent)
-    , layout(new QVBoxLayout(this)) {
-    layout->setContentsMargins(0, 0, 0, 0);
+    , layout_(new QVBoxLayout(this)) {
+    layout_->setContentsMargins(0, 0, 0, 0);
 }
 
 PreviewColumn::~PreviewColumn() {
@@ -53,7 +53,7 @@ void PreviewColumn::setRepresentedObject(IFileEntry *item) {
     if (!item)
         return;
     view_ = new PreviewView(item, this);
-    layout->addWidget(view_);
+    layout_->addWidget(view_);
     windowSizeChange();
 }
 

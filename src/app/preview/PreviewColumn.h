@@ -46,6 +46,6 @@ private:
     QPointer<ArchiveDocument> document_;
     QPointer<QWidget> browser_;
     IFileEntry *representedObject_ = nullptr;
-    QVBoxLayout *layout;
+    QVBoxLayout *layout_;
     PreviewView *view_ = nullptr;
 };

@@ -26,13 +26,13 @@ constexpr int kTextInset = 5;
 PreviewView::PreviewView(IFileEntry *item, QWidget *parent)
     : QWidget(parent)
     , currentItem_(item)
-    , scrollview(new QScrollArea(this)) {
-    scrollview->setFrameShape(QFrame::NoFrame);
-    scrollview->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrollview->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scrollview->setWidgetResizable(true);
-    scrollview->setAlignment(Qt::AlignCenter);
-    scrollview->viewport()->installEventFilter(this);
+    , scrollview_(new QScrollArea(this)) {
+    scrollview_->setFrameShape(QFrame::NoFrame);
+    scrollview_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollview_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scrollview_->setWidgetResizable(true);
+    scrollview_->setAlignment(Qt::AlignCenter);
+    scrollview_->viewport()->installEventFilter(this);
 
     auto *rows = new QGridLayout;
     rows->setColumnMinimumWidth(0, kLabelWidth);
@@ -49,7 +49,7 @@ PreviewView::PreviewView(IFileEntry *item, QWidget *parent)
     }
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scrollview, 1);
+    layout->addWidget(scrollview_, 1);
     layout->addLayout(rows);
 
     if (item && !isEntry)
@@ -143,30 +143,30 @@ void PreviewView::showText(const QString &text) {
     view->document()->setDocumentMargin(kTextInset);
     view->setPlainText(text);
     // The scroll area deletes the widget it held before.
-    scrollview->setWidget(view);
+    scrollview_->setWidget(view);
     textView_ = view;
-    shownImage = QImage();
+    shownImage_ = QImage();
 }
 
 void PreviewView::showImage(const QImage &image, bool shrink) {
     if (!imageView_) {
         auto *view = new QLabel;
         view->setAlignment(Qt::AlignCenter);
-        scrollview->setWidget(view);
+        scrollview_->setWidget(view);
         imageView_ = view;
     }
-    shownImage = image;
-    shrinkToFit = shrink;
+    shownImage_ = image;
+    shrinkToFit_ = shrink;
     scaleImage();
 }
 
 void PreviewView::scaleImage() {
     if (!imageView_)
         return;
-    const QSize room = scrollview->viewport()->size();
+    const QSize room = scrollview_->viewport()->size();
     // Pictures are shrunk to fit the pane, never blown up.
-    QImage fitted = shownImage;
-    if (shrinkToFit && !fitted.isNull() &&
+    QImage fitted = shownImage_;
+    if (shrinkToFit_ && !fitted.isNull() &&
         (fitted.width() > room.width() || fitted.height() > room.height()) && !room.isEmpty())
         fitted = fitted.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     imageView_->setPixmap(QPixmap::fromImage(fitted));
@@ -174,7 +174,7 @@ void PreviewView::scaleImage() {
 
 bool PreviewView::eventFilter(QObject *watched, QEvent *event) {
     // The room a picture fits in is the viewport's, which the layout sizes after the pane.
-    if (watched == scrollview->viewport() && event->type() == QEvent::Resize)
+    if (watched == scrollview_->viewport() && event->type() == QEvent::Resize)
         scaleImage();
     return QWidget::eventFilter(watched, event);
 }

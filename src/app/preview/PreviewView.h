@@ -49,9 +49,9 @@ private:
     void scaleImage();
 
     IFileEntry *currentItem_;
-    QScrollArea *scrollview;
+    QScrollArea *scrollview_;
     QPointer<QPlainTextEdit> textView_;
     QPointer<QLabel> imageView_;
-    QImage shownImage;
-    bool shrinkToFit = false;
+    QImage shownImage_;
+    bool shrinkToFit_ = false;
 };

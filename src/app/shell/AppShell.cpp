@@ -8,7 +8,7 @@
 
 AppShell::AppShell(IDialogs &dialogs, QObject *parent)
     : QObject(parent)
-    , dialogs(dialogs) {
+    , dialogs_(dialogs) {
 }
 
 void AppShell::openFiles(const QStringList &paths) {
@@ -21,7 +21,7 @@ void AppShell::openFiles(const QStringList &paths) {
 void AppShell::openFile(const QString &path) {
     std::optional<Error> error;
     if (!controller_.openDocument(path, true, &error) && error)
-        dialogs.alert(error->message, path);
+        dialogs_.alert(error->message, path);
 }
 
 void AppShell::newWindow() {
@@ -29,7 +29,7 @@ void AppShell::newWindow() {
 }
 
 DocumentWindow *AppShell::windowOf(const ArchiveDocument &document) const {
-    for (const QPointer<DocumentWindow> &window : windows) {
+    for (const QPointer<DocumentWindow> &window : windows_) {
         if (window && &window->document() == &document)
             return window;
     }
@@ -46,8 +46,8 @@ ArchiveDocument *AppShell::makeDocument() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setMenuBar(new AppMenuBar(*window, *this));
     connect(window, &DocumentWindow::openDocumentRequested, this, &AppShell::openFile);
-    windows.removeAll(nullptr);
-    windows.append(window);
+    windows_.removeAll(nullptr);
+    windows_.append(window);
     return &window->document();
 }
 

@@ -39,8 +39,8 @@ public:
     ArchiveDocument *currentDocument() const override;
 
 private:
-    IDialogs &dialogs;
+    IDialogs &dialogs_;
     DocumentController controller_{*this};
     // Each window deletes itself when closed.
-    QList<QPointer<DocumentWindow>> windows;
+    QList<QPointer<DocumentWindow>> windows_;
 };

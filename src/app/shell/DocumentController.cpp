@@ -10,7 +10,7 @@
 
 DocumentController::DocumentController(IDocumentWindowFactory &factory, QObject *parent)
     : QObject(parent)
-    , factory(factory) {
+    , factory_(factory) {
 }
 
 QList<ArchiveDocument *> DocumentController::documents() const {
@@ -32,7 +32,7 @@ void DocumentController::removeDocument(ArchiveDocument *document) {
 }
 
 ArchiveDocument *DocumentController::newDocument() {
-    ArchiveDocument *document = factory.makeDocument();
+    ArchiveDocument *document = factory_.makeDocument();
     addDocument(document);
     displayDocument(document);
     return document;
@@ -47,7 +47,7 @@ std::optional<Error> DocumentController::checkArchive(const QString &path) {
 
 ArchiveDocument *DocumentController::openDocument(const QString &path, bool display,
                                                   std::optional<Error> *error) {
-    const QMutexLocker locker(&lock);
+    const QMutexLocker locker(&lock_);
     const std::optional<Error> failure = checkArchive(path);
     if (error)
         *error = failure;
@@ -57,11 +57,11 @@ ArchiveDocument *DocumentController::openDocument(const QString &path, bool disp
         if (!document->isEmpty())
             continue;
         document->open(path);
-        if (display && document != factory.currentDocument())
+        if (display && document != factory_.currentDocument())
             displayDocument(document);
         return document;
     }
-    ArchiveDocument *document = factory.makeDocument();
+    ArchiveDocument *document = factory_.makeDocument();
     addDocument(document);
     document->open(path);
     if (display)
@@ -71,5 +71,5 @@ ArchiveDocument *DocumentController::openDocument(const QString &path, bool disp
 
 void DocumentController::displayDocument(ArchiveDocument *document) {
     if (document)
-        MainThread::perform([this, document] { factory.showDocument(*document); });
+        MainThread::perform([this, document] { factory_.showDocument(*document); });
 }

@@ -40,10 +40,10 @@ public:
 private:
     static std::optional<Error> checkArchive(const QString &path);
 
-    IDocumentWindowFactory &factory;
+    IDocumentWindowFactory &factory_;
     // Held for a whole opening, so two openings never pick the same empty document. Recursive:
     // an opening turns the event loop while it waits for a running task, and a dropped archive
     // may be opened meanwhile.
-    QRecursiveMutex lock;
+    QRecursiveMutex lock_;
     QList<QPointer<ArchiveDocument>> documents_;
 };

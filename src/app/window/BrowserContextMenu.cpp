@@ -6,15 +6,15 @@
 BrowserContextMenu::BrowserContextMenu(ArchiveDocument &document, const DocumentBrowser &browser,
                                        const std::function<void()> &viewFile, QWidget *parent)
     : QMenu(parent)
-    , document(document)
-    , browser(browser)
-    , extractSelected(
+    , document_(document)
+    , browser_(browser)
+    , extractSelected_(
           makeItem(tr("Extract selected files"), [&document] { document.extractSelected(); }))
-    , extractSelectedTo(makeItem(tr("Extract selected files As..."),
-                                 [&document] { document.extractSelectedTo(); }))
-    , viewSelected(makeItem(tr("View"), viewFile))
-    , deleteSelected(makeItem(tr("Delete"), [&document] { document.deleteSelected(); }))
-    , revealInFinder(makeItem(tr("Reveal in Finder"), [&document] { document.showInFolder(); })) {
+    , extractSelectedTo_(makeItem(tr("Extract selected files As..."),
+                                  [&document] { document.extractSelectedTo(); }))
+    , viewSelected_(makeItem(tr("View"), viewFile))
+    , deleteSelected_(makeItem(tr("Delete"), [&document] { document.deleteSelected(); }))
+    , revealInFinder_(makeItem(tr("Reveal in Finder"), [&document] { document.showInFolder(); })) {
     connect(this, &QMenu::aboutToShow, this, &BrowserContextMenu::menuNeedsUpdate);
 }
 
@@ -28,18 +28,18 @@ void BrowserContextMenu::menuNeedsUpdate() {
     // Only detach the items: they are made once, with the menu.
     for (QAction *item : actions())
         removeAction(item);
-    const bool canExtract = document.canExtractSelected();
+    const bool canExtract = document_.canExtractSelected();
     if (canExtract) {
-        addAction(extractSelected);
-        addAction(extractSelectedTo);
+        addAction(extractSelected_);
+        addAction(extractSelectedTo_);
     }
-    if (document.canView())
-        addAction(viewSelected);
+    if (document_.canView())
+        addAction(viewSelected_);
     if (!canExtract) {
-        if (!document.canZip())
+        if (!document_.canZip())
             return;
-        if (document.canDelete() && browser.selectedColumn() == 0)
-            addAction(deleteSelected);
+        if (document_.canDelete() && browser_.selectedColumn() == 0)
+            addAction(deleteSelected_);
     }
-    addAction(revealInFinder);
+    addAction(revealInFinder_);
 }

@@ -22,11 +22,11 @@ public:
 private:
     QAction *makeItem(const QString &title, const std::function<void()> &action);
 
-    ArchiveDocument &document;
-    const DocumentBrowser &browser;
-    QAction *extractSelected;
-    QAction *extractSelectedTo;
-    QAction *viewSelected;
-    QAction *deleteSelected;
-    QAction *revealInFinder;
+    ArchiveDocument &document_;
+    const DocumentBrowser &browser_;
+    QAction *extractSelected_;
+    QAction *extractSelectedTo_;
+    QAction *viewSelected_;
+    QAction *deleteSelected_;
+    QAction *revealInFinder_;
 };

@@ -8,9 +8,9 @@
 DocumentBrowser::DocumentBrowser(QWidget *parent)
     : QColumnView(parent)
     , model_(new EntryBrowserModel(this))
-    , cell(new BrowserCellDelegate(this)) {
+    , cell_(new BrowserCellDelegate(this)) {
     setModel(model_);
-    setItemDelegate(cell);
+    setItemDelegate(cell_);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setResizeGripsVisible(true);

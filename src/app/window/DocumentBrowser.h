@@ -45,5 +45,5 @@ private:
     QModelIndexList selectedRows() const;
 
     EntryBrowserModel *model_;
-    BrowserCellDelegate *cell;
+    BrowserCellDelegate *cell_;
 };

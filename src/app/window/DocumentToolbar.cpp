@@ -51,20 +51,20 @@ const QList<DocumentToolbar::Item> &DocumentToolbar::items() {
 DocumentToolbar::DocumentToolbar(ArchiveDocument &document,
                                  const std::function<void()> &openDocument, QWidget *parent)
     : QToolBar(parent)
-    , document(document)
-    , popup(new EncodingChooser(this)) {
+    , document_(document)
+    , popup_(new EncodingChooser(this)) {
     setObjectName(kIdentifier);
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setMovable(false);
     for (const Item &item : items()) {
-        if (!actions.isEmpty())
+        if (!actions_.isEmpty())
             addSeparator();
         addItem(item, openDocument);
     }
     auto *flexibleSpace = new QWidget(this);
     flexibleSpace->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     addWidget(flexibleSpace);
-    addWidget(popup);
+    addWidget(popup_);
     updateCommands();
 }
 
@@ -78,18 +78,18 @@ void DocumentToolbar::addItem(const Item &item, const std::function<void()> &ope
     action->setToolTip(tr(item.tooltip));
     if (item.action)
         connect(action, &QAction::triggered, this,
-                [this, command = item.action] { command(document); });
+                [this, command = item.action] { command(document_); });
     else
         connect(action, &QAction::triggered, this, openDocument);
-    actions.insert(action->objectName(), action);
+    actions_.insert(action->objectName(), action);
 }
 
 bool DocumentToolbar::isItemEnabled(const Item &item) const {
-    return !item.enabled || (document.*item.enabled)();
+    return !item.enabled || (document_.*item.enabled)();
 }
 
 void DocumentToolbar::updateCommands() {
     for (const Item &item : items())
-        actions.value(QString::fromLatin1(item.identifier))->setEnabled(isItemEnabled(item));
-    popup->setEnabled(document.canExtract());
+        actions_.value(QString::fromLatin1(item.identifier))->setEnabled(isItemEnabled(item));
+    popup_->setEnabled(document_.canExtract());
 }

@@ -24,8 +24,8 @@ public:
     // Enables each button after its rule and the chooser exactly when an archive is shown.
     void updateCommands();
     // The button with the identifier ("ToolBarItemUnArchive", ...), or none.
-    QAction *item(const QString &identifier) const { return actions.value(identifier); }
-    EncodingChooser *encodingPopup() const { return popup; }
+    QAction *item(const QString &identifier) const { return actions_.value(identifier); }
+    EncodingChooser *encodingPopup() const { return popup_; }
 
 private:
     struct Item;
@@ -33,7 +33,7 @@ private:
     void addItem(const Item &item, const std::function<void()> &openDocument);
     bool isItemEnabled(const Item &item) const;
 
-    ArchiveDocument &document;
-    QHash<QString, QAction *> actions;
-    EncodingChooser *popup;
+    ArchiveDocument &document_;
+    QHash<QString, QAction *> actions_;
+    EncodingChooser *popup_;
 };

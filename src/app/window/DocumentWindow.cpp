@@ -28,8 +28,8 @@
 
 DocumentWindow::DocumentWindow(const std::optional<QString> &path, QWidget *parent)
     : QMainWindow(parent)
-    , dialogs(new QtDialogs(this))
-    , document_(std::make_unique<ArchiveDocument>(static_cast<IDocumentView &>(*this), *dialogs)) {
+    , dialogs_(new QtDialogs(this))
+    , document_(std::make_unique<ArchiveDocument>(static_cast<IDocumentView &>(*this), *dialogs_)) {
     buildWindow();
     reloadBrowser();
     if (path)
@@ -89,7 +89,7 @@ void DocumentWindow::updatePreview(const QModelIndex &index) {
 }
 
 void DocumentWindow::chooseArchiveToOpen() {
-    const std::optional<QString> path = dialogs->pickArchive();
+    const std::optional<QString> path = dialogs_->pickArchive();
     if (!path)
         return;
     if (document_->isEmpty())
@@ -127,7 +127,7 @@ void DocumentWindow::browserDoubleClick() {
     const QList<IFileEntry *> selected = currentSelection();
     if (document_->canAdd() && selected.size() == 1 &&
         dynamic_cast<FileSystemNode *>(selected.first()))
-        dialogs->openWithDefaultApplication(selected.first()->path());
+        dialogs_->openWithDefaultApplication(selected.first()->path());
 }
 
 void DocumentWindow::closeEvent(QCloseEvent *event) {
@@ -137,11 +137,11 @@ void DocumentWindow::closeEvent(QCloseEvent *event) {
     emit windowClosed();
 }
 
-std::optional<QStringList> DocumentWindow::acceptableDrop(const QMimeData *data) const {
-    if (document_->isExecuting() || !data->hasUrls())
+std::optional<QStringList> DocumentWindow::acceptableDrop(const QMimeData *mime) const {
+    if (document_->isExecuting() || !mime->hasUrls())
         return std::nullopt;
     QStringList paths;
-    for (const QUrl &url : data->urls()) {
+    for (const QUrl &url : mime->urls()) {
         if (url.isLocalFile())
             paths.append(url.toLocalFile());
     }

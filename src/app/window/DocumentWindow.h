@@ -66,7 +66,7 @@ private:
     // worker has extracted it.
     void updatePreview(const QModelIndex &index);
     // The drop's file paths when the window takes them now; none otherwise.
-    std::optional<QStringList> acceptableDrop(const QMimeData *data) const;
+    std::optional<QStringList> acceptableDrop(const QMimeData *mime) const;
 
     // IDocumentView
     void showProgress(bool indeterminate) override;
@@ -82,7 +82,7 @@ private:
     QList<IFileEntry *> currentSelection() const override;
     void closeWindow() override;
 
-    QtDialogs *dialogs;
+    QtDialogs *dialogs_;
     std::unique_ptr<ArchiveDocument> document_;
     DocumentBrowser *browser_ = nullptr;
     DocumentToolbar *toolbar_ = nullptr;

@@ -4,14 +4,14 @@
 
 EncodingChooser::EncodingChooser(QWidget *parent)
     : QComboBox(parent)
-    , items(chooserItems()) {
+    , items_(chooserItems()) {
     setObjectName(QStringLiteral("ToolBarItemEncoding"));
     setToolTip(tr("Change archive encoding"));
     setFixedSize(150, 30);
-    for (const EncodingItem &item : items)
+    for (const EncodingItem &item : items_)
         addItem(item.localizedName());
     connect(this, &QComboBox::activated, this,
-            [this](int index) { emit encodingChosen(items.at(index)); });
+            [this](int index) { emit encodingChosen(items_.at(index)); });
 }
 
 QList<EncodingItem> EncodingChooser::chooserItems() {
@@ -21,8 +21,8 @@ QList<EncodingItem> EncodingChooser::chooserItems() {
 void EncodingChooser::selectRememberedEncoding(const QString &filePath) {
     const std::optional<QString> remembered = EncodingUtil::rememberedEncodingName(filePath);
     int selected = 0;
-    for (int index = 0; remembered && index < items.size(); ++index) {
-        if (items.at(index).name() == *remembered) {
+    for (int index = 0; remembered && index < items_.size(); ++index) {
+        if (items_.at(index).name() == *remembered) {
             selected = index;
             break;
         }

@@ -16,11 +16,11 @@ public:
     static QList<EncodingItem> chooserItems();
     // Selects the entry remembered for the archive, else "Automatic".
     void selectRememberedEncoding(const QString &filePath);
-    EncodingItem currentItem() const { return items.at(currentIndex()); }
+    EncodingItem currentItem() const { return items_.at(currentIndex()); }
 
 signals:
     void encodingChosen(const EncodingItem &item);
 
 private:
-    QList<EncodingItem> items;
+    QList<EncodingItem> items_;
 };

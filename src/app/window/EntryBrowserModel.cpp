@@ -9,7 +9,7 @@ EntryBrowserModel::EntryBrowserModel(QObject *parent)
 void EntryBrowserModel::setRoot(IFileEntry *root) {
     beginResetModel();
     root_ = root;
-    places.clear();
+    places_.clear();
     endResetModel();
 }
 
@@ -22,17 +22,17 @@ QModelIndex EntryBrowserModel::index(int row, int column, const QModelIndex &par
     if (!folder || column != 0 || row < 0 || row >= folder->childCount())
         return {};
     IFileEntry *child = folder->childAt(row);
-    places.insert(child, Place{folder, row});
+    places_.insert(child, Place{folder, row});
     return createIndex(row, column, child);
 }
 
 QModelIndex EntryBrowserModel::parent(const QModelIndex &child) const {
     if (!child.isValid())
         return {};
-    const Place place = places.value(item(child), Place{nullptr, 0});
+    const Place place = places_.value(item(child), Place{nullptr, 0});
     if (!place.parent || place.parent == root_)
         return {};
-    const Place above = places.value(place.parent, Place{nullptr, 0});
+    const Place above = places_.value(place.parent, Place{nullptr, 0});
     return createIndex(above.row, 0, place.parent);
 }
 
@@ -61,7 +61,7 @@ QVariant EntryBrowserModel::data(const QModelIndex &index, int role) const {
     case Qt::ToolTipRole:
         return entry->name();
     case Qt::DecorationRole:
-        return icons.icon(*entry);
+        return icons_.icon(*entry);
     default:
         return {};
     }

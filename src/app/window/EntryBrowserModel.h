@@ -38,6 +38,6 @@ private:
     };
 
     IFileEntry *root_ = nullptr;
-    mutable QHash<const IFileEntry *, Place> places;
-    mutable EntryIconProvider icons;
+    mutable QHash<const IFileEntry *, Place> places_;
+    mutable EntryIconProvider icons_;
 };

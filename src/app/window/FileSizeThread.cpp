@@ -12,7 +12,7 @@ FileSizeThread::FileSizeThread(QObject *parent)
 
 FileSizeThread::~FileSizeThread() {
     cancel();
-    for (QThread *thread : threads) {
+    for (QThread *thread : threads_) {
         thread->wait();
         delete thread;
     }
@@ -21,15 +21,15 @@ FileSizeThread::~FileSizeThread() {
 void FileSizeThread::cancel() {
     // Only this window's scan is stopped, by its thread's mark: the shared cancel notification
     // would also stop other windows' status lines and a running compression's count.
-    if (filesizeThread)
-        filesizeThread->requestInterruption();
-    filesizeThread = nullptr;
-    ++generation;
+    if (filesizeThread_)
+        filesizeThread_->requestInterruption();
+    filesizeThread_ = nullptr;
+    ++generation_;
 }
 
 void FileSizeThread::computeSize(const QStringList &paths) {
     cancel();
-    const quint64 current = generation;
+    const quint64 current = generation_;
     const bool ignoreHidden = Preferences::ignoreHiddenFiles();
     QThread *thread = QThread::create([this, paths, current, ignoreHidden] {
         TreeCountScan scanner(paths);
@@ -44,19 +44,19 @@ void FileSizeThread::computeSize(const QStringList &paths) {
             this, [=, this] { deliver(current, count, size, paths); }, Qt::QueuedConnection);
     });
     connect(thread, &QThread::finished, this, [this, thread] {
-        threads.removeOne(thread);
-        if (filesizeThread == thread)
-            filesizeThread = nullptr;
+        threads_.removeOne(thread);
+        if (filesizeThread_ == thread)
+            filesizeThread_ = nullptr;
         thread->deleteLater();
     });
-    threads.append(thread);
-    filesizeThread = thread;
+    threads_.append(thread);
+    filesizeThread_ = thread;
     thread->start();
 }
 
 void FileSizeThread::deliver(quint64 resultGeneration, quint64 itemCount, quint64 totalSize,
                              const QStringList &paths) {
     // A result that was on its way when its computation was cancelled is dropped here.
-    if (resultGeneration == generation)
+    if (resultGeneration == generation_)
         emit computed(itemCount, totalSize, paths);
 }

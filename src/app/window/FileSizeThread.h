@@ -19,7 +19,7 @@ public:
 
     void computeSize(const QStringList &paths);
     void cancel();
-    bool isExecuting() const { return !threads.isEmpty(); }
+    bool isExecuting() const { return !threads_.isEmpty(); }
 
 signals:
     // The files plus folders counted and their bytes, for the paths of the latest computation.
@@ -29,7 +29,7 @@ private:
     void deliver(quint64 generation, quint64 itemCount, quint64 totalSize,
                  const QStringList &paths);
 
-    QList<QThread *> threads;
-    QThread *filesizeThread = nullptr;
-    quint64 generation = 0;
+    QList<QThread *> threads_;
+    QThread *filesizeThread_ = nullptr;
+    quint64 generation_ = 0;
 };

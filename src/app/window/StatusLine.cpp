@@ -11,9 +11,9 @@ const QString kSeparator = QStringLiteral(" - ");
 
 StatusLine::StatusLine(QWidget *parent)
     : QLabel(parent)
-    , sizes(new FileSizeThread(this)) {
+    , sizes_(new FileSizeThread(this)) {
     setTextInteractionFlags(Qt::TextSelectableByMouse);
-    connect(sizes, &FileSizeThread::computed, this, &StatusLine::showComputed);
+    connect(sizes_, &FileSizeThread::computed, this, &StatusLine::showComputed);
 }
 
 QString StatusLine::itemsPrefix(quint64 count) {
@@ -30,7 +30,7 @@ void StatusLine::browserSelected(const ArchiveDocument &document,
         showGathered(document, selection);
         break;
     case ArchiveDocument::State::Empty:
-        sizes->cancel();
+        sizes_->cancel();
         clear();
         break;
     }
@@ -38,7 +38,7 @@ void StatusLine::browserSelected(const ArchiveDocument &document,
 
 void StatusLine::showArchive(const ArchiveDocument &document,
                              const QList<IFileEntry *> &selection) {
-    sizes->cancel();
+    sizes_->cancel();
     const auto *entry =
         selection.size() == 1 ? dynamic_cast<ArchiveEntry *>(selection.first()) : nullptr;
     if (entry && entry->isLeaf()) {
@@ -57,7 +57,7 @@ void StatusLine::showArchive(const ArchiveDocument &document,
 void StatusLine::showGathered(const ArchiveDocument &document,
                               const QList<IFileEntry *> &selection) {
     if (selection.size() == 1 && selection.first()->isLeaf()) {
-        sizes->cancel();
+        sizes_->cancel();
         const IFileEntry *file = selection.first();
         setText(FileUtil::formatSize(file->size()) + kSeparator + file->path());
         return;
@@ -65,14 +65,14 @@ void StatusLine::showGathered(const ArchiveDocument &document,
     if (selection.size() == 1) {
         const QString folder = selection.first()->path();
         setText(tr("Loading...") + folder);
-        sizes->computeSize({folder});
+        sizes_->computeSize({folder});
         return;
     }
     QStringList paths;
     for (const FileSystemNode::Ptr &node : document.rootNode()->children())
         paths.append(node->path());
     setText(tr("Loading..."));
-    sizes->computeSize(paths);
+    sizes_->computeSize(paths);
 }
 
 void StatusLine::showComputed(quint64 itemCount, quint64 totalSize, const QStringList &paths) {

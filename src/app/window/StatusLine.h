@@ -17,7 +17,7 @@ public:
 
     // Shows what the document's state and the selection call for.
     void browserSelected(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
-    FileSizeThread *sizeThread() const { return sizes; }
+    FileSizeThread *sizeThread() const { return sizes_; }
 
 private:
     void showArchive(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
@@ -27,5 +27,5 @@ private:
     // "N items , ", which the size follows.
     static QString itemsPrefix(quint64 count);
 
-    FileSizeThread *sizes;
+    FileSizeThread *sizes_;
 };

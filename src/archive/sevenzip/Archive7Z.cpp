@@ -76,12 +76,12 @@ class Extraction {
 public:
     Extraction(archive *handle, Archive7ZProgressCallback callback,
                Archive7ZProgressParameter *parameter)
-        : handle(handle)
-        , callback(callback)
-        , parameter(parameter)
-        , destination(QString::fromUtf8(parameter->desFolder))
-        , buffer(kChunkSize)
-        , files(destination) {}
+        : handle_(handle)
+        , callback_(callback)
+        , parameter_(parameter)
+        , destination_(QString::fromUtf8(parameter->desFolder))
+        , buffer_(kChunkSize)
+        , files_(destination_) {}
 
     // Decodes the entry for the target; false when the walk must end (stopped or unreadable).
     bool write(archive_entry *entry, const QString &target, const QByteArray &reportedPath);
@@ -100,12 +100,12 @@ private:
     bool reportChunk(size_t size);
     void reportFinished(const std::string &time, const QByteArray &reportedPath);
 
-    archive *handle;
-    Archive7ZProgressCallback callback;
-    Archive7ZProgressParameter *parameter;
-    QString destination;
-    std::vector<char> buffer;
-    FileWriteQueue files;
+    archive *handle_;
+    Archive7ZProgressCallback callback_;
+    Archive7ZProgressParameter *parameter_;
+    QString destination_;
+    std::vector<char> buffer_;
+    FileWriteQueue files_;
 };
 
 void Extraction::note(Archive7ZResult failure) {
@@ -115,53 +115,54 @@ void Extraction::note(Archive7ZResult failure) {
 
 void Extraction::noteUnwritable(const QString &path) {
     printError("can not write output file");
-    if (parameter->unwrittenPath.empty())
-        parameter->unwrittenPath = path.toStdString();
+    if (parameter_->unwrittenPath.empty())
+        parameter_->unwrittenPath = path.toStdString();
     note(kArchive7ZUnwritable);
 }
 
 void Extraction::makeFolder(const QString &target) {
-    files.makeFolder(target, [this, target](bool made) {
+    files_.makeFolder(target, [this, target](bool made) {
         if (!made)
             noteUnwritable(target);
     });
 }
 
 void Extraction::finishWriting() {
-    files.drain();
+    files_.drain();
 }
 
 bool Extraction::write(archive_entry *entry, const QString &target,
                        const QByteArray &reportedPath) {
-    files.collect();
+    files_.collect();
     if (stopped)
         return false;
     if (archive_entry_is_data_encrypted(entry)) {
         note(kArchive7ZEncrypted);
         return true;
     }
-    files.open(target);
+    files_.open(target);
     const Copy copied = copy(entry);
     if (copied == Copy::Stopped) {
-        files.discard();
+        files_.discard();
         stopped = true;
         return false;
     }
     if (copied != Copy::Done) {
         // A damaged entry is not left behind looking as if it had been extracted.
-        files.discard();
+        files_.discard();
         note(kArchive7ZFailure);
         return copied != Copy::Fatal;
     }
     // A file reported with its date is opened up for its owner (the date is set on the report);
     // one without keeps a new file's usual mode.
     const std::string time = timeText(entry);
-    files.finish(time.empty() ? 0 : kFullPermission, [this, time, reportedPath, target](bool made) {
-        if (!made)
-            noteUnwritable(target);
-        else if (!stopped)
-            reportFinished(time, reportedPath);
-    });
+    files_.finish(time.empty() ? 0 : kFullPermission,
+                  [this, time, reportedPath, target](bool made) {
+                      if (!made)
+                          noteUnwritable(target);
+                      else if (!stopped)
+                          reportFinished(time, reportedPath);
+                  });
     return true;
 }
 
@@ -170,16 +171,16 @@ Extraction::Copy Extraction::copy(archive_entry *entry) {
     if (archive_entry_filetype(entry) == AE_IFLNK) {
         const char *linkTarget = archive_entry_symlink_utf8(entry);
         const qint64 length = linkTarget ? qint64(std::strlen(linkTarget)) : 0;
-        files.write(linkTarget, length);
+        files_.write(linkTarget, length);
         return reportChunk(size_t(length)) ? Copy::Done : Copy::Stopped;
     }
     for (;;) {
-        const la_ssize_t got = archive_read_data(handle, buffer.data(), buffer.size());
+        const la_ssize_t got = archive_read_data(handle_, buffer_.data(), buffer_.size());
         if (got == 0)
             return Copy::Done;
         if (got < 0)
             return got == ARCHIVE_FATAL ? Copy::Fatal : Copy::Damaged;
-        files.write(buffer.data(), got);
+        files_.write(buffer_.data(), got);
         if (!reportChunk(size_t(got)))
             return Copy::Stopped;
     }
@@ -188,19 +189,19 @@ Extraction::Copy Extraction::copy(archive_entry *entry) {
 bool Extraction::reportChunk(size_t size) {
     if (size == 0)
         return true;
-    parameter->size = uint32_t(size);
-    parameter->time = nullptr;
-    parameter->despath = nullptr;
-    return callback(parameter) == 0;
+    parameter_->size = uint32_t(size);
+    parameter_->time = nullptr;
+    parameter_->despath = nullptr;
+    return callback_(parameter_) == 0;
 }
 
 void Extraction::reportFinished(const std::string &time, const QByteArray &reportedPath) {
-    parameter->size = 0;
-    parameter->time = time.c_str();
-    parameter->despath = reportedPath.constData();
-    stopped = callback(parameter) != 0;
-    parameter->time = nullptr;
-    parameter->despath = nullptr;
+    parameter_->size = 0;
+    parameter_->time = time.c_str();
+    parameter_->despath = reportedPath.constData();
+    stopped = callback_(parameter_) != 0;
+    parameter_->time = nullptr;
+    parameter_->despath = nullptr;
 }
 
 // Both walks answer false when the archive could not be read on: the result is a failure then,

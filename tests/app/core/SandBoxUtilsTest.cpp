@@ -20,10 +20,10 @@ protected:
     void SetUp() override {
         clearSettings();
         for (const char *name : {"u/Downloads/a", "u/Downloads2", "u/Documents"})
-            QDir().mkpath(dir.file(name));
+            QDir().mkpath(dir_.file(name));
     }
-    QString path(const char *name) const { return dir.file(name); }
-    ScratchDir dir;
+    QString path(const char *name) const { return dir_.file(name); }
+    ScratchDir dir_;
 };
 
 } // namespace

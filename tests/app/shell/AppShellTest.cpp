@@ -22,10 +22,10 @@ class AppShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clearSettings();
-        dir.write("src/a.txt", "a");
+        dir_.write("src/a.txt", "a");
         ASSERT_EQ(runShell(QStringLiteral("cd '%1/src' && zip -q ../one.zip a.txt && zip -q "
                                           "../two.zip a.txt && zip -q ../three.zip a.txt")
-                               .arg(dir.path())),
+                               .arg(dir_.path())),
                   0);
     }
     void TearDown() override {
@@ -37,8 +37,8 @@ protected:
     // The document windows on show, in the controller's order.
     QList<DocumentWindow *> windows() {
         QList<DocumentWindow *> shown;
-        for (ArchiveDocument *document : shell.controller().documents()) {
-            if (DocumentWindow *window = shell.windowOf(*document))
+        for (ArchiveDocument *document : shell_.controller().documents()) {
+            if (DocumentWindow *window = shell_.windowOf(*document))
                 shown.append(window);
         }
         return shown;
@@ -53,9 +53,9 @@ protected:
         return paths;
     }
 
-    ScratchDir dir;
-    ScriptedUi ui;
-    AppShell shell{ui};
+    ScratchDir dir_;
+    ScriptedUi ui_;
+    AppShell shell_{ui_};
 };
 
 QAction *menuAction(const DocumentWindow &window, const QString &text) {
@@ -72,33 +72,33 @@ QAction *menuAction(const DocumentWindow &window, const QString &text) {
 } // namespace
 
 TEST_F(AppShellTest, WithoutArchivesOneEmptyWindowOpensAndTheNextArchiveFillsIt) {
-    shell.openFiles({});
+    shell_.openFiles({});
     ASSERT_EQ(windows().size(), 1);
     DocumentWindow *empty = windows().first();
     EXPECT_TRUE(empty->document().isEmpty());
 
-    shell.openFiles({dir.file("one.zip"), dir.file("two.zip")});
+    shell_.openFiles({dir_.file("one.zip"), dir_.file("two.zip")});
     EXPECT_EQ(windows().first(), empty);
     EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip"}));
 }
 
 TEST_F(AppShellTest, AnArchiveThatCannotBeOpenedIsReportedAndLeavesAnEmptyWindow) {
-    dir.write("notes.txt", "not an archive");
-    shell.openFiles({dir.file("notes.txt"), dir.file("missing.zip")});
-    EXPECT_EQ(ui.callsStartingWith("alert:").size(), 2);
+    dir_.write("notes.txt", "not an archive");
+    shell_.openFiles({dir_.file("notes.txt"), dir_.file("missing.zip")});
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 2);
     ASSERT_EQ(windows().size(), 1);
     EXPECT_TRUE(windows().first()->document().isEmpty());
 }
 
 TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOnes) {
-    shell.openFiles({dir.file("one.zip")});
-    shell.newWindow();
-    shell.newWindow();
+    shell_.openFiles({dir_.file("one.zip")});
+    shell_.newWindow();
+    shell_.newWindow();
     DocumentWindow *target = windows().at(1);
     auto data = std::make_unique<QMimeData>();
-    data->setUrls({QUrl::fromLocalFile(dir.file("two.zip")),
-                   QUrl::fromLocalFile(dir.file("three.zip")),
-                   QUrl::fromLocalFile(dir.file("one.zip"))});
+    data->setUrls({QUrl::fromLocalFile(dir_.file("two.zip")),
+                   QUrl::fromLocalFile(dir_.file("three.zip")),
+                   QUrl::fromLocalFile(dir_.file("one.zip"))});
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     // Straight to the window: the application delivers drops only inside a real drag.
     static_cast<QObject *>(target)->event(&drop);
@@ -106,7 +106,7 @@ TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOn
 }
 
 TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
-    shell.openFiles({});
+    shell_.openFiles({});
     DocumentWindow *window = windows().first();
     QAction *newWindow = menuAction(*window, "New Window");
     ASSERT_TRUE(newWindow);
@@ -129,8 +129,8 @@ TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
 
 TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     AppLifecycle delegate(*qApp);
-    shell.openFiles({dir.file("one.zip")});
-    shell.newWindow();
+    shell_.openFiles({dir_.file("one.zip")});
+    shell_.newWindow();
     ASSERT_TRUE(QFileInfo(ReaderBase::tempItemDirectory()).isDir());
     QAction *quit = menuAction(*windows().first(), "Quit");
     ASSERT_TRUE(quit);

@@ -58,10 +58,10 @@ protected:
     }
 
     std::unique_ptr<DocumentWindow> gathering(const QStringList &selection) {
-        dir.write("items/folder/inner.txt", "inner");
-        dir.write("items/file.txt", "file");
+        dir_.write("items/folder/inner.txt", "inner");
+        dir_.write("items/file.txt", "file");
         auto window = openWindow();
-        window->document().addFiles({dir.file("items/folder"), dir.file("items/file.txt")});
+        window->document().addFiles({dir_.file("items/folder"), dir_.file("items/file.txt")});
         window->browser().clearSelection();
         if (!selection.isEmpty())
             select(*window, selection);

@@ -41,8 +41,8 @@ class DropTest : public WindowTest {};
 
 TEST_F(DropTest, AcceptsArchivesAlwaysAndFilesOnlyWhereTheyCanBeGathered) {
     const QString archive = makeZip("a.zip", {"f/", "f/x.txt"});
-    const QString text = dir.write("notes.txt", "notes");
-    const QString other = dir.file("b.rar");
+    const QString text = dir_.write("notes.txt", "notes");
+    const QString other = dir_.file("b.rar");
     struct Case {
         const char *name;
         bool showArchive;
@@ -75,11 +75,11 @@ TEST_F(DropTest, RefusesEverythingWhileATaskRuns) {
 
 TEST_F(DropTest, FirstArchiveReplacesTheContentTheOthersGoToOtherWindows) {
     const QString first = makeZip("a.zip", {"from-a/", "from-a/x.txt"});
-    const QString second = dir.file("b.rar");
-    const QString third = dir.file("c.7z");
-    dir.write("gathered.txt", "g");
+    const QString second = dir_.file("b.rar");
+    const QString third = dir_.file("c.7z");
+    dir_.write("gathered.txt", "g");
     auto window = openWindow();
-    window->document().addFiles({dir.file("gathered.txt")});
+    window->document().addFiles({dir_.file("gathered.txt")});
     QSignalSpy others(window.get(), &DocumentWindow::openDocumentRequested);
 
     drop(*window, {first, second, third});
@@ -92,10 +92,10 @@ TEST_F(DropTest, FirstArchiveReplacesTheContentTheOthersGoToOtherWindows) {
 }
 
 TEST_F(DropTest, DroppedFilesAreGathered) {
-    const QString one = dir.write("one.txt", "1");
-    const QString two = dir.write("folder/two.txt", "2");
+    const QString one = dir_.write("one.txt", "1");
+    const QString two = dir_.write("folder/two.txt", "2");
     auto window = openWindow();
-    drop(*window, {one, dir.file("folder")});
+    drop(*window, {one, dir_.file("folder")});
     EXPECT_EQ(window->document().state(), ArchiveDocument::State::Composing);
     EXPECT_EQ(topNames(*window), QStringList({"one.txt", "folder"}));
     drop(*window, {two});

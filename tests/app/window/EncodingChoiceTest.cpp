@@ -43,7 +43,7 @@ protected:
                        "with zipfile.ZipFile('legacy.zip', 'w') as z:\n"
                        "    z.writestr(Legacy('%1'), 'text')\n")
                    .arg(kName));
-        return dir.file("legacy.zip");
+        return dir_.file("legacy.zip");
     }
 };
 

@@ -24,7 +24,7 @@ TEST_F(SheetCancelTest, CancelStopsTheExtractionAndLeavesNothingBehind) {
            "    for i in range(12):\n"
            "        z.writestr('big/part%d.bin' % i, bytes(8 * 1024 * 1024))\n");
     Preferences::setCloseAfterExtract(true);
-    auto window = openWindow(dir.file("big.zip"));
+    auto window = openWindow(dir_.file("big.zip"));
     ProgressSheet &sheet = *window->progress().panelProgress();
 
     // Any alert would block the test: note it and dismiss it.
@@ -55,6 +55,6 @@ TEST_F(SheetCancelTest, CancelStopsTheExtractionAndLeavesNothingBehind) {
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_TRUE(window->isVisible()) << "a cancelled extraction never closes the window";
     EXPECT_TRUE(alerts.isEmpty()) << alerts.join('\n').toStdString();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList({"big.zip"}));
 }

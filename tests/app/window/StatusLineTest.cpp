@@ -30,14 +30,14 @@ protected:
                "    z.writestr('docs/a.txt', 'ten bytes!')\n"
                "    z.writestr('docs/big.txt', 'x' * 5000, compress_type=zipfile.ZIP_DEFLATED)\n"
                "    z.writestr('top.txt', 'seven b')\n");
-        return dir.file("s.zip");
+        return dir_.file("s.zip");
     }
 
     void makeItems() {
-        dir.write("items/folder/inner.txt", "inner");
-        dir.write("items/folder/sub/deep.txt", "deep");
-        dir.write("items/folder/.hidden", "hidden");
-        dir.write("items/file.txt", "file");
+        dir_.write("items/folder/inner.txt", "inner");
+        dir_.write("items/folder/sub/deep.txt", "deep");
+        dir_.write("items/folder/.hidden", "hidden");
+        dir_.write("items/file.txt", "file");
     }
 };
 
@@ -67,8 +67,8 @@ TEST_F(StatusLineTest, ArchiveTotalsSelectedFileAndSelectedFolder) {
 
 TEST_F(StatusLineTest, GatheredItemsAreTotalledOnTheSizeThread) {
     makeItems();
-    const QString folder = dir.file("items/folder");
-    const QString file = dir.file("items/file.txt");
+    const QString folder = dir_.file("items/folder");
+    const QString file = dir_.file("items/file.txt");
     struct Case {
         bool ignoreHidden;
         QString withFolderSelected;
@@ -97,13 +97,13 @@ TEST_F(StatusLineTest, GatheredItemsAreTotalledOnTheSizeThread) {
 TEST_F(StatusLineTest, ANewComputationSilencesTheEarlierOne) {
     makeItems();
     for (int index = 0; index < 300; ++index)
-        dir.write(QString("big/f%1/x.txt").arg(index), "x");
+        dir_.write(QString("big/f%1/x.txt").arg(index), "x");
     FileSizeThread sizes;
     QSignalSpy computed(&sizes, &FileSizeThread::computed);
-    sizes.computeSize({dir.file("big")});
-    sizes.computeSize({dir.file("items/folder")});
+    sizes.computeSize({dir_.file("big")});
+    sizes.computeSize({dir_.file("items/folder")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sizes.isExecuting(); }, 30000));
     QCoreApplication::processEvents();
     ASSERT_EQ(computed.size(), 1);
-    EXPECT_EQ(computed.first().at(2).toStringList(), QStringList({dir.file("items/folder")}));
+    EXPECT_EQ(computed.first().at(2).toStringList(), QStringList({dir_.file("items/folder")}));
 }

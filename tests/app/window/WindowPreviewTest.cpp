@@ -39,7 +39,7 @@ protected:
                            "    z.writestr('docs/same/n.txt', 'first!')\n"
                            "    z.writestr('docs/other/n.txt', 'second')\n"
                            "    z.writestr('pics/red.png', png_bytes)\n"));
-        return dir.file(QStringLiteral("sample.zip"));
+        return dir_.file(QStringLiteral("sample.zip"));
     }
 
     static PreviewView *pane(const DocumentWindow &window) { return window.preview().view(); }
@@ -64,7 +64,7 @@ TEST_F(WindowPreview, ATextEntryShowsItsTextInTheDetectedEncoding) {
                           "with zipfile.ZipFile('ru.zip', 'w') as z:\n"
                           "    z.writestr('docs/russian.txt', ('%1' * 6).encode('cp1251'))\n")
                .arg(kRussian));
-    auto window = openWindow(dir.file(QStringLiteral("ru.zip")));
+    auto window = openWindow(dir_.file(QStringLiteral("ru.zip")));
     select(*window, {"docs", "russian.txt"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return showsText(*window, kRussian.repeated(6)); }, 10000));
     EXPECT_EQ(pane(*window)->currentItem()->name(), "russian.txt");
@@ -95,11 +95,11 @@ TEST_F(WindowPreview, TheLatestSelectionsCopyIsShown) {
 }
 
 TEST_F(WindowPreview, AnEncryptedArchivesEntryShowsItsIconAndAsksForNoPassword) {
-    dir.write(QStringLiteral("src/secret.txt"), "hidden words");
+    dir_.write(QStringLiteral("src/secret.txt"), "hidden words");
     ASSERT_EQ(runShell(QStringLiteral("cd '%1/src' && zip -q -P pass ../locked.zip secret.txt")
-                           .arg(dir.path())),
+                           .arg(dir_.path())),
               0);
-    auto window = openWindow(dir.file(QStringLiteral("locked.zip")));
+    auto window = openWindow(dir_.file(QStringLiteral("locked.zip")));
     // Any dialog that opens is noted and dismissed, so that the test never hangs on one.
     QStringList dialogs;
     QTimer watch;

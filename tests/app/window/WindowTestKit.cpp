@@ -7,8 +7,8 @@
 #include <QTest>
 
 void WindowTest::python(const QString &script) const {
-    const QString file = dir.write(QStringLiteral("make.py"), script.toUtf8());
-    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && /usr/bin/python3 make.py").arg(dir.path())), 0)
+    const QString file = dir_.write(QStringLiteral("make.py"), script.toUtf8());
+    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && /usr/bin/python3 make.py").arg(dir_.path())), 0)
         << script.toStdString();
     QFile::remove(file);
 }
@@ -20,7 +20,7 @@ QString WindowTest::makeZip(const QString &name, const QStringList &entries) con
         script += QStringLiteral("    z.writestr('%1', '%2')\n")
                       .arg(entry, entry.endsWith(QLatin1Char('/')) ? QString() : entry);
     python(script);
-    return dir.file(name);
+    return dir_.file(name);
 }
 
 std::unique_ptr<DocumentWindow> WindowTest::openWindow(const QString &path) const {

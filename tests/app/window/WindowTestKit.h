@@ -30,5 +30,5 @@ protected:
     // Makes the item at the path of names the selection, as a click does.
     static void select(DocumentWindow &window, const QStringList &names);
 
-    ScratchDir dir;
+    ScratchDir dir_;
 };
