@@ -36,6 +36,7 @@ TEST_TIMEOUT = 120
 class Site:
     file: str  # relative to ROOT
     line: int  # 1-based
+    column: int  # 1-based, where the mutated line first differs
     op: str
     original: str  # the fragment that changes, for the report
     mutated: str
@@ -333,7 +334,9 @@ def sites_in_file(rel):
                     if new_line == line or new_line in seen:
                         continue
                     seen.add(new_line)
-                    sites.append(Site(rel, index + 1, op, original, mutated, new_line))
+                    column = next((k for k, (a, b) in enumerate(zip(line, new_line)) if a != b),
+                                  min(len(line), len(new_line))) + 1
+                    sites.append(Site(rel, index + 1, column, op, original, mutated, new_line))
         prev_code = masked
     return sites
 
@@ -464,7 +467,7 @@ def main():
     chosen = sample(sites, args.seed, args.n)
     if args.dry_run:
         for i, s in enumerate(chosen, 1):
-            print(f"[{i}/{len(chosen)}] {s.file}:{s.line} {s.op}: {s.original!r} -> {s.mutated!r}")
+            print(f"[{i}/{len(chosen)}] {s.file}:{s.line}:{s.column} {s.op}: {s.original!r} -> {s.mutated!r}")
         return 0
 
     signal.signal(signal.SIGTERM, on_signal)
@@ -540,7 +543,7 @@ def main():
             secs = time.monotonic() - t0
             results.append(dict(asdict(s), outcome=outcome, detail=detail, seconds=round(secs)))
             shown = f" ({detail})" if detail else ""
-            print(f"[{i}/{len(chosen)}] {s.file}:{s.line} {s.op}: {s.original!r} -> "
+            print(f"[{i}/{len(chosen)}] {s.file}:{s.line}:{s.column} {s.op}: {s.original!r} -> "
                   f"{s.mutated!r}  {outcome}{shown}  {secs:.0f} s", flush=True)
     except (KeyboardInterrupt, Interrupted) as e:
         print(f"interrupted ({e or 'SIGINT'}) after {len(results)} mutants", file=sys.stderr)
@@ -559,7 +562,7 @@ def main():
           f"{elapsed / 60:.1f} min, {elapsed / max(len(results), 1):.0f} s per mutant")
     for r in results:
         if r["outcome"] == "survived":
-            print(f"  survived: {r['file']}:{r['line']} {r['op']}: "
+            print(f"  survived: {r['file']}:{r['line']}:{r['column']} {r['op']}: "
                   f"{r['original']!r} -> {r['mutated']!r}")
     if args.report:
         report = {"seed": args.seed, "n": args.n, "sites": len(sites),
