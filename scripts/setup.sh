@@ -31,6 +31,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   zip unzip 7zip rar libarchive-tools python3
   clang-14 libclang-rt-14-dev llvm-14
+  gcovr
 )
 
 missing=()
