@@ -45,6 +45,17 @@ QString trimmedName(const std::optional<QString> &name) {
     return CommononExtention::trim(name.value_or(QString()), kSlash);
 }
 
+// A name ending in "", "." or ".." (past the "/" a folder's name may end in) names a folder, not
+// an entry inside it: the destination itself for "" and "..". The library would write the header
+// over that folder, making it private and dating it, or removing it when it is empty.
+bool namesFolderItself(const RARHeaderDataEx &header) {
+    QString name = nameOf(header).wide;
+    if (header.Flags & RHDF_DIRECTORY)
+        name = CommononExtention::trimRight(name, kSlash);
+    const QString last = name.section(kSlash, -1);
+    return last.isEmpty() || last == QLatin1String(".") || last == QLatin1String("..");
+}
+
 } // namespace
 
 YRarArchive::YRarArchive(const QString &filePath, ZipEntry *rootEntry, IActionProgress *action,
@@ -241,7 +252,13 @@ void YRarArchive::unArchivePath(const QString &destination) {
     if (!openArchive(filePath(), RAR_OM_EXTRACT))
         return;
     std::wstring folder = destination.toStdWString();
-    recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &) {
+    recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &entry) {
+        if (namesFolderItself(entry)) {
+            // No file can be made at a folder's name.
+            if (!(entry.Flags & RHDF_DIRECTORY))
+                errorFailedToCreateFile(FileUtil::getFileName(trimmedName(charToNSString(entry))));
+            return skipEntry();
+        }
         return RARProcessFileW(_rarFile, RAR_EXTRACT, folder.data(), nullptr);
     }));
     closeArchive();
