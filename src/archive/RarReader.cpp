@@ -45,6 +45,17 @@ QString trimmedName(const std::optional<QString> &name) {
     return StringUtil::trim(name.value_or(QString()), kSlash);
 }
 
+// A name ending in "", "." or ".." (past the "/" a folder's name may end in) names a folder, not
+// an entry inside it: the destination itself for "" and "..". The library would write the header
+// over that folder, making it private and dating it, or removing it when it is empty.
+bool namesFolderItself(const RARHeaderDataEx &header) {
+    QString name = nameOf(header).wide;
+    if (header.Flags & RHDF_DIRECTORY)
+        name = StringUtil::trimRight(name, kSlash);
+    const QString last = name.section(kSlash, -1);
+    return last.isEmpty() || last == QLatin1String(".") || last == QLatin1String("..");
+}
+
 } // namespace
 
 RarReader::RarReader(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
@@ -241,7 +252,13 @@ void RarReader::extract(const QString &destination) {
     if (!openArchive(filePath(), RAR_OM_EXTRACT))
         return;
     std::wstring folder = destination.toStdWString();
-    recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &) {
+    recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &entry) {
+        if (namesFolderItself(entry)) {
+            // No file can be made at a folder's name.
+            if (!(entry.Flags & RHDF_DIRECTORY))
+                errorFailedToCreateFile(FileUtil::fileName(trimmedName(decodeName(entry))));
+            return skipEntry();
+        }
         return RARProcessFileW(handle_, RAR_EXTRACT, folder.data(), nullptr);
     }));
     closeArchive();

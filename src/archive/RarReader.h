@@ -39,7 +39,8 @@ public:
     // Lists every header once; folder headers become folders, split parts show once. When the
     // library asks for a password to read the headers, hasEncryptedNames becomes true.
     void listEntries() override;
-    // The library extracts everything into the folder; it keeps names inside it.
+    // The library extracts everything into the folder; it keeps names inside it. Headers whose
+    // names end in "", "." or ".." (the destination itself, or a folder) are skipped.
     void extract(const QString &destination) override;
     void extract(ArchiveEntry *entry, const QString &destination) override;
     // True when an entry is encrypted or the library asked for a password; cached.

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace RarFixtures;
@@ -113,5 +114,44 @@ TEST(RarSafety, SelectedEntriesStayInsideTheDestination) {
             rar.extract(path, dest);
         expectNothingOutside(dir);
         EXPECT_FALSE(filesBelow(dest).isEmpty());
+    }
+}
+
+// Names ending in "", "." or ".." stand for a folder, not an entry inside it. The library writes
+// such a header over that folder, the destination itself: it makes it private, dates it, and
+// removes it when it is empty. The reader skips them and still extracts the rest.
+TEST(RarSafety, NamesOfAFolderLeaveTheDestinationAlone) {
+    const QList<QPair<QString, bool>> names = {
+        {"", false},     {".", false}, {"..", false}, {"./", false},
+        {"a/..", false}, {"/", true},  {".", true},
+    };
+    for (const auto &[name, isFolder] : names) {
+        SCOPED_TRACE(QStringLiteral("%1 \"%2\"")
+                         .arg(isFolder ? QStringLiteral("folder") : QStringLiteral("file"), name)
+                         .toStdString());
+        ScratchDir dir;
+        const QString source = dir.file("src");
+        writeFile(source, "keep.txt", "kept\n", localDate(2020, 1, 1, 0, 0, 0));
+        writeFile(source, "hostile.txt", "evil\n", localDate(2020, 1, 1, 0, 0, 0));
+        QDir().mkpath(source + "/d");
+        ::chmod(QFile::encodeName(source + "/d").constData(), 0700);
+        const QDateTime folderDate = localDate(2001, 1, 1, 0, 0, 0);
+        FileUtil::setModifiedDate(folderDate, source + "/d");
+        const QString standIn = isFolder ? QStringLiteral("d") : QStringLiteral("hostile.txt");
+        const QString archive = dir.file("hostile.rar");
+        ASSERT_TRUE(makeRar(source, "-qo-", archive, standIn + " keep.txt"));
+        ASSERT_TRUE(editHeaders(archive, {{standIn, name}}));
+        const QString dest = dir.file("dest");
+        QDir().mkpath(dest);
+        ::chmod(QFile::encodeName(dest).constData(), 0750);
+        OpenedRar rar(archive);
+        rar.list();
+        rar.rar->extract(dest);
+        EXPECT_EQ(ReaderTestKit::modeOf(dest), 0750u);
+        EXPECT_NE(ReaderTestKit::mtimeOf(dest), folderDate.toSecsSinceEpoch());
+        EXPECT_EQ(filesBelow(dest), QStringList({"keep.txt"}));
+        EXPECT_EQ(ReaderTestKit::readFile(dest + "/keep.txt"), "kept\n");
+        // A file that cannot be made is reported; the folder a folder header names is there.
+        EXPECT_EQ(rar.code(), isFolder ? 0 : 5);
     }
 }
