@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes the seed corpora of the fuzz targets: small archives of every format, built with the
-# same tools the tests use, holding folders, links, hostile names and legacy-encoded names.
+# Made the committed seed corpora in fuzz/seeds: small archives of every format, built with the
+# same tools the tests use, holding folders, links, hostile names and legacy-encoded names. The
+# seeds are committed so that every machine fuzzes from the same inputs.
 # Usage: fuzz/make_corpus.sh OUTDIR   (one folder per target inside OUTDIR)
 set -euo pipefail
 out=$(realpath -m "$1")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs fuzz targets for a given time each, from the fuzz build folder (made with clang-14, see
-# scripts/test.sh). Crashing inputs land in BUILD/fuzz-artifacts; keep one that found a real
-# fault under fuzz/regressions/TARGET/ so the normal test suite replays it.
+# Explores: runs fuzz targets for a given time each, from the fuzz build folder (made with
+# clang-14, see scripts/test.sh), growing a corpus in BUILD/fuzz-corpus from the committed seeds.
+# Crashing inputs land in BUILD/fuzz-artifacts; keep one that found a real fault under
+# fuzz/regressions/TARGET/, named after what it exercises, so the test suite replays it.
 # Usage: fuzz/run.sh TARGET|all SECONDS [BUILD]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,8 +22,7 @@ else
   targets=("$target")
 fi
 
-seeds="$build/fuzz-seeds"
-[ -d "$seeds" ] || bash "$here/make_corpus.sh" "$seeds"
+seeds="$here/seeds"
 mkdir -p "$build/fuzz-artifacts"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
