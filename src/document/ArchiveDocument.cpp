@@ -1,7 +1,5 @@
 #include "document/ArchiveDocument.h"
 
-#include "app/core/Preferences.h"
-#include "app/core/SandBoxUtils.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
 #include "document/ArchiveRules.h"
@@ -12,6 +10,7 @@
 #include "document/IDialogs.h"
 #include "document/IDocumentView.h"
 #include "document/MainThread.h"
+#include "settings/Preferences.h"
 #include "util/Cancellation.h"
 #include "util/FileUtil.h"
 
@@ -23,7 +22,7 @@ ArchiveDocument::ArchiveDocument(IDocumentView &view, IDialogs &dialogs, QObject
     , view_(view)
     , dialogs_(dialogs)
     , worker_(view)
-    , access_(dialogs, this, SandBoxUtils::isInSandBox())
+    , access_(dialogs, this)
     , rootNode_(FileSystemNode::create(QStringLiteral("/")))
     , extraction_(std::make_unique<DocumentExtraction>(*this))
     , compression_(std::make_unique<DocumentCompression>(*this))
@@ -42,32 +41,6 @@ void ArchiveDocument::open(const std::optional<QString> &path) {
         return;
     // A new opening replaces whatever runs; the reader and the tree are about to be replaced.
     worker_.cancelThread();
-    const QString folder = FileUtil::parentFolder(filePath_);
-    if (ArchiveRules::isRarVolume(filePath_) && !FileUtil::isWritable(folder)) {
-        const auto grant = SandBoxUtils::getBookMarkURL(folder, false);
-        if (!grant) {
-            access_.pickFolderThen([this] { openWithAccess(); }, folder);
-            return;
-        }
-        access_.startAccessingSecurityScopedResource(grant);
-    }
-    startListing();
-}
-
-void ArchiveDocument::openWithAccess() {
-    access_.startAccessingSecurityScopedResource();
-    const QString folder = FileUtil::parentFolder(filePath_);
-    if (QDir::cleanPath(access_.destination()) != QDir::cleanPath(folder)) {
-        access_.stopAccessingSecurityScopedResource();
-        access_.pickFolderThen([this] { openWithAccess(); }, folder);
-        return;
-    }
-    // Straight to the listing: asking open again would find the folder still without
-    // write access outside the sandbox, and ask for it forever.
-    startListing();
-}
-
-void ArchiveDocument::startListing() {
     rootNode_->clear();
     IPasswordPrompt *prompt = this;
     session_ = std::make_unique<ArchiveSession>(filePath_, prompt, &worker_);
@@ -242,7 +215,6 @@ bool ArchiveDocument::showError(const std::optional<Error> &error) {
 }
 
 void ArchiveDocument::endTask(int returnCode) {
-    access_.stopAccessingSecurityScopedResource();
     view_.hideProgress(returnCode);
 }
 

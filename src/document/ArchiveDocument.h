@@ -40,8 +40,7 @@ public:
     ~ArchiveDocument() override;
 
     // Opens the archive at the path (or the current one when none is given) and lists it on the
-    // worker; replaces whatever the document showed. A RAR volume in a folder without write
-    // access first asks for that folder, where the other volumes lie.
+    // worker; replaces whatever the document showed.
     void open(const std::optional<QString> &path = std::nullopt);
     // Cancels a running task, waits for it, then closes the window.
     void close();
@@ -90,7 +89,7 @@ public:
     void cancelThread() { worker_.cancelThread(); }
     // Shows the error in an alert; answers whether there was one (a cancel is swallowed silently).
     bool showError(const std::optional<Error> &error);
-    // A task's end: stops the folder access and hides the sheet with the code.
+    // A task's end: hides the sheet with the code.
     void endTask(int returnCode);
     // The sheet's end after an extraction: its error, else closing the window after a whole
     // extraction when the setting says so.
@@ -113,8 +112,6 @@ public:
     IDialogs &dialogs() const { return dialogs_; }
 
 private:
-    void openWithAccess();
-    void startListing();
     DocumentWorker::Ending listTask();
     void revealFirst(QList<IFileEntry *> items);
     // IPasswordPrompt: asks on the main thread, the worker waiting.

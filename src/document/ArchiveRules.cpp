@@ -1,7 +1,7 @@
 #include "document/ArchiveRules.h"
 
 #include "archive/ArchiveEntry.h"
-#include "encoding/EncodingUtil.h"
+#include "settings/RememberedEncodings.h"
 #include "util/FileUtil.h"
 
 #include "archive/Bzip2Reader.h"
@@ -47,14 +47,7 @@ std::unique_ptr<ReaderBase> ArchiveRules::archive(const QString &filePath, Archi
 }
 
 StringEncoding ArchiveRules::rememberedEncoding(const QString &filePath) {
-    return EncodingUtil::rememberedEncoding(filePath);
-}
-
-bool ArchiveRules::isRarVolume(const QString &filePath) {
-    if (!FileKinds::isRar(filePath))
-        return false;
-    const QString inner = FileUtil::extension(FileUtil::baseName(filePath));
-    return inner.startsWith(QLatin1String("part"), Qt::CaseInsensitive);
+    return RememberedEncodings::encodingFor(filePath);
 }
 
 QString ArchiveRules::extractedFolderName(const ArchiveEntry &entry, const QString &archivePath) {

@@ -19,8 +19,6 @@ public:
                                                StringEncoding fileEncoding);
     // The remembered name encoding of the archive, or kAutomaticEncoding to detect.
     static StringEncoding rememberedEncoding(const QString &filePath);
-    // One volume of a multi-volume RAR set: "x.part1.rar", "x.Part02.cbr".
-    static bool isRarVolume(const QString &filePath);
     // The folder name for an entry's extracted contents: its name, or for the root the archive's
     // name without its extensions ("photos.tar.gz" and "set.part1.rar" give "photos", "set").
     static QString extractedFolderName(const ArchiveEntry &entry, const QString &archivePath);

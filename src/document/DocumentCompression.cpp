@@ -1,11 +1,11 @@
 #include "document/DocumentCompression.h"
 
-#include "app/core/Preferences.h"
 #include "archive/IFileEntry.h"
 #include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/CompressionJob.h"
 #include "document/IDocumentView.h"
+#include "settings/Preferences.h"
 #include "util/FileUtil.h"
 
 #include <memory>
@@ -29,8 +29,7 @@ void DocumentCompression::zip() {
             return;
         }
     }
-    document_.folderAccess().withWritableFolder(
-        folder, [this](const std::optional<QString> &bookmarkUrl) { runCompression(bookmarkUrl); });
+    document_.folderAccess().withWritableFolder(folder, [this] { runCompression(); });
 }
 
 void DocumentCompression::zipTo() {
@@ -47,7 +46,7 @@ void DocumentCompression::takeListedItems() {
 }
 
 void DocumentCompression::pickZipFolder() {
-    document_.folderAccess().pickFolderThen([this] { runCompression(std::nullopt); });
+    document_.folderAccess().pickFolderThen([this] { runCompression(); });
 }
 
 QString DocumentCompression::nameSource() const {
@@ -55,16 +54,14 @@ QString DocumentCompression::nameSource() const {
     return selected.isEmpty() ? selectedFiles_.first() : selected.first()->name();
 }
 
-void DocumentCompression::runCompression(const std::optional<QString> &bookmarkUrl) {
+void DocumentCompression::runCompression() {
     // The chooser's continuation comes later: things may have changed meanwhile.
     if (!canStart())
         return;
-    FolderAccess &access = document_.folderAccess();
-    access.startAccessingSecurityScopedResource(bookmarkUrl);
     zipFileName_ = ArchiveRules::zipFileName(nameSource());
     document_.view().setProgressTopText(ArchiveDocument::tr("Compressing"));
     const auto job =
-        std::make_shared<CompressionJob>(selectedFiles_, access.destination(), zipFileName_,
+        std::make_shared<CompressionJob>(selectedFiles_, document_.destination(), zipFileName_,
                                          ScanOptions::instance(Preferences::ignoreHiddenFiles()));
     ArchiveDocument *owner = &document_;
     document_.worker().startThread(

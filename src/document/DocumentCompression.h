@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 class ArchiveDocument;
 
 // A document's "Zip" and "Zip As...": the target folder (beside the gathered items when they share
@@ -27,7 +25,7 @@ private:
     // Every listed item is written, in list order.
     void takeListedItems();
     void pickZipFolder();
-    void runCompression(const std::optional<QString> &bookmarkUrl);
+    void runCompression();
     // The name comes from the item selected first in the first column, else from the first item.
     QString nameSource() const;
 

@@ -1,6 +1,5 @@
 #include "document/DocumentExtraction.h"
 
-#include "app/core/Preferences.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
 #include "document/ArchiveDocument.h"
@@ -8,6 +7,7 @@
 #include "document/ArchiveSession.h"
 #include "document/ExtractionJob.h"
 #include "document/IDocumentView.h"
+#include "settings/Preferences.h"
 #include "util/FileUtil.h"
 
 #include <memory>
@@ -22,26 +22,24 @@ bool DocumentExtraction::canStart() const {
 
 void DocumentExtraction::extractAll() {
     if (canStart())
-        document_.folderAccess().withWritableFolder(
-            FileUtil::parentFolder(document_.filePath()),
-            [this](const std::optional<QString> &bookmarkUrl) { unzip(bookmarkUrl); });
+        document_.folderAccess().withWritableFolder(FileUtil::parentFolder(document_.filePath()),
+                                                    [this] { unzip(); });
 }
 
 void DocumentExtraction::extractTo() {
     if (canStart())
-        document_.folderAccess().pickFolderThen([this] { unzip(std::nullopt); });
+        document_.folderAccess().pickFolderThen([this] { unzip(); });
 }
 
 void DocumentExtraction::extractSelected() {
     if (canStart())
-        document_.folderAccess().withWritableFolder(
-            FileUtil::parentFolder(document_.filePath()),
-            [this](const std::optional<QString> &bookmarkUrl) { extractSelection(bookmarkUrl); });
+        document_.folderAccess().withWritableFolder(FileUtil::parentFolder(document_.filePath()),
+                                                    [this] { extractSelection(); });
 }
 
 void DocumentExtraction::extractSelectedTo() {
     if (canStart())
-        document_.folderAccess().pickFolderThen([this] { extractSelection(std::nullopt); });
+        document_.folderAccess().pickFolderThen([this] { extractSelection(); });
 }
 
 void DocumentExtraction::autoExtract() {
@@ -55,36 +53,31 @@ QString DocumentExtraction::extractingText(const QString &name) {
     return QStringLiteral("%1 %2").arg(ArchiveDocument::tr("Extracting"), name);
 }
 
-void DocumentExtraction::unzip(const std::optional<QString> &bookmarkUrl) {
-    startExtraction({}, bookmarkUrl);
+void DocumentExtraction::unzip() {
+    startExtraction({});
 }
 
-void DocumentExtraction::extractSelection(const std::optional<QString> &bookmarkUrl) {
+void DocumentExtraction::extractSelection() {
     QList<ArchiveEntry *> selection;
     for (IFileEntry *item : document_.view().currentSelection()) {
         if (auto *entry = dynamic_cast<ArchiveEntry *>(item))
             selection.append(entry);
     }
     if (!selection.isEmpty())
-        startExtraction(selection, bookmarkUrl);
+        startExtraction(selection);
 }
 
-void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection,
-                                         const std::optional<QString> &bookmarkUrl) {
+void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection) {
     // The chooser's continuation comes later: things may have changed meanwhile.
     if (!canStart())
         return;
     ArchiveSession &session = *document_.session();
     FolderAccess &access = document_.folderAccess();
-    access.startAccessingSecurityScopedResource(bookmarkUrl);
-    if (!session.checkPassword()) {
-        access.stopAccessingSecurityScopedResource();
+    if (!session.checkPassword())
         return;
-    }
     const QString target = access.destination();
     const QString staging = ExtractionJob::resetDestination(target);
     if (staging.isNull()) {
-        access.stopAccessingSecurityScopedResource();
         document_.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, target));
         return;
     }

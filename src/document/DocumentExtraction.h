@@ -3,14 +3,12 @@
 #include <QList>
 #include <QString>
 
-#include <optional>
-
 class ArchiveDocument;
 class ArchiveEntry;
 
-// A document's extraction commands: the target folder (the archive's own when writable, a stored
-// grant, or the folder chooser), the password check, the hidden staging folder, and the job on
-// the worker, which places the result under a free name beside it.
+// A document's extraction commands: the target folder (the archive's own when writable, else the
+// folder chooser), the password check, the hidden staging folder, and the job on the worker,
+// which places the result under a free name beside it.
 class DocumentExtraction {
 public:
     explicit DocumentExtraction(ArchiveDocument &document);
@@ -28,11 +26,10 @@ public:
     static QString extractingText(const QString &name);
 
 private:
-    void unzip(const std::optional<QString> &bookmarkUrl);
-    void extractSelection(const std::optional<QString> &bookmarkUrl);
+    void unzip();
+    void extractSelection();
     // An empty selection extracts the whole archive.
-    void startExtraction(const QList<ArchiveEntry *> &selection,
-                         const std::optional<QString> &bookmarkUrl);
+    void startExtraction(const QList<ArchiveEntry *> &selection);
     bool canStart() const;
 
     ArchiveDocument &document_;

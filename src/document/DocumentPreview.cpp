@@ -1,11 +1,9 @@
 #include "document/DocumentPreview.h"
 
-#include "app/core/SandBoxUtils.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
 #include "archive/ReaderBase.h"
 #include "document/ArchiveDocument.h"
-#include "document/ArchiveRules.h"
 #include "document/ArchiveSession.h"
 #include "document/DocumentExtraction.h"
 #include "document/IDialogs.h"
@@ -77,51 +75,22 @@ void DocumentPreview::run(Action action) {
     ArchiveEntry *entry = selectedEntry(action);
     if (!entry || !document_.canExtract() || !document_.reader())
         return;
-    if (!hasVolumeAccess(action))
-        return;
     ArchiveSession &session = *document_.session();
-    FolderAccess &access = document_.folderAccess();
     // A preview never asks for a password: without a known one the pane shows the icon.
     if (action == Action::Preview && session.confirmedPassword().isEmpty() &&
         session.reader()->isEncrypted()) {
-        access.stopAccessingSecurityScopedResource();
         if (previewPane_)
             previewPane_->viewFile(std::nullopt);
         return;
     }
-    if (!session.checkPassword()) {
-        access.stopAccessingSecurityScopedResource();
+    if (!session.checkPassword())
         return;
-    }
     startTask(action, entry);
-}
-
-bool DocumentPreview::hasVolumeAccess(Action action) {
-    FolderAccess &access = document_.folderAccess();
-    const QString folder = FileUtil::parentFolder(document_.filePath());
-    // Outside the sandbox the other volumes can be read anyway: asking for their folder at every
-    // selection would only get in the way.
-    if (!access.isSandbox() || !ArchiveRules::isRarVolume(document_.filePath()) ||
-        FileUtil::isWritable(folder))
-        return true;
-    if (const auto grant = SandBoxUtils::getBookMarkURL(folder, false)) {
-        access.startAccessingSecurityScopedResource(grant);
-        return true;
-    }
-    access.pickFolderThen(
-        [this, action] {
-            // Stores the grant, which the next attempt finds.
-            document_.folderAccess().startAccessingSecurityScopedResource();
-            request(action);
-        },
-        folder);
-    return false;
 }
 
 void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
     const QString folder = ReaderBase::tempItemDirectory();
     if (!QFileInfo(folder).isDir()) {
-        document_.folderAccess().stopAccessingSecurityScopedResource();
         if (action == Action::View)
             document_.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, folder));
         return;
@@ -167,7 +136,6 @@ void DocumentPreview::taskEnded(Action action, const ArchiveEntry *entry, const 
         else
             document_.showError(error);
     } else {
-        document_.folderAccess().stopAccessingSecurityScopedResource();
         // A newer request, or another selection, supersedes this result: an entry of the same
         // name and size elsewhere would pass the pane's own checks.
         if (previewPane_ && !cancelled && !pending_ && selectedEntry(action) == entry)

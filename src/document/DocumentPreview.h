@@ -35,9 +35,6 @@ private:
     void run(Action action);
     // The selected leaf entry the action applies to, or none.
     ArchiveEntry *selectedEntry(Action action) const;
-    // In the sandbox the other volumes of a RAR set need access to their folder; false when the
-    // folder chooser has to ask first (the action runs again once it has).
-    bool hasVolumeAccess(Action action);
     void startTask(Action action, ArchiveEntry *entry);
     // file: the extracted copy, none when the extraction failed or was cancelled.
     void taskEnded(Action action, const ArchiveEntry *entry, const QString &folder,

@@ -1,6 +1,6 @@
 #include "document/FileSystemNode.h"
 
-#include "app/core/Preferences.h"
+#include "settings/Preferences.h"
 #include "util/DateUtil.h"
 #include "util/FileUtil.h"
 #include "util/Localization.h"

@@ -1,51 +1,33 @@
 #include "document/FolderAccess.h"
 
-#include "app/core/SandBoxUtils.h"
 #include "document/IDialogs.h"
 #include "document/MainThread.h"
 #include "util/FileUtil.h"
 
 #include <QCoreApplication>
 
-FolderAccess::FolderAccess(IDialogs &dialogs, QObject *context, bool isSandbox)
+FolderAccess::FolderAccess(IDialogs &dialogs, QObject *context)
     : dialogs_(dialogs)
-    , context_(context)
-    , isSandbox_(isSandbox) {
+    , context_(context) {
 }
 
 void FolderAccess::withWritableFolder(const QString &folder, const Continuation &continuation) {
     destination_ = folder;
     if (FileUtil::isWritable(folder)) {
-        continuation(std::nullopt);
+        continuation();
         return;
     }
-    if (const auto bookmark = SandBoxUtils::getBookMarkURL(folder, false)) {
-        continuation(bookmark);
-        return;
-    }
-    pickFolderThen([continuation] { continuation(std::nullopt); }, folder);
+    dialogs_.alert(
+        QCoreApplication::translate("ArchiveDocument",
+                                    "You cannot write into this folder. Choose another folder."),
+        QString());
+    pickFolderThen(continuation, folder);
 }
 
-void FolderAccess::pickFolderThen(const std::function<void()> &continuation,
+void FolderAccess::pickFolderThen(const Continuation &continuation,
                                   const std::optional<QString> &openingFolder) {
-    std::optional<QString> message;
-    if (openingFolder)
-        message = QCoreApplication::translate(
-            "ArchiveDocument", "Please click Confirm button to obtain access permission");
-    const std::optional<QString> chosen = dialogs_.pickFolder(message, openingFolder);
+    const std::optional<QString> chosen = dialogs_.pickFolder(openingFolder);
     destination_ = chosen.value_or(QString());
     if (chosen)
         MainThread::queue(context_, continuation);
-}
-
-void FolderAccess::startAccessingSecurityScopedResource(const std::optional<QString> &url) {
-    destinationURL_.reset();
-    if (!isSandbox_)
-        return;
-    // A grant here is the folder's path: access needs nothing more than knowing which it is.
-    destinationURL_ = url ? url : SandBoxUtils::getBookMarkURL(destination_);
-}
-
-void FolderAccess::stopAccessingSecurityScopedResource() {
-    destinationURL_.reset();
 }

@@ -17,10 +17,9 @@ public:
     virtual std::optional<QString> input(const QString &message, const QString &defaultValue) = 0;
     // A masked text field; none when the user cancelled (an empty answer is not none).
     virtual std::optional<QString> askPassword(const QString &message) = 0;
-    // A folder chooser, opening at the folder when one is given and showing the message when one
-    // is given; the chosen folder, or none when the user cancelled.
-    virtual std::optional<QString> pickFolder(const std::optional<QString> &message,
-                                              const std::optional<QString> &openingFolder) = 0;
+    // A folder chooser, opening at the folder when one is given; the chosen folder, or none when
+    // the user cancelled.
+    virtual std::optional<QString> pickFolder(const std::optional<QString> &openingFolder) = 0;
     // Files and folders to gather, several at once; empty when the user cancelled.
     virtual QStringList pickFilesAndFolders() = 0;
     virtual void openWithDefaultApplication(const QString &path) = 0;

@@ -2,6 +2,7 @@
 
 #include "archive/IFileEntry.h"
 #include "encoding/EncodingUtil.h"
+#include "settings/RememberedEncodings.h"
 #include "util/Cancellation.h"
 #include "util/FileKinds.h"
 #include "util/FileUtil.h"
@@ -45,7 +46,8 @@ std::optional<PreviewContent> PreviewContent::forFile(const IFileEntry &item,
         return std::nullopt;
     content.path = *path;
     if (canView(*path)) {
-        const std::optional<QString> text = EncodingUtil::readText(*path);
+        const std::optional<QString> text =
+            EncodingUtil::readText(*path, RememberedEncodings::encodingFor(*path));
         if (isCurrentThreadCancelled())
             return std::nullopt;
         content.kind = Kind::Text;

@@ -1,12 +1,8 @@
 #include "encoding/EncodingUtil.h"
 
 #include "encoding/CharsetDetector.h"
-#include "util/SettingsKeys.h"
-#include "util/UserDefaults.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QVariantMap>
 
 #include <algorithm>
 
@@ -33,14 +29,6 @@ std::optional<QString> textOf(std::optional<TrialResult> result) {
     if (!result)
         return std::nullopt;
     return std::move(result->text);
-}
-
-QVariantMap storedHistory() {
-    return UserDefaults::open()->value(SettingsKeys::kSystemEncodingHistory).toMap();
-}
-
-void storeHistory(const QVariantMap &history) {
-    UserDefaults::open()->setValue(SettingsKeys::kSystemEncodingHistory, history);
 }
 
 } // namespace
@@ -97,45 +85,7 @@ QList<EncodingItem> EncodingUtil::catalogueSorted() {
     return items;
 }
 
-void EncodingUtil::rememberEncoding(const QString &path, const QString &name) {
-    QVariantMap history = storedHistory();
-    history.insert(path, name);
-    storeHistory(history);
-}
-
-std::optional<QString> EncodingUtil::rememberedEncodingName(const QString &path) {
-    const QVariantMap history = storedHistory();
-    const auto found = history.constFind(path);
-    if (found == history.constEnd())
-        return std::nullopt;
-    return found->toString();
-}
-
-StringEncoding EncodingUtil::rememberedEncoding(const QString &path) {
-    const std::optional<QString> name = rememberedEncodingName(path);
-    if (!name || name->isEmpty() || *name == QLatin1String(EncodingItem::kAutomaticName))
-        return kAutomaticEncoding;
-    return encodingForName(*name);
-}
-
-bool EncodingUtil::pruneRememberedEncodings() {
-    const QVariantMap stored = storedHistory();
-    QVariantMap kept = stored;
-    bool removed = false;
-    for (auto it = stored.constBegin(); it != stored.constEnd(); ++it) {
-        if (!QFileInfo::exists(it.key())) {
-            kept.remove(it.key());
-            removed = true;
-        }
-    }
-    if (!removed)
-        return false;
-    storeHistory(kept);
-    UserDefaults::reset();
-    return true;
-}
-
-std::optional<QString> EncodingUtil::readText(const QString &path) {
+std::optional<QString> EncodingUtil::readText(const QString &path, StringEncoding encoding) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("");
@@ -143,9 +93,8 @@ std::optional<QString> EncodingUtil::readText(const QString &path) {
     if (file.error() != QFileDevice::NoError)
         return QStringLiteral("");
 
-    const StringEncoding chosen = rememberedEncoding(path);
-    if (chosen != kAutomaticEncoding) {
-        if (auto text = StringEncodings::decode(data.constData(), data.size(), chosen))
+    if (encoding != kAutomaticEncoding) {
+        if (auto text = StringEncodings::decode(data.constData(), data.size(), encoding))
             return text;
     }
     return CharsetDetector::decode(data);

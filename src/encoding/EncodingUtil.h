@@ -10,9 +10,8 @@
 
 #include <optional>
 
-// Decoding with candidate charsets, conversion between charset names and encoding numbers,
-// the catalogue of offered encodings and the encoding remembered per file. Stateless; the
-// remembered choices live in the user's settings.
+// Decoding with candidate charsets, conversion between charset names and encoding numbers and
+// the catalogue of offered encodings. Stateless.
 class EncodingUtil {
 public:
     EncodingUtil() = delete;
@@ -41,15 +40,7 @@ public:
     // The catalogue sorted by shown name, case-sensitively.
     static QList<EncodingItem> catalogueSorted();
 
-    // Remembers the charset name (or "Automatic") for the file, replacing an earlier one.
-    static void rememberEncoding(const QString &path, const QString &name);
-    static std::optional<QString> rememberedEncodingName(const QString &path);
-    // The encoding to read the file with; kAutomaticEncoding when it is to be detected.
-    static StringEncoding rememberedEncoding(const QString &path);
-    // Forgets the choices of files that no longer exist; true when any was forgotten.
-    static bool pruneRememberedEncodings();
-
-    // The file's text in its remembered encoding, else detected: "" when the file cannot be
-    // read, none when no encoding decodes it.
-    static std::optional<QString> readText(const QString &path);
+    // The file's text in the encoding when that decodes it, else detected (kAutomaticEncoding
+    // detects at once): "" when the file cannot be read, none when no encoding decodes it.
+    static std::optional<QString> readText(const QString &path, StringEncoding encoding);
 };

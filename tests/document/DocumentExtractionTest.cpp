@@ -1,14 +1,10 @@
 #include "DocumentFixture.h"
-#include "app/core/Preferences.h"
-#include "app/core/SandBoxUtils.h"
 #include "archive/ArchiveEntry.h"
+#include "settings/Preferences.h"
 
 #include <QFile>
 
 namespace {
-
-const QString kPermissionMessage =
-    QStringLiteral("Please click Confirm button to obtain access permission");
 
 using Entries = QList<std::pair<QString, QByteArray>>;
 
@@ -118,15 +114,14 @@ TEST_F(Extraction, ExtractAsPlacesIntoTheChosenFolderOrNowhere) {
     ui_.directories = {dir_.file("out"), std::nullopt};
     document_.extractTo();
     settle();
-    EXPECT_EQ(ui_.callsStartingWith("chooser:"), QStringList{"chooser:|"})
-        << "no opening folder, no message";
+    EXPECT_EQ(ui_.callsStartingWith("chooser:"), QStringList{"chooser:"}) << "no opening folder";
     EXPECT_EQ(read("out/docs/x.txt"), "x");
 
     ui_.calls.clear();
     document_.extractTo();
     settle();
     EXPECT_EQ(document_.destination(), QString()) << "a cancelled chooser forgets the folder";
-    EXPECT_EQ(ui_.calls, QStringList{"chooser:|"});
+    EXPECT_EQ(ui_.calls, QStringList{"chooser:"});
     EXPECT_EQ(namesIn(), (QStringList{"a.zip", "out"}));
 }
 
@@ -219,48 +214,5 @@ TEST_P(ExtractionErrors, AreShownForWholeAndPartialExtraction) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeOrSelection, ExtractionErrors, ::testing::Bool());
-
-TEST_F(Extraction, AFolderWithoutWriteAccessAsksForATargetUnlessAGrantCoversIt) {
-    makeZip("locked/a.zip", {{"a/x.txt", "x"}});
-    QDir(dir_.path()).mkdir("out");
-    const QString locked = dir_.file("locked");
-    ReadOnlyFolder lock(locked);
-    if (!lock.isReadOnly())
-        GTEST_SKIP() << "cannot take write access away from a folder here";
-    open("locked/a.zip");
-
-    ui_.directories = {dir_.file("out")};
-    document_.extractAll();
-    settle();
-    EXPECT_EQ(ui_.callsStartingWith("chooser:"),
-              QStringList{"chooser:" + kPermissionMessage + "|" + locked});
-    EXPECT_EQ(read("out/a/x.txt"), "x");
-
-    // A stored grant stands for the user's earlier permission: no chooser. This folder still
-    // refuses writing, which is reported.
-    ASSERT_TRUE(SandBoxUtils::saveBookMarkURL(locked));
-    ui_.calls.clear();
-    document_.extractAll();
-    settle();
-    EXPECT_TRUE(ui_.callsStartingWith("chooser:").isEmpty());
-    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
-}
-
-// Sandboxed, an operation that starts without a grant in hand stores one for its folder, which
-// later operations find.
-TEST_F(Extraction, SandboxedExtractionStoresAGrantForItsFolder) {
-    makeZip("a.zip", {{"x.txt", "x"}});
-    qputenv("APP_SANDBOX_CONTAINER_ID", "test");
-    ArchiveDocument sandboxed(ui_, ui_);
-    qunsetenv("APP_SANDBOX_CONTAINER_ID");
-    sandboxed.open(dir_.file("a.zip"));
-    ASSERT_TRUE(waitUntilIdle(sandboxed));
-    EXPECT_FALSE(SandBoxUtils::getBookMarkURL(dir_.path(), false));
-    sandboxed.extractAll();
-    ASSERT_TRUE(waitUntilIdle(sandboxed));
-    EXPECT_EQ(read("x.txt"), "x");
-    EXPECT_EQ(SandBoxUtils::getBookMarkURL(dir_.file("x.txt"), false), dir_.path());
-    EXPECT_FALSE(sandboxed.folderAccess().destinationURL()) << "access ends with the operation";
-}
 
 } // namespace

@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 void DocumentTest::shell(const QString &command) const {
     ASSERT_EQ(runShell(QStringLiteral("cd '%1' && %2").arg(dir_.path(), command)), 0)
         << qPrintable(command);
@@ -88,12 +92,41 @@ QByteArray randomBytes(qsizetype size) {
     return bytes;
 }
 
+void RecordingPane::viewFile(const std::optional<QString> &path) {
+    QByteArray contents;
+    if (QFile file(path.value_or(QString())); path && file.open(QIODevice::ReadOnly))
+        contents = file.readAll();
+    deliveries.append({path, contents});
+}
+
 ReadOnlyFolder::ReadOnlyFolder(const QString &path)
     : path_(path) {
-    locked_ = runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0 &&
-              !FileUtil::isWritable(path);
+    const QByteArray native = QFile::encodeName(path);
+    if (::geteuid() != 0) {
+        if (::chmod(native.constData(), 0555) == 0)
+            lock_ = Lock::Mode;
+    } else if (runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0) {
+        lock_ = Lock::Immutable;
+    } else if (::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) == 0) {
+        lock_ = Lock::ReadOnlyMount;
+        ::mount(nullptr, native.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+    }
+    locked_ = lock_ != Lock::None && !FileUtil::isWritable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {
-    runShell(QStringLiteral("chattr -i '%1' 2>/dev/null").arg(path_));
+    const QByteArray native = QFile::encodeName(path_);
+    switch (lock_) {
+    case Lock::None:
+        break;
+    case Lock::Mode:
+        ::chmod(native.constData(), 0755);
+        break;
+    case Lock::Immutable:
+        runShell(QStringLiteral("chattr -i '%1' 2>/dev/null").arg(path_));
+        break;
+    case Lock::ReadOnlyMount:
+        ::umount2(native.constData(), MNT_DETACH);
+        break;
+    }
 }

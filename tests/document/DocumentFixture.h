@@ -2,6 +2,7 @@
 
 #include "ScriptedUi.h"
 #include "document/ArchiveDocument.h"
+#include "document/IPreviewPane.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -44,15 +45,33 @@ protected:
     ArchiveDocument document_{ui_, ui_};
 };
 
-// Makes a folder immutable for as long as it lives, so even root cannot write into it. Tests that
-// need a folder without write access skip where the file system does not allow this.
+// Records what the document hands over, with the file's contents at that moment.
+class RecordingPane : public IPreviewPane {
+public:
+    struct Delivery {
+        std::optional<QString> path;
+        QByteArray contents;
+    };
+    QList<Delivery> deliveries;
+
+    void viewFile(const std::optional<QString> &path) override;
+};
+
+// Takes write access to a folder away for as long as it lives. Root ignores permission bits, so
+// as root the folder is made immutable, or where the file system has no such flag, a read-only
+// bind mount of itself. Tests that need a folder without write access skip where neither works.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString &path);
     ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
     bool isReadOnly() const { return locked_; }
 
 private:
+    enum class Lock { None, Mode, Immutable, ReadOnlyMount };
+
     QString path_;
+    Lock lock_ = Lock::None;
     bool locked_ = false;
 };

@@ -1,13 +1,11 @@
 #include "DocumentFixture.h"
-#include "app/core/Preferences.h"
 #include "document/ArchiveSession.h"
+#include "settings/Preferences.h"
 #include "util/FileUtil.h"
 
 namespace {
 
 const QString kPasswordMessage = QStringLiteral("Please input the password to extract file");
-const QString kPermissionMessage =
-    QStringLiteral("Please click Confirm button to obtain access permission");
 
 struct KindCase {
     const char *archive;
@@ -151,24 +149,6 @@ TEST_P(GivingUpAtThePrompt, LeavesAnEmptyTreeWithoutAlertOrExtraction) {
 
 INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, GivingUpAtThePrompt,
                          ::testing::Values(std::nullopt, QString()));
-
-TEST_F(DocumentOpening, ARarVolumeInAFolderWithoutWriteAccessAsksForThatFolderFirst) {
-    dir_.write("vols/big.bin", FileUtil::fileName(dir_.path()).toUtf8().repeated(4000));
-    shell("cd vols && rar a -idq -m0 -v20k set.rar big.bin && rm big.bin");
-    const QString volumes = dir_.file("vols");
-    ReadOnlyFolder lock(volumes);
-    if (!lock.isReadOnly())
-        GTEST_SKIP() << "cannot take write access away from a folder here";
-    ui_.directories = {dir_.path(), volumes};
-    open("vols/set.part1.rar");
-
-    const QString chooser = "chooser:" + kPermissionMessage + "|" + volumes;
-    EXPECT_EQ(ui_.callsStartingWith("chooser:"), (QStringList{chooser, chooser}))
-        << "another folder than the archive's asks again";
-    EXPECT_GT(ui_.calls.indexOf("sheet:indeterminate"), ui_.calls.lastIndexOf(chooser))
-        << "the listing starts only once access is granted";
-    EXPECT_EQ(topEntries(), QStringList{"big.bin"});
-}
 
 TEST_F(DocumentOpening, CancellingTheListingSkipsTheAfterListingStep) {
     Preferences::setAutoExtractOnOpen(true);

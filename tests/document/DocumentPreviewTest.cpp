@@ -1,9 +1,8 @@
 #include "DocumentFixture.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ReaderBase.h"
-#include "document/IPreviewPane.h"
 #include "document/PreviewContent.h"
-#include "encoding/EncodingUtil.h"
+#include "settings/RememberedEncodings.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,23 +30,6 @@ public:
 private:
     QString name_;
     quint64 size_;
-};
-
-// Records what the document hands over, with the file's contents at that moment.
-class RecordingPane : public IPreviewPane {
-public:
-    struct Delivery {
-        std::optional<QString> path;
-        QByteArray contents;
-    };
-    QList<Delivery> deliveries;
-
-    void viewFile(const std::optional<QString> &path) override {
-        QByteArray contents;
-        if (QFile file(path.value_or(QString())); path && file.open(QIODevice::ReadOnly))
-            contents = file.readAll();
-        deliveries.append({path, contents});
-    }
 };
 
 // A file of the size; sparse, so large sizes cost nothing.
@@ -146,7 +128,7 @@ TEST(PreviewContentRules, TextIsDecodedInTheRememberedEncodingElseDetected) {
     // "Привет, мир" in windows-1251: valid in several single-byte code pages.
     const QByteArray cp1251("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0", 11);
     const QString remembered = dir.write("ru.txt", cp1251);
-    EncodingUtil::rememberEncoding(remembered, "windows-1251");
+    RememberedEncodings::remember(remembered, "windows-1251");
     const auto ru = PreviewContent::forFile(NamedItem("ru.txt", 11), remembered);
     ASSERT_TRUE(ru);
     EXPECT_EQ(ru->text, QString::fromUtf8("Привет, мир"));
@@ -322,53 +304,4 @@ TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
     for (const auto &delivered : pane_.deliveries)
         EXPECT_NE(delivered.contents, "private");
     EXPECT_TRUE(ui_.callsStartingWith("open:").isEmpty());
-}
-
-TEST_F(Preview, ARarVolumeInAFolderWithoutWriteAccessAsksForItOnlyInTheSandbox) {
-    const QByteArray text = QByteArray("a line of the long note\n").repeated(3000);
-    dir_.write("vols/note.txt", text);
-    shell("cd vols && rar a -idq -m0 -v20k set.rar note.txt && rm note.txt");
-    const QString volumes = dir_.file("vols");
-    ReadOnlyFolder lock(volumes);
-    if (!lock.isReadOnly())
-        GTEST_SKIP() << "cannot take write access away from a folder here";
-
-    // Outside the sandbox the other volumes are readable as they are: no question per selection.
-    ui_.directories = {volumes};
-    open("vols/set.part1.rar");
-    ui_.calls.clear();
-    select("note.txt");
-    document_.viewFileInPreview();
-    settle();
-    EXPECT_TRUE(ui_.callsStartingWith("chooser:").isEmpty());
-    ASSERT_EQ(pane_.deliveries.size(), 1);
-    EXPECT_EQ(pane_.deliveries.first().contents, text);
-
-    setenv("APP_SANDBOX_CONTAINER_ID", "org.kist.Kist", 1);
-    ScriptedUi sandboxUi;
-    ArchiveDocument sandboxed(sandboxUi, sandboxUi);
-    unsetenv("APP_SANDBOX_CONTAINER_ID");
-    RecordingPane sandboxPane;
-    sandboxed.setPreviewPane(&sandboxPane);
-    sandboxUi.directories = {volumes};
-    sandboxed.open(dir_.file("vols/set.part1.rar"));
-    ASSERT_TRUE(waitUntilIdle(sandboxed));
-    ArchiveEntry *note = sandboxed.rootEntry()->findChild(*entry("note.txt"));
-    ASSERT_TRUE(note);
-    sandboxUi.selectedCurrent = {note};
-
-    // The grant stored at opening covers the preview.
-    sandboxUi.calls.clear();
-    sandboxed.viewFileInPreview();
-    ASSERT_TRUE(waitUntilIdle(sandboxed));
-    EXPECT_TRUE(sandboxUi.callsStartingWith("chooser:").isEmpty());
-    // Without it, the folder is asked for first.
-    clearSettings();
-    sandboxUi.directories = {volumes};
-    sandboxed.viewFileInPreview();
-    ASSERT_TRUE(waitUntil([&] { return sandboxPane.deliveries.size() == 2; }));
-    ASSERT_TRUE(waitUntilIdle(sandboxed));
-    EXPECT_EQ(sandboxUi.callsStartingWith("chooser:").size(), 1);
-    for (const auto &delivered : sandboxPane.deliveries)
-        EXPECT_EQ(delivered.contents, text);
 }

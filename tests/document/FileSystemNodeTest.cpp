@@ -1,5 +1,5 @@
 #include "document/FileSystemNode.h"
-#include "app/core/Preferences.h"
+#include "settings/Preferences.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>

@@ -103,10 +103,8 @@ std::optional<QString> ScriptedUi::askPassword(const QString &message) {
     return next(passwords, "password prompt");
 }
 
-std::optional<QString> ScriptedUi::pickFolder(const std::optional<QString> &message,
-                                              const std::optional<QString> &openingFolder) {
-    record(QStringLiteral("chooser:") + message.value_or(QString()) + QLatin1Char('|') +
-           openingFolder.value_or(QString()));
+std::optional<QString> ScriptedUi::pickFolder(const std::optional<QString> &openingFolder) {
+    record(QStringLiteral("chooser:") + openingFolder.value_or(QString()));
     return next(directories, "folder chooser");
 }
 

@@ -27,7 +27,7 @@ inline void PrintTo(const QStringList &texts, std::ostream *out) {
 class ScriptedUi : public IDocumentView, public IDialogs {
 public:
     // The recorded calls, in order: "sheet:determinate", "hide:10000", "alert:<message>",
-    // "chooser:<message>|<folder>", "password", "reload", "toolbar", "close", ...
+    // "chooser:<opening folder>", "password", "reload", "toolbar", "close", ...
     QStringList calls;
     QStringList bottomTexts;
     QList<quint64> maxValues;
@@ -59,8 +59,7 @@ public:
     void alert(const QString &message, const QString &information) override;
     std::optional<QString> input(const QString &message, const QString &defaultValue) override;
     std::optional<QString> askPassword(const QString &message) override;
-    std::optional<QString> pickFolder(const std::optional<QString> &message,
-                                      const std::optional<QString> &openingFolder) override;
+    std::optional<QString> pickFolder(const std::optional<QString> &openingFolder) override;
     QStringList pickFilesAndFolders() override;
     void openWithDefaultApplication(const QString &path) override;
     void showInFolder(const QString &path) override;

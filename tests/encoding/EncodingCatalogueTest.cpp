@@ -2,8 +2,6 @@
 #include "support/TestDirs.h"
 
 #include "encoding/EncodingUtil.h"
-#include "util/SettingsKeys.h"
-#include "util/UserDefaults.h"
 
 #include <QRegularExpression>
 
@@ -64,66 +62,22 @@ TEST(EncodingCatalogueTest, ItemsCompareByNameOrShownNameAndKnowTheAutomaticOne)
         << automatic.description().toStdString();
 }
 
-TEST(EncodingCatalogueTest, RememberedChoicesArePerPathAndReplaced) {
-    clearSettings();
-    const QString first = QString::fromUtf8("/home/user/Архивы/отчёт.zip");
-    const QString second = "/home/user/other.rar";
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(first), std::nullopt);
-    EXPECT_EQ(EncodingUtil::rememberedEncoding(first), kAutomaticEncoding);
-    EXPECT_FALSE(EncodingUtil::pruneRememberedEncodings());
-    EXPECT_FALSE(UserDefaults::open()->contains(SettingsKeys::kSystemEncodingHistory));
-
-    EncodingUtil::rememberEncoding(first, "Shift_JIS");
-    EncodingUtil::rememberEncoding(second, "GBK");
-    EncodingUtil::rememberEncoding(first, "windows-1251");
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(first), "windows-1251");
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(second), "GBK");
-    EXPECT_EQ(EncodingUtil::rememberedEncoding(first),
-              EncodingUtil::encodingForName("windows-1251"));
-    const std::pair<const char *, StringEncoding> readBack[] = {
-        {"Automatic", kAutomaticEncoding},
-        {"", kAutomaticEncoding},
-        {"no-such-charset", kUTF8StringEncoding},
-    };
-    for (const auto &[name, encoding] : readBack) {
-        EncodingUtil::rememberEncoding(second, name);
-        EXPECT_EQ(EncodingUtil::rememberedEncoding(second), encoding) << name;
-    }
-}
-
-TEST(EncodingCatalogueTest, PruningForgetsOnlyVanishedFiles) {
-    clearSettings();
-    ScratchDir dir;
-    const QString kept = dir.write("kept.zip", "PK");
-    const QString vanished = dir.file("vanished.zip");
-    EncodingUtil::rememberEncoding(kept, "GBK");
-    EncodingUtil::rememberEncoding(vanished, "Shift_JIS");
-
-    EXPECT_TRUE(EncodingUtil::pruneRememberedEncodings());
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(kept), "GBK");
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(vanished), std::nullopt);
-    EXPECT_FALSE(EncodingUtil::pruneRememberedEncodings());
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(kept), "GBK");
-}
-
-TEST(EncodingCatalogueTest, FileContentUsesTheRememberedEncodingElseDetection) {
-    clearSettings();
+TEST(EncodingCatalogueTest, FileContentUsesTheGivenEncodingElseDetection) {
     ScratchDir dir;
     QString russian;
     const QByteArray cyrillic = nameBlock("windows-1251", kRussianNames, &russian);
     const QString path = dir.write("notes.txt", cyrillic);
-    EXPECT_EQ(EncodingUtil::readText(path), russian);
+    EXPECT_EQ(EncodingUtil::readText(path, kAutomaticEncoding), russian);
 
-    EncodingUtil::rememberEncoding(path, "KOI8-R");
     const auto asKoi8 = EncodingUtil::decodeWithCharsets(QStringList{"KOI8-R"}, cyrillic);
     ASSERT_TRUE(asKoi8 && *asKoi8 != russian);
-    EXPECT_EQ(EncodingUtil::readText(path), asKoi8);
-    // A remembered encoding that cannot read the file gives way to detection.
-    EncodingUtil::rememberEncoding(path, "UTF-8");
-    EXPECT_EQ(EncodingUtil::readText(path), russian);
+    EXPECT_EQ(EncodingUtil::readText(path, EncodingUtil::encodingForName("KOI8-R")), asKoi8);
+    // An encoding that cannot read the file gives way to detection.
+    EXPECT_EQ(EncodingUtil::readText(path, kUTF8StringEncoding), russian);
 
-    EXPECT_EQ(EncodingUtil::readText(dir.write("binary.bin", "\xff")), std::nullopt);
-    EXPECT_EQ(EncodingUtil::readText(dir.file("missing.txt")), QString(""));
+    EXPECT_EQ(EncodingUtil::readText(dir.write("binary.bin", "\xff"), kAutomaticEncoding),
+              std::nullopt);
+    EXPECT_EQ(EncodingUtil::readText(dir.file("missing.txt"), kAutomaticEncoding), QString(""));
 }
 
 } // namespace

@@ -13,5 +13,4 @@ TestSandbox::TestSandbox()
     valid_ = QDir().mkpath(QString::fromUtf8(config)) && QDir().mkpath(QString::fromUtf8(temp));
     setenv("XDG_CONFIG_HOME", config.constData(), 1);
     setenv("TMPDIR", temp.constData(), 1);
-    unsetenv("APP_SANDBOX_CONTAINER_ID");
 }

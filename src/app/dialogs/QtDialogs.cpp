@@ -6,8 +6,6 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QGridLayout>
-#include <QLabel>
 #include <QUrl>
 
 #include <algorithm>
@@ -29,9 +27,8 @@ std::optional<QString> QtDialogs::askPassword(const QString &message) {
     return Alerts::askPassword(message, window_);
 }
 
-std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &message,
-                                             const std::optional<QString> &openingFolder) {
-    // Qt's own dialog: the platform's would not take the message below it.
+std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &openingFolder) {
+    // Qt's own dialog: the platform's would not take the name of the accept button.
     QFileDialog chooser(window_, tr("Choose"));
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setOption(QFileDialog::ShowDirsOnly);
@@ -40,21 +37,9 @@ std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &messa
     chooser.setWindowModality(Qt::WindowModal);
     if (openingFolder)
         chooser.setDirectory(*openingFolder);
-    if (message) {
-        if (auto *grid = qobject_cast<QGridLayout *>(chooser.layout()))
-            grid->addWidget(messageLabel(*message), grid->rowCount(), 0, 1, -1);
-    }
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
     return chooser.selectedFiles().first();
-}
-
-QLabel *QtDialogs::messageLabel(const QString &message) {
-    auto *label = new QLabel(message);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::NoTextInteraction);
-    label->setMaximumWidth(460);
-    return label;
 }
 
 QStringList QtDialogs::pickFilesAndFolders() {

@@ -4,7 +4,6 @@
 
 #include <QObject>
 
-class QLabel;
 class QWidget;
 
 // The real dialogs and desktop services of a document window; the folder chooser runs
@@ -18,16 +17,13 @@ public:
     void alert(const QString &message, const QString &information) override;
     std::optional<QString> input(const QString &message, const QString &defaultValue) override;
     std::optional<QString> askPassword(const QString &message) override;
-    std::optional<QString> pickFolder(const std::optional<QString> &message,
-                                      const std::optional<QString> &openingFolder) override;
+    std::optional<QString> pickFolder(const std::optional<QString> &openingFolder) override;
     QStringList pickFilesAndFolders() override;
     void openWithDefaultApplication(const QString &path) override;
     void showInFolder(const QString &path) override;
 
     // The standard open dialog for archives; none when the user cancelled.
     std::optional<QString> pickArchive();
-    // The message shown under the folder chooser: plain, not editable, wrapped within 460 pixels.
-    static QLabel *messageLabel(const QString &message);
 
 private:
     QWidget *window_;

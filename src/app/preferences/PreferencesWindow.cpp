@@ -1,6 +1,6 @@
 #include "app/preferences/PreferencesWindow.h"
 
-#include "app/core/Preferences.h"
+#include "settings/Preferences.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "app/shell/AppLifecycle.h"
 
-#include "app/core/Preferences.h"
 #include "archive/ReaderBase.h"
-#include "encoding/EncodingUtil.h"
+#include "settings/Preferences.h"
+#include "settings/RememberedEncodings.h"
 #include "util/FileUtil.h"
 
 #include <QGuiApplication>
@@ -24,7 +24,7 @@ bool AppLifecycle::quitsAfterLastWindow() {
 
 void AppLifecycle::aboutToQuit() {
     removeTempFile();
-    EncodingUtil::pruneRememberedEncodings();
+    RememberedEncodings::prune();
 }
 
 void AppLifecycle::removeTempFile() {

@@ -15,7 +15,7 @@
 #include "document/ArchiveRules.h"
 #include "document/ArchiveSession.h"
 #include "document/FileSystemNode.h"
-#include "encoding/EncodingUtil.h"
+#include "settings/RememberedEncodings.h"
 #include "util/FileKinds.h"
 #include "util/FileUtil.h"
 
@@ -106,7 +106,7 @@ void DocumentWindow::changeEncoding(const EncodingItem &item) {
     // The reader serves one thread at a time: a running preview or extraction stops first.
     document_->cancelThread();
     const QString filePath = document_->filePath();
-    EncodingUtil::rememberEncoding(filePath, item.name());
+    RememberedEncodings::remember(filePath, item.name());
     session->reader()->setFileEncoding(ArchiveRules::rememberedEncoding(filePath));
     // The tree is about to be emptied: the browser lets go of its entries first.
     browser_->entryModel()->setRoot(nullptr);

@@ -1,6 +1,7 @@
 #include "app/window/EncodingChooser.h"
 
 #include "encoding/EncodingUtil.h"
+#include "settings/RememberedEncodings.h"
 
 EncodingChooser::EncodingChooser(QWidget *parent)
     : QComboBox(parent)
@@ -19,7 +20,7 @@ QList<EncodingItem> EncodingChooser::chooserItems() {
 }
 
 void EncodingChooser::selectRememberedEncoding(const QString &filePath) {
-    const std::optional<QString> remembered = EncodingUtil::rememberedEncodingName(filePath);
+    const std::optional<QString> remembered = RememberedEncodings::nameFor(filePath);
     int selected = 0;
     for (int index = 0; remembered && index < items_.size(); ++index) {
         if (items_.at(index).name() == *remembered) {

@@ -1,6 +1,6 @@
 #include "app/window/FileSizeThread.h"
 
-#include "app/core/Preferences.h"
+#include "settings/Preferences.h"
 #include "util/Cancellation.h"
 #include "util/TreeCountScan.h"
 

@@ -1,7 +1,7 @@
 #include "app/preferences/PreferencesWindow.h"
-#include "app/core/Preferences.h"
+#include "settings/Preferences.h"
+#include "settings/SettingsKeys.h"
 #include "support/TestDirs.h"
-#include "util/SettingsKeys.h"
 
 #include <QAction>
 #include <QCheckBox>

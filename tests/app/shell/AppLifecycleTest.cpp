@@ -1,7 +1,7 @@
 #include "app/shell/AppLifecycle.h"
-#include "app/core/Preferences.h"
 #include "archive/ReaderBase.h"
-#include "encoding/EncodingUtil.h"
+#include "settings/Preferences.h"
+#include "settings/RememberedEncodings.h"
 #include "support/TestDirs.h"
 
 #include <QApplication>
@@ -49,8 +49,8 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     ScratchDir dir;
     const QString kept = dir.write("kept.zip", "PK");
     const QString gone = dir.write("gone.zip", "PK");
-    EncodingUtil::rememberEncoding(kept, "Shift_JIS");
-    EncodingUtil::rememberEncoding(gone, "GBK");
+    RememberedEncodings::remember(kept, "Shift_JIS");
+    RememberedEncodings::remember(gone, "GBK");
     QFile::remove(gone);
     const QString preview = ReaderBase::tempItemDirectory();
     ASSERT_TRUE(QDir().mkpath(preview + "/nested/deeper"));
@@ -63,6 +63,6 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     QCoreApplication::exec();
 
     EXPECT_FALSE(QFileInfo::exists(ReaderBase::tempRootDirectory()));
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(kept), "Shift_JIS");
-    EXPECT_FALSE(EncodingUtil::rememberedEncodingName(gone));
+    EXPECT_EQ(RememberedEncodings::nameFor(kept), "Shift_JIS");
+    EXPECT_FALSE(RememberedEncodings::nameFor(gone));
 }

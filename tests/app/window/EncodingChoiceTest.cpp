@@ -3,7 +3,8 @@
 #include "app/window/DocumentToolbar.h"
 #include "app/window/EncodingChooser.h"
 #include "encoding/EncodingUtil.h"
-#include "util/SettingsKeys.h"
+#include "settings/RememberedEncodings.h"
+#include "settings/SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -72,7 +73,7 @@ TEST_F(EncodingChoiceTest, ChoosingRelistsAtOnceAndIsRememberedForTheArchive) {
     const int cyrillic = indexOf(popup, "windows-1251");
     choose(popup, cyrillic);
     EXPECT_EQ(topNames(*window), QStringList({kName}));
-    EXPECT_EQ(EncodingUtil::rememberedEncodingName(archive),
+    EXPECT_EQ(RememberedEncodings::nameFor(archive),
               EncodingChooser::chooserItems().at(cyrillic).name());
 
     // Reopening selects the remembered entry and lists with it.

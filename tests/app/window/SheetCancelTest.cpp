@@ -1,10 +1,10 @@
 #include "WindowTestKit.h"
 
-#include "app/core/Preferences.h"
 #include "app/dialogs/ProgressController.h"
 #include "app/dialogs/ProgressSheet.h"
 #include "app/window/DocumentToolbar.h"
 #include "document/ArchiveDocument.h"
+#include "settings/Preferences.h"
 
 #include <QAction>
 #include <QApplication>

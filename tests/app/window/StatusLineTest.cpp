@@ -1,11 +1,11 @@
 #include "WindowTestKit.h"
 
-#include "app/core/Preferences.h"
 #include "app/window/DocumentBrowser.h"
 #include "app/window/FileSizeThread.h"
 #include "app/window/StatusLine.h"
 #include "archive/IFileEntry.h"
 #include "document/ArchiveDocument.h"
+#include "settings/Preferences.h"
 #include "util/FileUtil.h"
 
 #include <QFileInfo>

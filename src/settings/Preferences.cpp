@@ -1,18 +1,17 @@
-#include "app/core/Preferences.h"
+#include "settings/Preferences.h"
 
-#include "util/SettingsKeys.h"
-#include "util/UserDefaults.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
 bool readFlag(const char *key, bool defaultValue) {
-    const QVariant stored = UserDefaults::open()->value(QLatin1String(key));
+    const QVariant stored = SettingsStore::open()->value(QLatin1String(key));
     return stored.isValid() ? stored.toBool() : defaultValue;
 }
 
 void saveFlag(const char *key, bool value) {
-    UserDefaults::open()->setValue(QLatin1String(key), value);
-    UserDefaults::reset();
+    SettingsStore::open()->setValue(QLatin1String(key), value);
 }
 
 } // namespace

@@ -1,14 +1,10 @@
-#include "util/UserDefaults.h"
+#include "settings/SettingsStore.h"
 
-namespace UserDefaults {
+namespace SettingsStore {
 
 std::unique_ptr<QSettings> open() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                        QStringLiteral("Kist"), QStringLiteral("Kist"));
 }
 
-void reset() {
-    open()->sync();
-}
-
-} // namespace UserDefaults
+} // namespace SettingsStore

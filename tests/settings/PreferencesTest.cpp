@@ -1,7 +1,7 @@
-#include "app/core/Preferences.h"
+#include "settings/Preferences.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
 #include "support/TestDirs.h"
-#include "util/SettingsKeys.h"
-#include "util/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ TEST(Preferences, EachFlagIsStoredUnderItsOwnKey) {
     Preferences::setAutoExtractOnOpen(true);
     Preferences::setIgnoreHiddenFiles(true);
 
-    auto settings = UserDefaults::open();
+    auto settings = SettingsStore::open();
     EXPECT_EQ(settings->value("isExitAfterCloseLastWindow").toBool(), false);
     EXPECT_EQ(settings->value("isCloseWindowExtractByApp").toBool(), false);
     EXPECT_EQ(settings->value("isAutoExtractFileArchive").toBool(), true);
@@ -37,7 +37,7 @@ TEST(Preferences, EachFlagIsStoredUnderItsOwnKey) {
 
 TEST(Preferences, StoredValuesOfOtherTypesReadAsBooleans) {
     clearSettings();
-    auto settings = UserDefaults::open();
+    auto settings = SettingsStore::open();
     settings->setValue(SettingsKeys::kIsAutoExtractFileArchive, QStringLiteral("true"));
     settings->setValue(SettingsKeys::kIsExitAfterCloseLastWindow, 0);
     settings->sync();
