@@ -13,7 +13,8 @@
 #include "document/IDocumentView.h"
 #include "document/MainThread.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,8 +43,8 @@ void ArchiveDocument::open(const std::optional<QString> &path) {
         return;
     // A new opening replaces whatever runs; the reader and the tree are about to be replaced.
     worker_.cancelThread();
-    const QString folder = FileUtil::parentFolder(filePath_);
-    if (ArchiveRules::isRarVolume(filePath_) && !FileUtil::isWritable(folder)) {
+    const QString folder = PathUtil::parentFolder(filePath_);
+    if (ArchiveRules::isRarVolume(filePath_) && !FileAttributes::isWritable(folder)) {
         const auto grant = SandBoxUtils::getBookMarkURL(folder, false);
         if (!grant) {
             access_.pickFolderThen([this] { openWithAccess(); }, folder);
@@ -56,7 +57,7 @@ void ArchiveDocument::open(const std::optional<QString> &path) {
 
 void ArchiveDocument::openWithAccess() {
     access_.startAccessingSecurityScopedResource();
-    const QString folder = FileUtil::parentFolder(filePath_);
+    const QString folder = PathUtil::parentFolder(filePath_);
     if (QDir::cleanPath(access_.destination()) != QDir::cleanPath(folder)) {
         access_.stopAccessingSecurityScopedResource();
         access_.pickFolderThen([this] { openWithAccess(); }, folder);
@@ -83,7 +84,7 @@ DocumentWorker::Ending ArchiveDocument::listTask() {
     const bool opened = session_->open(ArchiveRules::rememberedEncoding(filePath_));
     if (opened && session_->reader()->reportsListingProgress()) {
         worker_.showProgress(false);
-        worker_.setTotal(FileUtil::fileSize(filePath_));
+        worker_.setTotal(FileAttributes::fileSize(filePath_));
     } else {
         worker_.showProgress(true);
     }

@@ -8,7 +8,7 @@
 #include "document/ArchiveSession.h"
 #include "document/ExtractionJob.h"
 #include "document/IDocumentView.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <memory>
 
@@ -23,7 +23,7 @@ bool DocumentExtraction::canStart() const {
 void DocumentExtraction::extractAll() {
     if (canStart())
         document_.folderAccess().withWritableFolder(
-            FileUtil::parentFolder(document_.filePath()),
+            PathUtil::parentFolder(document_.filePath()),
             [this](const std::optional<QString> &bookmarkUrl) { unzip(bookmarkUrl); });
 }
 
@@ -35,7 +35,7 @@ void DocumentExtraction::extractTo() {
 void DocumentExtraction::extractSelected() {
     if (canStart())
         document_.folderAccess().withWritableFolder(
-            FileUtil::parentFolder(document_.filePath()),
+            PathUtil::parentFolder(document_.filePath()),
             [this](const std::optional<QString> &bookmarkUrl) { extractSelection(bookmarkUrl); });
 }
 
@@ -94,7 +94,7 @@ void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection,
                                                      archivePath, selection);
     const QString name = job->isWholeArchive()
                              ? ArchiveRules::extractedFolderName(*session.rootEntry(), archivePath)
-                             : FileUtil::fileName(archivePath);
+                             : PathUtil::fileName(archivePath);
     document_.view().setProgressTopText(extractingText(name));
     const QString password = session.password();
     ArchiveDocument *owner = &document_;

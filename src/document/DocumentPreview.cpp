@@ -3,7 +3,6 @@
 #include "app/core/SandBoxUtils.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
-#include "archive/ReaderBase.h"
 #include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/ArchiveSession.h"
@@ -13,7 +12,10 @@
 #include "document/IPreviewPane.h"
 #include "document/PreviewContent.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/FileOps.h"
+#include "util/PathUtil.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 
@@ -98,11 +100,11 @@ void DocumentPreview::run(Action action) {
 
 bool DocumentPreview::hasVolumeAccess(Action action) {
     FolderAccess &access = document_.folderAccess();
-    const QString folder = FileUtil::parentFolder(document_.filePath());
+    const QString folder = PathUtil::parentFolder(document_.filePath());
     // Outside the sandbox the other volumes can be read anyway: asking for their folder at every
     // selection would only get in the way.
     if (!access.isSandbox() || !ArchiveRules::isRarVolume(document_.filePath()) ||
-        FileUtil::isWritable(folder))
+        FileAttributes::isWritable(folder))
         return true;
     if (const auto grant = SandBoxUtils::getBookMarkURL(folder, false)) {
         access.startAccessingSecurityScopedResource(grant);
@@ -119,7 +121,7 @@ bool DocumentPreview::hasVolumeAccess(Action action) {
 }
 
 void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
-    const QString folder = ReaderBase::tempItemDirectory();
+    const QString folder = TempFolders::newItemFolder();
     if (!QFileInfo(folder).isDir()) {
         document_.folderAccess().stopAccessingSecurityScopedResource();
         if (action == Action::View)
@@ -147,7 +149,7 @@ void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
             if (!cancelled && !error && !file)
                 error = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());
             if (file && !error)
-                FileUtil::setFullPermission(*file);
+                FileAttributes::setFullPermission(*file);
             return [this, action, entry, folder, file, error, cancelled] {
                 taskEnded(action, entry, folder, cancelled || error ? std::nullopt : file, error,
                           cancelled);
@@ -176,7 +178,7 @@ void DocumentPreview::taskEnded(Action action, const ArchiveEntry *entry, const 
     // The opened copy stays until quit, for the application that shows it; a preview's copy has
     // been read by the pane by now.
     if (action == Action::Preview || !file)
-        FileUtil::removeItem(folder);
+        FileOps::removeItem(folder);
     if (pending_) {
         const Action next = *pending_;
         pending_.reset();

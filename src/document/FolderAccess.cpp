@@ -3,7 +3,7 @@
 #include "app/core/SandBoxUtils.h"
 #include "document/IDialogs.h"
 #include "document/MainThread.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QCoreApplication>
 
@@ -15,7 +15,7 @@ FolderAccess::FolderAccess(IDialogs &dialogs, QObject *context, bool isSandbox)
 
 void FolderAccess::withWritableFolder(const QString &folder, const Continuation &continuation) {
     destination_ = folder;
-    if (FileUtil::isWritable(folder)) {
+    if (FileAttributes::isWritable(folder)) {
         continuation(std::nullopt);
         return;
     }

@@ -1,7 +1,7 @@
 #include "DocumentFixture.h"
 
 #include "archive/ArchiveEntry.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,7 +91,7 @@ QByteArray randomBytes(qsizetype size) {
 ReadOnlyFolder::ReadOnlyFolder(const QString &path)
     : path_(path) {
     locked_ = runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0 &&
-              !FileUtil::isWritable(path);
+              !FileAttributes::isWritable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {

@@ -1,7 +1,8 @@
 #include "DocumentFixture.h"
 #include "app/core/Preferences.h"
 #include "document/ArchiveSession.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets.first(), kind.determinate ? "sheet:determinate" : "sheet:indeterminate");
     if (kind.determinate) {
-        EXPECT_EQ(ui_.maxValues.first(), FileUtil::fileSize(dir_.file(kind.archive)));
+        EXPECT_EQ(ui_.maxValues.first(), FileAttributes::fileSize(dir_.file(kind.archive)));
     }
     EXPECT_TRUE(ui_.calls.contains("top:Loading..."));
     EXPECT_EQ(ui_.calls.mid(ui_.calls.indexOf("hide:0")),
@@ -153,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, GivingUpAtThePrompt,
                          ::testing::Values(std::nullopt, QString()));
 
 TEST_F(DocumentOpening, ARarVolumeInAFolderWithoutWriteAccessAsksForThatFolderFirst) {
-    dir_.write("vols/big.bin", FileUtil::fileName(dir_.path()).toUtf8().repeated(4000));
+    dir_.write("vols/big.bin", PathUtil::fileName(dir_.path()).toUtf8().repeated(4000));
     shell("cd vols && rar a -idq -m0 -v20k set.rar big.bin && rm big.bin");
     const QString volumes = dir_.file("vols");
     ReadOnlyFolder lock(volumes);

@@ -1,6 +1,6 @@
 #include "app/core/SandBoxUtils.h"
 
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 #include "util/SettingsKeys.h"
 #include "util/UserDefaults.h"
 
@@ -69,7 +69,7 @@ std::optional<QByteArray> SandBoxUtils::saveBookMarkURL(const QString &folder) {
     if (!bookmark)
         return std::nullopt;
     for (auto it = grants.begin(); it != grants.end(); ++it) {
-        if (FileUtil::hasPrefix(it.key(), folder)) {
+        if (PathUtil::isInside(it.key(), folder)) {
             grants.erase(it);
             break;
         }
@@ -85,7 +85,7 @@ std::optional<QString> SandBoxUtils::getBookMarkURL(const QString &path, bool is
     const QString resolved = canonical.isEmpty() ? path : canonical;
     const QVariantMap grants = storedGrants();
     for (auto it = grants.cbegin(); it != grants.cend(); ++it) {
-        if (!FileUtil::hasPrefix(resolved, it.key()))
+        if (!PathUtil::isInside(resolved, it.key()))
             continue;
         if (auto url = urlForBookmark(it.value().toByteArray()))
             return url;

@@ -1,9 +1,9 @@
 #include "app/shell/AppLifecycle.h"
 
 #include "app/core/Preferences.h"
-#include "archive/ReaderBase.h"
 #include "encoding/EncodingUtil.h"
-#include "util/FileUtil.h"
+#include "util/FileOps.h"
+#include "util/TempFolders.h"
 
 #include <QGuiApplication>
 
@@ -28,5 +28,5 @@ void AppLifecycle::aboutToQuit() {
 }
 
 void AppLifecycle::removeTempFile() {
-    FileUtil::removeItem(ReaderBase::tempRootDirectory());
+    FileOps::removeItem(TempFolders::root());
 }

@@ -1,8 +1,8 @@
 #include "app/shell/AppLifecycle.h"
 #include "app/core/Preferences.h"
-#include "archive/ReaderBase.h"
 #include "encoding/EncodingUtil.h"
 #include "support/TestDirs.h"
+#include "util/TempFolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,7 +52,7 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     EncodingUtil::rememberEncoding(kept, "Shift_JIS");
     EncodingUtil::rememberEncoding(gone, "GBK");
     QFile::remove(gone);
-    const QString preview = ReaderBase::tempItemDirectory();
+    const QString preview = TempFolders::newItemFolder();
     ASSERT_TRUE(QDir().mkpath(preview + "/nested/deeper"));
     QFile file(preview + "/nested/copy.txt");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -62,7 +62,7 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
 
-    EXPECT_FALSE(QFileInfo::exists(ReaderBase::tempRootDirectory()));
+    EXPECT_FALSE(QFileInfo::exists(TempFolders::root()));
     EXPECT_EQ(EncodingUtil::rememberedEncodingName(kept), "Shift_JIS");
     EXPECT_FALSE(EncodingUtil::rememberedEncodingName(gone));
 }
