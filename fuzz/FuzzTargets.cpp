@@ -4,7 +4,9 @@
 #include "archive/ReaderBase.h"
 #include "archive/TarHeaderParser.h"
 #include "document/ArchiveRules.h"
+#include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -69,9 +71,9 @@ void extractEach(ReaderBase &reader, ArchiveEntry &root, const QString &destinat
 QString reader(const QString &extension, const QByteArray &input) {
     const QString temp = QDir::tempPath();
     // Readers create the temporary root on first use; it is no trace of this input.
-    QDir().mkpath(ReaderBase::tempRootDirectory());
+    QDir().mkpath(TempFolders::root());
     const QStringList tempBefore = entryNames(temp);
-    const QStringList tempRootBefore = entryNames(ReaderBase::tempRootDirectory());
+    const QStringList tempRootBefore = entryNames(TempFolders::root());
     QString fault;
     {
         QTemporaryDir box(temp + QStringLiteral("/fuzz-XXXXXX"));
@@ -100,8 +102,8 @@ QString reader(const QString &extension, const QByteArray &input) {
     }
     if (fault.isEmpty() && entryNames(temp) != tempBefore)
         fault = expectNames(temp, tempBefore);
-    if (fault.isEmpty() && entryNames(ReaderBase::tempRootDirectory()) != tempRootBefore)
-        fault = expectNames(ReaderBase::tempRootDirectory(), tempRootBefore);
+    if (fault.isEmpty() && entryNames(TempFolders::root()) != tempRootBefore)
+        fault = expectNames(TempFolders::root(), tempRootBefore);
     return fault;
 }
 
@@ -137,7 +139,7 @@ QString charset(const QByteArray &input) {
     }
     for (const QByteArray &line : lines)
         base->decodeName(line.constData(), line.size());
-    EncodingUtil::decodeDetected(names);
+    CharsetDetector::decode(names);
     return QString();
 }
 

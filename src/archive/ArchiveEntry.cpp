@@ -1,8 +1,9 @@
 #include "archive/ArchiveEntry.h"
 
 #include "util/DateUtil.h"
-#include "util/FileUtil.h"
 #include "util/Localization.h"
+#include "util/PathUtil.h"
+#include "util/StringUtil.h"
 
 #include <QStringTokenizer>
 
@@ -24,7 +25,7 @@ QStringView deletingLastPathComponent(QStringView path) {
 
 QString sizeText(quint64 size) {
     return QStringLiteral("%1/%2 %3")
-        .arg(FileUtil::formatSize(size))
+        .arg(StringUtil::formatSize(size))
         .arg(size)
         .arg(engineText("Bytes"));
 }
@@ -32,7 +33,7 @@ QString sizeText(quint64 size) {
 } // namespace
 
 ArchiveEntry::ArchiveEntry(const QString &path, const Fields &fields, ArchiveEntry *parent)
-    : name_(FileUtil::fileName(path))
+    : name_(PathUtil::fileName(path))
     , path_(path)
     , isLeaf_(!path.endsWith(QLatin1Char('/')))
     , fields_(fields)

@@ -3,10 +3,14 @@
 #include "archive/ArchiveEntry.h"
 #include "archive/TarReader.h"
 #include "util/Cancellation.h"
+#include "util/FileAttributes.h"
 #include "util/FileGrowth.h"
-#include "util/FileUtil.h"
+#include "util/FileOps.h"
+#include "util/FreePlacement.h"
+#include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
 #include "util/SerialWorker.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,9 +77,9 @@ void CompressedFileReader::listEntries() {
         return;
     }
     ArchiveEntry::Fields fields;
-    fields.compressedSize = FileUtil::fileSize(filePath());
-    fields.uncompressedSize = FileUtil::fileSize(tempFile_);
-    ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(FileUtil::fileName(tempFile_), fields),
+    fields.compressedSize = FileAttributes::fileSize(filePath());
+    fields.uncompressedSize = FileAttributes::fileSize(tempFile_);
+    ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(PathUtil::fileName(tempFile_), fields),
                             rootEntry());
 }
 
@@ -139,12 +143,12 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     if (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_))
         return true;
     removeTempFile();
-    const QString folder = tempItemDirectory();
+    const QString folder = TempFolders::newItemFolder();
     // Unbuffered, so that what was written can be read at once.
     QFile output(folder + QLatin1Char('/') + tempFileName());
     if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         errorFailedToCreateFile(tempFileName());
-        FileUtil::removeItem(folder);
+        FileOps::removeItem(folder);
         return false;
     }
     unreportedSize_ = 0;
@@ -168,7 +172,7 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
         following.join();
     // Only a complete decompression is kept: a later call must not take a partial file for it.
     if (!complete) {
-        FileUtil::removeItem(folder);
+        FileOps::removeItem(folder);
         return false;
     }
     tempFile_ = output.fileName();
@@ -179,7 +183,7 @@ void CompressedFileReader::removeTempFile() {
     tarManager_.reset();
     if (tempFile_.isEmpty())
         return;
-    FileUtil::removeItem(FileUtil::parentFolder(tempFile_));
+    FileOps::removeItem(PathUtil::parentFolder(tempFile_));
     tempFile_.clear();
 }
 
@@ -192,35 +196,33 @@ bool CompressedFileReader::namesTar() const {
 }
 
 bool CompressedFileReader::isTarName(const QString &name) {
-    return FileUtil::extension(name).toLower() == QLatin1String("tar");
+    return PathUtil::extension(name).toLower() == QLatin1String("tar");
 }
 
 QString CompressedFileReader::tempFileName() const {
-    const QString name = FileUtil::baseName(filePath());
-    if (tarExtensions().contains(FileUtil::extension(filePath()).toLower()))
+    const QString name = PathUtil::baseName(filePath());
+    if (tarExtensions().contains(PathUtil::extension(filePath()).toLower()))
         return name + QStringLiteral(".tar");
     return name;
 }
 
 void CompressedFileReader::copyDecompressed(const QString &destination) {
     QDir().mkpath(destination);
-    const QString target = FileUtil::freeFileName(destination, FileUtil::baseName(tempFile_),
-                                                  FileUtil::extension(tempFile_));
-    const bool copied = FileUtil::copyFile(tempFile_, target, true, false, progressReceiver());
-    if (copied && !isCurrentThreadCancelled())
+    const QString target = FreePlacement::freeFileName(destination, PathUtil::baseName(tempFile_),
+                                                       PathUtil::extension(tempFile_));
+    if (FileOps::copyFile(tempFile_, target, progressReceiver()))
         return;
-    if (copied)
+    if (isCurrentThreadCancelled())
         setCancelled();
     else
         errorFailedToCreateFile(target);
-    FileUtil::removeItem(target);
 }
 
 bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qint64 length,
                                              quint64 readPosition) {
     const bool written = feed_ ? feed_->append(data, length) : output.write(data, length) == length;
     if (!written) {
-        errorFailedToCreateFile(FileUtil::fileName(output.fileName()));
+        errorFailedToCreateFile(PathUtil::fileName(output.fileName()));
         return false;
     }
     unreportedSize_ += quint64(length);

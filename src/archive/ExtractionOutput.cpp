@@ -1,7 +1,7 @@
 #include "archive/ExtractionOutput.h"
 
 #include "archive/SafePath.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QFile>
 
@@ -51,7 +51,7 @@ bool ExtractionOutput::write(const char *data, qint64 length) {
 bool ExtractionOutput::finish(mode_t storedMode, const std::optional<QDateTime> &date) {
     const bool permitted = ::fchmod(fd_, restoredPermission(storedMode)) == 0;
     // A date the file system refuses costs the file nothing.
-    FileUtil::setOpenFileModifiedDate(date, fd_);
+    FileAttributes::setOpenFileModifiedDate(date, fd_);
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     if (permitted && closed)
@@ -91,6 +91,6 @@ bool ExtractionOutput::makeFolders(const QString &destination, const QString &fo
 mode_t ExtractionOutput::restoredPermission(mode_t stored) {
     auto known = permissions_.constFind(stored);
     if (known == permissions_.cend())
-        known = permissions_.insert(stored, FileUtil::restoredPermission(stored));
+        known = permissions_.insert(stored, FileAttributes::restoredMode(stored));
     return *known;
 }

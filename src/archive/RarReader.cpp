@@ -6,7 +6,8 @@
 #include "archive/Utf8CtypeScope.h"
 #include "encoding/CharsetDetector.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 #include "util/StringUtil.h"
 
 #include <QFile>
@@ -256,7 +257,7 @@ void RarReader::extract(const QString &destination) {
         if (namesFolderItself(entry)) {
             // No file can be made at a folder's name.
             if (!(entry.Flags & RHDF_DIRECTORY))
-                errorFailedToCreateFile(FileUtil::fileName(trimmedName(decodeName(entry))));
+                errorFailedToCreateFile(PathUtil::fileName(trimmedName(decodeName(entry))));
             return skipEntry();
         }
         return RARProcessFileW(handle_, RAR_EXTRACT, folder.data(), nullptr);
@@ -271,7 +272,7 @@ void RarReader::extract(ArchiveEntry *entry, const QString &destination) {
         return;
     }
     const QString base =
-        kSlash + StringUtil::trimLeft(FileUtil::parentFolder(entry->path()), kSlash);
+        kSlash + StringUtil::trimLeft(PathUtil::parentFolder(entry->path()), kSlash);
     extractNode(entry, destination, base);
 }
 
@@ -292,11 +293,11 @@ int RarReader::extractNode(ArchiveEntry *entry, const QString &destination,
     // A name the archive does not hold (any more) cannot be made.
     if (result == ERAR_END_ARCHIVE) {
         for (auto it = files.cbegin(); it != files.cend(); ++it)
-            errorFailedToCreateFile(FileUtil::fileName(it.key()));
+            errorFailedToCreateFile(PathUtil::fileName(it.key()));
     }
     if (restoresDates()) {
         for (auto it = folders.crbegin(); it != folders.crend(); ++it)
-            FileUtil::setModifiedDate(it->second, it->first);
+            FileAttributes::setModifiedDate(it->second, it->first);
     }
     return archiveError() ? -1 : 0;
 }
@@ -305,7 +306,7 @@ void RarReader::collectTargets(const ArchiveEntry *node, const QString &destinat
                                const QString &relativePath, QHash<QString, Target> &files,
                                FolderDates &folders) {
     const QString fullPath =
-        SafePath::join(destination, FileUtil::relativePath(node->path(), relativePath));
+        SafePath::join(destination, PathUtil::relativePath(node->path(), relativePath));
     if (node->isLeaf()) {
         files.insert(trimmedName(node->path()), Target{node, fullPath});
         return;
@@ -350,10 +351,10 @@ void RarReader::restoreAttributes(const QString &fullPath, const ArchiveEntry &i
     // A link keeps its own mode; changing it would change the file it points to.
     if (::lstat(QFile::encodeName(fullPath).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
         const mode_t stored = header_->HostOS == HOST_UNIX ? mode_t(header_->FileAttr & 07777) : 0;
-        FileUtil::setPermission(fullPath, stored);
+        FileAttributes::setRestoredMode(fullPath, stored);
     }
     if (restoresDates())
-        FileUtil::setModifiedDate(item.date(), fullPath);
+        FileAttributes::setModifiedDate(item.date(), fullPath);
 }
 
 bool RarReader::isEncrypted() {

@@ -3,9 +3,8 @@
 #include "archive/ArchiveEntry.h"
 #include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
-#include "util/StringUtil.h"
 
 #include <QTimeZone>
 
@@ -32,19 +31,9 @@ void ReaderBase::initialize() {
 }
 
 bool ReaderBase::isIgnored(const QString &path) {
-    const QString name = FileUtil::fileName(path);
+    const QString name = PathUtil::fileName(path);
     return name == QLatin1String(".DS_Store") || name == QLatin1String("Thumbs.db") ||
            path.contains(QLatin1String("__MACOSX/"));
-}
-
-QString ReaderBase::tempRootDirectory() {
-    return FileUtil::tempBundleIdDirectory();
-}
-
-QString ReaderBase::tempItemDirectory() {
-    const QString folder = tempRootDirectory() + QLatin1Char('/') + StringUtil::newUuid();
-    FileUtil::createFolder(folder);
-    return folder;
 }
 
 QDateTime ReaderBase::dosEpoch() {
@@ -133,7 +122,7 @@ namespace ReaderPaths {
 QString relativeTo(const QString &base, const QString &path) {
     if (base.isEmpty())
         return path;
-    return FileUtil::relativePath(path, base);
+    return PathUtil::relativePath(path, base);
 }
 
 } // namespace ReaderPaths

@@ -49,9 +49,6 @@ public:
 
     // Entries never listed nor extracted: .DS_Store, Thumbs.db and anything under __MACOSX/.
     static bool isIgnored(const QString &path);
-    static QString tempRootDirectory();
-    // A new, created folder under the temporary root named by a fresh UUID.
-    static QString tempItemDirectory();
     static QDateTime dosEpoch();
     static QDateTime unixEpoch();
 

@@ -4,8 +4,9 @@
 #include "archive/SafePath.h"
 #include "util/Cancellation.h"
 #include "util/DateUtil.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 #include "util/Localization.h"
+#include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
 #include "util/StringUtil.h"
 
@@ -43,7 +44,7 @@ void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
     setDesFolder(destination);
     QDir().mkpath(destination);
     Selection selection;
-    if (!extractNode(entry, destination, FileUtil::parentFolder(entry->path()), selection)) {
+    if (!extractNode(entry, destination, PathUtil::parentFolder(entry->path()), selection)) {
         setCancelled();
         return;
     }
@@ -53,7 +54,7 @@ void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
     if (!restoresDates())
         return;
     for (const auto &[folder, date] : selection.folders)
-        FileUtil::setModifiedDate(date, folder);
+        FileAttributes::setModifiedDate(date, folder);
 }
 
 int32_t SevenZipReader::listCallback(Archive7ZListParameter *parameter) {
@@ -88,8 +89,8 @@ int32_t SevenZipReader::progressCallback(Archive7ZProgressParameter *parameter) 
                 : SafePath::join(QString::fromUtf8(parameter->desFolder), written);
         // The file's permission was set as it was written.
         if (reader->restoresDates())
-            FileUtil::setModifiedDate(DateUtil::stringToDateGMT(QString::fromUtf8(parameter->time)),
-                                      fullPath);
+            FileAttributes::setModifiedDate(
+                DateUtil::stringToDateGMT(QString::fromUtf8(parameter->time)), fullPath);
     }
     return isCurrentThreadCancelled() ? 1 : 0;
 }
@@ -97,7 +98,7 @@ int32_t SevenZipReader::progressCallback(Archive7ZProgressParameter *parameter) 
 bool SevenZipReader::extractNode(ArchiveEntry *node, const QString &destination,
                                  const QString &relativePath, Selection &selection) {
     const QString fullPath =
-        SafePath::join(destination, FileUtil::relativePath(node->path(), relativePath));
+        SafePath::join(destination, PathUtil::relativePath(node->path(), relativePath));
     if (node->isLeaf()) {
         selection.targets.append({node->location().index, fullPath});
         return true;
@@ -128,7 +129,7 @@ void SevenZipReader::recordResult(Archive7ZResult result) {
                        engineText("The archive is encrypted, which is not supported")});
     else if (result == kArchive7ZUnwritable)
         errorFailedToCreateFile(
-            FileUtil::fileName(QString::fromStdString(progressParameter_.unwrittenPath)));
+            PathUtil::fileName(QString::fromStdString(progressParameter_.unwrittenPath)));
     else if (result == kArchive7ZFailure)
         errorArchive();
 }

@@ -5,7 +5,9 @@
 #include "archive/TarInput.h"
 #include "archive/TarRecordReader.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/FileOps.h"
+#include "util/PathUtil.h"
 #include "util/ProgressSteps.h"
 
 #include <QDir>
@@ -63,7 +65,7 @@ void TarReader::extract(ArchiveEntry *entry, const QString &destination) {
         return;
     }
     QDir().mkpath(destination_);
-    extractNode(entry, FileUtil::parentFolder(entry->path()), input);
+    extractNode(entry, PathUtil::parentFolder(entry->path()), input);
 }
 
 void TarReader::walkArchive(bool listOnly) {
@@ -226,7 +228,7 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
             return WriteResult::NotCreated;
         }
         // The link's own mode means nothing here, and chmod would act on its target.
-        FileUtil::createSymlink(fullPath, linkTarget);
+        FileOps::createSymlink(fullPath, linkTarget);
         return WriteResult::Written;
     }
     if (!output_.create(destination_, fullPath)) {
@@ -273,7 +275,7 @@ bool TarReader::createFolder(const QString &name) {
 }
 
 bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input) {
-    const QString name = FileUtil::relativePath(node->path(), relativePath);
+    const QString name = PathUtil::relativePath(node->path(), relativePath);
     if (node->isLeaf())
         return extractNodeFile(node, name, input);
     if (!createFolder(name))
@@ -315,5 +317,5 @@ bool TarReader::extractNodeFile(ArchiveEntry *node, const QString &name, TarInpu
 
 void TarReader::setFolderDate(const QString &fullPath, const std::optional<QDateTime> &date) {
     if (restoresDates())
-        FileUtil::setModifiedDate(date, fullPath);
+        FileAttributes::setModifiedDate(date, fullPath);
 }

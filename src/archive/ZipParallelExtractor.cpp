@@ -3,7 +3,7 @@
 #include "archive/MiniZipFile.h"
 #include "archive/ReaderBase.h"
 #include "archive/ZipEntryFileWriter.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <QThread>
 
@@ -186,7 +186,7 @@ void ZipParallelExtractor::runTask(MiniZipFile &zip, ZipEntryFileWriter &writer,
     }
     if (writer.write(zip, destination_, task.fullPath, task.info) ==
         ZipEntryFileWriter::Result::Failed)
-        addFailure({task.order, false, FileUtil::fileName(task.fullPath)});
+        addFailure({task.order, false, PathUtil::fileName(task.fullPath)});
 }
 
 void ZipParallelExtractor::addFailure(const Failure &failure) {

@@ -6,7 +6,9 @@
 #include "archive/ZipLibarchiveDecoder.h"
 #include "archive/ZipParallelExtractor.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/FileOps.h"
+#include "util/PathUtil.h"
 #include "util/ProgressSteps.h"
 
 namespace {
@@ -175,7 +177,7 @@ bool ZipReader::isEncrypted() {
 void ZipReader::extract(const QString &destination) {
     if (!openArchive())
         return;
-    FileUtil::createFolder(destination);
+    FileOps::createFolder(destination);
     FolderDates dates;
     ZipParallelExtractor parallel(filePath(), destination, restoresDates(),
                                   ZipParallelExtractor::workerCount());
@@ -244,9 +246,9 @@ void ZipReader::extract(ArchiveEntry *entry, const QString &destination) {
     }
     if (!openArchive())
         return;
-    FileUtil::createFolder(destination);
+    FileOps::createFolder(destination);
     FolderDates dates;
-    extractNode(entry, destination, FileUtil::parentFolder(entry->path()), dates);
+    extractNode(entry, destination, PathUtil::parentFolder(entry->path()), dates);
     closeArchive();
     applyFolderDates(dates);
 }
@@ -320,7 +322,7 @@ void ZipReader::writeFile(const QString &destination, const QString &fullPath,
     case ZipEntryFileWriter::Result::Written:
         break;
     case ZipEntryFileWriter::Result::Failed:
-        errorFailedToCreateFile(FileUtil::fileName(fullPath));
+        errorFailedToCreateFile(PathUtil::fileName(fullPath));
         break;
     case ZipEntryFileWriter::Result::Cancelled:
         setCancelled();
@@ -330,7 +332,7 @@ void ZipReader::writeFile(const QString &destination, const QString &fullPath,
 
 void ZipReader::writeLink(const QString &destination, const QString &fullPath,
                           const ZipEntryInfo &info, ZipEntryStream &stream) {
-    const QString name = FileUtil::fileName(fullPath);
+    const QString name = PathUtil::fileName(fullPath);
     const auto data = readShortData(stream, kLinkTargetLimit);
     const bool checked = stream.finishData();
     // A link without a target is nothing to make.
@@ -339,7 +341,7 @@ void ZipReader::writeLink(const QString &destination, const QString &fullPath,
     const auto target = data && checked ? decodeLinkTarget(*data, info) : std::nullopt;
     // The link is made as stored, but nothing is ever written through it (SafePath refuses).
     if (!target || !SafePath::prepareFile(destination, fullPath) ||
-        !FileUtil::createSymlink(fullPath, *target)) {
+        !FileOps::createSymlink(fullPath, *target)) {
         errorFailedToCreateFile(name);
         return;
     }
@@ -350,7 +352,7 @@ void ZipReader::writeLink(const QString &destination, const QString &fullPath,
 void ZipReader::makeFolder(const QString &destination, const QString &fullPath,
                            const std::optional<QDateTime> &date, FolderDates &dates) {
     if (!SafePath::makeFolders(destination, fullPath)) {
-        errorFailedToCreateFile(FileUtil::fileName(fullPath));
+        errorFailedToCreateFile(PathUtil::fileName(fullPath));
         return;
     }
     if (restoresDates() && date)
@@ -359,10 +361,10 @@ void ZipReader::makeFolder(const QString &destination, const QString &fullPath,
 
 void ZipReader::applyFolderDates(const FolderDates &dates) {
     for (const auto &[path, date] : dates)
-        FileUtil::setModifiedDate(date, path);
+        FileAttributes::setModifiedDate(date, path);
 }
 
 void ZipReader::setFileDate(const ZipEntryInfo &info, const QString &fullPath) const {
     if (restoresDates())
-        FileUtil::setModifiedDate(info.date(), fullPath);
+        FileAttributes::setModifiedDate(info.date(), fullPath);
 }

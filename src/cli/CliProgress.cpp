@@ -1,6 +1,6 @@
 #include "cli/CliProgress.h"
 
-#include "util/FileUtil.h"
+#include "util/StringUtil.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -51,8 +51,8 @@ void CliProgress::draw(bool force) {
     const double rate = now > 0 ? double(current_) * 1000.0 / double(now) : 0.0;
     std::fprintf(stderr, "\r[%s%s] %3d%%  %s/%s  %s/s  ", QByteArray(filled, '#').constData(),
                  QByteArray(kWidth - filled, ' ').constData(), int(fraction * 100),
-                 qPrintable(FileUtil::formatSize(current_)),
-                 qPrintable(FileUtil::formatSize(total_)),
-                 qPrintable(FileUtil::formatSize(quint64(rate))));
+                 qPrintable(StringUtil::formatSize(current_)),
+                 qPrintable(StringUtil::formatSize(total_)),
+                 qPrintable(StringUtil::formatSize(quint64(rate))));
     std::fflush(stderr);
 }

@@ -1,7 +1,6 @@
 #include "cli/Commands.h"
 
 #include "archive/ArchiveEntry.h"
-#include "archive/ReaderBase.h"
 #include "cli/CancellableRun.h"
 #include "cli/EntryListing.h"
 #include "cli/OpenedArchive.h"
@@ -9,8 +8,11 @@
 #include "document/CompressionJob.h"
 #include "document/ExtractionJob.h"
 #include "util/DateUtil.h"
+#include "util/FileAttributes.h"
 #include "util/FileKinds.h"
-#include "util/FileUtil.h"
+#include "util/FileOps.h"
+#include "util/PathUtil.h"
+#include "util/TempFolders.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -145,7 +147,7 @@ int runExtract(const QStringList &arguments) {
     const QString target =
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
-            : FileUtil::parentFolder(archive.path());
+            : PathUtil::parentFolder(archive.path());
     const QString staging = ExtractionJob::resetDestination(target);
     if (staging.isNull()) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(target));
@@ -186,7 +188,7 @@ int runTest(const QStringList &arguments) {
     if (!error) {
         if (auto failed = archive.checkPassword())
             return *failed;
-        const QString scratch = ReaderBase::tempItemDirectory();
+        const QString scratch = TempFolders::newItemFolder();
         archive.progress().setTotalSize(session.rootEntry()->totalSize());
         const bool interrupted = runCancellable([&] {
             if (!session.password().isEmpty())
@@ -195,7 +197,7 @@ int runTest(const QStringList &arguments) {
         });
         archive.progress().finish();
         error = session.reader()->archiveError();
-        FileUtil::removeItem(scratch);
+        FileOps::removeItem(scratch);
         if (interrupted)
             return ExitInterrupted;
     }
@@ -238,8 +240,8 @@ int runCreate(const QStringList &arguments) {
     const QString destination =
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
-            : FileUtil::parentFolder(paths.first());
-    if (!FileUtil::isWritable(destination)) {
+            : PathUtil::parentFolder(paths.first());
+    if (!FileAttributes::isWritable(destination)) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(destination));
         return ExitFailed;
     }

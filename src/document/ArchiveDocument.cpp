@@ -12,7 +12,8 @@
 #include "document/MainThread.h"
 #include "settings/Preferences.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,7 +57,7 @@ DocumentWorker::Ending ArchiveDocument::listTask() {
     const bool opened = session_->open(ArchiveRules::rememberedEncoding(filePath_));
     if (opened && session_->reader()->reportsListingProgress()) {
         worker_.showProgress(false);
-        worker_.setTotal(FileUtil::fileSize(filePath_));
+        worker_.setTotal(FileAttributes::fileSize(filePath_));
     } else {
         worker_.showProgress(true);
     }

@@ -2,7 +2,7 @@
 
 #include "archive/ArchiveEntry.h"
 #include "settings/RememberedEncodings.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include "archive/Bzip2Reader.h"
 #include "archive/GzipReader.h"
@@ -53,16 +53,17 @@ StringEncoding ArchiveRules::rememberedEncoding(const QString &filePath) {
 QString ArchiveRules::extractedFolderName(const ArchiveEntry &entry, const QString &archivePath) {
     if (!entry.isRoot())
         return entry.name();
-    const QString base = FileUtil::baseName(archivePath);
-    const QString inner = FileUtil::extension(base);
-    const QString stem = FileUtil::baseName(base);
+    const QString base = PathUtil::baseName(archivePath);
+    const QString inner = PathUtil::extension(base);
+    const QString stem = PathUtil::baseName(base);
     if (stem.isEmpty() || inner.isEmpty())
         return base;
-    const QLatin1String marker =
-        FileKinds::isRar(archivePath) ? QLatin1String("part") : QLatin1String("tar");
+    const QLatin1String marker = FileKinds::archiveKind(archivePath) == ArchiveKind::Rar
+                                     ? QLatin1String("part")
+                                     : QLatin1String("tar");
     return inner.startsWith(marker, Qt::CaseInsensitive) ? stem : base;
 }
 
 QString ArchiveRules::zipFileName(const QString &itemPath) {
-    return FileUtil::baseName(itemPath);
+    return PathUtil::baseName(itemPath);
 }

@@ -4,7 +4,7 @@
 #include "document/ArchiveRules.h"
 #include "document/IPasswordPrompt.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 ArchiveSession::ArchiveSession(const QString &filePath, IPasswordPrompt *prompt,
                                ProgressReceiver *action)
@@ -83,7 +83,7 @@ bool ArchiveSession::checkPassword() {
 
 bool ArchiveSession::askPassword() {
     const std::optional<QString> entered =
-        prompt_ ? prompt_->askPassword(FileUtil::fileName(filePath_)) : std::nullopt;
+        prompt_ ? prompt_->askPassword(PathUtil::fileName(filePath_)) : std::nullopt;
     password_ = entered.value_or(QString());
     return !password_.isEmpty();
 }

@@ -1,9 +1,9 @@
 #include "document/CompressionJob.h"
 
-#include "archive/ReaderBase.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileOps.h"
 #include "util/FreePlacement.h"
+#include "util/TempFolders.h"
 #include "util/TreeCountScan.h"
 #include "zip/ZipWriter.h"
 
@@ -25,7 +25,7 @@ quint64 CompressionJob::computeFileSize() const {
 
 CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     Outcome outcome;
-    const QString scratch = ReaderBase::tempItemDirectory();
+    const QString scratch = TempFolders::newItemFolder();
     const QString temporary = scratch + QLatin1Char('/') + zipFileName_ + QStringLiteral(".zip");
     QString message;
     const bool written =
@@ -41,6 +41,6 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     }
     if (!outcome.cancelled && outcome.placedPath.isNull())
         outcome.error = Error{QStringLiteral("ZipErrorDomain"), 1, message};
-    FileUtil::removeItem(scratch);
+    FileOps::removeItem(scratch);
     return outcome;
 }

@@ -6,7 +6,7 @@
 #include "document/CompressionJob.h"
 #include "document/IDocumentView.h"
 #include "settings/Preferences.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <memory>
 
@@ -22,9 +22,9 @@ void DocumentCompression::zip() {
     if (!canStart())
         return;
     takeListedItems();
-    const QString folder = FileUtil::parentFolder(selectedFiles_.first());
+    const QString folder = PathUtil::parentFolder(selectedFiles_.first());
     for (const QString &path : selectedFiles_) {
-        if (FileUtil::parentFolder(path) != folder) {
+        if (PathUtil::parentFolder(path) != folder) {
             pickZipFolder();
             return;
         }

@@ -8,7 +8,7 @@
 #include "document/ExtractionJob.h"
 #include "document/IDocumentView.h"
 #include "settings/Preferences.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <memory>
 
@@ -22,7 +22,7 @@ bool DocumentExtraction::canStart() const {
 
 void DocumentExtraction::extractAll() {
     if (canStart())
-        document_.folderAccess().withWritableFolder(FileUtil::parentFolder(document_.filePath()),
+        document_.folderAccess().withWritableFolder(PathUtil::parentFolder(document_.filePath()),
                                                     [this] { unzip(); });
 }
 
@@ -33,7 +33,7 @@ void DocumentExtraction::extractTo() {
 
 void DocumentExtraction::extractSelected() {
     if (canStart())
-        document_.folderAccess().withWritableFolder(FileUtil::parentFolder(document_.filePath()),
+        document_.folderAccess().withWritableFolder(PathUtil::parentFolder(document_.filePath()),
                                                     [this] { extractSelection(); });
 }
 
@@ -87,7 +87,7 @@ void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection)
                                                      archivePath, selection);
     const QString name = job->isWholeArchive()
                              ? ArchiveRules::extractedFolderName(*session.rootEntry(), archivePath)
-                             : FileUtil::fileName(archivePath);
+                             : PathUtil::fileName(archivePath);
     document_.view().setProgressTopText(extractingText(name));
     const QString password = session.password();
     ArchiveDocument *owner = &document_;

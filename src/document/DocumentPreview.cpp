@@ -2,7 +2,6 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
-#include "archive/ReaderBase.h"
 #include "document/ArchiveDocument.h"
 #include "document/ArchiveSession.h"
 #include "document/DocumentExtraction.h"
@@ -11,7 +10,10 @@
 #include "document/IPreviewPane.h"
 #include "document/PreviewContent.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/FileOps.h"
+#include "util/PathUtil.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 
@@ -89,7 +91,7 @@ void DocumentPreview::run(Action action) {
 }
 
 void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
-    const QString folder = ReaderBase::tempItemDirectory();
+    const QString folder = TempFolders::newItemFolder();
     if (!QFileInfo(folder).isDir()) {
         if (action == Action::View)
             document_.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, folder));
@@ -116,7 +118,7 @@ void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
             if (!cancelled && !error && !file)
                 error = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());
             if (file && !error)
-                FileUtil::setFullPermission(*file);
+                FileAttributes::setFullPermission(*file);
             return [this, action, entry, folder, file, error, cancelled] {
                 taskEnded(action, entry, folder, cancelled || error ? std::nullopt : file, error,
                           cancelled);
@@ -144,7 +146,7 @@ void DocumentPreview::taskEnded(Action action, const ArchiveEntry *entry, const 
     // The opened copy stays until quit, for the application that shows it; a preview's copy has
     // been read by the pane by now.
     if (action == Action::Preview || !file)
-        FileUtil::removeItem(folder);
+        FileOps::removeItem(folder);
     if (pending_) {
         const Action next = *pending_;
         pending_.reset();

@@ -5,8 +5,9 @@
 #include "archive/ArchiveReader.h"
 #include "document/ArchiveRules.h"
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
+#include "util/FileOps.h"
 #include "util/FreePlacement.h"
+#include "util/PathUtil.h"
 #include "util/StringUtil.h"
 
 #include <QDir>
@@ -65,14 +66,14 @@ ExtractionJob::Outcome ExtractionJob::moveDestination(const QString &staging) co
                 FreePlacement::moveToFreeFolderName(item.filePath(), parent, item.fileName());
         } else {
             outcome.placedPath = FreePlacement::moveToFreeFileName(
-                item.filePath(), parent, FileUtil::baseName(item.fileName()),
-                FileUtil::extension(item.fileName()));
+                item.filePath(), parent, PathUtil::baseName(item.fileName()),
+                PathUtil::extension(item.fileName()));
         }
         if (outcome.placedPath.isNull())
             outcome.error =
                 archiveError(ArchiveErrorCode::FailedToCreateFile, items.first().fileName());
     }
-    FileUtil::removeItem(staging);
+    FileOps::removeItem(staging);
     return outcome;
 }
 

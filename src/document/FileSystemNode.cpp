@@ -2,8 +2,10 @@
 
 #include "settings/Preferences.h"
 #include "util/DateUtil.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 #include "util/Localization.h"
+#include "util/PathUtil.h"
+#include "util/StringUtil.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,7 +15,7 @@ FileSystemNode::FileSystemNode(const QString &path)
 }
 
 QString FileSystemNode::name() const {
-    return FileUtil::fileName(path_);
+    return PathUtil::fileName(path_);
 }
 
 bool FileSystemNode::isDirectory() const {
@@ -21,24 +23,24 @@ bool FileSystemNode::isDirectory() const {
 }
 
 quint64 FileSystemNode::size() const {
-    return FileUtil::fileSize(path_);
+    return FileAttributes::fileSize(path_);
 }
 
 QString FileSystemNode::filesizeString() const {
     const quint64 bytes = size();
     return QStringLiteral("%1/%2 %3")
-        .arg(FileUtil::formatSize(bytes))
+        .arg(StringUtil::formatSize(bytes))
         .arg(bytes)
         .arg(engineText("Bytes"));
 }
 
 QString FileSystemNode::modifiedString() const {
-    const auto date = FileUtil::modifiedDate(path_);
+    const auto date = FileAttributes::modifiedDate(path_);
     return date ? DateUtil::mediumString(*date) : QStringLiteral("");
 }
 
 QString FileSystemNode::createdString() const {
-    const auto date = FileUtil::createdDate(path_);
+    const auto date = FileAttributes::createdDate(path_);
     return date ? DateUtil::mediumString(*date) : QStringLiteral("");
 }
 

@@ -2,7 +2,7 @@
 
 #include "document/IDialogs.h"
 #include "document/MainThread.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QCoreApplication>
 
@@ -13,7 +13,7 @@ FolderAccess::FolderAccess(IDialogs &dialogs, QObject *context)
 
 void FolderAccess::withWritableFolder(const QString &folder, const Continuation &continuation) {
     destination_ = folder;
-    if (FileUtil::isWritable(folder)) {
+    if (FileAttributes::isWritable(folder)) {
         continuation();
         return;
     }

@@ -4,29 +4,27 @@
 #include "encoding/EncodingUtil.h"
 #include "settings/RememberedEncodings.h"
 #include "util/Cancellation.h"
+#include "util/FileAttributes.h"
 #include "util/FileKinds.h"
-#include "util/FileUtil.h"
-
-const QString PreviewContent::kTextPlainViewNotification =
-    QStringLiteral("TextPlainViewNotification");
+#include "util/PathUtil.h"
 
 bool PreviewContent::isTextFile(const QString &path, quint64 size) {
-    if (FileKinds::textExtension().contains(FileUtil::extension(path).toLower()))
+    if (FileKinds::isText(path))
         return true;
     // An empty file tells nothing about its type.
     if (size == 0)
         return false;
-    const std::optional<QString> mime = FileUtil::mimeType(path);
+    const std::optional<QString> mime = FileAttributes::mimeType(path);
     return mime && mime->compare(QLatin1String("text/plain"), Qt::CaseInsensitive) == 0;
 }
 
 bool PreviewContent::canView(const QString &path) {
-    const quint64 size = FileUtil::fileSize(path);
+    const quint64 size = FileAttributes::fileSize(path);
     return size <= kTextSizeLimit && isTextFile(path, size);
 }
 
 bool PreviewContent::isPicturePreview(const QString &path) {
-    return FileUtil::fileSize(path) <= kPictureSizeLimit && FileKinds::isPicture(path);
+    return FileAttributes::fileSize(path) <= kPictureSizeLimit && FileKinds::isPicture(path);
 }
 
 bool PreviewContent::canPreview(const IFileEntry &item) {
@@ -42,7 +40,7 @@ std::optional<PreviewContent> PreviewContent::forFile(const IFileEntry &item,
     PreviewContent content;
     if (!path || path->isEmpty())
         return content;
-    if (item.name() != FileUtil::fileName(*path) || FileUtil::fileSize(*path) != item.size())
+    if (item.name() != PathUtil::fileName(*path) || FileAttributes::fileSize(*path) != item.size())
         return std::nullopt;
     content.path = *path;
     if (canView(*path)) {

@@ -19,8 +19,6 @@ public:
     static constexpr quint64 kPictureSizeLimit = 20971520;
     // Archive entries below this size are offered for a text preview.
     static constexpr quint64 kEntryPreviewLimit = 10485761;
-    // Posted with a path as its value: the pane shows that file for its item.
-    static const QString kTextPlainViewNotification;
 
     // The file is small enough and has a text extension or the MIME type "text/plain".
     static bool canView(const QString &path);

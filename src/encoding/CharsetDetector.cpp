@@ -2,16 +2,12 @@
 
 #include "encoding/EncodingUtil.h"
 
-#include <QFile>
-
 #include <unicode/ucsdet.h>
 
 #include <limits>
 #include <memory>
 
 namespace {
-
-constexpr qint64 kFileSampleSize = 8192;
 
 QStringList candidatesOrUTF8(std::optional<QStringList> candidates) {
     if (!candidates)
@@ -57,26 +53,6 @@ std::optional<QStringList> CharsetDetector::candidates(const char *bytes, quint6
 
 std::optional<QStringList> CharsetDetector::candidates(const QByteArray &data) {
     return candidates(data.constData(), quint64(data.size()));
-}
-
-std::optional<QStringList> CharsetDetector::candidatesForFile(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray sample = file.read(kFileSampleSize);
-    return candidates(sample);
-}
-
-std::optional<QString> CharsetDetector::decodeFile(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    // The sample is the head of what was read, so the file is read only once.
-    const auto found = candidates(data.left(kFileSampleSize));
-    return EncodingUtil::decodeWithCharsets(candidatesOrUTF8(found), data);
 }
 
 std::optional<QString> CharsetDetector::decode(const QByteArray &data) {

@@ -9,20 +9,16 @@
 // Guesses the charset of bytes that declare none, with ICU's charset detector. A candidate
 // list holds charset names best first, in ICU's order; none means ICU matched nothing, which
 // is not the same as an empty list. Stateless; any thread may call it at any time.
-class CharsetDetector {
-public:
-    CharsetDetector() = delete;
+namespace CharsetDetector {
 
-    // Every charset ICU reports for the bytes, in its order, with no confidence threshold.
-    static std::optional<QStringList> candidates(const char *bytes, quint64 length);
-    static std::optional<QStringList> candidates(const QByteArray &data);
-    // Candidates for the first 8192 bytes of the file; none when it cannot be read.
-    static std::optional<QStringList> candidatesForFile(const QString &path);
+// Every charset ICU reports for the bytes, in its order, with no confidence threshold.
+std::optional<QStringList> candidates(const char *bytes, quint64 length);
+std::optional<QStringList> candidates(const QByteArray &data);
 
-    // The input decoded by the first candidate that takes it whole; when ICU matched nothing,
-    // UTF-8 alone is tried. None when nothing decodes or the file cannot be read.
-    static std::optional<QString> decodeFile(const QString &path);
-    static std::optional<QString> decode(const QByteArray &data);
-    // The bytes up to the first NUL, or all of them when there is none.
-    static std::optional<QString> decodeCString(const char *bytes, qsizetype length);
-};
+// The input decoded by the first candidate that takes it whole; when ICU matched nothing,
+// UTF-8 alone is tried. None when nothing decodes.
+std::optional<QString> decode(const QByteArray &data);
+// The bytes up to the first NUL, or all of them when there is none.
+std::optional<QString> decodeCString(const char *bytes, qsizetype length);
+
+} // namespace CharsetDetector

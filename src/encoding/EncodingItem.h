@@ -19,20 +19,12 @@ public:
     static EncodingItem automatic();
 
     StringEncoding encoding() const { return encoding_; }
-    void setEncoding(StringEncoding encoding) { encoding_ = encoding; }
     QString name() const { return name_; }
-    void setName(const QString &name) { name_ = name; }
     QString localizedName() const { return localizedName_; }
-    void setLocalizedName(const QString &localizedName) { localizedName_ = localizedName; }
-
-    bool isAutomatic() const { return name_ == QLatin1String(kAutomaticName); }
-    // Plain, case-sensitive orders (<0, 0, >0) of the names and of the shown names.
-    int compare(const EncodingItem &other) const;
-    int localizedCompare(const EncodingItem &other) const;
-    // "<EncodingItem:0x...>name:localizedName", for logs.
-    QString description() const;
 
 private:
+    EncodingItem(StringEncoding encoding, const QString &name, const QString &localizedName);
+
     StringEncoding encoding_;
     QString name_;
     QString localizedName_;

@@ -45,32 +45,15 @@ std::optional<QString> EncodingUtil::detectCharset(const std::optional<QStringLi
     return std::nullopt;
 }
 
-std::optional<QString> EncodingUtil::decodeDetected(const QByteArray &data) {
-    return decodeDetected(data, nullptr);
-}
-
-std::optional<QString> EncodingUtil::decodeDetected(const QByteArray &data, QString *outEncoding) {
-    auto result = tryCharsets(CharsetDetector::candidates(data), data.constData(), data.size());
-    if (!result)
-        return std::nullopt;
-    if (outEncoding)
-        *outEncoding = result->charset;
-    return std::move(result->text);
-}
-
 StringEncoding EncodingUtil::encodingForName(const QString &name) {
     const StringEncoding encoding = StringEncodings::fromIANAName(name);
     return encoding == kAutomaticEncoding ? kUTF8StringEncoding : encoding;
 }
 
-std::optional<QString> EncodingUtil::nameForEncoding(StringEncoding encoding) {
-    return StringEncodings::ianaName(encoding);
-}
-
 QList<EncodingItem> EncodingUtil::catalogue() {
     QList<EncodingItem> items;
     for (const StringEncoding encoding : StringEncodings::availableEncodings()) {
-        const std::optional<QString> name = nameForEncoding(encoding);
+        const std::optional<QString> name = StringEncodings::ianaName(encoding);
         if (name && !name->isEmpty())
             items.append(EncodingItem(encoding, *name));
     }
@@ -80,7 +63,7 @@ QList<EncodingItem> EncodingUtil::catalogue() {
 QList<EncodingItem> EncodingUtil::catalogueSorted() {
     QList<EncodingItem> items = catalogue();
     std::stable_sort(items.begin(), items.end(), [](const EncodingItem &a, const EncodingItem &b) {
-        return a.localizedCompare(b) < 0;
+        return a.localizedName() < b.localizedName();
     });
     return items;
 }

@@ -12,35 +12,28 @@
 
 // Decoding with candidate charsets, conversion between charset names and encoding numbers and
 // the catalogue of offered encodings. Stateless.
-class EncodingUtil {
-public:
-    EncodingUtil() = delete;
+namespace EncodingUtil {
 
-    // The candidate trial: each charset in order decodes the whole input strictly and the first
-    // that succeeds wins. None for no list, an empty list, or when every candidate fails; a
-    // charset name nobody knows is tried as UTF-8.
-    static std::optional<QString> decodeWithCharsets(const std::optional<QStringList> &charsets,
-                                                     const QByteArray &data);
-    // The name of the winning charset, as it appears in the list, instead of the text.
-    static std::optional<QString> detectCharset(const std::optional<QStringList> &charsets,
-                                                const QByteArray &data);
-    // The trial over ICU's candidates for the data, with no UTF-8 fallback: none when ICU
-    // matched nothing. On success the winning charset name goes to outEncoding when given.
-    static std::optional<QString> decodeDetected(const QByteArray &data);
-    static std::optional<QString> decodeDetected(const QByteArray &data, QString *outEncoding);
+// The candidate trial: each charset in order decodes the whole input strictly and the first
+// that succeeds wins. None for no list, an empty list, or when every candidate fails; a
+// charset name nobody knows is tried as UTF-8.
+std::optional<QString> decodeWithCharsets(const std::optional<QStringList> &charsets,
+                                          const QByteArray &data);
+// The name of the winning charset, as it appears in the list, instead of the text.
+std::optional<QString> detectCharset(const std::optional<QStringList> &charsets,
+                                     const QByteArray &data);
 
-    // The encoding of a charset name; UTF-8 (4) for a null, empty or unknown name.
-    static StringEncoding encodingForName(const QString &name);
-    // The IANA name of the encoding, or none when it has no IANA name.
-    static std::optional<QString> nameForEncoding(StringEncoding encoding);
+// The encoding of a charset name; UTF-8 (4) for a null, empty or unknown name.
+StringEncoding encodingForName(const QString &name);
 
-    // One item per offered encoding with an IANA name, in ICU's order. "Automatic" is not
-    // part of it; the pop-up puts it first.
-    static QList<EncodingItem> catalogue();
-    // The catalogue sorted by shown name, case-sensitively.
-    static QList<EncodingItem> catalogueSorted();
+// One item per offered encoding with an IANA name, in ICU's order. "Automatic" is not
+// part of it; the pop-up puts it first.
+QList<EncodingItem> catalogue();
+// The catalogue sorted by shown name, case-sensitively.
+QList<EncodingItem> catalogueSorted();
 
-    // The file's text in the encoding when that decodes it, else detected (kAutomaticEncoding
-    // detects at once): "" when the file cannot be read, none when no encoding decodes it.
-    static std::optional<QString> readText(const QString &path, StringEncoding encoding);
-};
+// The file's text in the encoding when that decodes it, else detected (kAutomaticEncoding
+// detects at once): "" when the file cannot be read, none when no encoding decodes it.
+std::optional<QString> readText(const QString &path, StringEncoding encoding);
+
+} // namespace EncodingUtil

@@ -15,18 +15,17 @@ enum class NameHostSystem {
 
 // Chooses one charset for all entry names of an archive from their raw bytes. Stateless; any
 // thread may call it at any time.
-class NameEncodingDetector {
-public:
-    NameEncodingDetector() = delete;
+namespace NameEncodingDetector {
 
-    // ICU first: the names run together and repeated to at least 100 bytes, ICU's candidates
-    // in its order, and the first that decodes them whole. For names from DOS or Windows,
-    // unless ICU's first choice was a multi-byte charset that decoded them cleanly, ICU's
-    // decodable candidates and the code pages of those systems (the DOS ones for Latin US,
-    // Latin 1, Latin 2 and Cyrillic, the Japanese, Chinese, Korean and Taiwanese ones, and the
-    // Windows ANSI ones for Latin 1, Latin 2 and Cyrillic) are compared by how plausible the
-    // names they give are, and the most plausible wins; ICU's own pick wins a tie.
-    // None when nothing was detected (no names, or ICU matched nothing and no code page fits):
-    // the caller keeps its encoding. A null name when ICU had candidates but none decoded.
-    static std::optional<QString> detectCharset(const QByteArrayList &names, NameHostSystem host);
-};
+// ICU first: the names run together and repeated to at least 100 bytes, ICU's candidates
+// in its order, and the first that decodes them whole. For names from DOS or Windows,
+// unless ICU's first choice was a multi-byte charset that decoded them cleanly, ICU's
+// decodable candidates and the code pages of those systems (the DOS ones for Latin US,
+// Latin 1, Latin 2 and Cyrillic, the Japanese, Chinese, Korean and Taiwanese ones, and the
+// Windows ANSI ones for Latin 1, Latin 2 and Cyrillic) are compared by how plausible the
+// names they give are, and the most plausible wins; ICU's own pick wins a tie.
+// None when nothing was detected (no names, or ICU matched nothing and no code page fits):
+// the caller keeps its encoding. A null name when ICU had candidates but none decoded.
+std::optional<QString> detectCharset(const QByteArrayList &names, NameHostSystem host);
+
+} // namespace NameEncodingDetector

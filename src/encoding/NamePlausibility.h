@@ -7,15 +7,14 @@
 // word, capitals inside lower-case words, letters no single language uses together, or rare
 // ideographs; the right one gives letters of one script and one language. Stateless; any thread
 // may call it at any time.
-class NamePlausibility {
-public:
-    NamePlausibility() = delete;
+namespace NamePlausibility {
 
-    // The implausibility of the text as entry names: 0 for names any language would write,
-    // growing with every trace of a wrong code page. Only comparisons between decodings of the
-    // same bytes are meaningful.
-    static int cost(QStringView text);
-    // True when the text holds a character no entry name holds: a control, format, private-use,
-    // unassigned or replacement character.
-    static bool hasBrokenCharacters(QStringView text);
-};
+// The implausibility of the text as entry names: 0 for names any language would write,
+// growing with every trace of a wrong code page. Only comparisons between decodings of the
+// same bytes are meaningful.
+int cost(QStringView text);
+// True when the text holds a character no entry name holds: a control, format, private-use,
+// unassigned or replacement character.
+bool hasBrokenCharacters(QStringView text);
+
+} // namespace NamePlausibility

@@ -1,6 +1,7 @@
 #include "util/DateUtil.h"
 
 #include <QLocale>
+#include <QTimeZone>
 
 #include <cstdio>
 #include <ctime>
@@ -39,18 +40,6 @@ std::optional<std::pair<QDate, QTime>> timestampParts(QStringView text) {
 
 } // namespace
 
-std::optional<QDateTime> stringToDate(const QString &text, const QString &format,
-                                      const std::optional<QTimeZone> &timezone) {
-    if (text.isEmpty())
-        return std::nullopt;
-    QDateTime date = QDateTime::fromString(text, format);
-    if (!date.isValid())
-        return std::nullopt;
-    if (timezone)
-        date = QDateTime(date.date(), date.time(), *timezone);
-    return date;
-}
-
 std::optional<QDateTime> stringToDateGMT(const QString &text) {
     // Readers hand over a date in this exact shape for every entry; Qt's general parser also
     // reads the local zone each time, which costs several file lookups.
@@ -60,7 +49,10 @@ std::optional<QDateTime> stringToDateGMT(const QString &text) {
         static const QTimeZone utc = QTimeZone::utc();
         return QDateTime(parts->first, parts->second, utc);
     }
-    return stringToDate(text, kTimestampFormat, QTimeZone::utc());
+    const QDateTime date = QDateTime::fromString(text, kTimestampFormat);
+    if (text.isEmpty() || !date.isValid())
+        return std::nullopt;
+    return QDateTime(date.date(), date.time(), QTimeZone::utc());
 }
 
 QString mediumString(const QDateTime &date) {

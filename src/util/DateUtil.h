@@ -2,14 +2,10 @@
 
 #include <QDateTime>
 #include <QString>
-#include <QTimeZone>
 
 #include <optional>
 
 namespace DateUtil {
-// Parses the text with a Qt date pattern, in the given zone (local time when none).
-std::optional<QDateTime> stringToDate(const QString &text, const QString &format,
-                                      const std::optional<QTimeZone> &timezone = std::nullopt);
 // "yyyy-MM-dd HH:mm:ss" in UTC.
 std::optional<QDateTime> stringToDateGMT(const QString &text);
 // Date and time of medium length, with seconds, in the user's locale and time zone.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstring>
+
 // A failure as a value: its domain, its code and the message shown to the user.
 struct Error {
     QString domain;
@@ -9,4 +11,10 @@ struct Error {
     QString message;
 
     bool operator==(const Error &) const = default;
+
+    // The system's failure for an errno value, with the system's message.
+    static Error fromErrno(int value) {
+        return Error{QStringLiteral("NSPOSIXErrorDomain"), value,
+                     QString::fromLocal8Bit(strerror(value))};
+    }
 };

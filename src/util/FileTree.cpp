@@ -1,6 +1,6 @@
 #include "util/FileTree.h"
 
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,7 +26,7 @@ QString resolveSymlinks(const QString &path) {
 }
 
 bool isHiddenPath(const QString &path) {
-    return FileUtil::fileName(path).startsWith(QLatin1Char('.'));
+    return PathUtil::fileName(path).startsWith(QLatin1Char('.'));
 }
 
 } // namespace FileTree

@@ -1,6 +1,7 @@
 #include "util/FreePlacement.h"
 
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 #include "util/StringUtil.h"
 
 #include <QFile>
@@ -15,6 +16,36 @@
 namespace FreePlacement {
 
 namespace {
+
+QString joinPath(const QString &folder, const QString &name) {
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+// Counter 1 is the plain name.
+QString fileNameCandidate(const QString &folder, const QString &filename, const QString &extension,
+                          quint64 counter) {
+    QString base = filename;
+    QString suffix = extension.isEmpty() ? QString() : QStringLiteral(".") + extension;
+    if (!suffix.isEmpty() &&
+        PathUtil::extension(base).compare(QLatin1String("tar"), Qt::CaseInsensitive) == 0) {
+        const QString withoutTar = base.left(base.size() - 4);
+        if (!withoutTar.isEmpty()) {
+            base = withoutTar;
+            suffix = QStringLiteral(".tar") + suffix;
+        }
+    }
+    if (counter < 2)
+        return joinPath(folder, base + suffix);
+    return joinPath(folder, QStringLiteral("%1 %2%3").arg(base).arg(counter).arg(suffix));
+}
+
+QString folderNameCandidate(const QString &folder, const QString &filename, quint64 counter) {
+    if (counter < 2)
+        return joinPath(folder, filename);
+    return joinPath(folder, QStringLiteral("%1 %2").arg(filename).arg(counter));
+}
 
 enum class Claim { Moved, Taken, Failed };
 
@@ -74,12 +105,21 @@ bool sameFileSystem(const QString &path, const QString &folder) {
 
 } // namespace
 
+QString freeFileName(const QString &folder, const QString &filename, const QString &extension) {
+    for (quint64 counter = 1;; ++counter) {
+        const QString candidate = fileNameCandidate(folder, filename, extension, counter);
+        struct stat st;
+        if (::lstat(QFile::encodeName(candidate).constData(), &st) != 0)
+            return candidate;
+    }
+}
+
 QString moveToFreeFileName(const QString &source, const QString &folder, const QString &filename,
                            const QString &extension) {
     const auto candidate = [&](quint64 counter) {
-        return FileUtil::fileNameCandidate(folder, filename, extension, counter);
+        return fileNameCandidate(folder, filename, extension, counter);
     };
-    if (FileUtil::isFolder(source) || sameFileSystem(source, folder))
+    if (FileAttributes::isFolder(source) || sameFileSystem(source, folder))
         return moveToFirstFree(source, candidate);
     // A rename cannot cross file systems: copy to a hidden name beside the target first, so the
     // final name still appears only complete and only through a rename.
@@ -94,9 +134,8 @@ QString moveToFreeFileName(const QString &source, const QString &folder, const Q
 }
 
 QString moveToFreeFolderName(const QString &source, const QString &folder, const QString &name) {
-    return moveToFirstFree(source, [&](quint64 counter) {
-        return FileUtil::folderNameCandidate(folder, name, counter);
-    });
+    return moveToFirstFree(
+        source, [&](quint64 counter) { return folderNameCandidate(folder, name, counter); });
 }
 
 } // namespace FreePlacement

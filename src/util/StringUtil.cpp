@@ -4,46 +4,46 @@
 
 namespace StringUtil {
 
-QString trimLeft(const QString &text, const QString &s) {
-    if (s.isEmpty())
+QString trimLeft(const QString &text, const QString &piece) {
+    if (piece.isEmpty())
         return text;
     QString result = text;
-    while (result.startsWith(s))
-        result.remove(0, s.size());
+    while (result.startsWith(piece))
+        result.remove(0, piece.size());
     return result;
 }
 
-QString trimRight(const QString &text, const QString &s) {
-    if (s.isEmpty() || s.size() > text.size())
+QString trimRight(const QString &text, const QString &piece) {
+    if (piece.isEmpty())
         return text;
     QString result = text;
-    while (result.endsWith(s))
-        result.chop(s.size());
+    while (result.endsWith(piece))
+        result.chop(piece.size());
     return result;
 }
 
-QString trim(const QString &text, const QString &s) {
-    return trimRight(trimLeft(text, s), s);
+QString trim(const QString &text, const QString &piece) {
+    return trimRight(trimLeft(text, piece), piece);
 }
 
-} // namespace StringUtil
-
-namespace StringUtil {
-
-QString textAfter(const QString &text, const QString &marker, int options) {
-    if (text.isNull())
-        return QStringLiteral("");
-    const Qt::CaseSensitivity cs =
-        (options & CaseInsensitiveSearch) ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    const qsizetype at = (options & BackwardsSearch) ? text.lastIndexOf(marker, -1, cs)
-                                                     : text.indexOf(marker, 0, cs);
-    if (marker.isEmpty() || at < 0)
+QString textAfter(const QString &text, const QString &marker, Qt::CaseSensitivity cs) {
+    const qsizetype at = text.indexOf(marker, 0, cs);
+    if (text.isNull() || marker.isEmpty() || at < 0)
         return QStringLiteral("");
     return text.mid(at + marker.size());
 }
 
-QString orEmpty(const QString &text) {
-    return text.isNull() ? QStringLiteral("") : text;
+QString formatSize(quint64 count) {
+    const double value = static_cast<double>(count);
+    if (count == 0)
+        return QStringLiteral("0");
+    if (value < 1024.0)
+        return QStringLiteral("%1B").arg(count);
+    if (value < 1048576.0)
+        return QString::asprintf("%.1fK", value * (1.0 / 1024.0));
+    if (value < 1073741824.0)
+        return QString::asprintf("%.2fM", value * (1.0 / 1048576.0));
+    return QString::asprintf("%.3fG", value * (1.0 / 1073741824.0));
 }
 
 QString newUuid() {

@@ -2,22 +2,20 @@
 
 #include <QString>
 
-// Path-stripping helpers on strings.
+// Small text helpers.
 namespace StringUtil {
-// The text without every leading and every trailing repetition of s.
-QString trim(const QString &text, const QString &s);
-QString trimLeft(const QString &text, const QString &s);
-QString trimRight(const QString &text, const QString &s);
-} // namespace StringUtil
 
-namespace StringUtil {
-enum SearchOption { NoOptions = 0, CaseInsensitiveSearch = 1, BackwardsSearch = 4 };
-
-// The text after the first match of the marker (the last one with BackwardsSearch);
-// empty when the text is null or the marker is not found.
-QString textAfter(const QString &text, const QString &marker, int options = NoOptions);
-// The string, or "" for a null string.
-QString orEmpty(const QString &text);
+// The text without every leading and every trailing repetition of piece.
+QString trim(const QString &text, const QString &piece);
+QString trimLeft(const QString &text, const QString &piece);
+QString trimRight(const QString &text, const QString &piece);
+// The text after the first match of the marker; empty when the text is null or the marker is
+// not found.
+QString textAfter(const QString &text, const QString &marker,
+                  Qt::CaseSensitivity cs = Qt::CaseSensitive);
+// A byte count for people: "0", "512B", "1.0K", "1.00M", "1.000G" (powers of 1024).
+QString formatSize(quint64 count);
 // A new random UUID: 36 upper-case hexadecimal characters in groups of 8-4-4-4-12.
 QString newUuid();
+
 } // namespace StringUtil

@@ -2,29 +2,25 @@
 
 #include "util/ScanOptions.h"
 
-#include <QMetaObject>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
 
 #include <atomic>
-#include <memory>
 #include <optional>
 
 // What every file-tree scanner shares: the input items, the queue of per-folder operations
-// (3 at a time), the options, and cancellation by cancel(), by the notifications the scanner
-// observes, or by the cancelled mark of the thread that runs execute.
+// (3 at a time), the options, and cancellation by cancel() or by the cancelled mark of the
+// thread that runs execute.
 class TreeScan {
 public:
-    static inline const QString kCancelNotification =
-        QStringLiteral("FilePropertyCancelNotification");
     static constexpr int kQueueWidth = 3;
     // Queue priorities: operations for the input folders run before those they discover.
     static constexpr int kTopLevelPriority = 1;
     static constexpr int kNestedPriority = 2;
 
-    virtual ~TreeScan();
+    virtual ~TreeScan() = default;
     TreeScan(const TreeScan &) = delete;
     TreeScan &operator=(const TreeScan &) = delete;
 
@@ -37,18 +33,14 @@ public:
     void setPropertyOptions(const std::optional<ScanOptions> &options) {
         propertyOptions_ = options;
     }
-    // An input folder the scan leaves out, compared by its resolved path.
-    const std::optional<QString> &excludedFolder() const { return excludedFolder_; }
-    void setExcludedFolder(const std::optional<QString> &path) { excludedFolder_ = path; }
 
     // Running operations stop at their next item; queued ones never start.
     void cancel();
-    bool isCancelled() const { return cancelled_->load(); }
+    bool isCancelled() const { return cancelled_.load(); }
     QThreadPool *queue() { return &queue_; }
 
 protected:
-    // One item counts itself (isContainsSelf true); a list does not.
-    TreeScan(const QStringList &URLs, bool isContainsSelf, const QStringList &cancelNotifications);
+    explicit TreeScan(const QStringList &URLs);
 
     // The direct contents of the single input item when it is a folder (links followed).
     std::optional<QStringList> singleFolderContents() const;
@@ -60,11 +52,8 @@ protected:
 
 private:
     QStringList URLs_;
-    bool isContainsSelf_;
+    bool isContainsSelf_ = false;
     std::optional<ScanOptions> propertyOptions_;
-    std::optional<QString> excludedFolder_;
-    // Shared with the notification observers, which may still run while the scanner goes away.
-    std::shared_ptr<std::atomic_bool> cancelled_ = std::make_shared<std::atomic_bool>(false);
-    QMetaObject::Connection observer_;
+    std::atomic_bool cancelled_ = false;
     QThreadPool queue_;
 };

@@ -1,28 +1,11 @@
 #include "util/TreeSizeScan.h"
 
+#include "util/FileAttributes.h"
 #include "util/FileTree.h"
-#include "util/FileUtil.h"
 #include "util/FolderSizeTask.h"
 
-namespace {
-const QStringList kObserved = {TreeScan::kCancelNotification,
-                               TreeSizeScan::kTotalSizeCancelNotification};
-} // namespace
-
-TreeSizeScan::TreeSizeScan(const QString &fileURL)
-    : TreeScan({fileURL}, true, kObserved) {
-}
-
 TreeSizeScan::TreeSizeScan(const QStringList &URLs)
-    : TreeScan(URLs, false, kObserved) {
-}
-
-quint64 TreeSizeScan::totalSizeOf(const QString &fileURL) {
-    return TreeSizeScan(fileURL).execute();
-}
-
-quint64 TreeSizeScan::totalSizeOf(const QStringList &URLs) {
-    return TreeSizeScan(URLs).execute();
+    : TreeScan(URLs) {
 }
 
 quint64 TreeSizeScan::execute() {
@@ -45,15 +28,13 @@ void TreeSizeScan::scanItem(const QString &item) {
     const QString path = FileTree::resolveSymlinks(item);
     if (ScanOptions::ignoresHidden(propertyOptions()) && FileTree::isHiddenPath(path))
         return;
-    if (FileUtil::isFolder(path)) {
-        if (excludedFolder() == path)
-            return;
+    if (FileAttributes::isFolder(path)) {
         increaseFolderNumber();
         queue()->start(new FolderSizeTask(path, queue(), this), kTopLevelPriority);
         return;
     }
     increaseFileNumber();
-    increaseSize(FileUtil::fileSize(path));
+    increaseSize(FileAttributes::fileSize(path));
 }
 
 quint64 TreeSizeScan::totalSize() const {

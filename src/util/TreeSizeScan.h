@@ -7,16 +7,8 @@
 // that are links are followed; links found inside folders count with their own size.
 class TreeSizeScan : public TreeScan, public TreeSizeSink {
 public:
-    static inline const QString kTotalSizeCancelNotification =
-        QStringLiteral("FilePropertyTotalSizeCancelNotification");
-
-    // One item, which counts itself when it is a folder.
-    explicit TreeSizeScan(const QString &fileURL);
-    // A list of items; the single-folder case does not count the folder itself.
+    // A single folder in the list is not counted itself unless setIsContainsSelf says so.
     explicit TreeSizeScan(const QStringList &URLs);
-
-    static quint64 totalSizeOf(const QString &fileURL);
-    static quint64 totalSizeOf(const QStringList &URLs);
 
     // Runs the whole scan on the calling thread; the total in bytes, partial when cancelled.
     quint64 execute();

@@ -1,8 +1,8 @@
 #include "zip/ZipBase.h"
 
 #include "util/Cancellation.h"
-#include "util/FileUtil.h"
 #include "util/Localization.h"
+#include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
 #include "util/StringUtil.h"
 
@@ -17,8 +17,7 @@ ZipBase::ZipBase(const QString &filePath, const std::optional<ScanOptions> &prop
 }
 
 QString ZipBase::relativePath(const QString &path) const {
-    const QString rest =
-        StringUtil::textAfter(path, relativeBase_, StringUtil::CaseInsensitiveSearch);
+    const QString rest = StringUtil::textAfter(path, relativeBase_, Qt::CaseInsensitive);
     return StringUtil::trim(rest, QStringLiteral("/"));
 }
 
@@ -28,7 +27,7 @@ bool ZipBase::zipItems(const QStringList &paths, const std::optional<QString> &r
             break;
         // A clean absolute path keeps "." and ".." out of the entry names.
         const QString path = QDir::cleanPath(QFileInfo(item).absoluteFilePath());
-        setRelativeBase(relative.value_or(FileUtil::parentFolder(path)));
+        setRelativeBase(relative.value_or(PathUtil::parentFolder(path)));
         zip(path);
     }
     return finish();

@@ -1,7 +1,8 @@
 #include "zip/ZipWriter.h"
 
+#include "util/FileAttributes.h"
 #include "util/FileTree.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -73,7 +74,7 @@ ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &p
     : ZipBase(zipPath, propertyOptions, delegate)
     , zipFile_(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
     if (!zipFile_)
-        setFailure(message("Can't open '%1'", FileUtil::fileName(zipPath)));
+        setFailure(message("Can't open '%1'", PathUtil::fileName(zipPath)));
     else
         pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput(),
                                                          ZipDeflatePipeline::workerCount());
@@ -124,7 +125,7 @@ bool ZipWriter::finish() {
     if (zipFile_) {
         if (zipClose(zipFile_, nullptr) != ZIP_OK)
             setFailure(
-                message("Error in closing '%1' in the zipfile", FileUtil::fileName(filePath())));
+                message("Error in closing '%1' in the zipfile", PathUtil::fileName(filePath())));
         zipFile_ = nullptr;
         if (hasFailed())
             removeArchive();
@@ -143,7 +144,7 @@ void ZipWriter::removeArchive() const {
 void ZipWriter::zip(const QString &path) {
     if (!zipFile_)
         return;
-    if (FileUtil::isFolder(path))
+    if (FileAttributes::isFolder(path))
         zipFolder(path);
     else
         zipFileToDesFile(path);
@@ -167,7 +168,7 @@ void ZipWriter::zipFolder(const QString &path, const FolderLoopGuard &above) {
          FileTree::contentsOfFolder(path, ScanOptions::ignoresHidden(propertyOptions()))) {
         if (checkCancelled())
             return;
-        if (FileUtil::isFolder(child))
+        if (FileAttributes::isFolder(child))
             zipFolder(child, *entered);
         else
             zipFileToDesFile(child);

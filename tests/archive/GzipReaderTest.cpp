@@ -4,7 +4,8 @@
 #include "ReaderTestKit.h"
 #include "support/HostileArchives.h"
 #include "support/TestDirs.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -90,7 +91,7 @@ TEST_P(CompressedFiles, TarContentIsListedAndExtractedEntryByEntry) {
         auto reader = open(compress(name, tar));
         reader->listEntries();
         EXPECT_FALSE(errorCodeOf(*reader)) << name.toStdString();
-        EXPECT_EQ(FileUtil::fileName(reader->tempFile()), "pack.tar") << name.toStdString();
+        EXPECT_EQ(PathUtil::fileName(reader->tempFile()), "pack.tar") << name.toStdString();
         EXPECT_EQ(listedPaths(root_.get()), QStringList({"docs/", "docs/a.txt", "docs/b.txt"}));
 
         ScratchDir whole;
@@ -163,7 +164,7 @@ TEST_P(CompressedFiles, DamageIsReportedAndNeverReusedAsComplete) {
     QByteArray random(300000, Qt::Uninitialized);
     for (qsizetype i = 0; i < random.size(); ++i)
         random[i] = char((i * 7919 + (i >> 5) * 104729) & 0xFF);
-    const QDir temporaries(ReaderBase::tempRootDirectory());
+    const QDir temporaries(TempFolders::root());
     const QStringList before = temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     // A tar's headers are read while it decompresses: what was listed before the damage showed
     // must not stay.
@@ -249,7 +250,7 @@ TEST_P(CompressedFiles, ATemporaryFileThatCannotBeWrittenFailsTheListingCleanly)
     QByteArray content(3 * 1024 * 1024, Qt::Uninitialized);
     for (qsizetype i = 0; i < content.size(); ++i)
         content[i] = char((i * 7919 + (i >> 7) * 31) & 0xFF);
-    const QDir temporaries(ReaderBase::tempRootDirectory());
+    const QDir temporaries(TempFolders::root());
     const QStringList before = temporaries.entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     // The plain file is written by the decompressing thread, the tar by a thread of its own.
     for (const bool tar : {false, true}) {

@@ -1,6 +1,7 @@
 #include "RarFixtures.h"
 
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,12 +125,12 @@ QByteArray noise(qsizetype size, unsigned seed) {
 void writeFile(const QString &folder, const QString &name, const QByteArray &content,
                const QDateTime &date) {
     const QString path = folder + QLatin1Char('/') + name;
-    QDir().mkpath(FileUtil::parentFolder(path));
+    QDir().mkpath(PathUtil::parentFolder(path));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(content);
     file.close();
-    FileUtil::setModifiedDate(date, path);
+    FileAttributes::setModifiedDate(date, path);
 }
 
 QDateTime localDate(int year, int month, int day, int hour, int minute, int second) {

@@ -2,7 +2,7 @@
 
 #include "archive/UnrarApi.h"
 #include "archive/Utf8CtypeScope.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,7 +93,7 @@ TEST(UnrarApiLayout, FileHeadersOfARealArchive) {
         ::chmod(QFile::encodeName(source + "/" + QString::fromUtf8(file.name)).constData(),
                 file.mode);
     }
-    FileUtil::setModifiedDate(kFolderDate, source + "/dir");
+    FileAttributes::setModifiedDate(kFolderDate, source + "/dir");
     const QString archive = dir.file("layout.rar");
     ASSERT_TRUE(makeRar(source, "-r", archive, "a.txt dir"));
 

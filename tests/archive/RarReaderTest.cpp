@@ -2,7 +2,8 @@
 
 #include "archive/UnrarApi.h"
 #include "encoding/StringEncoding.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,7 +65,7 @@ QString makeSample(const ScratchDir &dir, const QString &options = QStringLitera
                 file.mode);
     }
     QDir().mkpath(source + "/empty");
-    FileUtil::setModifiedDate(kSubFolderDate, source + "/d/sub");
+    FileAttributes::setModifiedDate(kSubFolderDate, source + "/d/sub");
     const QString archive = dir.file("sample.rar");
     return makeRar(source, "-r " + options, archive, "*") ? archive : QString();
 }
@@ -213,7 +214,7 @@ TEST(RarExtraction, SelectedFilesLandUnderTheirOwnNames) {
         const QString out = dir.file("out-" + QString::number(qHash(QString::fromUtf8(name))));
         rar.extract(QString::fromUtf8(name), out);
         EXPECT_EQ(rar.code(), 0);
-        const QString fileName = FileUtil::fileName(QString::fromUtf8(name));
+        const QString fileName = PathUtil::fileName(QString::fromUtf8(name));
         EXPECT_EQ(filesBelow(out), QStringList{fileName});
         expectExtracted(out + "/" + fileName, sample(name));
     }

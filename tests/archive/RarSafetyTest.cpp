@@ -1,6 +1,7 @@
 #include "RarFixtures.h"
 
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ QString makeHostile(const ScratchDir &dir, const Attack &attack) {
     QStringList items;
     QMap<QString, QString> names;
     for (const auto &[link, target] : attack.links) {
-        QDir().mkpath(FileUtil::parentFolder(source + "/" + link));
+        QDir().mkpath(PathUtil::parentFolder(source + "/" + link));
         ::symlink(QFile::encodeName(expand(target, dir)).constData(),
                   QFile::encodeName(source + "/" + link).constData());
         items.append(link);
@@ -136,7 +137,7 @@ TEST(RarSafety, NamesOfAFolderLeaveTheDestinationAlone) {
         QDir().mkpath(source + "/d");
         ::chmod(QFile::encodeName(source + "/d").constData(), 0700);
         const QDateTime folderDate = localDate(2001, 1, 1, 0, 0, 0);
-        FileUtil::setModifiedDate(folderDate, source + "/d");
+        FileAttributes::setModifiedDate(folderDate, source + "/d");
         const QString standIn = isFolder ? QStringLiteral("d") : QStringLiteral("hostile.txt");
         const QString archive = dir.file("hostile.rar");
         ASSERT_TRUE(makeRar(source, "-qo-", archive, standIn + " keep.txt"));

@@ -4,7 +4,6 @@
 #include "util/ProgressReceiver.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -105,15 +104,6 @@ TEST(ArchiveBaseDates, EpochsAndIntervals) {
 
     zip->setEpoch(std::nullopt);
     EXPECT_FALSE(zip->dateFromSeconds(60).has_value()) << "a reader without epoch has no dates";
-}
-
-TEST(ArchiveBaseTemp, ItemFoldersAreFreshAndUnderTheRoot) {
-    const QString first = ReaderBase::tempItemDirectory();
-    const QString second = ReaderBase::tempItemDirectory();
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(QFileInfo(first).isDir());
-    EXPECT_TRUE(first.startsWith(ReaderBase::tempRootDirectory() + "/"));
-    EXPECT_TRUE(ReaderBase::tempRootDirectory().startsWith(QDir::tempPath()));
 }
 
 TEST(ArchiveBaseProgress, ReportsOnlyPastTheThreshold) {

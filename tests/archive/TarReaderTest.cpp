@@ -2,7 +2,7 @@
 
 #include "ReaderTestKit.h"
 #include "support/TestDirs.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -133,8 +133,8 @@ TEST_P(TarFormats, ExtractsTheWholeArchiveWithModesDatesAndLinks) {
     EXPECT_EQ(readFile(dest + "/dir/hard"), "alpha\n");
     EXPECT_EQ(readFile(dest + "/" + kLongPath), "long");
     EXPECT_EQ(readFile(dest + "/dir/ünï.txt"), "unicode");
-    EXPECT_EQ(modeOf(dest + "/dir/a.txt"), unsigned(FileUtil::restoredPermission(0640)));
-    EXPECT_EQ(modeOf(dest + "/dir/exec.sh"), unsigned(FileUtil::restoredPermission(0755)));
+    EXPECT_EQ(modeOf(dest + "/dir/a.txt"), unsigned(FileAttributes::restoredMode(0640)));
+    EXPECT_EQ(modeOf(dest + "/dir/exec.sh"), unsigned(FileAttributes::restoredMode(0755)));
     EXPECT_EQ(QFileInfo(dest + "/dir/link").symLinkTarget(), dest + "/dir/a.txt");
     for (const QString &path :
          {QStringLiteral("dir/a.txt"), QStringLiteral("dir/sub"), QStringLiteral("dir")})
@@ -167,7 +167,7 @@ TEST_P(TarFormats, ExtractsSelectedEntriesUnderTheirOwnNames) {
     listing.reader->extract(findEntry(listing.root.get(), QStringLiteral("dir/hard")), dest.path());
     EXPECT_EQ(readFile(dest.file(QStringLiteral("hard"))), "alpha\n");
     EXPECT_EQ(modeOf(dest.file(QStringLiteral("hard"))),
-              unsigned(FileUtil::restoredPermission(0640)));
+              unsigned(FileAttributes::restoredMode(0640)));
     EXPECT_EQ(mtimeOf(dest.file(QStringLiteral("hard"))), kStamp);
 }
 

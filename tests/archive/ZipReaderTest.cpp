@@ -2,7 +2,7 @@
 
 #include "archive/ArchiveEntry.h"
 #include "encoding/StringEncoding.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -203,15 +203,17 @@ with zipfile.ZipFile('t.zip', 'w') as z:
     EXPECT_EQ(modeOf(dir.file("out/folder/run.sh")), 0755u);
     EXPECT_EQ(modeOf(dir.file("out/folder/secret.txt")), 0600u);
     EXPECT_EQ(modeOf(dir.file("out/folder/plain.txt")), 0644u);
-    EXPECT_EQ(FileUtil::modifiedDate(dir.file("out/folder/run.sh")), local(2005, 6, 7, 8, 9, 10));
-    EXPECT_EQ(FileUtil::modifiedDate(dir.file("out/folder/link")), local(2001, 2, 3, 4, 5, 6));
-    EXPECT_EQ(FileUtil::modifiedDate(dir.file("out/folder")), local(2010, 1, 2, 3, 4, 6))
+    EXPECT_EQ(FileAttributes::modifiedDate(dir.file("out/folder/run.sh")),
+              local(2005, 6, 7, 8, 9, 10));
+    EXPECT_EQ(FileAttributes::modifiedDate(dir.file("out/folder/link")),
+              local(2001, 2, 3, 4, 5, 6));
+    EXPECT_EQ(FileAttributes::modifiedDate(dir.file("out/folder")), local(2010, 1, 2, 3, 4, 6))
         << "a folder keeps its date although files were written into it";
 
     OpenedZip undated(dir.file("t.zip"));
     undated.zip->setRestoresDates(false);
     undated.extractAll(dir, "undated");
-    EXPECT_GT(*FileUtil::modifiedDate(dir.file("undated/folder/run.sh")),
+    EXPECT_GT(*FileAttributes::modifiedDate(dir.file("undated/folder/run.sh")),
               QDateTime::currentDateTime().addDays(-1));
 }
 

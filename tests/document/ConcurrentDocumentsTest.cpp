@@ -1,12 +1,12 @@
 #include "DocumentFixture.h"
-#include "archive/ReaderBase.h"
+#include "util/TempFolders.h"
 
 #include <QTimer>
 
 namespace {
 
 QStringList temporaries() {
-    return QDir(ReaderBase::tempRootDirectory())
+    return QDir(TempFolders::root())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 

@@ -1,7 +1,7 @@
 #include "DocumentFixture.h"
 #include "archive/ArchiveEntry.h"
-#include "archive/ReaderBase.h"
 #include "settings/Preferences.h"
+#include "util/TempFolders.h"
 
 #include <QDirIterator>
 
@@ -152,7 +152,7 @@ TEST_F(Compression, CancelLeavesNothingBehind) {
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(namesIn(), QStringList{"big"});
     EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
-    QDirIterator temporary(ReaderBase::tempRootDirectory(), QDir::Files | QDir::Hidden,
+    QDirIterator temporary(TempFolders::root(), QDir::Files | QDir::Hidden,
                            QDirIterator::Subdirectories);
     while (temporary.hasNext())
         EXPECT_FALSE(temporary.next().endsWith("big.zip")) << "the temporary archive is removed";

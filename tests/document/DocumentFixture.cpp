@@ -1,7 +1,7 @@
 #include "DocumentFixture.h"
 
 #include "archive/ArchiveEntry.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,7 +111,7 @@ ReadOnlyFolder::ReadOnlyFolder(const QString &path)
         lock_ = Lock::ReadOnlyMount;
         ::mount(nullptr, native.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
     }
-    locked_ = lock_ != Lock::None && !FileUtil::isWritable(path);
+    locked_ = lock_ != Lock::None && !FileAttributes::isWritable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {

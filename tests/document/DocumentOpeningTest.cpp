@@ -1,7 +1,8 @@
 #include "DocumentFixture.h"
 #include "document/ArchiveSession.h"
 #include "settings/Preferences.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/PathUtil.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets.first(), kind.determinate ? "sheet:determinate" : "sheet:indeterminate");
     if (kind.determinate) {
-        EXPECT_EQ(ui_.maxValues.first(), FileUtil::fileSize(dir_.file(kind.archive)));
+        EXPECT_EQ(ui_.maxValues.first(), FileAttributes::fileSize(dir_.file(kind.archive)));
     }
     EXPECT_TRUE(ui_.calls.contains("top:Loading..."));
     EXPECT_EQ(ui_.calls.mid(ui_.calls.indexOf("hide:0")),

@@ -1,8 +1,8 @@
 #include "DocumentFixture.h"
 #include "archive/ArchiveEntry.h"
-#include "archive/ReaderBase.h"
 #include "document/PreviewContent.h"
 #include "settings/RememberedEncodings.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -249,7 +249,7 @@ TEST_F(Preview, ViewOpensTheCopyUnderTheSheetAndKeepsIt) {
     ASSERT_EQ(opened.size(), 1);
     const QString path = opened.first().mid(5);
     EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
-    EXPECT_TRUE(path.startsWith(ReaderBase::tempRootDirectory()));
+    EXPECT_TRUE(path.startsWith(TempFolders::root()));
     QFile copy(path);
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), "read me");
@@ -265,8 +265,7 @@ TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
     select("secret.txt");
 
     const auto tempItems = [] {
-        return QDir(ReaderBase::tempRootDirectory())
-            .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        return QDir(TempFolders::root()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     };
     const QStringList before = tempItems();
     ui_.passwords = {QStringLiteral("wrong")};

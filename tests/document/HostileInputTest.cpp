@@ -1,7 +1,7 @@
 #include "DocumentFixture.h"
 #include "archive/ArchiveError.h"
-#include "archive/ReaderBase.h"
 #include "support/HostileArchives.h"
+#include "util/TempFolders.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -42,7 +42,7 @@ QMap<QString, QByteArray> filesWithContents(const QString &folder) {
 
 // Items the temporary root holds (scratch folders of readers and of the document).
 QStringList temporaries() {
-    return QDir(ReaderBase::tempRootDirectory())
+    return QDir(TempFolders::root())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 

@@ -1,6 +1,6 @@
 #include "DocumentFixture.h"
-#include "archive/ReaderBase.h"
 #include "support/HostileArchives.h"
+#include "util/TempFolders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +42,7 @@ private:
 };
 
 QStringList temporaries() {
-    return QDir(ReaderBase::tempRootDirectory())
+    return QDir(TempFolders::root())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 

@@ -1,5 +1,4 @@
 #include "EncodingTestData.h"
-#include "support/TestDirs.h"
 
 #include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
@@ -25,10 +24,6 @@ TEST(DetectionTest, NamesOfEachLanguageAreDetectedAndDecoded) {
         EXPECT_EQ(candidates->first(), detected);
         EXPECT_EQ(EncodingUtil::detectCharset(candidates, data), detected);
         EXPECT_EQ(CharsetDetector::decode(data), text);
-        QString winner;
-        EXPECT_EQ(EncodingUtil::decodeDetected(data, &winner), text);
-        EXPECT_EQ(winner, detected);
-        EXPECT_EQ(EncodingUtil::decodeDetected(data), text);
     }
 }
 
@@ -58,9 +53,6 @@ TEST(DetectionTest, FirstCandidateThatDecodesWinsAndNoneMeansNothing) {
 TEST(DetectionTest, BytesIcuCannotMatchAreNotDecodedLossily) {
     const QByteArray unmatched("\xff");
     ASSERT_EQ(CharsetDetector::candidates(unmatched), std::nullopt);
-    QString winner = "untouched";
-    EXPECT_EQ(EncodingUtil::decodeDetected(unmatched, &winner), std::nullopt);
-    EXPECT_EQ(winner, "untouched");
     EXPECT_EQ(CharsetDetector::decode(unmatched), std::nullopt);
     EXPECT_EQ(CharsetDetector::decodeCString(unmatched.constData(), 1), std::nullopt);
 }
@@ -73,22 +65,6 @@ TEST(DetectionTest, CStringFormsStopAtNulAndAtTheGivenLength) {
     EXPECT_EQ(CharsetDetector::decodeCString(field.constData(), name.toUtf8().size() - 4),
               name.chopped(4));
     EXPECT_EQ(CharsetDetector::decodeCString(field.constData(), 0), QString(""));
-}
-
-TEST(DetectionTest, FileDetectionLooksAtTheFirst8192BytesOnly) {
-    ScratchDir dir;
-    QString japanese;
-    const QByteArray names = nameBlock("Shift_JIS", kJapaneseNames, &japanese).repeated(80);
-    const QByteArray head(8192, 'a');
-    const QString path = dir.write("mixed.txt", head + names);
-    ASSERT_NE(CharsetDetector::candidates(head), CharsetDetector::candidates(head + names));
-    EXPECT_EQ(CharsetDetector::candidatesForFile(path), CharsetDetector::candidates(head));
-    // The trial still decodes the whole file.
-    ASSERT_GT(names.size(), 8192);
-    EXPECT_EQ(CharsetDetector::decodeFile(dir.write("names.txt", names)), japanese.repeated(80));
-
-    EXPECT_EQ(CharsetDetector::candidatesForFile(dir.file("missing.txt")), std::nullopt);
-    EXPECT_EQ(CharsetDetector::decodeFile(dir.file("missing.txt")), std::nullopt);
 }
 
 } // namespace

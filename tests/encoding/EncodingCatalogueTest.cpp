@@ -3,8 +3,6 @@
 
 #include "encoding/EncodingUtil.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 const EncodingItem *findByName(const QList<EncodingItem> &items, const QString &name) {
@@ -19,7 +17,6 @@ TEST(EncodingCatalogueTest, CatalogueOffersEncodingsSortedCaseSensitivelyByShown
         const EncodingItem *item = findByName(items, name);
         ASSERT_TRUE(item) << name;
         EXPECT_EQ(item->encoding(), EncodingUtil::encodingForName(name));
-        EXPECT_FALSE(item->isAutomatic());
     }
     EXPECT_EQ(findByName(items, "windows-1251")->localizedName(), "Cyrillic (Windows)");
     // Without a display name the item shows its IANA name.
@@ -40,26 +37,6 @@ TEST(EncodingCatalogueTest, CatalogueOffersEncodingsSortedCaseSensitivelyByShown
     }
     ASSERT_LT(firstLower, ordered.size()); // "hp-roman8" and the like
     EXPECT_LT(lastUpper, firstLower);
-}
-
-TEST(EncodingCatalogueTest, ItemsCompareByNameOrShownNameAndKnowTheAutomaticOne) {
-    EncodingItem upper(kUTF8StringEncoding, "b-name");
-    EncodingItem lower(kUTF8StringEncoding, "a-name");
-    upper.setLocalizedName("Zulu");
-    lower.setLocalizedName("alpha");
-    EXPECT_GT(upper.compare(lower), 0);
-    EXPECT_LT(upper.localizedCompare(lower), 0);
-    EXPECT_EQ(upper.compare(upper), 0);
-
-    const EncodingItem automatic = EncodingItem::automatic();
-    EXPECT_TRUE(automatic.isAutomatic());
-    EXPECT_EQ(automatic.name(), "Automatic");
-    EXPECT_EQ(automatic.encoding(), kUTF8StringEncoding);
-    EXPECT_FALSE(EncodingItem(kUTF8StringEncoding, "utf-8").isAutomatic());
-    EXPECT_TRUE(QRegularExpression("^<EncodingItem:0x[0-9a-f]+>Automatic:.+$")
-                    .match(automatic.description())
-                    .hasMatch())
-        << automatic.description().toStdString();
 }
 
 TEST(EncodingCatalogueTest, FileContentUsesTheGivenEncodingElseDetection) {

@@ -18,6 +18,30 @@ QByteArray contents(const QString &path) {
 }
 } // namespace
 
+TEST(FreePlacement, FreeFileNamesCountUpAndKeepTarTogether) {
+    ScratchDir dir;
+    for (const char *taken : {"report.zip", "report 2.zip", "a.tar.gz", "notes"})
+        dir.write(taken, "x");
+    QFile::link("/nonexistent", dir.file("dangling.txt"));
+    struct Case {
+        const char *name;
+        const char *extension;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"report", "zip", "report 3.zip"},
+        {"a.TAR", "gz", "a 2.tar.gz"},
+        {"b.tar", "bz2", "b.tar.bz2"},
+        {"notes", "", "notes 2"},
+        {"x.tar", "", "x.tar"},
+        {"dangling", "txt", "dangling 2.txt"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(FreePlacement::freeFileName(dir.path(), c.name, c.extension),
+                  dir.file(c.expected))
+            << c.name;
+}
+
 TEST(FreePlacement, TakesTheFirstFreeNameAndKeepsWhatExists) {
     ScratchDir dir;
     dir.write("out/x.txt", "old");

@@ -1,7 +1,7 @@
 #include "zip/ZipWriter.h"
 #include "ZipTestSupport.h"
 #include "support/TestDirs.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
 
 #include <QDateTime>
@@ -243,7 +243,7 @@ TEST(ZipFileArchiveFailure, FailuresAreReportedAndLeaveNoArchive) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.archive.toStdString());
         ZipWriter writer(c.archive);
-        writer.setRelativeBase(FileUtil::parentFolder(c.item));
+        writer.setRelativeBase(PathUtil::parentFolder(c.item));
         writer.zip(c.item);
         EXPECT_FALSE(writer.finish());
         EXPECT_EQ(writer.failure(), c.message);

@@ -1,13 +1,13 @@
 #include "app/dialogs/FileViewer.h"
 
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
 
 void FileViewer::selectFile(const QString &path, QObject *context) {
-    const QString folder = FileUtil::parentFolder(path);
+    const QString folder = PathUtil::parentFolder(path);
     // dbus-send splits array items at commas; the encoded comma keeps the URL whole.
     const QString url = QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded())
                             .replace(QLatin1Char(','), QStringLiteral("%2C"));

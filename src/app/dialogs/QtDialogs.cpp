@@ -48,7 +48,7 @@ QStringList QtDialogs::pickFilesAndFolders() {
 
 std::optional<QString> QtDialogs::pickArchive() {
     QStringList patterns;
-    for (const QString &extension : FileKinds::archiveExtension())
+    for (const QString &extension : FileKinds::archiveExtensions())
         patterns.append(QStringLiteral("*.") + extension);
     std::sort(patterns.begin(), patterns.end());
     const QString filter = tr("Archives (%1)").arg(patterns.join(QLatin1Char(' ')));

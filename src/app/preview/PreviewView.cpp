@@ -5,7 +5,6 @@
 #include "document/MainThread.h"
 #include "document/PreviewContent.h"
 #include "util/Cancellation.h"
-#include "util/NotificationCenter.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -56,9 +55,6 @@ PreviewView::PreviewView(IFileEntry *item, QWidget *parent)
         viewFile(item->path());
     else
         setCurrentIcon();
-
-    connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notifiedWithValue, this,
-            &PreviewView::onNotification, Qt::DirectConnection);
 }
 
 QPlainTextEdit *PreviewView::textView() const {
@@ -83,19 +79,6 @@ void PreviewView::addRow(QGridLayout *rows, const char *title, const QString &va
     const int row = rows->rowCount();
     rows->addWidget(label, row, 0);
     rows->addWidget(text, row, 1);
-}
-
-void PreviewView::onNotification(const QString &name, const QVariant &value) {
-    if (name != PreviewContent::kTextPlainViewNotification)
-        return;
-    // Every change of the pane happens on the main thread, one after the other; a poster that
-    // has been cancelled meanwhile gets its result dropped.
-    if (MainThread::isMainThread()) {
-        viewFile(value.toString());
-    } else if (!isCurrentThreadCancelled()) {
-        const QString path = value.toString();
-        MainThread::queue(this, [this, path] { viewFile(path); });
-    }
 }
 
 void PreviewView::viewFile(const std::optional<QString> &path) {

@@ -16,7 +16,7 @@ class QScrollArea;
 // The preview pane of one item: its text, its picture or its icon above the rows Name, Size,
 // Created, then Modified (a file on disk) or Stored Size (an archive entry). A file on disk is
 // shown at once; an archive entry shows its icon until its extracted copy is handed over.
-// Main thread only, except that the text plain view notification may be posted from any thread.
+// Main thread only.
 class PreviewView : public QWidget {
     Q_OBJECT
 
@@ -42,7 +42,6 @@ protected:
 
 private:
     void addRow(QGridLayout *rows, const char *title, const QString &value, const char *field);
-    void onNotification(const QString &name, const QVariant &value);
     void showText(const QString &text);
     // Pictures shrink to fit the pane; the icon keeps its size.
     void showImage(const QImage &image, bool shrinkToFit);

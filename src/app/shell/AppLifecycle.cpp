@@ -1,9 +1,9 @@
 #include "app/shell/AppLifecycle.h"
 
-#include "archive/ReaderBase.h"
 #include "settings/Preferences.h"
 #include "settings/RememberedEncodings.h"
-#include "util/FileUtil.h"
+#include "util/FileOps.h"
+#include "util/TempFolders.h"
 
 #include <QGuiApplication>
 
@@ -28,5 +28,5 @@ void AppLifecycle::aboutToQuit() {
 }
 
 void AppLifecycle::removeTempFile() {
-    FileUtil::removeItem(ReaderBase::tempRootDirectory());
+    FileOps::removeItem(TempFolders::root());
 }

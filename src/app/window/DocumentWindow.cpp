@@ -17,7 +17,7 @@
 #include "document/FileSystemNode.h"
 #include "settings/RememberedEncodings.h"
 #include "util/FileKinds.h"
-#include "util/FileUtil.h"
+#include "util/PathUtil.h"
 
 #include <QCloseEvent>
 #include <QMimeData>
@@ -225,7 +225,7 @@ void DocumentWindow::reloadBrowser() {
     browser_->entryModel()->setRoot(root);
     browser_->selectFirstDirectory();
     const QString filePath = document_->filePath();
-    setWindowTitle(filePath.isEmpty() ? tr("Untitled") : FileUtil::fileName(filePath));
+    setWindowTitle(filePath.isEmpty() ? tr("Untitled") : PathUtil::fileName(filePath));
     browserSelected();
 }
 

@@ -19,8 +19,7 @@ FileSizeThread::~FileSizeThread() {
 }
 
 void FileSizeThread::cancel() {
-    // Only this window's scan is stopped, by its thread's mark: the shared cancel notification
-    // would also stop other windows' status lines and a running compression's count.
+    // Only this window's scan is stopped, by its thread's mark.
     if (filesizeThread_)
         filesizeThread_->requestInterruption();
     filesizeThread_ = nullptr;

@@ -3,7 +3,8 @@
 #include "app/window/FileSizeThread.h"
 #include "archive/ArchiveEntry.h"
 #include "document/ArchiveDocument.h"
-#include "util/FileUtil.h"
+#include "util/FileAttributes.h"
+#include "util/StringUtil.h"
 
 namespace {
 const QString kSeparator = QStringLiteral(" - ");
@@ -42,15 +43,16 @@ void StatusLine::showArchive(const ArchiveDocument &document,
     const auto *entry =
         selection.size() == 1 ? dynamic_cast<ArchiveEntry *>(selection.first()) : nullptr;
     if (entry && entry->isLeaf()) {
-        setText(FileUtil::formatSize(entry->compressedSize()) + QLatin1Char('/') +
-                FileUtil::formatSize(entry->uncompressedSize()) + kSeparator + entry->path());
+        setText(StringUtil::formatSize(entry->compressedSize()) + QLatin1Char('/') +
+                StringUtil::formatSize(entry->uncompressedSize()) + kSeparator + entry->path());
     } else if (entry) {
-        setText(itemsPrefix(entry->descendantCount()) + FileUtil::formatSize(entry->totalSize()) +
+        setText(itemsPrefix(entry->descendantCount()) + StringUtil::formatSize(entry->totalSize()) +
                 kSeparator + entry->path());
     } else if (const ArchiveEntry *root = document.rootEntry()) {
         setText(itemsPrefix(root->descendantCount()) +
-                FileUtil::formatSize(FileUtil::fileSize(document.filePath())) + QLatin1Char('/') +
-                FileUtil::formatSize(root->totalSize()) + kSeparator + document.filePath());
+                StringUtil::formatSize(FileAttributes::fileSize(document.filePath())) +
+                QLatin1Char('/') + StringUtil::formatSize(root->totalSize()) + kSeparator +
+                document.filePath());
     }
 }
 
@@ -59,7 +61,7 @@ void StatusLine::showGathered(const ArchiveDocument &document,
     if (selection.size() == 1 && selection.first()->isLeaf()) {
         sizes_->cancel();
         const IFileEntry *file = selection.first();
-        setText(FileUtil::formatSize(file->size()) + kSeparator + file->path());
+        setText(StringUtil::formatSize(file->size()) + kSeparator + file->path());
         return;
     }
     if (selection.size() == 1) {
@@ -76,7 +78,7 @@ void StatusLine::showGathered(const ArchiveDocument &document,
 }
 
 void StatusLine::showComputed(quint64 itemCount, quint64 totalSize, const QStringList &paths) {
-    QString text = itemsPrefix(itemCount) + FileUtil::formatSize(totalSize);
+    QString text = itemsPrefix(itemCount) + StringUtil::formatSize(totalSize);
     if (paths.size() == 1)
         text += kSeparator + paths.first();
     setText(text);

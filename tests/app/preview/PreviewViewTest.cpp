@@ -3,13 +3,11 @@
 #include "document/FileSystemNode.h"
 #include "document/PreviewContent.h"
 #include "support/TestDirs.h"
-#include "util/NotificationCenter.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,28 +106,4 @@ TEST(PreviewView, PicturesShowShrunkToThePaneAndOversizedFilesShowTheIcon) {
     big.close();
     FileSystemNode bigNode(big.fileName());
     EXPECT_TRUE(showsIcon(PreviewView(&bigNode)));
-}
-
-TEST(PreviewView, ThePostedNotificationShowsThePathFromAnyThread) {
-    ScratchDir dir;
-    const auto entry = archiveEntry("a.txt", 5, 5);
-    PreviewView view(entry.get());
-    const QString path = dir.write("x/a.txt", "hello");
-    NotificationCenter::defaultCenter().post(PreviewContent::kTextPlainViewNotification,
-                                             QVariant(path));
-    EXPECT_TRUE(showsText(view, "hello"));
-
-    const QString other = dir.write("y/a.txt", "world");
-    QThread *poster = QThread::create([other] {
-        NotificationCenter::defaultCenter().post(PreviewContent::kTextPlainViewNotification,
-                                                 QVariant(other));
-    });
-    poster->start();
-    poster->wait();
-    delete poster;
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(showsText(view, "world"));
-
-    NotificationCenter::defaultCenter().post(QStringLiteral("SomethingElse"), QVariant(path));
-    EXPECT_TRUE(showsText(view, "world"));
 }

@@ -1,8 +1,9 @@
 #include "app/shell/AppLifecycle.h"
-#include "archive/ReaderBase.h"
 #include "settings/Preferences.h"
 #include "settings/RememberedEncodings.h"
+#include "util/TempFolders.h"
 #include "support/TestDirs.h"
+#include "util/TempFolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,7 +53,7 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     RememberedEncodings::remember(kept, "Shift_JIS");
     RememberedEncodings::remember(gone, "GBK");
     QFile::remove(gone);
-    const QString preview = ReaderBase::tempItemDirectory();
+    const QString preview = TempFolders::newItemFolder();
     ASSERT_TRUE(QDir().mkpath(preview + "/nested/deeper"));
     QFile file(preview + "/nested/copy.txt");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -62,7 +63,7 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
 
-    EXPECT_FALSE(QFileInfo::exists(ReaderBase::tempRootDirectory()));
+    EXPECT_FALSE(QFileInfo::exists(TempFolders::root()));
     EXPECT_EQ(RememberedEncodings::nameFor(kept), "Shift_JIS");
     EXPECT_FALSE(RememberedEncodings::nameFor(gone));
 }

@@ -2,10 +2,10 @@
 #include "app/preferences/PreferencesWindow.h"
 #include "app/shell/AppLifecycle.h"
 #include "app/window/DocumentWindow.h"
-#include "archive/ReaderBase.h"
 #include "document/ArchiveDocument.h"
 #include "document/ScriptedUi.h"
 #include "support/TestDirs.h"
+#include "util/TempFolders.h"
 
 #include <QAction>
 #include <QApplication>
@@ -131,7 +131,7 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     AppLifecycle delegate(*qApp);
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
-    ASSERT_TRUE(QFileInfo(ReaderBase::tempItemDirectory()).isDir());
+    ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
     QAction *quit = menuAction(*windows().first(), "Quit");
     ASSERT_TRUE(quit);
     QTimer::singleShot(0, quit, &QAction::trigger);
@@ -143,5 +143,5 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     EXPECT_NE(QCoreApplication::exec(), 7);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(ReaderBase::tempRootDirectory()));
+    EXPECT_FALSE(QFileInfo::exists(TempFolders::root()));
 }

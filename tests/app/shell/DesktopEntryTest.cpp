@@ -45,7 +45,7 @@ TEST(DesktopEntry, RegistersTheTypeOfEveryFileKistReads) {
             dir.file("s." + command.section(QLatin1String(" s."), 1).section(' ', 0, 0));
     }
     QMimeDatabase database;
-    for (const QString &extension : FileKinds::archiveExtension()) {
+    for (const QString &extension : FileKinds::archiveExtensions()) {
         const QString path = dir.file("x." + extension);
         ASSERT_TRUE(QFile::copy(samples.value(*FileKinds::archiveKind(path)), path));
         const QMimeType type = database.mimeTypeForFile(path);

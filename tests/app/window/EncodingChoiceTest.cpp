@@ -52,7 +52,7 @@ TEST_F(EncodingChoiceTest, ChooserStartsWithAutomaticThenTheCatalogue) {
     auto window = openWindow();
     const EncodingChooser &popup = *window->toolbar().encodingPopup();
     ASSERT_GT(popup.count(), 10);
-    EXPECT_TRUE(EncodingChooser::chooserItems().first().isAutomatic());
+    EXPECT_EQ(EncodingChooser::chooserItems().first().name(), EncodingItem::kAutomaticName);
     EXPECT_EQ(popup.itemText(0), EncodingItem::automatic().localizedName());
     EXPECT_EQ(popup.count(), EncodingUtil::catalogueSorted().size() + 1);
 }

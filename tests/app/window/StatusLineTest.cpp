@@ -6,7 +6,7 @@
 #include "archive/IFileEntry.h"
 #include "document/ArchiveDocument.h"
 #include "settings/Preferences.h"
-#include "util/FileUtil.h"
+#include "util/StringUtil.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -45,8 +45,9 @@ TEST_F(StatusLineTest, ArchiveTotalsSelectedFileAndSelectedFolder) {
     const QString archive = makeArchive();
     auto window = openWindow(archive);
     // The first folder is selected after the listing: its totals.
-    EXPECT_EQ(text(*window),
-              QString("2 items , %1 - %2").arg(FileUtil::formatSize(5010), selectedPath(*window)));
+    EXPECT_EQ(
+        text(*window),
+        QString("2 items , %1 - %2").arg(StringUtil::formatSize(5010), selectedPath(*window)));
     ASSERT_TRUE(selectedPath(*window).endsWith("docs/"));
 
     select(*window, {"docs", "big.txt"});
@@ -56,13 +57,13 @@ TEST_F(StatusLineTest, ArchiveTotalsSelectedFileAndSelectedFolder) {
     EXPECT_EQ(parts.at(1), big);
     const QStringList sizes = parts.at(0).split('/');
     ASSERT_EQ(sizes.size(), 2);
-    EXPECT_EQ(sizes.at(1), FileUtil::formatSize(5000));
+    EXPECT_EQ(sizes.at(1), StringUtil::formatSize(5000));
     EXPECT_NE(sizes.at(0), sizes.at(1)) << "the compressed size comes first";
 
     window->browser().clearSelection();
     EXPECT_EQ(text(*window), QString("4 items , %1/%2 - %3")
-                                 .arg(FileUtil::formatSize(QFileInfo(archive).size()),
-                                      FileUtil::formatSize(5017), archive));
+                                 .arg(StringUtil::formatSize(QFileInfo(archive).size()),
+                                      StringUtil::formatSize(5017), archive));
 }
 
 TEST_F(StatusLineTest, GatheredItemsAreTotalledOnTheSizeThread) {

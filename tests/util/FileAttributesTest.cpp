@@ -1,0 +1,95 @@
+#include "util/FileAttributes.h"
+#include "support/TestDirs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+mode_t modeOf(const QString &path) {
+    struct stat st;
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st.st_mode & 07777;
+}
+
+class UmaskScope {
+public:
+    explicit UmaskScope(mode_t mask)
+        : previous_(::umask(mask)) {}
+    ~UmaskScope() { ::umask(previous_); }
+
+private:
+    mode_t previous_;
+};
+
+} // namespace
+
+TEST(FileAttributes, ModesKeepOwnerRightsAndRespectUmask) {
+    ScratchDir dir;
+    const QString file = dir.write("f", "x");
+    struct Case {
+        mode_t umask;
+        mode_t stored;
+        mode_t expected;
+    };
+    const Case cases[] = {
+        {022, 0755, 0755}, {022, 0600, 0600}, {022, 0, 0644}, {022, 0444, 0644},
+        {077, 0755, 0700}, {077, 0666, 0600}, {077, 0, 0600}, {022, 04755, 04755},
+    };
+    for (const Case &c : cases) {
+        UmaskScope scope(c.umask);
+        EXPECT_FALSE(FileAttributes::setRestoredMode(file, c.stored).has_value());
+        EXPECT_EQ(modeOf(file), c.expected)
+            << std::oct << "umask " << c.umask << " mode " << c.stored;
+    }
+    for (const auto &[umask, expected] : {std::pair<mode_t, mode_t>{022, 0755}, {077, 0700}}) {
+        UmaskScope scope(umask);
+        EXPECT_FALSE(FileAttributes::setFullPermission(file).has_value());
+        EXPECT_EQ(modeOf(file), expected) << std::oct << "umask " << umask;
+    }
+    EXPECT_TRUE(FileAttributes::setRestoredMode(dir.file("missing"), 0644).has_value());
+}
+
+TEST(FileAttributes, DatesApplyToTheLinkNotItsTarget) {
+    ScratchDir dir;
+    const QDateTime date(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
+    const QString target = dir.write("target.txt", "x");
+    const QString link = dir.file("link");
+    ASSERT_EQ(::symlink("target.txt", QFile::encodeName(link).constData()), 0);
+    const QDateTime targetDate = *FileAttributes::modifiedDate(target);
+    EXPECT_FALSE(FileAttributes::setModifiedDate(date, link).has_value());
+    EXPECT_EQ(FileAttributes::modifiedDate(link), date);
+    EXPECT_EQ(FileAttributes::modifiedDate(target), targetDate);
+    EXPECT_FALSE(FileAttributes::setModifiedDate(std::nullopt, dir.file("missing")).has_value());
+    EXPECT_TRUE(FileAttributes::setModifiedDate(date, dir.file("missing")).has_value());
+    EXPECT_FALSE(FileAttributes::modifiedDate(dir.file("missing")).has_value());
+}
+
+TEST(FileAttributes, TypesAndSizes) {
+    ScratchDir dir;
+    QDir(dir.path()).mkdir("folder");
+    dir.write("file", "12345");
+    ASSERT_TRUE(QFile::link("folder", dir.file("to-folder")));
+    ASSERT_TRUE(QFile::link("nowhere", dir.file("dangling")));
+    struct Case {
+        const char *name;
+        bool folder;
+        quint64 size;
+    };
+    // Sizes come from lstat: a link's size is the length of its target text.
+    const Case cases[] = {
+        {"to-folder", true, 6},
+        {"file", false, 5},
+        {"dangling", false, 7},
+        {"missing", false, 0},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(FileAttributes::isFolder(dir.file(c.name)), c.folder) << c.name;
+        EXPECT_EQ(FileAttributes::fileSize(dir.file(c.name)), c.size) << c.name;
+    }
+}

@@ -1,0 +1,86 @@
+#include "util/FileOps.h"
+#include "support/TestDirs.h"
+#include "util/ProgressReceiver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct ChunkRecorder : ProgressReceiver {
+    QList<quint64> chunks;
+    void addDone(quint64 bytes) override { chunks.append(bytes); }
+};
+
+QByteArray contents(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+TEST(FileOps, RemoveTakesReadOnlyItemsAndLinksButNotLinkTargets) {
+    ScratchDir dir;
+    const QString readOnly = dir.write("ro.txt", "x");
+    ::chmod(QFile::encodeName(readOnly).constData(), 0444);
+    const QString kept = dir.write("kept/inner.txt", "x");
+    Error error;
+    ASSERT_TRUE(FileOps::createSymlink(dir.file("link"), dir.file("kept"), &error));
+    EXPECT_FALSE(FileOps::createSymlink(dir.file("link"), "elsewhere", &error));
+    EXPECT_FALSE(error.message.isEmpty());
+    dir.write("tree/a/b.txt", "x");
+
+    for (const char *name : {"ro.txt", "link", "tree", "never-there"}) {
+        EXPECT_FALSE(FileOps::removeItem(dir.file(name)).has_value()) << name;
+        EXPECT_FALSE(QFileInfo(dir.file(name)).exists() || QFileInfo(dir.file(name)).isSymLink())
+            << name;
+    }
+    EXPECT_TRUE(QFileInfo::exists(kept));
+}
+
+TEST(FileOps, CopyReplacesTheDestinationInChunks) {
+    ScratchDir dir;
+    QByteArray big(2 * 1048576 + 17, 'a');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char(i * 31);
+    const QString source = dir.write("big.bin", big);
+    const QString destination = dir.write("copy.bin", "an older, longer file than the copy");
+    ChunkRecorder progress;
+    EXPECT_TRUE(FileOps::copyFile(source, destination, &progress));
+    EXPECT_EQ(contents(destination), big);
+    EXPECT_EQ(progress.chunks, (QList<quint64>{1048576, 1048576, 17}));
+}
+
+TEST(FileOps, AFailedCopyLeavesNoDestination) {
+    ScratchDir dir;
+    const QString source = dir.write("big.bin", QByteArray(3 * 1048576, 'z'));
+    struct Case {
+        const char *what;
+        QString source;
+        bool cancelled;
+    };
+    // Reading /proc/self/mem at offset 0 fails with EIO: nothing is mapped there.
+    const Case cases[] = {
+        {"missing source", dir.file("missing"), false},
+        {"read error", QStringLiteral("/proc/self/mem"), false},
+        {"cancelled", source, true},
+    };
+    for (const Case &c : cases) {
+        bool copied = true;
+        QThread *worker = QThread::create([&] {
+            if (c.cancelled)
+                QThread::currentThread()->requestInterruption();
+            copied = FileOps::copyFile(c.source, dir.file("out"), nullptr);
+        });
+        worker->start();
+        worker->wait();
+        delete worker;
+        EXPECT_FALSE(copied) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(dir.file("out"))) << c.what;
+    }
+}
