@@ -25,12 +25,12 @@ struct EntryLocation {
 struct EntryFields {
     EntryLocation location;
     quint32 CRC = 0;
+    // Unix permission bits as the archive stores them; 0 when it stores none.
+    quint32 permission = 0;
     quint64 compressedSize = 0;
     quint64 uncompressedSize = 0;
     quint16 compressionType = 0;
     QString linkTarget; // null when the entry is not a symbolic link
-    // Unix permission bits as the archive stores them; 0 when it stores none.
-    quint32 permission = 0;
     std::optional<QDateTime> date;
 };
 

@@ -68,9 +68,17 @@ QString SevenZipInput::linkTarget(archive_entry *entry) {
 std::optional<QDateTime> SevenZipInput::modifiedDate(archive_entry *entry) {
     if (!archive_entry_mtime_is_set(entry))
         return std::nullopt;
-    const qint64 msecs =
-        qint64(archive_entry_mtime(entry)) * 1000 + archive_entry_mtime_nsec(entry) / 1000000;
-    return QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone::utc());
+    // Made from its day and time in one shared zone: a date made from an instant holds several
+    // times the memory in this Qt, which adds up over the entries of a large archive.
+    static const QTimeZone utc = QTimeZone::utc();
+    static const QDate epoch(1970, 1, 1);
+    constexpr qint64 kSecondsPerDay = 86400;
+    const qint64 seconds = archive_entry_mtime(entry);
+    const qint64 days = seconds / kSecondsPerDay - (seconds % kSecondsPerDay < 0 ? 1 : 0);
+    const auto msecs =
+        int((seconds - days * kSecondsPerDay) * 1000 + archive_entry_mtime_nsec(entry) / 1000000);
+    const QDateTime date(epoch.addDays(days), QTime::fromMSecsSinceStartOfDay(msecs), utc);
+    return date.isValid() ? std::optional(date) : std::nullopt;
 }
 
 mode_t SevenZipInput::permission(archive_entry *entry) {

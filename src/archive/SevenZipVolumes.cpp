@@ -2,16 +2,22 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QList>
-#include <QRegularExpression>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace {
 
-const QRegularExpression &partPattern() {
-    static const QRegularExpression pattern(QStringLiteral("^(.*\\.7z)\\.(\\d{3,})$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    return pattern;
+// The length of a part's stem ("x.7z" in "x.7z.001"), or 0 when the name is not a part's.
+qsizetype stemLength(const QString &path) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QStringView number = QStringView(path).mid(dot + 1);
+    if (dot < 0 || number.size() < 3 ||
+        !std::all_of(number.begin(), number.end(),
+                     [](QChar c) { return c >= u'0' && c <= u'9'; }) ||
+        !QStringView(path).left(dot).endsWith(QLatin1String(".7z"), Qt::CaseInsensitive))
+        return 0;
+    return dot;
 }
 
 // The length of the whole archive as the signature header at the start of the first part
@@ -37,34 +43,35 @@ qint64 recordedLength(const QString &firstPart) {
 } // namespace
 
 SevenZipVolumes::SevenZipVolumes(const QString &path) {
-    const QRegularExpressionMatch match = partPattern().match(path);
-    if (!match.hasMatch()) {
+    const qsizetype stem = stemLength(path);
+    if (stem == 0) {
         files_ = {path};
         return;
     }
-    const QString stem = match.captured(1);
-    const qint64 opened = match.captured(2).toLongLong();
+    const qint64 opened = path.mid(stem + 1).toLongLong();
     qint64 length = 0;
-    QList<qint64> sizes;
+    qint64 firstSize = 0;
+    qint64 lastSize = 0;
     for (qint64 number = 1;; ++number) {
-        const QString part =
-            stem + QLatin1Char('.') + QString::number(number).rightJustified(3, QLatin1Char('0'));
+        const QString part = path.left(stem) + QLatin1Char('.') +
+                             QString::number(number).rightJustified(3, QLatin1Char('0'));
         const QFileInfo info(part);
         if (info.isFile()) {
             files_.append(part);
-            sizes.append(info.size());
-            length += info.size();
+            lastSize = info.size();
+            firstSize = number == 1 ? lastSize : firstSize;
+            length += lastSize;
             continue;
         }
         // 7-Zip makes every part but the last as long as the first: a short last part ends the
         // set, and an archive still shorter than recorded is damaged rather than incomplete.
         if (number <= opened || files_.isEmpty() ||
-            (sizes.last() == sizes.first() && length < recordedLength(files_.first())))
+            (lastSize == firstSize && length < recordedLength(files_.first())))
             missingPart_ = info.fileName();
         return;
     }
 }
 
 bool SevenZipVolumes::isPart(const QString &path) {
-    return partPattern().match(path).hasMatch();
+    return stemLength(path) > 0;
 }
