@@ -15,7 +15,6 @@
 
 class ProgressReceiver;
 class SevenZipInput;
-struct archive_entry;
 
 // One walk over a 7z archive that writes its entries below a destination: files go to a writing
 // thread as they are decoded, links, folder permissions and dates follow once every file is

@@ -14,8 +14,9 @@
 
 void SevenZipReader::listEntries() {
     clearError();
+    const QString failure = engineText("could not extract files from 7z archive");
     SevenZipInput input(filePath());
-    if (reportUnreadable(input, engineText("could not extract files from 7z archive")))
+    if (reportUnreadable(input, failure))
         return;
     for (quint64 index = 0;; ++index) {
         if (isCurrentThreadCancelled()) {
@@ -32,8 +33,7 @@ void SevenZipReader::listEntries() {
             errorEncrypted();
             return;
         case SevenZipInput::Next::Failed:
-            setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
-                           engineText("could not extract files from 7z archive")});
+            setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive), failure});
             return;
         }
     }
