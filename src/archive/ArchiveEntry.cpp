@@ -107,6 +107,8 @@ ArchiveEntry *ArchiveEntry::findChild(const ArchiveEntry &entry) {
     ArchiveEntry *found = firstChildByName_.value(entry.name_, nullptr);
     if (found && !found->fields_.date && entry.fields_.date)
         found->fields_.date = entry.fields_.date;
+    if (found && found->fields_.permission == 0)
+        found->fields_.permission = entry.fields_.permission;
     return found;
 }
 

@@ -25,6 +25,8 @@ struct EntryLocation {
 struct EntryFields {
     EntryLocation location;
     quint32 CRC = 0;
+    // Unix permission bits as the archive stores them; 0 when it stores none.
+    quint32 permission = 0;
     quint64 compressedSize = 0;
     quint64 uncompressedSize = 0;
     quint16 compressionType = 0;
@@ -52,7 +54,8 @@ public:
     // The child folder with that name, created when missing and asked for.
     ArchiveEntry *childFolder(const QString &name, bool createIfNotPresent);
     bool addChild(std::unique_ptr<ArchiveEntry> child, bool checkIfExists = false);
-    // The first child with the entry's name; a child without date takes the entry's date.
+    // The first child with the entry's name; a child without a date or permission takes the
+    // entry's.
     ArchiveEntry *findChild(const ArchiveEntry &entry);
     // The first child folder with exactly that name.
     ArchiveEntry *findChildFolder(const QString &name) const;
@@ -70,6 +73,7 @@ public:
     // The parent folder's path: the path without its last component ("/" for the root).
     QString leadingPath() const;
     QString linkTarget() const { return fields_.linkTarget; }
+    quint32 permission() const { return fields_.permission; }
     quint32 CRC() const { return fields_.CRC; }
     quint64 compressedSize() const { return fields_.compressedSize; }
     quint64 uncompressedSize() const { return fields_.uncompressedSize; }

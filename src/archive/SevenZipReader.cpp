@@ -2,37 +2,67 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/SafePath.h"
+#include "archive/SevenZipExtraction.h"
+#include "archive/SevenZipInput.h"
 #include "util/Cancellation.h"
-#include "util/DateUtil.h"
-#include "util/FileAttributes.h"
-#include "util/Localization.h"
 #include "util/PathUtil.h"
-#include "util/ProgressReceiver.h"
-#include "util/StringUtil.h"
+#include "util/Localization.h"
 
 #include <QDir>
 
-#include <cstring>
-
-void SevenZipReader::initialize() {
-    listParameter_.item = this;
-    progressParameter_.item = this;
-}
+#include <archive_entry.h>
 
 void SevenZipReader::listEntries() {
     clearError();
-    if (!LV_LZMAUtil::listEntries(filePath(), listCallback, &listParameter_))
-        setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
-                       engineText("could not extract files from 7z archive")});
-    else if (isCurrentThreadCancelled())
-        setCancelled();
+    const QString failure = engineText("could not extract files from 7z archive");
+    SevenZipInput input(filePath());
+    if (reportUnreadable(input, failure))
+        return;
+    for (quint64 index = 0;; ++index) {
+        if (isCurrentThreadCancelled()) {
+            setCancelled();
+            return;
+        }
+        switch (input.next()) {
+        case SevenZipInput::Next::Entry:
+            addEntry(index, input);
+            break;
+        case SevenZipInput::Next::End:
+            return;
+        case SevenZipInput::Next::Encrypted:
+            errorEncrypted();
+            return;
+        case SevenZipInput::Next::Failed:
+            setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive), failure});
+            return;
+        }
+    }
+}
+
+void SevenZipReader::addEntry(quint64 index, SevenZipInput &input) {
+    archive_entry *entry = input.entry();
+    // The tree shows names the way extraction writes them: never above the destination.
+    const QString path = SevenZipInput::path(entry);
+    if (path.isEmpty())
+        return;
+    ArchiveEntry::Fields fields;
+    fields.location.index = index;
+    fields.uncompressedSize = quint64(qMax<la_int64_t>(archive_entry_size(entry), 0));
+    fields.permission = SevenZipInput::permission(entry);
+    fields.date = SevenZipInput::modifiedDate(entry);
+    const auto type = archive_entry_filetype(entry);
+    if (type == AE_IFLNK)
+        fields.linkTarget = SevenZipInput::linkTarget(entry);
+    ArchiveEntry::addToRoot(
+        std::make_unique<ArchiveEntry>(type == AE_IFDIR ? path + QLatin1Char('/') : path, fields),
+        rootEntry());
 }
 
 void SevenZipReader::extract(const QString &destination) {
     clearError();
-    setDesFolder(destination);
-    recordResult(LV_LZMAUtil::extract7zArchive(filePath(), destination, progressCallback,
-                                               &progressParameter_));
+    QDir().mkpath(destination);
+    SevenZipExtraction extraction(destination, restoresDates(), progressReceiver());
+    run(extraction, nullptr);
 }
 
 void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
@@ -41,95 +71,75 @@ void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
         extract(destination);
         return;
     }
-    setDesFolder(destination);
     QDir().mkpath(destination);
-    Selection selection;
-    if (!extractNode(entry, destination, PathUtil::parentFolder(entry->path()), selection)) {
+    SevenZipExtraction extraction(destination, restoresDates(), progressReceiver());
+    QHash<quint64, QString> files;
+    if (!select(*entry, destination, PathUtil::parentFolder(entry->path()), extraction, files)) {
         setCancelled();
         return;
     }
-    recordResult(LV_LZMAUtil::extract7zArchive(filePath(), destination, progressCallback,
-                                               selection.targets, &progressParameter_));
-    // Folders are dated once their files are written, which would change the dates again.
-    if (!restoresDates())
-        return;
-    for (const auto &[folder, date] : selection.folders)
-        FileAttributes::setModifiedDate(date, folder);
+    run(extraction, &files);
 }
 
-int32_t SevenZipReader::listCallback(Archive7ZListParameter *parameter) {
-    auto *reader = static_cast<SevenZipReader *>(parameter->item);
-    const auto name =
-        reader->decodeName(parameter->filename, qsizetype(std::strlen(parameter->filename)));
-    // The tree shows names the way extraction writes them: never above the destination.
-    const QString path = SafePath::sanitize(name.value_or(QString()));
-    if (!path.isEmpty()) {
-        ArchiveEntry::Fields fields;
-        fields.location.index = parameter->index;
-        fields.CRC = parameter->crc;
-        fields.uncompressedSize = parameter->size;
-        fields.date = DateUtil::stringToDateGMT(QString::fromUtf8(parameter->time));
-        ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(
-                                    parameter->isdir ? path + QLatin1Char('/') : path, fields),
-                                reader->rootEntry());
-    }
-    return isCurrentThreadCancelled() ? 1 : 0;
-}
-
-int32_t SevenZipReader::progressCallback(Archive7ZProgressParameter *parameter) {
-    auto *reader = static_cast<SevenZipReader *>(parameter->item);
-    if (parameter->size > 0) {
-        if (reader->progressReceiver())
-            reader->progressReceiver()->addDone(parameter->size);
-    } else if (parameter->time && *parameter->time && parameter->despath) {
-        const QString written = QString::fromUtf8(parameter->despath);
-        const QString fullPath =
-            written.startsWith(QLatin1Char('/'))
-                ? written
-                : SafePath::join(QString::fromUtf8(parameter->desFolder), written);
-        // The file's permission was set as it was written.
-        if (reader->restoresDates())
-            FileAttributes::setModifiedDate(
-                DateUtil::stringToDateGMT(QString::fromUtf8(parameter->time)), fullPath);
-    }
-    return isCurrentThreadCancelled() ? 1 : 0;
-}
-
-bool SevenZipReader::extractNode(ArchiveEntry *node, const QString &destination,
-                                 const QString &relativePath, Selection &selection) {
+bool SevenZipReader::select(const ArchiveEntry &node, const QString &destination,
+                            const QString &relativeTo, SevenZipExtraction &extraction,
+                            QHash<quint64, QString> &files) {
     const QString fullPath =
-        SafePath::join(destination, PathUtil::relativePath(node->path(), relativePath));
-    if (node->isLeaf()) {
-        selection.targets.append({node->location().index, fullPath});
+        SafePath::join(destination, PathUtil::relativePath(node.path(), relativeTo));
+    if (node.isLeaf()) {
+        files.insert(node.location().index, fullPath);
         return true;
     }
-    if (!SafePath::makeFolders(destination, fullPath))
-        errorFailedToCreateFile(fullPath);
-    selection.folders.append({fullPath, node->date()});
-    for (const auto &child : node->children()) {
-        if (isCurrentThreadCancelled())
-            return false;
-        if (!extractNode(child.get(), destination, relativePath, selection))
+    if (SafePath::makeFolders(destination, fullPath))
+        extraction.addFolder(fullPath, node.permission(), node.date());
+    else
+        extraction.noteUnwritable(fullPath);
+    for (const auto &child : node.children()) {
+        if (isCurrentThreadCancelled() ||
+            !select(*child, destination, relativeTo, extraction, files))
             return false;
     }
     return true;
 }
 
-void SevenZipReader::setDesFolder(const QString &destination) {
-    const QString folder = StringUtil::trimRight(destination, QStringLiteral("/"));
-    desFolder_ = (folder.isEmpty() ? destination : folder).toUtf8();
-    progressParameter_.desFolder = desFolder_.constData();
+void SevenZipReader::run(SevenZipExtraction &extraction, const QHash<quint64, QString> *files) {
+    skippedLinks_.clear();
+    SevenZipInput input(filePath());
+    if (reportUnreadable(input, ::archiveError(ArchiveErrorCode::Archive).message))
+        return;
+    const SevenZipExtraction::Outcome outcome = extraction.run(input, files);
+    skippedLinks_ = extraction.skippedLinks();
+    switch (outcome) {
+    case SevenZipExtraction::Outcome::Done:
+        break;
+    case SevenZipExtraction::Outcome::Cancelled:
+        setCancelled();
+        break;
+    case SevenZipExtraction::Outcome::Encrypted:
+        errorEncrypted();
+        break;
+    case SevenZipExtraction::Outcome::Unwritable:
+        errorFailedToCreateFile(PathUtil::fileName(extraction.unwritten()));
+        break;
+    case SevenZipExtraction::Outcome::Damaged:
+        errorArchive();
+        break;
+    }
 }
 
-void SevenZipReader::recordResult(Archive7ZResult result) {
-    if (isCurrentThreadCancelled())
-        setCancelled();
-    else if (result == kArchive7ZEncrypted)
-        setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
-                       engineText("The archive is encrypted, which is not supported")});
-    else if (result == kArchive7ZUnwritable)
-        errorFailedToCreateFile(
-            PathUtil::fileName(QString::fromStdString(progressParameter_.unwrittenPath)));
-    else if (result == kArchive7ZFailure)
-        errorArchive();
+bool SevenZipReader::reportUnreadable(const SevenZipInput &input, const QString &message) {
+    if (!input.missingPart().isEmpty())
+        setError(
+            Error{kArchiveErrorDomain, int(ArchiveErrorCode::FailedOpenFile),
+                  engineText("The part %1 of the 7z archive is missing").arg(input.missingPart())});
+    else if (!input.isOpen())
+        setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive), message});
+    else
+        return false;
+    return true;
+}
+
+void SevenZipReader::errorEncrypted() {
+    setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
+                   engineText("The archive is encrypted, which is not supported")});
 }

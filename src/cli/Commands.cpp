@@ -86,7 +86,7 @@ int runList(const QStringList &arguments) {
         const QJsonObject listing{
             {QStringLiteral("archive"), archive.path()},
             {QStringLiteral("format"),
-             FileKinds::kindName(*FileKinds::archiveKind(archive.path()))},
+             FileKinds::kindName(*ArchiveRules::archiveKind(archive.path()))},
             {QStringLiteral("encoding"),
              encoding.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(encoding)},
             {QStringLiteral("entries"), entries},

@@ -54,7 +54,7 @@ std::optional<CliExit> OpenedArchive::list() {
         printError(usageProblem_);
         return ExitUsage;
     }
-    if (!FileKinds::archiveKind(path_)) {
+    if (!ArchiveRules::archiveKind(path_)) {
         printError(QStringLiteral("%1: not an archive kind Kist reads").arg(path_));
         return ExitFailed;
     }
@@ -93,7 +93,7 @@ CliExit OpenedArchive::exitForError(const Error &error) const {
 }
 
 QString OpenedArchive::nameEncoding() const {
-    const auto kind = FileKinds::archiveKind(path_);
+    const auto kind = ArchiveRules::archiveKind(path_);
     // Only zip and RAR store names in legacy code pages that Kist decodes.
     if (!session_.reader() || !kind || (*kind != ArchiveKind::Zip && *kind != ArchiveKind::Rar))
         return QString();

@@ -8,6 +8,7 @@
 #include "archive/GzipReader.h"
 #include "archive/RarReader.h"
 #include "archive/SevenZipReader.h"
+#include "archive/SevenZipVolumes.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
 
@@ -40,10 +41,16 @@ std::unique_ptr<ReaderBase> createReader(ArchiveKind kind, const QString &filePa
 std::unique_ptr<ReaderBase> ArchiveRules::archive(const QString &filePath, ArchiveEntry *rootEntry,
                                                   ProgressReceiver *action, const QString &password,
                                                   StringEncoding fileEncoding) {
-    const auto kind = FileKinds::archiveKind(filePath);
+    const auto kind = archiveKind(filePath);
     if (!kind)
         return nullptr;
     return createReader(*kind, filePath, rootEntry, action, password, fileEncoding);
+}
+
+std::optional<ArchiveKind> ArchiveRules::archiveKind(const QString &filePath) {
+    if (SevenZipVolumes::isPart(filePath))
+        return ArchiveKind::SevenZip;
+    return FileKinds::archiveKind(filePath);
 }
 
 StringEncoding ArchiveRules::rememberedEncoding(const QString &filePath) {
@@ -54,6 +61,8 @@ QString ArchiveRules::extractedFolderName(const ArchiveEntry &entry, const QStri
     if (!entry.isRoot())
         return entry.name();
     const QString base = PathUtil::baseName(archivePath);
+    if (SevenZipVolumes::isPart(archivePath))
+        return PathUtil::baseName(base);
     const QString inner = PathUtil::extension(base);
     const QString stem = PathUtil::baseName(base);
     if (stem.isEmpty() || inner.isEmpty())

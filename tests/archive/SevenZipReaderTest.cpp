@@ -12,6 +12,8 @@
 
 #include <clocale>
 
+#include <sys/stat.h>
+
 using namespace ReaderTestKit;
 
 namespace {
@@ -117,6 +119,7 @@ TEST_P(SevenZipMethods, ListsAndExtractsWithNamesFoldersAndDates) {
         EXPECT_EQ(readFile(dest + "/" + name), readFile(dir.file("src/" + name))) << file;
         EXPECT_EQ(mtimeOf(dest + "/" + name), kStamp) << file;
     }
+    EXPECT_EQ(mtimeOf(dest + "/docs/deep"), kStamp);
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, SevenZipMethods, ::testing::ValuesIn(kMethods),
@@ -222,15 +225,20 @@ TEST(SevenZipFailures, EncryptionDamageAndForeignFilesAreReported) {
     EXPECT_EQ(broken.error()->code, int(ArchiveErrorCode::Archive));
 
     const QString listingFailure = QStringLiteral("could not extract files from 7z archive");
-    const QList<QString> unreadable = {
-        make7z(dir, QStringLiteral("headers.7z"), QStringLiteral("-psecret -mhe=on")),
-        dir.write(QStringLiteral("text.7z"), "not an archive"),
-        dir.file(QStringLiteral("missing.7z")),
+    const QString encryptedFailure =
+        QStringLiteral("The archive is encrypted, which is not supported");
+    const QList<QPair<QString, QString>> unreadable = {
+        {make7z(dir, QStringLiteral("headers.7z"), QStringLiteral("-psecret -mhe=on")),
+         encryptedFailure},
+        {dir.write(QStringLiteral("text.7z"), "not an archive"), listingFailure},
+        {dir.file(QStringLiteral("missing.7z")), listingFailure},
     };
-    for (const QString &archive : unreadable) {
+    for (const auto &[archive, message] : unreadable) {
         Listing failed(archive);
         ASSERT_TRUE(failed.error()) << archive.toStdString();
-        EXPECT_EQ(failed.error()->message, listingFailure);
+        EXPECT_EQ(failed.error()->code, int(ArchiveErrorCode::Archive));
+        EXPECT_EQ(failed.error()->message, message);
+        EXPECT_TRUE(failed.root->children().empty());
     }
 }
 
@@ -290,4 +298,169 @@ TEST(SevenZipProgress, EveryChunkIsReportedAndCancellationStops) {
     EXPECT_EQ(listing.error()->code, int(ArchiveErrorCode::Cancelled));
     EXPECT_EQ(cancelling.finished.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(stopped.file(QStringLiteral("p/2.bin"))));
+}
+
+namespace {
+
+// The process umask for the length of a test.
+class UmaskScope {
+public:
+    explicit UmaskScope(mode_t mask)
+        : previous_(::umask(mask)) {}
+    ~UmaskScope() { ::umask(previous_); }
+
+private:
+    mode_t previous_;
+};
+
+} // namespace
+
+TEST(SevenZipModes, PermissionBitsAreRestoredWithinTheUmask) {
+    const UmaskScope umask(027);
+    ScratchDir dir;
+    ASSERT_EQ(runShell(QStringLiteral("cd %1 && mkdir -p src/m/closed src/m/open && cd src/m && "
+                                      "for f in plain tool setuid secret; do echo x > $f; done && "
+                                      "chmod 644 plain && chmod 755 tool && chmod 4755 setuid && "
+                                      "chmod 400 secret && chmod 500 closed && chmod 777 open")
+                           .arg(shellQuote(dir.path()))),
+              0);
+    const QString stored = make7z(dir, QStringLiteral("modes.7z"), QString(), QStringLiteral("m"));
+    // Without attributes 7-Zip stores no Unix mode at all.
+    const QString bare =
+        make7z(dir, QStringLiteral("bare.7z"), QStringLiteral("-mtr=off"), QStringLiteral("m"));
+    struct Case {
+        QString archive;
+        const char *path;
+        unsigned mode;
+    };
+    const QList<Case> cases = {
+        {stored, "m/plain", 0640},  {stored, "m/tool", 0750},   {stored, "m/setuid", 0750},
+        {stored, "m/secret", 0600}, {stored, "m/closed", 0700}, {stored, "m/open", 0750},
+        {bare, "m/tool", 0640},     {bare, "m/secret", 0640},   {bare, "m/closed", 0750},
+    };
+    for (const QString &archive : {stored, bare}) {
+        Listing listing(archive);
+        ScratchDir whole;
+        ScratchDir selected;
+        listing.reader->extract(whole.path());
+        EXPECT_FALSE(listing.error());
+        listing.reader->extract(listing.entry(QStringLiteral("m/")), selected.path());
+        EXPECT_FALSE(listing.error());
+        for (const Case &c : cases) {
+            if (c.archive != archive)
+                continue;
+            const QString path = QString::fromLatin1(c.path);
+            EXPECT_EQ(modeOf(whole.file(path)), c.mode)
+                << c.path << " in " << archive.toStdString();
+            EXPECT_EQ(modeOf(selected.file(path)), c.mode)
+                << c.path << " selected in " << archive.toStdString();
+        }
+    }
+}
+
+TEST(SevenZipLinks, LinksInsideTheDestinationAreMadeTheOthersSkipped) {
+    ScratchDir dir;
+    ASSERT_EQ(
+        runShell(QStringLiteral("cd %1 && mkdir -p src/l/sub && cd src/l && echo a > a.txt && "
+                                "ln -s a.txt same && ln -s ../a.txt sub/up && ln -s .. top && "
+                                "ln -s ../../outside.txt esc && ln -s /etc/hosts abs && "
+                                "ln -s same/../a.txt after")
+                     .arg(shellQuote(dir.path()))),
+        0);
+    Listing listing(
+        make7z(dir, QStringLiteral("links.7z"), QStringLiteral("-snl"), QStringLiteral("l")));
+    ASSERT_FALSE(listing.error());
+    struct Case {
+        const char *path;
+        const char *target;
+        bool made;
+    };
+    const Case cases[] = {
+        {"l/same", "a.txt", true},
+        {"l/sub/up", "../a.txt", true},
+        {"l/top", "..", true},
+        {"l/esc", "../../outside.txt", false},
+        {"l/abs", "/etc/hosts", false},
+        // ".." after a name climbs from wherever a link of that name leads.
+        {"l/after", "same/../a.txt", false},
+    };
+    ScratchDir whole;
+    listing.reader->extract(whole.path());
+    EXPECT_FALSE(listing.error());
+    ScratchDir selected;
+    const SevenZipReader &reader = *listing.reader;
+    const QStringList skippedWhole = reader.skippedLinks();
+    listing.reader->extract(listing.entry(QStringLiteral("l/")), selected.path());
+    EXPECT_FALSE(listing.error());
+    for (const auto &[dest, skipped] : {std::pair(whole.path(), skippedWhole),
+                                        std::pair(selected.path(), reader.skippedLinks())}) {
+        for (const Case &c : cases) {
+            const QString path = dest + "/" + QString::fromLatin1(c.path);
+            const ArchiveEntry *entry = listing.entry(QString::fromLatin1(c.path));
+            ASSERT_TRUE(entry) << c.path;
+            EXPECT_EQ(entry->linkTarget(), QString::fromLatin1(c.target)) << c.path;
+            const QFileInfo info(path);
+            if (c.made) {
+                EXPECT_TRUE(info.isSymLink()) << c.path;
+                EXPECT_EQ(info.symLinkTarget(),
+                          QDir::cleanPath(info.absolutePath() + "/" + c.target))
+                    << c.path;
+            } else {
+                EXPECT_FALSE(info.isSymLink() || info.exists()) << c.path;
+            }
+            EXPECT_EQ(skipped.contains(path), !c.made) << c.path;
+        }
+        EXPECT_EQ(readFile(dest + "/l/same"), "a\n");
+        EXPECT_EQ(readFile(dest + "/l/sub/up"), "a\n");
+    }
+}
+
+TEST(SevenZipVolumeSets, AnyPartOpensTheSetAndAMissingPartIsNamed) {
+    ScratchDir dir;
+    ASSERT_EQ(runShell(QStringLiteral("cd %1 && mkdir -p src/v && head -c 300000 /dev/urandom > "
+                                      "src/v/big.bin && echo small > src/v/small.txt && cd src && "
+                                      "7zz a -bd -bso0 -bsp0 -mx=1 -v100k ../v.7z v")
+                           .arg(shellQuote(dir.path()))),
+              0);
+    ASSERT_TRUE(QFileInfo::exists(dir.file(QStringLiteral("v.7z.003"))));
+    ASSERT_FALSE(QFileInfo::exists(dir.file(QStringLiteral("v.7z.004"))));
+    struct Case {
+        const char *opened;
+        const char *removed;
+        const char *missing;
+    };
+    const Case cases[] = {
+        {"v.7z.001", "", ""},
+        {"v.7z.002", "", ""},
+        {"v.7z.003", "", ""},
+        {"v.7z.001", "v.7z.002", "v.7z.002"},
+        {"v.7z.003", "v.7z.001", "v.7z.001"},
+        {"v.7z.001", "v.7z.003", "v.7z.003"},
+    };
+    for (const Case &c : cases) {
+        const std::string label = std::string(c.opened) + " without " + c.removed;
+        ScratchDir set;
+        for (const char *part : {"v.7z.001", "v.7z.002", "v.7z.003"}) {
+            if (qstrcmp(part, c.removed) != 0) {
+                ASSERT_TRUE(QFile::copy(dir.file(part), set.file(part)));
+            }
+        }
+        Listing listing(set.file(c.opened));
+        ScratchDir out;
+        listing.reader->extract(out.path());
+        if (*c.missing) {
+            ASSERT_TRUE(listing.error()) << label;
+            EXPECT_EQ(listing.error()->code, int(ArchiveErrorCode::FailedOpenFile)) << label;
+            EXPECT_TRUE(listing.error()->message.contains(c.missing))
+                << label << ": " << listing.error()->message.toStdString();
+            EXPECT_TRUE(filesBelow(out.path()).isEmpty()) << label;
+            continue;
+        }
+        EXPECT_FALSE(listing.error()) << label;
+        EXPECT_EQ(listedPaths(listing.root.get()), QStringList({"v/", "v/big.bin", "v/small.txt"}))
+            << label;
+        for (const char *file : {"v/big.bin", "v/small.txt"})
+            EXPECT_EQ(readFile(out.file(file)), readFile(dir.file(QStringLiteral("src/") + file)))
+                << label << " " << file;
+    }
 }

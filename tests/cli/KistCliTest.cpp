@@ -48,9 +48,15 @@ struct Format {
 };
 
 const Format kFormats[] = {
-    {"zip", "zip -qr %1 %2"},       {"tar", "tar -cf %1 %2"},   {"tar.gz", "tar -czf %1 %2"},
-    {"tgz", "tar -czf %1 %2"},      {"tbz2", "tar -cjf %1 %2"}, {"7z", "7zz a -bd -bso0 %1 %2"},
+    {"zip", "zip -qr %1 %2"},
+    {"tar", "tar -cf %1 %2"},
+    {"tar.gz", "tar -czf %1 %2"},
+    {"tgz", "tar -czf %1 %2"},
+    {"tbz2", "tar -cjf %1 %2"},
+    {"7z", "7zz a -bd -bso0 %1 %2"},
     {"rar", "rar a -r -idq %1 %2"},
+    // A set of volumes, opened through its first part.
+    {"7z.001", "a=%1 && 7zz a -bd -bso0 -v16k \"${a%.001}\" %2"},
 };
 
 class KistCli : public ::testing::TestWithParam<Format> {

@@ -69,6 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "k/top.txt"},
         KindCase{"k.7z", "cd src && 7zz a -bso0 -bsp0 ../k.7z docs top.txt", false, kTop, "k",
                  "k/top.txt"},
+        KindCase{"k.7z.001", "cd src && 7zz a -bso0 -bsp0 -v100b ../k.7z docs top.txt", false, kTop,
+                 "k", "k/top.txt"},
         KindCase{"k.tar", "bsdtar -cf k.tar -C src docs top.txt", false, kTop, "k", "k/top.txt"},
         KindCase{"k.tgz", "bsdtar -czf k.tgz -C src docs top.txt", true, kTop, "k", "k/top.txt"},
         KindCase{"k.tar.bz2", "bsdtar -cjf k.tar.bz2 -C src docs top.txt", true, kTop, "k",
