@@ -38,8 +38,7 @@ void FilePropertyTotalFiles::scanItem(const QString &item, const FolderLoopGuard
     if (!isFolder)
         return;
     if (const auto entered = above.enter(path))
-        queue()->start(new FilePropertyTotalFilesOperation(path, *entered, queue(), this),
-                       kTopLevelPriority);
+        FilePropertyTotalFilesOperation::post(path, *entered, queue(), this);
 }
 
 QStringList FilePropertyTotalFiles::files() const {

@@ -3,12 +3,10 @@
 #include "util/FileTree.h"
 #include "util/FileUtil.h"
 #include "util/IFilePropertyTotalFilesOperation.h"
-#include "util/TreeScan.h"
-
-#include <QThreadPool>
+#include "util/TaskQueue.h"
 
 FilePropertyTotalFilesOperation::FilePropertyTotalFilesOperation(
-    const QString &currentDirectory, const FolderLoopGuard &entered, QThreadPool *queue,
+    const QString &currentDirectory, const FolderLoopGuard &entered, TaskQueue *queue,
     IFilePropertyTotalFilesOperation *delegate)
     : currentDirectory_(currentDirectory)
     , entered_(entered)
@@ -16,7 +14,14 @@ FilePropertyTotalFilesOperation::FilePropertyTotalFilesOperation(
     , delegate_(delegate) {
 }
 
-void FilePropertyTotalFilesOperation::run() {
+void FilePropertyTotalFilesOperation::post(const QString &folder, const FolderLoopGuard &entered,
+                                           TaskQueue *queue,
+                                           IFilePropertyTotalFilesOperation *delegate) {
+    queue->post(
+        [task = FilePropertyTotalFilesOperation(folder, entered, queue, delegate)] { task.run(); });
+}
+
+void FilePropertyTotalFilesOperation::run() const {
     if (delegate_->isCancelled())
         return;
     QStringList found;
@@ -27,8 +32,7 @@ void FilePropertyTotalFilesOperation::run() {
         if (!FileUtil::isFolder(path))
             continue;
         if (const auto inner = entered_.enter(path))
-            queue_->start(new FilePropertyTotalFilesOperation(path, *inner, queue_, delegate_),
-                          TreeScan::kNestedPriority);
+            post(path, *inner, queue_, delegate_);
     }
     delegate_->addFiles(found);
 }

@@ -2,24 +2,26 @@
 
 #include "util/FolderLoopGuard.h"
 
-#include <QRunnable>
 #include <QString>
 
 class IFilePropertyTotalFilesOperation;
-class QThreadPool;
+class TaskQueue;
 
 // Lists one folder level for the path scan and queues an operation for every sub-folder,
 // following links, but never into a folder it is already inside.
-class FilePropertyTotalFilesOperation : public QRunnable {
+class FilePropertyTotalFilesOperation {
 public:
     // entered: the folders above, this one included.
     FilePropertyTotalFilesOperation(const QString &currentDirectory, const FolderLoopGuard &entered,
-                                    QThreadPool *queue, IFilePropertyTotalFilesOperation *delegate);
-    void run() override;
+                                    TaskQueue *queue, IFilePropertyTotalFilesOperation *delegate);
+    // Queues an operation for the folder.
+    static void post(const QString &folder, const FolderLoopGuard &entered, TaskQueue *queue,
+                     IFilePropertyTotalFilesOperation *delegate);
+    void run() const;
 
 private:
     QString currentDirectory_;
     FolderLoopGuard entered_;
-    QThreadPool *queue_;
+    TaskQueue *queue_;
     IFilePropertyTotalFilesOperation *delegate_;
 };

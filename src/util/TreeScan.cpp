@@ -9,7 +9,6 @@ TreeScan::TreeScan(const QStringList &URLs, bool isContainsSelf,
                    const QStringList &cancelNotifications)
     : URLs_(URLs)
     , isContainsSelf_(isContainsSelf) {
-    queue_.setMaxThreadCount(kQueueWidth);
     // Observed directly on the posting thread: the scanner's own thread is blocked in execute.
     observer_ = QObject::connect(
         &NotificationCenter::defaultCenter(), &NotificationCenter::notified,
@@ -36,8 +35,8 @@ std::optional<QStringList> TreeScan::singleFolderContents() const {
 }
 
 void TreeScan::waitForQueue() {
-    constexpr int kSliceMs = 50;
-    while (!queue_.waitForDone(kSliceMs)) {
+    constexpr auto kSlice = std::chrono::milliseconds(50);
+    while (!queue_.waitFor(kSlice)) {
         if (isCurrentThreadCancelled() && !isCancelled())
             cancel();
     }

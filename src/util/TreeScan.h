@@ -1,28 +1,26 @@
 #pragma once
 
 #include "util/ScanOptions.h"
+#include "util/TaskQueue.h"
 
 #include <QMetaObject>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 
 #include <atomic>
 #include <memory>
 #include <optional>
 
 // What every file-tree scanner shares: the input items, the queue of per-folder operations
-// (3 at a time), the options, and cancellation by cancel(), by the notifications the scanner
-// observes, or by the cancelled mark of the thread that runs execute.
+// (on the thread pool, 3 at a time, in the order queued), the options, and cancellation by
+// cancel(), by the notifications the scanner observes, or by the cancelled mark of the thread that
+// runs execute.
 class TreeScan {
 public:
     static inline const QString kCancelNotification =
         QStringLiteral("FilePropertyCancelNotification");
     static constexpr int kQueueWidth = 3;
-    // Queue priorities: operations for the input folders run before those they discover.
-    static constexpr int kTopLevelPriority = 1;
-    static constexpr int kNestedPriority = 2;
 
     virtual ~TreeScan();
     TreeScan(const TreeScan &) = delete;
@@ -44,7 +42,7 @@ public:
     // Running operations stop at their next item; queued ones never start.
     void cancel();
     bool isCancelled() const { return cancelled_->load(); }
-    QThreadPool *queue() { return &queue_; }
+    TaskQueue *queue() { return &queue_; }
 
 protected:
     // One item counts itself (isContainsSelf true); a list does not.
@@ -66,5 +64,5 @@ private:
     // Shared with the notification observers, which may still run while the scanner goes away.
     std::shared_ptr<std::atomic_bool> cancelled_ = std::make_shared<std::atomic_bool>(false);
     QMetaObject::Connection observer_;
-    QThreadPool queue_;
+    TaskQueue queue_{{.width = kQueueWidth}};
 };

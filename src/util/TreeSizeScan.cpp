@@ -49,7 +49,7 @@ void TreeSizeScan::scanItem(const QString &item) {
         if (excludedFolder() == path)
             return;
         increaseFolderNumber();
-        queue()->start(new FolderSizeTask(path, queue(), this), kTopLevelPriority);
+        FolderSizeTask::post(path, queue(), this);
         return;
     }
     increaseFileNumber();

@@ -1,7 +1,6 @@
 #include "archive/ReaderBase.h"
 #include "archive/ArchiveEntry.h"
 #include "encoding/EncodingUtil.h"
-#include "util/ProgressReceiver.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +14,6 @@ namespace {
 // A reader with no format of its own, to drive the shared machinery.
 class ProbeReader : public ReaderBase {
 public:
-    using ReaderBase::addProgress;
     using ReaderBase::errorArchive;
     using ReaderBase::errorFailedOpenFile;
     using ReaderBase::errorFailedOpenFirstFile;
@@ -30,11 +28,6 @@ class TarEpochReader : public ProbeReader {
 public:
     using ProbeReader::ProbeReader;
     void initialize() override { setEpoch(unixEpoch()); }
-};
-
-struct ProgressLog : ProgressReceiver {
-    QList<quint64> reports;
-    void addDone(quint64 bytes) override { reports.append(bytes); }
 };
 
 QByteArray encode(const char *charset, const QString &text) {
@@ -114,20 +107,6 @@ TEST(ArchiveBaseTemp, ItemFoldersAreFreshAndUnderTheRoot) {
     EXPECT_TRUE(QFileInfo(first).isDir());
     EXPECT_TRUE(first.startsWith(ReaderBase::tempRootDirectory() + "/"));
     EXPECT_TRUE(ReaderBase::tempRootDirectory().startsWith(QDir::tempPath()));
-}
-
-TEST(ArchiveBaseProgress, ReportsOnlyPastTheThreshold) {
-    auto reader = probe();
-    ProgressLog log;
-    reader->setProgressReceiver(&log);
-    reader->addProgress(4048000);
-    EXPECT_TRUE(log.reports.isEmpty());
-    reader->addProgress(1);
-    EXPECT_EQ(log.reports, QList<quint64>{4048001});
-    reader->addProgress(4048000);
-    EXPECT_EQ(log.reports.size(), 1) << "the count restarts after each report";
-    reader->addProgress(5000000);
-    EXPECT_EQ(log.reports, (QList<quint64>{4048001, 9048000}));
 }
 
 TEST(ArchiveBaseNames, DetectionRunsOnceOnShortNameLists) {
