@@ -3,8 +3,7 @@
 #include "archive/MiniZipFile.h"
 #include "archive/ZipEntryFileWriter.h"
 #include "util/FileUtil.h"
-
-#include <QThread>
+#include "util/ThreadPool.h"
 
 #include <chrono>
 
@@ -27,18 +26,13 @@ struct ZipParallelExtractor::Handle {
     ZipEntryFileWriter writer;
 };
 
-int ZipParallelExtractor::workerCount() {
-    // Even one core gains from a second thread: one writes files while the other inflates.
-    return qMax(2, QThread::idealThreadCount());
-}
-
 ZipParallelExtractor::ZipParallelExtractor(const QString &archivePath, const QString &destination,
-                                           bool restoresDates, int workers)
+                                           bool restoresDates)
     : archivePath_(archivePath)
     , destination_(destination)
     , restoresDates_(restoresDates)
-    , limit_(std::size_t(workers) * kQueuedPerWorker)
-    , tasks_({.width = workers, .tasksWait = true}) {
+    , limit_(std::size_t(ThreadPool::shared().width()) * kQueuedPerWorker)
+    , tasks_({.width = ThreadPool::shared().width(), .tasksWait = true}) {
 }
 
 ZipParallelExtractor::~ZipParallelExtractor() {

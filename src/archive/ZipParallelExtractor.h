@@ -38,8 +38,9 @@ public:
     // previous call; answering false cancels the work.
     using Tick = std::function<bool(quint64 written)>;
 
-    ZipParallelExtractor(const QString &archivePath, const QString &destination, bool restoresDates,
-                         int workers);
+    // As many files are written at once as the pool has threads.
+    ZipParallelExtractor(const QString &archivePath, const QString &destination,
+                         bool restoresDates);
     // Drops what is still queued and waits for the files being written.
     ~ZipParallelExtractor();
     ZipParallelExtractor(const ZipParallelExtractor &) = delete;
@@ -58,9 +59,6 @@ public:
     bool isCancelled() const { return cancelled_; }
     // The failures since the previous call, in no particular order.
     std::vector<Failure> takeFailures();
-
-    // How many threads extraction uses on this machine.
-    static int workerCount();
 
 private:
     // An archive handle with a file writer: what a task needs, used by one task at a time.

@@ -26,6 +26,8 @@ public:
 
     // Runs the task on a free thread, after every task started before it.
     void start(std::function<void()> task);
+    // Threads besides the lanes: how many tasks a client can usefully run at once.
+    int width() const { return width_; }
     // True when started tasks wait for a thread: a client running many tasks in a row gives
     // its thread up then.
     bool hasWaitingTasks() const { return waiting_ > 0; }

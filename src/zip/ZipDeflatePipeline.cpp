@@ -1,6 +1,6 @@
 #include "zip/ZipDeflatePipeline.h"
 
-#include <QThread>
+#include "util/ThreadPool.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -85,14 +85,10 @@ struct ZipDeflatePipeline::Item {
     quint32 crc = 0;
 };
 
-int ZipDeflatePipeline::workerCount() {
-    return qMax(1, QThread::idealThreadCount());
-}
-
-ZipDeflatePipeline::ZipDeflatePipeline(Output output, int workers)
+ZipDeflatePipeline::ZipDeflatePipeline(Output output)
     : output_(std::move(output))
-    , tasks_({.width = workers}) {
-    for (int index = 0; index < workers * kSlotsPerWorker; ++index)
+    , tasks_({.width = ThreadPool::shared().width()}) {
+    for (int index = 0; index < ThreadPool::shared().width() * kSlotsPerWorker; ++index)
         ring_.push_back(std::make_unique<Slot>());
 }
 

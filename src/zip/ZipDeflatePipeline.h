@@ -41,8 +41,8 @@ public:
     // chunk but can never tie one chunk's output to another read of the same file.
     static constexpr quint64 kChunkSize = 100 * 10240;
 
-    // At most `workers` chunks are deflated at once.
-    ZipDeflatePipeline(Output output, int workers);
+    // As many chunks are deflated at once as the pool has threads.
+    explicit ZipDeflatePipeline(Output output);
     // Drops the chunks not started and waits for the others; call finish first to write what
     // is queued.
     ~ZipDeflatePipeline();
@@ -57,8 +57,6 @@ public:
     // Writes everything queued.
     void finish();
     bool isCancelled() const { return cancelled_; }
-
-    static int workerCount();
 
 private:
     struct SharedFile;

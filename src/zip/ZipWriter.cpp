@@ -83,8 +83,7 @@ ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &p
     if (!zipFile_)
         setFailure(message("Can't open '%1'", FileUtil::fileName(zipPath)));
     else
-        pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput(),
-                                                         ZipDeflatePipeline::workerCount());
+        pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput());
     realArchivePath_ = FileTree::resolveSymlinks(zipPath);
 }
 
