@@ -9,8 +9,7 @@ TaskQueue::TaskQueue(Options options)
 TaskQueue::TaskQueue(Options options, ThreadPool &pool)
     : pool_(pool)
     , options_(options) {
-    if (options_.tasksWait)
-        pool_.addLanes(options_.width);
+    pool_.addClient(lanes());
 }
 
 TaskQueue::~TaskQueue() {
@@ -18,8 +17,7 @@ TaskQueue::~TaskQueue() {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return drains_ == 0; });
     }
-    if (options_.tasksWait)
-        pool_.removeLanes(options_.width);
+    pool_.removeClient(lanes());
 }
 
 void TaskQueue::post(std::function<void()> task, qint64 weight) {

@@ -50,6 +50,7 @@ private:
     // A pool task that runs the queue's tasks until none is left, or others wait for a thread.
     void drain();
     bool isIdle() const { return tasks_.empty() && running_ == 0; }
+    int lanes() const { return options_.tasksWait ? options_.width : 0; }
 
     ThreadPool &pool_;
     const Options options_;

@@ -12,9 +12,6 @@ ThreadPool &ThreadPool::shared() {
 
 ThreadPool::ThreadPool(int width)
     : width_(std::max(1, width)) {
-    std::lock_guard lock(mutex_);
-    for (; live_ < width_; ++live_)
-        threads_.emplace_back([this] { work(); });
 }
 
 ThreadPool::~ThreadPool() {
@@ -28,6 +25,28 @@ ThreadPool::~ThreadPool() {
         thread.join();
 }
 
+void ThreadPool::addClient(int lanes) {
+    std::lock_guard lock(mutex_);
+    ++clients_;
+    lanes_ += lanes;
+    joinEnded();
+    for (; live_ < wantedThreads(); ++live_)
+        threads_.emplace_back([this] { work(); });
+}
+
+void ThreadPool::removeClient(int lanes) {
+    std::unique_lock lock(mutex_);
+    --clients_;
+    lanes_ -= lanes;
+    changed_.notify_all();
+    if (clients_ > 0)
+        return;
+    // The last client's tasks have all returned: the threads end at once. Unless a new client
+    // came meanwhile, they are joined here.
+    changed_.wait(lock, [this] { return live_ == 0 || clients_ > 0; });
+    joinEnded();
+}
+
 void ThreadPool::start(std::function<void()> task) {
     {
         std::lock_guard lock(mutex_);
@@ -37,27 +56,10 @@ void ThreadPool::start(std::function<void()> task) {
     changed_.notify_one();
 }
 
-void ThreadPool::addLanes(int count) {
-    std::lock_guard lock(mutex_);
-    lanes_ += count;
-    joinEnded();
-    for (; live_ < width_ + lanes_; ++live_)
-        threads_.emplace_back([this] { work(); });
-}
-
-void ThreadPool::removeLanes(int count) {
-    {
-        std::lock_guard lock(mutex_);
-        lanes_ -= count;
-    }
-    changed_.notify_all();
-}
-
 void ThreadPool::joinEnded() {
     for (const std::thread::id id : ended_) {
         const auto thread = std::find_if(threads_.begin(), threads_.end(),
                                          [id](const std::thread &t) { return t.get_id() == id; });
-        // The thread has let go of the lock for good: it only returns now.
         thread->join();
         threads_.erase(thread);
     }
@@ -68,12 +70,13 @@ void ThreadPool::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock,
-                      [this] { return !tasks_.empty() || closing_ || live_ > width_ + lanes_; });
+                      [this] { return !tasks_.empty() || closing_ || live_ > wantedThreads(); });
         if (closing_)
             return;
         if (tasks_.empty()) {
             --live_;
             ended_.push_back(std::this_thread::get_id());
+            changed_.notify_all();
             return;
         }
         std::function<void()> task = std::move(tasks_.front());

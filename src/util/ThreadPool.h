@@ -11,7 +11,8 @@
 // The process's worker threads, shared by every client through TaskQueue. A task may wait for
 // the disk, but one that waits for another task or for a thread outside the pool runs on a
 // lane: every lane held adds a thread, so waiting tasks never take the threads that the tasks
-// and threads they wait for need.
+// and threads they wait for need. The threads live while there are clients: when the last one
+// goes they are joined, and a process that forks later forks with no pool threads.
 class ThreadPool {
 public:
     // The pool everything runs on: a thread per core, at least two, plus the lanes held.
@@ -24,29 +25,33 @@ public:
     ThreadPool(const ThreadPool &) = delete;
     ThreadPool &operator=(const ThreadPool &) = delete;
 
-    // Runs the task on a free thread, after every task started before it.
-    void start(std::function<void()> task);
     // Threads besides the lanes: how many tasks a client can usefully run at once.
     int width() const { return width_; }
+    // A client comes, holding that many lanes, or goes; the threads follow.
+    void addClient(int lanes);
+    void removeClient(int lanes);
+    // Runs the task on a free thread, after every task started before it. Only clients start
+    // tasks.
+    void start(std::function<void()> task);
     // True when started tasks wait for a thread: a client running many tasks in a row gives
     // its thread up then.
     bool hasWaitingTasks() const { return waiting_ > 0; }
-    // Adds or removes threads for lanes; a removed thread ends once it is idle.
-    void addLanes(int count);
-    void removeLanes(int count);
 
 private:
     void work();
-    // Joins the threads that ended (under the lock).
+    int wantedThreads() const { return clients_ > 0 ? width_ + lanes_ : 0; }
+    // Joins the threads that ended (under the lock: they no longer need it).
     void joinEnded();
 
     const int width_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
+    // Signalled when a task is started, when fewer threads are wanted and when a thread ends.
     std::condition_variable changed_;
     std::deque<std::function<void()>> tasks_;
     std::atomic<std::size_t> waiting_ = 0;
+    int clients_ = 0;
     int lanes_ = 0;
-    // Threads running their loop; some of threads_ may have left it and wait to be joined.
+    // Threads in their loop; threads_ also holds those that left it and wait to be joined.
     int live_ = 0;
     bool closing_ = false;
     std::vector<std::thread> threads_;

@@ -22,9 +22,6 @@ class ProgressReceiver;
 // was written in full; otherwise the partial archive is removed and failure says why.
 class ZipWriter {
 public:
-    // Written bytes are reported once more than this many have accumulated.
-    static constexpr quint64 kProgressThreshold = 2048000;
-
     // Each item is stored at the top of the archive under its own name (relative to its own
     // parent folder). True when the archive at desPath is complete; on an error or a cancel
     // nothing is left at desPath and failure (when given) receives the reason.
@@ -73,6 +70,8 @@ public:
 
 private:
     enum class FileType { Directory, SymbolicLink, Regular };
+    // Written bytes are reported once more than this many have accumulated.
+    static constexpr quint64 kProgressThreshold = 2048000;
 
     // Writes the items in order, each named relative to the base or, without a base, to its own
     // parent folder, then finishes the archive. Stops when the thread is cancelled.
