@@ -9,7 +9,7 @@
 #include "util/FreePlacement.h"
 #include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
-#include "util/SerialWorker.h"
+#include "util/TaskQueue.h"
 #include "util/TempFolders.h"
 
 #include <QDir>
@@ -18,22 +18,20 @@
 
 #include <atomic>
 #include <optional>
-#include <thread>
 
-// Writes the decompressed data on a thread of its own and tells the follower how far it got, so
+// Writes the decompressed data on a strand of the pool and tells the follower how far it got, so
 // that decompressing, writing and reading the tar overlap.
 class CompressedFileReader::TempFileFeed {
 public:
     TempFileFeed(QFile &output, FileGrowth &growth)
         : output_(output)
-        , growth_(growth)
-        , worker_(kBudget) {}
+        , growth_(growth) {}
 
     // False once a write has failed.
     bool append(const char *data, qint64 length) {
         if (failed_)
             return false;
-        worker_.post(
+        writes_.post(
             [this, chunk = QByteArray(data, length)] {
                 if (!failed_ && output_.write(chunk) == chunk.size())
                     growth_.grow(chunk.size());
@@ -45,7 +43,7 @@ public:
     }
     // Waits for every write; true when all of them succeeded.
     bool close() {
-        worker_.wait();
+        writes_.wait();
         return !failed_;
     }
 
@@ -55,7 +53,7 @@ private:
     QFile &output_;
     FileGrowth &growth_;
     std::atomic<bool> failed_ = false;
-    SerialWorker worker_;
+    TaskQueue writes_{{.width = 1, .budget = kBudget}};
 };
 
 CompressedFileReader::~CompressedFileReader() {
@@ -151,12 +149,14 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
         FileOps::removeItem(folder);
         return false;
     }
-    unreportedSize_ = 0;
+    readProgress_.reset();
     FileGrowth growth;
-    std::thread following;
+    // The follower waits for the feed's writes: it runs on a lane of its own.
+    std::optional<TaskQueue> following;
     std::optional<TempFileFeed> feed;
     if (follower) {
-        following = std::thread(follower, output.fileName(), std::cref(growth));
+        following.emplace(TaskQueue::Options{.width = 1, .tasksWait = true});
+        following->post([&follower, &growth, path = output.fileName()] { follower(path, growth); });
         feed_ = &feed.emplace(output, growth);
     }
     bool complete = decompress(output);
@@ -168,8 +168,7 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     feed.reset();
     output.close();
     growth.finish();
-    if (following.joinable())
-        following.join();
+    following.reset();
     // Only a complete decompression is kept: a later call must not take a partial file for it.
     if (!complete) {
         FileOps::removeItem(folder);
@@ -225,11 +224,10 @@ bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qi
         errorFailedToCreateFile(PathUtil::fileName(output.fileName()));
         return false;
     }
-    unreportedSize_ += quint64(length);
-    if (unreportedSize_ > kProgressThreshold) {
+    if (readProgress_.add(quint64(length))) {
+        readProgress_.take();
         if (progressReceiver())
             progressReceiver()->setDone(readPosition);
-        unreportedSize_ = 0;
     }
     return true;
 }

@@ -29,7 +29,7 @@ public:
     void setFileEncoding(StringEncoding encoding) override;
     void setRestoresDates(bool value) override;
 
-    // Reads the temporary file while it is being written, on a thread of its own.
+    // Reads the temporary file while it is being written, on another thread.
     using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
     // Decompresses into tempFile() unless an earlier call already did so completely, running the
     // follower (when given) meanwhile. A failed or cancelled decompression leaves no temporary
@@ -66,7 +66,7 @@ private:
     QString tempFile_;
     std::unique_ptr<TarReader> tarManager_;
     // Decompressed bytes written since the last position report.
-    quint64 unreportedSize_ = 0;
+    ProgressThrottle readProgress_{kProgressThreshold};
     // Set while a follower reads the temporary file: writes go through it.
     class TempFileFeed;
     TempFileFeed *feed_ = nullptr;

@@ -2,7 +2,7 @@
 
 FileWriteQueue::FileWriteQueue(QString destination)
     : destination_(std::move(destination))
-    , worker_(kBudget) {
+    , worker_({.width = 1, .budget = kBudget}) {
 }
 
 void FileWriteQueue::makeFolder(const QString &folder, Done done) {

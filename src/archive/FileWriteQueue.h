@@ -1,7 +1,7 @@
 #pragma once
 
 #include "archive/ExtractionOutput.h"
-#include "util/SerialWorker.h"
+#include "util/TaskQueue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,16 +13,16 @@
 
 #include <sys/types.h>
 
-// Writes the files of an extraction on a thread of its own, in the order they are handed over,
-// so that decoding the next file overlaps writing the last one. The outcome of each file comes
-// back to the handing thread, which collects it when it likes. At most kBudget bytes wait to be
-// written, so memory stays flat whatever the sizes.
+// Writes the files of an extraction on a strand of the thread pool, in the order they are handed
+// over, so that decoding the next file overlaps writing the last one. The outcome of each file
+// comes back to the handing thread, which collects it when it likes. At most kBudget bytes wait to
+// be written, so memory stays flat whatever the sizes.
 class FileWriteQueue {
 public:
     // Told, on the handing thread, whether a file or folder was made.
     using Done = std::function<void(bool made)>;
 
-    // The thread writes what is queued before the queue goes; outcomes not collected are
+    // The strand writes what is queued before the queue goes; outcomes not collected are
     // dropped.
     explicit FileWriteQueue(QString destination);
 
@@ -55,16 +55,16 @@ private:
     };
 
     void push(Task task);
-    // Runs one task on the writing thread; answers the outcome to hand back, if any.
+    // Runs one task on the strand; answers the outcome to hand back, if any.
     std::optional<bool> run(Task &task);
 
     const QString destination_;
     std::mutex mutex_;
     std::deque<std::pair<Done, bool>> outcomes_;
-    // Writing thread only: the output, and whether the file being written failed (its data is
+    // Used on the strand only: the output, and whether the file being written failed (its data is
     // dropped then).
     ExtractionOutput output_;
     bool fileFailed_ = false;
-    // Last, so that its thread ends before anything it uses goes.
-    SerialWorker worker_;
+    // Last, so that its tasks end before anything they use goes.
+    TaskQueue worker_;
 };

@@ -85,12 +85,7 @@ std::optional<QString> ReaderBase::decodeName(const char *bytes, qsizetype lengt
 }
 
 void ReaderBase::addProgress(quint64 bytes) {
-    progressSize_ += bytes;
-    if (progressSize_ > kProgressThreshold) {
-        if (progressReceiver_)
-            progressReceiver_->addDone(progressSize_);
-        progressSize_ = 0;
-    }
+    progress_.addDone(bytes, progressReceiver_);
 }
 
 void ReaderBase::errorFailedOpenFile() {

@@ -3,6 +3,7 @@
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveReader.h"
 #include "encoding/NameEncodingDetector.h"
+#include "util/ProgressThrottle.h"
 
 #include <QByteArrayList>
 #include <QDateTime>
@@ -87,7 +88,7 @@ protected:
     // Counts written bytes and reports them once the count passes the threshold.
     void addProgress(quint64 bytes);
     // Forgets bytes counted but not yet reported, at the start of an operation.
-    void resetProgressSize() { progressSize_ = 0; }
+    void resetProgressSize() { progress_.reset(); }
 
     // Held around closing a library handle, so two closes never release it twice.
     QMutex closeLock_;
@@ -108,7 +109,7 @@ private:
     StringEncoding fileEncoding_;
     bool hasEncryptedNames_ = false;
     ProgressReceiver *progressReceiver_ = nullptr;
-    quint64 progressSize_ = 0;
+    ProgressThrottle progress_{kProgressThreshold};
     bool restoresDates_ = true;
 };
 

@@ -15,7 +15,7 @@ struct ZipEntryInfo;
 // Writes one regular zip entry to a new file below the destination: the data with its length
 // and check verified, then the stored permissions and, when asked, the stored date. A file
 // whose data turns out bad is removed; a cancelled one is left for whoever cancelled. Holds no
-// state shared with other writers, so each extraction thread has its own.
+// state shared with other writers, so each task of a parallel extraction has its own.
 class ZipEntryFileWriter {
 public:
     enum class Result { Written, Failed, Cancelled };

@@ -1,11 +1,9 @@
 #include "archive/ZipParallelExtractor.h"
 
 #include "archive/MiniZipFile.h"
-#include "archive/ReaderBase.h"
 #include "archive/ZipEntryFileWriter.h"
 #include "util/PathUtil.h"
-
-#include <QThread>
+#include "util/ThreadPool.h"
 
 #include <chrono>
 
@@ -17,29 +15,28 @@ constexpr auto kTickInterval = std::chrono::milliseconds(50);
 
 } // namespace
 
-int ZipParallelExtractor::workerCount() {
-    // Even one core gains from a second thread: one writes files while the other inflates.
-    return qMax(2, QThread::idealThreadCount());
-}
+struct ZipParallelExtractor::Handle {
+    Handle(ZipParallelExtractor &owner)
+        : writer([&owner] { return owner.cancelled_.load(); },
+                 [&owner](quint64 bytes) { owner.countWritten(bytes); }, owner.restoresDates_) {
+        opened = zip.open(owner.archivePath_);
+    }
+    MiniZipFile zip;
+    bool opened = false;
+    ZipEntryFileWriter writer;
+};
 
 ZipParallelExtractor::ZipParallelExtractor(const QString &archivePath, const QString &destination,
-                                           bool restoresDates, int workers)
+                                           bool restoresDates)
     : archivePath_(archivePath)
     , destination_(destination)
-    , restoresDates_(restoresDates) {
-    for (int index = 0; index < workers; ++index)
-        threads_.emplace_back([this] { work(); });
+    , restoresDates_(restoresDates)
+    , limit_(std::size_t(ThreadPool::shared().width()) * kQueuedPerWorker)
+    , tasks_({.width = ThreadPool::shared().width(), .tasksWait = true}) {
 }
 
 ZipParallelExtractor::~ZipParallelExtractor() {
-    {
-        std::lock_guard lock(mutex_);
-        closing_ = true;
-        queue_.clear();
-    }
-    changed_.notify_all();
-    for (std::thread &thread : threads_)
-        thread.join();
+    stop(false);
 }
 
 bool ZipParallelExtractor::submit(Task task, const Tick &tick) {
@@ -49,14 +46,14 @@ bool ZipParallelExtractor::submit(Task task, const Tick &tick) {
     }
     {
         std::unique_lock lock(mutex_);
-        const std::size_t limit = threads_.size() * kQueuedPerWorker;
         waitUntil(
-            lock, [&] { return queue_.size() < limit || stopped_; }, tick);
+            lock, [&] { return unfinished_ < limit_ || stopped_; }, tick);
         if (stopped_)
             return false;
-        queue_.push_back(std::move(task));
+        ++unfinished_;
     }
-    const bool goOn = tick(written_.exchange(0));
+    tasks_.post([this, task = std::move(task)] { run(task); });
+    const bool goOn = tick(written_.take());
     changed_.notify_all();
     if (!goOn)
         stop(true);
@@ -72,9 +69,9 @@ void ZipParallelExtractor::drain(const Tick &tick) {
     {
         std::unique_lock lock(mutex_);
         waitUntil(
-            lock, [&] { return queue_.empty() && running_ == 0; }, tick);
+            lock, [&] { return unfinished_ == 0; }, tick);
     }
-    tick(written_.exchange(0));
+    tick(written_.take());
     claimedFiles_.clear();
     claimedFolders_.clear();
 }
@@ -87,43 +84,35 @@ std::vector<ZipParallelExtractor::Failure> ZipParallelExtractor::takeFailures() 
 void ZipParallelExtractor::waitUntil(std::unique_lock<std::mutex> &lock,
                                      const std::function<bool()> &done, const Tick &tick) {
     while (!done()) {
-        changed_.wait_for(lock, kTickInterval, [&] { return done() || isReportDue(); });
+        changed_.wait_for(lock, kTickInterval, [&] { return done() || written_.isDue(); });
         lock.unlock();
-        const bool goOn = tick(written_.exchange(0));
+        const bool goOn = tick(written_.take());
         lock.lock();
-        // Threads paused for this report go on, or see the cancel.
+        // Tasks paused for this report go on, or see the cancel.
         changed_.notify_all();
         if (!goOn && !cancelled_) {
-            // The threads stop at their next buffer; the files they leave are the caller's.
+            // Running files stop at their next buffer and are the caller's; queued ones end
+            // at once.
             cancelled_ = true;
             stopped_ = true;
-            queue_.clear();
         }
     }
 }
 
-bool ZipParallelExtractor::isReportDue() const {
-    return written_ > ReaderBase::kProgressThreshold;
-}
-
 void ZipParallelExtractor::countWritten(quint64 bytes) {
-    written_ += bytes;
-    if (!isReportDue())
+    if (!written_.add(bytes))
         return;
     // Wait until the caller has reported (and perhaps been cancelled), as a serial writer would.
     std::unique_lock lock(mutex_);
     changed_.notify_all();
-    changed_.wait(lock, [this] { return !isReportDue() || stopped_ || closing_; });
+    changed_.wait(lock, [this] { return !written_.isDue() || stopped_; });
 }
 
 void ZipParallelExtractor::stop(bool cancel) {
-    {
-        std::lock_guard lock(mutex_);
-        stopped_ = true;
-        if (cancel)
-            cancelled_ = true;
-        queue_.clear();
-    }
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+    if (cancel)
+        cancelled_ = true;
     changed_.notify_all();
 }
 
@@ -150,50 +139,38 @@ bool ZipParallelExtractor::claim(const QString &fullPath) {
     return true;
 }
 
-void ZipParallelExtractor::work() {
-    MiniZipFile zip;
-    const bool opened = zip.open(archivePath_);
-    ZipEntryFileWriter writer([this] { return cancelled_.load(); },
-                              [this](quint64 bytes) { countWritten(bytes); }, restoresDates_);
-    for (;;) {
-        Task task;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return !queue_.empty() || closing_ || stopped_; });
-            if (queue_.empty())
-                return;
-            task = std::move(queue_.front());
-            queue_.pop_front();
-            ++running_;
+std::unique_ptr<ZipParallelExtractor::Handle> ZipParallelExtractor::takeHandle() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!idleHandles_.empty()) {
+            std::unique_ptr<Handle> handle = std::move(idleHandles_.back());
+            idleHandles_.pop_back();
+            return handle;
         }
-        changed_.notify_all();
-        if (opened)
-            runTask(zip, writer, task);
-        else
-            addFailure({task.order, true, QString()});
-        {
-            std::lock_guard lock(mutex_);
-            --running_;
-        }
-        changed_.notify_all();
     }
+    return std::make_unique<Handle>(*this);
 }
 
-void ZipParallelExtractor::runTask(MiniZipFile &zip, ZipEntryFileWriter &writer, const Task &task) {
-    if (!zip.goToPosition(task.info.position) || !zip.openCurrentFile()) {
-        addFailure({task.order, true, QString()});
-        return;
+void ZipParallelExtractor::run(const Task &task) {
+    if (!stopped_) {
+        std::unique_ptr<Handle> handle = takeHandle();
+        if (!handle->opened || !handle->zip.goToPosition(task.info.position) ||
+            !handle->zip.openCurrentFile())
+            addFailure({task.order, true, QString()});
+        else if (handle->writer.write(handle->zip, destination_, task.fullPath, task.info) ==
+                 ZipEntryFileWriter::Result::Failed)
+            addFailure({task.order, false, PathUtil::fileName(task.fullPath)});
+        std::lock_guard lock(mutex_);
+        idleHandles_.push_back(std::move(handle));
     }
-    if (writer.write(zip, destination_, task.fullPath, task.info) ==
-        ZipEntryFileWriter::Result::Failed)
-        addFailure({task.order, false, PathUtil::fileName(task.fullPath)});
+    std::lock_guard lock(mutex_);
+    --unfinished_;
+    changed_.notify_all();
 }
 
 void ZipParallelExtractor::addFailure(const Failure &failure) {
     std::lock_guard lock(mutex_);
     failures_.push_back(failure);
-    if (failure.unreadable) {
+    if (failure.unreadable)
         stopped_ = true;
-        queue_.clear();
-    }
 }

@@ -1,27 +1,25 @@
 #pragma once
 
+#include "archive/ReaderBase.h"
 #include "archive/ZipEntryInfo.h"
+#include "util/ProgressThrottle.h"
+#include "util/TaskQueue.h"
 
 #include <QSet>
 #include <QString>
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <optional>
-#include <thread>
 #include <vector>
 
-class MiniZipFile;
-class ZipEntryFileWriter;
-
-// Writes regular zip entries on several threads, each with its own handle on the archive, since
-// entries are independent once their paths are known. The caller walks the directory, queues
-// the files and waits; while it waits it is called back often, to forward progress and to poll
-// its own thread's cancel mark. Errors are collected with the entry's place in the archive so
-// the caller reports them as a serial walk would.
+// Writes regular zip entries on several pool threads, each task with a handle on the archive of
+// its own, since entries are independent once their paths are known. The caller walks the
+// directory, queues the files and waits; while it waits it is called back often, to forward
+// progress and to poll its own thread's cancel mark. Errors are collected with the entry's place in
+// the archive so the caller reports them as a serial walk would.
 class ZipParallelExtractor {
 public:
     struct Task {
@@ -40,9 +38,10 @@ public:
     // previous call; answering false cancels the work.
     using Tick = std::function<bool(quint64 written)>;
 
-    ZipParallelExtractor(const QString &archivePath, const QString &destination, bool restoresDates,
-                         int workers);
-    // Cancels what is still queued and waits for the threads.
+    // As many files are written at once as the pool has threads.
+    ZipParallelExtractor(const QString &archivePath, const QString &destination,
+                         bool restoresDates);
+    // Drops what is still queued and waits for the files being written.
     ~ZipParallelExtractor();
     ZipParallelExtractor(const ZipParallelExtractor &) = delete;
     ZipParallelExtractor &operator=(const ZipParallelExtractor &) = delete;
@@ -61,20 +60,18 @@ public:
     // The failures since the previous call, in no particular order.
     std::vector<Failure> takeFailures();
 
-    // How many threads extraction uses on this machine.
-    static int workerCount();
-
 private:
-    void work();
-    void runTask(MiniZipFile &zip, ZipEntryFileWriter &writer, const Task &task);
+    // An archive handle with a file writer: what a task needs, used by one task at a time.
+    struct Handle;
+
+    void run(const Task &task);
+    std::unique_ptr<Handle> takeHandle();
     void addFailure(const Failure &failure);
     // Waits on the condition until done() or the tick stops the work.
     void waitUntil(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done,
                    const Tick &tick);
     void stop(bool cancel);
-    // True once the threads wrote more than a report's worth that the caller has not seen.
-    bool isReportDue() const;
-    // A thread's written bytes; past a report's worth it waits for the caller to report them.
+    // A task's written bytes; past a report's worth it waits for the caller to report them.
     void countWritten(quint64 bytes);
     // True when the path or one of its folders is a file queued since the last drain.
     bool meetsQueuedFile(const QString &fullPath) const;
@@ -84,19 +81,23 @@ private:
     const QString archivePath_;
     const QString destination_;
     const bool restoresDates_;
+    // Files queued or being written at most.
+    const std::size_t limit_;
     mutable std::mutex mutex_;
-    // Signalled when a task is queued or the work stops (for the threads), and when a task
-    // finishes (for the caller).
+    // Signalled when a file is written, the work stops or a report was made.
     std::condition_variable changed_;
-    std::deque<Task> queue_;
-    std::size_t running_ = 0;
-    bool closing_ = false;
+    std::size_t unfinished_ = 0;
     std::atomic<bool> stopped_ = false;
     std::atomic<bool> cancelled_ = false;
-    std::atomic<quint64> written_ = 0;
+    // The bytes written that the caller has not reported: past its threshold the tasks wait.
+    ProgressThrottle written_{ReaderBase::kProgressThreshold};
     std::vector<Failure> failures_;
-    std::vector<std::thread> threads_;
+    // Handles no task uses now; there are never more than tasks running at once.
+    std::vector<std::unique_ptr<Handle>> idleHandles_;
     // Paths queued since the last drain (caller's thread only): the files and their folders.
     QSet<QString> claimedFiles_;
     QSet<QString> claimedFolders_;
+    // Last, so that its tasks end before anything they use goes. They wait for the caller's
+    // reports, so they run on lanes of their own.
+    TaskQueue tasks_;
 };

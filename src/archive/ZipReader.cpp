@@ -179,8 +179,7 @@ void ZipReader::extract(const QString &destination) {
         return;
     FileOps::createFolder(destination);
     FolderDates dates;
-    ZipParallelExtractor parallel(filePath(), destination, restoresDates(),
-                                  ZipParallelExtractor::workerCount());
+    ZipParallelExtractor parallel(filePath(), destination, restoresDates());
     // Reports stop at a cancel, as they do when one thread writes.
     const ZipParallelExtractor::Tick tick = [this](quint64 written) {
         bool goOn = !isCurrentThreadCancelled();

@@ -1,22 +1,25 @@
 #include "util/FolderSizeTask.h"
 
 #include "util/FileTree.h"
-#include "util/TreeScan.h"
+#include "util/TaskQueue.h"
 #include "util/TreeSizeSink.h"
 
 #include <QFile>
-#include <QThreadPool>
 
 #include <sys/stat.h>
 
-FolderSizeTask::FolderSizeTask(const QString &currentDirectory, QThreadPool *queue,
+FolderSizeTask::FolderSizeTask(const QString &currentDirectory, TaskQueue *queue,
                                TreeSizeSink *delegate)
     : currentDirectory_(currentDirectory)
     , queue_(queue)
     , delegate_(delegate) {
 }
 
-void FolderSizeTask::run() {
+void FolderSizeTask::post(const QString &folder, TaskQueue *queue, TreeSizeSink *delegate) {
+    queue->post([task = FolderSizeTask(folder, queue, delegate)] { task.run(); });
+}
+
+void FolderSizeTask::run() const {
     if (delegate_->isCancelled())
         return;
     const bool skipsHidden = ScanOptions::ignoresHidden(delegate_->propertyOptions());
@@ -29,7 +32,7 @@ void FolderSizeTask::run() {
             continue;
         if (S_ISDIR(st.st_mode)) {
             delegate_->increaseFolderNumber();
-            queue_->start(new FolderSizeTask(path, queue_, delegate_), TreeScan::kNestedPriority);
+            post(path, queue_, delegate_);
         } else {
             delegate_->increaseFileNumber();
             sum += quint64(st.st_size);

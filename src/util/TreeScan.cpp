@@ -6,7 +6,6 @@
 
 TreeScan::TreeScan(const QStringList &URLs)
     : URLs_(URLs) {
-    queue_.setMaxThreadCount(kQueueWidth);
 }
 
 void TreeScan::cancel() {
@@ -22,8 +21,8 @@ std::optional<QStringList> TreeScan::singleFolderContents() const {
 }
 
 void TreeScan::waitForQueue() {
-    constexpr int kSliceMs = 50;
-    while (!queue_.waitForDone(kSliceMs)) {
+    constexpr auto kSlice = std::chrono::milliseconds(50);
+    while (!queue_.waitFor(kSlice)) {
         if (isCurrentThreadCancelled() && !isCancelled())
             cancel();
     }

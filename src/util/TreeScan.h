@@ -1,24 +1,21 @@
 #pragma once
 
 #include "util/ScanOptions.h"
+#include "util/TaskQueue.h"
 
 #include <QMutex>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 
 #include <atomic>
 #include <optional>
 
 // What every file-tree scanner shares: the input items, the queue of per-folder operations
-// (3 at a time), the options, and cancellation by cancel() or by the cancelled mark of the
-// thread that runs execute.
+// (on the thread pool, 3 at a time, in the order queued), the options, and cancellation by
+// cancel() or by the cancelled mark of the thread that runs execute.
 class TreeScan {
 public:
     static constexpr int kQueueWidth = 3;
-    // Queue priorities: operations for the input folders run before those they discover.
-    static constexpr int kTopLevelPriority = 1;
-    static constexpr int kNestedPriority = 2;
 
     virtual ~TreeScan() = default;
     TreeScan(const TreeScan &) = delete;
@@ -37,7 +34,7 @@ public:
     // Running operations stop at their next item; queued ones never start.
     void cancel();
     bool isCancelled() const { return cancelled_.load(); }
-    QThreadPool *queue() { return &queue_; }
+    TaskQueue *queue() { return &queue_; }
 
 protected:
     explicit TreeScan(const QStringList &URLs);
@@ -55,5 +52,5 @@ private:
     bool isContainsSelf_ = false;
     std::optional<ScanOptions> propertyOptions_;
     std::atomic_bool cancelled_ = false;
-    QThreadPool queue_;
+    TaskQueue queue_{{.width = kQueueWidth}};
 };

@@ -30,7 +30,7 @@ void TreeSizeScan::scanItem(const QString &item) {
         return;
     if (FileAttributes::isFolder(path)) {
         increaseFolderNumber();
-        queue()->start(new FolderSizeTask(path, queue(), this), kTopLevelPriority);
+        FolderSizeTask::post(path, queue(), this);
         return;
     }
     increaseFileNumber();

@@ -1,6 +1,6 @@
 #include "zip/ZipDeflatePipeline.h"
 
-#include <QThread>
+#include "util/ThreadPool.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -58,6 +58,19 @@ struct ZipDeflatePipeline::Slot {
     bool failed = false;
 };
 
+struct ZipDeflatePipeline::Deflater {
+    Deflater()
+        : input(kChunkSize) {
+        deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, kMemoryLevel,
+                     Z_DEFAULT_STRATEGY);
+    }
+    ~Deflater() { deflateEnd(&stream); }
+    Deflater(const Deflater &) = delete;
+    Deflater &operator=(const Deflater &) = delete;
+    z_stream stream{};
+    std::vector<char> input;
+};
+
 struct ZipDeflatePipeline::Item {
     // Set for an entry without data to deflate.
     std::function<void()> action;
@@ -72,27 +85,15 @@ struct ZipDeflatePipeline::Item {
     quint32 crc = 0;
 };
 
-int ZipDeflatePipeline::workerCount() {
-    return qMax(1, QThread::idealThreadCount());
-}
-
-ZipDeflatePipeline::ZipDeflatePipeline(Output output, int workers)
-    : output_(std::move(output)) {
-    for (int index = 0; index < workers * kSlotsPerWorker; ++index)
+ZipDeflatePipeline::ZipDeflatePipeline(Output output)
+    : output_(std::move(output))
+    , tasks_({.width = ThreadPool::shared().width()}) {
+    for (int index = 0; index < ThreadPool::shared().width() * kSlotsPerWorker; ++index)
         ring_.push_back(std::make_unique<Slot>());
-    for (int index = 0; index < workers; ++index)
-        threads_.emplace_back([this] { work(); });
 }
 
 ZipDeflatePipeline::~ZipDeflatePipeline() {
-    {
-        std::lock_guard lock(mutex_);
-        closing_ = true;
-        pending_.clear();
-    }
-    changed_.notify_all();
-    for (std::thread &thread : threads_)
-        thread.join();
+    tasks_.clear();
 }
 
 void ZipDeflatePipeline::addAction(std::function<void()> write) {
@@ -124,10 +125,9 @@ void ZipDeflatePipeline::addFile(int fd, quint64 size, const QString &name, bool
             slot.length = qMin(kChunkSize, size - qMin(size, slot.offset));
             slot.isLast = chunk + 1 == item.chunkCount;
             slot.state = Slot::State::Queued;
-            pending_.push_back(nextQueued_);
         }
+        tasks_.post([this, &slot] { runChunk(slot); });
         ++nextQueued_;
-        changed_.notify_all();
     }
 }
 
@@ -205,29 +205,22 @@ void ZipDeflatePipeline::writeChunk(Item &item) {
     ++nextWritten_;
 }
 
-void ZipDeflatePipeline::work() {
-    z_stream stream{};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, kMemoryLevel,
-                 Z_DEFAULT_STRATEGY);
-    std::vector<char> input(kChunkSize);
-    for (;;) {
-        Slot *slot = nullptr;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return !pending_.empty() || closing_; });
-            if (closing_)
-                break;
-            slot = ring_[pending_.front() % ring_.size()].get();
-            pending_.pop_front();
+void ZipDeflatePipeline::runChunk(Slot &slot) {
+    std::unique_ptr<Deflater> deflater;
+    {
+        std::lock_guard lock(mutex_);
+        if (!idleDeflaters_.empty()) {
+            deflater = std::move(idleDeflaters_.back());
+            idleDeflaters_.pop_back();
         }
-        deflateChunk(*slot, input, stream);
-        {
-            std::lock_guard lock(mutex_);
-            slot->state = Slot::State::Done;
-        }
-        changed_.notify_all();
     }
-    deflateEnd(&stream);
+    if (!deflater)
+        deflater = std::make_unique<Deflater>();
+    deflateChunk(slot, deflater->input, deflater->stream);
+    std::lock_guard lock(mutex_);
+    idleDeflaters_.push_back(std::move(deflater));
+    slot.state = Slot::State::Done;
+    changed_.notify_all();
 }
 
 void ZipDeflatePipeline::deflateChunk(Slot &slot, std::vector<char> &input, z_stream_s &stream) {

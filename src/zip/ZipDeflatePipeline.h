@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/TaskQueue.h"
+
 #include <QString>
 
 #include <condition_variable>
@@ -7,12 +9,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 struct z_stream_s;
 
-// Deflates the regular files of a zip being written on several threads while the writing thread
+// Deflates the regular files of a zip being written on pool threads while the writing thread
 // keeps the archive's entry order. Each file is cut into chunks deflated independently and
 // joined by sync flushes into one deflate stream, so small
 // files run side by side and a large file on every core. A fixed ring of chunk slots, reused
@@ -40,8 +41,10 @@ public:
     // chunk but can never tie one chunk's output to another read of the same file.
     static constexpr quint64 kChunkSize = 100 * 10240;
 
-    ZipDeflatePipeline(Output output, int workers);
-    // Stops the threads; call finish first to write what is queued.
+    // As many chunks are deflated at once as the pool has threads.
+    explicit ZipDeflatePipeline(Output output);
+    // Drops the chunks not started and waits for the others; call finish first to write what
+    // is queued.
     ~ZipDeflatePipeline();
     ZipDeflatePipeline(const ZipDeflatePipeline &) = delete;
     ZipDeflatePipeline &operator=(const ZipDeflatePipeline &) = delete;
@@ -55,19 +58,20 @@ public:
     void finish();
     bool isCancelled() const { return cancelled_; }
 
-    static int workerCount();
-
 private:
     struct SharedFile;
     struct Slot;
     struct Item;
+    // A deflate stream with its input buffer, used by one task at a time.
+    struct Deflater;
 
     // Writes queued entries from the oldest until the slot of that chunk number is free.
     void writeUntilFree(quint64 sequence);
     // Writes the oldest entry's next piece; false when nothing is queued.
     bool writeNext();
     void writeChunk(Item &item);
-    void work();
+    // A pool task: deflates the chunk in the slot and marks it done.
+    void runChunk(Slot &slot);
     static void deflateChunk(Slot &slot, std::vector<char> &input, z_stream_s &stream);
 
     Output output_;
@@ -78,10 +82,12 @@ private:
     quint64 nextWritten_ = 0;
     bool cancelled_ = false;
 
+    // Guards the slots' states and the idle deflaters.
     std::mutex mutex_;
+    // Signalled when a chunk is deflated.
     std::condition_variable changed_;
-    // Chunk numbers waiting for a thread, oldest first.
-    std::deque<quint64> pending_;
-    bool closing_ = false;
-    std::vector<std::thread> threads_;
+    // There are never more deflaters than tasks running at once.
+    std::vector<std::unique_ptr<Deflater>> idleDeflaters_;
+    // Last, so that its tasks end before anything they use goes.
+    TaskQueue tasks_;
 };

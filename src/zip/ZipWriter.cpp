@@ -1,11 +1,17 @@
 #include "zip/ZipWriter.h"
 
+#include "util/Cancellation.h"
 #include "util/FileAttributes.h"
 #include "util/FileTree.h"
+#include "util/Localization.h"
 #include "util/PathUtil.h"
+#include "util/ProgressReceiver.h"
+#include "util/StringUtil.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <climits>
@@ -71,14 +77,45 @@ bool ZipWriter::zipFiles(const QStringList &paths, ProgressReceiver *delegate,
 
 ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &propertyOptions,
                      ProgressReceiver *delegate)
-    : ZipBase(zipPath, propertyOptions, delegate)
+    : filePath_(zipPath)
+    , propertyOptions_(propertyOptions)
+    , delegate_(delegate)
     , zipFile_(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
     if (!zipFile_)
         setFailure(message("Can't open '%1'", PathUtil::fileName(zipPath)));
     else
-        pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput(),
-                                                         ZipDeflatePipeline::workerCount());
+        pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput());
     realArchivePath_ = FileTree::resolveSymlinks(zipPath);
+}
+
+QString ZipWriter::relativePath(const QString &path) const {
+    const QString rest =
+        StringUtil::textAfter(path, relativeBase_, Qt::CaseInsensitive);
+    return StringUtil::trim(rest, QStringLiteral("/"));
+}
+
+bool ZipWriter::zipItems(const QStringList &paths, const std::optional<QString> &relative) {
+    for (const QString &item : paths) {
+        if (checkCancelled())
+            break;
+        // A clean absolute path keeps "." and ".." out of the entry names.
+        const QString path = QDir::cleanPath(QFileInfo(item).absoluteFilePath());
+        setRelativeBase(relative.value_or(PathUtil::parentFolder(path)));
+        zip(path);
+    }
+    return finish();
+}
+
+bool ZipWriter::checkCancelled() {
+    if (!isCancelled_ && isCurrentThreadCancelled()) {
+        isCancelled_ = true;
+        setFailure(engineText("The operation is canceled"));
+    }
+    return isCancelled_;
+}
+
+QString ZipWriter::message(const char *key, const QString &name) {
+    return engineText(key).arg(name);
 }
 
 ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
@@ -103,7 +140,7 @@ ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
     output.progress = [this](quint64 bytes) {
         for (quint64 left = bytes; left > 0;) {
             const quint64 step = qMin<quint64>(left, kBufferSize);
-            addProgress(step);
+            progress_.addDone(step, delegate_);
             left -= step;
         }
     };
@@ -125,7 +162,7 @@ bool ZipWriter::finish() {
     if (zipFile_) {
         if (zipClose(zipFile_, nullptr) != ZIP_OK)
             setFailure(
-                message("Error in closing '%1' in the zipfile", PathUtil::fileName(filePath())));
+                message("Error in closing '%1' in the zipfile", PathUtil::fileName(filePath_)));
         zipFile_ = nullptr;
         if (hasFailed())
             removeArchive();
@@ -136,7 +173,7 @@ bool ZipWriter::finish() {
 void ZipWriter::removeArchive() const {
     // Only the regular file this writer made is removed, never what replaced it meanwhile.
     struct stat st;
-    const QByteArray path = nativePath(filePath());
+    const QByteArray path = nativePath(filePath_);
     if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode))
         ::unlink(path.constData());
 }
@@ -165,7 +202,7 @@ void ZipWriter::zipFolder(const QString &path, const FolderLoopGuard &above) {
     }
     zipOnlyFolder(path);
     for (const QString &child :
-         FileTree::contentsOfFolder(path, ScanOptions::ignoresHidden(propertyOptions()))) {
+         FileTree::contentsOfFolder(path, ScanOptions::ignoresHidden(propertyOptions_))) {
         if (checkCancelled())
             return;
         if (FileAttributes::isFolder(child))

@@ -1,16 +1,26 @@
 #pragma once
 
 #include "util/FolderLoopGuard.h"
-#include "zip/ZipBase.h"
+#include "util/ProgressThrottle.h"
+#include "util/ScanOptions.h"
 #include "zip/ZipDeflatePipeline.h"
 
+#include <QString>
+#include <QStringList>
+
 #include <memory>
+#include <optional>
+
+class ProgressReceiver;
 
 // Writes a new zip archive: folders as entries ending in "/", regular files deflated at the
 // default level, symbolic links as link entries holding their target text. Every entry gets
 // the time of writing and fixed Unix modes (folders 0755, files and links 0644). Files of
 // 4 GiB and more get zip64 records; names that are not plain ASCII are marked as UTF-8.
-class ZipWriter : public ZipBase {
+// Entries are named relative to a base folder; written bytes are reported in steps, and the
+// writing thread's cancel mark stops the work. An archive is reported good only when every item
+// was written in full; otherwise the partial archive is removed and failure says why.
+class ZipWriter {
 public:
     // Each item is stored at the top of the archive under its own name (relative to its own
     // parent folder). True when the archive at desPath is complete; on an error or a cancel
@@ -30,10 +40,17 @@ public:
                        const std::optional<ScanOptions> &propertyOptions = {},
                        ProgressReceiver *delegate = nullptr);
     // Finishes the archive when that has not been done.
-    ~ZipWriter() override;
+    ~ZipWriter();
+    ZipWriter(const ZipWriter &) = delete;
+    ZipWriter &operator=(const ZipWriter &) = delete;
 
+    // The folder that entry names are relative to.
+    void setRelativeBase(const QString &relative) { relativeBase_ = relative; }
+    // The entry name of a path: the text after the first case-insensitive occurrence of the
+    // base, without leading or trailing "/"; empty when the base does not occur.
+    QString relativePath(const QString &path) const;
     // A folder (links followed) with its contents, otherwise one file or link entry.
-    void zip(const QString &path) override;
+    void zip(const QString &path);
     // The folder entry, then the contents depth first; hidden children are left out when the
     // options ask for it. A link leading back into a folder being written is stored as a link.
     void zipFolder(const QString &path);
@@ -42,11 +59,29 @@ public:
     // One entry for a regular file or a symbolic link (dangling ones included); pipes, sockets
     // and devices are left out.
     void zipFileToDesFile(const QString &path);
-    bool finish() override;
+    // Completes the archive. True when every item was written in full; after an error or a
+    // cancel the partial archive is removed and false is returned.
+    bool finish();
+
+    // The last error; none until one happens.
+    std::optional<QString> failure() const { return failure_; }
+    // Bytes written since the last progress report, carried from one file to the next.
+    quint64 progressSize() const { return progress_.counted(); }
 
 private:
     enum class FileType { Directory, SymbolicLink, Regular };
+    // Written bytes are reported once more than this many have accumulated.
+    static constexpr quint64 kProgressThreshold = 2048000;
 
+    // Writes the items in order, each named relative to the base or, without a base, to its own
+    // parent folder, then finishes the archive. Stops when the thread is cancelled.
+    bool zipItems(const QStringList &paths, const std::optional<QString> &relative);
+    // The checkpoint before every item and every buffer: true once the thread was cancelled.
+    bool checkCancelled();
+    bool hasFailed() const { return failure_.has_value(); }
+    void setFailure(const QString &message) { failure_ = message; }
+    // A localized message with the name in place of %1.
+    static QString message(const char *key, const QString &name);
     static quint32 externalAttributes(FileType fileType);
     // Opens an entry; closes it at once when asked. isLarge asks for zip64 records, isRaw takes
     // data that is deflated already.
@@ -59,6 +94,13 @@ private:
     void zipRegularFile(const QString &path, const QString &name);
     void removeArchive() const;
 
+    const QString filePath_;
+    const std::optional<ScanOptions> propertyOptions_;
+    ProgressReceiver *const delegate_;
+    QString relativeBase_;
+    std::optional<QString> failure_;
+    ProgressThrottle progress_{kProgressThreshold};
+    bool isCancelled_ = false;
     // The open minizip handle; none when creating failed or once finished.
     void *zipFile_ = nullptr;
     // Deflates files on every core and writes the entries in order; none without an archive.

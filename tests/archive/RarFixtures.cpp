@@ -86,8 +86,7 @@ QString jsonObject(const QJsonObject &object) {
 bool makeRar(const QString &folder, const QString &options, const QString &archive,
              const QString &items) {
     return runShell(QStringLiteral("cd %1 && LC_ALL=C.UTF-8 rar a -idq %2 %3 %4")
-                        .arg(ReaderTestKit::shellQuote(folder), options,
-                             ReaderTestKit::shellQuote(archive), items)) == 0;
+                        .arg(shellQuote(folder), options, shellQuote(archive), items)) == 0;
 }
 
 bool editHeaders(const QString &archive, const QMap<QString, QString> &names,
@@ -108,10 +107,9 @@ bool editHeaders(const QString &archive, const QMap<QString, QString> &names,
                                ? QStringLiteral("/usr/bin/python3")
                                : QStringLiteral("python3");
     return runShell(QStringLiteral("LC_ALL=C.UTF-8 %1 %2 %3 %4 %5")
-                        .arg(python, ReaderTestKit::shellQuote(script.fileName()),
-                             ReaderTestKit::shellQuote(archive),
-                             ReaderTestKit::shellQuote(jsonObject(nameMap)),
-                             ReaderTestKit::shellQuote(jsonObject(sizeMap)))) == 0;
+                        .arg(python, shellQuote(script.fileName()), shellQuote(archive),
+                             shellQuote(jsonObject(nameMap)), shellQuote(jsonObject(sizeMap)))) ==
+           0;
 }
 
 QByteArray noise(qsizetype size, unsigned seed) {

@@ -27,7 +27,7 @@ QString makeBig(const ScratchDir &dir) {
 
 } // namespace
 
-TEST(RarProgress, ReportsOnceMoreThanTheThresholdIsWritten) {
+TEST(RarProgress, ReportsAddUpToTheDataWritten) {
     ScratchDir dir;
     OpenedRar rar(makeBig(dir));
     rar.list();
@@ -40,8 +40,6 @@ TEST(RarProgress, ReportsOnceMoreThanTheThresholdIsWritten) {
         runOnThread([&] { rar.rar->extract(whole ? nullptr : rar.node("big.bin"), out); });
         EXPECT_EQ(rar.code(), 0);
         ASSERT_FALSE(recorder.finished.isEmpty());
-        for (const quint64 report : recorder.finished)
-            EXPECT_GT(report, ReaderBase::kProgressThreshold);
         // What is left after the last report is less than one report.
         const quint64 written = whole ? kBigSize + 6 : kBigSize;
         const quint64 sum =

@@ -1,7 +1,6 @@
 #include "archive/ReaderBase.h"
 #include "archive/ArchiveEntry.h"
 #include "encoding/EncodingUtil.h"
-#include "util/ProgressReceiver.h"
 
 #include <QDir>
 #include <QTimeZone>
@@ -14,7 +13,6 @@ namespace {
 // A reader with no format of its own, to drive the shared machinery.
 class ProbeReader : public ReaderBase {
 public:
-    using ReaderBase::addProgress;
     using ReaderBase::errorArchive;
     using ReaderBase::errorFailedOpenFile;
     using ReaderBase::errorFailedOpenFirstFile;
@@ -29,11 +27,6 @@ class TarEpochReader : public ProbeReader {
 public:
     using ProbeReader::ProbeReader;
     void initialize() override { setEpoch(unixEpoch()); }
-};
-
-struct ProgressLog : ProgressReceiver {
-    QList<quint64> reports;
-    void addDone(quint64 bytes) override { reports.append(bytes); }
 };
 
 QByteArray encode(const char *charset, const QString &text) {
@@ -104,20 +97,6 @@ TEST(ArchiveBaseDates, EpochsAndIntervals) {
 
     zip->setEpoch(std::nullopt);
     EXPECT_FALSE(zip->dateFromSeconds(60).has_value()) << "a reader without epoch has no dates";
-}
-
-TEST(ArchiveBaseProgress, ReportsOnlyPastTheThreshold) {
-    auto reader = probe();
-    ProgressLog log;
-    reader->setProgressReceiver(&log);
-    reader->addProgress(4048000);
-    EXPECT_TRUE(log.reports.isEmpty());
-    reader->addProgress(1);
-    EXPECT_EQ(log.reports, QList<quint64>{4048001});
-    reader->addProgress(4048000);
-    EXPECT_EQ(log.reports.size(), 1) << "the count restarts after each report";
-    reader->addProgress(5000000);
-    EXPECT_EQ(log.reports, (QList<quint64>{4048001, 9048000}));
 }
 
 TEST(ArchiveBaseNames, DetectionRunsOnceOnShortNameLists) {

@@ -122,10 +122,4 @@ QStringList filesBelow(const QString &folder) {
     return items;
 }
 
-QString shellQuote(const QString &text) {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 } // namespace ReaderTestKit

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/ArchiveEntry.h"
+#include "support/TestDirs.h"
 #include "util/ProgressReceiver.h"
 
 #include <QByteArray>
@@ -49,8 +50,5 @@ unsigned modeOf(const QString &path);
 qint64 mtimeOf(const QString &path);
 // Every item below the folder as a relative path ("sub/" for folders), sorted.
 QStringList filesBelow(const QString &folder);
-
-// A single-quoted shell word.
-QString shellQuote(const QString &text);
 
 } // namespace ReaderTestKit

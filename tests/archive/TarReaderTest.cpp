@@ -11,6 +11,8 @@
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 using namespace ReaderTestKit;
 
 namespace {
@@ -380,7 +382,7 @@ with open(%5, 'r+b') as f:
     EXPECT_EQ(missing.errorCode(), int(ArchiveErrorCode::FailedOpenFile));
 }
 
-TEST(TarProgress, ReportsPastTheThresholdAndStopsWhenCancelled) {
+TEST(TarProgress, ReportsAddUpAndStopWhenCancelled) {
     ScratchDir dir;
     const QString archive = dir.file(QStringLiteral("two.tar"));
     ASSERT_EQ(runPython(QStringLiteral(R"(
@@ -399,9 +401,10 @@ t.close()
     ScratchDir dest;
     runOnThread([&] { listing.reader->extract(dest.path()); });
     EXPECT_FALSE(listing.errorCode());
-    ASSERT_EQ(progress.finished.size(), 2);
-    for (const quint64 report : progress.finished)
-        EXPECT_GT(report, ReaderBase::kProgressThreshold);
+    const quint64 sum =
+        std::accumulate(progress.finished.cbegin(), progress.finished.cend(), quint64(0));
+    EXPECT_LE(sum, 10000000u);
+    EXPECT_GE(sum + ReaderBase::kProgressThreshold, 10000000u);
     EXPECT_EQ(QFileInfo(dest.file(QStringLiteral("second.bin"))).size(), 5000000);
 
     ProgressRecorder cancelling;

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 
 ScratchDir::ScratchDir()
     : dir_(QDir::tempPath() + QStringLiteral("/scratch-XXXXXX")) {
@@ -30,4 +32,30 @@ void clearSettings() {
 int runShell(const QString &command) {
     const int status = std::system(command.toLocal8Bit().constData());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+QString shellQuote(const QString &text) {
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+ToolResult runTool(const QString &program, const QStringList &arguments, int timeoutMs) {
+    // timeout(1) ends the program and answers 124 when the time is up.
+    constexpr int kTimedOut = 124;
+    QString command =
+        QStringLiteral("timeout %1 %2").arg((timeoutMs + 999) / 1000).arg(shellQuote(program));
+    for (const QString &argument : arguments)
+        command += QLatin1Char(' ') + shellQuote(argument);
+    FILE *pipe = ::popen((command + QStringLiteral(" 2>&1")).toLocal8Bit().constData(), "r");
+    if (!pipe)
+        return {};
+    QByteArray output;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, qsizetype(got));
+    const int status = ::pclose(pipe);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == kTimedOut)
+        return {};
+    return {WEXITSTATUS(status), QString::fromUtf8(output)};
 }

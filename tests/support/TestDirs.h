@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A fresh folder for one test, removed when the test ends.
@@ -23,3 +24,15 @@ void clearSettings();
 
 // Runs a command line through the shell; returns its exit status.
 int runShell(const QString &command);
+// The text as one word of a shell command line.
+QString shellQuote(const QString &text);
+
+// A program's exit code (-1 when it did not end by itself in time) and its combined output.
+struct ToolResult {
+    int exitCode = -1;
+    QString output;
+};
+// Runs a program through the shell, never through QProcess: QProcess starts children by vfork,
+// and a child running in this process's memory corrupts ThreadSanitizer's record of the
+// starting thread, which then reports races that are none.
+ToolResult runTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000);

@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -107,18 +106,6 @@ QStringList namesOf(const ZipListing &listing) {
     for (const ZipItem &item : listing.items)
         names.append(item.name);
     return names;
-}
-
-ToolResult runTool(const QString &program, const QStringList &arguments, int timeoutMs) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    ToolResult result;
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.output = QString::fromUtf8(process.readAll());
-    return result;
 }
 
 QMap<QString, QString> snapshot(const QString &root) {

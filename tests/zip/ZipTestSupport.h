@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestDirs.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -35,13 +37,6 @@ struct ZipListing {
 // Reads the archive with python's zipfile; withData false skips reading the contents.
 ZipListing inspectZip(const QString &archive, bool withData = true);
 QStringList namesOf(const ZipListing &listing);
-
-// Runs a program; its exit code and its combined output.
-struct ToolResult {
-    int exitCode = -1;
-    QString output;
-};
-ToolResult runTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000);
 
 // Every item below the folder by relative path: "dir", "link:TARGET" or "file:SHA256".
 QMap<QString, QString> snapshot(const QString &root);

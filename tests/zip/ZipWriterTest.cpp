@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,30 +172,28 @@ TEST(ZipFileArchiveEntries, LinksToFoldersAreFollowedButNeverRoundACycle) {
     EXPECT_EQ(up->linkTarget, "..");
 }
 
-TEST(ZipFileArchiveProgress, ReportsPastTheThresholdAndCarriesTheRest) {
+TEST(ZipFileArchiveProgress, ReportsAddUpAndCarryAcrossFiles) {
     struct Case {
         QList<qint64> fileSizes;
-        QList<quint64> reports;
-        quint64 unreported;
+        qsizetype reports;
     };
-    // Files go through in chunks of 10240 bytes; a report is due once more than 2048000
-    // bytes have gathered, and the count goes on across files.
-    const QList<Case> cases = {
-        {{5000000}, {2058240, 2058240}, 883520},
-        {{1500000, 1500000}, {2052960}, 947040},
-        {{2048000}, {}, 2048000},
-        {{2048001}, {2048001}, 0},
-    };
+    // Two files each below a report's worth make one report together.
+    const QList<Case> cases = {{{5000000}, 2}, {{1500000, 1500000}, 1}, {{100, 200}, 0}};
     for (const Case &c : cases) {
         ScratchDir dir;
         ProgressRecorder progress;
         ZipWriter writer(dir.file("p.zip"), std::nullopt, &progress);
         writer.setRelativeBase(dir.path());
-        for (qsizetype i = 0; i < c.fileSizes.size(); ++i)
+        quint64 total = 0;
+        for (qsizetype i = 0; i < c.fileSizes.size(); ++i) {
             writer.zip(dir.write(QStringLiteral("f%1").arg(i),
                                  pseudoRandomBytes(c.fileSizes[i], quint32(i + 1))));
-        EXPECT_EQ(progress.reports, c.reports) << c.fileSizes.first();
-        EXPECT_EQ(writer.progressSize(), c.unreported);
+            total += quint64(c.fileSizes[i]);
+        }
+        EXPECT_EQ(progress.reports.size(), c.reports) << c.fileSizes.first();
+        EXPECT_EQ(std::accumulate(progress.reports.cbegin(), progress.reports.cend(),
+                                  writer.progressSize()),
+                  total);
         EXPECT_TRUE(writer.finish());
     }
 }
