@@ -68,6 +68,7 @@ int32_t SevenZipReader::listCallback(Archive7ZListParameter *parameter) {
         fields.CRC = parameter->crc;
         fields.uncompressedSize = parameter->size;
         fields.date = DateUtil::stringToDateGMT(QString::fromUtf8(parameter->time));
+        fields.encrypted = parameter->encrypted != 0;
         ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(
                                     parameter->isdir ? path + QLatin1Char('/') : path, fields),
                                 reader->rootEntry());

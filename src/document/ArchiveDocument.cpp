@@ -36,38 +36,40 @@ ArchiveDocument::~ArchiveDocument() {
 }
 
 void ArchiveDocument::open(const std::optional<QString> &path) {
-    if (path)
-        filePath_ = QFileInfo(*path).absoluteFilePath();
-    if (filePath_.isEmpty())
+    const QString target = path ? QFileInfo(*path).absoluteFilePath() : filePath_;
+    if (target.isEmpty())
         return;
     // A new opening replaces whatever runs; the reader and the tree are about to be replaced.
     worker_.cancelThread();
-    const QString folder = FileUtil::parentFolder(filePath_);
-    if (ArchiveRules::isRarVolume(filePath_) && !FileUtil::isWritable(folder)) {
+    const QString folder = FileUtil::parentFolder(target);
+    if (ArchiveRules::isRarVolume(target) && !FileUtil::isWritable(folder)) {
         const auto grant = SandBoxUtils::getBookMarkURL(folder, false);
         if (!grant) {
-            access_.pickFolderThen([this] { openWithAccess(); }, folder);
+            // The document takes the new path only once the folder is chosen: a cancel leaves
+            // the archive shown so far whole, path and entries alike.
+            access_.pickFolderThen([this, target] { openWithAccess(target); }, folder);
             return;
         }
         access_.startAccessingSecurityScopedResource(grant);
     }
-    startListing();
+    startListing(target);
 }
 
-void ArchiveDocument::openWithAccess() {
+void ArchiveDocument::openWithAccess(const QString &target) {
     access_.startAccessingSecurityScopedResource();
-    const QString folder = FileUtil::parentFolder(filePath_);
+    const QString folder = FileUtil::parentFolder(target);
     if (QDir::cleanPath(access_.destination()) != QDir::cleanPath(folder)) {
         access_.stopAccessingSecurityScopedResource();
-        access_.pickFolderThen([this] { openWithAccess(); }, folder);
+        access_.pickFolderThen([this, target] { openWithAccess(target); }, folder);
         return;
     }
     // Straight to the listing: asking open again would find the folder still without
     // write access outside the sandbox, and ask for it forever.
-    startListing();
+    startListing(target);
 }
 
-void ArchiveDocument::startListing() {
+void ArchiveDocument::startListing(const QString &target) {
+    filePath_ = target;
     rootNode_->clear();
     IPasswordPrompt *prompt = this;
     session_ = std::make_unique<ArchiveSession>(filePath_, prompt, &worker_);
@@ -158,6 +160,12 @@ void ArchiveDocument::extractSelectedTo() {
     extraction_->extractSelectedTo();
 }
 
+void ArchiveDocument::extractSelectedForDrag(
+    const std::function<void(const QStringList &)> &extracted) {
+    preview_->cancel();
+    extraction_->extractSelectedForDrag(extracted);
+}
+
 void ArchiveDocument::add() {
     if (canAdd())
         addFiles(dialogs_.pickFilesAndFolders());
@@ -210,26 +218,27 @@ void ArchiveDocument::setPreviewPane(IPreviewPane *pane) {
 }
 
 void ArchiveDocument::showInFolder() {
-    revealFirst(view_.currentSelection());
+    if (const std::optional<QString> item = shownItem(view_.currentSelection()))
+        dialogs_.showInFolder(*item);
 }
 
 void ArchiveDocument::openArchiveFolder() {
-    revealFirst(view_.firstColumnSelection());
+    if (const std::optional<QString> item = shownItem(view_.firstColumnSelection()))
+        dialogs_.openWithDefaultApplication(FileUtil::parentFolder(*item));
 }
 
-void ArchiveDocument::revealFirst(QList<IFileEntry *> items) {
-    if (isViewing()) {
-        dialogs_.showInFolder(filePath_);
-        return;
-    }
+std::optional<QString> ArchiveDocument::shownItem(QList<IFileEntry *> items) const {
+    if (isViewing())
+        return filePath_;
     if (!isComposing())
-        return;
+        return std::nullopt;
     if (items.isEmpty()) {
         for (const FileSystemNode::Ptr &node : rootNode_->children())
             items.append(node.get());
     }
-    if (!items.isEmpty())
-        dialogs_.showInFolder(items.first()->path());
+    if (items.isEmpty())
+        return std::nullopt;
+    return items.first()->path();
 }
 
 bool ArchiveDocument::showError(const std::optional<Error> &error) {

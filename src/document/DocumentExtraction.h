@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class ArchiveDocument;
@@ -22,6 +23,9 @@ public:
     // The current selection into the archive's folder, or into a picked one.
     void extractSelected();
     void extractSelectedTo();
+    // The current selection into a new private temporary folder; the extracted items go to the
+    // continuation.
+    void extractSelectedForDrag(const std::function<void(const QStringList &paths)> &extracted);
     // After a listing: its error, else the whole archive when the setting asks for it.
     void autoExtract();
     // The sheet's upper text while the named item is extracted.
@@ -30,6 +34,7 @@ public:
 private:
     void unzip(const std::optional<QString> &bookmarkUrl);
     void extractSelection(const std::optional<QString> &bookmarkUrl);
+    QList<ArchiveEntry *> selectedEntries() const;
     // An empty selection extracts the whole archive.
     void startExtraction(const QList<ArchiveEntry *> &selection,
                          const std::optional<QString> &bookmarkUrl);

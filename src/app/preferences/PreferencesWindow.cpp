@@ -2,9 +2,7 @@
 
 #include "app/core/Preferences.h"
 
-#include <QAction>
 #include <QCheckBox>
-#include <QKeySequence>
 #include <QPointer>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -63,21 +61,15 @@ void PreferencesWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
 }
 
-QAction *PreferencesWindow::createAction(QObject *parent) {
-    auto *action = new QAction(tr("Preferences..."), parent);
-    action->setShortcut(QKeySequence::Preferences);
-    action->setMenuRole(QAction::PreferencesRole);
-    connect(action, &QAction::triggered, action, [] {
-        QPointer<PreferencesWindow> &window = sharedWindow();
-        if (!window) {
-            window = new PreferencesWindow;
-            window->setAttribute(Qt::WA_DeleteOnClose);
-        }
-        window->show();
-        window->raise();
-        window->activateWindow();
-    });
-    return action;
+void PreferencesWindow::showWindow() {
+    QPointer<PreferencesWindow> &window = sharedWindow();
+    if (!window) {
+        window = new PreferencesWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 PreferencesWindow *PreferencesWindow::openWindow() {

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class QAction;
 class QCheckBox;
 class QTabWidget;
 
@@ -14,9 +13,9 @@ class PreferencesWindow : public QWidget {
 public:
     explicit PreferencesWindow(QWidget *parent = nullptr);
 
-    // The menu command that opens the application's one preferences window, making it when none
-    // is open and raising it otherwise.
-    static QAction *createAction(QObject *parent);
+    // Shows the application's one preferences window, making it when none is open and raising
+    // it otherwise.
+    static void showWindow();
     // The open preferences window, or none.
     static PreferencesWindow *openWindow();
 

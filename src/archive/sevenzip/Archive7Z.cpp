@@ -271,6 +271,7 @@ Archive7ZResult Archive7ZList(const char *archivePath, Archive7ZListCallback cal
         parameter->size = uint64_t(archive_entry_size(entry));
         parameter->crc = 0;
         parameter->isdir = archive_entry_filetype(entry) == AE_IFDIR ? 1 : 0;
+        parameter->encrypted = archive_entry_is_data_encrypted(entry) ? 1 : 0;
         parameter->index = index;
         const bool stop = callback(parameter) != 0;
         parameter->filename = nullptr;

@@ -19,6 +19,8 @@ struct Archive7ZListParameter {
     // libarchive does not expose the stored CRC: always 0.
     uint32_t crc = 0;
     uint8_t isdir = 0;
+    // The entry's content is encrypted.
+    uint8_t encrypted = 0;
     // Position of the entry in the archive's own order, counting every entry; extraction of
     // selected entries finds them by it.
     uint64_t index = 0;

@@ -1,6 +1,6 @@
 #include "app/shell/AppShell.h"
-#include "app/preferences/PreferencesWindow.h"
 #include "app/shell/AppLifecycle.h"
+#include "app/shell/SingleInstance.h"
 #include "app/window/DocumentWindow.h"
 #include "archive/ReaderBase.h"
 #include "document/ArchiveDocument.h"
@@ -12,6 +12,8 @@
 #include <QDropEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -102,10 +104,17 @@ TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOn
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     // Straight to the window: the application delivers drops only inside a real drag.
     static_cast<QObject *>(target)->event(&drop);
-    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip", "three.zip", "one.zip"}));
+    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip", "three.zip"}))
+        << "one.zip, open already, keeps its one window";
 }
 
-TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
+TEST_F(AppShellTest, AnArchiveOpenAlreadyGetsItsWindowBackNotASecondOne) {
+    shell_.openFiles({dir_.file("one.zip")});
+    shell_.openFiles({dir_.file("two.zip"), dir_.file("src/../one.zip")});
+    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip"}));
+}
+
+TEST_F(AppShellTest, TheMenusOpenNewWindowsAndCloseThem) {
     shell_.openFiles({});
     DocumentWindow *window = windows().first();
     QAction *newWindow = menuAction(*window, "New Window");
@@ -113,14 +122,7 @@ TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
     newWindow->trigger();
     EXPECT_EQ(windows().size(), 2);
 
-    QAction *preferences = menuAction(*window, "Preferences...");
-    ASSERT_TRUE(preferences);
-    preferences->trigger();
-    ASSERT_TRUE(PreferencesWindow::openWindow());
-    EXPECT_TRUE(PreferencesWindow::openWindow()->isVisible());
-    delete PreferencesWindow::openWindow();
-
-    QAction *close = menuAction(*window, "Close Window");
+    QAction *close = menuAction(*window, "Close");
     ASSERT_TRUE(close);
     close->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -144,4 +146,34 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(ReaderBase::tempRootDirectory()));
+}
+
+// A later launch hands its archives to the running instance over the session bus and ends.
+TEST_F(AppShellTest, ASecondLaunchHandsItsArchivesToTheRunningInstance) {
+    SingleInstance running;
+    ASSERT_TRUE(running.registerInstance()) << "no private session bus";
+    QObject::connect(&running, &SingleInstance::openRequested, &shell_, &AppShell::openLaunched);
+    const auto launch = [](const QStringList &arguments) {
+        QProcess kist;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        kist.setProcessEnvironment(environment);
+        kist.start(KIST_APP_PATH, arguments);
+        if (!QTest::qWaitFor([&] { return kist.state() == QProcess::NotRunning; }, 30000)) {
+            kist.kill();
+            kist.waitForFinished();
+            return -1;
+        }
+        return kist.exitStatus() == QProcess::NormalExit ? kist.exitCode() : -1;
+    };
+    EXPECT_EQ(launch({dir_.file("one.zip"), dir_.file("two.zip")}), 0);
+    EXPECT_EQ(launch({dir_.file("one.zip")}), 0);
+    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip"}));
+    EXPECT_EQ(launch({}), 0);
+    EXPECT_EQ(windows().size(), 3) << "a launch without archives asks for a window";
+
+    // Without a bus, or with nobody answering, a launch runs on its own.
+    SingleInstance alone(QDBusConnection::connectToBus("unix:path=/nonexistent", "no-bus"));
+    EXPECT_FALSE(alone.registerInstance());
+    EXPECT_FALSE(alone.handOver({dir_.file("one.zip")}));
 }

@@ -79,7 +79,7 @@ TEST_F(DropTest, FirstArchiveReplacesTheContentTheOthersGoToOtherWindows) {
     const QString third = dir_.file("c.7z");
     dir_.write("gathered.txt", "g");
     auto window = openWindow();
-    window->document().addFiles({dir_.file("gathered.txt")});
+    drop(*window, {dir_.file("gathered.txt")});
     QSignalSpy others(window.get(), &DocumentWindow::openDocumentRequested);
 
     drop(*window, {first, second, third});

@@ -1,0 +1,189 @@
+#include "WindowTestKit.h"
+
+#include "app/window/BrowserColumn.h"
+#include "app/window/DocumentBrowser.h"
+#include "app/window/EntryBrowserModel.h"
+#include "document/ArchiveDocument.h"
+#include "encoding/EncodingUtil.h"
+#include "util/FileUtil.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+class BrowserTest : public WindowTest {
+protected:
+    static BrowserColumn *column(const DocumentWindow &window, int depth) {
+        for (BrowserColumn *candidate : window.browser().findChildren<BrowserColumn *>()) {
+            int above = 0;
+            for (QModelIndex root = candidate->rootIndex(); root.isValid(); root = root.parent())
+                ++above;
+            if (candidate->isVisible() && above == depth)
+                return candidate;
+        }
+        return nullptr;
+    }
+    // The icon the first column shows for the row, as drawn.
+    static QImage drawnIcon(const DocumentWindow &window, int row) {
+        BrowserColumn *first = column(window, 0);
+        const QRect cell = first->visualRect(first->model()->index(row, 0));
+        return first->viewport()
+            ->grab(QRect(cell.topLeft(), QSize(cell.height(), cell.height())))
+            .toImage();
+    }
+};
+
+TEST_F(BrowserTest, StatusLineCountsInPluralsAndWritesPathsOneWay) {
+    python("import zipfile\n"
+           "with zipfile.ZipFile('s.zip', 'w') as z:\n"
+           "    z.writestr('docs/a.txt', 'ten bytes!')\n"
+           "    z.writestr('docs/big.txt', 'x' * 5000, compress_type=zipfile.ZIP_DEFLATED)\n"
+           "    z.writestr('listed/', '')\n"
+           "    z.writestr('listed/one.txt', '1')\n"
+           "    z.writestr('top.txt', 'seven b')\n");
+    DocumentWindow loading(dir_.file("s.zip"));
+    EXPECT_TRUE(loading.document().isExecuting());
+    EXPECT_EQ(statusText(loading), "") << "nothing is read from a tree being filled";
+
+    auto window = openWindow(dir_.file("s.zip"));
+    EXPECT_EQ(statusText(*window), "2 items, " + FileUtil::formatSize(5010) + " - docs/")
+        << "a folder the tree made up";
+    click(*window, {"listed"});
+    EXPECT_EQ(statusText(*window), "1 item, 1B - listed/") << "a folder the archive lists";
+    click(*window, {"top.txt"});
+    EXPECT_EQ(statusText(*window), "7B/7B - top.txt");
+
+    dir_.write("items/folder/inner.txt", "inner");
+    dir_.write("items/folder/sub/deep.txt", "deep");
+    auto gathering = openWindow();
+    answerFileDialog({"folder"}, dir_.file("items"));
+    chooseFromMenu(*gathering, {"Archive", "Add…"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !statusText(*gathering).startsWith("Loading"); }));
+    EXPECT_EQ(statusText(*gathering), "3 items, 9B - " + dir_.file("items/folder"));
+}
+
+TEST_F(BrowserTest, EncodingMenuRelistsRemembersAndNamesWhatDetectionFound) {
+    const QString russian = QString::fromUtf8("Привет мир документ.txt");
+    python(QString("import zipfile\n"
+                   "class Legacy(zipfile.ZipInfo):\n"
+                   "    def _encodeFilenameFlags(self):\n"
+                   "        return self.filename.encode('cp1251'), self.flag_bits\n"
+                   "with zipfile.ZipFile('legacy.zip', 'w') as z:\n"
+                   "    z.writestr(Legacy('%1'), 'text')\n")
+               .arg(russian));
+    auto window = openWindow(dir_.file("legacy.zip"));
+    auto *button = window->findChild<QToolButton *>("EncodingButton");
+    EXPECT_TRUE(button->text().startsWith("Encoding: Automatic (")) << button->text().toStdString();
+    QMenu *encodings = menuItem(*window, {"Archive", "Encoding"})->menu();
+    QStringList common;
+    for (const QAction *action : encodings->actions())
+        common.append(action->text());
+    EXPECT_TRUE(common.contains("Japanese (Shift JIS)"));
+    EXPECT_FALSE(common.contains("IBM037")) << "EBCDIC waits under More Encodings";
+    ASSERT_TRUE(menuItem(*window, {"Archive", "Encoding", "More Encodings", "IBM037"}));
+
+    chooseFromMenu(*window, {"Archive", "Encoding", "Western (Windows Latin 1)"});
+    ASSERT_EQ(topNames(*window).size(), 1);
+    EXPECT_NE(topNames(*window).first(), russian);
+    chooseFromMenu(*window, {"Archive", "Encoding", "Cyrillic (Windows)"});
+    EXPECT_EQ(topNames(*window), QStringList{russian});
+    EXPECT_EQ(button->text(), "Encoding: Cyrillic (Windows)");
+    EXPECT_EQ(EncodingUtil::rememberedEncodingName(dir_.file("legacy.zip")), "windows-1251");
+
+    auto reopened = openWindow(dir_.file("legacy.zip"));
+    EXPECT_EQ(topNames(*reopened), QStringList{russian});
+    EXPECT_TRUE(menuItem(*reopened, {"Archive", "Encoding", "Cyrillic (Windows)"})->isChecked());
+}
+
+TEST_F(BrowserTest, IconsShowTheKindAndALockOnEncryptedEntries) {
+    dir_.write("src/e/x", "");
+    for (const char *name : {"a.txt", "b.png", "c.zip", "d.bin", "plain.txt", "secret.txt"})
+        dir_.write(QString("src/") + name, "data");
+    ASSERT_EQ(runShell("cd '" + dir_.path() +
+                       "/src' && zip -qr ../all.zip a.txt b.png c.zip d.bin e plain.txt && "
+                       "zip -q -P pass ../all.zip secret.txt"),
+              0);
+    auto window = openWindow(dir_.file("all.zip"));
+    ASSERT_EQ(topNames(*window),
+              QStringList({"a.txt", "b.png", "c.zip", "d.bin", "e", "plain.txt", "secret.txt"}));
+    // Text, picture, archive, other file and folder all look different.
+    QList<QImage> kinds;
+    for (int row = 0; row < 5; ++row) {
+        const QImage icon = drawnIcon(*window, row);
+        for (const QImage &other : kinds)
+            EXPECT_NE(icon, other) << "row " << row;
+        kinds.append(icon);
+    }
+    EXPECT_EQ(drawnIcon(*window, 5), kinds.first()) << "the same kind, the same icon";
+    EXPECT_NE(drawnIcon(*window, 6), kinds.first()) << "the lock is drawn";
+    EXPECT_EQ(window->browser().entryModel()->index(6, 0).data(Qt::ToolTipRole).toString(),
+              "secret.txt (encrypted)");
+}
+
+TEST_F(BrowserTest, TheFirstColumnStaysInViewWhenThePreviewOpens) {
+    const QString zip = makeZip("deep.zip", {"a/b/note.txt", "a/b/other.txt"});
+    auto window = openWindow(zip);
+    click(*window, {"a", "b", "note.txt"});
+    QTest::qWait(400); // the view scrolls in an animation
+    EXPECT_EQ(window->browser().horizontalScrollBar()->value(), 0);
+    EXPECT_TRUE(column(*window, 0)->isVisible());
+}
+
+TEST_F(BrowserTest, DraggingEntriesOutOffersThemExtractedAsFiles) {
+    const QString zip = makeZip("d.zip", {"docs/a.txt", "docs/b.txt"});
+    auto window = openWindow(zip);
+    click(*window, {"docs", "a.txt"});
+    clickItem(*window, {"docs", "b.txt"}, Qt::LeftButton, Qt::ControlModifier);
+    BrowserColumn *second = column(*window, 1);
+    const QPoint start = second->viewport()->mapTo(
+        window.get(),
+        second->visualRect(second->model()->index(1, 0, second->rootIndex())).center());
+    // The test platform ends a drag at once: what it offered is read as the drag goes.
+    struct DragWatcher : QObject {
+        QList<QUrl> offered;
+        bool eventFilter(QObject *watched, QEvent *event) override {
+            if (event->type() == QEvent::ChildAdded)
+                static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+            else if (auto *drag = qobject_cast<QDrag *>(watched);
+                     drag && event->type() == QEvent::DeferredDelete)
+                offered = drag->mimeData()->urls();
+            return false;
+        }
+    } watcher;
+    window->installEventFilter(&watcher);
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(window->windowHandle(), start + QPoint(40, 0));
+    QTest::mouseMove(window->windowHandle(), start + QPoint(80, 0));
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, start + QPoint(80, 0));
+    const QList<QUrl> offered = watcher.offered;
+    ASSERT_EQ(offered.size(), 2);
+    QStringList names;
+    for (const QUrl &url : offered) {
+        names.append(QFileInfo(url.toLocalFile()).fileName());
+        QFile file(url.toLocalFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), "docs/" + names.last().toUtf8());
+        EXPECT_FALSE(url.toLocalFile().startsWith(dir_.path())) << "a private temporary copy";
+    }
+    EXPECT_EQ(names, QStringList({"a.txt", "b.txt"}));
+}
+
+TEST_F(BrowserTest, ACancelledFolderChooserLeavesTheShownArchiveWhole) {
+    const QString zip = makeZip("a.zip", {"x/", "x/1.txt", "y.txt"});
+    auto window = openWindow(zip);
+    // The other volumes of a set lie in a folder that cannot be written: the chooser asks first.
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls({QUrl::fromLocalFile("/nonexistent/set.part1.rar")});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    cancelDialog();
+    static_cast<QObject *>(window.get())->event(&drop);
+    EXPECT_EQ(window->windowTitle(), "a.zip");
+    EXPECT_EQ(topNames(*window), QStringList({"x", "y.txt"}));
+    press(*window, Qt::Key_E, Qt::ControlModifier);
+    settle(*window);
+    EXPECT_EQ(namesIn(dir_.path()), QStringList({"a", "a.zip"}));
+}
