@@ -1,14 +1,13 @@
 #include "app/shell/AppLifecycle.h"
+#include "../window/WindowTestKit.h"
 #include "app/preferences/PreferencesWindow.h"
 #include "archive/ReaderBase.h"
 #include "encoding/EncodingUtil.h"
 #include "support/TestDirs.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -39,21 +38,10 @@ protected:
 
 } // namespace
 
-// The box in the preferences window, as the user clicks it.
 static void toggleExitPreference() {
     PreferencesWindow::showWindow();
-    QWidget *preferences = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("Preferences") && widget->isVisible())
-            preferences = widget;
-    }
-    ASSERT_TRUE(preferences);
-    for (QCheckBox *box : preferences->findChildren<QCheckBox *>()) {
-        if (box->text() == "After closing the last window, exit the application")
-            QTest::mouseClick(box, Qt::LeftButton);
-    }
-    preferences->setAttribute(Qt::WA_DeleteOnClose, false);
-    delete preferences;
+    clickPreference("After closing the last window, exit the application");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(AppDelegateTest, QuittingAfterTheLastWindowFollowsTheSettingAtThatMoment) {

@@ -1,29 +1,18 @@
 #include "app/shell/AppShell.h"
+#include "../window/WindowTestKit.h"
 #include "app/shell/AppLifecycle.h"
 #include "app/shell/SingleInstance.h"
-#include "app/window/DocumentWindow.h"
 #include "archive/ReaderBase.h"
 #include "document/ArchiveDocument.h"
 #include "document/ScriptedUi.h"
-#include "support/TestDirs.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDropEvent>
-#include <QMenuBar>
-#include <QMimeData>
 #include <QProcess>
 #include <QTest>
-#include <QTimer>
-#include <QUrl>
-#include <gtest/gtest.h>
 
-namespace {
-
-class AppShellTest : public ::testing::Test {
+class AppShellTest : public WindowTest {
 protected:
     void SetUp() override {
-        clearSettings();
+        WindowTest::SetUp();
         dir_.write("src/a.txt", "a");
         ASSERT_EQ(runShell(QStringLiteral("cd '%1/src' && zip -q ../one.zip a.txt && zip -q "
                                           "../two.zip a.txt && zip -q ../three.zip a.txt")
@@ -31,9 +20,8 @@ protected:
                   0);
     }
     void TearDown() override {
-        for (DocumentWindow *window : windows())
-            delete window;
-        clearSettings();
+        qDeleteAll(windows());
+        WindowTest::TearDown();
     }
 
     // The document windows on show, in the controller's order.
@@ -55,23 +43,9 @@ protected:
         return paths;
     }
 
-    ScratchDir dir_;
     ScriptedUi ui_;
     AppShell shell_{ui_};
 };
-
-QAction *menuAction(const DocumentWindow &window, const QString &text) {
-    const QMenuBar *bar = window.menuBar();
-    for (const QAction *menu : bar->actions()) {
-        for (QAction *action : menu->menu()->actions()) {
-            if (action->text() == text)
-                return action;
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
 
 TEST_F(AppShellTest, WithoutArchivesOneEmptyWindowOpensAndTheNextArchiveFillsIt) {
     shell_.openFiles({});
@@ -96,35 +70,17 @@ TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOn
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
     shell_.newWindow();
-    DocumentWindow *target = windows().at(1);
-    auto data = std::make_unique<QMimeData>();
-    data->setUrls({QUrl::fromLocalFile(dir_.file("two.zip")),
-                   QUrl::fromLocalFile(dir_.file("three.zip")),
-                   QUrl::fromLocalFile(dir_.file("one.zip"))});
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    // Straight to the window: the application delivers drops only inside a real drag.
-    static_cast<QObject *>(target)->event(&drop);
+    drop(*windows().at(1), {dir_.file("two.zip"), dir_.file("three.zip"), dir_.file("one.zip")});
     EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip", "three.zip"}))
         << "one.zip, open already, keeps its one window";
 }
 
-TEST_F(AppShellTest, AnArchiveOpenAlreadyGetsItsWindowBackNotASecondOne) {
-    shell_.openFiles({dir_.file("one.zip")});
-    shell_.openFiles({dir_.file("two.zip"), dir_.file("src/../one.zip")});
-    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip"}));
-}
-
-TEST_F(AppShellTest, TheMenusOpenNewWindowsAndCloseThem) {
+TEST_F(AppShellTest, TheKeysOpenNewWindowsAndCloseThem) {
     shell_.openFiles({});
     DocumentWindow *window = windows().first();
-    QAction *newWindow = menuAction(*window, "New Window");
-    ASSERT_TRUE(newWindow);
-    newWindow->trigger();
+    press(*window, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(windows().size(), 2);
-
-    QAction *close = menuAction(*window, "Close");
-    ASSERT_TRUE(close);
-    close->trigger();
+    press(*window, Qt::Key_W, Qt::ControlModifier);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
 }
@@ -134,9 +90,7 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
     ASSERT_TRUE(QFileInfo(ReaderBase::tempItemDirectory()).isDir());
-    QAction *quit = menuAction(*windows().first(), "Quit");
-    ASSERT_TRUE(quit);
-    QTimer::singleShot(0, quit, &QAction::trigger);
+    QTimer::singleShot(0, [this] { chooseFromMenu(*windows().first(), {"File", "Quit"}); });
     // Ends a run that does not quit, and goes with this run.
     QTimer deadline;
     deadline.setSingleShot(true);

@@ -176,11 +176,8 @@ TEST_F(BrowserTest, ACancelledFolderChooserLeavesTheShownArchiveWhole) {
     const QString zip = makeZip("a.zip", {"x/", "x/1.txt", "y.txt"});
     auto window = openWindow(zip);
     // The other volumes of a set lie in a folder that cannot be written: the chooser asks first.
-    auto data = std::make_unique<QMimeData>();
-    data->setUrls({QUrl::fromLocalFile("/nonexistent/set.part1.rar")});
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     cancelDialog();
-    static_cast<QObject *>(window.get())->event(&drop);
+    drop(*window, {"/nonexistent/set.part1.rar"});
     EXPECT_EQ(window->windowTitle(), "a.zip");
     EXPECT_EQ(topNames(*window), QStringList({"x", "y.txt"}));
     press(*window, Qt::Key_E, Qt::ControlModifier);

@@ -2,9 +2,8 @@
 
 #include "../TestDesktop.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QFile>
+#include <QInputDialog>
 #include <QTest>
 
 // Each row's folder holds a/sample.zip (docs/a.txt, docs/b.txt, docs/inner/c.txt, top.txt),
@@ -23,17 +22,7 @@ public:
     // Opens the preferences with their key and clicks the box with the title.
     static void togglePreference(DocumentWindow &window, const QString &title) {
         press(window, Qt::Key_Comma, Qt::ControlModifier);
-        QWidget *preferences = nullptr;
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == QLatin1String("Preferences") && widget->isVisible())
-                preferences = widget;
-        }
-        ASSERT_TRUE(preferences) << "Ctrl+, opened no preferences";
-        for (QCheckBox *box : preferences->findChildren<QCheckBox *>()) {
-            if (box->text() == title)
-                QTest::mouseClick(box, Qt::LeftButton);
-        }
-        preferences->close();
+        clickPreference(title);
     }
     // The chooser of Add… answered with the gathered items.
     void addItems(DocumentWindow &window) {
@@ -265,4 +254,24 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
         EXPECT_TRUE(alerts_.isEmpty()) << alerts_.join('\n').toStdString();
         alerts_.clear();
     }
+}
+
+TEST_F(CommandsTest, ExtractingAnEncryptedArchiveAsksForItsPassword) {
+    dir_.write("src/secret.txt", "hidden words");
+    ASSERT_EQ(runShell("cd '" + dir_.path() + "/src' && zip -q -P pass ../locked.zip secret.txt"),
+              0);
+    auto window = openWindow(dir_.file("locked.zip"));
+    for (const std::optional<QString> &password :
+         {std::optional<QString>(), std::optional<QString>("pass")}) {
+        answerDialog([password](QDialog &prompt) {
+            auto &input = static_cast<QInputDialog &>(prompt);
+            EXPECT_EQ(input.textEchoMode(), QLineEdit::Password);
+            input.setTextValue(password.value_or("typed, then cancelled"));
+            password ? input.accept() : input.reject();
+        });
+        clickToolButton(*window, "Extract");
+        settle(*window);
+        EXPECT_EQ(namesIn(dir_.path()).contains("secret.txt"), password.has_value());
+    }
+    EXPECT_EQ(contents(dir_.file("secret.txt")), "hidden words");
 }

@@ -9,6 +9,7 @@
 #include "document/ArchiveDocument.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
@@ -116,12 +118,8 @@ void WindowTest::answerFileDialog(const QStringList &names, const QString &folde
             quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
         dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
             ->setText(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
-        QPushButton *accept = nullptr;
-        for (QAbstractButton *button : dialog.findChild<QDialogButtonBox *>()->buttons()) {
-            if (dialog.findChild<QDialogButtonBox *>()->buttonRole(button) ==
-                QDialogButtonBox::AcceptRole)
-                accept = qobject_cast<QPushButton *>(button);
-        }
+        QPushButton *accept =
+            dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
         ASSERT_TRUE(accept && accept->isEnabled()) << names.join(' ').toStdString();
         accept->click();
     });
@@ -203,12 +201,9 @@ void WindowTest::clickItem(DocumentWindow &window, const QStringList &path, Qt::
 
 QStringList WindowTest::contextMenu(DocumentWindow &window, const QStringList &path) {
     clickItem(window, path, Qt::RightButton);
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
     QStringList items;
-    if (!menu)
-        return items;
-    for (const QAction *action : menu->actions()) {
-        if (!action->isSeparator() && action->isVisible())
+    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+        for (const QAction *action : menu->actions())
             items.append(plain(action->text()));
     }
     closePopups();
@@ -278,4 +273,30 @@ void WindowTest::press(DocumentWindow &window, int key, Qt::KeyboardModifiers mo
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key(key), modifiers);
     QCoreApplication::processEvents();
+}
+
+void WindowTest::drop(DocumentWindow &window, const QStringList &paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: the application delivers drops only inside a real drag.
+    static_cast<QObject &>(window).event(&event);
+    EXPECT_TRUE(event.isAccepted());
+}
+
+void clickPreference(const QString &title) {
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() != QLatin1String("Preferences") || !widget->isVisible())
+            continue;
+        for (QCheckBox *box : widget->findChildren<QCheckBox *>()) {
+            if (box->text() == title)
+                QTest::mouseClick(box, Qt::LeftButton);
+        }
+        widget->close();
+        return;
+    }
+    ADD_FAILURE() << "no preferences window";
 }

@@ -16,6 +16,9 @@
 
 class QMenu;
 
+// Clicks the box with the title in the open preferences window, then closes the window.
+void clickPreference(const QString &title);
+
 // Windows under test over a scratch folder, with settings at their defaults, driven as a user
 // drives them: clicks on the browser, the menus, the toolbar's buttons and the context menu as
 // they are shown, keys, and answers to the dialogs that open.
@@ -56,6 +59,8 @@ public:
     // The menu bar's item at the path of menu titles and item text; fails when missing.
     static QAction *menuItem(const DocumentWindow &window, const QStringList &menuPath);
     static void clickToolButton(DocumentWindow &window, const QString &text);
+    // Drops the files on the window, as a drag from the file manager ends.
+    static void drop(DocumentWindow &window, const QStringList &paths);
     // Types the key in the window, made active first (a dialog may just have closed).
     static void press(DocumentWindow &window, int key,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
