@@ -87,7 +87,13 @@ void DocumentBrowser::fitPreviewColumn(int columnsBefore) {
 }
 
 QModelIndexList DocumentBrowser::selectedRows() const {
-    QModelIndexList rows = selectionModel()->selectedIndexes();
+    const QModelIndex current = currentIndex();
+    QItemSelectionModel *selection = selectionModel();
+    for (BrowserColumn *column : viewport()->findChildren<BrowserColumn *>()) {
+        if (current.isValid() && column->isVisible() && column->rootIndex() == current.parent())
+            selection = column->selectionModel();
+    }
+    QModelIndexList rows = selection->selectedIndexes();
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     return rows;
@@ -111,7 +117,7 @@ QList<IFileEntry *> DocumentBrowser::selectedItemsInColumnZero() const {
 }
 
 int DocumentBrowser::selectedColumn() const {
-    const QModelIndexList rows = selectionModel()->selectedIndexes();
+    const QModelIndexList rows = selectedRows();
     return rows.isEmpty() ? -1 : depthOf(rows.first());
 }
 

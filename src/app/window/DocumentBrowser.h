@@ -45,6 +45,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The rows selected in the column of the current item: QColumnView shares its selection
+    // with a column only once it has scrolled to it, so a quick click there goes to the column.
     QModelIndexList selectedRows() const;
     // Sizes the preview column to the room right of the given number of columns.
     void fitPreviewColumn(int columnsBefore);
