@@ -71,7 +71,3 @@ void PreferencesWindow::showWindow() {
     window->raise();
     window->activateWindow();
 }
-
-PreferencesWindow *PreferencesWindow::openWindow() {
-    return sharedWindow();
-}

@@ -16,14 +16,6 @@ public:
     // Shows the application's one preferences window, making it when none is open and raising
     // it otherwise.
     static void showWindow();
-    // The open preferences window, or none.
-    static PreferencesWindow *openWindow();
-
-    QTabWidget *tabView() const { return tabView_; }
-    QCheckBox *autoExtract() const { return autoExtract_; }
-    QCheckBox *closeWindowExtract() const { return closeWindowExtract_; }
-    QCheckBox *exitAfterLastWindow() const { return exitAfterLastWindow_; }
-    QCheckBox *ignoreHiddenFilesCheck() const { return ignoreHiddenFilesCheck_; }
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -63,7 +63,12 @@ TEST_F(CommandRulesTest, MenusToolbarAndContextMenuFollowStateAndSelection) {
         std::sort(enabled.begin(), enabled.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(enabled, expected);
-        for (QToolButton *button : window->findChild<QToolBar *>()->findChildren<QToolButton *>()) {
+        const QToolBar *toolbar = window->findChild<QToolBar *>();
+        for (QToolButton *button : toolbar->findChildren<QToolButton *>()) {
+            // Every icon fills the toolbar's icon size: none is drawn smaller than the others.
+            if (button->defaultAction()) {
+                EXPECT_EQ(button->icon().actualSize(toolbar->iconSize()), toolbar->iconSize());
+            }
             if (QAction *action = button->defaultAction(); archiveMenu.contains(action)) {
                 EXPECT_EQ(button->isEnabled(), enabled.contains(action->text()))
                     << action->text().toStdString();
