@@ -38,15 +38,18 @@ QAction *findAction(const QList<QAction *> &actions, const QString &text) {
     return nullptr;
 }
 
-BrowserColumn *columnOf(const DocumentWindow &window, const QModelIndex &index) {
+} // namespace
+
+BrowserColumn *WindowTest::columnOf(const DocumentWindow &window, const QStringList &path) {
+    const QModelIndex index = indexAt(window, path);
     for (BrowserColumn *column : window.browser().findChildren<BrowserColumn *>()) {
-        if (column->isVisible() && column->rootIndex() == index.parent())
+        if (index.isValid() && column->isVisible() && column->rootIndex() == index.parent())
             return column;
     }
     return nullptr;
 }
 
-QModelIndex indexAt(const DocumentWindow &window, const QStringList &names) {
+QModelIndex WindowTest::indexAt(const DocumentWindow &window, const QStringList &names) {
     const EntryBrowserModel &model = *window.browser().entryModel();
     QModelIndex current;
     for (const QString &name : names) {
@@ -58,6 +61,8 @@ QModelIndex indexAt(const DocumentWindow &window, const QStringList &names) {
     }
     return current;
 }
+
+namespace {
 
 void closePopups() {
     while (QWidget *popup = QApplication::activePopupWidget())
@@ -192,7 +197,7 @@ void WindowTest::clickItem(DocumentWindow &window, const QStringList &path, Qt::
     ASSERT_TRUE(index.isValid()) << path.join('/').toStdString();
     // QColumnView shows a new column once it has scrolled to it, in an animation.
     BrowserColumn *column = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (column = columnOf(window, index)) != nullptr; }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (column = columnOf(window, path)) != nullptr; }))
         << "no column shows " << path.join('/').toStdString();
     const QPoint point = column->viewport()->mapTo(&window, column->visualRect(index).center());
     QTest::mouseClick(window.windowHandle(), button, modifiers, point);
@@ -231,9 +236,7 @@ QAction *WindowTest::menuItem(const DocumentWindow &window, const QStringList &m
     QAction *action = nullptr;
     for (const QString &title : menuPath) {
         action = findAction(actions, title);
-        if (!action)
-            return nullptr;
-        if (action->menu())
+        if (action && action->menu())
             actions = action->menu()->actions();
     }
     return action;
@@ -255,14 +258,12 @@ void WindowTest::chooseFromMenu(DocumentWindow &window, const QStringList &menuP
 }
 
 void WindowTest::clickToolButton(DocumentWindow &window, const QString &text) {
-    for (QToolBar *bar : window.findChildren<QToolBar *>()) {
-        for (QToolButton *button : bar->findChildren<QToolButton *>()) {
-            if (button->isVisible() && plain(button->text()) == text) {
-                ASSERT_TRUE(button->isEnabled()) << text.toStdString() << " is disabled";
-                QTest::mouseClick(button, Qt::LeftButton);
-                QCoreApplication::processEvents();
-                return;
-            }
+    for (QToolButton *button : window.findChild<QToolBar *>()->findChildren<QToolButton *>()) {
+        if (button->isVisible() && plain(button->text()) == text) {
+            ASSERT_TRUE(button->isEnabled()) << text.toStdString() << " is disabled";
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCoreApplication::processEvents();
+            return;
         }
     }
     ADD_FAILURE() << "no button " << text.toStdString();

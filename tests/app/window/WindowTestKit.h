@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class BrowserColumn;
 class QMenu;
 
 // Clicks the box with the title in the open preferences window, then closes the window.
@@ -42,6 +43,9 @@ public:
     // The names in the folder (hidden ones too), sorted.
     static QStringList namesIn(const QString &folder);
 
+    // The item at the path of names, and the column that shows it (none while hidden).
+    static QModelIndex indexAt(const DocumentWindow &window, const QStringList &path);
+    static BrowserColumn *columnOf(const DocumentWindow &window, const QStringList &path);
     // Clicks the item at the path of names (its folders first, each in its column).
     static void click(DocumentWindow &window, const QStringList &path,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
