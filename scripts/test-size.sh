@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Counts the C++ lines that carry code (not blank, not only a comment) in src/ and tests/ and
-# prints their ratio; fuzz/ is shown on its own and left out of the ratio.
+# prints their ratio; fuzz/ is shown on its own and left out of the ratio. Given folders
+# (scripts/test-size.sh tests/app), it prints the count of each instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,6 +37,13 @@ count() {
     }
     END { print n + 0 }' | awk '{ total += $1 } END { print total + 0 }'  # xargs may split the list
 }
+
+if [ $# -gt 0 ]; then
+  for folder in "$@"; do
+    printf '%-24s %7d\n' "$folder" "$(count "$folder")"
+  done
+  exit 0
+fi
 
 src=$(count src)
 tests=$(count tests)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds Kist and runs the whole test suite twice: an optimised build,
 # then a build under AddressSanitizer and UndefinedBehaviorSanitizer. Then every fuzz target runs
-# for a short fixed time (clang, libFuzzer, the same sanitizers), and the document and
-# command-line tests run once more under ThreadSanitizer.
+# for a short fixed time (clang, libFuzzer, the same sanitizers), and the document, command-line
+# and application tests run once more under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,7 +26,8 @@ cmake --build build/fuzz -j "$jobs"
 bash fuzz/run.sh all "${KIST_FUZZ_SECONDS:-20}" build/fuzz
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIST_TSAN=ON -DKIST_BUILD_BENCH=OFF
-cmake --build build/tsan -j "$jobs" --target document_tests cli_tests
+cmake --build build/tsan -j "$jobs" --target document_tests cli_tests app_tests
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp"
 build/tsan/tests/document_tests
 build/tsan/tests/cli_tests
+build/tsan/tests/app_tests

@@ -1,19 +1,24 @@
 #include "app/dialogs/QtDialogs.h"
+#include "app/preview/Icons.h"
 #include "app/shell/AppLifecycle.h"
 #include "app/shell/AppShell.h"
+#include "app/shell/AppTranslator.h"
+#include "app/shell/SingleInstance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
+#include <QFileInfo>
 
-// Opens every archive named on the command line, or one empty window.
+// Opens every archive named on the command line, or one empty window; when Kist runs already,
+// hands them to it instead.
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kist"));
     QApplication::setApplicationName(QStringLiteral("Kist"));
     QApplication::setApplicationVersion(QStringLiteral(KIST_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.kist.Kist"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.kist.Kist")));
+    QApplication::setWindowIcon(Icons::themed("org.kist.Kist", "kist"));
+    AppTranslator::install(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -24,10 +29,18 @@ int main(int argc, char **argv) {
                                  QApplication::translate("main", "The archives to open."),
                                  QStringLiteral("[ARCHIVE...]"));
     parser.process(app);
+    QStringList paths;
+    for (const QString &argument : parser.positionalArguments())
+        paths.append(QFileInfo(argument).absoluteFilePath());
+
+    SingleInstance instance;
+    if (!instance.registerInstance() && instance.handOver(paths))
+        return 0;
 
     AppLifecycle delegate(app);
     QtDialogs dialogs(nullptr);
     AppShell shell(dialogs);
-    shell.openFiles(parser.positionalArguments());
+    QObject::connect(&instance, &SingleInstance::openRequested, &shell, &AppShell::openLaunched);
+    shell.openFiles(paths);
     return QApplication::exec();
 }

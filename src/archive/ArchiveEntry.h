@@ -32,6 +32,7 @@ struct EntryFields {
     quint16 compressionType = 0;
     QString linkTarget; // null when the entry is not a symbolic link
     std::optional<QDateTime> date;
+    bool encrypted = false; // the entry's data needs a password
 };
 
 // One node of an archive's entry tree. Folders own their children; the tree creates missing
@@ -79,6 +80,7 @@ public:
     quint64 uncompressedSize() const { return fields_.uncompressedSize; }
     quint16 compressionType() const { return fields_.compressionType; }
     const std::optional<QDateTime> &date() const { return fields_.date; }
+    bool isEncrypted() const { return fields_.encrypted; }
     quint64 totalSize() const { return totalSize_; }
     quint64 compressedTotalSize() const { return compressedTotalSize_; }
     qint64 descendantCount() const { return descendantCount_; }

@@ -207,6 +207,7 @@ RarReader::ListedHeader RarReader::listedHeader(const RARHeaderDataEx &entry,
     listed.fields.uncompressedSize = combine(entry.UnpSize, entry.UnpSizeHigh);
     listed.fields.compressionType = quint16(entry.Flags & 0xFFFF);
     listed.fields.date = dosDateTime(entry.FileTime, localZone);
+    listed.fields.encrypted = (entry.Flags & RHDF_ENCRYPTED) != 0;
     return listed;
 }
 

@@ -50,6 +50,7 @@ void SevenZipReader::addEntry(quint64 index, SevenZipInput &input) {
     fields.uncompressedSize = quint64(qMax<la_int64_t>(archive_entry_size(entry), 0));
     fields.permission = SevenZipInput::permission(entry);
     fields.date = SevenZipInput::modifiedDate(entry);
+    fields.encrypted = archive_entry_is_data_encrypted(entry) != 0;
     const auto type = archive_entry_filetype(entry);
     if (type == AE_IFLNK)
         fields.linkTarget = SevenZipInput::linkTarget(entry);

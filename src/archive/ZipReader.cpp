@@ -27,6 +27,7 @@ ArchiveEntry::Fields fieldsOf(const ZipEntryInfo &info) {
     fields.uncompressedSize = info.uncompressedSize;
     fields.compressionType = info.compressionMethod;
     fields.date = info.date();
+    fields.encrypted = info.isEncrypted();
     return fields;
 }
 

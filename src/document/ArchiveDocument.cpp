@@ -36,12 +36,12 @@ ArchiveDocument::~ArchiveDocument() {
 }
 
 void ArchiveDocument::open(const std::optional<QString> &path) {
-    if (path)
-        filePath_ = QFileInfo(*path).absoluteFilePath();
-    if (filePath_.isEmpty())
+    const QString target = path ? QFileInfo(*path).absoluteFilePath() : filePath_;
+    if (target.isEmpty())
         return;
     // A new opening replaces whatever runs; the reader and the tree are about to be replaced.
     worker_.cancelThread();
+    filePath_ = target;
     rootNode_->clear();
     IPasswordPrompt *prompt = this;
     session_ = std::make_unique<ArchiveSession>(filePath_, prompt, &worker_);
@@ -132,6 +132,12 @@ void ArchiveDocument::extractSelectedTo() {
     extraction_->extractSelectedTo();
 }
 
+void ArchiveDocument::extractSelectedForDrag(
+    const std::function<void(const QStringList &)> &extracted) {
+    preview_->cancel();
+    extraction_->extractSelectedForDrag(extracted);
+}
+
 void ArchiveDocument::add() {
     if (canAdd())
         addFiles(dialogs_.pickFilesAndFolders());
@@ -184,26 +190,27 @@ void ArchiveDocument::setPreviewPane(IPreviewPane *pane) {
 }
 
 void ArchiveDocument::showInFolder() {
-    revealFirst(view_.currentSelection());
+    if (const std::optional<QString> item = shownItem(view_.currentSelection()))
+        dialogs_.showInFolder(*item);
 }
 
 void ArchiveDocument::openArchiveFolder() {
-    revealFirst(view_.firstColumnSelection());
+    if (const std::optional<QString> item = shownItem(view_.firstColumnSelection()))
+        dialogs_.openWithDefaultApplication(PathUtil::parentFolder(*item));
 }
 
-void ArchiveDocument::revealFirst(QList<IFileEntry *> items) {
-    if (isViewing()) {
-        dialogs_.showInFolder(filePath_);
-        return;
-    }
+std::optional<QString> ArchiveDocument::shownItem(QList<IFileEntry *> items) const {
+    if (isViewing())
+        return filePath_;
     if (!isComposing())
-        return;
+        return std::nullopt;
     if (items.isEmpty()) {
         for (const FileSystemNode::Ptr &node : rootNode_->children())
             items.append(node.get());
     }
-    if (!items.isEmpty())
-        dialogs_.showInFolder(items.first()->path());
+    if (items.isEmpty())
+        return std::nullopt;
+    return items.first()->path();
 }
 
 bool ArchiveDocument::showError(const std::optional<Error> &error) {

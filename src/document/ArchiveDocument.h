@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -63,6 +64,9 @@ public:
     void extractTo();
     void extractSelected();
     void extractSelectedTo();
+    // The selection into a new private temporary folder, for dragging it out; the extracted items
+    // go to the continuation, which is not called on failure or cancel.
+    void extractSelectedForDrag(const std::function<void(const QStringList &paths)> &extracted);
 
     // Gathering and compressing: "Add" asks for items, a drop gives them; "Delete" takes the
     // first column's selection off the list; "Zip" writes beside the items, "Zip As..." asks.
@@ -78,9 +82,9 @@ public:
     void viewFileInPreview();
     void setPreviewPane(IPreviewPane *pane);
 
-    // Shows the opened archive, or the selected (else the first) gathered item, in the desktop's
-    // file viewer: showInFolder looks at the current selection, openArchiveFolder at the first
-    // column's.
+    // showInFolder shows the opened archive, or the selected (else the first) gathered item,
+    // selected in the desktop's file manager; openArchiveFolder opens the folder that holds it,
+    // looking at the first column's selection.
     void showInFolder();
     void openArchiveFolder();
 
@@ -113,7 +117,8 @@ public:
 
 private:
     DocumentWorker::Ending listTask();
-    void revealFirst(QList<IFileEntry *> items);
+    // The archive, else the first of the items (else of the gathered ones); none when empty.
+    std::optional<QString> shownItem(QList<IFileEntry *> items) const;
     // IPasswordPrompt: asks on the main thread, the worker waiting.
     std::optional<QString> askPassword(const QString &archiveName) override;
 

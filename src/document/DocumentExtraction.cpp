@@ -2,13 +2,20 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
+#include "archive/ArchiveReader.h"
 #include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/ArchiveSession.h"
 #include "document/ExtractionJob.h"
 #include "document/IDocumentView.h"
 #include "settings/Preferences.h"
+#include "util/Cancellation.h"
+#include "util/FileOps.h"
 #include "util/PathUtil.h"
+#include "util/TempFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -57,14 +64,62 @@ void DocumentExtraction::unzip() {
     startExtraction({});
 }
 
-void DocumentExtraction::extractSelection() {
+QList<ArchiveEntry *> DocumentExtraction::selectedEntries() const {
     QList<ArchiveEntry *> selection;
     for (IFileEntry *item : document_.view().currentSelection()) {
         if (auto *entry = dynamic_cast<ArchiveEntry *>(item))
             selection.append(entry);
     }
+    return selection;
+}
+
+void DocumentExtraction::extractSelection() {
+    const QList<ArchiveEntry *> selection = selectedEntries();
     if (!selection.isEmpty())
         startExtraction(selection);
+}
+
+void DocumentExtraction::extractSelectedForDrag(
+    const std::function<void(const QStringList &)> &extracted) {
+    const QList<ArchiveEntry *> selection = selectedEntries();
+    if (!canStart() || selection.isEmpty() || !document_.session()->checkPassword())
+        return;
+    const QString folder = TempFolders::newItemFolder();
+    if (!QFileInfo(folder).isDir()) {
+        document_.showError(archiveError(ArchiveErrorCode::FailedToCreateFile, folder));
+        return;
+    }
+    document_.view().setProgressTopText(extractingText(PathUtil::fileName(document_.filePath())));
+    ArchiveReader *reader = document_.reader();
+    const QString password = document_.session()->password();
+    ArchiveDocument *owner = &document_;
+    document_.worker().startThread(
+        [owner, reader, selection, folder, password, extracted]() -> DocumentWorker::Ending {
+            owner->worker().setTotal(ArchiveEntry::totalSizes(selection));
+            if (!password.isEmpty())
+                reader->setPassword(password);
+            // The entries share one parent: each lands in the folder under its own name.
+            for (ArchiveEntry *entry : selection) {
+                if (isCurrentThreadCancelled() || reader->archiveError())
+                    break;
+                reader->extract(entry, folder);
+            }
+            const bool cancelled = isCurrentThreadCancelled();
+            const std::optional<Error> error = reader->archiveError();
+            QStringList paths;
+            for (const QFileInfo &item : QDir(folder).entryInfoList(
+                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+                paths.append(item.filePath());
+            return [owner, folder, paths, cancelled, error, extracted] {
+                owner->endTask(0);
+                if (cancelled || owner->showError(error) || paths.isEmpty()) {
+                    FileOps::removeItem(folder);
+                    return;
+                }
+                extracted(paths);
+            };
+        },
+        true);
 }
 
 void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection) {

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class ArchiveDocument;
 class ArchiveEntry;
 
@@ -20,6 +22,9 @@ public:
     // The current selection into the archive's folder, or into a picked one.
     void extractSelected();
     void extractSelectedTo();
+    // The current selection into a new private temporary folder; the extracted items go to the
+    // continuation.
+    void extractSelectedForDrag(const std::function<void(const QStringList &paths)> &extracted);
     // After a listing: its error, else the whole archive when the setting asks for it.
     void autoExtract();
     // The sheet's upper text while the named item is extracted.
@@ -28,6 +33,7 @@ public:
 private:
     void unzip();
     void extractSelection();
+    QList<ArchiveEntry *> selectedEntries() const;
     // An empty selection extracts the whole archive.
     void startExtraction(const QList<ArchiveEntry *> &selection);
     bool canStart() const;

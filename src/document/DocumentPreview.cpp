@@ -78,14 +78,16 @@ void DocumentPreview::run(Action action) {
     if (!entry || !document_.canExtract() || !document_.reader())
         return;
     ArchiveSession &session = *document_.session();
-    // A preview never asks for a password: without a known one the pane shows the icon.
+    // A preview never asks for a password: without a known one an encrypted entry shows its
+    // icon, while the archive's other entries still preview.
     if (action == Action::Preview && session.confirmedPassword().isEmpty() &&
-        session.reader()->isEncrypted()) {
+        entry->isEncrypted()) {
         if (previewPane_)
             previewPane_->viewFile(std::nullopt);
         return;
     }
-    if (!session.checkPassword())
+    // Only an encrypted entry needs the password; the others of the archive open without it.
+    if (entry->isEncrypted() && !session.checkPassword())
         return;
     startTask(action, entry);
 }

@@ -8,5 +8,6 @@ inline constexpr char kIsCloseWindowExtractByApp[] = "isCloseWindowExtractByApp"
 inline constexpr char kIsAutoExtractFileArchive[] = "isAutoExtractFileArchive";
 inline constexpr char kIgnoreHiddenFileWhileArchive[] = "ISIgnoreHiddenFileWhileArchive";
 inline constexpr char kSystemEncodingHistory[] = "SYSTEM_ENCODING_HISTORY";
+inline constexpr char kRecentArchives[] = "RecentArchives";
 inline constexpr char kToolbarConfiguration[] = "Archive Document Toolbar Identifier";
 } // namespace SettingsKeys

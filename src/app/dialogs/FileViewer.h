@@ -9,7 +9,9 @@ class FileViewer {
 public:
     FileViewer() = delete;
 
-    // Shows the item selected in its folder through the freedesktop FileManager1 service; when
-    // no file manager answers, opens the folder instead. Returns at once.
-    static void selectFile(const QString &path, QObject *context);
+    // Asks the file manager to show the item selected in its folder, through the freedesktop
+    // service org.freedesktop.FileManager1 on the session bus; when none answers, opens the
+    // folder with the desktop's default application instead. Returns at once; the answer is
+    // awaited while the context object lives.
+    static void showItem(const QString &path, QObject *context);
 };

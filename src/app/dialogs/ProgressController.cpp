@@ -33,6 +33,7 @@ void ProgressController::loadProgressView(QWidget *window) {
 
 void ProgressController::showProgress(bool indeterminate) {
     panel_->cancelBtn->setEnabled(true);
+    panel_->setWindowTitle(panel_->parentWidget()->windowTitle());
     panel_->indicator->setRange(0, indeterminate ? 0 : kBarSteps);
     if (!indeterminate)
         panel_->indicator->setValue(0);

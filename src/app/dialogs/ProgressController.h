@@ -23,8 +23,6 @@ public:
     void setMaxValue(quint64 maxValue);
     void setValue(quint64 value);
 
-    ProgressSheet *panelProgress() const { return panel_; }
-
 signals:
     // The user pressed Cancel (or tried to close the sheet); pressed once per showing.
     void cancelRequested();

@@ -7,7 +7,9 @@
 #include <QVBoxLayout>
 
 ProgressSheet::ProgressSheet(QWidget *parent)
-    : QDialog(parent, Qt::Sheet)
+    // A dialog of its window, kept over it by the window manager, without minimise or maximise.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
     , cancelBtn(new QPushButton(this))
     , topField(new QLabel(this))
     , bottomField(new QLabel(this))

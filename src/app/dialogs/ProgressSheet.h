@@ -6,9 +6,10 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-// The progress sheet's window: what is being done, the bar, the percentage and Cancel. Closing
-// it any other way than by its controller (Escape, the window manager) asks to cancel instead,
-// so the sheet never disappears while its task still runs.
+// The progress sheet: a window-modal dialog of its document window (never of another), showing
+// what is being done, the bar, the percentage and Cancel. Closing it any other way than by its
+// controller (Escape, the window manager) asks to cancel instead, so the sheet never disappears
+// while its task still runs.
 class ProgressSheet : public QDialog {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "app/dialogs/QtDialogs.h"
 
 #include "app/dialogs/Alerts.h"
+#include "app/dialogs/FileAndFolderChooser.h"
 #include "app/dialogs/FileViewer.h"
 #include "util/FileKinds.h"
 
@@ -43,7 +44,10 @@ std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &openi
 }
 
 QStringList QtDialogs::pickFilesAndFolders() {
-    return QFileDialog::getOpenFileNames(window_, tr("Add files to compress"));
+    FileAndFolderChooser chooser(window_);
+    if (chooser.exec() != QDialog::Accepted)
+        return {};
+    return chooser.chosenPaths();
 }
 
 std::optional<QString> QtDialogs::pickArchive() {
@@ -64,5 +68,5 @@ void QtDialogs::openWithDefaultApplication(const QString &path) {
 }
 
 void QtDialogs::showInFolder(const QString &path) {
-    FileViewer::selectFile(path, this);
+    FileViewer::showItem(path, this);
 }

@@ -2,9 +2,7 @@
 
 #include "settings/Preferences.h"
 
-#include <QAction>
 #include <QCheckBox>
-#include <QKeySequence>
 #include <QPointer>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -63,23 +61,13 @@ void PreferencesWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
 }
 
-QAction *PreferencesWindow::createAction(QObject *parent) {
-    auto *action = new QAction(tr("Preferences..."), parent);
-    action->setShortcut(QKeySequence::Preferences);
-    action->setMenuRole(QAction::PreferencesRole);
-    connect(action, &QAction::triggered, action, [] {
-        QPointer<PreferencesWindow> &window = sharedWindow();
-        if (!window) {
-            window = new PreferencesWindow;
-            window->setAttribute(Qt::WA_DeleteOnClose);
-        }
-        window->show();
-        window->raise();
-        window->activateWindow();
-    });
-    return action;
-}
-
-PreferencesWindow *PreferencesWindow::openWindow() {
-    return sharedWindow();
+void PreferencesWindow::showWindow() {
+    QPointer<PreferencesWindow> &window = sharedWindow();
+    if (!window) {
+        window = new PreferencesWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class QAction;
 class QCheckBox;
 class QTabWidget;
 
@@ -14,17 +13,9 @@ class PreferencesWindow : public QWidget {
 public:
     explicit PreferencesWindow(QWidget *parent = nullptr);
 
-    // The menu command that opens the application's one preferences window, making it when none
-    // is open and raising it otherwise.
-    static QAction *createAction(QObject *parent);
-    // The open preferences window, or none.
-    static PreferencesWindow *openWindow();
-
-    QTabWidget *tabView() const { return tabView_; }
-    QCheckBox *autoExtract() const { return autoExtract_; }
-    QCheckBox *closeWindowExtract() const { return closeWindowExtract_; }
-    QCheckBox *exitAfterLastWindow() const { return exitAfterLastWindow_; }
-    QCheckBox *ignoreHiddenFilesCheck() const { return ignoreHiddenFilesCheck_; }
+    // Shows the application's one preferences window, making it when none is open and raising
+    // it otherwise.
+    static void showWindow();
 
 protected:
     void showEvent(QShowEvent *event) override;

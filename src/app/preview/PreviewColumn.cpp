@@ -31,10 +31,6 @@ void PreviewColumn::setDocument(ArchiveDocument *document) {
         document_->setPreviewPane(this);
 }
 
-ArchiveDocument *PreviewColumn::document() const {
-    return document_;
-}
-
 bool PreviewColumn::isSameItem(IFileEntry *item) const {
     if (item == representedObject_)
         return true;

@@ -23,22 +23,18 @@ public:
 
     // The document whose previews this pane shows (not owned); none detaches it.
     void setDocument(ArchiveDocument *document);
-    ArchiveDocument *document() const;
     // The browser whose height sizes the pane (not owned).
     void setBrowser(QWidget *browser) { browser_ = browser; }
 
     // A new pane for an item other than the current one; the same item keeps its pane. None
     // drops the pane, so no item of a tree that is being replaced is kept.
     void setRepresentedObject(IFileEntry *item);
-    IFileEntry *representedObject() const { return representedObject_; }
     // The pane's frame: this widget's width and the browser's height less 30.
     QRect textPlainViewFrame() const;
     // Fits the pane to the browser again after the window was resized.
     void windowSizeChange();
     // Forwards to the pane.
     void viewFile(const std::optional<QString> &path) override;
-
-    PreviewView *view() const { return view_; }
 
 private:
     bool isSameItem(IFileEntry *item) const;

@@ -31,7 +31,6 @@ public:
     void viewFile(const std::optional<QString> &path);
     void setCurrentIcon();
 
-    IFileEntry *currentItem() const { return currentItem_; }
     // Present only while text is shown.
     QPlainTextEdit *textView() const;
     // Present only while a picture or the icon is shown.

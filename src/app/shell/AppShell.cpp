@@ -1,6 +1,5 @@
 #include "app/shell/AppShell.h"
 
-#include "app/shell/AppMenuBar.h"
 #include "app/window/DocumentWindow.h"
 #include "document/IDialogs.h"
 
@@ -16,6 +15,13 @@ void AppShell::openFiles(const QStringList &paths) {
         openFile(path);
     if (controller_.documents().isEmpty())
         newWindow();
+}
+
+void AppShell::openLaunched(const QStringList &paths) {
+    if (paths.isEmpty())
+        newWindow();
+    else
+        openFiles(paths);
 }
 
 void AppShell::openFile(const QString &path) {
@@ -36,16 +42,11 @@ DocumentWindow *AppShell::windowOf(const ArchiveDocument &document) const {
     return nullptr;
 }
 
-void AppShell::quit() {
-    QApplication::closeAllWindows();
-    QCoreApplication::quit();
-}
-
 ArchiveDocument *AppShell::makeDocument() {
     auto *window = new DocumentWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setMenuBar(new AppMenuBar(*window, *this));
     connect(window, &DocumentWindow::openDocumentRequested, this, &AppShell::openFile);
+    connect(window, &DocumentWindow::newWindowRequested, this, &AppShell::newWindow);
     windows_.removeAll(nullptr);
     windows_.append(window);
     return &window->document();

@@ -11,9 +11,10 @@
 class DocumentWindow;
 class IDialogs;
 
-// The running application's windows: every document gets a window with the application's menus,
-// archives opened from any window go through the document controller, and an archive that
-// cannot be opened is reported instead of leaving a broken window behind.
+// The running application's windows: archives opened from any window, from the command line or
+// handed over by a later launch go through the document controller, which raises the window of
+// an archive already open; an archive that cannot be opened is reported instead of leaving a
+// broken window behind.
 class AppShell : public QObject, public IDocumentWindowFactory {
     Q_OBJECT
 
@@ -22,16 +23,16 @@ public:
     explicit AppShell(IDialogs &dialogs, QObject *parent = nullptr);
 
     DocumentController &controller() { return controller_; }
-    // Opens each archive in the first empty window or a new one; when no window is open
-    // afterwards (no paths, or none could be opened), an empty window.
+    // Opens each archive in the first empty window or a new one (or raises its window); when no
+    // window is open afterwards (no paths, or none could be opened), an empty window.
     void openFiles(const QStringList &paths);
+    // What a later launch hands over: its archives, or a new empty window when it named none.
+    void openLaunched(const QStringList &paths);
     void openFile(const QString &path);
     // A new empty window, shown.
     void newWindow();
     // The window that holds the document, or none.
     DocumentWindow *windowOf(const ArchiveDocument &document) const;
-    // Closes every window (each stops its task first), then quits.
-    static void quit();
 
     // IDocumentWindowFactory
     ArchiveDocument *makeDocument() override;

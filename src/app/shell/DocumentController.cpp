@@ -53,6 +53,11 @@ ArchiveDocument *DocumentController::openDocument(const QString &path, bool disp
         *error = failure;
     if (failure)
         return nullptr;
+    if (ArchiveDocument *open = documentShowing(path)) {
+        if (display)
+            displayDocument(open);
+        return open;
+    }
     for (ArchiveDocument *document : documents()) {
         if (!document->isEmpty())
             continue;
@@ -67,6 +72,15 @@ ArchiveDocument *DocumentController::openDocument(const QString &path, bool disp
     if (display)
         displayDocument(document);
     return document;
+}
+
+ArchiveDocument *DocumentController::documentShowing(const QString &path) const {
+    const QString file = QFileInfo(path).canonicalFilePath();
+    for (ArchiveDocument *document : documents()) {
+        if (document->isViewing() && QFileInfo(document->filePath()).canonicalFilePath() == file)
+            return document;
+    }
+    return nullptr;
 }
 
 void DocumentController::displayDocument(ArchiveDocument *document) {

@@ -13,8 +13,8 @@
 class IDocumentWindowFactory;
 class ArchiveDocument;
 
-// The application's documents. An archive opened while a window shows nothing fills that window
-// instead of opening a second one beside it.
+// The application's documents. An archive that is open already has its window shown again, and
+// one opened while a window shows nothing fills that window instead of opening a second one.
 class DocumentController : public QObject {
     Q_OBJECT
 
@@ -28,7 +28,8 @@ public:
 
     // A new window with an empty document, shown.
     ArchiveDocument *newDocument();
-    // Opens the archive in the first empty document, else in a new one, and shows it when asked.
+    // The document showing the archive (shown when asked), else opens it in the first empty
+    // document or a new one and shows it when asked.
     // None, with the error, when the path names no archive that can be opened; then no window
     // is made and no empty one is used.
     ArchiveDocument *openDocument(const QString &path, bool display,
@@ -39,6 +40,8 @@ public:
 
 private:
     static std::optional<Error> checkArchive(const QString &path);
+    // The open document showing the same file, or none.
+    ArchiveDocument *documentShowing(const QString &path) const;
 
     IDocumentWindowFactory &factory_;
     // Held for a whole opening, so two openings never pick the same empty document. Recursive:

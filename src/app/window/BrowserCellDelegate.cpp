@@ -1,5 +1,8 @@
 #include "app/window/BrowserCellDelegate.h"
 
+#include "app/preview/EntryIconProvider.h"
+#include "app/window/EntryBrowserModel.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QPainter>
@@ -29,7 +32,13 @@ void BrowserCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     if (!icon.isNull()) {
         const QIcon::Mode mode =
             option.state & QStyle::State_Selected ? QIcon::Selected : QIcon::Normal;
-        icon.paint(painter, imageRectForBounds(option.rect), Qt::AlignCenter, mode);
+        const QRect image = imageRectForBounds(option.rect);
+        icon.paint(painter, image, Qt::AlignCenter, mode);
+        if (index.data(EntryBrowserModel::EncryptedRole).toBool()) {
+            const QRect corner(image.right() - kEmblemSize + 3, image.bottom() - kEmblemSize + 3,
+                               kEmblemSize, kEmblemSize);
+            EntryIconProvider::lockEmblem().paint(painter, corner);
+        }
     }
     QRect title = titleRectForBounds(option.rect);
     if (index.model()->hasChildren(index)) {

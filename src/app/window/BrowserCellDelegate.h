@@ -3,8 +3,9 @@
 #include <QRect>
 #include <QStyledItemDelegate>
 
-// The browser's cell for archive entries and files alike: a 16-pixel icon 4 pixels in, the name
-// from 22 pixels on, cut at the tail when it does not fit.
+// The browser's cell for archive entries and files alike: a 16-pixel icon 4 pixels in (with a
+// lock over its corner for an encrypted entry), the name from 22 pixels on, cut at the tail when
+// it does not fit.
 class BrowserCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -14,6 +15,7 @@ public:
     static constexpr int kTitleInset = 22;
     static constexpr int kCellHeight = 20;
     static constexpr int kArrowWidth = 12;
+    static constexpr int kEmblemSize = 10;
 
     using QStyledItemDelegate::QStyledItemDelegate;
 

@@ -1,45 +1,24 @@
 #include "app/window/BrowserContextMenu.h"
 
-#include "app/window/DocumentBrowser.h"
-#include "document/ArchiveDocument.h"
+#include "app/window/DocumentCommands.h"
 
-BrowserContextMenu::BrowserContextMenu(ArchiveDocument &document, const DocumentBrowser &browser,
-                                       const std::function<void()> &viewFile, QWidget *parent)
+#include <QAction>
+
+using Id = DocumentCommands::Id;
+
+BrowserContextMenu::BrowserContextMenu(DocumentCommands &commands, QWidget *parent)
     : QMenu(parent)
-    , document_(document)
-    , browser_(browser)
-    , extractSelected_(
-          makeItem(tr("Extract selected files"), [&document] { document.extractSelected(); }))
-    , extractSelectedTo_(makeItem(tr("Extract selected files As..."),
-                                  [&document] { document.extractSelectedTo(); }))
-    , viewSelected_(makeItem(tr("View"), viewFile))
-    , deleteSelected_(makeItem(tr("Delete"), [&document] { document.deleteSelected(); }))
-    , revealInFinder_(makeItem(tr("Reveal in Finder"), [&document] { document.showInFolder(); })) {
-    connect(this, &QMenu::aboutToShow, this, &BrowserContextMenu::menuNeedsUpdate);
+    , commands_(commands) {
 }
 
-QAction *BrowserContextMenu::makeItem(const QString &title, const std::function<void()> &action) {
-    auto *item = new QAction(title, this);
-    connect(item, &QAction::triggered, this, action);
-    return item;
-}
-
-void BrowserContextMenu::menuNeedsUpdate() {
-    // Only detach the items: they are made once, with the menu.
-    for (QAction *item : actions())
-        removeAction(item);
-    const bool canExtract = document_.canExtractSelected();
-    if (canExtract) {
-        addAction(extractSelected_);
-        addAction(extractSelectedTo_);
+void BrowserContextMenu::popupFor(const QPoint &globalPos) {
+    commands_.update();
+    clear();
+    for (QAction *action : commands_.actions({Id::ExtractSelected, Id::ExtractSelectedAs, Id::View,
+                                              Id::ShowInFolder, Id::Delete})) {
+        if (action->isEnabled())
+            addAction(action);
     }
-    if (document_.canView())
-        addAction(viewSelected_);
-    if (!canExtract) {
-        if (!document_.canZip())
-            return;
-        if (document_.canDelete() && browser_.selectedColumn() == 0)
-            addAction(deleteSelected_);
-    }
-    addAction(revealInFinder_);
+    if (!isEmpty())
+        popup(globalPos);
 }

@@ -2,31 +2,20 @@
 
 #include <QMenu>
 
-#include <functional>
+class DocumentCommands;
 
-class DocumentBrowser;
-class ArchiveDocument;
-
-// The browser's context menu, rebuilt before it opens after the document's rules: the extract
-// items and "View" for an opened archive with a selection, "Delete" for gathered items selected
-// in the first column, and "Reveal in Finder" unless there is nothing to act on.
+// The browser's context menu: the commands that act on the selection (Extract Selected, Extract
+// Selected As…, View, Show in Folder, Delete), those that apply to it now, as the shared actions.
 class BrowserContextMenu : public QMenu {
     Q_OBJECT
 
 public:
-    BrowserContextMenu(ArchiveDocument &document, const DocumentBrowser &browser,
-                       const std::function<void()> &viewFile, QWidget *parent = nullptr);
+    BrowserContextMenu(DocumentCommands &commands, QWidget *parent);
 
-    void menuNeedsUpdate();
+    // Refills the menu for the selection and opens it at the point; nothing when no command
+    // applies.
+    void popupFor(const QPoint &globalPos);
 
 private:
-    QAction *makeItem(const QString &title, const std::function<void()> &action);
-
-    ArchiveDocument &document_;
-    const DocumentBrowser &browser_;
-    QAction *extractSelected_;
-    QAction *extractSelectedTo_;
-    QAction *viewSelected_;
-    QAction *deleteSelected_;
-    QAction *revealInFinder_;
+    DocumentCommands &commands_;
 };

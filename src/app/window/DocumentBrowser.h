@@ -7,15 +7,15 @@ class EntryBrowserModel;
 class BrowserCellDelegate;
 class IFileEntry;
 
-// The document's column browser: folders may be selected, several rows at once, columns start
-// 190 pixels wide and the preview column 500; a context menu request from any column comes out
-// as one signal.
+// The document's column browser: folders may be selected, several rows at once; columns start
+// 190 pixels wide, the preview column takes the room left (at least 240 pixels) so the first
+// column stays in view. A context menu request or a drag from any column comes out as one signal.
 class DocumentBrowser : public QColumnView {
     Q_OBJECT
 
 public:
     static constexpr int kColumnWidth = 190;
-    static constexpr int kPreviewColumnWidth = 500;
+    static constexpr int kMinimumPreviewWidth = 240;
     // Deeper columns than this start at the view's own width.
     static constexpr int kInitialWidths = 64;
 
@@ -37,13 +37,22 @@ public:
 signals:
     void contextMenuRequested(const QPoint &globalPos);
     void itemDoubleClicked(const QModelIndex &index);
+    void dragRequested();
 
 protected:
     QAbstractItemView *createColumn(const QModelIndex &rootIndex) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The rows selected in the column of the current item: QColumnView shares its selection
+    // with a column only once it has scrolled to it, so a quick click there goes to the column.
     QModelIndexList selectedRows() const;
+    // Sizes the preview column to the room right of the given number of columns.
+    void fitPreviewColumn(int columnsBefore);
 
     EntryBrowserModel *model_;
     BrowserCellDelegate *cell_;
+    QWidget *previewColumn_ = nullptr;
+    int previewColumnsBefore_ = 0;
 };

@@ -1,39 +1,26 @@
 #pragma once
 
-#include <QHash>
-#include <QString>
 #include <QToolBar>
 
-#include <functional>
+class DocumentCommands;
+class EncodingMenu;
+class QToolButton;
 
-class EncodingChooser;
-class QAction;
-class ArchiveDocument;
-
-// The document window's toolbar: its buttons with their enabling rules and the encoding chooser.
+// The document window's toolbar: Extract, Extract As…, Open, Zip, Zip As…, Add… and Delete,
+// their icons all of one size, then at the right end the button that opens the encoding menu
+// and names the encoding in use.
 class DocumentToolbar : public QToolBar {
     Q_OBJECT
 
 public:
-    static inline const QString kIdentifier = QStringLiteral("Archive Document Toolbar Identifier");
+    static constexpr int kIconSize = 24;
 
-    // "Open" runs openDocument; every other button runs its document command.
-    DocumentToolbar(ArchiveDocument &document, const std::function<void()> &openDocument,
+    DocumentToolbar(const DocumentCommands &commands, EncodingMenu *encodings,
                     QWidget *parent = nullptr);
 
-    // Enables each button after its rule and the chooser exactly when an archive is shown.
-    void updateCommands();
-    // The button with the identifier ("ToolBarItemUnArchive", ...), or none.
-    QAction *item(const QString &identifier) const { return actions_.value(identifier); }
-    EncodingChooser *encodingPopup() const { return popup_; }
+    // The encoding button is usable exactly when an archive is shown.
+    void setEncodingEnabled(bool enabled);
 
 private:
-    struct Item;
-    static const QList<Item> &items();
-    void addItem(const Item &item, const std::function<void()> &openDocument);
-    bool isItemEnabled(const Item &item) const;
-
-    ArchiveDocument &document_;
-    QHash<QString, QAction *> actions_;
-    EncodingChooser *popup_;
+    QToolButton *encodingButton_;
 };

@@ -5,9 +5,12 @@
 #include "app/preview/PreviewColumn.h"
 #include "app/window/BrowserContextMenu.h"
 #include "app/window/DocumentBrowser.h"
+#include "app/window/DocumentCommands.h"
+#include "app/window/DocumentMenuBar.h"
 #include "app/window/DocumentToolbar.h"
-#include "app/window/EncodingChooser.h"
+#include "app/window/EncodingMenu.h"
 #include "app/window/EntryBrowserModel.h"
+#include "settings/RecentArchives.h"
 #include "app/window/StatusLine.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ReaderBase.h"
@@ -20,6 +23,8 @@
 #include "util/PathUtil.h"
 
 #include <QCloseEvent>
+#include <QDrag>
+#include <QEventLoop>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QUrl>
@@ -48,19 +53,19 @@ void DocumentWindow::buildWindow() {
     setCentralWidget(browser_);
     statusLine_ = new StatusLine(this);
     statusBar()->addWidget(statusLine_, 1);
-    toolbar_ = new DocumentToolbar(
-        *document_, [this] { chooseArchiveToOpen(); }, this);
+    commands_ = new DocumentCommands(*this);
+    encodings_ = new EncodingMenu(this);
+    setMenuBar(new DocumentMenuBar(*this, *commands_, encodings_));
+    toolbar_ = new DocumentToolbar(*commands_, encodings_, this);
     addToolBar(toolbar_);
     progress_ = new ProgressController(this);
-    contextMenu_ = new BrowserContextMenu(
-        *document_, *browser_, [this] { document_->viewFile(); }, this);
+    contextMenu_ = new BrowserContextMenu(*commands_, this);
     preview_ = new PreviewColumn;
     preview_->setDocument(document_.get());
     preview_->setBrowser(browser_);
     browser_->setPreview(preview_);
 
-    connect(toolbar_->encodingPopup(), &EncodingChooser::encodingChosen, this,
-            &DocumentWindow::changeEncoding);
+    connect(encodings_, &EncodingMenu::encodingChosen, this, &DocumentWindow::changeEncoding);
     connect(progress_, &ProgressController::cancelRequested, this,
             [this] { document_->cancelThread(); });
     connect(browser_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -69,12 +74,8 @@ void DocumentWindow::buildWindow() {
             &DocumentWindow::browserDoubleClick);
     connect(browser_, &QColumnView::updatePreviewWidget, this, &DocumentWindow::updatePreview);
     connect(browser_, &DocumentBrowser::contextMenuRequested, contextMenu_,
-            [this](const QPoint &pos) {
-                // Built first as well: a menu without items would show as an empty box.
-                contextMenu_->menuNeedsUpdate();
-                if (!contextMenu_->isEmpty())
-                    contextMenu_->popup(pos);
-            });
+            &BrowserContextMenu::popupFor);
+    connect(browser_, &DocumentBrowser::dragRequested, this, &DocumentWindow::dragSelection);
 }
 
 void DocumentWindow::updatePreview(const QModelIndex &index) {
@@ -89,13 +90,15 @@ void DocumentWindow::updatePreview(const QModelIndex &index) {
 }
 
 void DocumentWindow::chooseArchiveToOpen() {
-    const std::optional<QString> path = dialogs_->pickArchive();
-    if (!path)
-        return;
+    if (const std::optional<QString> path = dialogs_->pickArchive())
+        openArchive(*path);
+}
+
+void DocumentWindow::openArchive(const QString &path) {
     if (document_->isEmpty())
-        document_->open(*path);
+        document_->open(path);
     else
-        emit openDocumentRequested(*path);
+        emit openDocumentRequested(path);
 }
 
 void DocumentWindow::changeEncoding(const EncodingItem &item) {
@@ -115,8 +118,8 @@ void DocumentWindow::changeEncoding(const EncodingItem &item) {
 }
 
 void DocumentWindow::browserSelected() {
-    statusLine_->browserSelected(*document_, currentSelection());
-    toolbar_->updateCommands();
+    statusLine_->browserSelected(*document_, browser_->entryModel()->root(), currentSelection());
+    updateCommands();
 }
 
 void DocumentWindow::browserDoubleClick() {
@@ -128,6 +131,36 @@ void DocumentWindow::browserDoubleClick() {
     if (document_->canAdd() && selected.size() == 1 &&
         dynamic_cast<FileSystemNode *>(selected.first()))
         dialogs_->openWithDefaultApplication(selected.first()->path());
+}
+
+void DocumentWindow::dragSelection() {
+    const QList<IFileEntry *> items = currentSelection();
+    if (items.isEmpty())
+        return;
+    QStringList paths;
+    if (document_->isComposing()) {
+        for (const IFileEntry *item : items)
+            paths.append(item->path());
+    } else {
+        // The drag starts once the entries are on disk, the sheet showing meanwhile; a running
+        // preview gives way.
+        QEventLoop extraction;
+        connect(&document_->worker(), &DocumentWorker::taskEnded, &extraction, &QEventLoop::quit);
+        document_->extractSelectedForDrag(
+            [&paths](const QStringList &extracted) { paths = extracted; });
+        if (document_->isExecuting())
+            extraction.exec();
+    }
+    if (paths.isEmpty() || !isVisible())
+        return;
+    auto *mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime->setUrls(urls);
+    auto *drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction);
 }
 
 void DocumentWindow::closeEvent(QCloseEvent *event) {
@@ -155,7 +188,7 @@ std::optional<QStringList> DocumentWindow::acceptableDrop(const QMimeData *mime)
 }
 
 void DocumentWindow::dragEnterEvent(QDragEnterEvent *event) {
-    if (acceptableDrop(event->mimeData())) {
+    if (event->source() != this && acceptableDrop(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -230,12 +263,20 @@ void DocumentWindow::reloadBrowser() {
 }
 
 void DocumentWindow::selectRememberedEncoding() {
-    if (document_->isViewing() && !document_->filePath().isEmpty())
-        toolbar_->encodingPopup()->selectRememberedEncoding(document_->filePath());
+    if (!document_->isViewing() || document_->filePath().isEmpty())
+        return;
+    encodings_->selectRememberedEncoding(document_->filePath());
+    const ReaderBase *reader = document_->session() ? document_->session()->reader() : nullptr;
+    encodings_->setDetectedEncoding(reader ? reader->encodingName() : QString());
+    // Called once a listing has ended: the archive opened is one to offer again.
+    if (reader && !reader->archiveError())
+        RecentArchives::add(document_->filePath());
 }
 
 void DocumentWindow::updateCommands() {
-    toolbar_->updateCommands();
+    commands_->update();
+    encodings_->menuAction()->setEnabled(document_->canExtract());
+    toolbar_->setEncodingEnabled(document_->canExtract());
 }
 
 QList<IFileEntry *> DocumentWindow::firstColumnSelection() const {

@@ -10,8 +10,10 @@
 
 class BrowserContextMenu;
 class DocumentBrowser;
+class DocumentCommands;
 class DocumentToolbar;
 class EncodingItem;
+class EncodingMenu;
 class PreviewColumn;
 class ProgressController;
 class QMimeData;
@@ -19,8 +21,9 @@ class QtDialogs;
 class StatusLine;
 class ArchiveDocument;
 
-// The window of one document: toolbar with the encoding chooser, column browser, status line,
-// context menu, progress sheet, and drops of archives and files.
+// The window of one document: menu bar, toolbar with the encoding button, column browser with its
+// context menu and preview column, status line and progress sheet; it takes drops of archives
+// and files and lets entries be dragged out.
 class DocumentWindow : public QMainWindow, private IDocumentView {
     Q_OBJECT
 
@@ -32,24 +35,18 @@ public:
 
     ArchiveDocument &document() const { return *document_; }
     DocumentBrowser &browser() const { return *browser_; }
-    DocumentToolbar &toolbar() const { return *toolbar_; }
-    StatusLine &statusLine() const { return *statusLine_; }
-    BrowserContextMenu &contextMenu() const { return *contextMenu_; }
-    ProgressController &progress() const { return *progress_; }
-    // The pane the browser shows beside a selected file.
-    PreviewColumn &preview() const { return *preview_; }
 
-    // "Open": the open dialog; the archive fills this window when it is empty, else another.
+    // "Open…": the open dialog, then openArchive.
     void chooseArchiveToOpen();
-    // Relists the opened archive with the encoding at once, and remembers it for the archive.
-    void changeEncoding(const EncodingItem &item);
-    // Refreshes the status line for the selection (and the toolbar, which depends on it).
-    void browserSelected();
+    // Opens the archive in this window when it is empty, else asks for another window.
+    void openArchive(const QString &path);
 
 signals:
     // Archives for other windows: the ones dropped after the first, or opened while this window
     // shows something.
     void openDocumentRequested(const QString &path);
+    // "New Window".
+    void newWindowRequested();
     // The window was closed (its document has stopped working).
     void windowClosed();
 
@@ -61,12 +58,18 @@ protected:
 
 private:
     void buildWindow();
+    void browserSelected();
     void browserDoubleClick();
+    // Relists the opened archive with the encoding at once, and remembers it for the archive.
+    void changeEncoding(const EncodingItem &item);
     // A leaf became the browser's current item: the pane shows it, an archive entry once the
     // worker has extracted it.
     void updatePreview(const QModelIndex &index);
     // The drop's file paths when the window takes them now; none otherwise.
     std::optional<QStringList> acceptableDrop(const QMimeData *mime) const;
+    // Drags the selection out as files: gathered items as they are, archive entries once
+    // extracted into a private temporary folder.
+    void dragSelection();
 
     // IDocumentView
     void showProgress(bool indeterminate) override;
@@ -84,6 +87,8 @@ private:
 
     QtDialogs *dialogs_;
     std::unique_ptr<ArchiveDocument> document_;
+    DocumentCommands *commands_ = nullptr;
+    EncodingMenu *encodings_ = nullptr;
     DocumentBrowser *browser_ = nullptr;
     DocumentToolbar *toolbar_ = nullptr;
     StatusLine *statusLine_ = nullptr;

@@ -1,6 +1,6 @@
 #include "app/window/EntryBrowserModel.h"
 
-#include "archive/IFileEntry.h"
+#include "archive/ArchiveEntry.h"
 
 EntryBrowserModel::EntryBrowserModel(QObject *parent)
     : QAbstractItemModel(parent) {
@@ -56,13 +56,23 @@ QVariant EntryBrowserModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid())
         return {};
     const IFileEntry *entry = item(index);
+    const auto *archived = dynamic_cast<const ArchiveEntry *>(entry);
+    const bool encrypted = archived && archived->isEncrypted();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return entry->name();
+    case Qt::ToolTipRole:
+        return encrypted ? tr("%1 (encrypted)").arg(entry->name()) : entry->name();
     case Qt::DecorationRole:
         return icons_.icon(*entry);
+    case EncryptedRole:
+        return encrypted;
     default:
         return {};
     }
+}
+
+Qt::ItemFlags EntryBrowserModel::flags(const QModelIndex &index) const {
+    return QAbstractItemModel::flags(index) |
+           (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
 }

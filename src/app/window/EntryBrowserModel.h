@@ -8,12 +8,16 @@
 class IFileEntry;
 
 // The column browser's model over an item tree: archive entries or gathered files, one column,
-// the name with the item's icon. The tree belongs to the document; the model only points into it
-// and must be given a new root (or none) before the tree changes.
+// the name with the item's icon; encrypted entries say so. Rows can be dragged out (copied). The
+// tree belongs to the document; the model only points into it and must be given a new root (or
+// none) before the tree changes.
 class EntryBrowserModel : public QAbstractItemModel {
     Q_OBJECT
 
 public:
+    // True for an archive entry whose data needs a password.
+    static constexpr int EncryptedRole = Qt::UserRole + 1;
+
     explicit EntryBrowserModel(QObject *parent = nullptr);
 
     // Shows the tree below the root (its children form the first column), or nothing.
@@ -28,6 +32,8 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     bool hasChildren(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
 private:
     // Where an item sits, learnt when its index is made: the tree has no parent links for

@@ -19,7 +19,6 @@ public:
 
     void computeSize(const QStringList &paths);
     void cancel();
-    bool isExecuting() const { return !threads_.isEmpty(); }
 
 signals:
     // The files plus folders counted and their bytes, for the paths of the latest computation.

@@ -7,8 +7,19 @@
 #include "util/StringUtil.h"
 
 namespace {
+
 const QString kSeparator = QStringLiteral(" - ");
+
+// An entry's path inside the archive, written the same way whether the archive listed its folder
+// or the tree made it up.
+QString entryPath(const IFileEntry &entry) {
+    QString path = entry.path();
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    return path;
 }
+
+} // namespace
 
 StatusLine::StatusLine(QWidget *parent)
     : QLabel(parent)
@@ -18,14 +29,15 @@ StatusLine::StatusLine(QWidget *parent)
 }
 
 QString StatusLine::itemsPrefix(quint64 count) {
-    return QStringLiteral("%1 %2 , ").arg(count).arg(tr("items"));
+    return tr("%n item(s)", nullptr, int(count)) + QStringLiteral(", ");
 }
 
-void StatusLine::browserSelected(const ArchiveDocument &document,
+void StatusLine::browserSelected(const ArchiveDocument &document, const IFileEntry *shownRoot,
                                  const QList<IFileEntry *> &selection) {
     switch (document.state()) {
     case ArchiveDocument::State::Viewing:
-        showArchive(document, selection);
+        sizes_->cancel();
+        showArchive(document, shownRoot, selection);
         break;
     case ArchiveDocument::State::Composing:
         showGathered(document, selection);
@@ -37,18 +49,20 @@ void StatusLine::browserSelected(const ArchiveDocument &document,
     }
 }
 
-void StatusLine::showArchive(const ArchiveDocument &document,
+void StatusLine::showArchive(const ArchiveDocument &document, const IFileEntry *shownRoot,
                              const QList<IFileEntry *> &selection) {
-    sizes_->cancel();
+    const auto *root = dynamic_cast<const ArchiveEntry *>(shownRoot);
     const auto *entry =
         selection.size() == 1 ? dynamic_cast<ArchiveEntry *>(selection.first()) : nullptr;
-    if (entry && entry->isLeaf()) {
+    if (!root) {
+        clear();
+    } else if (entry && entry->isLeaf()) {
         setText(StringUtil::formatSize(entry->compressedSize()) + QLatin1Char('/') +
-                StringUtil::formatSize(entry->uncompressedSize()) + kSeparator + entry->path());
+                StringUtil::formatSize(entry->uncompressedSize()) + kSeparator + entryPath(*entry));
     } else if (entry) {
         setText(itemsPrefix(entry->descendantCount()) + StringUtil::formatSize(entry->totalSize()) +
-                kSeparator + entry->path());
-    } else if (const ArchiveEntry *root = document.rootEntry()) {
+                kSeparator + entryPath(*entry));
+    } else {
         setText(itemsPrefix(root->descendantCount()) +
                 StringUtil::formatSize(FileAttributes::fileSize(document.filePath())) +
                 QLatin1Char('/') + StringUtil::formatSize(root->totalSize()) + kSeparator +
@@ -66,14 +80,14 @@ void StatusLine::showGathered(const ArchiveDocument &document,
     }
     if (selection.size() == 1) {
         const QString folder = selection.first()->path();
-        setText(tr("Loading...") + folder);
+        setText(tr("Loading… %1").arg(folder));
         sizes_->computeSize({folder});
         return;
     }
     QStringList paths;
     for (const FileSystemNode::Ptr &node : document.rootNode()->children())
         paths.append(node->path());
-    setText(tr("Loading..."));
+    setText(tr("Loading…"));
     sizes_->computeSize(paths);
 }
 

@@ -7,24 +7,25 @@ class FileSizeThread;
 class IFileEntry;
 class ArchiveDocument;
 
-// The line under the browser: totals of the archive, the selected entry or the gathered files.
-// Totals of files on disk come from the size thread and replace "Loading..." when ready.
+// The line under the browser: totals of the archive, the selected entries or the gathered files.
+// Totals of files on disk come from the size thread and replace "Loading…" when ready.
 class StatusLine : public QLabel {
     Q_OBJECT
 
 public:
     explicit StatusLine(QWidget *parent = nullptr);
 
-    // Shows what the document's state and the selection call for.
-    void browserSelected(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
-    FileSizeThread *sizeThread() const { return sizes_; }
+    // Shows what the document's state and the selection call for. shownRoot is the tree the
+    // browser shows (none while a listing fills it): only that tree is read.
+    void browserSelected(const ArchiveDocument &document, const IFileEntry *shownRoot,
+                         const QList<IFileEntry *> &selection);
 
 private:
-    void showArchive(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
+    void showArchive(const ArchiveDocument &document, const IFileEntry *shownRoot,
+                     const QList<IFileEntry *> &selection);
     void showGathered(const ArchiveDocument &document, const QList<IFileEntry *> &selection);
-    void computeSize(const QStringList &paths);
     void showComputed(quint64 itemCount, quint64 totalSize, const QStringList &paths);
-    // "N items , ", which the size follows.
+    // "N items, " (plural by count), which the size follows.
     static QString itemsPrefix(quint64 count);
 
     FileSizeThread *sizes_;

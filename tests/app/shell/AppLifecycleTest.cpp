@@ -1,7 +1,9 @@
 #include "app/shell/AppLifecycle.h"
+#include "../window/WindowTestKit.h"
+#include "app/preferences/PreferencesWindow.h"
+#include "encoding/EncodingUtil.h"
 #include "settings/Preferences.h"
 #include "settings/RememberedEncodings.h"
-#include "util/TempFolders.h"
 #include "support/TestDirs.h"
 #include "util/TempFolders.h"
 
@@ -38,11 +40,17 @@ protected:
 
 } // namespace
 
+static void toggleExitPreference() {
+    PreferencesWindow::showWindow();
+    clickPreference("After closing the last window, exit the application");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST_F(AppDelegateTest, QuittingAfterTheLastWindowFollowsTheSettingAtThatMoment) {
     EXPECT_TRUE(quitsAfterClosingTheLastWindow()) << "the default";
-    Preferences::setExitAfterLastWindow(false);
+    toggleExitPreference();
     EXPECT_FALSE(quitsAfterClosingTheLastWindow());
-    Preferences::setExitAfterLastWindow(true);
+    toggleExitPreference();
     EXPECT_TRUE(quitsAfterClosingTheLastWindow());
 }
 

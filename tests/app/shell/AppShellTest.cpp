@@ -1,27 +1,19 @@
 #include "app/shell/AppShell.h"
-#include "app/preferences/PreferencesWindow.h"
+#include "../window/WindowTestKit.h"
 #include "app/shell/AppLifecycle.h"
-#include "app/window/DocumentWindow.h"
+#include "app/shell/SingleInstance.h"
 #include "document/ArchiveDocument.h"
 #include "document/ScriptedUi.h"
-#include "support/TestDirs.h"
 #include "util/TempFolders.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDropEvent>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QTimer>
-#include <QUrl>
-#include <gtest/gtest.h>
+#include <QTest>
 
-namespace {
+#include <future>
 
-class AppShellTest : public ::testing::Test {
+class AppShellTest : public WindowTest {
 protected:
     void SetUp() override {
-        clearSettings();
+        WindowTest::SetUp();
         dir_.write("src/a.txt", "a");
         ASSERT_EQ(runShell(QStringLiteral("cd '%1/src' && zip -q ../one.zip a.txt && zip -q "
                                           "../two.zip a.txt && zip -q ../three.zip a.txt")
@@ -29,9 +21,8 @@ protected:
                   0);
     }
     void TearDown() override {
-        for (DocumentWindow *window : windows())
-            delete window;
-        clearSettings();
+        qDeleteAll(windows());
+        WindowTest::TearDown();
     }
 
     // The document windows on show, in the controller's order.
@@ -53,23 +44,9 @@ protected:
         return paths;
     }
 
-    ScratchDir dir_;
     ScriptedUi ui_;
     AppShell shell_{ui_};
 };
-
-QAction *menuAction(const DocumentWindow &window, const QString &text) {
-    const QMenuBar *bar = window.menuBar();
-    for (const QAction *menu : bar->actions()) {
-        for (QAction *action : menu->menu()->actions()) {
-            if (action->text() == text)
-                return action;
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
 
 TEST_F(AppShellTest, WithoutArchivesOneEmptyWindowOpensAndTheNextArchiveFillsIt) {
     shell_.openFiles({});
@@ -94,35 +71,17 @@ TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOn
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
     shell_.newWindow();
-    DocumentWindow *target = windows().at(1);
-    auto data = std::make_unique<QMimeData>();
-    data->setUrls({QUrl::fromLocalFile(dir_.file("two.zip")),
-                   QUrl::fromLocalFile(dir_.file("three.zip")),
-                   QUrl::fromLocalFile(dir_.file("one.zip"))});
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    // Straight to the window: the application delivers drops only inside a real drag.
-    static_cast<QObject *>(target)->event(&drop);
-    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip", "three.zip", "one.zip"}));
+    drop(*windows().at(1), {dir_.file("two.zip"), dir_.file("three.zip"), dir_.file("one.zip")});
+    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip", "three.zip"}))
+        << "one.zip, open already, keeps its one window";
 }
 
-TEST_F(AppShellTest, TheMenusOpenPreferencesAndNewWindows) {
+TEST_F(AppShellTest, TheKeysOpenNewWindowsAndCloseThem) {
     shell_.openFiles({});
     DocumentWindow *window = windows().first();
-    QAction *newWindow = menuAction(*window, "New Window");
-    ASSERT_TRUE(newWindow);
-    newWindow->trigger();
+    press(*window, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(windows().size(), 2);
-
-    QAction *preferences = menuAction(*window, "Preferences...");
-    ASSERT_TRUE(preferences);
-    preferences->trigger();
-    ASSERT_TRUE(PreferencesWindow::openWindow());
-    EXPECT_TRUE(PreferencesWindow::openWindow()->isVisible());
-    delete PreferencesWindow::openWindow();
-
-    QAction *close = menuAction(*window, "Close Window");
-    ASSERT_TRUE(close);
-    close->trigger();
+    press(*window, Qt::Key_W, Qt::ControlModifier);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
 }
@@ -132,9 +91,7 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
     ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
-    QAction *quit = menuAction(*windows().first(), "Quit");
-    ASSERT_TRUE(quit);
-    QTimer::singleShot(0, quit, &QAction::trigger);
+    QTimer::singleShot(0, [this] { chooseFromMenu(*windows().first(), {"File", "Quit"}); });
     // Ends a run that does not quit, and goes with this run.
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -144,4 +101,33 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(TempFolders::root()));
+}
+
+// A later launch hands its archives to the running instance over the session bus and ends.
+TEST_F(AppShellTest, ASecondLaunchHandsItsArchivesToTheRunningInstance) {
+    SingleInstance running;
+    ASSERT_TRUE(running.registerInstance()) << "no private session bus";
+    QObject::connect(&running, &SingleInstance::openRequested, &shell_, &AppShell::openLaunched);
+    // Started through the shell (posix_spawn, not fork: ThreadSanitizer allows no fork of a
+    // threaded process), from a thread while this one answers the bus.
+    const auto launch = [](const QStringList &arguments) {
+        QString command = QStringLiteral("timeout 60 '" KIST_APP_PATH "'");
+        for (const QString &argument : arguments)
+            command += " '" + argument + "'";
+        auto status = std::async(std::launch::async, [command] { return runShell(command); });
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return status.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            70000));
+        return status.get();
+    };
+    EXPECT_EQ(launch({dir_.file("one.zip"), dir_.file("two.zip")}), 0);
+    EXPECT_EQ(launch({dir_.file("one.zip")}), 0);
+    EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip"}));
+    EXPECT_EQ(launch({}), 0);
+    EXPECT_EQ(windows().size(), 3) << "a launch without archives asks for a window";
+
+    // Without a bus, or with nobody answering, a launch runs on its own.
+    SingleInstance alone(QDBusConnection::connectToBus("unix:path=/nonexistent", "no-bus"));
+    EXPECT_FALSE(alone.registerInstance());
+    EXPECT_FALSE(alone.handOver({dir_.file("one.zip")}));
 }

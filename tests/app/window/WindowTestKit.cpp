@@ -1,10 +1,138 @@
 #include "WindowTestKit.h"
 
+#include "../TestDesktop.h"
+#include "app/dialogs/ProgressSheet.h"
+#include "app/window/BrowserColumn.h"
 #include "app/window/DocumentBrowser.h"
 #include "app/window/EntryBrowserModel.h"
+#include "app/window/StatusLine.h"
 #include "document/ArchiveDocument.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QString plain(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
+
+QAction *findAction(const QList<QAction *> &actions, const QString &text) {
+    for (QAction *action : actions) {
+        if (!action->isSeparator() && plain(action->text()) == text)
+            return action;
+    }
+    ADD_FAILURE() << "no item " << text.toStdString();
+    return nullptr;
+}
+
+} // namespace
+
+BrowserColumn *WindowTest::columnOf(const DocumentWindow &window, const QStringList &path) {
+    const QModelIndex index = indexAt(window, path);
+    for (BrowserColumn *column : window.browser().findChildren<BrowserColumn *>()) {
+        if (index.isValid() && column->isVisible() && column->rootIndex() == index.parent())
+            return column;
+    }
+    return nullptr;
+}
+
+QModelIndex WindowTest::indexAt(const DocumentWindow &window, const QStringList &names) {
+    const EntryBrowserModel &model = *window.browser().entryModel();
+    QModelIndex current;
+    for (const QString &name : names) {
+        const QModelIndexList found =
+            model.match(model.index(0, 0, current), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        if (found.isEmpty())
+            return {};
+        current = found.first();
+    }
+    return current;
+}
+
+namespace {
+
+void closePopups() {
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+} // namespace
+
+WindowTest::WindowTest() {
+    watcher_.setInterval(20);
+    QObject::connect(&watcher_, &QTimer::timeout, [this] { answerOpenDialogs(); });
+}
+
+void WindowTest::SetUp() {
+    clearSettings();
+    TestDesktop::instance().clear();
+    watcher_.start();
+}
+
+void WindowTest::TearDown() {
+    watcher_.stop();
+    closePopups();
+    EXPECT_TRUE(answers_.empty()) << "a dialog the test waited for never opened";
+    clearSettings();
+}
+
+void WindowTest::answerOpenDialogs() {
+    auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    // The progress sheet is the application's own, answered by the task's end.
+    if (!dialog || dialog == answered_ || !dialog->isVisible() ||
+        qobject_cast<ProgressSheet *>(dialog))
+        return;
+    if (!answers_.empty()) {
+        const auto answer = answers_.front();
+        answers_.pop_front();
+        answer(*dialog);
+        // One that stays open (refusing the answer) is not answered again.
+        answered_ = dialog->isVisible() ? dialog : nullptr;
+    } else if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+        alerts_.append(box->text());
+        box->close();
+    } else {
+        alerts_.append(QStringLiteral("unexpected dialog: ") + dialog->windowTitle());
+        dialog->reject();
+    }
+}
+
+void WindowTest::answerDialog(const std::function<void(QDialog &)> &answer) {
+    answers_.push_back(answer);
+}
+
+void WindowTest::answerFileDialog(const QStringList &names, const QString &folder) {
+    answerDialog([names, folder](QDialog &dialog) {
+        if (!folder.isEmpty())
+            qobject_cast<QFileDialog *>(&dialog)->setDirectory(folder);
+        QStringList quoted;
+        for (const QString &name : names)
+            quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
+        dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
+        QPushButton *accept =
+            dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+        ASSERT_TRUE(accept && accept->isEnabled()) << names.join(' ').toStdString();
+        accept->click();
+    });
+}
+
+void WindowTest::cancelDialog() {
+    answerDialog([](QDialog &dialog) { dialog.reject(); });
+}
 
 void WindowTest::python(const QString &script) const {
     const QString file = dir_.write(QStringLiteral("make.py"), script.toUtf8());
@@ -28,6 +156,8 @@ std::unique_ptr<DocumentWindow> WindowTest::openWindow(const QString &path) cons
                                                                   : std::optional<QString>(path));
     window->show();
     settle(*window);
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     return window;
 }
 
@@ -44,22 +174,130 @@ QStringList WindowTest::topNames(const DocumentWindow &window) {
     return names;
 }
 
-QModelIndex WindowTest::indexAt(const DocumentWindow &window, const QStringList &names) {
-    const EntryBrowserModel &model = *window.browser().entryModel();
-    QModelIndex current;
-    for (const QString &name : names) {
-        const QModelIndexList found =
-            model.match(model.index(0, 0, current), Qt::DisplayRole, name, 1, Qt::MatchExactly);
-        if (found.isEmpty())
-            return {};
-        current = found.first();
-    }
-    return current;
+QString WindowTest::statusText(const DocumentWindow &window) {
+    return window.findChild<StatusLine *>()->text();
 }
 
-void WindowTest::select(DocumentWindow &window, const QStringList &names) {
-    const QModelIndex index = indexAt(window, names);
-    ASSERT_TRUE(index.isValid()) << names.join('/').toStdString();
-    window.browser().setCurrentIndex(index);
+QStringList WindowTest::namesIn(const QString &folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+void WindowTest::click(DocumentWindow &window, const QStringList &path,
+                       Qt::KeyboardModifiers modifiers) {
+    for (qsizetype depth = 1; depth < path.size(); ++depth)
+        clickItem(window, path.mid(0, depth));
+    clickItem(window, path, Qt::LeftButton, modifiers);
+}
+
+void WindowTest::clickItem(DocumentWindow &window, const QStringList &path, Qt::MouseButton button,
+                           Qt::KeyboardModifiers modifiers) {
     QCoreApplication::processEvents();
+    const QModelIndex index = indexAt(window, path);
+    ASSERT_TRUE(index.isValid()) << path.join('/').toStdString();
+    // QColumnView shows a new column once it has scrolled to it, in an animation.
+    BrowserColumn *column = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (column = columnOf(window, path)) != nullptr; }))
+        << "no column shows " << path.join('/').toStdString();
+    const QPoint point = column->viewport()->mapTo(&window, column->visualRect(index).center());
+    QTest::mouseClick(window.windowHandle(), button, modifiers, point);
+    QCoreApplication::processEvents();
+}
+
+QStringList WindowTest::contextMenu(DocumentWindow &window, const QStringList &path) {
+    clickItem(window, path, Qt::RightButton);
+    QStringList items;
+    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+        for (const QAction *action : menu->actions())
+            items.append(plain(action->text()));
+    }
+    closePopups();
+    return items;
+}
+
+void WindowTest::chooseFromContextMenu(DocumentWindow &window, const QStringList &path,
+                                       const QString &item) {
+    clickItem(window, path, Qt::RightButton);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu) << "no context menu on " << path.join('/').toStdString();
+    clickMenuItem(*menu, item);
+}
+
+void WindowTest::clickMenuItem(QMenu &menu, const QString &item) {
+    QAction *action = findAction(menu.actions(), item);
+    ASSERT_TRUE(action && action->isEnabled()) << item.toStdString() << " is disabled";
+    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, menu.actionGeometry(action).center());
+    closePopups();
+    QCoreApplication::processEvents();
+}
+
+QAction *WindowTest::menuItem(const DocumentWindow &window, const QStringList &menuPath) {
+    QList<QAction *> actions = window.menuBar()->actions();
+    QAction *action = nullptr;
+    for (const QString &title : menuPath) {
+        action = findAction(actions, title);
+        if (action && action->menu())
+            actions = action->menu()->actions();
+    }
+    return action;
+}
+
+void WindowTest::chooseFromMenu(DocumentWindow &window, const QStringList &menuPath) {
+    QMenuBar *bar = window.menuBar();
+    QAction *top = findAction(bar->actions(), menuPath.first());
+    ASSERT_TRUE(top && top->menu());
+    QMenu *menu = top->menu();
+    menu->popup(bar->mapToGlobal(bar->actionGeometry(top).bottomLeft()));
+    for (const QString &title : menuPath.mid(1, menuPath.size() - 2)) {
+        QAction *sub = findAction(menu->actions(), title);
+        ASSERT_TRUE(sub && sub->menu() && sub->isEnabled()) << title.toStdString();
+        sub->menu()->popup(menu->mapToGlobal(menu->actionGeometry(sub).topRight()));
+        menu = sub->menu();
+    }
+    clickMenuItem(*menu, menuPath.last());
+}
+
+void WindowTest::clickToolButton(DocumentWindow &window, const QString &text) {
+    for (QToolButton *button : window.findChild<QToolBar *>()->findChildren<QToolButton *>()) {
+        if (button->isVisible() && plain(button->text()) == text) {
+            ASSERT_TRUE(button->isEnabled()) << text.toStdString() << " is disabled";
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCoreApplication::processEvents();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << text.toStdString();
+}
+
+void WindowTest::press(DocumentWindow &window, int key, Qt::KeyboardModifiers modifiers) {
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key(key), modifiers);
+    QCoreApplication::processEvents();
+}
+
+void WindowTest::drop(DocumentWindow &window, const QStringList &paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: the application delivers drops only inside a real drag.
+    static_cast<QObject &>(window).event(&event);
+    EXPECT_TRUE(event.isAccepted());
+}
+
+void clickPreference(const QString &title) {
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() != QLatin1String("Preferences") || !widget->isVisible())
+            continue;
+        for (QCheckBox *box : widget->findChildren<QCheckBox *>()) {
+            if (box->text() == title)
+                QTest::mouseClick(box, Qt::LeftButton);
+        }
+        widget->close();
+        return;
+    }
+    ADD_FAILURE() << "no preferences window";
 }

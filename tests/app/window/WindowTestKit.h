@@ -3,32 +3,88 @@
 #include "app/window/DocumentWindow.h"
 #include "support/TestDirs.h"
 
+#include <QDialog>
 #include <QModelIndex>
+#include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
 #include <memory>
 
-// Windows under test over a scratch folder, with settings at their defaults.
+class BrowserColumn;
+class QMenu;
+
+// Clicks the box with the title in the open preferences window, then closes the window.
+void clickPreference(const QString &title);
+
+// Windows under test over a scratch folder, with settings at their defaults, driven as a user
+// drives them: clicks on the browser, the menus, the toolbar's buttons and the context menu as
+// they are shown, keys, and answers to the dialogs that open.
 class WindowTest : public ::testing::Test {
-protected:
-    void SetUp() override { clearSettings(); }
-    void TearDown() override { clearSettings(); }
+public:
+    WindowTest();
+    void SetUp() override;
+    void TearDown() override;
 
     // Runs a python3 script in the scratch folder; fails the test when it fails.
     void python(const QString &script) const;
-    // A zip of the entries (names ending in "/" are folders) with the text as contents.
+    // A zip of the entries (names ending in "/" are folders) with the name as contents.
     QString makeZip(const QString &name, const QStringList &entries) const;
-    // A window on the archive (or an empty one), shown, its listing ended.
+    // A window on the archive (or an empty one), shown and active, its listing ended.
     std::unique_ptr<DocumentWindow> openWindow(const QString &path = QString()) const;
     // Waits until the window's document runs no task.
     static void settle(const DocumentWindow &window);
     // The names in the first column of the browser.
     static QStringList topNames(const DocumentWindow &window);
-    // The index of the top-level item with the name, or of the item at a path of names.
-    static QModelIndex indexAt(const DocumentWindow &window, const QStringList &names);
-    // Makes the item at the path of names the selection, as a click does.
-    static void select(DocumentWindow &window, const QStringList &names);
+    static QString statusText(const DocumentWindow &window);
+    // The names in the folder (hidden ones too), sorted.
+    static QStringList namesIn(const QString &folder);
+
+    // The item at the path of names, and the column that shows it (none while hidden).
+    static QModelIndex indexAt(const DocumentWindow &window, const QStringList &path);
+    static BrowserColumn *columnOf(const DocumentWindow &window, const QStringList &path);
+    // Clicks the item at the path of names (its folders first, each in its column).
+    static void click(DocumentWindow &window, const QStringList &path,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Clicks the item itself, its folders being shown already.
+    static void clickItem(DocumentWindow &window, const QStringList &path,
+                          Qt::MouseButton button = Qt::LeftButton,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // The items of the context menu a right click on the item opens (none: no menu opens).
+    static QStringList contextMenu(DocumentWindow &window, const QStringList &path);
+    // Right-clicks the item and clicks the menu's item.
+    static void chooseFromContextMenu(DocumentWindow &window, const QStringList &path,
+                                      const QString &item);
+    // Opens the menu bar's menu (and the submenus along the path) and clicks the item.
+    static void chooseFromMenu(DocumentWindow &window, const QStringList &menuPath);
+    // The menu bar's item at the path of menu titles and item text; fails when missing.
+    static QAction *menuItem(const DocumentWindow &window, const QStringList &menuPath);
+    static void clickToolButton(DocumentWindow &window, const QString &text);
+    // Drops the files on the window, as a drag from the file manager ends.
+    static void drop(DocumentWindow &window, const QStringList &paths);
+    // Types the key in the window, made active first (a dialog may just have closed).
+    static void press(DocumentWindow &window, int key,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Clicks the item of an open menu.
+    static void clickMenuItem(QMenu &menu, const QString &item);
+
+    // Answers the next modal dialog that opens with the function (queued behind earlier ones).
+    void answerDialog(const std::function<void(QDialog &)> &answer);
+    // Answers a file dialog: goes to the folder when one is given, types the names and accepts.
+    void answerFileDialog(const QStringList &names, const QString &folder = QString());
+    void cancelDialog();
+    // Messages of the alerts that opened (each was dismissed).
+    QStringList alerts_;
 
     ScratchDir dir_;
+
+private:
+    void answerOpenDialogs();
+
+    std::deque<std::function<void(QDialog &)>> answers_;
+    QTimer watcher_;
+    QPointer<QDialog> answered_;
 };

@@ -1,0 +1,15 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!-- The English texts that differ from their source: the plural forms of counted texts. -->
+<TS version="2.1" language="en">
+<context>
+    <name>StatusLine</name>
+    <message numerus="yes">
+        <source>%n item(s)</source>
+        <translation>
+            <numerusform>%n item</numerusform>
+            <numerusform>%n items</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
