@@ -5,8 +5,8 @@
 #include "archive/SevenZipExtraction.h"
 #include "archive/SevenZipInput.h"
 #include "util/Cancellation.h"
-#include "util/PathUtil.h"
 #include "util/Localization.h"
+#include "util/PathUtil.h"
 
 #include <QDir>
 

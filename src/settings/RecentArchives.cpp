@@ -8,7 +8,9 @@
 namespace {
 
 QStringList stored() {
-    return SettingsStore::open()->value(QLatin1String(SettingsKeys::kRecentArchives)).toStringList();
+    return SettingsStore::open()
+        ->value(QLatin1String(SettingsKeys::kRecentArchives))
+        .toStringList();
 }
 
 void store(const QStringList &paths) {

@@ -89,8 +89,7 @@ ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &p
 }
 
 QString ZipWriter::relativePath(const QString &path) const {
-    const QString rest =
-        StringUtil::textAfter(path, relativeBase_, Qt::CaseInsensitive);
+    const QString rest = StringUtil::textAfter(path, relativeBase_, Qt::CaseInsensitive);
     return StringUtil::trim(rest, QStringLiteral("/"));
 }
 

@@ -180,9 +180,8 @@ TEST_F(Compression, RevealShowsTheArchiveOrAGatheredItem) {
     ui_.selectedCurrent = {listed("b.txt")};
     document_.showInFolder();
     document_.openArchiveFolder();
-    EXPECT_EQ(ui_.calls,
-              (QStringList{"reveal:" + dir_.file("a.txt"), "reveal:" + dir_.file("b.txt"),
-                           "open:" + dir_.path()}))
+    EXPECT_EQ(ui_.calls, (QStringList{"reveal:" + dir_.file("a.txt"),
+                                      "reveal:" + dir_.file("b.txt"), "open:" + dir_.path()}))
         << "the archive's folder command opens the folder of the first item";
 
     makeZip("k.zip", {{"x.txt", "x"}});

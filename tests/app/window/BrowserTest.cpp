@@ -173,4 +173,3 @@ TEST_F(BrowserTest, DraggingEntriesOutOffersThemExtractedAsFiles) {
     }
     EXPECT_EQ(names, QStringList({"a.txt", "b.txt"}));
 }
-
