@@ -20,7 +20,8 @@ constexpr size_t kReadBlockSize = 65536;
 SevenZipInput::SevenZipInput(const QString &path) {
     const SevenZipVolumes volumes(path);
     missingPart_ = volumes.missingPart();
-    if (!missingPart_.isEmpty())
+    // A cut archive is damaged: libarchive would size buffers from its header's claims.
+    if (!missingPart_.isEmpty() || volumes.isTruncated())
         return;
     std::vector<const char *> names;
     for (const QString &file : volumes.files()) {

@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -22,6 +23,7 @@ qsizetype stemLength(const QString &path) {
 
 // The length of the whole archive as the signature header at the start of the first part
 // records it (the packed streams and the header after them), or 0 when there is no such header.
+// Values no disk holds come out larger than any set of files.
 qint64 recordedLength(const QString &firstPart) {
     constexpr qsizetype kHeaderSize = 32;
     static const QByteArray signature("7z\xBC\xAF\x27\x1C", 6);
@@ -33,10 +35,9 @@ qint64 recordedLength(const QString &firstPart) {
         return 0;
     const auto offset = qFromLittleEndian<quint64>(header.constData() + 12);
     const auto size = qFromLittleEndian<quint64>(header.constData() + 20);
-    // Values no disk holds are damage for the reader to report, not a missing part.
     constexpr quint64 kLimit = quint64(1) << 56;
     if (offset > kLimit || size > kLimit)
-        return 0;
+        return std::numeric_limits<qint64>::max();
     return qint64(kHeaderSize + offset + size);
 }
 
@@ -46,6 +47,7 @@ SevenZipVolumes::SevenZipVolumes(const QString &path) {
     const qsizetype stem = stemLength(path);
     if (stem == 0) {
         files_ = {path};
+        truncated_ = QFileInfo(path).size() < recordedLength(path);
         return;
     }
     const qint64 opened = path.mid(stem + 1).toLongLong();
@@ -68,6 +70,8 @@ SevenZipVolumes::SevenZipVolumes(const QString &path) {
         if (number <= opened || files_.isEmpty() ||
             (lastSize == firstSize && length < recordedLength(files_.first())))
             missingPart_ = info.fileName();
+        else
+            truncated_ = length < recordedLength(files_.first());
         return;
     }
 }

@@ -18,8 +18,12 @@ public:
     // are numbered without a gap up to a short one or to the length the first part's header
     // records.
     const QString &missingPart() const { return missingPart_; }
+    // Whether the files are shorter than the first part's header records: a damaged archive,
+    // whose header must not be trusted for sizes.
+    bool isTruncated() const { return truncated_; }
 
 private:
     QStringList files_;
     QString missingPart_;
+    bool truncated_ = false;
 };

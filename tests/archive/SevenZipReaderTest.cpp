@@ -231,6 +231,7 @@ TEST(SevenZipFailures, EncryptionDamageAndForeignFilesAreReported) {
         {make7z(dir, QStringLiteral("headers.7z"), QStringLiteral("-psecret -mhe=on")),
          encryptedFailure},
         {dir.write(QStringLiteral("text.7z"), "not an archive"), listingFailure},
+        {dir.write(QStringLiteral("cut.7z"), whole.left(whole.size() - 1)), listingFailure},
         {dir.file(QStringLiteral("missing.7z")), listingFailure},
     };
     for (const auto &[archive, message] : unreadable) {
