@@ -11,7 +11,7 @@
 namespace {
 
 // Holds many directory records, or four of minizip's 16 KiB data reads.
-constexpr quint64 kWindowSize = 64 * 1024;
+constexpr quint64 kWindowSize = quint64{64} * 1024;
 
 BufferedZipInput *input(voidpf stream) {
     return static_cast<BufferedZipInput *>(stream);

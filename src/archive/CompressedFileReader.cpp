@@ -48,7 +48,7 @@ public:
     }
 
 private:
-    static constexpr qint64 kBudget = 8 * 1024 * 1024;
+    static constexpr qint64 kBudget = qint64{8} * 1024 * 1024;
 
     QFile &output_;
     FileGrowth &growth_;
@@ -199,7 +199,7 @@ bool CompressedFileReader::isTarName(const QString &name) {
 }
 
 QString CompressedFileReader::tempFileName() const {
-    const QString name = PathUtil::baseName(filePath());
+    QString name = PathUtil::baseName(filePath());
     if (tarExtensions().contains(PathUtil::extension(filePath()).toLower()))
         return name + QStringLiteral(".tar");
     return name;

@@ -42,7 +42,7 @@ public:
     // Waits until everything queued is written, then collects.
     void drain();
 
-    static constexpr qint64 kBudget = 16 * 1024 * 1024;
+    static constexpr qint64 kBudget = qint64{16} * 1024 * 1024;
 
 private:
     enum class Kind { Folder, Open, Data, Finish, Discard };

@@ -115,7 +115,9 @@ void RarReader::closeArchive() {
 
 int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2) {
     Q_UNUSED(p1);
-    auto *reader = reinterpret_cast<RarReader *>(quintptr(userData));
+    // The library hands the reader back as the integer it was registered with.
+    auto *reader =
+        reinterpret_cast<RarReader *>(quintptr(userData)); // NOLINT(performance-no-int-to-ptr)
     if (isCurrentThreadCancelled())
         return CALLBACK_ABORT;
     switch (msg) {
@@ -321,12 +323,11 @@ void RarReader::collectTargets(const ArchiveEntry *node, const QString &destinat
 
 int RarReader::extractTarget(const RARHeaderDataEx &entry, const QString &destination,
                              QHash<QString, Target> &files) {
-    const auto found = files.constFind(trimmedName(decodeName(entry)));
-    if ((entry.Flags & RHDF_DIRECTORY) || found == files.cend())
+    const QString name = trimmedName(decodeName(entry));
+    if ((entry.Flags & RHDF_DIRECTORY) || !files.contains(name))
         return skipEntry();
     // The first entry of a name is the one extracted; a later one of the same name is skipped.
-    const Target target = found.value();
-    files.erase(found);
+    const Target target = files.take(name);
     const int result = extractFile(destination, target);
     return result == ERAR_SUCCESS && files.isEmpty() ? kWalkStopped : result;
 }
@@ -377,9 +378,7 @@ bool RarReader::isEncrypted() {
         recordWalkEnd(result);
     closeArchive();
     // A cancelled or failed check is no answer; the next call looks again.
-    if (answered) {
-        containsPassword_ = containsPassword_;
+    if (answered)
         passwordChecked_ = true;
-    }
     return containsPassword_;
 }

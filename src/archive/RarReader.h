@@ -55,7 +55,7 @@ public:
     using ReaderBase::decodeName;
     // The header's name: a chosen encoding decodes the single-byte name; otherwise the Unicode
     // name wins, then the detected encoding, then detection of the name alone.
-    std::optional<QString> decodeName(const RARHeaderDataEx &header) const;
+    std::optional<QString> decodeName(const RARHeaderDataEx &entry) const;
     std::optional<QString> decodeName(const RarEntryName &name) const;
 
     static QDateTime dosDateTime(quint32 value);
@@ -95,7 +95,7 @@ private:
         bool isFolder;
     };
     // Dates are read in the given zone, looked up once per listing.
-    static ListedHeader listedHeader(const RARHeaderDataEx &header, const QTimeZone &localZone);
+    static ListedHeader listedHeader(const RARHeaderDataEx &entry, const QTimeZone &localZone);
     std::unique_ptr<ArchiveEntry> entryFromHeader(const ListedHeader &header) const;
     void collectTargets(const ArchiveEntry *node, const QString &destination,
                         const QString &relativePath, QHash<QString, Target> &files,

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr std::size_t kBufferSize = 128 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{128} * 1024;
 } // namespace
 
 TarInput::TarInput()

@@ -21,7 +21,7 @@ public:
     // Reads up to length bytes at the current position; fewer only at the end of the file, -1
     // when reading fails.
     qint64 read(char *data, qint64 length);
-    bool seek(qint64 position);
+    bool seek(qint64 to);
     qint64 pos() const { return position_; }
     // True when the file holds at least end bytes.
     bool reaches(qint64 end) const;

@@ -17,7 +17,7 @@ using TarHeaderParser::kBlockSize;
 namespace {
 
 // Large files move in large pieces; progress still counts in the steps of the record size.
-constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{256} * 1024;
 constexpr quint64 kProgressStep = 10240;
 
 // Pax names are UTF-8 by definition; everything else is decoded like any other entry name.

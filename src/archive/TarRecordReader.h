@@ -38,7 +38,7 @@ public:
 
 private:
     // Metadata records hold names and keywords: anything bigger is not a real archive.
-    static constexpr quint64 kMaxMetadataSize = 8 * 1024 * 1024;
+    static constexpr quint64 kMaxMetadataSize = quint64{8} * 1024 * 1024;
 
     bool readMetadata(const TarHeader &header);
     bool readData(quint64 size, QByteArray &data);

@@ -7,7 +7,7 @@
 namespace {
 
 // Large reads let inflate fill whole pages and keep the write calls few.
-constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{256} * 1024;
 
 } // namespace
 

@@ -60,7 +60,7 @@ StringEncoding ArchiveRules::rememberedEncoding(const QString &filePath) {
 QString ArchiveRules::extractedFolderName(const ArchiveEntry &entry, const QString &archivePath) {
     if (!entry.isRoot())
         return entry.name();
-    const QString base = PathUtil::baseName(archivePath);
+    QString base = PathUtil::baseName(archivePath);
     if (SevenZipVolumes::isPart(archivePath))
         return PathUtil::baseName(base);
     const QString inner = PathUtil::extension(base);

@@ -22,7 +22,7 @@ ExtractionJob::ExtractionJob(ArchiveReader &reader, const ArchiveEntry &rootEntr
 }
 
 QString ExtractionJob::resetDestination(const QString &target) {
-    const QString staging = QDir(target).filePath(QStringLiteral(".") + StringUtil::newUuid());
+    QString staging = QDir(target).filePath(QStringLiteral(".") + StringUtil::newUuid());
     if (!QDir().mkdir(staging))
         return QString();
     return staging;

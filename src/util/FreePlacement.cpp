@@ -84,7 +84,7 @@ Claim claim(const QString &source, const QString &target) {
 
 QString moveToFirstFree(const QString &source, const std::function<QString(quint64)> &candidate) {
     for (quint64 counter = 1;; ++counter) {
-        const QString target = candidate(counter);
+        QString target = candidate(counter);
         switch (claim(source, target)) {
         case Claim::Moved:
             return target;
@@ -107,7 +107,7 @@ bool sameFileSystem(const QString &path, const QString &folder) {
 
 QString freeFileName(const QString &folder, const QString &filename, const QString &extension) {
     for (quint64 counter = 1;; ++counter) {
-        const QString candidate = fileNameCandidate(folder, filename, extension, counter);
+        QString candidate = fileNameCandidate(folder, filename, extension, counter);
         struct stat st;
         if (::lstat(QFile::encodeName(candidate).constData(), &st) != 0)
             return candidate;
@@ -128,7 +128,7 @@ QString moveToFreeFileName(const QString &source, const QString &folder, const Q
         QFile::remove(nearby);
         return QString();
     }
-    const QString placed = moveToFirstFree(nearby, candidate);
+    QString placed = moveToFirstFree(nearby, candidate);
     QFile::remove(placed.isNull() ? nearby : source);
     return placed;
 }

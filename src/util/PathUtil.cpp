@@ -28,7 +28,7 @@ QString extension(const QString &path) {
 }
 
 QString baseName(const QString &path) {
-    const QString name = fileName(path);
+    QString name = fileName(path);
     const QString suffix = extension(path);
     if (suffix.isEmpty())
         return name;

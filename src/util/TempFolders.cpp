@@ -13,7 +13,7 @@ QString root() {
 }
 
 QString newItemFolder() {
-    const QString folder = root() + QLatin1Char('/') + StringUtil::newUuid();
+    QString folder = root() + QLatin1Char('/') + StringUtil::newUuid();
     FileOps::createFolder(folder);
     return folder;
 }

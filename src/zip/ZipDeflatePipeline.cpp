@@ -12,7 +12,7 @@ namespace {
 constexpr int kSlotsPerWorker = 4;
 constexpr int kMemoryLevel = 8;
 // How much more the last chunk of a file reads at a time once it reached the expected size.
-constexpr quint64 kReadOnStep = 64 * 1024;
+constexpr quint64 kReadOnStep = quint64{64} * 1024;
 // Room beyond deflateBound for the sync-flush marker.
 constexpr std::size_t kFlushMargin = 16;
 

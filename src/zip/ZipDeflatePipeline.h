@@ -39,7 +39,7 @@ public:
     // Bytes of file data per chunk: a whole number of the 10240-byte steps progress counts in.
     // Chunks are deflated without the data before them, which costs a few hundred bytes per
     // chunk but can never tie one chunk's output to another read of the same file.
-    static constexpr quint64 kChunkSize = 100 * 10240;
+    static constexpr quint64 kChunkSize = quint64{100} * 10240;
 
     // As many chunks are deflated at once as the pool has threads.
     explicit ZipDeflatePipeline(Output output);

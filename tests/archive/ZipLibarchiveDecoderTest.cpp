@@ -43,11 +43,17 @@ TEST(ZipLibarchiveDecoder, FindsEntriesByIndexInAnyOrder) {
 }
 
 TEST(ZipLibarchiveDecoder, WrongPasswordFailsTheRead) {
-    const QList<QPair<const char *, const char *>> makers = {
-        {"AES", "7zz a -tzip -mem=AES256 -psecret t.zip a.txt"},
-        {"ZipCrypto", "zip -q -P secret t.zip a.txt"},
+    // ZipCrypto checks a wrong password against one byte only: one time in 256 the check passes
+    // and the data's CRC fails instead, so only AES promises to name the password.
+    const struct {
+        const char *label;
+        const char *command;
+        bool namesThePassword;
+    } makers[] = {
+        {"AES", "7zz a -tzip -mem=AES256 -psecret t.zip a.txt", true},
+        {"ZipCrypto", "zip -q -P secret t.zip a.txt", false},
     };
-    for (const auto &[label, command] : makers) {
+    for (const auto &[label, command, namesThePassword] : makers) {
         SCOPED_TRACE(label);
         ScratchDir dir;
         dir.write("a.txt", QByteArray(10000, 'a'));
@@ -55,8 +61,10 @@ TEST(ZipLibarchiveDecoder, WrongPasswordFailsTheRead) {
         ZipLibarchiveDecoder decoder(dir.file("t.zip"), "wrong");
         ASSERT_TRUE(decoder.openEntry({0, 10000, 0}));
         EXPECT_FALSE(readEntry(decoder).has_value());
-        EXPECT_TRUE(decoder.errorString().contains("passphrase", Qt::CaseInsensitive))
-            << decoder.errorString().toStdString();
+        if (namesThePassword) {
+            EXPECT_TRUE(decoder.errorString().contains("passphrase", Qt::CaseInsensitive))
+                << decoder.errorString().toStdString();
+        }
     }
     ScratchDir none;
     ZipLibarchiveDecoder missing(none.file("missing.zip"), {});

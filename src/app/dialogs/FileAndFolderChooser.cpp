@@ -46,7 +46,7 @@ void FileAndFolderChooser::accept() {
                                       [](const QString &path) { return QFileInfo::exists(path); });
     // A name that names nothing gets Qt's own message.
     if (allExist)
-        QDialog::accept();
+        QDialog::accept(); // NOLINT(bugprone-parent-virtual-call): past QFileDialog's check
     else
         QFileDialog::accept();
 }
