@@ -9,6 +9,9 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,13 +102,33 @@ void RecordingPane::viewFile(const std::optional<QString> &path) {
     deliveries.append({path, contents});
 }
 
+namespace {
+
+// Sets or clears the immutable attribute in this process: a shell (chattr) started while the
+// engine's threads run is a fork ThreadSanitizer refuses.
+bool setImmutable(const QByteArray &path, bool immutable) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+} // namespace
+
 ReadOnlyFolder::ReadOnlyFolder(const QString &path)
     : path_(path) {
     const QByteArray native = QFile::encodeName(path);
     if (::geteuid() != 0) {
         if (::chmod(native.constData(), 0555) == 0)
             lock_ = Lock::Mode;
-    } else if (runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0) {
+    } else if (setImmutable(native, true)) {
         lock_ = Lock::Immutable;
     } else if (::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) == 0) {
         lock_ = Lock::ReadOnlyMount;
@@ -123,7 +146,7 @@ ReadOnlyFolder::~ReadOnlyFolder() {
         ::chmod(native.constData(), 0755);
         break;
     case Lock::Immutable:
-        runShell(QStringLiteral("chattr -i '%1' 2>/dev/null").arg(path_));
+        setImmutable(native, false);
         break;
     case Lock::ReadOnlyMount:
         ::umount2(native.constData(), MNT_DETACH);
