@@ -109,3 +109,4 @@ bool MiniZipFile::finishData() {
     const bool atEnd = unzeof(handle_) == 1;
     return unzCloseCurrentFile(handle_) == UNZ_OK && atEnd;
 }
+    result.readZip64Field();
