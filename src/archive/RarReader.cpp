@@ -1,6 +1,7 @@
 #include "archive/RarReader.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/RarMainHeader.h"
 #include "archive/SafePath.h"
 #include "archive/UnrarApi.h"
 #include "archive/Utf8CtypeScope.h"
@@ -85,6 +86,11 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
     flags_ = std::make_unique<RAROpenArchiveDataEx>();
     flags_->ArcName = arcName_.data();
     flags_->OpenMode = mode;
+    if (RarMainHeader::hasEmptyArchiveName(path)) {
+        errorArchive();
+        closeArchive();
+        return false;
+    }
     handle_ = RAROpenArchiveEx(flags_.get());
     if (!handle_ || flags_->OpenResult != ERAR_SUCCESS) {
         errorFailedOpenFile();
