@@ -37,6 +37,11 @@ Error cutShortError() {
                  engineText("The archive is cut short")};
 }
 
+Error missingVolumeError(const QString &name) {
+    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
+                 engineText("The volume %1 is missing").arg(name)};
+}
+
 Error splitZipError() {
     return Error{kArchiveErrorDomain, int(ArchiveErrorCode::FailedOpenFile),
                  engineText("Split zip archives are not supported; join them with zip -s 0 first")};

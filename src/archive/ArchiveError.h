@@ -20,5 +20,7 @@ Error archiveError(ArchiveErrorCode code, const QString &name = QString());
 Error notAnArchiveError();
 // Compressed data that ends before its stream does (code Archive).
 Error cutShortError();
+// A volume of a multi-volume set that is not there (code Archive).
+Error missingVolumeError(const QString &name);
 // A segment of a split zip archive, which Kist does not read (code FailedOpenFile).
 Error splitZipError();

@@ -1,7 +1,9 @@
 #include "archive/RarReader.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/ArchiveError.h"
 #include "archive/RarMainHeader.h"
+#include "archive/RarVolumes.h"
 #include "archive/SafePath.h"
 #include "archive/UnrarApi.h"
 #include "archive/Utf8CtypeScope.h"
@@ -81,12 +83,15 @@ bool RarReader::isVolume() const {
 bool RarReader::openArchive(const QString &path, unsigned int mode) {
     clearError();
     closeArchive();
-    arcName_ = QFile::encodeName(path);
+    // The library follows a set from its first volume only; any volume opens the whole set.
+    const QString first = RarVolumes::firstVolume(path);
+    arcName_ = QFile::encodeName(first);
+    missingVolume_.clear();
     header_ = std::make_unique<RARHeaderDataEx>();
     flags_ = std::make_unique<RAROpenArchiveDataEx>();
     flags_->ArcName = arcName_.data();
     flags_->OpenMode = mode;
-    if (RarMainHeader::hasEmptyArchiveName(path)) {
+    if (RarMainHeader::hasEmptyArchiveName(first)) {
         errorArchive();
         closeArchive();
         return false;
@@ -120,7 +125,6 @@ void RarReader::closeArchive() {
 }
 
 int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2) {
-    Q_UNUSED(p1);
     auto *reader = reinterpret_cast<RarReader *>(quintptr(userData));
     if (isCurrentThreadCancelled())
         return CALLBACK_ABORT;
@@ -135,8 +139,14 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
         return CALLBACK_CONTINUE;
     case UCM_CHANGEVOLUME:
     case UCM_CHANGEVOLUMEW:
+        if (p2 != RAR_VOL_ASK)
+            return CALLBACK_CONTINUE;
         // The library asks for a volume it cannot find; going on would make it ask forever.
-        return p2 == RAR_VOL_ASK ? CALLBACK_ABORT : CALLBACK_CONTINUE;
+        reader->missingVolume_ =
+            msg == UCM_CHANGEVOLUMEW
+                ? QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1))
+                : QFile::decodeName(reinterpret_cast<const char *>(p1));
+        return CALLBACK_ABORT;
     default:
         return CALLBACK_CONTINUE;
     }
@@ -164,6 +174,8 @@ void RarReader::recordWalkEnd(int result) {
     // An abort from the callback after a cancellation comes back as a library failure.
     if (result == kWalkCancelled || isCurrentThreadCancelled())
         setCancelled();
+    else if (!missingVolume_.isEmpty())
+        setError(missingVolumeError(PathUtil::fileName(missingVolume_)));
     else
         errorArchive();
 }
