@@ -33,6 +33,12 @@ constexpr qsizetype kDetectionLimit = 1048576;
 
 const QString kSlash = QStringLiteral("/");
 
+// Link kinds of the header's RedirType: Unix and Windows symbolic links.
+constexpr unsigned int kUnixSymlink = 1;
+constexpr unsigned int kWindowsSymlink = 2;
+// The library's longest name, in characters.
+constexpr unsigned int kRedirNameSize = 2048;
+
 quint64 combine(unsigned int low, unsigned int high) {
     return (quint64(high) << 32) | low;
 }
@@ -104,6 +110,10 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
     }
     archiveFlags_ = flags_->Flags;
     header_->CmtBuf = nullptr;
+    // The library hands out a link's target only into a buffer of ours.
+    redirName_.assign(kRedirNameSize, L'\0');
+    header_->RedirName = redirName_.data();
+    header_->RedirNameSize = kRedirNameSize;
     RARSetCallback(handle_, libraryCallback, long(reinterpret_cast<quintptr>(this)));
     if (!password().isEmpty()) {
         QByteArray secret = password().toUtf8();
@@ -226,6 +236,9 @@ RarReader::ListedHeader RarReader::listedHeader(const RARHeaderDataEx &entry,
     listed.fields.compressionType = quint16(entry.Flags & 0xFFFF);
     listed.fields.date = dosDateTime(entry.FileTime, localZone);
     listed.fields.encrypted = (entry.Flags & RHDF_ENCRYPTED) != 0;
+    if ((entry.RedirType == kUnixSymlink || entry.RedirType == kWindowsSymlink) && entry.RedirName)
+        listed.fields.linkTarget = QString::fromWCharArray(
+            entry.RedirName, qsizetype(::wcsnlen(entry.RedirName, entry.RedirNameSize)));
     return listed;
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QTimeZone;
 struct RARHeaderDataEx;
@@ -108,6 +109,7 @@ private:
 
     void *handle_ = nullptr;
     std::unique_ptr<RARHeaderDataEx> header_;
+    std::vector<wchar_t> redirName_;
     std::unique_ptr<RAROpenArchiveDataEx> flags_;
     QByteArray arcName_;
     // The volume the library asked for and could not find, named in the error.
