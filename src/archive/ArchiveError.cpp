@@ -26,3 +26,23 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     }
     return Error{kArchiveErrorDomain, int(code), message};
 }
+
+Error notAnArchiveError() {
+    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::FailedOpenFile),
+                 engineText("The file is not an archive")};
+}
+
+Error cutShortError() {
+    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
+                 engineText("The archive is cut short")};
+}
+
+Error missingVolumeError(const QString &name) {
+    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
+                 engineText("The volume %1 is missing").arg(name)};
+}
+
+Error splitZipError() {
+    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::FailedOpenFile),
+                 engineText("Split zip archives are not supported; join them with zip -s 0 first")};
+}

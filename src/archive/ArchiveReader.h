@@ -36,4 +36,7 @@ public:
     // Whether extracted items get the entries' dates.
     virtual void setRestoresDates(bool restoresDates) = 0;
     virtual void setProgressReceiver(ProgressReceiver *delegate) = 0;
+    // The archive ends early or breaks off, yet what came before is sound: extraction keeps the
+    // entries written and still reports the error.
+    virtual bool keepsWhatWasRead() const { return false; }
 };

@@ -87,6 +87,10 @@ Bzip2Reader::StreamEnd Bzip2Reader::decompressStream(QFile &output, QByteArray &
     } while (stream.status == BZ_OK);
     if (stream.status == BZ_DATA_ERROR_MAGIC && !isFirst)
         return StreamEnd::TrailingData;
+    if (stream.status == BZ_UNEXPECTED_EOF) {
+        errorCutShort();
+        return StreamEnd::Failed;
+    }
     if (stream.status != BZ_STREAM_END) {
         errorArchive();
         return StreamEnd::Failed;

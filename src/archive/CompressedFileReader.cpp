@@ -1,6 +1,7 @@
 #include "archive/CompressedFileReader.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/ArchiveError.h"
 #include "archive/TarReader.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
@@ -72,13 +73,19 @@ void CompressedFileReader::listEntries() {
         // A fresh tar reader, so a listing after an encoding change uses the current encoding.
         tarManager_ = makeTarReader(tempFile_);
         tarManager_->listEntries();
-        return;
+    } else {
+        ArchiveEntry::Fields fields;
+        fields.compressedSize = FileAttributes::fileSize(filePath());
+        fields.uncompressedSize = FileAttributes::fileSize(tempFile_);
+        ArchiveEntry::addToRoot(
+            std::make_unique<ArchiveEntry>(PathUtil::fileName(tempFile_), fields), rootEntry());
     }
-    ArchiveEntry::Fields fields;
-    fields.compressedSize = FileAttributes::fileSize(filePath());
-    fields.uncompressedSize = FileAttributes::fileSize(tempFile_);
-    ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(PathUtil::fileName(tempFile_), fields),
-                            rootEntry());
+    reportDamage();
+}
+
+void CompressedFileReader::reportDamage() {
+    if (damage_)
+        setError(*damage_);
 }
 
 void CompressedFileReader::listTarWhileDecompressing() {
@@ -90,11 +97,12 @@ void CompressedFileReader::listTarWhileDecompressing() {
         tarManager_->listEntries();
         tarManager_->followGrowth(nullptr);
     });
-    // Entries read before the decompression failed are no listing.
+    // Entries read before the decompression failed are no listing, unless the data read is kept.
     if (!complete) {
         tarManager_.reset();
         rootEntry()->clear();
     }
+    reportDamage();
 }
 
 void CompressedFileReader::extract(const QString &destination) {
@@ -111,6 +119,7 @@ void CompressedFileReader::extract(ArchiveEntry *entry, const QString &destinati
         tarReader()->extract(entry, destination);
     else
         tarReader()->extract(destination);
+    reportDamage();
 }
 
 std::optional<Error> CompressedFileReader::archiveError() const {
@@ -150,6 +159,7 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
         return false;
     }
     readProgress_.reset();
+    cutShort_ = false;
     FileGrowth growth;
     // The follower waits for the feed's writes: it runs on a lane of its own.
     std::optional<TaskQueue> following;
@@ -160,7 +170,8 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
         feed_ = &feed.emplace(output, growth);
     }
     bool complete = decompress(output);
-    if (feed && !feed->close() && complete) {
+    const bool written = !feed || feed->close();
+    if (!written && complete) {
         errorFailedToCreateFile(tempFileName());
         complete = false;
     }
@@ -169,7 +180,12 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     output.close();
     growth.finish();
     following.reset();
-    // Only a complete decompression is kept: a later call must not take a partial file for it.
+    // A stream cut short keeps what it gave; anything else must not pass for a complete result
+    // in a later call (damaged data may decode to wrong bytes before the damage shows).
+    if (!complete && cutShort_ && written && output.size() > 0) {
+        damage_ = cutShortError();
+        complete = true;
+    }
     if (!complete) {
         FileOps::removeItem(folder);
         return false;
@@ -180,6 +196,7 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
 
 void CompressedFileReader::removeTempFile() {
     tarManager_.reset();
+    damage_.reset();
     if (tempFile_.isEmpty())
         return;
     FileOps::removeItem(PathUtil::parentFolder(tempFile_));
@@ -230,6 +247,11 @@ bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qi
             progressReceiver()->setDone(readPosition);
     }
     return true;
+}
+
+void CompressedFileReader::errorCutShort() {
+    setError(cutShortError());
+    cutShort_ = true;
 }
 
 TarReader *CompressedFileReader::tarReader() {

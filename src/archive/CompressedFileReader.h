@@ -28,6 +28,9 @@ public:
     void setProgressReceiver(ProgressReceiver *delegate) override;
     void setFileEncoding(StringEncoding encoding) override;
     void setRestoresDates(bool value) override;
+    // A stream cut short keeps the data before the cut: it is listed and extracted, and every
+    // operation still reports the damage.
+    bool keepsWhatWasRead() const override { return damage_.has_value(); }
 
     // Reads the temporary file while it is being written, on another thread.
     using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
@@ -56,6 +59,9 @@ protected:
     // Writes decompressed bytes and, once enough have been written since the last report,
     // reports the archive's read position. False (with the error recorded) when writing fails.
     bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
+    // Records that the compressed data ends before its stream does; what was decompressed up to
+    // there is kept.
+    void errorCutShort();
 
 private:
     static bool isTarName(const QString &name);
@@ -63,7 +69,12 @@ private:
     TarReader *tarReader();
     std::unique_ptr<TarReader> makeTarReader(const QString &tarPath) const;
 
+    // Decompression broke off after some data; kept as if complete, with this error.
+    void reportDamage();
+
     QString tempFile_;
+    std::optional<Error> damage_;
+    bool cutShort_ = false;
     std::unique_ptr<TarReader> tarManager_;
     // Decompressed bytes written since the last position report.
     ProgressThrottle readProgress_{kProgressThreshold};

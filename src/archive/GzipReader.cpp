@@ -35,6 +35,13 @@ void GzipReader::closeArchive() {
     gzFile_ = nullptr;
 }
 
+void GzipReader::recordDamage(int status) {
+    if (status == Z_BUF_ERROR)
+        errorCutShort();
+    else
+        errorArchive();
+}
+
 bool GzipReader::decompress(QFile &output) {
     if (!openArchive())
         return false;
@@ -58,11 +65,13 @@ bool GzipReader::decompress(QFile &output) {
             gzerror(gzFile_, &status);
             complete = status == Z_OK;
             if (!complete)
-                errorArchive();
+                recordDamage(status);
             break;
         }
         if (got < 0) {
-            errorArchive();
+            int status = Z_OK;
+            gzerror(gzFile_, &status);
+            recordDamage(status);
             break;
         }
         if (!writeDecompressed(output, buffer.constData(), got, quint64(gzoffset(gzFile_))))

@@ -20,5 +20,8 @@ protected:
     bool decompress(QFile &output) override;
 
 private:
+    // Records zlib's status as a stream cut short (Z_BUF_ERROR) or as damage.
+    void recordDamage(int status);
+
     gzFile_s *gzFile_ = nullptr;
 };

@@ -46,10 +46,31 @@ bool MiniZipFile::isEmptyArchive(const QString &path) {
            qFromLittleEndian<quint16>(end.constData() + 10) == 0;
 }
 
+bool MiniZipFile::isSplitArchive(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.read(4) == QByteArray("PK\x07\x08", 4))
+        return true;
+    // The end record and the longest comment it can have.
+    constexpr qint64 kEndSearch = 22 + 65535;
+    if (!file.seek(qMax<qint64>(0, file.size() - kEndSearch)))
+        return false;
+    const QByteArray tail = file.read(kEndSearch);
+    const qsizetype end = tail.lastIndexOf(QByteArray("PK\x05\x06", 4));
+    return end >= 0 && end + 22 <= tail.size() &&
+           qFromLittleEndian<quint16>(tail.constData() + end + 4) != 0;
+}
+
 void MiniZipFile::close() {
     if (handle_)
         unzClose(handle_);
     handle_ = nullptr;
+}
+
+bool MiniZipFile::hasNoEntries() const {
+    unz_global_info64 info{};
+    return unzGetGlobalInfo64(handle_, &info) == UNZ_OK && info.number_entry == 0;
 }
 
 bool MiniZipFile::goToFirstFile() {
@@ -92,6 +113,7 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
     result.rawName = name.left(qsizetype(qstrnlen(name.constData(), size_t(name.size()))));
     result.extraField = extra;
     result.position = {pos.pos_in_zip_directory, pos.num_of_file};
+    result.readZip64Field();
     return result;
 }
 

@@ -20,7 +20,12 @@ public:
     // An archive of no entries at all, which minizip declines to open: its end record starts
     // the file.
     static bool isEmptyArchive(const QString &path);
+    // One segment of a split archive (".z01", ..., ".zip"), which minizip does not read: the
+    // first starts with the split marker, the last has an end record on a later disk.
+    static bool isSplitArchive(const QString &path);
     void close();
+    // The open archive's directory lists no entry.
+    bool hasNoEntries() const;
     bool isOpen() const { return handle_ != nullptr; }
 
     // Each answers whether an entry is now current.

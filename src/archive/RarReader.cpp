@@ -1,6 +1,9 @@
 #include "archive/RarReader.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/ArchiveError.h"
+#include "archive/RarMainHeader.h"
+#include "archive/RarVolumes.h"
 #include "archive/SafePath.h"
 #include "archive/UnrarApi.h"
 #include "archive/Utf8CtypeScope.h"
@@ -29,6 +32,12 @@ constexpr int kWalkCancelled = -2;
 constexpr qsizetype kDetectionLimit = 1048576;
 
 const QString kSlash = QStringLiteral("/");
+
+// Link kinds of the header's RedirType: Unix and Windows symbolic links.
+constexpr unsigned int kUnixSymlink = 1;
+constexpr unsigned int kWindowsSymlink = 2;
+// The library's longest name, in characters.
+constexpr unsigned int kRedirNameSize = 2048;
 
 quint64 combine(unsigned int low, unsigned int high) {
     return (quint64(high) << 32) | low;
@@ -80,11 +89,19 @@ bool RarReader::isVolume() const {
 bool RarReader::openArchive(const QString &path, unsigned int mode) {
     clearError();
     closeArchive();
-    arcName_ = QFile::encodeName(path);
+    // The library follows a set from its first volume only; any volume opens the whole set.
+    const QString first = RarVolumes::firstVolume(path);
+    arcName_ = QFile::encodeName(first);
+    missingVolume_.clear();
     header_ = std::make_unique<RARHeaderDataEx>();
     flags_ = std::make_unique<RAROpenArchiveDataEx>();
     flags_->ArcName = arcName_.data();
     flags_->OpenMode = mode;
+    if (RarMainHeader::hasEmptyArchiveName(first)) {
+        errorArchive();
+        closeArchive();
+        return false;
+    }
     handle_ = RAROpenArchiveEx(flags_.get());
     if (!handle_ || flags_->OpenResult != ERAR_SUCCESS) {
         errorFailedOpenFile();
@@ -93,6 +110,10 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
     }
     archiveFlags_ = flags_->Flags;
     header_->CmtBuf = nullptr;
+    // The library hands out a link's target only into a buffer of ours.
+    redirName_.assign(kRedirNameSize, L'\0');
+    header_->RedirName = redirName_.data();
+    header_->RedirNameSize = kRedirNameSize;
     RARSetCallback(handle_, libraryCallback, long(reinterpret_cast<quintptr>(this)));
     if (!password().isEmpty()) {
         QByteArray secret = password().toUtf8();
@@ -114,7 +135,6 @@ void RarReader::closeArchive() {
 }
 
 int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2) {
-    Q_UNUSED(p1);
     // The library hands the reader back as the integer it was registered with.
     auto *reader =
         reinterpret_cast<RarReader *>(quintptr(userData)); // NOLINT(performance-no-int-to-ptr)
@@ -131,8 +151,14 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
         return CALLBACK_CONTINUE;
     case UCM_CHANGEVOLUME:
     case UCM_CHANGEVOLUMEW:
+        if (p2 != RAR_VOL_ASK)
+            return CALLBACK_CONTINUE;
         // The library asks for a volume it cannot find; going on would make it ask forever.
-        return p2 == RAR_VOL_ASK ? CALLBACK_ABORT : CALLBACK_CONTINUE;
+        reader->missingVolume_ =
+            msg == UCM_CHANGEVOLUMEW
+                ? QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1))
+                : QFile::decodeName(reinterpret_cast<const char *>(p1));
+        return CALLBACK_ABORT;
     default:
         return CALLBACK_CONTINUE;
     }
@@ -160,6 +186,8 @@ void RarReader::recordWalkEnd(int result) {
     // An abort from the callback after a cancellation comes back as a library failure.
     if (result == kWalkCancelled || isCurrentThreadCancelled())
         setCancelled();
+    else if (!missingVolume_.isEmpty())
+        setError(missingVolumeError(PathUtil::fileName(missingVolume_)));
     else
         errorArchive();
 }
@@ -210,6 +238,9 @@ RarReader::ListedHeader RarReader::listedHeader(const RARHeaderDataEx &entry,
     listed.fields.compressionType = quint16(entry.Flags & 0xFFFF);
     listed.fields.date = dosDateTime(entry.FileTime, localZone);
     listed.fields.encrypted = (entry.Flags & RHDF_ENCRYPTED) != 0;
+    if ((entry.RedirType == kUnixSymlink || entry.RedirType == kWindowsSymlink) && entry.RedirName)
+        listed.fields.linkTarget = QString::fromWCharArray(
+            entry.RedirName, qsizetype(::wcsnlen(entry.RedirName, entry.RedirNameSize)));
     return listed;
 }
 

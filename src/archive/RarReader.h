@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QTimeZone;
 struct RARHeaderDataEx;
@@ -24,7 +25,7 @@ struct RarEntryName {
 };
 
 // Reads RAR archives (also cbr files; RAR4 and RAR5, encrypted data, encrypted headers and
-// multi-volume sets opened from their first volume) through the RAR library. The library
+// multi-volume sets opened from any of their volumes) through the RAR library. The library
 // decompresses, decrypts and writes the files; the reader decides what goes where, counts
 // progress, stops when the thread is cancelled, and sets dates and permissions of the entries it
 // extracts one by one.
@@ -108,8 +109,11 @@ private:
 
     void *handle_ = nullptr;
     std::unique_ptr<RARHeaderDataEx> header_;
+    std::vector<wchar_t> redirName_;
     std::unique_ptr<RAROpenArchiveDataEx> flags_;
     QByteArray arcName_;
+    // The volume the library asked for and could not find, named in the error.
+    QString missingVolume_;
     unsigned int archiveFlags_ = 0;
     bool containsPassword_ = false;
 };

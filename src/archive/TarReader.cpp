@@ -238,10 +238,13 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
     const WriteResult result = copyData(input, size);
     if (result == WriteResult::NotCreated)
         errorFailedToCreateFile(fullPath);
-    if (result != WriteResult::Written) {
+    // A file whose data is cut short is no file of the archive's: nothing half-written stays.
+    if (result == WriteResult::Truncated)
+        output_.discard();
+    else if (result != WriteResult::Written)
         output_.close();
+    if (result != WriteResult::Written)
         return result;
-    }
     // Set-user-ID and similar bits are never restored from an archive.
     if (!output_.finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
         errorFailedToCreateFile(fullPath);

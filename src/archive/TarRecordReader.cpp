@@ -13,15 +13,26 @@ TarRecordReader::TarRecordReader(TarInput &input)
 
 TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
     char block[kBlockSize];
+    const auto isZero = [](const char *begin, const char *end) {
+        return std::all_of(begin, end, [](char byte) { return byte == '\0'; });
+    };
+    bool afterZeroBlock = false;
     for (;;) {
         const qint64 got = input_.read(block, kBlockSize);
         if (got < 0)
             return Status::Damaged;
         // A partial record is a cut archive, unless it is the padding after the last entry.
         if (got < kBlockSize)
-            return std::all_of(block, block + got, [](char byte) { return byte == '\0'; })
-                       ? Status::End
-                       : Status::Damaged;
+            return isZero(block, block + got) ? Status::End : Status::Damaged;
+        // Two zero blocks end the archive; whatever follows them is no part of it (tar itself
+        // ignores it). A lone zero block is skipped.
+        if (isZero(block, block + kBlockSize)) {
+            if (afterZeroBlock)
+                return Status::End;
+            afterZeroBlock = true;
+            continue;
+        }
+        afterZeroBlock = false;
         const qint64 dataPosition = input_.pos();
         const auto header = TarHeaderParser::parse(block);
         if (!header || header->type == TarRecordType::Unknown)

@@ -8,7 +8,9 @@
 
 namespace {
 
+constexpr quint16 kZip64Tag = 0x0001;
 constexpr quint16 kUnicodePathTag = 0x7075;
+constexpr quint64 kZip32Limit = 0xFFFFFFFF;
 constexpr quint16 kStored = 0;
 constexpr quint16 kDeflated = 8;
 
@@ -60,8 +62,29 @@ NameHostSystem ZipEntryInfo::nameHostSystem() const {
     }
 }
 
+void ZipEntryInfo::readZip64Field() {
+    const auto block = extraBlock(extraField, kZip64Tag);
+    if (!block)
+        return;
+    qsizetype offset = 0;
+    const auto take = [&](quint64 &value) {
+        if (offset + 8 > block->size())
+            return;
+        value = qFromLittleEndian<quint64>(block->constData() + offset);
+        offset += 8;
+        usesZip64 = true;
+    };
+    if (uncompressedSize == kZip32Limit)
+        take(uncompressedSize);
+    if (compressedSize == kZip32Limit)
+        take(compressedSize);
+    // What is left can only be the local header's offset (and disk): minizip cannot reach it.
+    usesZip64 = usesZip64 || offset + 8 <= block->size();
+}
+
 bool ZipEntryInfo::isMiniZipReadable() const {
-    return !isEncrypted() && (compressionMethod == kStored || compressionMethod == kDeflated);
+    return !usesZip64 && !isEncrypted() &&
+           (compressionMethod == kStored || compressionMethod == kDeflated);
 }
 
 std::optional<QString> ZipEntryInfo::declaredUtf8Name() const {

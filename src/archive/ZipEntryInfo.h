@@ -35,7 +35,14 @@ struct ZipEntryInfo {
     // The central directory's extra field.
     QByteArray extraField;
     ZipEntryPosition position;
+    // Some size or the local header's offset lies in the zip64 extra field, which minizip does
+    // not read: libarchive decodes such entries.
+    bool usesZip64 = false;
 
+    // Takes the sizes minizip left at 0xFFFFFFFF from the zip64 extra field (0x0001), which holds
+    // just the fields that did not fit, in a fixed order: uncompressed size, compressed size,
+    // local header offset, first disk.
+    void readZip64Field();
     bool isEncrypted() const { return flag & 0x0001; }
     // The language-encoding flag: name (and link target) are UTF-8.
     bool hasUtf8Name() const { return flag & 0x0800; }

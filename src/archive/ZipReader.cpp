@@ -1,7 +1,9 @@
 #include "archive/ZipReader.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/ArchiveError.h"
 #include "archive/SafePath.h"
+#include "archive/UniqueEntryPaths.h"
 #include "archive/ZipEntryFileWriter.h"
 #include "archive/ZipLibarchiveDecoder.h"
 #include "archive/ZipParallelExtractor.h"
@@ -61,15 +63,17 @@ ZipReader::~ZipReader() {
 bool ZipReader::openArchive() {
     resetProgressSize();
     clearError();
+    // An archive of no entries is an empty archive, not a broken one.
     if (!zip_.open(filePath())) {
-        if (MiniZipFile::isEmptyArchive(filePath()))
-            errorFailedOpenFirstFile();
-        else
+        if (MiniZipFile::isSplitArchive(filePath()))
+            setError(splitZipError());
+        else if (!MiniZipFile::isEmptyArchive(filePath()))
             errorFailedOpenFile();
         return false;
     }
     if (!zip_.goToFirstFile()) {
-        errorFailedOpenFirstFile();
+        if (!zip_.hasNoEntries())
+            errorFailedOpenFirstFile();
         closeArchive();
         return false;
     }
@@ -123,6 +127,36 @@ std::optional<QString> ZipReader::decodeLinkTarget(const QByteArray &bytes,
     return decodeName(bytes.constData(), bytes.size());
 }
 
+std::optional<QString> ZipReader::listedPath(const ZipEntryInfo &info) const {
+    const auto path = entryPath(info);
+    // A name no encoding can decode still shows, as a node without a name.
+    if (!path)
+        return QString();
+    const QString clean = SafePath::sanitize(*path);
+    if (clean.isEmpty())
+        return std::nullopt;
+    return info.isFolderName() ? clean + QLatin1Char('/') : clean;
+}
+
+std::optional<QString> ZipReader::pathOfEntry(const ZipEntryInfo &info,
+                                              UniqueEntryPaths &paths) const {
+    const auto path = listedPath(info);
+    if (!path || isIgnored(*path))
+        return std::nullopt;
+    return info.isFolderName() ? *path : paths.claim(*path);
+}
+
+QString ZipReader::readLinkTarget(const ZipEntryInfo &info) {
+    // Encrypted links need the password, which listing does not ask for.
+    if (info.fileType() != ZipFileType::SymbolicLink || !info.isMiniZipReadable() ||
+        !zip_.openCurrentFile())
+        return QString();
+    const auto data = readShortData(zip_, kLinkTargetLimit);
+    const bool checked = zip_.finishData();
+    const auto target = data && checked ? decodeLinkTarget(*data, info) : std::nullopt;
+    return target.value_or(QString());
+}
+
 void ZipReader::detectNameEncoding() {
     if (!openArchive())
         return;
@@ -148,12 +182,13 @@ void ZipReader::listEntries() {
     detectNameEncoding();
     if (!openArchive())
         return;
-    recordWalkError(walkEntries([this](const ZipEntryInfo &info) {
-        // A name no encoding can decode still shows, as a node without a name.
-        const QString path = entryPath(info).value_or(QString());
-        if (!isIgnored(path))
-            ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(path, fieldsOf(info)),
-                                    rootEntry());
+    UniqueEntryPaths paths;
+    recordWalkError(walkEntries([&](const ZipEntryInfo &info) {
+        if (const auto path = pathOfEntry(info, paths)) {
+            ArchiveEntry::Fields fields = fieldsOf(info);
+            fields.linkTarget = readLinkTarget(info);
+            ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(*path, fields), rootEntry());
+        }
         return true;
     }));
     closeArchive();
@@ -193,8 +228,11 @@ void ZipReader::extract(const QString &destination) {
         return goOn;
     };
     quint64 order = 0;
+    UniqueEntryPaths paths;
     const Walk walk = walkEntries([&](const ZipEntryInfo &info) {
-        return extractEntry(info, destination, dates, {parallel, tick, order++});
+        const auto path = pathOfEntry(info, paths);
+        return !path || extractEntry(info, SafePath::join(destination, *path), destination, dates,
+                                     {parallel, tick, order++});
     });
     finishParallel(parallel, tick);
     if (parallel.isCancelled())
@@ -205,12 +243,9 @@ void ZipReader::extract(const QString &destination) {
     applyFolderDates(dates);
 }
 
-bool ZipReader::extractEntry(const ZipEntryInfo &info, const QString &destination,
-                             FolderDates &dates, const ParallelStep &step) {
-    const QString path = entryPath(info).value_or(QString());
-    if (isIgnored(path))
-        return true;
-    const QString fullPath = SafePath::join(destination, path);
+bool ZipReader::extractEntry(const ZipEntryInfo &info, const QString &fullPath,
+                             const QString &destination, FolderDates &dates,
+                             const ParallelStep &step) {
     if (info.isFolderName()) {
         step.parallel.prepareFolder(fullPath, step.tick);
         makeFolder(destination, fullPath, info.date(), dates);

@@ -14,6 +14,7 @@
 class ZipEntryFileWriter;
 class ZipEntryStream;
 class ZipLibarchiveDecoder;
+class UniqueEntryPaths;
 
 // Reads zip (and cbz) archives: minizip lists every entry and extracts stored and deflated
 // ones; libarchive decodes encrypted entries and the other methods, inside the same loops, with
@@ -39,7 +40,8 @@ private:
     // Folders extracted, with the dates they get once everything inside them is written.
     using FolderDates = QList<QPair<QString, QDateTime>>;
 
-    // Opens the archive positioned on its first entry; records codes 1 and 2.
+    // Opens the archive positioned on its first entry; records codes 1 and 2. False without an
+    // error for an archive of no entries.
     bool openArchive();
     void closeArchive();
     // Visits the entries from the current one while the visitor answers true.
@@ -49,6 +51,14 @@ private:
     // The entry's path: its declared UTF-8 name unless an encoding was chosen, else the name
     // decoded with the chosen or detected encoding; backslash separators become "/".
     std::optional<QString> entryPath(const ZipEntryInfo &info) const;
+    // The path listing shows and extraction writes: sanitized, folders ending in "/"; empty
+    // for a name that cannot be decoded, none for one that names no item (such as "../").
+    std::optional<QString> listedPath(const ZipEntryInfo &info) const;
+    // The listed path, under a free name when an earlier file took it; none for entries left
+    // out.
+    std::optional<QString> pathOfEntry(const ZipEntryInfo &info, UniqueEntryPaths &paths) const;
+    // A link entry's target as listing shows it; null for other entries and unreadable links.
+    QString readLinkTarget(const ZipEntryInfo &info);
     std::optional<QString> decodeLinkTarget(const QByteArray &bytes,
                                             const ZipEntryInfo &info) const;
 
@@ -60,8 +70,8 @@ private:
     };
     // One step of the whole-archive extraction: folders are made here, regular files written by
     // the parallel threads, anything else here once the threads are done. False stops it.
-    bool extractEntry(const ZipEntryInfo &info, const QString &destination, FolderDates &dates,
-                      const ParallelStep &step);
+    bool extractEntry(const ZipEntryInfo &info, const QString &fullPath, const QString &destination,
+                      FolderDates &dates, const ParallelStep &step);
     // Waits for the threads and records their last failure as this reader's error.
     void finishParallel(ZipParallelExtractor &parallel, const ZipParallelExtractor::Tick &tick);
     bool extractNode(const ArchiveEntry *node, const QString &destination,

@@ -128,7 +128,8 @@ int runExtract(const QStringList &arguments) {
     if (auto failed = archive.list())
         return *failed;
     ArchiveSession &session = archive.session();
-    if (const auto error = readerError(archive)) {
+    // An archive cut short still extracts what came before the cut, then reports it.
+    if (const auto error = readerError(archive); error && !session.reader()->keepsWhatWasRead()) {
         printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
         return archive.exitForError(*error);
     }

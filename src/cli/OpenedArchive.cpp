@@ -5,7 +5,6 @@
 #include "cli/CancellableRun.h"
 #include "document/ArchiveRules.h"
 #include "encoding/StringEncoding.h"
-#include "util/FileKinds.h"
 
 #include <QFileInfo>
 
@@ -55,7 +54,7 @@ std::optional<CliExit> OpenedArchive::list() {
         return ExitUsage;
     }
     if (!ArchiveRules::archiveKind(path_)) {
-        printError(QStringLiteral("%1: not an archive kind Kist reads").arg(path_));
+        printError(QStringLiteral("%1: %2").arg(path_, notAnArchiveError().message));
         return ExitFailed;
     }
     if (!QFileInfo::exists(path_)) {

@@ -1,8 +1,11 @@
 #include "document/ArchiveRules.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/ArchiveSniffer.h"
 #include "settings/RememberedEncodings.h"
 #include "util/PathUtil.h"
+
+#include <QFileInfo>
 
 #include "archive/Bzip2Reader.h"
 #include "archive/GzipReader.h"
@@ -50,7 +53,11 @@ std::unique_ptr<ReaderBase> ArchiveRules::archive(const QString &filePath, Archi
 std::optional<ArchiveKind> ArchiveRules::archiveKind(const QString &filePath) {
     if (SevenZipVolumes::isPart(filePath))
         return ArchiveKind::SevenZip;
-    return FileKinds::archiveKind(filePath);
+    const auto named = FileKinds::archiveKind(filePath);
+    // A file that cannot be read keeps its name's kind, so that opening it names that failure.
+    if (!QFileInfo(filePath).isReadable())
+        return named;
+    return ArchiveSniffer::kindOf(filePath, named);
 }
 
 StringEncoding ArchiveRules::rememberedEncoding(const QString &filePath) {

@@ -14,8 +14,9 @@ class ProgressReceiver;
 // The document's rules about an archive file, shared by the desktop document and kist-cli.
 class ArchiveRules {
 public:
-    // The format that reads the path: its last extension's, or 7z for a part of a 7z volume set
-    // ("x.7z.001"); none when it names no archive.
+    // The format that reads the path: 7z for a part of a 7z volume set ("x.7z.001"), else the
+    // one its content shows, the extension breaking ties; none when the content is no archive.
+    // A file that cannot be read gets its last extension's format.
     static std::optional<ArchiveKind> archiveKind(const QString &filePath);
     // The reader for the path's format, or none when it names no archive.
     static std::unique_ptr<ReaderBase> archive(const QString &filePath, ArchiveEntry *rootEntry,

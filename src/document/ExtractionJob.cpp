@@ -57,7 +57,9 @@ ExtractionJob::Outcome ExtractionJob::moveDestination(const QString &staging) co
     // may have dropped or cleaned names that could not be written safely.
     const QFileInfoList items = QDir(staging).entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                             QDir::System | QDir::NoDotAndDotDot);
-    if (!outcome.cancelled && !outcome.error && !items.isEmpty()) {
+    // An archive cut short still gives the entries that were complete.
+    const bool keeps = !outcome.error || reader_.keepsWhatWasRead();
+    if (!outcome.cancelled && keeps && !items.isEmpty()) {
         if (items.size() > 1) {
             outcome.placedPath =
                 FreePlacement::moveToFreeFolderName(staging, parent, nameForSeveralItems());

@@ -1,5 +1,7 @@
 #include "zip/ZipWriter.h"
 
+#include "zip/ZipEndRecord.h"
+
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
 #include "util/FileTree.h"
@@ -159,7 +161,8 @@ bool ZipWriter::finish() {
         pipeline_.reset();
     }
     if (zipFile_) {
-        if (zipClose(zipFile_, nullptr) != ZIP_OK)
+        if (zipClose(zipFile_, nullptr) != ZIP_OK ||
+            (!hasFailed() && !ZipEndRecord::addZip64WhenNeeded(filePath_)))
             setFailure(
                 message("Error in closing '%1' in the zipfile", PathUtil::fileName(filePath_)));
         zipFile_ = nullptr;

@@ -16,10 +16,11 @@ class ProgressReceiver;
 // Writes a new zip archive: folders as entries ending in "/", regular files deflated at the
 // default level, symbolic links as link entries holding their target text. Every entry gets
 // the time of writing and fixed Unix modes (folders 0755, files and links 0644). Files of
-// 4 GiB and more get zip64 records; names that are not plain ASCII are marked as UTF-8.
-// Entries are named relative to a base folder; written bytes are reported in steps, and the
-// writing thread's cancel mark stops the work. An archive is reported good only when every item
-// was written in full; otherwise the partial archive is removed and failure says why.
+// 4 GiB and more, and archives of more than 65,534 entries, get zip64 records; names that are not
+// plain ASCII are marked as UTF-8. Entries are named relative to a base folder; written bytes are
+// reported in steps, and the writing thread's cancel mark stops the work. An archive is reported
+// good only when every item was written in full; otherwise the partial archive is removed and
+// failure says why.
 class ZipWriter {
 public:
     // Each item is stored at the top of the archive under its own name (relative to its own

@@ -363,7 +363,8 @@ with open(%5, 'r+b') as f:
     const int issues = int(ArchiveErrorCode::Archive);
     const QList<Case> cases = {
         {unknown, {"a.txt"}, issues, {"a.txt"}},
-        {truncated, {"big.bin"}, issues, {"big.bin"}},
+        // A file cut short is not left half-written.
+        {truncated, {"big.bin"}, issues, {}},
         {empty, {}, std::nullopt, {}},
         {endOnly, {}, std::nullopt, {}},
         {cutHeader, {"a.txt"}, issues, {"a.txt"}},

@@ -107,10 +107,10 @@ TEST(ZipParallelExtraction, EntriesMeetingEarlierOnesLandAsInOrder) {
         Tree expected;
     };
     const std::vector<Case> cases = {
-        {"a later duplicate wins",
+        {"a later duplicate takes a free name",
          "add(z, 'd/a.txt', b'first'); add(z, 'd/b.txt', b'b'); add(z, 'd/a.txt', b'second')",
          0,
-         {{"d/", ""}, {"d/a.txt", "second"}, {"d/b.txt", "b"}}},
+         {{"d/", ""}, {"d/a.txt", "first"}, {"d/a 2.txt", "second"}, {"d/b.txt", "b"}}},
         {"a file cannot hold an entry",
          "add(z, 'x', b'file'); add(z, 'x/y', b'inner'); add(z, 'z', b'after')",
          5,

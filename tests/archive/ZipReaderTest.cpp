@@ -398,7 +398,7 @@ with zipfile.ZipFile('t.zip', 'w') as z:
     const auto tree = reader.extractAll(dir, "dest");
     EXPECT_TRUE(QDir(outside).isEmpty());
     EXPECT_EQ(readTree(dir.path()).at("victim.txt"), "keep");
-    EXPECT_EQ(tree.at("x"), "new") << "the later file replaces the link, not its target";
+    EXPECT_EQ(tree.at("x 2"), "new") << "the later file takes a free name, not the link's target";
     EXPECT_EQ(tree.at("link"), "-> " + text(outside));
     EXPECT_EQ(reader.code(), 5) << "the refused entries are reported";
 }
@@ -415,7 +415,7 @@ TEST(ZipErrors, MissingEmptyAndUnreadableArchives) {
     ASSERT_TRUE(runPython(dir, "zipfile.ZipFile('empty.zip', 'w').close()\n"));
     OpenedZip empty(dir.file("empty.zip"));
     empty.zip->listEntries();
-    EXPECT_EQ(empty.code(), 2);
+    EXPECT_EQ(empty.code(), 0);
     EXPECT_EQ(empty.root->childCount(), 0);
 
     OpenedZip notZip(dir.write("text.zip", QByteArray(5000, 'x')));

@@ -1,4 +1,5 @@
 #include "CliRunner.h"
+#include "archive/ArchiveError.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -177,7 +178,14 @@ TEST_P(KistCli, DamagedArchiveFailsWithTheReadersMessage) {
     EXPECT_TRUE(test.err.startsWith("kist-cli: ")) << test.err.toStdString();
     const CliResult extract = runCli({"extract", "-o", dir_.file("out"), archive});
     EXPECT_NE(extract.exitCode, 0);
-    EXPECT_TRUE(namesIn(dir_.file("out")).isEmpty()) << "a failed extraction leaves nothing behind";
+    // A compressed tar cut short gives the entries before the cut (CutCompressedTest), nothing
+    // half-written; every other failed extraction leaves nothing behind.
+    if (QString::fromUtf8(extract.err).contains(cutShortError().message)) {
+        for (const QString &name : namesIn(dir_.file("out")))
+            EXPECT_FALSE(name.startsWith('.')) << "staging folder left: " << name.toStdString();
+    } else {
+        EXPECT_TRUE(namesIn(dir_.file("out")).isEmpty()) << "a failed extraction leaves nothing";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, KistCli, ::testing::ValuesIn(kFormats), [](const auto &testInfo) {

@@ -1,5 +1,6 @@
 #include "DocumentFixture.h"
 #include "archive/ArchiveError.h"
+#include "document/ArchiveRules.h"
 #include "support/HostileArchives.h"
 #include "util/TempFolders.h"
 
@@ -24,7 +25,8 @@ bool isReaderMessage(const QString &alert) {
         if (message == archiveError(code).message)
             return true;
     }
-    return message.startsWith(archiveError(ArchiveErrorCode::FailedToCreateFile).message) ||
+    return message == cutShortError().message ||
+           message.startsWith(archiveError(ArchiveErrorCode::FailedToCreateFile).message) ||
            message == QLatin1String("could not extract files from 7z archive");
 }
 
@@ -108,10 +110,14 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         const bool mustFail =
             damage.detected == Detected::Always ||
             (damage.detected == Detected::WhenDataIsChecked && HostileArchives::checksData(format));
-        EXPECT_TRUE(!mustFail || !alerts.isEmpty()) << "the damage goes unreported";
+        // Content that shows no archive at all is refused before any reader (the window says so).
+        const bool refused = !ArchiveRules::archiveKind(dir_.file(name));
+        EXPECT_TRUE(!mustFail || !alerts.isEmpty() || refused) << "the damage goes unreported";
+        // A compressed stream cut short keeps the entries (or, alone, the data) before the cut.
+        const bool cutShort = alerts.contains("alert:" + cutShortError().message);
         QStringList left = namesIn(folder);
         left.removeOne("a." + format);
-        if (!alerts.isEmpty()) {
+        if (!alerts.isEmpty() && !cutShort) {
             EXPECT_EQ(left, QStringList()) << "nothing is placed after an error";
         }
         for (const QString &item : left)
@@ -119,7 +125,9 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         if (HostileArchives::checksData(format)) {
             const auto placed = filesWithContents(dir_.file(folder));
             for (auto it = placed.begin(); it != placed.end(); ++it) {
-                if (it.key() != "a." + format) {
+                const bool partOfData =
+                    cutShort && !it.value().isEmpty() && data.startsWith(it.value());
+                if (it.key() != "a." + format && !partOfData) {
                     EXPECT_TRUE(originals.values().contains(it.value()))
                         << "damaged contents placed as " << it.key().toStdString();
                 }
@@ -129,7 +137,7 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         expectedItems.sort();
         EXPECT_EQ(namesIn(), expectedItems) << "nothing lands beside the damaged copies";
         // The gzip and bzip2 readers keep what they decompressed while the archive is open.
-        if (!alerts.isEmpty() || !document_.isViewing()) {
+        if ((!alerts.isEmpty() && !cutShort) || !document_.isViewing()) {
             EXPECT_EQ(temporaries(), temporariesBefore) << "a failed decompression keeps nothing";
         }
     }

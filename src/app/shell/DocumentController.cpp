@@ -3,8 +3,8 @@
 #include "app/shell/IDocumentWindowFactory.h"
 #include "archive/ArchiveError.h"
 #include "document/ArchiveDocument.h"
+#include "document/ArchiveRules.h"
 #include "document/MainThread.h"
-#include "util/FileKinds.h"
 
 #include <QFileInfo>
 
@@ -40,8 +40,10 @@ ArchiveDocument *DocumentController::newDocument() {
 
 std::optional<Error> DocumentController::checkArchive(const QString &path) {
     const QFileInfo file(path);
-    if (!file.isFile() || !file.isReadable() || !FileKinds::archiveKind(path))
+    if (!file.isFile() || !file.isReadable())
         return archiveError(ArchiveErrorCode::FailedOpenFile);
+    if (!ArchiveRules::archiveKind(path))
+        return notAnArchiveError();
     return std::nullopt;
 }
 

@@ -1,0 +1,67 @@
+#include "archive/ArchiveEntry.h"
+#include "archive/ReaderBase.h"
+#include "document/ArchiveRules.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+struct SniffCase {
+    const char *label;
+    // Makes the file named below in a folder holding a.txt.
+    const char *command;
+    const char *name;
+    std::optional<ArchiveKind> kind;
+    // What its reader lists at the top.
+    size_t entries = 1;
+};
+
+// The reader follows the bytes, not the name; the name only breaks ties.
+TEST(ContentSniffing, ChoosesTheReaderFromTheContent) {
+    const SniffCase cases[] = {
+        {"zip named .cbr", "zip -q x.cbr a.txt", "x.cbr", ArchiveKind::Zip},
+        {"zip named .jar", "zip -q x.jar a.txt", "x.jar", ArchiveKind::Zip},
+        {"zip named .epub", "zip -q x.epub a.txt", "x.epub", ArchiveKind::Zip},
+        {"empty zip", "python3 -c \"import zipfile; zipfile.ZipFile('e.zip', 'w').close()\"",
+         "e.zip", ArchiveKind::Zip, 0},
+        {"self-extractor",
+         "head -c 3000 /dev/urandom > s.exe && zip -q z.zip a.txt && "
+         "cat z.zip >> s.exe && zip -q -A s.exe",
+         "s.exe", ArchiveKind::Zip},
+        {"RAR5 named .cbz", "rar a -idq x.cbz a.txt", "x.cbz", ArchiveKind::Rar},
+        {"7z named .zip", "7zz a -t7z -bd x.zip a.txt > /dev/null", "x.zip", ArchiveKind::SevenZip},
+        {"gzip named .bz2", "gzip -c a.txt > x.bz2", "x.bz2", ArchiveKind::GZip},
+        {"tgz", "tar czf x.tgz a.txt", "x.tgz", ArchiveKind::GZip},
+        {"bzip2 named .gz", "bzip2 -c a.txt > x.gz", "x.gz", ArchiveKind::BZip2},
+        {"GNU tar named .dat", "tar cf x.dat a.txt", "x.dat", ArchiveKind::Tar},
+        {"v7 tar", "tar --format=v7 -cf x.bin a.txt", "x.bin", ArchiveKind::Tar},
+        {"empty tar", "tar cf e.tar -T /dev/null", "e.tar", ArchiveKind::Tar, 0},
+        {"zeros not named tar", "head -c 10240 /dev/zero > z.zip", "z.zip", std::nullopt},
+        {"text named .zip", "echo 'not an archive' > t.zip", "t.zip", std::nullopt},
+        {"empty file named .rar", ": > e.rar", "e.rar", std::nullopt},
+    };
+    for (const SniffCase &row : cases) {
+        SCOPED_TRACE(row.label);
+        ScratchDir dir;
+        dir.write("a.txt", "alpha\n");
+        ASSERT_EQ(runShell(QStringLiteral("cd %1 && %2")
+                               .arg(shellQuote(dir.path()), QString::fromLatin1(row.command))),
+                  0);
+        const QString path = dir.file(QString::fromLatin1(row.name));
+        EXPECT_EQ(ArchiveRules::archiveKind(path), row.kind);
+        auto root = ArchiveEntry::rootEntry();
+        const auto reader =
+            ArchiveRules::archive(path, root.get(), nullptr, QString(), kAutomaticEncoding);
+        ASSERT_EQ(reader != nullptr, row.kind.has_value());
+        if (!reader)
+            continue;
+        reader->listEntries();
+        EXPECT_FALSE(reader->archiveError());
+        EXPECT_EQ(root->children().size(), row.entries);
+    }
+}
+
+} // namespace
