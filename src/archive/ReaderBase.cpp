@@ -1,6 +1,7 @@
 #include "archive/ReaderBase.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/SafePath.h"
 #include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
 #include "util/PathUtil.h"
@@ -106,6 +107,22 @@ void ReaderBase::errorArchive() {
 
 void ReaderBase::errorFailedToCreateFile(const QString &name) {
     error_ = ::archiveError(ArchiveErrorCode::FailedToCreateFile, name);
+}
+
+void ReaderBase::createLink(const QString &destination, const QString &fullPath,
+                            const QString &target, const std::optional<QDateTime> &date) {
+    const QString name = SafePath::below(destination, fullPath);
+    switch (
+        output_.createLink(destination, fullPath, target, restoresDates() ? date : std::nullopt)) {
+    case ExtractionOutput::LinkResult::Made:
+        break;
+    case ExtractionOutput::LinkResult::LeftOut:
+        addWarning(ArchiveWarning::Kind::LinkLeftOut, name);
+        break;
+    case ExtractionOutput::LinkResult::Failed:
+        errorFailedToCreateFile(name);
+        break;
+    }
 }
 
 void ReaderBase::setCancelled() {

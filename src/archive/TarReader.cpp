@@ -6,7 +6,6 @@
 #include "archive/TarRecordReader.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
-#include "util/FileOps.h"
 #include "util/PathUtil.h"
 #include "util/ProgressSteps.h"
 
@@ -223,15 +222,10 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
                                              const std::optional<QDateTime> &date, quint32 mode) {
     const QString fullPath = SafePath::join(destination_, name);
     if (!linkTarget.isNull()) {
-        if (!SafePath::prepareFile(destination_, fullPath)) {
-            errorFailedToCreateFile(fullPath);
-            return WriteResult::NotCreated;
-        }
-        // The link's own mode means nothing here, and chmod would act on its target.
-        FileOps::createSymlink(fullPath, linkTarget);
+        createLink(destination_, fullPath, linkTarget, date);
         return WriteResult::Written;
     }
-    if (!output_.create(destination_, fullPath)) {
+    if (!output().create(destination_, fullPath)) {
         errorFailedToCreateFile(fullPath);
         return WriteResult::NotCreated;
     }
@@ -239,11 +233,11 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
     if (result == WriteResult::NotCreated)
         errorFailedToCreateFile(fullPath);
     if (result != WriteResult::Written) {
-        output_.close();
+        output().close();
         return result;
     }
     // Set-user-ID and similar bits are never restored from an archive.
-    if (!output_.finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
+    if (!output().finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
         errorFailedToCreateFile(fullPath);
         return WriteResult::NotCreated;
     }
@@ -262,7 +256,7 @@ TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
         const qint64 got = input.read(buffer_.data(), wanted);
         if (got <= 0)
             return WriteResult::Truncated;
-        if (!output_.write(buffer_.data(), got))
+        if (!output().write(buffer_.data(), got))
             return WriteResult::NotCreated;
         remaining -= quint64(got);
         reportInSteps(quint64(got), kProgressStep, [this](quint64 step) { addProgress(step); });
@@ -271,7 +265,7 @@ TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
 }
 
 bool TarReader::createFolder(const QString &name) {
-    return output_.makeFolders(destination_, SafePath::join(destination_, name));
+    return output().makeFolders(destination_, SafePath::join(destination_, name));
 }
 
 bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input) {

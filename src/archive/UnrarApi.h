@@ -110,6 +110,7 @@ inline constexpr unsigned int RAR_OM_LIST_INCSPLIT = 2;
 
 // Operations of RARProcessFile.
 inline constexpr int RAR_SKIP = 0;
+inline constexpr int RAR_TEST = 1;
 inline constexpr int RAR_EXTRACT = 2;
 
 // Callback messages and answers.

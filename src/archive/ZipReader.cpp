@@ -339,14 +339,11 @@ void ZipReader::writeLink(const QString &destination, const QString &fullPath,
     if (data && data->isEmpty() && checked)
         return;
     const auto target = data && checked ? decodeLinkTarget(*data, info) : std::nullopt;
-    // The link is made as stored, but nothing is ever written through it (SafePath refuses).
-    if (!target || !SafePath::prepareFile(destination, fullPath) ||
-        !FileOps::createSymlink(fullPath, *target)) {
+    if (!target) {
         errorFailedToCreateFile(name);
         return;
     }
-    // No chmod: it would follow the link and change whatever the link points to.
-    setFileDate(info, fullPath);
+    createLink(destination, fullPath, *target, info.date());
 }
 
 void ZipReader::makeFolder(const QString &destination, const QString &fullPath,
@@ -362,9 +359,4 @@ void ZipReader::makeFolder(const QString &destination, const QString &fullPath,
 void ZipReader::applyFolderDates(const FolderDates &dates) {
     for (const auto &[path, date] : dates)
         FileAttributes::setModifiedDate(date, path);
-}
-
-void ZipReader::setFileDate(const ZipEntryInfo &info, const QString &fullPath) const {
-    if (restoresDates())
-        FileAttributes::setModifiedDate(info.date(), fullPath);
 }

@@ -78,7 +78,6 @@ private:
     void makeFolder(const QString &destination, const QString &fullPath,
                     const std::optional<QDateTime> &date, FolderDates &dates);
     static void applyFolderDates(const FolderDates &dates);
-    void setFileDate(const ZipEntryInfo &info, const QString &fullPath) const;
 
     MiniZipFile zip_;
     std::unique_ptr<ZipLibarchiveDecoder> decoder_;

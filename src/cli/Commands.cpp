@@ -15,6 +15,7 @@
 #include "util/TempFolders.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -148,6 +149,8 @@ int runExtract(const QStringList &arguments) {
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
             : PathUtil::parentFolder(archive.path());
+    // A named output folder that does not exist yet is made.
+    QDir().mkpath(target);
     const QString staging = ExtractionJob::resetDestination(target);
     if (staging.isNull()) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(target));
@@ -170,6 +173,8 @@ int runExtract(const QStringList &arguments) {
         return ExitOk;
     }
     print(outcome.placedPath);
+    for (const ArchiveWarning &warning : outcome.warnings)
+        printError(QStringLiteral("warning: %1").arg(warning.message()));
     return ExitOk;
 }
 

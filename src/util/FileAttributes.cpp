@@ -119,7 +119,8 @@ std::optional<Error> setOpenFileModifiedDate(const std::optional<QDateTime> &dat
 }
 
 mode_t restoredMode(mode_t stored) {
-    const mode_t mode = (stored & 07777) == 0 ? 0666 : ((stored & 07777) | S_IRUSR | S_IWUSR);
+    // Set-user-ID, set-group-ID and sticky bits never come from an archive.
+    const mode_t mode = (stored & 0777) == 0 ? 0666 : ((stored & 0777) | S_IRUSR | S_IWUSR);
     return mode & ~currentUmask();
 }
 
