@@ -141,7 +141,8 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     if (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_))
         return true;
     removeTempFile();
-    const QString folder = TempFolders::newItemFolder();
+    // A decompressed tar may be large: it goes to the cache folder on disk, not to /tmp.
+    const QString folder = TempFolders::newLargeItemFolder();
     // Unbuffered, so that what was written can be read at once.
     QFile output(folder + QLatin1Char('/') + tempFileName());
     if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {

@@ -1,5 +1,6 @@
 #include "cli/CliExit.h"
 #include "cli/Commands.h"
+#include "util/TempFolders.h"
 
 #include <QCoreApplication>
 
@@ -32,6 +33,12 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kist-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KIST_VERSION));
+
+    TempFolders::removeLeftovers();
+    // The process's own temporary folders go however the command ends, cleanly or by a signal.
+    const struct OwnTemporaryData {
+        ~OwnTemporaryData() { TempFolders::removeOwn(); }
+    } ownTemporaryData;
 
     QStringList arguments = QCoreApplication::arguments();
     const QString program = arguments.takeFirst();

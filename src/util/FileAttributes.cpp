@@ -128,8 +128,4 @@ std::optional<Error> setRestoredMode(const QString &path, mode_t stored) {
     return changeMode(path, restoredMode(stored));
 }
 
-std::optional<Error> setFullPermission(const QString &path) {
-    return changeMode(path, 0777 & ~currentUmask());
-}
-
 } // namespace FileAttributes

@@ -34,7 +34,5 @@ std::optional<Error> setOpenFileModifiedDate(const std::optional<QDateTime> &dat
 mode_t restoredMode(mode_t stored);
 // Gives the item the restoredMode of the stored mode.
 std::optional<Error> setRestoredMode(const QString &path, mode_t stored);
-// Opens the item up for its owner: 0777 with the umask applied.
-std::optional<Error> setFullPermission(const QString &path);
 
 } // namespace FileAttributes

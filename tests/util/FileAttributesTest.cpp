@@ -48,11 +48,6 @@ TEST(FileAttributes, ModesKeepOwnerRightsAndRespectUmask) {
         EXPECT_EQ(modeOf(file), c.expected)
             << std::oct << "umask " << c.umask << " mode " << c.stored;
     }
-    for (const auto &[umask, expected] : {std::pair<mode_t, mode_t>{022, 0755}, {077, 0700}}) {
-        UmaskScope scope(umask);
-        EXPECT_FALSE(FileAttributes::setFullPermission(file).has_value());
-        EXPECT_EQ(modeOf(file), expected) << std::oct << "umask " << umask;
-    }
     EXPECT_TRUE(FileAttributes::setRestoredMode(dir.file("missing"), 0644).has_value());
 }
 

@@ -2,7 +2,6 @@
 
 #include "settings/Preferences.h"
 #include "settings/RememberedEncodings.h"
-#include "util/FileOps.h"
 #include "util/TempFolders.h"
 
 #include <QGuiApplication>
@@ -16,6 +15,7 @@ AppLifecycle::AppLifecycle(QGuiApplication &app)
             app.quit();
     });
     connect(&app, &QCoreApplication::aboutToQuit, this, &AppLifecycle::aboutToQuit);
+    TempFolders::removeLeftovers();
 }
 
 bool AppLifecycle::quitsAfterLastWindow() {
@@ -28,5 +28,5 @@ void AppLifecycle::aboutToQuit() {
 }
 
 void AppLifecycle::removeTempFile() {
-    FileOps::removeItem(TempFolders::root());
+    TempFolders::removeOwn();
 }
