@@ -159,11 +159,13 @@ int runExtract(const QStringList &arguments) {
     ExtractionJob job(*session.reader(), *session.rootEntry(), archive.path(), selection);
     archive.progress().setTotalSize(job.totalSize());
     ExtractionJob::Outcome outcome;
-    const bool interrupted =
-        runCancellable([&] { outcome = job.run(staging, session.password()); });
+    const auto stopped = runCancellable([&] { outcome = job.run(staging, session.password()); });
     archive.progress().finish();
-    if (interrupted || outcome.cancelled)
-        return ExitInterrupted;
+    if (stopped || outcome.cancelled) {
+        // Gone already unless the signal came before the work started.
+        FileOps::removeItem(staging);
+        return stopped.value_or(ExitInterrupted);
+    }
     if (outcome.error) {
         printError(QStringLiteral("%1: %2").arg(archive.path(), outcome.error->message));
         return archive.exitForError(*outcome.error);
@@ -193,9 +195,10 @@ int runTest(const QStringList &arguments) {
     if (!error) {
         if (auto failed = archive.checkPassword())
             return *failed;
-        const QString scratch = TempFolders::newItemFolder();
+        // Everything is written once: on disk, not in a small /tmp.
+        const QString scratch = TempFolders::newLargeItemFolder();
         archive.progress().setTotalSize(session.rootEntry()->totalSize());
-        const bool interrupted = runCancellable([&] {
+        const auto stopped = runCancellable([&] {
             if (!session.password().isEmpty())
                 session.reader()->setPassword(session.password());
             session.reader()->extract(nullptr, scratch);
@@ -203,8 +206,8 @@ int runTest(const QStringList &arguments) {
         archive.progress().finish();
         error = session.reader()->archiveError();
         FileOps::removeItem(scratch);
-        if (interrupted)
-            return ExitInterrupted;
+        if (stopped)
+            return *stopped;
     }
     if (error) {
         printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
@@ -257,13 +260,13 @@ int runCreate(const QStringList &arguments) {
                        ScanOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))));
     CliProgress progress;
     CompressionJob::Outcome outcome;
-    const bool interrupted = runCancellable([&] {
+    const auto stopped = runCancellable([&] {
         progress.setTotalSize(job.computeFileSize());
         outcome = job.run(&progress);
     });
     progress.finish();
-    if (interrupted || outcome.cancelled)
-        return ExitInterrupted;
+    if (stopped || outcome.cancelled)
+        return stopped.value_or(ExitInterrupted);
     if (outcome.error) {
         printError(outcome.error->message);
         return ExitFailed;

@@ -65,8 +65,8 @@ std::optional<CliExit> OpenedArchive::list() {
     }
     session_.open(encoding_);
     ArchiveSession::ListingOutcome outcome;
-    if (runCancellable([&] { outcome = session_.list(); }))
-        return ExitInterrupted;
+    if (const auto stopped = runCancellable([&] { outcome = session_.list(); }))
+        return stopped;
     if (outcome.promptCancelled || (!outcome.proceed && session_.reader()->hasEncryptedNames())) {
         printError(QStringLiteral("%1: %2").arg(
             path_, prompt_.gavePassword() ? QStringLiteral("wrong password")
@@ -85,7 +85,7 @@ std::optional<CliExit> OpenedArchive::checkPassword() {
 
 CliExit OpenedArchive::exitForError(const Error &error) const {
     if (error.code == int(ArchiveErrorCode::Cancelled))
-        return ExitInterrupted;
+        return interruptionExit().value_or(ExitInterrupted);
     const bool passwordProblem =
         session_.needsPassword() && (error.code == int(ArchiveErrorCode::Archive) ||
                                      error.code == int(ArchiveErrorCode::FailedToCreateFile));

@@ -1,3 +1,4 @@
+#include "cli/CancellableRun.h"
 #include "cli/CliExit.h"
 #include "cli/Commands.h"
 #include "util/TempFolders.h"
@@ -34,6 +35,7 @@ int main(int argc, char **argv) {
     QCoreApplication::setApplicationName(QStringLiteral("kist-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KIST_VERSION));
 
+    catchInterruptions();
     TempFolders::removeLeftovers();
     // The process's own temporary folders go however the command ends, cleanly or by a signal.
     const struct OwnTemporaryData {

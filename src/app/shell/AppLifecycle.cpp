@@ -1,5 +1,6 @@
 #include "app/shell/AppLifecycle.h"
 
+#include "app/shell/QuitSignals.h"
 #include "settings/Preferences.h"
 #include "settings/RememberedEncodings.h"
 #include "util/TempFolders.h"
@@ -15,6 +16,8 @@ AppLifecycle::AppLifecycle(QGuiApplication &app)
             app.quit();
     });
     connect(&app, &QCoreApplication::aboutToQuit, this, &AppLifecycle::aboutToQuit);
+    // A logout or kill quits through the event loop, so aboutToQuit cleans up as for Quit.
+    connect(new QuitSignals(this), &QuitSignals::quitRequested, &app, &QCoreApplication::quit);
     TempFolders::removeLeftovers();
 }
 
