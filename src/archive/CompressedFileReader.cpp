@@ -215,7 +215,7 @@ void CompressedFileReader::copyDecompressed(const QString &destination) {
     if (isCurrentThreadCancelled())
         setCancelled();
     else
-        errorFailedToCreateFile(target);
+        errorFailedToCreateFile(PathUtil::fileName(target));
 }
 
 bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qint64 length,

@@ -104,8 +104,13 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
     flags_->ArcName = arcName_.data();
     flags_->OpenMode = mode;
     handle_ = RAROpenArchiveEx(flags_.get());
+    missingVolume_.clear();
+    currentName_.clear();
     if (!handle_ || flags_->OpenResult != ERAR_SUCCESS) {
-        errorFailedOpenFile();
+        if (flags_->OpenResult == ERAR_BAD_ARCHIVE || flags_->OpenResult == ERAR_UNKNOWN_FORMAT)
+            setError(::archiveError(ArchiveErrorCode::NotAnArchive, PathUtil::fileName(path)));
+        else
+            errorFailedOpenFile();
         closeArchive();
         return false;
     }
@@ -147,9 +152,16 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
         reader->addProgress(quint64(p2));
         return CALLBACK_CONTINUE;
     case UCM_CHANGEVOLUME:
-    case UCM_CHANGEVOLUMEW:
         // The library asks for a volume it cannot find; going on would make it ask forever.
-        return p2 == RAR_VOL_ASK ? CALLBACK_ABORT : CALLBACK_CONTINUE;
+        if (p2 != RAR_VOL_ASK)
+            return CALLBACK_CONTINUE;
+        reader->missingVolume_ = QFile::decodeName(reinterpret_cast<const char *>(p1));
+        return CALLBACK_ABORT;
+    case UCM_CHANGEVOLUMEW:
+        if (p2 != RAR_VOL_ASK)
+            return CALLBACK_CONTINUE;
+        reader->missingVolume_ = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1));
+        return CALLBACK_ABORT;
     default:
         return CALLBACK_CONTINUE;
     }
@@ -177,6 +189,16 @@ void RarReader::recordWalkEnd(int result) {
     // An abort from the callback after a cancellation comes back as a library failure.
     if (result == kWalkCancelled || isCurrentThreadCancelled())
         setCancelled();
+    else if (!missingVolume_.isEmpty())
+        setError(
+            ::archiveError(ArchiveErrorCode::MissingVolume, PathUtil::fileName(missingVolume_)));
+    else if (result == ERAR_BAD_PASSWORD ||
+             (result == ERAR_BAD_DATA && !password().isEmpty() && containsPassword_))
+        setError(::archiveError(ArchiveErrorCode::WrongPassword, currentName_));
+    else if (result == ERAR_MISSING_PASSWORD)
+        setError(::archiveError(ArchiveErrorCode::MissingPassword, currentName_));
+    else if (result == ERAR_BAD_DATA)
+        setError(::archiveError(ArchiveErrorCode::Damaged, currentName_));
     else
         errorArchive();
 }
@@ -359,6 +381,9 @@ int RarReader::extractTarget(const RARHeaderDataEx &entry, const QString &destin
 int RarReader::writeEntry(const QString &destination, const QString &fullPath,
                           const RARHeaderDataEx &entry, const std::optional<QDateTime> &date) {
     const QString name = SafePath::below(destination, fullPath);
+    currentName_ = name;
+    if (entry.Flags & RHDF_ENCRYPTED)
+        containsPassword_ = true;
     const mode_t stored = entry.HostOS == HOST_UNIX ? mode_t(entry.FileAttr) : 0;
     if (ExtractionOutput::isSpecialFile(stored)) {
         addWarning(ArchiveWarning::Kind::SpecialFileLeftOut, name);

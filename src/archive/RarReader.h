@@ -132,6 +132,9 @@ private:
     DataSink sink_ = DataSink::None;
     bool writeFailed_ = false;
     QByteArray linkData_;
+    // The entry being written and a volume the library could not find, for the errors.
+    QString currentName_;
+    QString missingVolume_;
     // Receives the header's redirection target (links, hard links and copies).
     std::vector<wchar_t> redirName_;
 };

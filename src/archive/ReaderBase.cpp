@@ -9,6 +9,8 @@
 
 #include <QTimeZone>
 
+#include <cerrno>
+
 ReaderBase::ReaderBase(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
                        const QString &password, StringEncoding fileEncoding)
     : rootEntry_(rootEntry)
@@ -106,7 +108,8 @@ void ReaderBase::errorArchive() {
 }
 
 void ReaderBase::errorFailedToCreateFile(const QString &name) {
-    error_ = ::archiveError(ArchiveErrorCode::FailedToCreateFile, name);
+    // Called right after the failing call, so errno still tells the cause.
+    error_ = writeError(errno, name);
 }
 
 void ReaderBase::createLink(const QString &destination, const QString &fullPath,

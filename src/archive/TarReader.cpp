@@ -165,7 +165,7 @@ bool TarReader::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader 
             if (createFolder(path))
                 walk.folders.append({SafePath::join(destination_, path), date});
             else
-                errorFailedToCreateFile(SafePath::join(destination_, path));
+                errorFailedToCreateFile(path);
             break;
         default:
             break;
@@ -185,7 +185,7 @@ TarReader::WriteResult TarReader::extractHardLink(const TarEntry &entry, Walk &w
     const QString path = entryPath(entry);
     const auto source = hardLinkSource(entry, walk);
     if (!source) {
-        errorFailedToCreateFile(SafePath::join(destination_, path));
+        errorFailedToCreateFile(path);
         return WriteResult::NotCreated;
     }
     // A copy of the data in the archive, never of whatever now lies at the target's path.
@@ -226,19 +226,19 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
         return WriteResult::Written;
     }
     if (!output().create(destination_, fullPath)) {
-        errorFailedToCreateFile(fullPath);
+        errorFailedToCreateFile(name);
         return WriteResult::NotCreated;
     }
     const WriteResult result = copyData(input, size);
     if (result == WriteResult::NotCreated)
-        errorFailedToCreateFile(fullPath);
+        errorFailedToCreateFile(name);
     if (result != WriteResult::Written) {
         output().close();
         return result;
     }
     // Set-user-ID and similar bits are never restored from an archive.
     if (!output().finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
-        errorFailedToCreateFile(fullPath);
+        errorFailedToCreateFile(name);
         return WriteResult::NotCreated;
     }
     return WriteResult::Written;
@@ -273,7 +273,7 @@ bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, Tar
     if (node->isLeaf())
         return extractNodeFile(node, name, input);
     if (!createFolder(name))
-        errorFailedToCreateFile(SafePath::join(destination_, name));
+        errorFailedToCreateFile(name);
     for (const auto &child : node->children()) {
         if (isCurrentThreadCancelled()) {
             setCancelled();

@@ -98,7 +98,7 @@ ZipReader::Walk ZipReader::walkEntries(const std::function<bool(const ZipEntryIn
 void ZipReader::recordWalkError(Walk walk) {
     if (walk == Walk::Cancelled)
         setCancelled();
-    else if (walk == Walk::Unreadable)
+    else if (walk == Walk::Unreadable && !archiveError())
         errorArchive();
 }
 
@@ -216,6 +216,8 @@ bool ZipReader::extractEntry(const ZipEntryInfo &info, const QString &destinatio
         makeFolder(destination, fullPath, info.date(), dates);
         return true;
     }
+    if (needsMissingPassword(info, path))
+        return true;
     if (info.isMiniZipReadable() && info.fileType() == ZipFileType::Regular)
         return step.parallel.submit({info, fullPath, step.order}, step.tick);
     // Links and entries only libarchive decodes are written here, after everything before them.
@@ -235,7 +237,7 @@ void ZipReader::finishParallel(ZipParallelExtractor &parallel,
     if (last && last->unreadable)
         errorArchive();
     else if (last)
-        errorFailedToCreateFile(last->fileName);
+        setError(last->error);
 }
 
 void ZipReader::extract(ArchiveEntry *entry, const QString &destination) {
@@ -288,6 +290,12 @@ bool ZipReader::extractNodeFile(const ArchiveEntry *node, const QString &destina
 
 bool ZipReader::extractFile(const QString &destination, const QString &fullPath,
                             const ZipEntryInfo &info) {
+    if (needsMissingPassword(info, SafePath::below(destination, fullPath)))
+        return true;
+    if (const auto method = info.unsupportedMethod()) {
+        setError(::archiveError(ArchiveErrorCode::UnsupportedMethod, *method));
+        return false;
+    }
     ZipEntryStream *stream = openStream(info);
     if (!stream) {
         errorArchive();
@@ -322,7 +330,7 @@ void ZipReader::writeFile(const QString &destination, const QString &fullPath,
     case ZipEntryFileWriter::Result::Written:
         break;
     case ZipEntryFileWriter::Result::Failed:
-        errorFailedToCreateFile(PathUtil::fileName(fullPath));
+        setError(fileWriter_->lastError());
         break;
     case ZipEntryFileWriter::Result::Cancelled:
         setCancelled();
@@ -359,4 +367,11 @@ void ZipReader::makeFolder(const QString &destination, const QString &fullPath,
 void ZipReader::applyFolderDates(const FolderDates &dates) {
     for (const auto &[path, date] : dates)
         FileAttributes::setModifiedDate(date, path);
+}
+
+bool ZipReader::needsMissingPassword(const ZipEntryInfo &info, const QString &name) {
+    if (!info.isEncrypted() || !password().isEmpty() || info.uncompressedSize == 0)
+        return false;
+    setError(::archiveError(ArchiveErrorCode::MissingPassword, name));
+    return true;
 }

@@ -31,8 +31,10 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
                          const QString &syntax, qsizetype minimumPositionals) {
     parser.setApplicationDescription(syntax);
     parser.addHelpOption();
+    parser.addOption(
+        {QStringLiteral("json"), QStringLiteral("Print errors (and list's listing) as JSON.")});
     if (!parser.parse(arguments)) {
-        printError(parser.errorText());
+        printError(parser.errorText(), QStringLiteral("usage"));
         return ExitUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -40,7 +42,7 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
         return ExitOk;
     }
     if (parser.positionalArguments().size() < minimumPositionals) {
-        printError(QStringLiteral("usage: %1").arg(syntax));
+        printError(QStringLiteral("usage: %1").arg(syntax), QStringLiteral("usage"));
         return ExitUsage;
     }
     return std::nullopt;
@@ -66,7 +68,6 @@ std::optional<Error> readerError(OpenedArchive &archive) {
 
 int runList(const QStringList &arguments) {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the listing as JSON.")});
     addArchiveOptions(parser);
     parser.addPositionalArgument(QStringLiteral("ARCHIVE"), QStringLiteral("The archive to list."));
     if (auto stop = parse(
@@ -100,7 +101,8 @@ int runList(const QStringList &arguments) {
             print(EntryListing::toLine(entry, path));
         });
         if (error)
-            printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+            printError(QStringLiteral("%1: %2").arg(archive.path(), error->message),
+                       errorKind(*error));
     }
     return error ? archive.exitForError(*error) : ExitOk;
 }
@@ -130,7 +132,7 @@ int runExtract(const QStringList &arguments) {
         return *failed;
     ArchiveSession &session = archive.session();
     if (const auto error = readerError(archive)) {
-        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message), errorKind(*error));
         return archive.exitForError(*error);
     }
     QList<ArchiveEntry *> selection;
@@ -167,7 +169,8 @@ int runExtract(const QStringList &arguments) {
         return stopped.value_or(ExitInterrupted);
     }
     if (outcome.error) {
-        printError(QStringLiteral("%1: %2").arg(archive.path(), outcome.error->message));
+        printError(QStringLiteral("%1: %2").arg(archive.path(), outcome.error->message),
+                   errorKind(*outcome.error));
         return archive.exitForError(*outcome.error);
     }
     if (outcome.placedPath.isNull()) {
@@ -176,7 +179,7 @@ int runExtract(const QStringList &arguments) {
     }
     print(outcome.placedPath);
     for (const ArchiveWarning &warning : outcome.warnings)
-        printError(QStringLiteral("warning: %1").arg(warning.message()));
+        std::fprintf(stderr, "kist-cli: warning: %s\n", qPrintable(warning.message()));
     return ExitOk;
 }
 
@@ -210,7 +213,7 @@ int runTest(const QStringList &arguments) {
             return *stopped;
     }
     if (error) {
-        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message), errorKind(*error));
         return archive.exitForError(*error);
     }
     print(QStringLiteral("OK"));
@@ -249,13 +252,21 @@ int runCreate(const QStringList &arguments) {
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
             : PathUtil::parentFolder(paths.first());
+    const QString name = parser.isSet(QStringLiteral("name"))
+                             ? parser.value(QStringLiteral("name"))
+                             : ArchiveRules::zipFileName(paths.first());
+    // The zip lands in the output folder under a plain name, nowhere else.
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
+        name == QLatin1String("..")) {
+        printError(QStringLiteral("--name: \"%1\" is not a file name").arg(name),
+                   QStringLiteral("usage"));
+        return ExitUsage;
+    }
+    QDir().mkpath(destination);
     if (!FileAttributes::isWritable(destination)) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(destination));
         return ExitFailed;
     }
-    const QString name = parser.isSet(QStringLiteral("name"))
-                             ? parser.value(QStringLiteral("name"))
-                             : ArchiveRules::zipFileName(paths.first());
     CompressionJob job(paths, destination, name,
                        ScanOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))));
     CliProgress progress;
@@ -268,7 +279,7 @@ int runCreate(const QStringList &arguments) {
     if (stopped || outcome.cancelled)
         return stopped.value_or(ExitInterrupted);
     if (outcome.error) {
-        printError(outcome.error->message);
+        printError(outcome.error->message, errorKind(*outcome.error));
         return ExitFailed;
     }
     print(outcome.placedPath);

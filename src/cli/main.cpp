@@ -1,6 +1,7 @@
 #include "cli/CancellableRun.h"
 #include "cli/CliExit.h"
 #include "cli/Commands.h"
+#include "cli/OpenedArchive.h"
 #include "util/TempFolders.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,7 @@ int main(int argc, char **argv) {
     const QString program = arguments.takeFirst();
     const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
     arguments.prepend(program + QLatin1Char(' ') + command);
+    setJsonErrors(arguments.contains(QStringLiteral("--json")));
 
     if (command == QLatin1String("list"))
         return runList(arguments);

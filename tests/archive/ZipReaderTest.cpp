@@ -456,8 +456,10 @@ with open('t.zip', 'r+b') as f:
         OpenedZip reader(dir.file("t.zip"), maker.password);
         const auto tree = reader.extractAll(dir);
         EXPECT_EQ(tree, (Tree{{"ok.txt", "fine"}}));
-        EXPECT_EQ(reader.code(), 5);
-        EXPECT_EQ(reader.message(), "Failed to create file data.bin");
+        // Bad data of an encrypted entry cannot be told from a wrong password.
+        EXPECT_EQ(reader.code(), int(*maker.password == 0 ? ArchiveErrorCode::Damaged
+                                                          : ArchiveErrorCode::WrongPassword));
+        EXPECT_TRUE(reader.message().contains("data.bin"));
     }
 }
 
@@ -478,8 +480,9 @@ TEST(ZipErrors, WrongOrMissingPasswordYieldsNoFile) {
         OpenedZip reader(dir.file("t.zip"), maker.password);
         const auto tree = reader.extractAll(dir);
         EXPECT_EQ(regularFiles(tree), std::vector<std::string>());
-        EXPECT_EQ(reader.code(), 5);
-        EXPECT_TRUE(reader.message().startsWith("Failed to create file "));
+        EXPECT_EQ(reader.code(), int(*maker.password == 0 ? ArchiveErrorCode::MissingPassword
+                                                          : ArchiveErrorCode::WrongPassword));
+        EXPECT_TRUE(reader.message().contains("src/"));
     }
 }
 
@@ -518,6 +521,6 @@ open('t.zip', 'wb').write(data)
         const auto tree = reader.extractAll(dir);
         EXPECT_EQ(regularFiles(tree),
                   damage ? std::vector<std::string>() : std::vector<std::string>{"a.txt"});
-        EXPECT_EQ(reader.code(), damage ? 5 : 0);
+        EXPECT_EQ(reader.code(), damage ? int(ArchiveErrorCode::WrongPassword) : 0);
     }
 }

@@ -20,12 +20,17 @@ bool isReaderMessage(const QString &alert) {
         return false;
     message.remove(0, 6);
     for (const auto code : {ArchiveErrorCode::FailedOpenFile, ArchiveErrorCode::FailedOpenFirstFile,
-                            ArchiveErrorCode::Parameter, ArchiveErrorCode::Archive}) {
-        if (message == archiveError(code).message)
+                            ArchiveErrorCode::Parameter, ArchiveErrorCode::Archive,
+                            ArchiveErrorCode::FailedToCreateFile, ArchiveErrorCode::Damaged,
+                            ArchiveErrorCode::WrongPassword, ArchiveErrorCode::UnsupportedMethod,
+                            ArchiveErrorCode::NotAnArchive, ArchiveErrorCode::MissingVolume}) {
+        // The message with any entry name in place of the marker.
+        const QStringList parts =
+            archiveError(code, QStringLiteral("\x01")).message.split(QChar(1));
+        if (message.startsWith(parts.first()) && message.endsWith(parts.last()))
             return true;
     }
-    return message.startsWith(archiveError(ArchiveErrorCode::FailedToCreateFile).message) ||
-           message == QLatin1String("could not extract files from 7z archive");
+    return message == QLatin1String("could not extract files from 7z archive");
 }
 
 // Every regular file below the folder with its contents, links not followed.
