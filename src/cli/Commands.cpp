@@ -282,6 +282,13 @@ int runCreate(const QStringList &arguments) {
         printError(outcome.error->message, errorKind(*outcome.error));
         return ExitFailed;
     }
+    if (!outcome.leftOut.isEmpty()) {
+        print(outcome.placedPath);
+        printError(QStringLiteral("%1: left out, cannot be read: %2")
+                       .arg(outcome.placedPath, outcome.leftOut.join(QStringLiteral(", "))),
+                   QStringLiteral("permission-denied"));
+        return ExitFailed;
+    }
     print(outcome.placedPath);
     return ExitOk;
 }

@@ -30,9 +30,9 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     const QString temporary =
         destination_ + QStringLiteral("/.") + StringUtil::newUuid() + QStringLiteral(".zip");
     QString message;
-    const bool written =
-        !isCurrentThreadCancelled() &&
-        ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_, &message);
+    const bool written = !isCurrentThreadCancelled() &&
+                         ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_,
+                                                             &message, &outcome.leftOut);
     outcome.cancelled = isCurrentThreadCancelled();
     if (written && !outcome.cancelled) {
         outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination_,

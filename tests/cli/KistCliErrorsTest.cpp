@@ -2,7 +2,10 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 // A failure names its cause: the kind in --json, the message, and the documented exit code.
 TEST(KistCliErrors, FailuresNameTheirCause) {
@@ -62,4 +65,31 @@ rm set.part2.rar
             << result.output.toStdString();
         EXPECT_FALSE(error.value("message").toString().contains("/.")) << "no staging path";
     }
+}
+
+// Unreadable items are named and left out; the archive holds everything readable.
+TEST(KistCliErrors, CreateLeavesOutWhatCannotBeRead) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting as a second user needs root";
+    // The test's own scratch folder is private; the second user needs a path it can enter.
+    QTemporaryDir dir(QStringLiteral("/tmp/kist-create-XXXXXX"));
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_EQ(runShell(QStringLiteral("cd %1 && chmod 755 . && mkdir -p t/open t/shut out && "
+                                      "echo a > t/open/a.txt && echo b > t/shut/b.txt && "
+                                      "echo c > t/secret.txt && chmod 000 t/shut t/secret.txt && "
+                                      "chmod 777 out && chmod -R a+rX t/open")
+                           .arg(shellQuote(dir.path()))),
+              0);
+    const auto file = [&dir](const char *name) {
+        return dir.filePath(QString::fromLatin1(name));
+    };
+    const ToolResult result =
+        runTool(QStringLiteral("runuser"), {"-u", "nobody", "--", QStringLiteral(KIST_CLI_PATH),
+                                            "create", "-o", file("out"), file("t")});
+    EXPECT_EQ(result.exitCode, 1) << result.output.toStdString();
+    EXPECT_TRUE(result.output.contains("t/secret.txt")) << result.output.toStdString();
+    EXPECT_TRUE(result.output.contains("t/shut/")) << result.output.toStdString();
+    const ToolResult listed = runTool(QStringLiteral("unzip"), {"-Z1", file("out/t.zip")});
+    EXPECT_EQ(listed.output.split('\n', Qt::SkipEmptyParts),
+              QStringList({"t/", "t/open/", "t/open/a.txt"}));
 }
