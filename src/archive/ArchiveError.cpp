@@ -2,6 +2,8 @@
 
 #include "util/Localization.h"
 
+#include <cerrno>
+
 Error archiveError(ArchiveErrorCode code, const QString &name) {
     QString message;
     switch (code) {
@@ -20,6 +22,42 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     case ArchiveErrorCode::FailedToCreateFile:
         message = QStringLiteral("%1 %2").arg(engineText("Failed to create file"), name);
         break;
+    case ArchiveErrorCode::WrongPassword:
+        message = engineText("Wrong password for %1").arg(name);
+        break;
+    case ArchiveErrorCode::MissingPassword:
+        message = engineText("A password is needed for %1").arg(name);
+        break;
+    case ArchiveErrorCode::Damaged:
+        message = engineText("%1 is damaged: its data does not match its checksum").arg(name);
+        break;
+    case ArchiveErrorCode::UnsupportedMethod:
+        message = engineText("Compression method %1 is not supported").arg(name);
+        break;
+    case ArchiveErrorCode::MissingVolume:
+        message = engineText("Volume %1 of the archive is missing").arg(name);
+        break;
+    case ArchiveErrorCode::EncryptedNamesUnsupported:
+        message = engineText("Archives with encrypted names are not supported");
+        break;
+    case ArchiveErrorCode::DiskFull:
+        message = engineText("Not enough space on the disk to write %1").arg(name);
+        break;
+    case ArchiveErrorCode::PermissionDenied:
+        message = engineText("Permission denied writing %1").arg(name);
+        break;
+    case ArchiveErrorCode::NameTooLong:
+        message = engineText("The name of %1 is too long for the disk").arg(name);
+        break;
+    case ArchiveErrorCode::NotAnArchive:
+        message = engineText("%1 is not an archive Kist can read").arg(name);
+        break;
+    case ArchiveErrorCode::CutShort:
+        message = engineText("The archive is cut short");
+        break;
+    case ArchiveErrorCode::SplitZip:
+        message = engineText("Split zip archives are not supported; join them with zip -s 0 first");
+        break;
     case ArchiveErrorCode::Cancelled:
         message = engineText("The operation is canceled");
         break;
@@ -27,22 +65,61 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     return Error{kArchiveErrorDomain, int(code), message};
 }
 
-Error notAnArchiveError() {
-    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::FailedOpenFile),
-                 engineText("The file is not an archive")};
+Error writeError(int errnoValue, const QString &name) {
+    switch (errnoValue) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return archiveError(ArchiveErrorCode::DiskFull, name);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return archiveError(ArchiveErrorCode::PermissionDenied, name);
+    case ENAMETOOLONG:
+        return archiveError(ArchiveErrorCode::NameTooLong, name);
+    default:
+        return archiveError(ArchiveErrorCode::FailedToCreateFile, name);
+    }
 }
 
-Error cutShortError() {
-    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
-                 engineText("The archive is cut short")};
-}
-
-Error missingVolumeError(const QString &name) {
-    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
-                 engineText("The volume %1 is missing").arg(name)};
-}
-
-Error splitZipError() {
-    return Error{kArchiveErrorDomain, int(ArchiveErrorCode::FailedOpenFile),
-                 engineText("Split zip archives are not supported; join them with zip -s 0 first")};
+QString errorKind(const Error &error) {
+    if (error.domain != kArchiveErrorDomain)
+        return QStringLiteral("failed");
+    switch (ArchiveErrorCode(error.code)) {
+    case ArchiveErrorCode::FailedOpenFile:
+    case ArchiveErrorCode::FailedOpenFirstFile:
+        return QStringLiteral("cannot-open");
+    case ArchiveErrorCode::Archive:
+    case ArchiveErrorCode::Damaged:
+        return QStringLiteral("damaged");
+    case ArchiveErrorCode::FailedToCreateFile:
+        return QStringLiteral("cannot-write");
+    case ArchiveErrorCode::WrongPassword:
+        return QStringLiteral("wrong-password");
+    case ArchiveErrorCode::MissingPassword:
+        return QStringLiteral("missing-password");
+    case ArchiveErrorCode::UnsupportedMethod:
+        return QStringLiteral("unsupported-method");
+    case ArchiveErrorCode::MissingVolume:
+        return QStringLiteral("missing-volume");
+    case ArchiveErrorCode::EncryptedNamesUnsupported:
+        return QStringLiteral("encrypted-names");
+    case ArchiveErrorCode::DiskFull:
+        return QStringLiteral("disk-full");
+    case ArchiveErrorCode::PermissionDenied:
+        return QStringLiteral("permission-denied");
+    case ArchiveErrorCode::NameTooLong:
+        return QStringLiteral("name-too-long");
+    case ArchiveErrorCode::NotAnArchive:
+        return QStringLiteral("not-an-archive");
+    case ArchiveErrorCode::CutShort:
+        return QStringLiteral("cut-short");
+    case ArchiveErrorCode::SplitZip:
+        return QStringLiteral("split-zip");
+    case ArchiveErrorCode::Cancelled:
+        return QStringLiteral("cancelled");
+    case ArchiveErrorCode::Parameter:
+        break;
+    }
+    return QStringLiteral("failed");
 }

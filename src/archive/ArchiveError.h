@@ -9,18 +9,31 @@ enum class ArchiveErrorCode {
     Parameter = 3,
     Archive = 4,
     FailedToCreateFile = 5,
+    // Causes named to the user; the name is an entry's, a volume's or a method's.
+    WrongPassword = 6,
+    MissingPassword = 7,
+    Damaged = 8,
+    UnsupportedMethod = 9,
+    MissingVolume = 10,
+    EncryptedNamesUnsupported = 11,
+    DiskFull = 12,
+    PermissionDenied = 13,
+    NameTooLong = 14,
+    NotAnArchive = 15,
+    // Compressed data that ends before its stream does.
+    CutShort = 16,
+    // A segment of a split zip archive, which Kist does not read.
+    SplitZip = 17,
     Cancelled = 100,
 };
 
 inline const QString kArchiveErrorDomain = QStringLiteral("ArchiveErrorDomain");
 
-// The error of that code with its localized message; FailedToCreateFile names the file.
+// The error of that code with its localized message, naming the entry, volume or method given.
 Error archiveError(ArchiveErrorCode code, const QString &name = QString());
-// A file whose content is no archive Kist reads (code FailedOpenFile).
-Error notAnArchiveError();
-// Compressed data that ends before its stream does (code Archive).
-Error cutShortError();
-// A volume of a multi-volume set that is not there (code Archive).
-Error missingVolumeError(const QString &name);
-// A segment of a split zip archive, which Kist does not read (code FailedOpenFile).
-Error splitZipError();
+// The error for an item that could not be written, from the system's errno: a full disk, a
+// refused permission or a name too long, else FailedToCreateFile.
+Error writeError(int errnoValue, const QString &name);
+// A short stable word for the error's cause ("wrong-password", "damaged", "disk-full"...), for
+// scripts reading kist-cli --json; "failed" for anything else.
+QString errorKind(const Error &error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveWarning.h"
 #include "encoding/StringEncoding.h"
 #include "util/Error.h"
 
@@ -29,6 +30,8 @@ public:
     // The chosen name encoding (kAutomaticEncoding: detect); takes effect at the next listing.
     virtual void setFileEncoding(StringEncoding encoding) = 0;
     virtual std::optional<Error> archiveError() const = 0;
+    // What the last extraction left out although it went on (links leading outside, devices).
+    virtual ArchiveWarnings warnings() const = 0;
     // Listing found that even the entry names need a password.
     virtual bool hasEncryptedNames() const = 0;
     // Listing reports byte progress against the archive file's size.

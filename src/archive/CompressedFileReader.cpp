@@ -150,7 +150,8 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     if (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_))
         return true;
     removeTempFile();
-    const QString folder = TempFolders::newItemFolder();
+    // A decompressed tar may be large: it goes to the cache folder on disk, not to /tmp.
+    const QString folder = TempFolders::newLargeItemFolder();
     // Unbuffered, so that what was written can be read at once.
     QFile output(folder + QLatin1Char('/') + tempFileName());
     if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -183,7 +184,7 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     // A stream cut short keeps what it gave; anything else must not pass for a complete result
     // in a later call (damaged data may decode to wrong bytes before the damage shows).
     if (!complete && cutShort_ && written && output.size() > 0) {
-        damage_ = cutShortError();
+        damage_ = ::archiveError(ArchiveErrorCode::CutShort);
         complete = true;
     }
     if (!complete) {
@@ -231,7 +232,7 @@ void CompressedFileReader::copyDecompressed(const QString &destination) {
     if (isCurrentThreadCancelled())
         setCancelled();
     else
-        errorFailedToCreateFile(target);
+        errorFailedToCreateFile(PathUtil::fileName(target));
 }
 
 bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qint64 length,
@@ -250,7 +251,7 @@ bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qi
 }
 
 void CompressedFileReader::errorCutShort() {
-    setError(cutShortError());
+    setError(::archiveError(ArchiveErrorCode::CutShort));
     cutShort_ = true;
 }
 

@@ -3,6 +3,7 @@
 #include "archive/SafePath.h"
 #include "util/FileAttributes.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -86,6 +87,44 @@ bool ExtractionOutput::makeFolders(const QString &destination, const QString &fo
         return false;
     knownFolders_.insert(folder);
     return true;
+}
+
+ExtractionOutput::LinkResult ExtractionOutput::createLink(const QString &destination,
+                                                          const QString &fullPath,
+                                                          const QString &target,
+                                                          const std::optional<QDateTime> &date) {
+    close();
+    if (!linkStaysInside(destination, fullPath, target))
+        return LinkResult::LeftOut;
+    if (!SafePath::prepareFile(destination, fullPath))
+        return LinkResult::Failed;
+    const QByteArray native = QFile::encodeName(fullPath);
+    if (::symlink(QFile::encodeName(target).constData(), native.constData()) != 0)
+        return LinkResult::Failed;
+    FileAttributes::setModifiedDate(date, fullPath);
+    return LinkResult::Made;
+}
+
+bool ExtractionOutput::linkStaysInside(const QString &destination, const QString &fullPath,
+                                       const QString &target) {
+    if (target.isEmpty() || target.startsWith(QLatin1Char('/')))
+        return false;
+    // ".." only leads the target: after a name, it would climb from wherever a link of that
+    // name leads, which the text alone does not tell.
+    bool named = false;
+    for (const QString &part : target.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..") && named)
+            return false;
+        named = named || (part != QLatin1String("..") && part != QLatin1String("."));
+    }
+    const QString folder = fullPath.left(fullPath.lastIndexOf(QLatin1Char('/')));
+    const QString resolved = QDir::cleanPath(folder + QLatin1Char('/') + target);
+    return !SafePath::below(QDir::cleanPath(destination), resolved).isNull();
+}
+
+bool ExtractionOutput::isSpecialFile(mode_t storedMode) {
+    const mode_t type = storedMode & S_IFMT;
+    return type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK;
 }
 
 mode_t ExtractionOutput::restoredPermission(mode_t stored) {

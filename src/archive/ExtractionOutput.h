@@ -39,6 +39,19 @@ public:
     // remembers it for the files that follow.
     bool makeFolders(const QString &destination, const QString &folder);
 
+    enum class LinkResult { Made, LeftOut, Failed };
+    // Makes a symbolic link at fullPath, below destination, when its target read from the link's
+    // folder stays inside the destination (LeftOut, nothing made, for an absolute or escaping
+    // one). A link standing at the path is replaced; a folder or file never is. The link keeps
+    // no mode (chmod would act on its target) and gets the date when one is given.
+    LinkResult createLink(const QString &destination, const QString &fullPath,
+                          const QString &target, const std::optional<QDateTime> &date);
+    // True when a link at fullPath with that target would stay inside the destination.
+    static bool linkStaysInside(const QString &destination, const QString &fullPath,
+                                const QString &target);
+    // True for a stored mode naming a device, pipe or socket: never made from an archive.
+    static bool isSpecialFile(mode_t storedMode);
+
 private:
     mode_t restoredPermission(mode_t stored);
 

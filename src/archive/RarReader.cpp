@@ -27,6 +27,21 @@ namespace {
 // Ends of a header walk besides the library's own results, which are never negative.
 constexpr int kWalkStopped = -1;
 constexpr int kWalkCancelled = -2;
+// A file could not be written; the failure is recorded already.
+constexpr int kWalkWriteFailed = -3;
+
+// Header redirections (RAR 5).
+constexpr unsigned int kRedirUnixLink = 1;
+constexpr unsigned int kRedirWindowsLink = 2;
+constexpr unsigned int kRedirJunction = 3;
+constexpr unsigned int kRedirHardLink = 4;
+constexpr unsigned int kRedirFileCopy = 5;
+
+// Link targets longer than a path can be are damaged data, not links.
+constexpr qsizetype kLinkTargetLimit = 4096;
+
+// Windows file times count 100 ns steps from 1601; Unix times start 11644473600 s later.
+constexpr quint64 kFileTimeUnixStart = 116444736000000000ULL;
 
 // Detection reads names until it holds this many bytes.
 constexpr qsizetype kDetectionLimit = 1048576;
@@ -36,8 +51,6 @@ const QString kSlash = QStringLiteral("/");
 // Link kinds of the header's RedirType: Unix and Windows symbolic links.
 constexpr unsigned int kUnixSymlink = 1;
 constexpr unsigned int kWindowsSymlink = 2;
-// The library's longest name, in characters.
-constexpr unsigned int kRedirNameSize = 2048;
 
 quint64 combine(unsigned int low, unsigned int high) {
     return (quint64(high) << 32) | low;
@@ -94,6 +107,10 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
     arcName_ = QFile::encodeName(first);
     missingVolume_.clear();
     header_ = std::make_unique<RARHeaderDataEx>();
+    // The library hands out a link's target only into a buffer of ours.
+    redirName_.assign(kLinkTargetLimit, L'\0');
+    header_->RedirName = redirName_.data();
+    header_->RedirNameSize = unsigned(redirName_.size());
     flags_ = std::make_unique<RAROpenArchiveDataEx>();
     flags_->ArcName = arcName_.data();
     flags_->OpenMode = mode;
@@ -103,17 +120,17 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
         return false;
     }
     handle_ = RAROpenArchiveEx(flags_.get());
+    currentName_.clear();
     if (!handle_ || flags_->OpenResult != ERAR_SUCCESS) {
-        errorFailedOpenFile();
+        if (flags_->OpenResult == ERAR_BAD_ARCHIVE || flags_->OpenResult == ERAR_UNKNOWN_FORMAT)
+            setError(::archiveError(ArchiveErrorCode::NotAnArchive, PathUtil::fileName(path)));
+        else
+            errorFailedOpenFile();
         closeArchive();
         return false;
     }
     archiveFlags_ = flags_->Flags;
     header_->CmtBuf = nullptr;
-    // The library hands out a link's target only into a buffer of ours.
-    redirName_.assign(kRedirNameSize, L'\0');
-    header_->RedirName = redirName_.data();
-    header_->RedirNameSize = kRedirNameSize;
     RARSetCallback(handle_, libraryCallback, long(reinterpret_cast<quintptr>(this)));
     if (!password().isEmpty()) {
         QByteArray secret = password().toUtf8();
@@ -147,6 +164,8 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
         reader->containsPassword_ = true;
         return CALLBACK_CONTINUE;
     case UCM_PROCESSDATA:
+        if (!reader->receiveData(reinterpret_cast<const char *>(p1), qint64(p2)))
+            return CALLBACK_ABORT;
         reader->addProgress(quint64(p2));
         return CALLBACK_CONTINUE;
     case UCM_CHANGEVOLUME:
@@ -181,13 +200,21 @@ int RarReader::skipEntry() {
 }
 
 void RarReader::recordWalkEnd(int result) {
-    if (result == ERAR_END_ARCHIVE || result == kWalkStopped)
+    if (result == ERAR_END_ARCHIVE || result == kWalkStopped || result == kWalkWriteFailed)
         return;
     // An abort from the callback after a cancellation comes back as a library failure.
     if (result == kWalkCancelled || isCurrentThreadCancelled())
         setCancelled();
     else if (!missingVolume_.isEmpty())
-        setError(missingVolumeError(PathUtil::fileName(missingVolume_)));
+        setError(
+            ::archiveError(ArchiveErrorCode::MissingVolume, PathUtil::fileName(missingVolume_)));
+    else if (result == ERAR_BAD_PASSWORD ||
+             (result == ERAR_BAD_DATA && !password().isEmpty() && containsPassword_))
+        setError(::archiveError(ArchiveErrorCode::WrongPassword, currentName_));
+    else if (result == ERAR_MISSING_PASSWORD)
+        setError(::archiveError(ArchiveErrorCode::MissingPassword, currentName_));
+    else if (result == ERAR_BAD_DATA)
+        setError(::archiveError(ArchiveErrorCode::Damaged, currentName_));
     else
         errorArchive();
 }
@@ -286,17 +313,26 @@ void RarReader::extract(const QString &destination) {
     clearError();
     if (!openArchive(filePath(), RAR_OM_EXTRACT))
         return;
-    std::wstring folder = destination.toStdWString();
+    FolderDates folders;
     recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &entry) {
-        if (namesFolderItself(entry)) {
+        const QString path = SafePath::sanitize(trimmedName(decodeName(entry)));
+        if (namesFolderItself(entry) || path.isEmpty()) {
             // No file can be made at a folder's name.
             if (!(entry.Flags & RHDF_DIRECTORY))
                 errorFailedToCreateFile(PathUtil::fileName(trimmedName(decodeName(entry))));
             return skipEntry();
         }
-        return RARProcessFileW(handle_, RAR_EXTRACT, folder.data(), nullptr);
+        const QString fullPath = SafePath::join(destination, path);
+        if (!(entry.Flags & RHDF_DIRECTORY))
+            return writeEntry(destination, fullPath, entry, entryDate(entry));
+        if (output().makeFolders(destination, fullPath))
+            folders.append({fullPath, entryDate(entry)});
+        else
+            errorFailedToCreateFile(path);
+        return skipEntry();
     }));
     closeArchive();
+    applyFolderDates(folders);
 }
 
 void RarReader::extract(ArchiveEntry *entry, const QString &destination) {
@@ -329,10 +365,7 @@ int RarReader::extractNode(ArchiveEntry *entry, const QString &destination,
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             errorFailedToCreateFile(PathUtil::fileName(it.key()));
     }
-    if (restoresDates()) {
-        for (auto it = folders.crbegin(); it != folders.crend(); ++it)
-            FileAttributes::setModifiedDate(it->second, it->first);
-    }
+    applyFolderDates(folders);
     return archiveError() ? -1 : 0;
 }
 
@@ -359,35 +392,125 @@ int RarReader::extractTarget(const RARHeaderDataEx &entry, const QString &destin
         return skipEntry();
     // The first entry of a name is the one extracted; a later one of the same name is skipped.
     const Target target = files.take(name);
-    const int result = extractFile(destination, target);
+    const int result = writeEntry(destination, target.fullPath, entry, target.node->date());
     return result == ERAR_SUCCESS && files.isEmpty() ? kWalkStopped : result;
 }
 
-int RarReader::extractFile(const QString &destination, const Target &target) {
-    if (!SafePath::prepareFile(destination, target.fullPath)) {
-        errorFailedToCreateFile(target.node->name());
+int RarReader::writeEntry(const QString &destination, const QString &fullPath,
+                          const RARHeaderDataEx &entry, const std::optional<QDateTime> &date) {
+    const QString name = SafePath::below(destination, fullPath);
+    currentName_ = name;
+    if (entry.Flags & RHDF_ENCRYPTED)
+        containsPassword_ = true;
+    const mode_t stored = entry.HostOS == HOST_UNIX ? mode_t(entry.FileAttr) : 0;
+    if (ExtractionOutput::isSpecialFile(stored)) {
+        addWarning(ArchiveWarning::Kind::SpecialFileLeftOut, name);
         return skipEntry();
     }
-    std::wstring fullPath = target.fullPath.toStdWString();
-    const int result = RARProcessFileW(handle_, RAR_EXTRACT, nullptr, fullPath.data());
-    if (result != ERAR_SUCCESS) {
-        // Damaged data, a wrong password or a cancellation: nothing may pass for a good file.
-        QFile::remove(target.fullPath);
+    const bool isLink = entry.RedirType == kRedirUnixLink || entry.RedirType == kRedirWindowsLink ||
+                        entry.RedirType == kRedirJunction || (stored & S_IFMT) == S_IFLNK;
+    if (isLink) {
+        int result = ERAR_SUCCESS;
+        if (const auto target = linkTarget(entry, result))
+            createLink(destination, fullPath, *target, date);
+        else if (result == ERAR_SUCCESS)
+            errorFailedToCreateFile(name);
         return result;
     }
-    restoreAttributes(target.fullPath, *target.node);
+    if (!output().create(destination, fullPath)) {
+        errorFailedToCreateFile(name);
+        return skipEntry();
+    }
+    int result;
+    if (entry.RedirType == kRedirHardLink || entry.RedirType == kRedirFileCopy) {
+        // A hard link or a copy becomes a copy of the file written before under the named path.
+        writeFailed_ =
+            !copyWritten(SafePath::join(destination, QString::fromWCharArray(redirName_.data())));
+        result = skipEntry();
+    } else {
+        result = processData(DataSink::File);
+    }
+    if (result != ERAR_SUCCESS || writeFailed_) {
+        // Damaged data, a wrong password or a cancellation: nothing may pass for a good file.
+        output().discard();
+        if (!writeFailed_)
+            return result;
+        errorFailedToCreateFile(name);
+        return kWalkWriteFailed;
+    }
+    if (!output().finish(stored & 0777, restoresDates() ? date : std::nullopt))
+        errorFailedToCreateFile(name);
     return result;
 }
 
-void RarReader::restoreAttributes(const QString &fullPath, const ArchiveEntry &item) const {
-    struct stat st;
-    // A link keeps its own mode; changing it would change the file it points to.
-    if (::lstat(QFile::encodeName(fullPath).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        const mode_t stored = header_->HostOS == HOST_UNIX ? mode_t(header_->FileAttr & 07777) : 0;
-        FileAttributes::setRestoredMode(fullPath, stored);
+int RarReader::processData(DataSink sink) {
+    sink_ = sink;
+    writeFailed_ = false;
+    linkData_.clear();
+    const int result = RARProcessFileW(handle_, RAR_TEST, nullptr, nullptr);
+    sink_ = DataSink::None;
+    return result;
+}
+
+std::optional<QString> RarReader::linkTarget(const RARHeaderDataEx &entry, int &result) {
+    if (entry.RedirType != 0) {
+        result = skipEntry();
+        return QString::fromWCharArray(redirName_.data());
     }
-    if (restoresDates())
-        FileAttributes::setModifiedDate(item.date(), fullPath);
+    result = processData(DataSink::Link);
+    if (result != ERAR_SUCCESS || writeFailed_)
+        return std::nullopt;
+    return QString::fromUtf8(linkData_);
+}
+
+bool RarReader::copyWritten(const QString &source) {
+    QFile file(source);
+    // Only a plain file this extraction wrote inside the destination is copied.
+    const QByteArray native = QFile::encodeName(source);
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(QIODevice::ReadOnly))
+        return false;
+    std::vector<char> buffer(256 * 1024);
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), qint64(buffer.size()));
+        if (got == 0)
+            return true;
+        if (got < 0 || !output().write(buffer.data(), got))
+            return false;
+    }
+}
+
+bool RarReader::receiveData(const char *data, qint64 length) {
+    switch (sink_) {
+    case DataSink::None:
+        return true;
+    case DataSink::File:
+        writeFailed_ = !output().write(data, length);
+        return !writeFailed_;
+    case DataSink::Link:
+        linkData_.append(data, length);
+        writeFailed_ = linkData_.size() > kLinkTargetLimit;
+        return !writeFailed_;
+    }
+    return true;
+}
+
+void RarReader::applyFolderDates(const FolderDates &folders) const {
+    if (!restoresDates())
+        return;
+    // Inner folders first: setting a date on an outer one is final only once nothing inside
+    // changes any more.
+    for (auto it = folders.crbegin(); it != folders.crend(); ++it)
+        FileAttributes::setModifiedDate(it->second, it->first);
+}
+
+std::optional<QDateTime> RarReader::entryDate(const RARHeaderDataEx &entry) {
+    const quint64 fileTime = combine(entry.MtimeLow, entry.MtimeHigh);
+    if (fileTime > kFileTimeUnixStart)
+        return QDateTime::fromMSecsSinceEpoch(qint64((fileTime - kFileTimeUnixStart) / 10000),
+                                              QTimeZone::utc());
+    return dosDateTime(entry.FileTime);
 }
 
 bool RarReader::isEncrypted() {

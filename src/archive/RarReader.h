@@ -26,9 +26,9 @@ struct RarEntryName {
 
 // Reads RAR archives (also cbr files; RAR4 and RAR5, encrypted data, encrypted headers and
 // multi-volume sets opened from any of their volumes) through the RAR library. The library
-// decompresses, decrypts and writes the files; the reader decides what goes where, counts
-// progress, stops when the thread is cancelled, and sets dates and permissions of the entries it
-// extracts one by one.
+// decompresses and decrypts, handing the data over through its callback; the reader decides what
+// goes where under its own decoded names and writes everything through its output, so the
+// library never creates a file, link or mode by itself.
 class RarReader : public ReaderBase {
 public:
     RarReader(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
@@ -40,8 +40,8 @@ public:
     // Lists every header once; folder headers become folders, split parts show once. When the
     // library asks for a password to read the headers, hasEncryptedNames becomes true.
     void listEntries() override;
-    // The library extracts everything into the folder; it keeps names inside it. Headers whose
-    // names end in "", "." or ".." (the destination itself, or a folder) are skipped.
+    // Extracts everything into the folder, keeping names inside it. Headers whose names end in
+    // "", "." or ".." (the destination itself, or a folder) are skipped.
     void extract(const QString &destination) override;
     void extract(ArchiveEntry *entry, const QString &destination) override;
     // True when an entry is encrypted or the library asked for a password; cached.
@@ -77,6 +77,9 @@ private:
     // Folders extracted, with the dates they get once everything inside them is written.
     using FolderDates = QList<QPair<QString, std::optional<QDateTime>>>;
 
+    // Where the data of the entry being processed goes.
+    enum class DataSink { None, File, Link };
+
     static int libraryCallback(unsigned int msg, long userData, long p1, long p2);
 
     bool openArchive(const QString &path, unsigned int mode);
@@ -104,16 +107,34 @@ private:
     // Extracts the header's entry when it is one of the files still wanted, else skips it.
     int extractTarget(const RARHeaderDataEx &entry, const QString &destination,
                       QHash<QString, Target> &files);
-    int extractFile(const QString &destination, const Target &target);
-    void restoreAttributes(const QString &fullPath, const ArchiveEntry &item) const;
+    // Writes the header's entry (file, link or hard-link copy) at fullPath below the destination
+    // through the output, the data coming from the library in test mode; answers the library's
+    // result or kWalkWriteFailed once a failure to write is recorded.
+    int writeEntry(const QString &destination, const QString &fullPath,
+                   const RARHeaderDataEx &entry, const std::optional<QDateTime> &date);
+    // Runs the library over the current entry in test mode with its data going to sink.
+    int processData(DataSink sink);
+    // The target of a link entry: the header's redirection, or for older archives the data.
+    std::optional<QString> linkTarget(const RARHeaderDataEx &entry, int &result);
+    // Copies a file written earlier in this extraction to the open output.
+    bool copyWritten(const QString &source);
+    // Called with each piece of data the library decoded; false stops the library.
+    bool receiveData(const char *data, qint64 length);
+    void applyFolderDates(const FolderDates &folders) const;
+    static std::optional<QDateTime> entryDate(const RARHeaderDataEx &entry);
 
     void *handle_ = nullptr;
     std::unique_ptr<RARHeaderDataEx> header_;
-    std::vector<wchar_t> redirName_;
     std::unique_ptr<RAROpenArchiveDataEx> flags_;
     QByteArray arcName_;
-    // The volume the library asked for and could not find, named in the error.
-    QString missingVolume_;
     unsigned int archiveFlags_ = 0;
     bool containsPassword_ = false;
+    DataSink sink_ = DataSink::None;
+    bool writeFailed_ = false;
+    QByteArray linkData_;
+    // The entry being written and a volume the library could not find, for the errors.
+    QString currentName_;
+    QString missingVolume_;
+    // Receives the header's redirection target (links, hard links and copies).
+    std::vector<wchar_t> redirName_;
 };

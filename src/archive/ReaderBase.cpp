@@ -1,12 +1,15 @@
 #include "archive/ReaderBase.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/SafePath.h"
 #include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
 #include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
 
 #include <QTimeZone>
+
+#include <cerrno>
 
 ReaderBase::ReaderBase(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
                        const QString &password, StringEncoding fileEncoding)
@@ -105,7 +108,24 @@ void ReaderBase::errorArchive() {
 }
 
 void ReaderBase::errorFailedToCreateFile(const QString &name) {
-    error_ = ::archiveError(ArchiveErrorCode::FailedToCreateFile, name);
+    // Called right after the failing call, so errno still tells the cause.
+    error_ = writeError(errno, name);
+}
+
+void ReaderBase::createLink(const QString &destination, const QString &fullPath,
+                            const QString &target, const std::optional<QDateTime> &date) {
+    const QString name = SafePath::below(destination, fullPath);
+    switch (
+        output_.createLink(destination, fullPath, target, restoresDates() ? date : std::nullopt)) {
+    case ExtractionOutput::LinkResult::Made:
+        break;
+    case ExtractionOutput::LinkResult::LeftOut:
+        addWarning(ArchiveWarning::Kind::LinkLeftOut, name);
+        break;
+    case ExtractionOutput::LinkResult::Failed:
+        errorFailedToCreateFile(name);
+        break;
+    }
 }
 
 void ReaderBase::setCancelled() {

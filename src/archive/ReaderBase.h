@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveReader.h"
+#include "archive/ExtractionOutput.h"
 #include "encoding/NameEncodingDetector.h"
 #include "util/ProgressThrottle.h"
 
@@ -38,6 +39,7 @@ public:
     bool isEncrypted() override { return false; }
     void setFileEncoding(StringEncoding encoding) override { fileEncoding_ = encoding; }
     std::optional<Error> archiveError() const override { return error_; }
+    ArchiveWarnings warnings() const override { return warnings_; }
     bool hasEncryptedNames() const override { return hasEncryptedNames_; }
     bool reportsListingProgress() const override { return false; }
     void setRestoresDates(bool value) override { restoresDates_ = value; }
@@ -79,7 +81,19 @@ protected:
     void errorArchive();
     void errorFailedToCreateFile(const QString &name);
     void setCancelled();
-    void clearError() { error_.reset(); }
+    void clearError() {
+        error_.reset();
+        warnings_.clear();
+    }
+    void addWarning(ArchiveWarning::Kind kind, const QString &name) {
+        warnings_.append({kind, name});
+    }
+    // The one writer every file, folder and link of this reader's extractions goes through.
+    ExtractionOutput &output() { return output_; }
+    // Makes a link through the output; one leading outside the destination becomes a warning
+    // naming the entry, one that cannot be made a failure to create the file.
+    void createLink(const QString &destination, const QString &fullPath, const QString &target,
+                    const std::optional<QDateTime> &date);
     // An error of the domain with a message of the reader's own.
     void setError(const Error &error) { error_ = error; }
     void setEpoch(const std::optional<QDateTime> &date) { epoch_ = date; }
@@ -98,6 +112,8 @@ protected:
 
 private:
     std::optional<Error> error_;
+    ArchiveWarnings warnings_;
+    ExtractionOutput output_;
     ArchiveEntry *rootEntry_;
     QString password_;
     QString filePath_;

@@ -4,10 +4,7 @@
 #include "archive/SevenZipInput.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
-#include "util/FileOps.h"
 #include "util/ProgressReceiver.h"
-
-#include <QDir>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -148,37 +145,20 @@ SevenZipExtraction::Copy SevenZipExtraction::copy(SevenZipInput &input) {
 }
 
 void SevenZipExtraction::makeLinks() {
+    ExtractionOutput output;
     for (const Link &link : std::as_const(links_)) {
-        if (!staysInside(link)) {
-            // A later change reports these to the user as warnings; until then the caller can
-            // read them from skippedLinks().
-            skippedLinks_.append(link.path);
-            continue;
-        }
-        if (!SafePath::prepareFile(destination_, link.path) ||
-            !FileOps::createSymlink(link.path, link.target)) {
+        switch (output.createLink(destination_, link.path, link.target,
+                                  restoresDates_ ? link.date : std::nullopt)) {
+        case ExtractionOutput::LinkResult::Made:
+            break;
+        case ExtractionOutput::LinkResult::LeftOut:
+            skippedLinks_.append(SafePath::below(destination_, link.path));
+            break;
+        case ExtractionOutput::LinkResult::Failed:
             noteUnwritable(link.path);
-            continue;
+            break;
         }
-        if (restoresDates_)
-            FileAttributes::setModifiedDate(link.date, link.path);
     }
-}
-
-bool SevenZipExtraction::staysInside(const Link &link) const {
-    if (link.target.isEmpty() || link.target.startsWith(QLatin1Char('/')))
-        return false;
-    // ".." only leads the target: after a name, it would climb from wherever a link of that
-    // name leads, which the text alone does not tell.
-    bool named = false;
-    for (const QString &part : link.target.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (part == QLatin1String("..") && named)
-            return false;
-        named = named || (part != QLatin1String("..") && part != QLatin1String("."));
-    }
-    const QString folder = link.path.left(link.path.lastIndexOf(QLatin1Char('/')));
-    const QString resolved = QDir::cleanPath(folder + QLatin1Char('/') + link.target);
-    return !SafePath::below(QDir::cleanPath(destination_), resolved).isNull();
 }
 
 void SevenZipExtraction::restoreFolders() {

@@ -37,7 +37,7 @@ public:
 
     // The first file or folder that could not be written, when the outcome is Unwritable.
     const QString &unwritten() const { return unwritten_; }
-    // Links not made because their targets lie outside the destination: their full paths.
+    // Links not made because their targets lie outside the destination: their paths below it.
     const QStringList &skippedLinks() const { return skippedLinks_; }
 
 private:
@@ -58,7 +58,6 @@ private:
     bool take(SevenZipInput &input, const QString &target);
     Copy copy(SevenZipInput &input);
     void makeLinks();
-    bool staysInside(const Link &link) const;
     void restoreFolders();
     void note(Outcome outcome);
 

@@ -104,12 +104,12 @@ bool SevenZipReader::select(const ArchiveEntry &node, const QString &destination
 }
 
 void SevenZipReader::run(SevenZipExtraction &extraction, const QHash<quint64, QString> *files) {
-    skippedLinks_.clear();
     SevenZipInput input(filePath());
     if (reportUnreadable(input, ::archiveError(ArchiveErrorCode::Archive).message))
         return;
     const SevenZipExtraction::Outcome outcome = extraction.run(input, files);
-    skippedLinks_ = extraction.skippedLinks();
+    for (const QString &link : extraction.skippedLinks())
+        addWarning(ArchiveWarning::Kind::LinkLeftOut, link);
     switch (outcome) {
     case SevenZipExtraction::Outcome::Done:
         break;

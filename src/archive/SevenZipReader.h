@@ -21,10 +21,6 @@ public:
     // A folder is extracted with all its files in one walk of the archive.
     void extract(ArchiveEntry *entry, const QString &destination) override;
 
-    // The links the last extraction did not make because their targets lie outside the
-    // destination: their full paths.
-    const QStringList &skippedLinks() const { return skippedLinks_; }
-
 private:
     void addEntry(quint64 index, SevenZipInput &input);
     // Gathers the files at and below the node, making its folders on the way; false when the
@@ -35,6 +31,4 @@ private:
     // Sets the error of an archive that cannot be read; false when it can.
     bool reportUnreadable(const SevenZipInput &input, const QString &message);
     void errorEncrypted();
-
-    QStringList skippedLinks_;
 };

@@ -6,7 +6,6 @@
 #include "archive/TarRecordReader.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
-#include "util/FileOps.h"
 #include "util/PathUtil.h"
 #include "util/ProgressSteps.h"
 
@@ -166,7 +165,7 @@ bool TarReader::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader 
             if (createFolder(path))
                 walk.folders.append({SafePath::join(destination_, path), date});
             else
-                errorFailedToCreateFile(SafePath::join(destination_, path));
+                errorFailedToCreateFile(path);
             break;
         default:
             break;
@@ -186,7 +185,7 @@ TarReader::WriteResult TarReader::extractHardLink(const TarEntry &entry, Walk &w
     const QString path = entryPath(entry);
     const auto source = hardLinkSource(entry, walk);
     if (!source) {
-        errorFailedToCreateFile(SafePath::join(destination_, path));
+        errorFailedToCreateFile(path);
         return WriteResult::NotCreated;
     }
     // A copy of the data in the archive, never of whatever now lies at the target's path.
@@ -223,31 +222,26 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
                                              const std::optional<QDateTime> &date, quint32 mode) {
     const QString fullPath = SafePath::join(destination_, name);
     if (!linkTarget.isNull()) {
-        if (!SafePath::prepareFile(destination_, fullPath)) {
-            errorFailedToCreateFile(fullPath);
-            return WriteResult::NotCreated;
-        }
-        // The link's own mode means nothing here, and chmod would act on its target.
-        FileOps::createSymlink(fullPath, linkTarget);
+        createLink(destination_, fullPath, linkTarget, date);
         return WriteResult::Written;
     }
-    if (!output_.create(destination_, fullPath)) {
-        errorFailedToCreateFile(fullPath);
+    if (!output().create(destination_, fullPath)) {
+        errorFailedToCreateFile(name);
         return WriteResult::NotCreated;
     }
     const WriteResult result = copyData(input, size);
     if (result == WriteResult::NotCreated)
-        errorFailedToCreateFile(fullPath);
+        errorFailedToCreateFile(name);
     // A file whose data is cut short is no file of the archive's: nothing half-written stays.
     if (result == WriteResult::Truncated)
-        output_.discard();
+        output().discard();
     else if (result != WriteResult::Written)
-        output_.close();
+        output().close();
     if (result != WriteResult::Written)
         return result;
     // Set-user-ID and similar bits are never restored from an archive.
-    if (!output_.finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
-        errorFailedToCreateFile(fullPath);
+    if (!output().finish(mode & 0777, restoresDates() ? date : std::nullopt)) {
+        errorFailedToCreateFile(name);
         return WriteResult::NotCreated;
     }
     return WriteResult::Written;
@@ -265,7 +259,7 @@ TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
         const qint64 got = input.read(buffer_.data(), wanted);
         if (got <= 0)
             return WriteResult::Truncated;
-        if (!output_.write(buffer_.data(), got))
+        if (!output().write(buffer_.data(), got))
             return WriteResult::NotCreated;
         remaining -= quint64(got);
         reportInSteps(quint64(got), kProgressStep, [this](quint64 step) { addProgress(step); });
@@ -274,7 +268,7 @@ TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
 }
 
 bool TarReader::createFolder(const QString &name) {
-    return output_.makeFolders(destination_, SafePath::join(destination_, name));
+    return output().makeFolders(destination_, SafePath::join(destination_, name));
 }
 
 bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input) {
@@ -282,7 +276,7 @@ bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, Tar
     if (node->isLeaf())
         return extractNodeFile(node, name, input);
     if (!createFolder(name))
-        errorFailedToCreateFile(SafePath::join(destination_, name));
+        errorFailedToCreateFile(name);
     for (const auto &child : node->children()) {
         if (isCurrentThreadCancelled()) {
             setCancelled();

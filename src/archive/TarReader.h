@@ -68,7 +68,6 @@ private:
 
     QString destination_;
     const FileGrowth *growth_ = nullptr;
-    ExtractionOutput output_;
     // Allocated by the first extraction, kept for the next ones.
     std::vector<char> buffer_;
 };

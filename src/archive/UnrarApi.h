@@ -101,6 +101,11 @@ namespace Unrar {
 // Results of the functions (others are errors).
 inline constexpr int ERAR_SUCCESS = 0;
 inline constexpr int ERAR_END_ARCHIVE = 10;
+inline constexpr int ERAR_BAD_DATA = 12;
+inline constexpr int ERAR_BAD_ARCHIVE = 13;
+inline constexpr int ERAR_UNKNOWN_FORMAT = 14;
+inline constexpr int ERAR_EOPEN = 15;
+inline constexpr int ERAR_BAD_PASSWORD = 24;
 inline constexpr int ERAR_MISSING_PASSWORD = 22;
 
 // Open modes: list, extract, list with every part of a file split over volumes.
@@ -110,6 +115,7 @@ inline constexpr unsigned int RAR_OM_LIST_INCSPLIT = 2;
 
 // Operations of RARProcessFile.
 inline constexpr int RAR_SKIP = 0;
+inline constexpr int RAR_TEST = 1;
 inline constexpr int RAR_EXTRACT = 2;
 
 // Callback messages and answers.

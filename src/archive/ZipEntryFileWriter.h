@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/ExtractionOutput.h"
+#include "util/Error.h"
 
 #include <QString>
 
@@ -30,10 +31,15 @@ public:
 
     Result write(ZipEntryStream &stream, const QString &destination, const QString &fullPath,
                  const ZipEntryInfo &info);
+    // Why the last write failed: a wrong password or damaged data for bad data, else the
+    // system's cause of the failed write; names the entry by its path below the destination.
+    const Error &lastError() const { return lastError_; }
 
 private:
-    // Copies the stream into the open output; the bytes written, or none after a failure.
-    Result copy(ZipEntryStream &stream, quint64 &written);
+    enum class Copy { Done, Unwritable, BadData, Cancelled };
+    // Copies the stream into the open output, counting the bytes written.
+    Copy copy(ZipEntryStream &stream, quint64 &written);
+    Result fail(const Error &error);
 
     std::function<bool()> isCancelled_;
     std::function<void(quint64)> progress_;
@@ -41,4 +47,5 @@ private:
     // One buffer for all the writer's files: nothing is allocated per chunk.
     std::vector<char> buffer_;
     ExtractionOutput output_;
+    Error lastError_;
 };

@@ -87,6 +87,36 @@ bool ZipEntryInfo::isMiniZipReadable() const {
            (compressionMethod == kStored || compressionMethod == kDeflated);
 }
 
+std::optional<QString> ZipEntryInfo::unsupportedMethod() const {
+    switch (compressionMethod) {
+    case 0:  // stored
+    case 8:  // Deflate
+    case 12: // BZip2
+    case 14: // LZMA
+    case 93: // Zstandard
+    case 95: // XZ
+    case 98: // PPMd
+    case 99: // AES, the real method follows in its extra field
+        return std::nullopt;
+    case 1:
+        return QStringLiteral("Shrink");
+    case 6:
+        return QStringLiteral("Implode");
+    case 9:
+        return QStringLiteral("Deflate64");
+    case 10:
+        return QStringLiteral("PKWARE DCL Implode");
+    case 18:
+        return QStringLiteral("IBM TERSE");
+    case 19:
+        return QStringLiteral("IBM LZ77");
+    case 97:
+        return QStringLiteral("WavPack");
+    default:
+        return QStringLiteral("#%1").arg(compressionMethod);
+    }
+}
+
 std::optional<QString> ZipEntryInfo::declaredUtf8Name() const {
     if (hasUtf8Name())
         return strictUtf8(rawName);

@@ -51,6 +51,9 @@ struct ZipEntryInfo {
     NameHostSystem nameHostSystem() const;
     // minizip decodes stored and deflated entries without encryption; libarchive the rest.
     bool isMiniZipReadable() const;
+    // The name of a compression method no decoder here reads (Deflate64, IMPLODE...), or none
+    // when the method is one that is read.
+    std::optional<QString> unsupportedMethod() const;
     // The name the archive declares as UTF-8: the raw name when the language-encoding flag is
     // set, else an Info-ZIP Unicode Path field whose CRC matches the raw name. None when there
     // is none or its bytes are no valid UTF-8.

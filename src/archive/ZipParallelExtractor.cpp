@@ -2,7 +2,6 @@
 
 #include "archive/MiniZipFile.h"
 #include "archive/ZipEntryFileWriter.h"
-#include "util/PathUtil.h"
 #include "util/ThreadPool.h"
 
 #include <chrono>
@@ -156,10 +155,10 @@ void ZipParallelExtractor::run(const Task &task) {
         std::unique_ptr<Handle> handle = takeHandle();
         if (!handle->opened || !handle->zip.goToPosition(task.info.position) ||
             !handle->zip.openCurrentFile())
-            addFailure({task.order, true, QString()});
+            addFailure({task.order, true, Error()});
         else if (handle->writer.write(handle->zip, destination_, task.fullPath, task.info) ==
                  ZipEntryFileWriter::Result::Failed)
-            addFailure({task.order, false, PathUtil::fileName(task.fullPath)});
+            addFailure({task.order, false, handle->writer.lastError()});
         std::lock_guard lock(mutex_);
         idleHandles_.push_back(std::move(handle));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Error.h"
+
 #include "archive/ReaderBase.h"
 #include "archive/ZipEntryInfo.h"
 #include "util/ProgressThrottle.h"
@@ -32,7 +34,8 @@ public:
         quint64 order = 0;
         // The entry's data could not be opened at all: extraction stops here.
         bool unreadable = false;
-        QString fileName;
+        // Why the entry could not be written.
+        Error error;
     };
     // Called at least every 50 ms while the caller waits, with the bytes written since the
     // previous call; answering false cancels the work.

@@ -66,7 +66,7 @@ bool ZipReader::openArchive() {
     // An archive of no entries is an empty archive, not a broken one.
     if (!zip_.open(filePath())) {
         if (MiniZipFile::isSplitArchive(filePath()))
-            setError(splitZipError());
+            setError(::archiveError(ArchiveErrorCode::SplitZip));
         else if (!MiniZipFile::isEmptyArchive(filePath()))
             errorFailedOpenFile();
         return false;
@@ -102,7 +102,7 @@ ZipReader::Walk ZipReader::walkEntries(const std::function<bool(const ZipEntryIn
 void ZipReader::recordWalkError(Walk walk) {
     if (walk == Walk::Cancelled)
         setCancelled();
-    else if (walk == Walk::Unreadable)
+    else if (walk == Walk::Unreadable && !archiveError())
         errorArchive();
 }
 
@@ -251,6 +251,8 @@ bool ZipReader::extractEntry(const ZipEntryInfo &info, const QString &fullPath,
         makeFolder(destination, fullPath, info.date(), dates);
         return true;
     }
+    if (needsMissingPassword(info, SafePath::below(destination, fullPath)))
+        return true;
     if (info.isMiniZipReadable() && info.fileType() == ZipFileType::Regular)
         return step.parallel.submit({info, fullPath, step.order}, step.tick);
     // Links and entries only libarchive decodes are written here, after everything before them.
@@ -270,7 +272,7 @@ void ZipReader::finishParallel(ZipParallelExtractor &parallel,
     if (last && last->unreadable)
         errorArchive();
     else if (last)
-        errorFailedToCreateFile(last->fileName);
+        setError(last->error);
 }
 
 void ZipReader::extract(ArchiveEntry *entry, const QString &destination) {
@@ -323,6 +325,12 @@ bool ZipReader::extractNodeFile(const ArchiveEntry *node, const QString &destina
 
 bool ZipReader::extractFile(const QString &destination, const QString &fullPath,
                             const ZipEntryInfo &info) {
+    if (needsMissingPassword(info, SafePath::below(destination, fullPath)))
+        return true;
+    if (const auto method = info.unsupportedMethod()) {
+        setError(::archiveError(ArchiveErrorCode::UnsupportedMethod, *method));
+        return false;
+    }
     ZipEntryStream *stream = openStream(info);
     if (!stream) {
         errorArchive();
@@ -357,7 +365,7 @@ void ZipReader::writeFile(const QString &destination, const QString &fullPath,
     case ZipEntryFileWriter::Result::Written:
         break;
     case ZipEntryFileWriter::Result::Failed:
-        errorFailedToCreateFile(PathUtil::fileName(fullPath));
+        setError(fileWriter_->lastError());
         break;
     case ZipEntryFileWriter::Result::Cancelled:
         setCancelled();
@@ -374,14 +382,11 @@ void ZipReader::writeLink(const QString &destination, const QString &fullPath,
     if (data && data->isEmpty() && checked)
         return;
     const auto target = data && checked ? decodeLinkTarget(*data, info) : std::nullopt;
-    // The link is made as stored, but nothing is ever written through it (SafePath refuses).
-    if (!target || !SafePath::prepareFile(destination, fullPath) ||
-        !FileOps::createSymlink(fullPath, *target)) {
+    if (!target) {
         errorFailedToCreateFile(name);
         return;
     }
-    // No chmod: it would follow the link and change whatever the link points to.
-    setFileDate(info, fullPath);
+    createLink(destination, fullPath, *target, info.date());
 }
 
 void ZipReader::makeFolder(const QString &destination, const QString &fullPath,
@@ -399,7 +404,9 @@ void ZipReader::applyFolderDates(const FolderDates &dates) {
         FileAttributes::setModifiedDate(date, path);
 }
 
-void ZipReader::setFileDate(const ZipEntryInfo &info, const QString &fullPath) const {
-    if (restoresDates())
-        FileAttributes::setModifiedDate(info.date(), fullPath);
+bool ZipReader::needsMissingPassword(const ZipEntryInfo &info, const QString &name) {
+    if (!info.isEncrypted() || !password().isEmpty() || info.uncompressedSize == 0)
+        return false;
+    setError(::archiveError(ArchiveErrorCode::MissingPassword, name));
+    return true;
 }

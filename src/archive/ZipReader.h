@@ -88,7 +88,9 @@ private:
     void makeFolder(const QString &destination, const QString &fullPath,
                     const std::optional<QDateTime> &date, FolderDates &dates);
     static void applyFolderDates(const FolderDates &dates);
-    void setFileDate(const ZipEntryInfo &info, const QString &fullPath) const;
+    // Records a missing password for an encrypted entry with data when none was given; true
+    // then, and the entry is not written.
+    bool needsMissingPassword(const ZipEntryInfo &info, const QString &name);
 
     MiniZipFile zip_;
     std::unique_ptr<ZipLibarchiveDecoder> decoder_;

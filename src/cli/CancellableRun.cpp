@@ -7,28 +7,44 @@
 
 namespace {
 
-std::atomic<bool> interrupted = false;
+std::atomic<int> caughtSignal = 0;
 
-void onInterrupt(int) {
-    interrupted = true;
+void onSignal(int signal) {
+    caughtSignal = signal;
 }
 
 } // namespace
 
-bool runCancellable(const std::function<void()> &work) {
+void catchInterruptions() {
     struct sigaction action = {};
-    action.sa_handler = onInterrupt;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    struct sigaction previous = {};
-    sigaction(SIGINT, &action, &previous);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
 
+std::optional<CliExit> interruptionExit() {
+    switch (caughtSignal) {
+    case 0:
+        return std::nullopt;
+    case SIGTERM:
+        return ExitTerminated;
+    case SIGHUP:
+        return ExitHangUp;
+    default:
+        return ExitInterrupted;
+    }
+}
+
+std::optional<CliExit> runCancellable(const std::function<void()> &work) {
+    if (caughtSignal)
+        return interruptionExit();
     QThread *worker = QThread::create(work);
     worker->start();
     while (!worker->wait(50)) {
-        if (interrupted)
+        if (caughtSignal)
             worker->requestInterruption();
     }
     delete worker;
-    sigaction(SIGINT, &previous, nullptr);
-    return interrupted;
+    return interruptionExit();
 }

@@ -15,6 +15,7 @@
 #include "util/TempFolders.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,8 +31,10 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
                          const QString &syntax, qsizetype minimumPositionals) {
     parser.setApplicationDescription(syntax);
     parser.addHelpOption();
+    parser.addOption(
+        {QStringLiteral("json"), QStringLiteral("Print errors (and list's listing) as JSON.")});
     if (!parser.parse(arguments)) {
-        printError(parser.errorText());
+        printError(parser.errorText(), QStringLiteral("usage"));
         return ExitUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -39,7 +42,7 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
         return ExitOk;
     }
     if (parser.positionalArguments().size() < minimumPositionals) {
-        printError(QStringLiteral("usage: %1").arg(syntax));
+        printError(QStringLiteral("usage: %1").arg(syntax), QStringLiteral("usage"));
         return ExitUsage;
     }
     return std::nullopt;
@@ -65,7 +68,6 @@ std::optional<Error> readerError(OpenedArchive &archive) {
 
 int runList(const QStringList &arguments) {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the listing as JSON.")});
     addArchiveOptions(parser);
     parser.addPositionalArgument(QStringLiteral("ARCHIVE"), QStringLiteral("The archive to list."));
     if (auto stop = parse(
@@ -99,7 +101,8 @@ int runList(const QStringList &arguments) {
             print(EntryListing::toLine(entry, path));
         });
         if (error)
-            printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+            printError(QStringLiteral("%1: %2").arg(archive.path(), error->message),
+                       errorKind(*error));
     }
     return error ? archive.exitForError(*error) : ExitOk;
 }
@@ -130,7 +133,7 @@ int runExtract(const QStringList &arguments) {
     ArchiveSession &session = archive.session();
     // An archive cut short still extracts what came before the cut, then reports it.
     if (const auto error = readerError(archive); error && !session.reader()->keepsWhatWasRead()) {
-        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message), errorKind(*error));
         return archive.exitForError(*error);
     }
     QList<ArchiveEntry *> selection;
@@ -149,6 +152,8 @@ int runExtract(const QStringList &arguments) {
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
             : PathUtil::parentFolder(archive.path());
+    // A named output folder that does not exist yet is made.
+    QDir().mkpath(target);
     const QString staging = ExtractionJob::resetDestination(target);
     if (staging.isNull()) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(target));
@@ -157,13 +162,16 @@ int runExtract(const QStringList &arguments) {
     ExtractionJob job(*session.reader(), *session.rootEntry(), archive.path(), selection);
     archive.progress().setTotalSize(job.totalSize());
     ExtractionJob::Outcome outcome;
-    const bool interrupted =
-        runCancellable([&] { outcome = job.run(staging, session.password()); });
+    const auto stopped = runCancellable([&] { outcome = job.run(staging, session.password()); });
     archive.progress().finish();
-    if (interrupted || outcome.cancelled)
-        return ExitInterrupted;
+    if (stopped || outcome.cancelled) {
+        // Gone already unless the signal came before the work started.
+        FileOps::removeItem(staging);
+        return stopped.value_or(ExitInterrupted);
+    }
     if (outcome.error) {
-        printError(QStringLiteral("%1: %2").arg(archive.path(), outcome.error->message));
+        printError(QStringLiteral("%1: %2").arg(archive.path(), outcome.error->message),
+                   errorKind(*outcome.error));
         return archive.exitForError(*outcome.error);
     }
     if (outcome.placedPath.isNull()) {
@@ -171,6 +179,8 @@ int runExtract(const QStringList &arguments) {
         return ExitOk;
     }
     print(outcome.placedPath);
+    for (const ArchiveWarning &warning : outcome.warnings)
+        std::fprintf(stderr, "kist-cli: warning: %s\n", qPrintable(warning.message()));
     return ExitOk;
 }
 
@@ -189,9 +199,10 @@ int runTest(const QStringList &arguments) {
     if (!error) {
         if (auto failed = archive.checkPassword())
             return *failed;
-        const QString scratch = TempFolders::newItemFolder();
+        // Everything is written once: on disk, not in a small /tmp.
+        const QString scratch = TempFolders::newLargeItemFolder();
         archive.progress().setTotalSize(session.rootEntry()->totalSize());
-        const bool interrupted = runCancellable([&] {
+        const auto stopped = runCancellable([&] {
             if (!session.password().isEmpty())
                 session.reader()->setPassword(session.password());
             session.reader()->extract(nullptr, scratch);
@@ -199,11 +210,11 @@ int runTest(const QStringList &arguments) {
         archive.progress().finish();
         error = session.reader()->archiveError();
         FileOps::removeItem(scratch);
-        if (interrupted)
-            return ExitInterrupted;
+        if (stopped)
+            return *stopped;
     }
     if (error) {
-        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message));
+        printError(QStringLiteral("%1: %2").arg(archive.path(), error->message), errorKind(*error));
         return archive.exitForError(*error);
     }
     print(QStringLiteral("OK"));
@@ -242,26 +253,41 @@ int runCreate(const QStringList &arguments) {
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
             : PathUtil::parentFolder(paths.first());
+    const QString name = parser.isSet(QStringLiteral("name"))
+                             ? parser.value(QStringLiteral("name"))
+                             : ArchiveRules::zipFileName(paths.first());
+    // The zip lands in the output folder under a plain name, nowhere else.
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
+        name == QLatin1String("..")) {
+        printError(QStringLiteral("--name: \"%1\" is not a file name").arg(name),
+                   QStringLiteral("usage"));
+        return ExitUsage;
+    }
+    QDir().mkpath(destination);
     if (!FileAttributes::isWritable(destination)) {
         printError(QStringLiteral("%1: cannot write into this folder").arg(destination));
         return ExitFailed;
     }
-    const QString name = parser.isSet(QStringLiteral("name"))
-                             ? parser.value(QStringLiteral("name"))
-                             : ArchiveRules::zipFileName(paths.first());
     CompressionJob job(paths, destination, name,
                        ScanOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))));
     CliProgress progress;
     CompressionJob::Outcome outcome;
-    const bool interrupted = runCancellable([&] {
+    const auto stopped = runCancellable([&] {
         progress.setTotalSize(job.computeFileSize());
         outcome = job.run(&progress);
     });
     progress.finish();
-    if (interrupted || outcome.cancelled)
-        return ExitInterrupted;
+    if (stopped || outcome.cancelled)
+        return stopped.value_or(ExitInterrupted);
     if (outcome.error) {
-        printError(outcome.error->message);
+        printError(outcome.error->message, errorKind(*outcome.error));
+        return ExitFailed;
+    }
+    if (!outcome.leftOut.isEmpty()) {
+        print(outcome.placedPath);
+        printError(QStringLiteral("%1: left out, cannot be read: %2")
+                       .arg(outcome.placedPath, outcome.leftOut.join(QStringLiteral(", "))),
+                   QStringLiteral("permission-denied"));
         return ExitFailed;
     }
     print(outcome.placedPath);

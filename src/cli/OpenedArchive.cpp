@@ -7,6 +7,8 @@
 #include "encoding/StringEncoding.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cstdio>
 
@@ -20,8 +22,22 @@ QString presetPassword(const QCommandLineParser &parser) {
 
 } // namespace
 
-void printError(const QString &message) {
-    std::fprintf(stderr, "kist-cli: %s\n", qPrintable(message));
+namespace {
+bool jsonErrors = false;
+} // namespace
+
+void setJsonErrors(bool json) {
+    jsonErrors = json;
+}
+
+void printError(const QString &message, const QString &kind) {
+    if (!jsonErrors) {
+        std::fprintf(stderr, "kist-cli: %s\n", qPrintable(message));
+        return;
+    }
+    const QJsonObject error{{QStringLiteral("kind"), kind}, {QStringLiteral("message"), message}};
+    std::fputs(QJsonDocument(QJsonObject{{QStringLiteral("error"), error}}).toJson().constData(),
+               stdout);
 }
 
 void addArchiveOptions(QCommandLineParser &parser) {
@@ -54,22 +70,25 @@ std::optional<CliExit> OpenedArchive::list() {
         return ExitUsage;
     }
     if (!ArchiveRules::archiveKind(path_)) {
-        printError(QStringLiteral("%1: %2").arg(path_, notAnArchiveError().message));
+        const Error notArchive = archiveError(ArchiveErrorCode::NotAnArchive, path_);
+        printError(notArchive.message, errorKind(notArchive));
         return ExitFailed;
     }
     if (!QFileInfo::exists(path_)) {
-        printError(QStringLiteral("%1: %2").arg(
-            path_, archiveError(ArchiveErrorCode::FailedOpenFile).message));
+        const Error missing = archiveError(ArchiveErrorCode::FailedOpenFile);
+        printError(QStringLiteral("%1: %2").arg(path_, missing.message), errorKind(missing));
         return ExitFailed;
     }
     session_.open(encoding_);
     ArchiveSession::ListingOutcome outcome;
-    if (runCancellable([&] { outcome = session_.list(); }))
-        return ExitInterrupted;
+    if (const auto stopped = runCancellable([&] { outcome = session_.list(); }))
+        return stopped;
     if (outcome.promptCancelled || (!outcome.proceed && session_.reader()->hasEncryptedNames())) {
-        printError(QStringLiteral("%1: %2").arg(
-            path_, prompt_.gavePassword() ? QStringLiteral("wrong password")
-                                          : QStringLiteral("a password is needed")));
+        const bool gave = prompt_.gavePassword();
+        printError(
+            QStringLiteral("%1: %2").arg(path_, gave ? QStringLiteral("wrong password")
+                                                     : QStringLiteral("a password is needed")),
+            gave ? QStringLiteral("wrong-password") : QStringLiteral("missing-password"));
         return ExitPassword;
     }
     return std::nullopt;
@@ -78,13 +97,17 @@ std::optional<CliExit> OpenedArchive::list() {
 std::optional<CliExit> OpenedArchive::checkPassword() {
     if (session_.checkPassword())
         return std::nullopt;
-    printError(QStringLiteral("%1: a password is needed").arg(path_));
+    printError(QStringLiteral("%1: a password is needed").arg(path_),
+               QStringLiteral("missing-password"));
     return ExitPassword;
 }
 
 CliExit OpenedArchive::exitForError(const Error &error) const {
     if (error.code == int(ArchiveErrorCode::Cancelled))
-        return ExitInterrupted;
+        return interruptionExit().value_or(ExitInterrupted);
+    if (error.code == int(ArchiveErrorCode::WrongPassword) ||
+        error.code == int(ArchiveErrorCode::MissingPassword))
+        return ExitPassword;
     const bool passwordProblem =
         session_.needsPassword() && (error.code == int(ArchiveErrorCode::Archive) ||
                                      error.code == int(ArchiveErrorCode::FailedToCreateFile));

@@ -43,5 +43,7 @@ private:
     QString usageProblem_;
 };
 
-// Prints "kist-cli: message" on stderr.
-void printError(const QString &message);
+// Makes printError print {"error": {"kind": ..., "message": ...}} on stdout (--json).
+void setJsonErrors(bool json);
+// Prints "kist-cli: message" on stderr, or the JSON error object; kind is a word of errorKind.
+void printError(const QString &message, const QString &kind = QStringLiteral("failed"));

@@ -1,5 +1,8 @@
+#include "cli/CancellableRun.h"
 #include "cli/CliExit.h"
 #include "cli/Commands.h"
+#include "cli/OpenedArchive.h"
+#include "util/TempFolders.h"
 
 #include <QCoreApplication>
 
@@ -33,10 +36,18 @@ int main(int argc, char **argv) {
     QCoreApplication::setApplicationName(QStringLiteral("kist-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KIST_VERSION));
 
+    catchInterruptions();
+    TempFolders::removeLeftovers();
+    // The process's own temporary folders go however the command ends, cleanly or by a signal.
+    const struct OwnTemporaryData {
+        ~OwnTemporaryData() { TempFolders::removeOwn(); }
+    } ownTemporaryData;
+
     QStringList arguments = QCoreApplication::arguments();
     const QString program = arguments.takeFirst();
     const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
     arguments.prepend(program + QLatin1Char(' ') + command);
+    setJsonErrors(arguments.contains(QStringLiteral("--json")));
 
     if (command == QLatin1String("list"))
         return runList(arguments);

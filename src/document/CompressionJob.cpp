@@ -3,7 +3,7 @@
 #include "util/Cancellation.h"
 #include "util/FileOps.h"
 #include "util/FreePlacement.h"
-#include "util/TempFolders.h"
+#include "util/StringUtil.h"
 #include "util/TreeCountScan.h"
 #include "zip/ZipWriter.h"
 
@@ -25,12 +25,14 @@ quint64 CompressionJob::computeFileSize() const {
 
 CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     Outcome outcome;
-    const QString scratch = TempFolders::newItemFolder();
-    const QString temporary = scratch + QLatin1Char('/') + zipFileName_ + QStringLiteral(".zip");
+    // Written as a hidden file beside the target, on the same file system, then renamed into
+    // place without replacing anything: no copy, and no free space needed in /tmp.
+    const QString temporary =
+        destination_ + QStringLiteral("/.") + StringUtil::newUuid() + QStringLiteral(".zip");
     QString message;
-    const bool written =
-        !isCurrentThreadCancelled() &&
-        ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_, &message);
+    const bool written = !isCurrentThreadCancelled() &&
+                         ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_,
+                                                             &message, &outcome.leftOut);
     outcome.cancelled = isCurrentThreadCancelled();
     if (written && !outcome.cancelled) {
         outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination_,
@@ -41,6 +43,7 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     }
     if (!outcome.cancelled && outcome.placedPath.isNull())
         outcome.error = Error{QStringLiteral("ZipErrorDomain"), 1, message};
-    FileOps::removeItem(scratch);
+    if (outcome.placedPath.isNull())
+        FileOps::removeItem(temporary);
     return outcome;
 }

@@ -20,6 +20,8 @@ public:
         QString placedPath; // the new archive; null when none was made
         std::optional<Error> error;
         bool cancelled = false;
+        // Items that could not be read, left out of a written archive ("name/" for folders).
+        QStringList leftOut;
     };
 
     CompressionJob(const QStringList &paths, const QString &destination, const QString &zipFileName,

@@ -72,8 +72,14 @@ void DocumentCompression::runCompression() {
             const CompressionJob::Outcome outcome = job->run(&worker);
             return [owner, outcome] {
                 owner->endTask(0);
-                // Writer errors and a failed final move are reported, not passed over.
-                owner->showError(outcome.error);
+                // Writer errors and a failed final move are reported, not passed over; so are
+                // items left out of a written archive.
+                if (!outcome.error && !outcome.leftOut.isEmpty())
+                    owner->showError(Error{QStringLiteral("ZipErrorDomain"), 2,
+                                           ArchiveDocument::tr("Left out, cannot be read: %1")
+                                               .arg(outcome.leftOut.join(QStringLiteral(", ")))});
+                else
+                    owner->showError(outcome.error);
             };
         },
         false);

@@ -119,8 +119,9 @@ void DocumentPreview::startTask(Action action, ArchiveEntry *entry) {
             const std::optional<QString> file = writtenFile(folder);
             if (!cancelled && !error && !file)
                 error = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());
+            // A viewed copy may hold decrypted data: readable by its owner only.
             if (file && !error)
-                FileAttributes::setFullPermission(*file);
+                FileAttributes::setRestoredMode(*file, 0600);
             return [this, action, entry, folder, file, error, cancelled] {
                 taskEnded(action, entry, folder, cancelled || error ? std::nullopt : file, error,
                           cancelled);

@@ -36,22 +36,55 @@ ExtractionJob::Outcome ExtractionJob::run(const QString &staging, const QString 
     if (!password.isEmpty())
         reader_.setPassword(password);
     if (isWholeArchive()) {
-        if (!isCurrentThreadCancelled())
+        if (!isCurrentThreadCancelled()) {
             reader_.extract(nullptr, staging);
+            warnings_ += reader_.warnings();
+        }
     } else {
         for (ArchiveEntry *entry : selection_) {
-            if (isCurrentThreadCancelled() || reader_.archiveError())
+            if (isCurrentThreadCancelled() || reader_.archiveError() || placementError_)
                 break;
-            reader_.extract(entry->isRoot() ? nullptr : entry, staging);
+            if (selection_.size() == 1)
+                reader_.extract(entry->isRoot() ? nullptr : entry, staging);
+            else
+                extractBeside(entry, staging);
+            warnings_ += reader_.warnings();
         }
     }
     return moveDestination(staging);
 }
 
+void ExtractionJob::extractBeside(ArchiveEntry *entry, const QString &staging) {
+    const QString own = resetDestination(staging);
+    if (own.isNull()) {
+        placementError_ = archiveError(ArchiveErrorCode::FailedToCreateFile, entry->name());
+        return;
+    }
+    reader_.extract(entry->isRoot() ? nullptr : entry, own);
+    const QFileInfoList items = QDir(own).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                        QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &item : items) {
+        if (reader_.archiveError() || isCurrentThreadCancelled())
+            break;
+        if (placeItem(item, staging).isNull())
+            placementError_ = archiveError(ArchiveErrorCode::FailedToCreateFile, item.fileName());
+    }
+    FileOps::removeItem(own);
+}
+
+QString ExtractionJob::placeItem(const QFileInfo &item, const QString &folder) {
+    if (item.isDir() && !item.isSymLink())
+        return FreePlacement::moveToFreeFolderName(item.filePath(), folder, item.fileName());
+    return FreePlacement::moveToFreeFileName(item.filePath(), folder,
+                                             PathUtil::baseName(item.fileName()),
+                                             PathUtil::extension(item.fileName()));
+}
+
 ExtractionJob::Outcome ExtractionJob::moveDestination(const QString &staging) const {
     Outcome outcome;
     outcome.cancelled = isCurrentThreadCancelled();
-    outcome.error = reader_.archiveError();
+    outcome.error = reader_.archiveError() ? reader_.archiveError() : placementError_;
+    outcome.warnings = warnings_;
     const QString parent = QFileInfo(staging).absolutePath();
     // What the reader actually wrote decides the placement, not the names in the tree: a reader
     // may have dropped or cleaned names that could not be written safely.
@@ -60,17 +93,10 @@ ExtractionJob::Outcome ExtractionJob::moveDestination(const QString &staging) co
     // An archive cut short still gives the entries that were complete.
     const bool keeps = !outcome.error || reader_.keepsWhatWasRead();
     if (!outcome.cancelled && keeps && !items.isEmpty()) {
-        if (items.size() > 1) {
-            outcome.placedPath =
-                FreePlacement::moveToFreeFolderName(staging, parent, nameForSeveralItems());
-        } else if (const QFileInfo &item = items.first(); item.isDir() && !item.isSymLink()) {
-            outcome.placedPath =
-                FreePlacement::moveToFreeFolderName(item.filePath(), parent, item.fileName());
-        } else {
-            outcome.placedPath = FreePlacement::moveToFreeFileName(
-                item.filePath(), parent, PathUtil::baseName(item.fileName()),
-                PathUtil::extension(item.fileName()));
-        }
+        outcome.placedPath =
+            items.size() > 1
+                ? FreePlacement::moveToFreeFolderName(staging, parent, nameForSeveralItems())
+                : placeItem(items.first(), parent);
         if (outcome.placedPath.isNull())
             outcome.error =
                 archiveError(ArchiveErrorCode::FailedToCreateFile, items.first().fileName());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveWarning.h"
 #include "util/Error.h"
 
 #include <QList>
@@ -8,6 +9,7 @@
 #include <optional>
 
 class ArchiveReader;
+class QFileInfo;
 class ArchiveEntry;
 
 // One extraction of a listed archive: the reader writes into a hidden staging folder inside the
@@ -20,6 +22,8 @@ public:
         QString placedPath; // the extracted file or folder; null when nothing was placed
         std::optional<Error> error;
         bool cancelled = false;
+        // What was left out of a successful extraction.
+        ArchiveWarnings warnings;
     };
 
     // selection: entries sharing one parent; empty for the whole archive.
@@ -35,6 +39,11 @@ public:
     Outcome run(const QString &staging, const QString &password);
 
 private:
+    // Extracts one entry of a selection of several into a folder of its own, then moves the
+    // result into the staging folder under a free name: two entries of one name are both kept.
+    void extractBeside(ArchiveEntry *entry, const QString &staging);
+    // Moves the item into the folder under its first free name; null when it cannot be moved.
+    static QString placeItem(const QFileInfo &item, const QString &folder);
     // Moves what the staging folder holds into its parent under a free name, then removes it.
     Outcome moveDestination(const QString &staging) const;
     QString nameForSeveralItems() const;
@@ -43,4 +52,6 @@ private:
     const ArchiveEntry &rootEntry_;
     QString archivePath_;
     QList<ArchiveEntry *> selection_;
+    std::optional<Error> placementError_;
+    ArchiveWarnings warnings_;
 };

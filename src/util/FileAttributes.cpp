@@ -119,16 +119,13 @@ std::optional<Error> setOpenFileModifiedDate(const std::optional<QDateTime> &dat
 }
 
 mode_t restoredMode(mode_t stored) {
-    const mode_t mode = (stored & 07777) == 0 ? 0666 : ((stored & 07777) | S_IRUSR | S_IWUSR);
+    // Set-user-ID, set-group-ID and sticky bits never come from an archive.
+    const mode_t mode = (stored & 0777) == 0 ? 0666 : ((stored & 0777) | S_IRUSR | S_IWUSR);
     return mode & ~currentUmask();
 }
 
 std::optional<Error> setRestoredMode(const QString &path, mode_t stored) {
     return changeMode(path, restoredMode(stored));
-}
-
-std::optional<Error> setFullPermission(const QString &path) {
-    return changeMode(path, 0777 & ~currentUmask());
 }
 
 } // namespace FileAttributes

@@ -28,12 +28,11 @@ std::optional<Error> setModifiedDate(const std::optional<QDateTime> &date, const
 // The same for a file open for writing (no link can stand in between).
 std::optional<Error> setOpenFileModifiedDate(const std::optional<QDateTime> &date, int fd);
 
-// The mode a restored item gets: the stored mode plus read and write for the owner, with the
-// process umask applied. A stored mode of 0 stands for a new file's usual 0666.
+// The mode a restored item gets: the stored permission bits (never set-user-ID, set-group-ID
+// or sticky) plus read and write for the owner, with the process umask applied. A stored mode of 0
+// stands for a new file's usual 0666.
 mode_t restoredMode(mode_t stored);
 // Gives the item the restoredMode of the stored mode.
 std::optional<Error> setRestoredMode(const QString &path, mode_t stored);
-// Opens the item up for its owner: 0777 with the umask applied.
-std::optional<Error> setFullPermission(const QString &path);
 
 } // namespace FileAttributes

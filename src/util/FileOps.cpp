@@ -18,15 +18,6 @@ void createFolder(const QString &path) {
         QDir().mkpath(path);
 }
 
-bool createSymlink(const QString &linkPath, const QString &target, Error *error) {
-    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(linkPath).constData()) ==
-        0)
-        return true;
-    if (error)
-        *error = Error::fromErrno(errno);
-    return false;
-}
-
 std::optional<Error> removeItem(const QString &path) {
     struct stat st;
     const QByteArray native = QFile::encodeName(path);

@@ -8,13 +8,11 @@
 
 class ProgressReceiver;
 
-// Changes to the local file system: making folders and links, removing items, copying files.
+// Changes to the local file system: making folders, removing items, copying files.
 namespace FileOps {
 
 // Creates the folder with its parents when nothing exists at the path.
 void createFolder(const QString &path);
-// A symbolic link at linkPath pointing to target, unchanged (relative targets stay relative).
-bool createSymlink(const QString &linkPath, const QString &target, Error *error = nullptr);
 // Removes the item (a folder with everything in it, a link but not its target); none when
 // nothing exists there.
 std::optional<Error> removeItem(const QString &path);

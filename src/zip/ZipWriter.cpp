@@ -62,11 +62,13 @@ tm_zip zipDate(const QDateTime &now) {
 bool ZipWriter::zipFilesRelativeToParent(const QStringList &paths, ProgressReceiver *delegate,
                                          const QString &desPath,
                                          const std::optional<ScanOptions> &propertyOptions,
-                                         QString *failure) {
+                                         QString *failure, QStringList *leftOut) {
     ZipWriter writer(desPath, propertyOptions, delegate);
     const bool written = writer.zipItems(paths, std::nullopt);
     if (failure)
         *failure = writer.failure().value_or(QString());
+    if (leftOut)
+        *leftOut = writer.leftOut();
     return written;
 }
 
@@ -202,6 +204,11 @@ void ZipWriter::zipFolder(const QString &path, const FolderLoopGuard &above) {
         zipFileToDesFile(path);
         return;
     }
+    // An unreadable folder is named as left out, not stored as if it were empty.
+    if (::access(nativePath(path).constData(), R_OK | X_OK) != 0) {
+        leftOut_.append(relativePath(path) + QLatin1Char('/'));
+        return;
+    }
     zipOnlyFolder(path);
     for (const QString &child :
          FileTree::contentsOfFolder(path, ScanOptions::ignoresHidden(propertyOptions_))) {
@@ -259,6 +266,11 @@ void ZipWriter::zipRegularFile(const QString &path, const QString &name) {
     const int fd =
         ::open(nativePath(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
+    if (fd < 0 && (errno == EACCES || errno == EPERM)) {
+        // One unreadable file costs the archive that file only.
+        leftOut_.append(name);
+        return;
+    }
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0)
             ::close(fd);

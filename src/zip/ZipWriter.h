@@ -30,7 +30,7 @@ public:
     zipFilesRelativeToParent(const QStringList &paths, ProgressReceiver *delegate,
                              const QString &desPath,
                              const std::optional<ScanOptions> &propertyOptions = std::nullopt,
-                             QString *failure = nullptr);
+                             QString *failure = nullptr, QStringList *leftOut = nullptr);
     // As above, with every entry named relative to the one base folder.
     static bool zipFiles(const QStringList &paths, ProgressReceiver *delegate,
                          const QString &desPath, const QString &relativeBase,
@@ -66,6 +66,8 @@ public:
 
     // The last error; none until one happens.
     std::optional<QString> failure() const { return failure_; }
+    // Files and folders ("name/") that could not be read and were left out of a written archive.
+    const QStringList &leftOut() const { return leftOut_; }
     // Bytes written since the last progress report, carried from one file to the next.
     quint64 progressSize() const { return progress_.counted(); }
 
@@ -100,6 +102,7 @@ private:
     ProgressReceiver *const delegate_;
     QString relativeBase_;
     std::optional<QString> failure_;
+    QStringList leftOut_;
     ProgressThrottle progress_{kProgressThreshold};
     bool isCancelled_ = false;
     // The open minizip handle; none when creating failed or once finished.

@@ -264,7 +264,10 @@ TEST_P(CompressedFiles, ATemporaryFileThatCannotBeWrittenFailsTheListingCleanly)
             const FileSizeLimit limit(256 * 1024);
             reader->listEntries();
         }
-        EXPECT_EQ(errorCodeOf(*reader), int(ArchiveErrorCode::FailedToCreateFile)) << tar;
+        // The temporary file is written on another thread, whose errno the reader may not see.
+        EXPECT_TRUE(errorCodeOf(*reader) == int(ArchiveErrorCode::DiskFull) ||
+                    errorCodeOf(*reader) == int(ArchiveErrorCode::FailedToCreateFile))
+            << tar;
         EXPECT_TRUE(root_->children().empty()) << tar;
         EXPECT_TRUE(reader->tempFile().isEmpty()) << tar;
     }

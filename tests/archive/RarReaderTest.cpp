@@ -262,15 +262,17 @@ TEST(RarErrors, ArchivesThatCannotBeOpened) {
     const QString garbage = dir.write("garbage.rar", "this is not an archive at all\n");
     for (const QString &path : {dir.file("missing.rar"), garbage}) {
         SCOPED_TRACE(path.toStdString());
+        const int expected = int(path == garbage ? ArchiveErrorCode::NotAnArchive
+                                                 : ArchiveErrorCode::FailedOpenFile);
         OpenedRar rar(path);
         EXPECT_TRUE(rar.list().isEmpty());
-        EXPECT_EQ(rar.code(), 1);
+        EXPECT_EQ(rar.code(), expected);
         EXPECT_FALSE(rar.rar->isEncrypted());
-        EXPECT_EQ(rar.code(), 1);
+        EXPECT_EQ(rar.code(), expected);
         const QString out = dir.file("out");
         QDir().mkpath(out);
         rar.rar->extract(out);
-        EXPECT_EQ(rar.code(), 1);
+        EXPECT_EQ(rar.code(), expected);
         EXPECT_TRUE(filesBelow(out).isEmpty());
     }
 }
@@ -289,7 +291,7 @@ TEST(RarErrors, DamagedHeaderIsReportedAndEarlierEntriesStay) {
     ASSERT_FALSE(dir.write("damaged.rar", bytes).isEmpty());
     OpenedRar rar(archive);
     EXPECT_TRUE(rar.list().contains("first.txt"));
-    EXPECT_EQ(rar.code(), 4);
+    EXPECT_EQ(rar.code(), int(ArchiveErrorCode::Damaged));
 }
 
 TEST(RarErrors, DamagedDataLeavesNoFileThatLooksGood) {
@@ -311,7 +313,7 @@ TEST(RarErrors, DamagedDataLeavesNoFileThatLooksGood) {
         const QString out = dir.file(whole ? "whole" : "selected");
         QDir().mkpath(out);
         rar.rar->extract(whole ? nullptr : rar.node("data.txt"), out);
-        EXPECT_EQ(rar.code(), 4);
+        EXPECT_EQ(rar.code(), int(ArchiveErrorCode::Damaged));
         EXPECT_FALSE(QFile::exists(out + "/data.txt"));
     }
 }

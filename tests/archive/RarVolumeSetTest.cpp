@@ -44,8 +44,10 @@ TEST(RarVolumeSet, AnyVolumeOpensTheSetAndAMissingOneIsNamed) {
         const auto message = [&] {
             return rar.rar->archiveError() ? rar.rar->archiveError()->message : QString();
         };
-        const QString expected =
-            *row.error ? missingVolumeError(QString::fromLatin1(row.error)).message : QString();
+        const QString expected = *row.error ? archiveError(ArchiveErrorCode::MissingVolume,
+                                                           QString::fromLatin1(row.error))
+                                                  .message
+                                            : QString();
         // Listing stops where the missing volume would go on.
         const QStringList listed = rar.list();
         EXPECT_EQ(message(), expected);

@@ -73,15 +73,15 @@ TEST(RarVolumes, AMissingVolumeIsReportedNotWaitedFor) {
     ASSERT_TRUE(QFile::remove(dir.file("set.part2.rar")));
     OpenedRar rar(first);
     EXPECT_TRUE(rar.list().contains("big.bin"));
-    EXPECT_EQ(rar.code(), 4);
+    EXPECT_EQ(rar.code(), int(ArchiveErrorCode::MissingVolume));
 
     const QString whole = dir.file("whole");
     QDir().mkpath(whole);
     rar.rar->extract(whole);
-    EXPECT_EQ(rar.code(), 4);
+    EXPECT_EQ(rar.code(), int(ArchiveErrorCode::MissingVolume));
     EXPECT_FALSE(QFile::exists(whole + "/big.bin"));
 
     rar.extract("big.bin", dir.file("single"));
-    EXPECT_EQ(rar.code(), 4);
+    EXPECT_EQ(rar.code(), int(ArchiveErrorCode::MissingVolume));
     EXPECT_FALSE(QFile::exists(dir.file("single/big.bin")));
 }

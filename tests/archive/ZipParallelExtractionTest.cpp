@@ -136,8 +136,8 @@ TEST(ZipParallelExtraction, DamagedDataIsReportedAndTheOtherFilesWritten) {
     ScratchDir dir;
     OpenedZip reader(damagedZip(dir, 30, false));
     const Tree tree = reader.extractAll(dir);
-    EXPECT_EQ(reader.code(), 5);
-    EXPECT_EQ(reader.message().toStdString(), "Failed to create file f30.txt");
+    EXPECT_EQ(reader.code(), int(ArchiveErrorCode::Damaged));
+    EXPECT_TRUE(reader.message().startsWith("f30.txt is damaged"));
     EXPECT_EQ(tree.count("f30.txt"), 0u);
     EXPECT_EQ(regularFiles(tree).size(), 59u);
 }

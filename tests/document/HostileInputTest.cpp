@@ -21,13 +21,18 @@ bool isReaderMessage(const QString &alert) {
         return false;
     message.remove(0, 6);
     for (const auto code : {ArchiveErrorCode::FailedOpenFile, ArchiveErrorCode::FailedOpenFirstFile,
-                            ArchiveErrorCode::Parameter, ArchiveErrorCode::Archive}) {
-        if (message == archiveError(code).message)
+                            ArchiveErrorCode::Parameter, ArchiveErrorCode::Archive,
+                            ArchiveErrorCode::FailedToCreateFile, ArchiveErrorCode::Damaged,
+                            ArchiveErrorCode::WrongPassword, ArchiveErrorCode::UnsupportedMethod,
+                            ArchiveErrorCode::NotAnArchive, ArchiveErrorCode::MissingVolume,
+                            ArchiveErrorCode::CutShort}) {
+        // The message with any entry name in place of the marker.
+        const QStringList parts =
+            archiveError(code, QStringLiteral("\x01")).message.split(QChar(1));
+        if (message.startsWith(parts.first()) && message.endsWith(parts.last()))
             return true;
     }
-    return message == cutShortError().message ||
-           message.startsWith(archiveError(ArchiveErrorCode::FailedToCreateFile).message) ||
-           message == QLatin1String("could not extract files from 7z archive");
+    return message == QLatin1String("could not extract files from 7z archive");
 }
 
 // Every regular file below the folder with its contents, links not followed.
@@ -114,7 +119,8 @@ TEST_P(DamagedArchives, GiveTheReadersErrorAndLeaveNothingBehind) {
         const bool refused = !ArchiveRules::archiveKind(dir_.file(name));
         EXPECT_TRUE(!mustFail || !alerts.isEmpty() || refused) << "the damage goes unreported";
         // A compressed stream cut short keeps the entries (or, alone, the data) before the cut.
-        const bool cutShort = alerts.contains("alert:" + cutShortError().message);
+        const bool cutShort =
+            alerts.contains("alert:" + archiveError(ArchiveErrorCode::CutShort).message);
         QStringList left = namesIn(folder);
         left.removeOne("a." + format);
         if (!alerts.isEmpty() && !cutShort) {

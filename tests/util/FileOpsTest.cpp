@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,10 +30,9 @@ TEST(FileOps, RemoveTakesReadOnlyItemsAndLinksButNotLinkTargets) {
     const QString readOnly = dir.write("ro.txt", "x");
     ::chmod(QFile::encodeName(readOnly).constData(), 0444);
     const QString kept = dir.write("kept/inner.txt", "x");
-    Error error;
-    ASSERT_TRUE(FileOps::createSymlink(dir.file("link"), dir.file("kept"), &error));
-    EXPECT_FALSE(FileOps::createSymlink(dir.file("link"), "elsewhere", &error));
-    EXPECT_FALSE(error.message.isEmpty());
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.file("kept")).constData(),
+                        QFile::encodeName(dir.file("link")).constData()),
+              0);
     dir.write("tree/a/b.txt", "x");
 
     for (const char *name : {"ro.txt", "link", "tree", "never-there"}) {

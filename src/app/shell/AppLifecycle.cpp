@@ -1,8 +1,8 @@
 #include "app/shell/AppLifecycle.h"
 
+#include "app/shell/QuitSignals.h"
 #include "settings/Preferences.h"
 #include "settings/RememberedEncodings.h"
-#include "util/FileOps.h"
 #include "util/TempFolders.h"
 
 #include <QGuiApplication>
@@ -16,6 +16,9 @@ AppLifecycle::AppLifecycle(QGuiApplication &app)
             app.quit();
     });
     connect(&app, &QCoreApplication::aboutToQuit, this, &AppLifecycle::aboutToQuit);
+    // A logout or kill quits through the event loop, so aboutToQuit cleans up as for Quit.
+    connect(new QuitSignals(this), &QuitSignals::quitRequested, &app, &QCoreApplication::quit);
+    TempFolders::removeLeftovers();
 }
 
 bool AppLifecycle::quitsAfterLastWindow() {
@@ -28,5 +31,5 @@ void AppLifecycle::aboutToQuit() {
 }
 
 void AppLifecycle::removeTempFile() {
-    FileOps::removeItem(TempFolders::root());
+    TempFolders::removeOwn();
 }

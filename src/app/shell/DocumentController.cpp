@@ -43,7 +43,7 @@ std::optional<Error> DocumentController::checkArchive(const QString &path) {
     if (!file.isFile() || !file.isReadable())
         return archiveError(ArchiveErrorCode::FailedOpenFile);
     if (!ArchiveRules::archiveKind(path))
-        return notAnArchiveError();
+        return archiveError(ArchiveErrorCode::NotAnArchive, file.fileName());
     return std::nullopt;
 }
 

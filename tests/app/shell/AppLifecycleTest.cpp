@@ -62,6 +62,7 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     RememberedEncodings::remember(gone, "GBK");
     QFile::remove(gone);
     const QString preview = TempFolders::newItemFolder();
+    const QString root = TempFolders::root();
     ASSERT_TRUE(QDir().mkpath(preview + "/nested/deeper"));
     QFile file(preview + "/nested/copy.txt");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -71,7 +72,7 @@ TEST_F(AppDelegateTest, QuittingRemovesTheTempRootAndForgetsEncodingsOfVanishedA
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
 
-    EXPECT_FALSE(QFileInfo::exists(TempFolders::root()));
+    EXPECT_FALSE(QFileInfo::exists(root));
     EXPECT_EQ(RememberedEncodings::nameFor(kept), "Shift_JIS");
     EXPECT_FALSE(RememberedEncodings::nameFor(gone));
 }

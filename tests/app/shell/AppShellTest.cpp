@@ -91,6 +91,7 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
     ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
+    const QString root = TempFolders::root();
     QTimer::singleShot(0, [this] { chooseFromMenu(*windows().first(), {"File", "Quit"}); });
     // Ends a run that does not quit, and goes with this run.
     QTimer deadline;
@@ -100,7 +101,7 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     EXPECT_NE(QCoreApplication::exec(), 7);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(TempFolders::root()));
+    EXPECT_FALSE(QFileInfo::exists(root));
 }
 
 // A later launch hands its archives to the running instance over the session bus and ends.

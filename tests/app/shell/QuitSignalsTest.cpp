@@ -1,0 +1,27 @@
+#include "app/shell/AppLifecycle.h"
+#include "util/TempFolders.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+// A logout or kill quits the application through its event loop, so the temporary data goes
+// as it does at Quit.
+TEST(QuitSignals, TermAndHangUpQuitCleanly) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        AppLifecycle delegate(*qApp);
+        ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
+        const QString root = TempFolders::root();
+        QTimer::singleShot(0, [signal] { ::raise(signal); });
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+        deadline.start(5000);
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        EXPECT_FALSE(QFileInfo::exists(root));
+    }
+}

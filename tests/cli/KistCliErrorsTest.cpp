@@ -1,0 +1,95 @@
+#include "support/TestDirs.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+// A failure names its cause: the kind in --json, the message, and the documented exit code.
+TEST(KistCliErrors, FailuresNameTheirCause) {
+    ScratchDir dir;
+    const QString make = QStringLiteral(R"(
+set -e
+head -c 300000 /dev/urandom > noise.bin
+echo secret > s.txt
+zip -q -P right locked.zip s.txt
+rar a -idq -pright locked.rar s.txt
+zip -q -0 stored.zip noise.bin
+cp stored.zip crc.zip
+printf 'X' | dd of=crc.zip bs=1 seek=5000 conv=notrunc status=none
+cp stored.zip deflate64.zip
+python3 - <<'PY'
+import struct
+data = bytearray(open('deflate64.zip', 'rb').read())
+for signature, offset in ((b'PK\x03\x04', 8), (b'PK\x01\x02', 10)):
+    at = data.find(signature)
+    data[at + offset:at + offset + 2] = struct.pack('<H', 9)
+open('deflate64.zip', 'wb').write(data)
+PY
+rar a -idq -m0 -v100k set.rar noise.bin
+rm set.part2.rar
+)");
+    ASSERT_EQ(runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(dir.path()), make)), 0);
+    const struct {
+        const char *command; // arguments after kist-cli
+        int exitCode;
+        const char *kind;
+        const char *named; // a part of the message
+        bool smallDisk = false;
+    } rows[] = {
+        {"test --json --password wrong locked.zip", 3, "wrong-password", "s.txt"},
+        {"test --json --password wrong locked.rar", 3, "wrong-password", "s.txt"},
+        {"test --json crc.zip", 1, "damaged", "noise.bin"},
+        {"test --json deflate64.zip", 1, "unsupported-method", "Deflate64"},
+        {"test --json set.part1.rar", 1, "missing-volume", "set.part2.rar"},
+        {"list --json missing.zip", 1, "cannot-open", "missing.zip"},
+        // A file size limit stands in for a full disk.
+        {"extract --json -o out stored.zip", 1, "disk-full", "noise.bin", true},
+        {"create --json --name ../x s.txt", 2, "usage", "../x"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.command);
+        const ToolResult result = runTool(
+            QStringLiteral("/bin/sh"),
+            {"-c", QStringLiteral("cd %1 && trap '' XFSZ && ulimit -f %2 && exec %3 %4")
+                       .arg(shellQuote(dir.path()),
+                            row.smallDisk ? QStringLiteral("200") : QStringLiteral("unlimited"),
+                            QStringLiteral(KIST_CLI_PATH), QString::fromLatin1(row.command))});
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.output.toStdString();
+        const QJsonObject error =
+            QJsonDocument::fromJson(result.output.toUtf8()).object().value("error").toObject();
+        EXPECT_EQ(error.value("kind").toString(), row.kind) << result.output.toStdString();
+        EXPECT_TRUE(error.value("message").toString().contains(row.named))
+            << result.output.toStdString();
+        EXPECT_FALSE(error.value("message").toString().contains("/.")) << "no staging path";
+    }
+}
+
+// Unreadable items are named and left out; the archive holds everything readable.
+TEST(KistCliErrors, CreateLeavesOutWhatCannotBeRead) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting as a second user needs root";
+    // The test's own scratch folder is private; the second user needs a path it can enter.
+    QTemporaryDir dir(QStringLiteral("/tmp/kist-create-XXXXXX"));
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_EQ(runShell(QStringLiteral("cd %1 && chmod 755 . && mkdir -p t/open t/shut out && "
+                                      "echo a > t/open/a.txt && echo b > t/shut/b.txt && "
+                                      "echo c > t/secret.txt && chmod 000 t/shut t/secret.txt && "
+                                      "chmod 777 out && chmod -R a+rX t/open")
+                           .arg(shellQuote(dir.path()))),
+              0);
+    const auto file = [&dir](const char *name) {
+        return dir.filePath(QString::fromLatin1(name));
+    };
+    const ToolResult result =
+        runTool(QStringLiteral("runuser"), {"-u", "nobody", "--", QStringLiteral(KIST_CLI_PATH),
+                                            "create", "-o", file("out"), file("t")});
+    EXPECT_EQ(result.exitCode, 1) << result.output.toStdString();
+    EXPECT_TRUE(result.output.contains("t/secret.txt")) << result.output.toStdString();
+    EXPECT_TRUE(result.output.contains("t/shut/")) << result.output.toStdString();
+    const ToolResult listed = runTool(QStringLiteral("unzip"), {"-Z1", file("out/t.zip")});
+    EXPECT_EQ(listed.output.split('\n', Qt::SkipEmptyParts),
+              QStringList({"t/", "t/open/", "t/open/a.txt"}));
+}
