@@ -1,4 +1,5 @@
-#include "RarFixtures.h"
+#include "archive/RarReader.h"
+#include "support/ArchiveKit.h"
 
 #include "archive/UnrarApi.h"
 #include "archive/Utf8CtypeScope.h"
@@ -16,7 +17,8 @@
 // Our declarations of the RAR library's records, read back from archives made by rar: a field at
 // a wrong offset gives wrong names, sizes, checksums, times or flags here.
 
-using namespace RarFixtures;
+using namespace ArchiveKit;
+using OpenedRar = Opened<RarReader>;
 using namespace Unrar;
 
 namespace {
