@@ -90,7 +90,7 @@ void PrintTo(const Kind &kind, std::ostream *out) {
 }
 
 // Large enough for several progress reports, so a cancel lands in the middle.
-constexpr qsizetype kBigSize = 9 * 1000 * 1000;
+constexpr qsizetype kBigSize = 5 * 1000 * 1000;
 
 // The sample every kind packs, by relative path ("/" ending a folder).
 const std::map<QString, QByteArray> &sample(bool tree) {
