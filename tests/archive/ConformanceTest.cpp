@@ -8,6 +8,7 @@
 
 #include "support/ArchiveKit.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -91,6 +92,8 @@ void PrintTo(const Kind &kind, std::ostream *out) {
 
 // Large enough for several progress reports, so a cancel lands in the middle.
 constexpr qsizetype kBigSize = 5 * 1000 * 1000;
+// The modification time of every packed item (even, as an MS-DOS time needs).
+constexpr qint64 kStamp = 1600000000;
 
 // The sample every kind packs, by relative path ("/" ending a folder).
 const std::map<QString, QByteArray> &sample(bool tree) {
@@ -123,6 +126,9 @@ QString archiveOf(const Kind &kind) {
     for (const auto &[path, content] : sample(kind.tree))
         if (!path.endsWith(QLatin1Char('/')))
             store.write(QDir(store.path()).relativeFilePath(folder + "/src/" + path), content);
+    runShell(QStringLiteral("find %1 -exec touch -d @%2 {} +")
+                 .arg(shellQuote(folder + "/src"))
+                 .arg(kStamp));
     const QString archive = folder + "/" + QLatin1String(kind.archive);
     const QString command = QString::fromLatin1(kind.command).arg(shellQuote(archive));
     if (runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(folder + "/src"), command)) != 0)
@@ -180,6 +186,9 @@ TEST_P(Conformance, ListsEveryEntry) {
     const ArchiveEntry *big = findEntry(root_.get(), tree() ? "big.bin" : "data.bin");
     ASSERT_TRUE(big);
     EXPECT_EQ(big->uncompressedSize(), quint64(kBigSize));
+    if (tree()) {
+        EXPECT_EQ(big->date(), QDateTime::fromSecsSinceEpoch(kStamp));
+    }
 }
 
 TEST_P(Conformance, ExtractsTheWholeArchive) {
@@ -188,6 +197,10 @@ TEST_P(Conformance, ExtractsTheWholeArchive) {
     EXPECT_FALSE(codeOf(reader));
     EXPECT_EQ(filesBelow(dir_.path()), samplePaths(tree()));
     EXPECT_EQ(wrongFiles(dir_.path(), tree()), QStringList());
+    if (tree()) {
+        for (const char *path : {"big.bin", "docs/a.txt", "docs/sub/b.txt"})
+            EXPECT_EQ(mtimeOf(dir_.file(path)), kStamp) << path;
+    }
 }
 
 TEST_P(Conformance, ExtractsASelectionUnderItsOwnName) {
