@@ -220,6 +220,22 @@ TEST_P(Conformance, ExtractsASelectionUnderItsOwnName) {
     EXPECT_EQ(readFile(dir_.file("file/" + name)), sample(tree()).at(file));
 }
 
+// A missing file and a file of other bytes under the kind's name list nothing and say so.
+TEST_P(Conformance, AMissingOrForeignFileIsReported) {
+    const QString foreign = dir_.write(QFileInfo(archive_).fileName(), noise(4096, 3));
+    for (const QString &path : {dir_.file("missing/" + QFileInfo(archive_).fileName()), foreign}) {
+        SCOPED_TRACE(path.toStdString());
+        root_ = ArchiveEntry::rootEntry();
+        reader_ = GetParam().make(path, root_.get(), QLatin1String(GetParam().password));
+        reader_->listEntries();
+        reader_->extract(dir_.file("out"));
+        ASSERT_TRUE(codeOf(*reader_));
+        EXPECT_NE(codeOf(*reader_), int(ArchiveErrorCode::Cancelled));
+        EXPECT_FALSE(reader_->archiveError()->message.isEmpty());
+        EXPECT_TRUE(filesBelow(dir_.file("out")).isEmpty());
+    }
+}
+
 TEST_P(Conformance, ProgressOnlyGrowsAndAddsUpToTheBytesWritten) {
     ArchiveReader &reader = open(QLatin1String(GetParam().password));
     ProgressRecorder listing;

@@ -2,7 +2,10 @@
 
 #include "support/ArchiveKit.h"
 
+#include "util/FileAttributes.h"
+
 #include <QDateTime>
+#include <QFileInfo>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -115,4 +118,38 @@ for path, fmt in ((%1, tarfile.GNU_FORMAT), (%2, tarfile.PAX_FORMAT)):
                                 dest.path());
         EXPECT_EQ(readFile(dest.file(QStringLiteral("after.txt"))), "x");
     }
+}
+
+// Links, hard links, modes and FIFOs, which only tar carries this way: a hard link lists and
+// extracts as the file it names (alone too), a FIFO is never made, modes stay within the umask.
+TEST(TarLinks, HardLinksSymbolicLinksModesAndFifos) {
+    ScratchDir dir;
+    ASSERT_EQ(runShell(QStringLiteral("set -e; cd %1 && mkdir -p src/dir && cd src && "
+                                      "printf 'alpha\\n' > dir/a.txt && chmod 640 dir/a.txt && "
+                                      "printf 'run' > dir/run.sh && chmod 755 dir/run.sh && "
+                                      "ln -s a.txt dir/link && ln dir/a.txt dir/hard && "
+                                      "mkfifo dir/fifo && tar --format=gnu -cf ../t.tar dir")
+                           .arg(shellQuote(dir.path()))),
+              0);
+    const Listing listing(dir.file("t.tar"));
+    EXPECT_FALSE(listing.errorCode());
+    ASSERT_TRUE(listing.entry("dir/hard"));
+    EXPECT_EQ(listing.entry("dir/hard")->uncompressedSize(), 6u);
+    ASSERT_TRUE(listing.entry("dir/link"));
+    EXPECT_EQ(listing.entry("dir/link")->linkTarget(), "a.txt");
+
+    const QString whole = dir.file("whole");
+    listing.reader->extract(whole);
+    EXPECT_FALSE(listing.errorCode());
+    EXPECT_EQ(filesBelow(whole),
+              QStringList({"dir/", "dir/a.txt", "dir/hard", "dir/link", "dir/run.sh"}));
+    EXPECT_EQ(readFile(whole + "/dir/hard"), "alpha\n");
+    EXPECT_EQ(QFileInfo(whole + "/dir/link").symLinkTarget(), whole + "/dir/a.txt");
+    EXPECT_EQ(modeOf(whole + "/dir/a.txt"), unsigned(FileAttributes::restoredMode(0640)));
+    EXPECT_EQ(modeOf(whole + "/dir/run.sh"), unsigned(FileAttributes::restoredMode(0755)));
+
+    ScratchDir alone;
+    listing.reader->extract(findEntry(listing.root.get(), "dir/hard"), alone.path());
+    EXPECT_EQ(filesBelow(alone.path()), QStringList({"hard"}));
+    EXPECT_EQ(readFile(alone.file("hard")), "alpha\n");
 }
