@@ -2,6 +2,7 @@
 
 #include "archive/SafePath.h"
 #include "util/FileAttributes.h"
+#include "util/FileOps.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,6 +81,9 @@ bool ExtractionOutput::makeFolders(const QString &destination, const QString &fo
         knownFolders_.clear();
         permissions_.clear();
         knownDestination_ = destination;
+        // The destination itself is the caller's choice: made when missing, as for a
+        // selection extracted into a new folder.
+        FileOps::createFolder(destination);
     }
     if (knownFolders_.contains(folder))
         return true;

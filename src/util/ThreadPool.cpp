@@ -53,7 +53,9 @@ void ThreadPool::start(std::function<void()> task) {
         tasks_.push_back(std::move(task));
         waiting_ = tasks_.size();
     }
-    changed_.notify_one();
+    // All: the one condition also wakes a last client waiting for the threads to end, and a
+    // single wake-up taken by it would leave the task to sleeping threads.
+    changed_.notify_all();
 }
 
 void ThreadPool::joinEnded() {

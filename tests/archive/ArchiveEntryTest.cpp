@@ -100,39 +100,6 @@ TEST(ZipEntryTree, DuplicatesDroppedAndLeadingSlashLandsAtRoot) {
         << "clear empties the indexes";
 }
 
-TEST(ZipEntryNode, NamesAndDisplayStrings) {
-    auto root = ArchiveEntry::rootEntry();
-    EXPECT_TRUE(root->isRoot());
-    EXPECT_EQ(root->name(), "/");
-    EXPECT_EQ(root->leadingPath(), "/");
-    auto folder = entry("a/b/");
-    EXPECT_EQ(folder->name(), "b");
-    EXPECT_EQ(folder->leadingPath(), "a");
-    EXPECT_FALSE(folder->isLeaf());
-    auto top = entry("top.txt", 1536, 1024);
-    EXPECT_EQ(top->leadingPath(), "");
-    EXPECT_EQ(top->filesizeString(), "1.5K/1536 Bytes");
-    EXPECT_EQ(top->compressedString(), "1.0K/1024 Bytes");
-    EXPECT_EQ(top->modifiedString(), "");
-    auto dated = entry("d.txt", 0, 0, QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)));
-    EXPECT_TRUE(dated->modifiedString().contains("05:06:07"));
-    EXPECT_EQ(dated->createdString(), dated->modifiedString());
-    EXPECT_LT(entry("apple")->compare(*entry("Banana")), 0);
-    EXPECT_EQ(entry("ABC")->compare(*entry("abc")), 0);
-}
-
-TEST(ZipEntryScale, ManyChildrenInOneFolderKeepFirstOfEachName) {
-    auto root = ArchiveEntry::rootEntry();
-    for (int i = 0; i < 20000; ++i)
-        ASSERT_TRUE(
-            ArchiveEntry::addToRoot(entry(QStringLiteral("big/f%1.txt").arg(i), 1), root.get()));
-    for (int i = 0; i < 20000; i += 997)
-        EXPECT_FALSE(
-            ArchiveEntry::addToRoot(entry(QStringLiteral("big/f%1.txt").arg(i), 5), root.get()));
-    EXPECT_EQ(root->totalSize(), 20000u);
-    EXPECT_EQ(root->descendantCount(), 20001);
-}
-
 TEST(ZipEntryTree, RepeatedSlashesAndDeepPathsFindTheirFolders) {
     QStringList deep;
     for (int i = 0; i < 40; ++i)

@@ -2,14 +2,14 @@
 #include "archive/Bzip2Reader.h"
 #include "archive/GzipReader.h"
 
-#include "ReaderTestKit.h"
+#include "support/ArchiveKit.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
 
-using namespace ReaderTestKit;
-
 namespace {
+
+using namespace ArchiveKit;
 
 struct CutCase {
     const char *label;

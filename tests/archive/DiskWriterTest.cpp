@@ -1,10 +1,9 @@
-#include "ReaderTestKit.h"
 
 #include "archive/RarReader.h"
 #include "archive/SevenZipReader.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
-#include "support/HostileArchives.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +13,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using ReaderTestKit::findEntry;
-using ReaderTestKit::modeOf;
-using ReaderTestKit::readFile;
+using ArchiveKit::findEntry;
+using ArchiveKit::modeOf;
+using ArchiveKit::readFile;
 
 // What every reader writes to disk, whole and entry by entry: the same rules for modes, links
 // and special files whatever the format.
 
 namespace {
+
+using namespace ArchiveKit;
 
 std::unique_ptr<ReaderBase> readerFor(const QString &path, ArchiveEntry *root) {
     const QString format = QFileInfo(path).suffix();

@@ -1,4 +1,5 @@
-#include "RarFixtures.h"
+#include "archive/RarReader.h"
+#include "support/ArchiveKit.h"
 
 #include "archive/UnrarApi.h"
 #include "archive/Utf8CtypeScope.h"
@@ -6,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -16,7 +18,8 @@
 // Our declarations of the RAR library's records, read back from archives made by rar: a field at
 // a wrong offset gives wrong names, sizes, checksums, times or flags here.
 
-using namespace RarFixtures;
+using namespace ArchiveKit;
+using OpenedRar = Opened<RarReader>;
 using namespace Unrar;
 
 namespace {
@@ -149,4 +152,28 @@ TEST(UnrarApiLayout, OpenFlagsAndSplitFlags) {
     EXPECT_EQ(hidden.archiveFlags & ROADF_ENCHEADERS, ROADF_ENCHEADERS);
     EXPECT_EQ(hidden.end, ERAR_MISSING_PASSWORD);
     EXPECT_TRUE(hidden.headers.empty());
+}
+
+// The MS-DOS times of the records, where out-of-range fields carry over as calendar fields do.
+TEST(RarDates, MSDOSValues) {
+    const auto dos = [](quint32 year, quint32 month, quint32 day, quint32 hour, quint32 minute,
+                        quint32 halfSeconds) {
+        return year << 25 | month << 21 | day << 16 | hour << 11 | minute << 5 | halfSeconds;
+    };
+    const QTimeZone utc = QTimeZone::utc();
+    const struct {
+        quint32 value;
+        QDateTime expected;
+    } cases[] = {
+        {dos(41, 3, 4, 5, 6, 29), QDateTime(QDate(2021, 3, 4), QTime(5, 6, 58), utc)},
+        {dos(0, 1, 1, 0, 0, 0), QDateTime(QDate(1980, 1, 1), QTime(0, 0), utc)},
+        {dos(127, 12, 31, 23, 59, 29), QDateTime(QDate(2107, 12, 31), QTime(23, 59, 58), utc)},
+        // Out-of-range fields carry over the way calendar components do.
+        {dos(0, 0, 0, 0, 0, 0), QDateTime(QDate(1979, 11, 30), QTime(0, 0), utc)},
+        {dos(10, 2, 28, 24, 0, 0), QDateTime(QDate(1990, 3, 1), QTime(0, 0), utc)},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(RarReader::dosDateTime(c.value, utc), c.expected) << c.value;
+    const QDateTime local = RarReader::dosDateTime(dos(41, 3, 4, 5, 6, 29));
+    EXPECT_EQ(local, QDateTime(QDate(2021, 3, 4), QTime(5, 6, 58), QTimeZone::systemTimeZone()));
 }

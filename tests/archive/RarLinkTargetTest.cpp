@@ -1,11 +1,12 @@
-#include "RarFixtures.h"
+#include "archive/RarReader.h"
+#include "support/ArchiveKit.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
-using namespace RarFixtures;
-
 namespace {
+
+using namespace ArchiveKit;
 
 struct LinkCase {
     const char *label;
@@ -31,7 +32,7 @@ TEST(RarLinkTarget, ListingShowsWhereLinksPoint) {
                                .arg(shellQuote(dir.file("src")), QString::fromLatin1(row.command))),
                   0);
         ASSERT_TRUE(makeRar(dir.file("src"), "-ol", dir.file("l.rar"), "file.txt link"));
-        OpenedRar rar(dir.file("l.rar"));
+        Opened<RarReader> rar(dir.file("l.rar"));
         rar.list();
         EXPECT_EQ(rar.code(), 0);
         ASSERT_NE(rar.node("link"), nullptr);

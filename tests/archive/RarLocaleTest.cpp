@@ -1,4 +1,5 @@
-#include "RarFixtures.h"
+#include "archive/RarReader.h"
+#include "support/ArchiveKit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,9 +12,8 @@
 // where the C library's character type is plain ASCII. The parent test makes the archive and runs
 // this test executable again, with an empty environment, on the child test below.
 
-using namespace RarFixtures;
-using ReaderTestKit::filesBelow;
-using ReaderTestKit::readFile;
+using namespace ArchiveKit;
+using OpenedRar = Opened<RarReader>;
 
 namespace {
 
@@ -64,7 +64,7 @@ TEST(RarLocaleChild, DISABLED_ReadsNamesUnderTheCLocale) {
     EXPECT_EQ(rar.code(), 0);
     const QString whole = QDir::tempPath() + "/whole";
     QDir().mkpath(whole);
-    rar.rar->extract(whole);
+    rar.reader->extract(whole);
     EXPECT_EQ(rar.code(), 0);
     EXPECT_EQ(filesBelow(whole), kListing);
     const QString single = QDir::tempPath() + "/single";

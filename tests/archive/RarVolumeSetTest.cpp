@@ -1,16 +1,18 @@
-#include "RarFixtures.h"
+#include "archive/RarReader.h"
 
 #include "archive/ArchiveError.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
-using namespace RarFixtures;
-using ReaderTestKit::filesBelow;
-using ReaderTestKit::readFile;
+using ArchiveKit::filesBelow;
+using ArchiveKit::readFile;
 
 namespace {
+
+using namespace ArchiveKit;
 
 struct VolumeCase {
     const char *label;
@@ -40,9 +42,9 @@ TEST(RarVolumeSet, AnyVolumeOpensTheSetAndAMissingOneIsNamed) {
         if (*row.removed) {
             ASSERT_TRUE(QFile::remove(dir.file(QString::fromLatin1(row.removed))));
         }
-        OpenedRar rar(dir.file(QString::fromLatin1(row.opened)));
+        Opened<RarReader> rar(dir.file(QString::fromLatin1(row.opened)));
         const auto message = [&] {
-            return rar.rar->archiveError() ? rar.rar->archiveError()->message : QString();
+            return rar.reader->archiveError() ? rar.reader->archiveError()->message : QString();
         };
         const QString expected = *row.error ? archiveError(ArchiveErrorCode::MissingVolume,
                                                            QString::fromLatin1(row.error))
@@ -54,7 +56,7 @@ TEST(RarVolumeSet, AnyVolumeOpensTheSetAndAMissingOneIsNamed) {
         EXPECT_EQ(listed.mid(0, 1), QStringList{"big.bin"});
         const QString whole = dir.file("whole");
         QDir().mkpath(whole);
-        rar.rar->extract(whole);
+        rar.reader->extract(whole);
         EXPECT_EQ(message(), expected);
         if (*row.error) {
             EXPECT_FALSE(QFile::exists(whole + "/big.bin"));

@@ -13,13 +13,7 @@ namespace {
 // A reader with no format of its own, to drive the shared machinery.
 class ProbeReader : public ReaderBase {
 public:
-    using ReaderBase::errorArchive;
-    using ReaderBase::errorFailedOpenFile;
-    using ReaderBase::errorFailedOpenFirstFile;
-    using ReaderBase::errorFailedToCreateFile;
-    using ReaderBase::errorParameter;
     using ReaderBase::ReaderBase;
-    using ReaderBase::setCancelled;
     using ReaderBase::setEpoch;
 };
 
@@ -48,39 +42,6 @@ std::unique_ptr<ProbeReader> probe(StringEncoding chosen = kAutomaticEncoding) {
 }
 
 } // namespace
-
-TEST(ArchiveBaseErrors, EachOperationSetsItsCodeAndMessage) {
-    auto reader = probe();
-    EXPECT_FALSE(reader->archiveError().has_value());
-    const QList<std::tuple<std::function<void()>, int, QString>> cases = {
-        {[&] { reader->errorFailedOpenFile(); }, 1, "Failed to open archive file"},
-        {[&] { reader->errorFailedOpenFirstFile(); }, 2,
-         "Failed to open first file in archive file"},
-        {[&] { reader->errorParameter(); }, 3, "Parameter error"},
-        {[&] { reader->errorArchive(); }, 4, "Archive issues"},
-        {[&] { reader->errorFailedToCreateFile("a.txt"); }, 5, "Failed to create file a.txt"},
-        {[&] { reader->setCancelled(); }, 100, "The operation is canceled"},
-    };
-    for (const auto &[raise, code, message] : cases) {
-        raise();
-        ASSERT_TRUE(reader->archiveError().has_value());
-        EXPECT_EQ(reader->archiveError()->domain, "ArchiveErrorDomain");
-        EXPECT_EQ(reader->archiveError()->code, code);
-        EXPECT_EQ(reader->archiveError()->message, message);
-    }
-    reader->extract(nullptr, QDir::tempPath());
-    EXPECT_FALSE(reader->archiveError().has_value()) << "every extraction starts without an error";
-}
-
-TEST(ArchiveBaseRules, IgnoredEntries) {
-    EXPECT_TRUE(ReaderBase::isIgnored("a/Thumbs.db"));
-    EXPECT_TRUE(ReaderBase::isIgnored(".DS_Store"));
-    EXPECT_TRUE(ReaderBase::isIgnored("__MACOSX/a.txt"));
-    EXPECT_TRUE(ReaderBase::isIgnored("x/__MACOSX/._a.txt"));
-    EXPECT_FALSE(ReaderBase::isIgnored("x.DS_Store.bak"));
-    EXPECT_FALSE(ReaderBase::isIgnored("thumbs.db"));
-    EXPECT_FALSE(ReaderBase::isIgnored("__MACOSX"));
-}
 
 TEST(ArchiveBaseDates, EpochsAndIntervals) {
     auto root = ArchiveEntry::rootEntry();

@@ -1,13 +1,13 @@
 #include "archive/TarReader.h"
 
-#include "ReaderTestKit.h"
+#include "support/ArchiveKit.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
 
-using namespace ReaderTestKit;
-
 namespace {
+
+using namespace ArchiveKit;
 
 struct TarCase {
     const char *label;

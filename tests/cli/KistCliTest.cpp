@@ -48,13 +48,11 @@ struct Format {
     const char *makeCommand; // run in the folder holding the items; %1 is the archive path
 };
 
+// What each reader reads is in the readers' conformance table; these rows hold the tool to
+// passing archives of every family to the right reader.
 const Format kFormats[] = {
     {"zip", "zip -qr %1 %2"},
-    {"tar", "tar -cf %1 %2"},
-    {"tar.gz", "tar -czf %1 %2"},
     {"tgz", "tar -czf %1 %2"},
-    {"tbz2", "tar -cjf %1 %2"},
-    {"7z", "7zz a -bd -bso0 %1 %2"},
     {"rar", "rar a -r -idq %1 %2"},
     // A set of volumes, opened through its first part.
     {"7z.001", "a=%1 && 7zz a -bd -bso0 -v16k \"${a%.001}\" %2"},
@@ -164,28 +162,6 @@ TEST_P(KistCli, TestsAnIntactArchive) {
     const CliResult result = runCli({"test", archive});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out.trimmed(), "OK");
-}
-
-TEST_P(KistCli, DamagedArchiveFailsWithTheReadersMessage) {
-    const QString archive = make("a", "docs");
-    QFile file(archive);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QByteArray original = file.readAll();
-    file.resize(original.size() / 2);
-    file.close();
-    const CliResult test = runCli({"test", archive});
-    EXPECT_EQ(test.exitCode, 1) << test.out.toStdString();
-    EXPECT_TRUE(test.err.startsWith("kist-cli: ")) << test.err.toStdString();
-    const CliResult extract = runCli({"extract", "-o", dir_.file("out"), archive});
-    EXPECT_NE(extract.exitCode, 0);
-    // A compressed tar cut short gives the entries before the cut (CutCompressedTest), nothing
-    // half-written; every other failed extraction leaves nothing behind.
-    if (QString::fromUtf8(extract.err).contains(archiveError(ArchiveErrorCode::CutShort).message)) {
-        for (const QString &name : namesIn(dir_.file("out")))
-            EXPECT_FALSE(name.startsWith('.')) << "staging folder left: " << name.toStdString();
-    } else {
-        EXPECT_TRUE(namesIn(dir_.file("out")).isEmpty()) << "a failed extraction leaves nothing";
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, KistCli, ::testing::ValuesIn(kFormats), [](const auto &testInfo) {

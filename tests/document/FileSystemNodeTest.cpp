@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-QStringList namesOf(const FileSystemNode::List &nodes) {
+QStringList entryNames(const FileSystemNode::List &nodes) {
     QStringList names;
     for (const auto &node : nodes)
         names.append(node->name());
@@ -29,12 +29,12 @@ TEST(FileSystemNode, GatheringSkipsDuplicatesIgnoringCase) {
     root->clear();
     root->addChildren({photo});
     root->addChildren({same, otherCase, notes});
-    EXPECT_EQ(namesOf(root->children()), (QStringList{"Photo.jpg", "notes.txt"}));
+    EXPECT_EQ(entryNames(root->children()), (QStringList{"Photo.jpg", "notes.txt"}));
     EXPECT_FALSE(root->addChild(otherCase));
 
     EXPECT_FALSE(root->remove(FileSystemNode::create(dir.file("never.txt"))));
     EXPECT_TRUE(root->remove(same)) << "nodes are equal by path";
-    EXPECT_EQ(namesOf(root->children()), QStringList{"notes.txt"});
+    EXPECT_EQ(entryNames(root->children()), QStringList{"notes.txt"});
     root->removeItems({notes});
     EXPECT_TRUE(root->children().isEmpty());
 }
@@ -46,12 +46,12 @@ TEST(FileSystemNode, FolderChildrenHonourTheHiddenFilesPreference) {
     dir.write("f/shown.txt", "s");
     auto folder = FileSystemNode::create(dir.file("f"));
     EXPECT_FALSE(folder->isLeaf());
-    EXPECT_EQ(namesOf(folder->children()), (QStringList{".hidden", "shown.txt"}));
+    EXPECT_EQ(entryNames(folder->children()), (QStringList{".hidden", "shown.txt"}));
 
     Preferences::setIgnoreHiddenFiles(true);
     EXPECT_EQ(folder->children().size(), 2) << "cached until invalidated";
     folder->invalidateChildren();
-    EXPECT_EQ(namesOf(folder->children()), QStringList{"shown.txt"});
+    EXPECT_EQ(entryNames(folder->children()), QStringList{"shown.txt"});
     clearSettings();
 }
 

@@ -14,14 +14,6 @@
 
 class ArchiveDocument;
 
-// Readable test output for texts and lists of texts.
-inline void PrintTo(const QString &text, std::ostream *out) {
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList &texts, std::ostream *out) {
-    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
-}
-
 // A window and dialogs for tests: records every call as a short text, answers the dialogs from
 // queues the test fills, and notes any call that does not come on the main thread.
 class ScriptedUi : public IDocumentView, public IDialogs {

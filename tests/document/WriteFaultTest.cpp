@@ -1,5 +1,5 @@
 #include "DocumentFixture.h"
-#include "support/HostileArchives.h"
+#include "support/ArchiveKit.h"
 #include "util/TempFolders.h"
 
 #include <QFile>
@@ -68,7 +68,7 @@ TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
     for (const QString &name : QStringList{"z.zip", "z.tgz", "z.7z"}) {
         SCOPED_TRACE(name.toStdString());
         const QString archive = dir_.file("full/" + name);
-        ASSERT_FALSE(HostileArchives::makeZeros(archive, 8 * kRoom).isEmpty());
+        ASSERT_FALSE(ArchiveKit::makeZeros(archive, 8 * kRoom).isEmpty());
         open("full/" + name);
         const QStringList temporariesBefore = temporaries();
         ui_.calls.clear();

@@ -2,15 +2,17 @@
 
 #include "encoding/CharsetDetector.h"
 #include "encoding/EncodingUtil.h"
+#include "encoding/NameEncodingDetector.h"
+#include "encoding/StringEncoding.h"
 
 namespace {
 
 TEST(DetectionTest, NamesOfEachLanguageAreDetectedAndDecoded) {
     const std::tuple<const char *, QStringList, const char *> cases[] = {
-        {"Shift_JIS", kJapaneseNames, "Shift_JIS"},
-        {"GB18030", kChineseNames, "GB18030"},
-        {"GBK", kChineseNames, "GB18030"},
-        {"windows-1251", kRussianNames, "windows-1251"},
+        {"Shift_JIS", namesOf("JapaneseNames"), "Shift_JIS"},
+        {"GB18030", namesOf("ChineseNames"), "GB18030"},
+        {"GBK", namesOf("ChineseNames"), "GB18030"},
+        {"windows-1251", namesOf("RussianNames"), "windows-1251"},
         {"windows-1252", {"Café crème.txt", "Größe.txt", "Œuvres complètes.doc"}, "windows-1252"},
         {"ISO-8859-1", {"Café crème.txt", "Größe.txt", "Naïve résumé.doc"}, "ISO-8859-1"},
         {"UTF-8", {"Документы/отчёт.doc", "報告書.txt", "Größe.txt"}, "UTF-8"},
@@ -68,3 +70,27 @@ TEST(DetectionTest, CStringFormsStopAtNulAndAtTheGivenLength) {
 }
 
 } // namespace
+
+// Names from DOS or Windows are written in the OEM code page: every list of the corpus in such a
+// code page is read exactly (the full comparison against ICU alone is bench/name_encoding_bench).
+TEST(DetectionTest, OemCodePagesOfDosAndWindowsAreReadExactly) {
+    int lists = 0;
+    for (const NameList &list : nameLists()) {
+        if (!list.codePage.startsWith("ibm-"))
+            continue;
+        SCOPED_TRACE(list.codePage.toStdString() + " " + list.label);
+        ++lists;
+        QByteArrayList names;
+        for (const QString &name : list.names)
+            names.append(encodedIn(list.codePage.constData(), name));
+        const std::optional<QString> charset =
+            NameEncodingDetector::detectCharset(names, NameHostSystem::DosOrWindows);
+        ASSERT_TRUE(charset);
+        const StringEncoding encoding = EncodingUtil::encodingForName(*charset);
+        for (qsizetype i = 0; i < names.size(); ++i)
+            EXPECT_EQ(StringEncodings::decode(names[i].constData(), names[i].size(), encoding),
+                      list.names[i])
+                << charset->toStdString();
+    }
+    EXPECT_GT(lists, 10);
+}

@@ -42,7 +42,7 @@ TEST(EncodingCatalogueTest, CatalogueOffersEncodingsSortedCaseSensitivelyByShown
 TEST(EncodingCatalogueTest, FileContentUsesTheGivenEncodingElseDetection) {
     ScratchDir dir;
     QString russian;
-    const QByteArray cyrillic = nameBlock("windows-1251", kRussianNames, &russian);
+    const QByteArray cyrillic = nameBlock("windows-1251", namesOf("RussianNames"), &russian);
     const QString path = dir.write("notes.txt", cyrillic);
     EXPECT_EQ(EncodingUtil::readText(path, kAutomaticEncoding), russian);
 

@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -37,8 +42,41 @@ inline QByteArray nameBlock(const char *charset, const QStringList &names, QStri
     return bytes;
 }
 
-// Real entry names in the languages whose archives come in legacy code pages.
-inline const QStringList kJapaneseNames{"報告書.txt", "写真/旅行.jpg", "会議の議事録.docx"};
-inline const QStringList kChineseNames{"文件夹/说明.txt", "图片/风景.jpg", "中文文档.doc"};
-inline const QStringList kRussianNames{"Документы/отчёт.doc", "Приложение/счёт.xls",
-                                       "Фото/лето.jpg"};
+// tests/data/name_lists.json: entry names as people give them, per language, and the code pages
+// each list is stored in.
+inline const QJsonObject &nameListData() {
+    static const QJsonObject data = [] {
+        QFile file(QStringLiteral(KIST_TEST_DATA "/name_lists.json"));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }();
+    return data;
+}
+
+// The names of one list ("JapaneseNames", "GermanShort", ...).
+inline QStringList namesOf(const char *list) {
+    QStringList names;
+    for (const QJsonValue &name :
+         nameListData()[QLatin1String("lists")][QLatin1String(list)].toArray())
+        names.append(name.toString());
+    EXPECT_FALSE(names.isEmpty()) << list;
+    return names;
+}
+
+// One list in one of the code pages it is met in.
+struct NameList {
+    QByteArray codePage;
+    std::string label;
+    QStringList names;
+};
+
+inline QList<NameList> nameLists() {
+    QList<NameList> lists;
+    for (const QJsonValue &value : nameListData()[QLatin1String("cases")].toArray()) {
+        const QJsonObject row = value.toObject();
+        lists.append({row[QLatin1String("codePage")].toString().toLatin1(),
+                      row[QLatin1String("label")].toString().toStdString(),
+                      namesOf(row[QLatin1String("names")].toString().toLatin1().constData())});
+    }
+    return lists;
+}

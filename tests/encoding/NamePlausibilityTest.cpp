@@ -1,5 +1,4 @@
 #include "EncodingTestData.h"
-#include "NameListCorpus.h"
 
 #include "encoding/NamePlausibility.h"
 #include "encoding/StringEncoding.h"
@@ -90,17 +89,17 @@ bool isDoubleByte(const char *codePage) {
 // Every list of the benchmark, read in every other encoding the registry offers, costs more
 // than the right reading.
 TEST(NamePlausibility, RightReadingsOfTheBenchmarkListsWin) {
-    for (const NameListCorpus::NameList &list : NameListCorpus::kNameLists) {
-        SCOPED_TRACE(std::string(list.codePage) + " " + list.label);
-        const QString right = list.names->join('/');
-        const QByteArray bytes = encodedIn(list.codePage, right);
+    for (const NameList &list : nameLists()) {
+        SCOPED_TRACE(list.codePage.toStdString() + " " + list.label);
+        const QString right = list.names.join('/');
+        const QByteArray bytes = encodedIn(list.codePage.constData(), right);
         const int rightCost = NamePlausibility::cost(right);
         for (const StringEncoding encoding : StringEncodings::availableEncodings()) {
             const auto reading = StringEncodings::decode(bytes.constData(), bytes.size(), encoding);
             if (!reading || *reading == right)
                 continue;
             const int cost = NamePlausibility::cost(*reading);
-            if (isDoubleByte(list.codePage))
+            if (isDoubleByte(list.codePage.constData()))
                 EXPECT_GE(cost, rightCost) << reading->toStdString();
             else
                 EXPECT_GT(cost, rightCost) << reading->toStdString();

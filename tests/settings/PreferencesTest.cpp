@@ -13,28 +13,6 @@ TEST(Preferences, DefaultsOnFirstLaunch) {
     EXPECT_FALSE(Preferences::ignoreHiddenFiles());
 }
 
-TEST(Preferences, EachFlagIsStoredUnderItsOwnKey) {
-    clearSettings();
-    Preferences::setExitAfterLastWindow(false);
-    Preferences::setCloseAfterExtract(false);
-    Preferences::setAutoExtractOnOpen(true);
-    Preferences::setIgnoreHiddenFiles(true);
-
-    auto settings = SettingsStore::open();
-    EXPECT_EQ(settings->value("isExitAfterCloseLastWindow").toBool(), false);
-    EXPECT_EQ(settings->value("isCloseWindowExtractByApp").toBool(), false);
-    EXPECT_EQ(settings->value("isAutoExtractFileArchive").toBool(), true);
-    EXPECT_EQ(settings->value("ISIgnoreHiddenFileWhileArchive").toBool(), true);
-
-    EXPECT_FALSE(Preferences::exitAfterLastWindow());
-    EXPECT_FALSE(Preferences::closeAfterExtract());
-    EXPECT_TRUE(Preferences::autoExtractOnOpen());
-    EXPECT_TRUE(Preferences::ignoreHiddenFiles());
-
-    Preferences::setIgnoreHiddenFiles(false);
-    EXPECT_FALSE(Preferences::ignoreHiddenFiles());
-}
-
 TEST(Preferences, StoredValuesOfOtherTypesReadAsBooleans) {
     clearSettings();
     auto settings = SettingsStore::open();

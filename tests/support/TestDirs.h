@@ -5,6 +5,16 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Readable test output for texts and lists of texts.
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &texts, std::ostream *out) {
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}
+
 // A fresh folder for one test, removed when the test ends.
 class ScratchDir {
 public:

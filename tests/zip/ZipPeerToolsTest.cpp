@@ -1,4 +1,4 @@
-#include "ZipTestSupport.h"
+#include "support/ArchiveKit.h"
 #include "support/TestDirs.h"
 #include "zip/ZipWriter.h"
 
@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+using namespace ArchiveKit;
 
 namespace {
 
@@ -119,7 +121,7 @@ TEST(ZipPeerToolsSlow, FileOfMoreThan4GiBGetsZip64Records) {
     ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({big, after}, nullptr, archive));
 
     const ZipListing listing = inspectZip(archive, false);
-    ASSERT_EQ(namesOf(listing), QStringList({"big.bin", "after.txt"}));
+    ASSERT_EQ(entryNames(listing), QStringList({"big.bin", "after.txt"}));
     EXPECT_EQ(listing.items[0].size, quint64(size));
 
     const ToolResult sevenZip = runTool("7zz", {"t", archive}, 240000);

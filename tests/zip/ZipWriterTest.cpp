@@ -1,5 +1,5 @@
 #include "zip/ZipWriter.h"
-#include "ZipTestSupport.h"
+#include "support/ArchiveKit.h"
 #include "support/TestDirs.h"
 #include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
@@ -18,24 +18,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace ArchiveKit;
+
 namespace {
 
 constexpr quint32 kFolderMode = 040755;
 constexpr quint32 kFileMode = 0100644;
 constexpr quint32 kLinkMode = 0120644;
 
-struct ProgressRecorder : ProgressReceiver {
-    QList<quint64> reports;
-    bool cancelAtFirstReport = false;
-    void addDone(quint64 bytes) override {
-        reports.append(bytes);
-        if (cancelAtFirstReport)
-            QThread::currentThread()->requestInterruption();
-    }
-};
-
 QSet<QString> nameSet(const ZipListing &listing) {
-    const QStringList names = namesOf(listing);
+    const QStringList names = entryNames(listing);
     return QSet<QString>(names.begin(), names.end());
 }
 
@@ -130,7 +122,7 @@ TEST(ZipFileArchiveEntries, NamesFollowTheBaseAndRepeatsAreAllWritten) {
     const QString based = dir.file("based.zip");
     ASSERT_TRUE(ZipWriter::zipFiles({photos + "/sub/data.bin", photos + "/x.txt"}, nullptr, based,
                                     dir.path()));
-    EXPECT_EQ(namesOf(inspectZip(based)), QStringList({"Photos/sub/data.bin", "Photos/x.txt"}));
+    EXPECT_EQ(entryNames(inspectZip(based)), QStringList({"Photos/sub/data.bin", "Photos/x.txt"}));
 
     // The base folder itself gets no entry of its own, only its contents.
     const QString contents = dir.file("contents.zip");
@@ -146,7 +138,7 @@ TEST(ZipFileArchiveEntries, NamesFollowTheBaseAndRepeatsAreAllWritten) {
     ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent(
         {dir.write("a/x.txt", "first"), dir.write("b/x.txt", "second one")}, nullptr, twice));
     const ZipListing listing = inspectZip(twice);
-    ASSERT_EQ(namesOf(listing), QStringList({"x.txt", "x.txt"}));
+    ASSERT_EQ(entryNames(listing), QStringList({"x.txt", "x.txt"}));
     EXPECT_EQ(listing.items[0].size, 5u);
     EXPECT_EQ(listing.items[1].size, 10u);
 }
@@ -186,12 +178,12 @@ TEST(ZipFileArchiveProgress, ReportsAddUpAndCarryAcrossFiles) {
         writer.setRelativeBase(dir.path());
         quint64 total = 0;
         for (qsizetype i = 0; i < c.fileSizes.size(); ++i) {
-            writer.zip(dir.write(QStringLiteral("f%1").arg(i),
-                                 pseudoRandomBytes(c.fileSizes[i], quint32(i + 1))));
+            writer.zip(
+                dir.write(QStringLiteral("f%1").arg(i), noise(c.fileSizes[i], quint32(i + 1))));
             total += quint64(c.fileSizes[i]);
         }
-        EXPECT_EQ(progress.reports.size(), c.reports) << c.fileSizes.first();
-        EXPECT_EQ(std::accumulate(progress.reports.cbegin(), progress.reports.cend(),
+        EXPECT_EQ(progress.finished.size(), c.reports) << c.fileSizes.first();
+        EXPECT_EQ(std::accumulate(progress.finished.cbegin(), progress.finished.cend(),
                                   writer.progressSize()),
                   total);
         EXPECT_TRUE(writer.finish());
@@ -207,12 +199,12 @@ TEST(ZipFileArchiveCancel, CancelLeavesNoArchive) {
 
     // In the middle of a large file, at its first progress report.
     ProgressRecorder progress;
-    progress.cancelAtFirstReport = true;
+    progress.cancelOnReport = true;
     const QString archive = dir.file("cancelled.zip");
     EXPECT_FALSE(zipOnWorkerThread([&] {
         return ZipWriter::zipFilesRelativeToParent({big, small}, &progress, archive);
     }));
-    EXPECT_EQ(progress.reports.size(), 1);
+    EXPECT_EQ(progress.finished.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(archive));
 
     // Before the first item.

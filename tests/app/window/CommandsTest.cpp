@@ -126,6 +126,14 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
          [](T &, W &) {
              EXPECT_EQ(T::contents(TestDesktop::instance().openedPaths().value(0)), "docs/b.txt");
          }},
+        {"View from the menu", Command::Archive,
+         [](T &, W &w) {
+             T::click(w, {"top.txt"});
+             T::chooseFromMenu(w, {"Archive", "View"});
+         },
+         [](T &, W &) {
+             EXPECT_EQ(T::contents(TestDesktop::instance().openedPaths().value(0)), "top.txt");
+         }},
         {"Show in Folder asks the file manager to select the archive", Command::Archive,
          [](T &t, W &w) {
              t.fileManager_ = std::make_unique<FakeFileManager>();
@@ -176,6 +184,14 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
          },
          [](T &, W &w) {
              EXPECT_EQ(T::topNames(w), QStringList({"folder"}));
+         }},
+        {"Delete from the toolbar", Command::Items,
+         [](T &, W &w) {
+             T::click(w, {"folder"});
+             T::clickToolButton(w, "Delete");
+         },
+         [](T &, W &w) {
+             EXPECT_EQ(T::topNames(w), QStringList({"file.txt"}));
          }},
         {"Delete from the context menu", Command::Items,
          [](T &, W &w) { T::chooseFromContextMenu(w, {"folder"}, "Delete"); },

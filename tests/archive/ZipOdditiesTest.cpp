@@ -1,0 +1,178 @@
+#include "archive/ZipReader.h"
+
+#include "encoding/StringEncoding.h"
+#include "support/ArchiveKit.h"
+#include "util/FileAttributes.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace ArchiveKit;
+using OpenedZip = Opened<ZipReader>;
+
+// What only zip has: names in any code page with or without the UTF-8 flag and the Unicode Path
+// field, Unix modes and links in the external attributes, and the AES CRC rule. The rest is in
+// the conformance table.
+
+namespace {
+
+// Writes t.zip in the folder with the python lines (archive_maker's add() and unicode_path()).
+bool makeZip(const ScratchDir &dir, const QString &adds) {
+    return runPython(QStringLiteral("from archive_maker import *\n"
+                                    "z = zipfile.ZipFile('t.zip', 'w')\n") +
+                         adds + QStringLiteral("\nz.close()\n"),
+                     dir.path()) == 0;
+}
+
+// The regular files below the folder.
+QStringList regularFilesBelow(const QString &folder) {
+    QStringList files;
+    for (const QString &path : filesBelow(folder))
+        if (!path.endsWith('/'))
+            files.append(path);
+    return files;
+}
+
+} // namespace
+
+TEST(ZipNames, EncodingsFlagsAndUnicodePathFields) {
+    struct Case {
+        const char *label;
+        const char *adds;
+        const char *chosen; // IANA name, or null for automatic
+        QStringList expected;
+    };
+    const QList<Case> cases = {
+        {"language-encoding flag",
+         "add(z, 'Документы/отчёт.txt', b'1')",
+         nullptr,
+         {"Документы/отчёт.txt"}},
+        {"cp866 chosen",
+         "add(z, 'Документы/отчёт.txt'.encode('cp866'), b'1')",
+         "IBM866",
+         {"Документы/отчёт.txt"}},
+        {"Shift_JIS detected beside flagged names",
+         R"PY(
+for name in ['報告書.txt', '写真/旅行.jpg', '会議の議事録.docx']:
+    add(z, name.encode('shift_jis'), b'1')
+for name in ['Фото/лето.jpg', 'Приложение/счёт.xls']:
+    add(z, name, b'1')
+)PY",
+         nullptr,
+         {"Приложение/счёт.xls", "会議の議事録.docx", "写真/旅行.jpg", "報告書.txt",
+          "Фото/лето.jpg"}},
+        {"Unicode Path field",
+         "add(z, b'caf\\x82.txt', b'1', extra=unicode_path(b'caf\\x82.txt', 'café.txt'))",
+         nullptr,
+         {"café.txt"}},
+        {"Unicode Path field of another name",
+         "add(z, b'right.txt', b'1', extra=unicode_path(b'other', 'wrong.txt'))",
+         nullptr,
+         {"right.txt"}},
+        {"chosen encoding over the flag", "add(z, 'é.txt', b'1')", "windows-1252", {"Ã©.txt"}},
+        {"chosen encoding over the field",
+         "add(z, b'right.txt', b'1', extra=unicode_path(b'right.txt', 'other.txt'))",
+         "windows-1252",
+         {"right.txt"}},
+        {"backslash separators",
+         "add(z, b'dir\\\\sub\\\\file.txt', b'1')",
+         nullptr,
+         {"dir/sub/file.txt"}},
+        {"ignored entries",
+         "for name in ['keep.txt', '.DS_Store', 'sub/Thumbs.db', '__MACOSX/._keep.txt']:\n"
+         "    add(z, name, b'1')",
+         nullptr,
+         {"keep.txt"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchDir dir;
+        ASSERT_TRUE(makeZip(dir, QString::fromUtf8(c.adds)));
+        const StringEncoding chosen =
+            c.chosen ? StringEncodings::fromIANAName(c.chosen) : kAutomaticEncoding;
+        OpenedZip zip(dir.file("t.zip"), {}, chosen);
+        QStringList listed;
+        for (const QString &path : zip.list())
+            if (!path.endsWith('/'))
+                listed.append(path);
+        zip.reader->extract(dir.file("out"));
+        QStringList expected = c.expected;
+        expected.sort();
+        EXPECT_EQ(listed, expected);
+        EXPECT_EQ(regularFilesBelow(dir.file("out")), expected);
+    }
+}
+
+TEST(ZipAttributes, ModesDatesAndLinks) {
+    ScratchDir dir;
+    ASSERT_TRUE(makeZip(dir, R"PY(
+add(z, 'folder/', mode=0o40755, date=(2010, 1, 2, 3, 4, 6))
+add(z, 'folder/run.sh', b'#!/bin/sh\n', mode=0o100755, date=(2005, 6, 7, 8, 9, 10))
+add(z, 'folder/secret.txt', b'pst', mode=0o100600)
+add(z, 'folder/plain.txt', b'no unix mode', attr=0x20)
+add(z, 'folder/link', b'run.sh', mode=0o120777, method=zipfile.ZIP_STORED)
+add(z, 'folder/far', b'../../elsewhere', mode=0o120777)
+)PY"));
+    const mode_t previous = ::umask(022);
+    OpenedZip zip(dir.file("t.zip"));
+    zip.list();
+    zip.reader->extract(dir.file("out"));
+    ::umask(previous);
+    EXPECT_EQ(zip.code(), 0);
+    EXPECT_EQ(QFileInfo(dir.file("out/folder/link")).symLinkTarget(),
+              dir.file("out/folder/run.sh"));
+    EXPECT_FALSE(QFileInfo(dir.file("out/folder/far")).isSymLink())
+        << "a link leading out of the extracted tree is left out";
+    EXPECT_EQ(zip.reader->warnings(),
+              ArchiveWarnings({{ArchiveWarning::Kind::LinkLeftOut, "folder/far"}}));
+    EXPECT_EQ(modeOf(dir.file("out/folder/run.sh")), 0755u);
+    EXPECT_EQ(modeOf(dir.file("out/folder/secret.txt")), 0600u);
+    EXPECT_EQ(modeOf(dir.file("out/folder/plain.txt")), 0644u);
+    EXPECT_EQ(FileAttributes::modifiedDate(dir.file("out/folder/run.sh")),
+              localDate(2005, 6, 7, 8, 9, 10));
+    EXPECT_EQ(FileAttributes::modifiedDate(dir.file("out/folder")), localDate(2010, 1, 2, 3, 4, 6))
+        << "a folder keeps its date although files were written into it";
+
+    OpenedZip undated(dir.file("t.zip"));
+    undated.list();
+    undated.reader->setRestoresDates(false);
+    undated.reader->extract(dir.file("undated"));
+    EXPECT_GT(*FileAttributes::modifiedDate(dir.file("undated/folder/run.sh")),
+              QDateTime::currentDateTime().addDays(-1));
+}
+
+TEST(ZipEncryption, AesVersion1EntriesHaveTheirCrcChecked) {
+    // 7-Zip writes AE-2 (no CRC); turning the entry into AE-1 with its CRC, right or wrong,
+    // makes the CRC count.
+    const QString toAe1 = R"PY(
+import struct, sys, zlib
+crc = zlib.crc32(open('a.txt', 'rb').read()) ^ int(sys.argv[1])
+data = bytearray(open('t.zip', 'rb').read())
+for at, crc_at, name_at, fixed in ((data.rfind(b'PK\x01\x02'), 16, 28, 46), (0, 14, 26, 30)):
+    name_length, extra_length = struct.unpack_from('<HH', data, at + name_at)
+    struct.pack_into('<I', data, at + crc_at, crc)
+    extra = at + fixed + name_length
+    aes = data.find(b'\x01\x99', extra, extra + extra_length)
+    struct.pack_into('<H', data, aes + 4, 1)
+open('t.zip', 'wb').write(data)
+)PY";
+    for (const int damage : {0, 1}) {
+        SCOPED_TRACE(damage);
+        ScratchDir dir;
+        dir.write("a.txt", "some text\n");
+        ASSERT_EQ(runShell(QStringLiteral("cd %1 && 7zz a -bso0 -bsp0 -tzip -mem=AES256 -psecret "
+                                          "t.zip a.txt")
+                               .arg(shellQuote(dir.path()))),
+                  0);
+        ASSERT_EQ(runPython(toAe1, dir.path(), {QString::number(damage)}), 0);
+        OpenedZip zip(dir.file("t.zip"), "secret");
+        zip.list();
+        zip.reader->extract(dir.file("out"));
+        EXPECT_EQ(filesBelow(dir.file("out")), damage ? QStringList() : QStringList({"a.txt"}));
+        // The decoder reports damaged AES data as a failed decryption, which the reader cannot
+        // tell from a wrong password; what matters here is that nothing unchecked is written.
+        EXPECT_EQ(zip.code() != 0, damage != 0);
+    }
+}

@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Makes and edits the archives the tests need that no tool writes as they are.
+
+    archive_maker.py zeros ARCHIVE SIZE FORMAT     one entry of SIZE zero bytes (zip, tar, tgz, 7z, gz, bz2)
+    archive_maker.py claim-zip-size ARCHIVE SIZE   rewrites every entry's uncompressed size in a zip
+    archive_maker.py inspect-zip ARCHIVE 0|1       prints the entries (and checks the data) as JSON
+    archive_maker.py rar-edit ARCHIVE NAMES SIZES  renames / resizes entries of a RAR5 archive
+                                                   (NAMES and SIZES: JSON objects keyed by name)
+
+Test scripts import add() and unicode_path() to write zip entries exactly as given.
+"""
+import bz2, gzip, json, os, struct, subprocess, sys, tarfile, tempfile, zipfile, zlib
+
+
+class RawInfo(zipfile.ZipInfo):
+    # zipfile resets the flags when it starts writing; the name's flag is added back here.
+    def _encodeFilenameFlags(self):
+        return self.raw_name, self.flag_bits | self.name_flag
+
+
+def add(z, name, data=b'', mode=0o100644, date=(2001, 2, 3, 4, 5, 6),
+        method=zipfile.ZIP_DEFLATED, utf8=None, extra=b'', attr=None):
+    """One entry whose name (str or raw bytes) is stored exactly as given, with the
+    language-encoding flag only when utf8 is true (default: for non-ASCII str names) and the
+    Unix mode in the external attributes (or attr)."""
+    raw = name if isinstance(name, bytes) else name.encode('utf-8')
+    info = RawInfo(raw.decode('latin-1'), date)
+    info.raw_name = raw
+    if utf8 is None:
+        utf8 = not isinstance(name, bytes) and not name.isascii()
+    info.name_flag = 0x800 if utf8 else 0
+    info.external_attr = mode << 16 if attr is None else attr
+    info.compress_type = method
+    info.extra = extra
+    z.writestr(info, data)
+
+
+def unicode_path(raw, text):
+    """An Info-ZIP Unicode Path extra field naming the entry whose raw name is raw."""
+    name = text.encode('utf-8')
+    return struct.pack('<HHBI', 0x7075, 5 + len(name), 1, zlib.crc32(raw)) + name
+
+
+def zeros(path, size, fmt):
+    chunk = bytes(1 << 20)
+    def fill(out):
+        left = size
+        while left > 0:
+            out.write(chunk[:min(left, len(chunk))])
+            left -= len(chunk)
+    if fmt == 'zip':
+        with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED) as z, z.open('zeros.bin', 'w') as out:
+            fill(out)
+    elif fmt in ('tar', 'tgz', '7z'):
+        with tempfile.TemporaryDirectory() as folder:
+            plain = os.path.join(folder, 'zeros.bin')
+            with open(plain, 'wb') as out:
+                fill(out)
+            if fmt == '7z':
+                subprocess.run(['7zz', 'a', '-bd', '-bso0', path, plain], check=True)
+            else:
+                with tarfile.open(path, 'w:gz' if fmt == 'tgz' else 'w') as t:
+                    t.add(plain, 'zeros.bin')
+    elif fmt == 'gz':
+        with gzip.open(path, 'wb', compresslevel=1) as out:
+            fill(out)
+    else:
+        with bz2.open(path, 'wb', compresslevel=1) as out:
+            fill(out)
+
+
+def claim_zip_size(path, size):
+    data = bytearray(open(path, 'rb').read())
+    for signature, offset in ((b'PK\x03\x04', 22), (b'PK\x01\x02', 24)):
+        at = data.find(signature)
+        while at >= 0:
+            struct.pack_into('<I', data, at + offset, size & 0xFFFFFFFF)
+            at = data.find(signature, at + 4)
+    open(path, 'wb').write(data)
+
+
+def read_vint(b, i):
+    value = shift = 0
+    while True:
+        c = b[i]; i += 1
+        value |= (c & 0x7f) << shift; shift += 7
+        if not c & 0x80:
+            return value, i
+
+def vint(value):
+    out = bytearray()
+    while True:
+        c = value & 0x7f; value >>= 7
+        if not value:
+            out.append(c); return bytes(out)
+        out.append(c | 0x80)
+
+
+def rar_edit(path, names, sizes):
+    # Walks the blocks (CRC32, size, header, data) and rebuilds each file header with the new
+    # name or unpacked size; the data areas are copied unchanged.
+    data = open(path, 'rb').read()
+    assert data[:8] == b'Rar!\x1a\x07\x01\x00', 'not a RAR5 archive'
+    out = bytearray(data[:8])
+    i = 8
+    while i < len(data):
+        size, j = read_vint(data, i + 4)
+        end = j + size
+        header = data[j:end]
+        kind, k = read_vint(header, 0)
+        flags, k = read_vint(header, k)
+        data_size = 0
+        if flags & 1:
+            _, k = read_vint(header, k)
+        if flags & 2:
+            data_size, k = read_vint(header, k)
+        if kind == 2:
+            file_flags, k = read_vint(header, k)
+            unpacked_at = k
+            unpacked, k = read_vint(header, k)
+            unpacked_end = k
+            _, k = read_vint(header, k)
+            k += 4 * bool(file_flags & 2) + 4 * bool(file_flags & 4)
+            _, k = read_vint(header, k)
+            _, k = read_vint(header, k)
+            name_at = k
+            length, k = read_vint(header, k)
+            name = header[k:k + length].decode('utf-8')
+            new_name = names.get(name, name).encode('utf-8')
+            header = (header[:unpacked_at] + vint(sizes.get(name, unpacked)) +
+                      header[unpacked_end:name_at] + vint(len(new_name)) + new_name +
+                      header[k + length:])
+        block = vint(len(header)) + header
+        out += zlib.crc32(block).to_bytes(4, 'little') + block + data[end:end + data_size]
+        i = end + data_size
+    open(path, 'wb').write(out)
+
+
+def inspect_zip(path, with_data):
+    """Prints each entry as python's zipfile reads it, as JSON."""
+    out = {"valid": False, "entries": []}
+    with zipfile.ZipFile(path) as z:
+        out["valid"] = (z.testzip() is None) if with_data else True
+        for i in z.infolist():
+            mode = i.external_attr >> 16
+            data = z.read(i) if with_data else b""
+            is_link = (mode & 0o170000) == 0o120000
+            out["entries"].append({
+                "name": i.filename, "mode": mode, "flags": i.flag_bits,
+                "system": i.create_system, "method": i.compress_type, "size": i.file_size,
+                "link": data.decode("utf-8") if is_link else "",
+                "date": list(i.date_time)})
+    print(json.dumps(out))
+
+
+if __name__ == '__main__':
+    command, path = sys.argv[1], sys.argv[2]
+    if command == 'zeros':
+        zeros(path, int(sys.argv[3]), sys.argv[4])
+    elif command == 'claim-zip-size':
+        claim_zip_size(path, int(sys.argv[3]))
+    elif command == 'inspect-zip':
+        inspect_zip(path, sys.argv[3] == '1')
+    elif command == 'rar-edit':
+        rar_edit(path, json.loads(sys.argv[3]), json.loads(sys.argv[4]))
+    else:
+        sys.exit('unknown command ' + command)

@@ -1,0 +1,351 @@
+#include "support/ArchiveKit.h"
+
+#include "util/FileAttributes.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryFile>
+#include <QThread>
+
+#include <csignal>
+#include <random>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ArchiveKit {
+
+namespace {
+
+void collectPaths(const ArchiveEntry *node, QStringList &paths) {
+    for (const auto &child : node->children()) {
+        QString path = child->path();
+        while (path.startsWith(QLatin1Char('/')))
+            path.remove(0, 1);
+        paths.append(path);
+        collectPaths(child.get(), paths);
+    }
+}
+
+QString withoutSlashes(QString path) {
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+struct stat lstatOf(const QString &path) {
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+QString makerScript() {
+    return QStringLiteral(KIST_TEST_DATA "/archive_maker.py");
+}
+
+QString jsonObject(const QJsonObject &object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString sha256(const QByteArray &bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+void walk(const QString &root, const QString &relative, QMap<QString, QString> *items,
+          QMap<QString, int> *modes) {
+    const QDir dir(relative.isEmpty() ? root : root + QLatin1Char('/') + relative);
+    const auto names =
+        dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QString rel = relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
+        const QString full = root + QLatin1Char('/') + rel;
+        struct stat st;
+        if (::lstat(QFile::encodeName(full).constData(), &st) != 0)
+            continue;
+        if (S_ISLNK(st.st_mode)) {
+            QByteArray target(4096, '\0');
+            const ssize_t length =
+                ::readlink(QFile::encodeName(full).constData(), target.data(), target.size());
+            if (items)
+                items->insert(rel,
+                              QStringLiteral("link:") + QString::fromUtf8(target.left(length)));
+            continue;
+        }
+        if (modes)
+            modes->insert(rel, int(st.st_mode & 07777));
+        if (S_ISDIR(st.st_mode)) {
+            if (items)
+                items->insert(rel, QStringLiteral("dir"));
+            walk(root, rel, items, modes);
+            continue;
+        }
+        QFile file(full);
+        if (items && file.open(QIODevice::ReadOnly))
+            items->insert(rel, QStringLiteral("file:") + sha256(file.readAll()));
+    }
+}
+
+} // namespace
+
+void ProgressRecorder::addDone(quint64 bytes) {
+    finished.append(bytes);
+    if (cancelOnReport)
+        QThread::currentThread()->requestInterruption();
+}
+
+void ProgressRecorder::setDone(quint64 bytes) {
+    positions.append(bytes);
+    if (cancelOnReport)
+        QThread::currentThread()->requestInterruption();
+}
+
+void runOnThread(const std::function<void()> &work) {
+    QThread *thread = QThread::create(work);
+    thread->start();
+    thread->wait();
+    delete thread;
+}
+
+int runPython(const QString &script, const QString &folder, const QStringList &arguments) {
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/script-XXXXXX.py"));
+    if (!file.open())
+        return -1;
+    file.write(script.toUtf8());
+    file.close();
+    // The system's python starts at once; a version manager's shim costs a second.
+    QString command =
+        QStringLiteral("cd %1 && PYTHONPATH=%2 /usr/bin/python3 %3")
+            .arg(shellQuote(folder.isEmpty() ? QDir::currentPath() : folder),
+                 shellQuote(QStringLiteral(KIST_TEST_DATA)), shellQuote(file.fileName()));
+    for (const QString &argument : arguments)
+        command += QLatin1Char(' ') + shellQuote(argument);
+    return runShell(command);
+}
+
+bool runMaker(const QStringList &arguments) {
+    QString command = QStringLiteral("/usr/bin/python3 ") + shellQuote(makerScript());
+    for (const QString &argument : arguments)
+        command += QLatin1Char(' ') + shellQuote(argument);
+    return runShell(command) == 0;
+}
+
+QStringList listedPaths(const ArchiveEntry *root) {
+    QStringList paths;
+    collectPaths(root, paths);
+    paths.sort();
+    return paths;
+}
+
+const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
+    const QString wanted = withoutSlashes(path);
+    const bool wantsFolder = path.endsWith(QLatin1Char('/'));
+    for (const auto &child : root->children()) {
+        const QString own = withoutSlashes(child->path());
+        if (own == wanted && child->isLeaf() != wantsFolder)
+            return child.get();
+        if (!child->isLeaf() && wanted.startsWith(own + QLatin1Char('/')))
+            if (const ArchiveEntry *found = findEntry(child.get(), path))
+                return found;
+    }
+    return nullptr;
+}
+
+ArchiveEntry *findEntry(ArchiveEntry *root, const QString &path) {
+    return const_cast<ArchiveEntry *>(findEntry(static_cast<const ArchiveEntry *>(root), path));
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+unsigned modeOf(const QString &path) {
+    return lstatOf(path).st_mode & 07777;
+}
+
+qint64 mtimeOf(const QString &path) {
+    return qint64(lstatOf(path).st_mtim.tv_sec);
+}
+
+QStringList filesBelow(const QString &folder) {
+    QStringList items;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        const QString relative = QDir(folder).relativeFilePath(info.filePath());
+        items.append(info.isDir() && !info.isSymLink() ? relative + QLatin1Char('/') : relative);
+    }
+    items.sort();
+    return items;
+}
+
+QByteArray noise(qsizetype size, unsigned seed) {
+    std::mt19937 generator(seed);
+    QByteArray bytes(size, '\0');
+    for (char &byte : bytes)
+        byte = char(generator());
+    return bytes;
+}
+
+bool makeRar(const QString &folder, const QString &options, const QString &archive,
+             const QString &items) {
+    return runShell(QStringLiteral("cd %1 && LC_ALL=C.UTF-8 rar a -idq %2 %3 %4")
+                        .arg(shellQuote(folder), options, shellQuote(archive), items)) == 0;
+}
+
+bool editRarHeaders(const QString &archive, const QMap<QString, QString> &names,
+                    const QMap<QString, quint64> &sizes) {
+    QJsonObject nameMap;
+    for (auto it = names.cbegin(); it != names.cend(); ++it)
+        nameMap.insert(it.key(), it.value());
+    QJsonObject sizeMap;
+    for (auto it = sizes.cbegin(); it != sizes.cend(); ++it)
+        sizeMap.insert(it.key(), qint64(it.value()));
+    return runMaker(
+        {QStringLiteral("rar-edit"), archive, jsonObject(nameMap), jsonObject(sizeMap)});
+}
+
+QByteArray truncated(const QByteArray &bytes, qsizetype keep) {
+    return bytes.left(keep);
+}
+
+QByteArray flipped(const QByteArray &bytes, qsizetype at, qsizetype length) {
+    QByteArray damaged = bytes;
+    for (qsizetype i = at; i < qMin(at + length, damaged.size()); ++i)
+        damaged[i] = char(~damaged[i]);
+    return damaged;
+}
+
+QString makeZeros(const QString &archivePath, qint64 size) {
+    return runMaker({QStringLiteral("zeros"), archivePath, QString::number(size),
+                     QFileInfo(archivePath).suffix()})
+               ? archivePath
+               : QString();
+}
+
+bool claimZipSize(const QString &archivePath, quint64 size) {
+    return runMaker({QStringLiteral("claim-zip-size"), archivePath, QString::number(size)});
+}
+
+void writeFile(const QString &folder, const QString &name, const QByteArray &content,
+               const QDateTime &date) {
+    const QString path = folder + QLatin1Char('/') + name;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+    file.close();
+    FileAttributes::setModifiedDate(date, path);
+}
+
+QDateTime localDate(int year, int month, int day, int hour, int minute, int second) {
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+ZipListing inspectZip(const QString &archive, bool withData) {
+    const ToolResult result =
+        runTool(QStringLiteral("/usr/bin/python3"),
+                {makerScript(), QStringLiteral("inspect-zip"), archive, withData ? "1" : "0"});
+    ZipListing listing;
+    if (result.exitCode != 0)
+        return listing;
+    const QJsonObject root = QJsonDocument::fromJson(result.output.toUtf8()).object();
+    listing.valid = root.value("valid").toBool();
+    for (const QJsonValue &value : root.value("entries").toArray()) {
+        const QJsonObject entry = value.toObject();
+        ZipItem item;
+        item.name = entry.value("name").toString();
+        item.mode = quint32(entry.value("mode").toInteger());
+        item.flags = entry.value("flags").toInt();
+        item.system = entry.value("system").toInt();
+        item.method = entry.value("method").toInt();
+        item.size = quint64(entry.value("size").toInteger());
+        item.linkTarget = entry.value("link").toString();
+        const QJsonArray d = entry.value("date").toArray();
+        item.date = QDateTime(QDate(d[0].toInt(), d[1].toInt(), d[2].toInt()),
+                              QTime(d[3].toInt(), d[4].toInt(), d[5].toInt()));
+        listing.items.append(item);
+    }
+    return listing;
+}
+
+QStringList entryNames(const ZipListing &listing) {
+    QStringList names;
+    for (const ZipItem &item : listing.items)
+        names.append(item.name);
+    return names;
+}
+
+QMap<QString, QString> snapshot(const QString &root) {
+    QMap<QString, QString> items;
+    walk(root, QString(), &items, nullptr);
+    return items;
+}
+
+QMap<QString, int> modesBelow(const QString &root) {
+    QMap<QString, int> modes;
+    walk(root, QString(), nullptr, &modes);
+    return modes;
+}
+
+QString makeSampleTree(const QString &parent) {
+    const QString root = parent + QStringLiteral("/Photos");
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        const QString path = root + QLatin1Char('/') + name;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+        return path;
+    };
+    write(QStringLiteral("x.txt"), "hello");
+    write(QStringLiteral(".DS_Store"), "junk");
+    write(QStringLiteral("sub/data.bin"), noise(300000, 7));
+    ::chmod(
+        QFile::encodeName(write(QStringLiteral("sub/run.sh"), "#!/bin/sh\necho hi\n")).constData(),
+        0755);
+    write(QStringLiteral("Grüße/日本語.txt"), "unicode");
+    write(QStringLiteral(".git/config"), "[core]");
+    QDir().mkpath(root + QStringLiteral("/empty"));
+    ::symlink("x.txt", QFile::encodeName(root + QStringLiteral("/ln")).constData());
+    ::symlink("missing.txt", QFile::encodeName(root + QStringLiteral("/dangling")).constData());
+    return root;
+}
+
+} // namespace ArchiveKit
+
+FileSizeLimit::FileSizeLimit(qint64 bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{rlim_t(bytes), saved_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, savedHandler_);
+}
+
+SmallTmpfs::SmallTmpfs(const QString &folder, qint64 bytes)
+    : folder_(folder) {
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    mounted_ = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
+                       options.constData()) == 0;
+}
+
+SmallTmpfs::~SmallTmpfs() {
+    if (mounted_)
+        ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
+}
