@@ -226,11 +226,20 @@ void ArchiveDocument::endTask(int returnCode) {
     view_.hideProgress(returnCode);
 }
 
-void ArchiveDocument::extractionEnded(int returnCode, const std::optional<Error> &error) {
+void ArchiveDocument::extractionEnded(int returnCode, const std::optional<Error> &error,
+                                      const ArchiveWarnings &warnings) {
     // Unlike a silent end, a failed partial extraction is shown as well: otherwise the user
     // would see nothing happen.
     if (showError(error))
         return;
+    // What was left out is shown after the success, and keeps the window open to be read.
+    if (!warnings.isEmpty()) {
+        QStringList lines;
+        for (const ArchiveWarning &warning : warnings)
+            lines.append(warning.message());
+        dialogs_.alert(tr("Some items were left out"), lines.join(QLatin1Char('\n')));
+        return;
+    }
     if (returnCode == kReturnCodeExtracted && Preferences::closeAfterExtract())
         close();
 }

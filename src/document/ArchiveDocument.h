@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveWarning.h"
 #include "document/DocumentWorker.h"
 #include "document/FileSystemNode.h"
 #include "document/FolderAccess.h"
@@ -95,9 +96,10 @@ public:
     bool showError(const std::optional<Error> &error);
     // A task's end: hides the sheet with the code.
     void endTask(int returnCode);
-    // The sheet's end after an extraction: its error, else closing the window after a whole
-    // extraction when the setting says so.
-    void extractionEnded(int returnCode, const std::optional<Error> &error);
+    // The sheet's end after an extraction: its error, else what was left out, else closing the
+    // window after a whole extraction when the setting says so.
+    void extractionEnded(int returnCode, const std::optional<Error> &error,
+                         const ArchiveWarnings &warnings);
 
     QString filePath() const { return filePath_; }
     // The opened archive (reader, entry tree, password); none before the first opening.

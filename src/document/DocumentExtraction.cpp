@@ -155,7 +155,7 @@ void DocumentExtraction::startExtraction(const QList<ArchiveEntry *> &selection)
                                  : 0;
             return [owner, code, outcome] {
                 owner->endTask(code);
-                owner->extractionEnded(code, outcome.error);
+                owner->extractionEnded(code, outcome.error, outcome.warnings);
             };
         },
         true);

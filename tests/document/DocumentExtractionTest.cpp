@@ -136,6 +136,21 @@ TEST_F(Extraction, ClosingAfterExtractionFollowsTheSetting) {
     EXPECT_FALSE(ui_.calls.contains("close"));
 }
 
+TEST_F(Extraction, WhatWasLeftOutIsShownAndKeepsTheWindowOpen) {
+    Preferences::setCloseAfterExtract(true);
+    shell("mkdir -p src/d && cd src && echo x > d/x.txt && ln -s /etc/hosts d/far && "
+          "zip -qry ../l.zip d");
+    open("l.zip");
+    document_.extractAll();
+    settle();
+    EXPECT_EQ(read("d/x.txt"), "x\n");
+    EXPECT_FALSE(QFileInfo(dir_.file("d/far")).isSymLink());
+    const QStringList alerts = ui_.callsStartingWith("alert:");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().contains("far")) << alerts.first().toStdString();
+    EXPECT_FALSE(ui_.calls.contains("close"));
+}
+
 TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
     makeZip("big.zip", {{"p0.bin", randomBytes(6 << 20)},
                         {"p1.bin", randomBytes(6 << 20)},
