@@ -37,8 +37,8 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     case ArchiveErrorCode::MissingVolume:
         message = engineText("Volume %1 of the archive is missing").arg(name);
         break;
-    case ArchiveErrorCode::EncryptedNamesUnsupported:
-        message = engineText("Archives with encrypted names are not supported");
+    case ArchiveErrorCode::EncryptionUnsupported:
+        message = engineText("The archive is encrypted, which is not supported");
         break;
     case ArchiveErrorCode::DiskFull:
         message = engineText("Not enough space on the disk to write %1").arg(name);
@@ -102,8 +102,8 @@ QString errorKind(const Error &error) {
         return QStringLiteral("unsupported-method");
     case ArchiveErrorCode::MissingVolume:
         return QStringLiteral("missing-volume");
-    case ArchiveErrorCode::EncryptedNamesUnsupported:
-        return QStringLiteral("encrypted-names");
+    case ArchiveErrorCode::EncryptionUnsupported:
+        return QStringLiteral("encryption-unsupported");
     case ArchiveErrorCode::DiskFull:
         return QStringLiteral("disk-full");
     case ArchiveErrorCode::PermissionDenied:

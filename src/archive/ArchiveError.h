@@ -15,7 +15,7 @@ enum class ArchiveErrorCode {
     Damaged = 8,
     UnsupportedMethod = 9,
     MissingVolume = 10,
-    EncryptedNamesUnsupported = 11,
+    EncryptionUnsupported = 11,
     DiskFull = 12,
     PermissionDenied = 13,
     NameTooLong = 14,

@@ -130,9 +130,7 @@ void SevenZipReader::run(SevenZipExtraction &extraction, const QHash<quint64, QS
 
 bool SevenZipReader::reportUnreadable(const SevenZipInput &input, const QString &message) {
     if (!input.missingPart().isEmpty())
-        setError(
-            Error{kArchiveErrorDomain, int(ArchiveErrorCode::FailedOpenFile),
-                  engineText("The part %1 of the 7z archive is missing").arg(input.missingPart())});
+        setError(::archiveError(ArchiveErrorCode::MissingVolume, input.missingPart()));
     else if (!input.isOpen())
         setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive), message});
     else
@@ -141,6 +139,5 @@ bool SevenZipReader::reportUnreadable(const SevenZipInput &input, const QString 
 }
 
 void SevenZipReader::errorEncrypted() {
-    setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive),
-                   engineText("The archive is encrypted, which is not supported")});
+    setError(::archiveError(ArchiveErrorCode::EncryptionUnsupported));
 }
