@@ -1,6 +1,6 @@
 #include "archive/ArchiveEntry.h"
 #include "archive/ReaderBase.h"
-#include "document/ArchiveRules.h"
+#include "archive/ZipReader.h"
 #include "support/TestDirs.h"
 #include "zip/ZipWriter.h"
 
@@ -28,8 +28,8 @@ TEST(ZipManyEntries, SeventyThousandEntriesBothWays) {
         EXPECT_EQ(inDir(QStringLiteral("unzip -tqq %1").arg(name)), 0);
         EXPECT_EQ(inDir(QStringLiteral("7zz t %1 > /dev/null").arg(name)), 0);
         auto root = ArchiveEntry::rootEntry();
-        const auto reader = ArchiveRules::archive(dir.file(name), root.get(), nullptr, QString(),
-                                                  kAutomaticEncoding);
+        const auto reader = ReaderBase::create<ZipReader>(dir.file(name), root.get(), nullptr,
+                                                          QString(), kAutomaticEncoding);
         ASSERT_NE(reader, nullptr);
         reader->listEntries();
         EXPECT_FALSE(reader->archiveError());
