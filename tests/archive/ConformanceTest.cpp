@@ -282,7 +282,9 @@ TEST_P(Conformance, CancelStopsAtTheFirstReportAndKeepsNoWrongFile) {
     runOnThread([&] { reader.extract(dir_.path()); });
     EXPECT_EQ(codeOf(reader), int(ArchiveErrorCode::Cancelled));
     EXPECT_EQ(cancelling.finished.size() + cancelling.positions.size(), 1);
-    EXPECT_LT(QFileInfo(dir_.file("big.bin")).size(), kBigSize);
+    // Stopped mid-file, or (when the cancel came as the file ended) the whole right file.
+    const QByteArray written = readFile(dir_.file("big.bin"));
+    EXPECT_TRUE(written.size() < kBigSize || written == noise(kBigSize, 7));
 }
 
 TEST_P(Conformance, AWrongPasswordIsReportedAndWritesNoWrongFile) {

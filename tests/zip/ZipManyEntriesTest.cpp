@@ -1,6 +1,3 @@
-#include "archive/ArchiveEntry.h"
-#include "archive/ReaderBase.h"
-#include "archive/ZipReader.h"
 #include "support/TestDirs.h"
 #include "zip/ZipWriter.h"
 
@@ -8,9 +5,9 @@
 
 namespace {
 
-// More than 65,535 entries need the zip64 end record: Info-ZIP's and Kist's archives are read
-// back by Kist, unzip and 7-Zip.
-TEST(ZipManyEntries, SeventyThousandEntriesBothWays) {
+// More than 65,535 entries need the zip64 end record: unzip, 7-Zip and python read all of Kist's.
+// (Kist reading such archives is a reader test.)
+TEST(ZipManyEntries, SeventyThousandEntriesAreReadByThePeers) {
     constexpr int kEntries = 70000;
     ScratchDir dir;
     const auto inDir = [&](const QString &command) {
@@ -20,22 +17,15 @@ TEST(ZipManyEntries, SeventyThousandEntriesBothWays) {
                                    "[open('many/%d' % i, 'w').close() for i in range(%1)]\"")
                         .arg(kEntries)),
               0);
-    ASSERT_EQ(inDir(QStringLiteral("zip -q -r -0 tools.zip many")), 0);
     ASSERT_TRUE(
         ZipWriter::zipFilesRelativeToParent({dir.file("many")}, nullptr, dir.file("kist.zip")));
-    for (const QString name : {"tools.zip", "kist.zip"}) {
-        SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(inDir(QStringLiteral("unzip -tqq %1").arg(name)), 0);
-        EXPECT_EQ(inDir(QStringLiteral("7zz t %1 > /dev/null").arg(name)), 0);
-        auto root = ArchiveEntry::rootEntry();
-        const auto reader = ReaderBase::create<ZipReader>(dir.file(name), root.get(), nullptr,
-                                                          QString(), kAutomaticEncoding);
-        ASSERT_NE(reader, nullptr);
-        reader->listEntries();
-        EXPECT_FALSE(reader->archiveError());
-        ASSERT_EQ(root->children().size(), 1u);
-        EXPECT_EQ(root->children().front()->children().size(), size_t(kEntries));
-    }
+    EXPECT_EQ(inDir(QStringLiteral("unzip -tqq kist.zip")), 0);
+    EXPECT_EQ(inDir(QStringLiteral("7zz t kist.zip > /dev/null")), 0);
+    // The folder and its files.
+    EXPECT_EQ(inDir(QStringLiteral("python3 -c \"import sys, zipfile; "
+                                   "sys.exit(len(zipfile.ZipFile('kist.zip').namelist()) != %1)\"")
+                        .arg(kEntries + 1)),
+              0);
 }
 
 } // namespace
