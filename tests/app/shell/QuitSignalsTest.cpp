@@ -11,6 +11,11 @@
 // A logout or kill quits the application through its event loop, so the temporary data goes
 // as it does at Quit.
 TEST(QuitSignals, TermAndHangUpQuitCleanly) {
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer holds a handler back until the thread's next intercepted call, which an
+    // idle event loop never makes; the release and AddressSanitizer runs cover this.
+    GTEST_SKIP() << "signal handlers are deferred under ThreadSanitizer";
+#endif
     for (const int signal : {SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         AppLifecycle delegate(*qApp);
