@@ -110,7 +110,7 @@ QString reader(const QString &extension, const QByteArray &input) {
     return fault;
 }
 
-// The first block as a header record, the rest as pax data.
+// The first block as a header record, the rest as pax data and sparse maps.
 QString tarHeader(const QByteArray &input) {
     QByteArray block = input.left(TarHeaderParser::kBlockSize);
     block.append(TarHeaderParser::kBlockSize - block.size(), '\0');
@@ -119,6 +119,13 @@ QString tarHeader(const QByteArray &input) {
     TarHeaderParser::parsePax(rest);
     TarHeaderParser::numericField(rest.constData(), rest.size());
     TarHeaderParser::paddedSize(TarHeaderParser::charToUnsignedLongLong(block.constData(), 12));
+    // The rest also as a sparse extension record and as a sparse map in text.
+    QByteArray extension = rest.left(TarHeaderParser::kBlockSize);
+    extension.append(TarHeaderParser::kBlockSize - extension.size(), '\0');
+    std::vector<TarSparseSegment> map;
+    TarHeaderParser::parseSparseExtension(extension.constData(), map);
+    if (const auto parsed = TarHeaderParser::parseSparseMapText(rest))
+        TarHeaderParser::isValidSparseMap(parsed->first, quint64(rest.size()), quint64(map.size()));
     return QString();
 }
 

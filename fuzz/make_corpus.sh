@@ -22,6 +22,15 @@ ln -s ../a.txt tree/sub/link
 (cd tree && rar a -idq -r -ol "$out/rar/tree.rar" a.txt sub && rar a -idq -hpsecret "$out/rar/headers.rar" a.txt)
 (cd tree && tar --format=gnu -cf "$out/tar/gnu.tar" . && tar --format=pax -cf "$out/tar/pax.tar" . \
   && tar --format=ustar -cf "$out/tar/ustar.tar" a.txt sub/b.txt)
+# Five islands in holes: an old GNU header holds four spans, so its map goes on in an extension
+# record; pax 1.0 keeps the map in the data.
+mkdir -p sparse
+/usr/bin/python3 -c 'import sys
+f = open("sparse/islands.bin", "wb")
+for i in range(5): f.seek(i * 65536); f.write(b"island")
+f.truncate(5 * 65536)'
+tar -S --format=gnu -b1 -cf "$out/tar/sparse_gnu.tar" -C sparse islands.bin
+tar -S --format=pax --sparse-version=1.0 -b1 -cf "$out/tar/sparse_pax.tar" -C sparse islands.bin
 gzip -c tree/a.txt > "$out/gz/plain.gz"
 gzip -c "$out/tar/ustar.tar" > "$out/gz/tree.tar.gz"
 bzip2 -c tree/a.txt > "$out/bz2/plain.bz2"
@@ -52,7 +61,7 @@ with tarfile.open(f"{out}/tar/pax_long.tar", "w", format=tarfile.PAX_FORMAT) as 
     info = tarfile.TarInfo("d/" + "n" * 150); info.size = 2; info.mtime = 2**34
     info.pax_headers = {"path": "d/" + "p" * 120, "size": "2"}
     t.addfile(info, io.BytesIO(b"xy"))
-for name in ("gnu", "pax", "hostile", "pax_long"):
+for name in ("gnu", "pax", "hostile", "pax_long", "sparse_gnu"):
     raw = open(f"{out}/tar/{name}.tar", "rb").read()
     open(f"{out}/tar_header/{name}", "wb").write(raw[:1536])
 names = {

@@ -44,40 +44,55 @@ ArchiveEntry::ArchiveEntry(const QString &path, const Fields &fields, ArchiveEnt
     }
 }
 
+ArchiveEntry::ArchiveEntry(const QString &name, ArchiveEntry *parent)
+    : name_(name)
+    , isLeaf_(false)
+    , parent_(parent) {
+}
+
 std::unique_ptr<ArchiveEntry> ArchiveEntry::rootEntry() {
     return std::make_unique<ArchiveEntry>(kSlash);
 }
 
 QString ArchiveEntry::leadingPath() const {
-    return deletingLastPathComponent(path_).toString();
+    return deletingLastPathComponent(path()).toString();
+}
+
+QString ArchiveEntry::path() const {
+    if (!path_.isNull())
+        return path_;
+    std::vector<const ArchiveEntry *> made;
+    const ArchiveEntry *node = this;
+    for (; node->path_.isNull(); node = node->parent_)
+        made.push_back(node);
+    QString path = node->path_;
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
+        path += kSlash + (*folder)->name_;
+    return path + kSlash;
 }
 
 bool ArchiveEntry::addToRoot(std::unique_ptr<ArchiveEntry> entry, ArchiveEntry *root) {
     ArchiveEntry *folder = root;
+    // The first folder made for this entry: it and those below it are counted with the entry.
+    const ArchiveEntry *firstMade = nullptr;
     const QStringView leading = deletingLastPathComponent(entry->path_);
     for (const QStringView component : QStringTokenizer(leading, u'/', Qt::SkipEmptyParts)) {
         // The name is only looked up (and copied when a folder is made): no copy per component.
         const QString name = QString::fromRawData(component.data(), component.size());
-        folder = folder->childFolder(name, true);
-        if (!folder)
-            return false;
+        ArchiveEntry *found = folder->findChildFolder(name);
+        if (!found) {
+            found = folder->attach(std::unique_ptr<ArchiveEntry>(new ArchiveEntry(name, folder)));
+            if (!firstMade)
+                firstMade = found;
+        }
+        folder = found;
     }
-    entry->parent_ = folder;
-    return folder->addChild(std::move(entry), true);
-}
-
-ArchiveEntry *ArchiveEntry::childFolder(const QString &name, bool createIfNotPresent) {
-    if (ArchiveEntry *found = findChildFolder(name))
-        return found;
-    if (!createIfNotPresent || isLeaf_)
-        return nullptr;
-    QString base = path_;
-    while (base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    auto folder = std::make_unique<ArchiveEntry>(base + kSlash + name + kSlash, Fields{}, this);
-    ArchiveEntry *created = folder.get();
-    addChild(std::move(folder), false);
-    return created;
+    if (!firstMade && folder->findChild(*entry))
+        return false;
+    countAdded(*folder->attach(std::move(entry)), firstMade);
+    return true;
 }
 
 bool ArchiveEntry::addChild(std::unique_ptr<ArchiveEntry> child, bool checkIfExists) {
@@ -85,6 +100,11 @@ bool ArchiveEntry::addChild(std::unique_ptr<ArchiveEntry> child, bool checkIfExi
         return false;
     if (checkIfExists && findChild(*child))
         return false;
+    countAdded(*attach(std::move(child)), nullptr);
+    return true;
+}
+
+ArchiveEntry *ArchiveEntry::attach(std::unique_ptr<ArchiveEntry> child) {
     child->parent_ = this;
     ArchiveEntry *added = child.get();
     children_.push_back(std::move(child));
@@ -93,14 +113,24 @@ bool ArchiveEntry::addChild(std::unique_ptr<ArchiveEntry> child, bool checkIfExi
         firstChildByName_.insert(added->name_, added);
     if (!added->isLeaf_ && !firstFolderByName_.contains(added->name_))
         firstFolderByName_.insert(added->name_, added);
-    for (ArchiveEntry *folder = this; folder; folder = folder->parent_) {
-        folder->descendantCount_ += 1;
-        if (added->isLeaf_) {
-            folder->totalSize_ += added->fields_.uncompressedSize;
-            folder->compressedTotalSize_ += added->fields_.compressedSize;
+    return added;
+}
+
+void ArchiveEntry::countAdded(const ArchiveEntry &added, const ArchiveEntry *firstMade) {
+    // Each folder made for the entry adds itself to the count of the folders above it.
+    qint64 count = 1;
+    bool inMade = firstMade != nullptr;
+    for (ArchiveEntry *folder = added.parent_; folder; folder = folder->parent_) {
+        folder->descendantCount_ += count;
+        if (added.isLeaf_) {
+            folder->totalSize_ += added.fields_.uncompressedSize;
+            folder->compressedTotalSize_ += added.fields_.compressedSize;
+        }
+        if (inMade) {
+            ++count;
+            inMade = folder != firstMade;
         }
     }
-    return true;
 }
 
 ArchiveEntry *ArchiveEntry::findChild(const ArchiveEntry &entry) {
@@ -137,7 +167,7 @@ int ArchiveEntry::compare(const ArchiveEntry &other) const {
 }
 
 QString ArchiveEntry::description() const {
-    return QStringLiteral("<ArchiveEntry:%1>%2").arg(quintptr(this), 0, 16).arg(path_);
+    return QStringLiteral("<ArchiveEntry:%1>%2").arg(quintptr(this), 0, 16).arg(path());
 }
 
 QString ArchiveEntry::modifiedString() const {

@@ -13,12 +13,11 @@
 
 // Where a reader finds an entry again; formats use the fields they need.
 struct EntryLocation {
-    // Zip: the entry's record in the central directory. Tar: the first byte of the entry's data.
+    // Zip: the entry's record in the central directory. Tar: the entry's first record (a hard
+    // link's: its file's), where reading gives the whole entry again.
     quint64 offset = 0;
     // Zip and 7z: the entry's number in archive order.
     quint64 index = 0;
-    // Tar: the number of data bytes stored at offset.
-    quint64 dataSize = 0;
 };
 
 // What a reader knows of one entry besides its path; formats leave what they lack at zero.
@@ -51,9 +50,8 @@ public:
 
     // Places this node under the root along its leading path, creating missing folders. The root
     // takes ownership when the node is added; answers false (and the node is dropped) otherwise.
+    // Costs the length of the path, however deep it goes.
     static bool addToRoot(std::unique_ptr<ArchiveEntry> entry, ArchiveEntry *root);
-    // The child folder with that name, created when missing and asked for.
-    ArchiveEntry *childFolder(const QString &name, bool createIfNotPresent);
     bool addChild(std::unique_ptr<ArchiveEntry> child, bool checkIfExists = false);
     // The first child with the entry's name; a child without a date or permission takes the
     // entry's.
@@ -88,7 +86,7 @@ public:
 
     // IFileEntry
     QString name() const override { return name_; }
-    QString path() const override { return path_; }
+    QString path() const override;
     QString modifiedString() const override;
     QString filesizeString() const override;
     QString createdString() const override { return modifiedString(); }
@@ -101,7 +99,17 @@ public:
     }
 
 private:
+    // A folder no entry of the archive names, only the paths below it.
+    ArchiveEntry(const QString &name, ArchiveEntry *parent);
+    // Takes the child in, without counting it in the folders above.
+    ArchiveEntry *attach(std::unique_ptr<ArchiveEntry> child);
+    // Counts the added node in every folder above it, and the folders made for it from
+    // firstMade down in every folder above each of them.
+    static void countAdded(const ArchiveEntry &added, const ArchiveEntry *firstMade);
+
     QString name_;
+    // Null for a folder made for the paths below it: its path is built from its parents', as
+    // storing it in each of thousands of nested folders would cost the square of the depth.
     QString path_;
     bool isLeaf_;
     Fields fields_;

@@ -50,6 +50,14 @@ bool ExtractionOutput::write(const char *data, qint64 length) {
     return true;
 }
 
+bool ExtractionOutput::seek(qint64 position) {
+    return ::lseek(fd_, off_t(position), SEEK_SET) == off_t(position);
+}
+
+bool ExtractionOutput::resize(qint64 size) {
+    return ::ftruncate(fd_, off_t(size)) == 0;
+}
+
 bool ExtractionOutput::finish(mode_t storedMode, const std::optional<QDateTime> &date) {
     const bool permitted = ::fchmod(fd_, restoredPermission(storedMode)) == 0;
     // A date the file system refuses costs the file nothing.

@@ -26,6 +26,11 @@ public:
     // lie there or cannot be made.
     bool create(const QString &destination, const QString &fullPath);
     bool write(const char *data, qint64 length);
+    // Moves the open file's write position: the bytes skipped become a hole, as in the sparse
+    // file the archive stores.
+    bool seek(qint64 position);
+    // Sets the open file's size, for a sparse file that ends in a hole.
+    bool resize(qint64 size);
     // Gives the open file the permission restored from the stored mode and, when one is given,
     // the date, then closes it. False, with the file removed, when the permission could not be
     // set or the data not be flushed.

@@ -1,5 +1,7 @@
 #include "archive/TarHeaderParser.h"
 
+#include <QList>
+
 #include <cstring>
 #include <limits>
 
@@ -15,6 +17,13 @@ constexpr qsizetype kTypeflagOffset = 156;
 constexpr qsizetype kLinkNameOffset = 157, kLinkNameWidth = 100;
 constexpr qsizetype kMagicOffset = 257;
 constexpr qsizetype kPrefixOffset = 345, kPrefixWidth = 155;
+// Old GNU sparse headers: four spans at 386, a continuation flag and the real size after them;
+// each extension record holds 21 more spans and its own flag.
+constexpr qsizetype kSparseOffset = 386, kSparseSpans = 4;
+constexpr qsizetype kSparseContinuesOffset = 482;
+constexpr qsizetype kSparseRealSizeOffset = 483, kSparseRealSizeWidth = 12;
+constexpr qsizetype kExtensionSpans = 21, kExtensionContinuesOffset = 504;
+constexpr qsizetype kSpanFieldWidth = 12;
 // POSIX ustar's magic with its NUL. GNU's own "ustar  " layout uses the prefix area for other
 // fields, so only this magic announces a prefix.
 constexpr char kPosixMagic[] = "ustar";
@@ -42,6 +51,9 @@ TarRecordType classify(char typeflag) {
         return TarRecordType::PaxHeader;
     case 'g':
         return TarRecordType::PaxGlobalHeader;
+    case 'S':
+        // Old GNU sparse file: regular, with the map of its data in the header.
+        return TarRecordType::RegularFile;
     case '3':
     case '4':
     case '6':
@@ -77,6 +89,21 @@ std::optional<qint64> base256Field(const unsigned char *field, qsizetype width) 
     return result;
 }
 
+// Appends the spans stored from at on; an empty offset field ends the list. False when a field
+// cannot be read.
+bool appendSpans(const char *at, qsizetype count, std::vector<TarSparseSegment> &map) {
+    for (qsizetype i = 0; i < count; ++i, at += 2 * kSpanFieldWidth) {
+        if (*at == '\0')
+            break;
+        const auto offset = TarHeaderParser::numericField(at, kSpanFieldWidth);
+        const auto length = TarHeaderParser::numericField(at + kSpanFieldWidth, kSpanFieldWidth);
+        if (!offset || !length || *offset < 0 || *length < 0)
+            return false;
+        map.push_back({quint64(*offset), quint64(*length)});
+    }
+    return true;
+}
+
 bool isDigits(const QByteArray &text) {
     if (text.isEmpty())
         return false;
@@ -99,6 +126,69 @@ std::optional<qint64> paxTime(const QByteArray &value) {
     return ok ? std::optional<qint64>(seconds) : std::nullopt;
 }
 
+std::optional<quint64> paxNumber(const QByteArray &value) {
+    bool ok = false;
+    const quint64 number = value.toULongLong(&ok);
+    if (!isDigits(value) || !ok || number > quint64(std::numeric_limits<qint64>::max()))
+        return std::nullopt;
+    return number;
+}
+
+// "offset,length,offset,length..."
+std::optional<std::vector<TarSparseSegment>> paxSparseMap(const QByteArray &value) {
+    const QList<QByteArray> fields = value.split(',');
+    if (fields.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<TarSparseSegment> map;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        const auto offset = paxNumber(fields[i]);
+        const auto length = paxNumber(fields[i + 1]);
+        if (!offset || !length)
+            return std::nullopt;
+        map.push_back({*offset, *length});
+    }
+    return map;
+}
+
+// The GNU.sparse.* keywords; false when one is malformed.
+bool applySparseKeyword(const QByteArray &keyword, const QByteArray &value,
+                        PaxAttributes &attributes) {
+    if (keyword == "name") {
+        attributes.sparseName = value;
+        return true;
+    }
+    if (keyword == "map") {
+        attributes.sparseMap = paxSparseMap(value);
+        return attributes.sparseMap.has_value();
+    }
+    if (keyword != "size" && keyword != "realsize" && keyword != "offset" &&
+        keyword != "numbytes" && keyword != "major")
+        return true;
+    const auto number = paxNumber(value);
+    if (!number)
+        return false;
+    if (keyword == "major") {
+        attributes.sparseMapInData = *number == 1;
+        return true;
+    }
+    if (keyword == "size" || keyword == "realsize") {
+        attributes.sparseRealSize = number;
+        return true;
+    }
+    // Format 0.0 repeats the pair: an offset opens a span, the length that follows closes it.
+    auto &map = attributes.sparseMap;
+    if (!map)
+        map.emplace();
+    if (keyword == "offset") {
+        map->push_back({*number, 0});
+        return true;
+    }
+    if (map->empty())
+        return false;
+    map->back().length = *number;
+    return true;
+}
+
 // Applies one "keyword=value" record; false when a keyword the reader relies on is malformed.
 bool applyPaxRecord(const QByteArray &record, PaxAttributes &attributes) {
     const qsizetype equals = record.indexOf('=');
@@ -111,11 +201,10 @@ bool applyPaxRecord(const QByteArray &record, PaxAttributes &attributes) {
     } else if (keyword == "linkpath") {
         attributes.linkpath = value;
     } else if (keyword == "size") {
-        bool ok = false;
-        const quint64 size = value.toULongLong(&ok);
-        if (!isDigits(value) || !ok || size > quint64(std::numeric_limits<qint64>::max()))
-            return false;
-        attributes.size = size;
+        attributes.size = paxNumber(value);
+        return attributes.size.has_value();
+    } else if (keyword.startsWith("GNU.sparse.")) {
+        return applySparseKeyword(keyword.mid(11), value, attributes);
     } else if (keyword == "mtime") {
         if (const auto seconds = paxTime(value))
             attributes.mtime = seconds;
@@ -153,6 +242,13 @@ void PaxAttributes::merge(const PaxAttributes &other) {
         size = other.size;
     if (other.mtime)
         mtime = other.mtime;
+    if (other.sparseName)
+        sparseName = other.sparseName;
+    if (other.sparseRealSize)
+        sparseRealSize = other.sparseRealSize;
+    if (other.sparseMap)
+        sparseMap = other.sparseMap;
+    sparseMapInData = sparseMapInData || other.sparseMapInData;
 }
 
 namespace TarHeaderParser {
@@ -204,6 +300,14 @@ std::optional<TarHeader> parse(const char *block) {
     header.mode = quint32(charToUnsignedLongLong(block + kModeOffset, kModeWidth) & 07777);
     header.size = quint64(*size);
     header.mtime = *mtime;
+    if (header.typeflag == 'S') {
+        const auto realSize = numericField(block + kSparseRealSizeOffset, kSparseRealSizeWidth);
+        if (!realSize || *realSize < 0 ||
+            !appendSpans(block + kSparseOffset, kSparseSpans, header.sparseMap))
+            return std::nullopt;
+        header.sparseRealSize = quint64(*realSize);
+        header.sparseMapContinues = block[kSparseContinuesOffset] != '\0';
+    }
     return header;
 }
 
@@ -229,6 +333,53 @@ std::optional<PaxAttributes> parsePax(const QByteArray &data) {
         position += length;
     }
     return attributes;
+}
+
+std::optional<bool> parseSparseExtension(const char *block, std::vector<TarSparseSegment> &map) {
+    if (!appendSpans(block, kExtensionSpans, map))
+        return std::nullopt;
+    return block[kExtensionContinuesOffset] != '\0';
+}
+
+std::optional<std::pair<std::vector<TarSparseSegment>, qsizetype>>
+parseSparseMapText(const QByteArray &text) {
+    qsizetype position = 0;
+    const auto nextNumber = [&]() -> std::optional<quint64> {
+        const qsizetype end = text.indexOf('\n', position);
+        if (end < 0)
+            return std::nullopt;
+        const auto number = paxNumber(text.mid(position, end - position));
+        position = end + 1;
+        return number;
+    };
+    const auto count = nextNumber();
+    // Each span takes at least four bytes of text.
+    if (!count || *count > quint64(text.size()) / 4)
+        return std::nullopt;
+    std::vector<TarSparseSegment> map;
+    map.reserve(std::size_t(*count));
+    for (quint64 i = 0; i < *count; ++i) {
+        const auto offset = nextNumber();
+        const auto length = nextNumber();
+        if (!offset || !length)
+            return std::nullopt;
+        map.push_back({*offset, *length});
+    }
+    return std::pair{std::move(map), position};
+}
+
+bool isValidSparseMap(const std::vector<TarSparseSegment> &map, quint64 storedSize,
+                      quint64 realSize) {
+    quint64 end = 0;
+    quint64 stored = 0;
+    for (const TarSparseSegment &segment : map) {
+        if (segment.offset < end || segment.length > realSize ||
+            segment.offset > realSize - segment.length)
+            return false;
+        end = segment.offset + segment.length;
+        stored += segment.length;
+    }
+    return stored == storedSize;
 }
 
 } // namespace TarHeaderParser

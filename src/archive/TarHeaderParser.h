@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <optional>
+#include <vector>
 
 // What a 512-byte tar header record announces.
 enum class TarRecordType {
@@ -20,6 +21,14 @@ enum class TarRecordType {
     Unknown,
 };
 
+// A span of a sparse file that holds data; the bytes between spans are holes.
+struct TarSparseSegment {
+    quint64 offset = 0;
+    quint64 length = 0;
+
+    bool operator==(const TarSparseSegment &) const = default;
+};
+
 // One header record, its fields decoded but not yet combined with long names or pax keywords.
 struct TarHeader {
     TarRecordType type = TarRecordType::Unknown;
@@ -30,6 +39,11 @@ struct TarHeader {
     quint32 mode = 0;
     quint64 size = 0;
     qint64 mtime = 0;
+    // Old GNU sparse files ("S"): the spans the header lists, whether extension records with more
+    // spans follow it, and the file's real size.
+    std::vector<TarSparseSegment> sparseMap;
+    bool sparseMapContinues = false;
+    quint64 sparseRealSize = 0;
 };
 
 // The pax keywords the reader honours; every other keyword is ignored.
@@ -38,6 +52,12 @@ struct PaxAttributes {
     std::optional<QByteArray> linkpath;
     std::optional<quint64> size;
     std::optional<qint64> mtime;
+    // GNU's sparse files in pax form: "GNU.sparse.name", ".size"/".realsize", the map as
+    // ".offset"/".numbytes" pairs (0.0) or ".map" (0.1), or at the start of the data (".major" 1).
+    std::optional<QByteArray> sparseName;
+    std::optional<quint64> sparseRealSize;
+    std::optional<std::vector<TarSparseSegment>> sparseMap;
+    bool sparseMapInData = false;
 
     // Keywords set in the other record replace ours.
     void merge(const PaxAttributes &other);
@@ -63,5 +83,18 @@ std::optional<TarHeader> parse(const char *block);
 
 // The records "length keyword=value\n" of a pax header's data; none when a record is malformed.
 std::optional<PaxAttributes> parsePax(const QByteArray &data);
+
+// Appends the spans of an old GNU sparse extension record to map; none when a field cannot be
+// read, else whether another extension record follows.
+std::optional<bool> parseSparseExtension(const char *block, std::vector<TarSparseSegment> &map);
+// The map GNU's sparse format 1.0 stores at the start of the data: decimal numbers, one per
+// line, the count of spans and then each span's offset and length. Returns the map and how many
+// bytes of text it took; none while text is incomplete or when it is malformed.
+std::optional<std::pair<std::vector<TarSparseSegment>, qsizetype>>
+parseSparseMapText(const QByteArray &text);
+// True when the spans come in order, do not overlap, end within the file and hold exactly the
+// stored bytes.
+bool isValidSparseMap(const std::vector<TarSparseSegment> &map, quint64 storedSize,
+                      quint64 realSize);
 
 } // namespace TarHeaderParser

@@ -10,9 +10,6 @@
 #include "util/ProgressSteps.h"
 
 #include <QDir>
-
-using TarHeaderParser::kBlockSize;
-
 namespace {
 
 // Large files move in large pieces; progress still counts in the steps of the record size.
@@ -105,20 +102,16 @@ bool TarReader::listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &re
     const QString path = entryPath(entry);
     ArchiveEntry::Fields fields;
     fields.date = dateFromSeconds(entry.mtime);
-    fields.location = {.offset = quint64(entry.dataPosition), .dataSize = entry.size};
+    fields.location.offset = quint64(entry.recordPosition);
     std::optional<QString> nodePath;
+    std::optional<StoredFile> stored;
     switch (entry.type) {
     case TarRecordType::RegularFile:
-        fields.compressedSize = fields.uncompressedSize = entry.size;
-        nodePath = path;
+        stored = StoredFile{entry.recordPosition, entry.size, entry.realSize};
         break;
     case TarRecordType::HardLink:
         // Listed as the file it names, so extracting it alone copies that file's data.
-        if (const auto source = hardLinkSource(entry, walk)) {
-            fields.location = {.offset = quint64(source->position), .dataSize = source->size};
-            fields.compressedSize = fields.uncompressedSize = source->size;
-            nodePath = path;
-        }
+        stored = hardLinkSource(entry, walk);
         break;
     case TarRecordType::SymbolicLink:
         fields.linkTarget = linkTarget(entry);
@@ -131,9 +124,15 @@ bool TarReader::listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &re
     default:
         break;
     }
+    if (stored) {
+        fields.location.offset = quint64(stored->recordPosition);
+        fields.compressedSize = stored->size;
+        fields.uncompressedSize = stored->realSize;
+        nodePath = path;
+        if (!path.isEmpty())
+            walk.files.insert(path, *stored);
+    }
     if (nodePath && !path.isEmpty()) {
-        if (entry.type == TarRecordType::RegularFile || entry.type == TarRecordType::HardLink)
-            walk.files.insert(path, {qint64(fields.location.offset), fields.location.dataSize});
         ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(*nodePath, fields), rootEntry());
     }
     if (!reader.skipData(entry)) {
@@ -151,15 +150,16 @@ bool TarReader::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader 
     if (!path.isEmpty()) {
         switch (entry.type) {
         case TarRecordType::RegularFile:
-            result = createFile(path, QString(), entry.size, input, date, entry.mode);
+            result = createFile(path, entry, input, date, entry.mode);
             if (result == WriteResult::Written)
-                walk.files.insert(path, {entry.dataPosition, entry.size});
+                walk.files.insert(path, {entry.recordPosition, entry.size, entry.realSize});
             break;
         case TarRecordType::HardLink:
             result = extractHardLink(entry, walk, input);
             break;
         case TarRecordType::SymbolicLink:
-            result = createFile(path, linkTarget(entry), 0, input, date, entry.mode);
+            createSymbolicLink(path, linkTarget(entry), date);
+            result = WriteResult::Written;
             break;
         case TarRecordType::Folder:
             if (createFolder(path))
@@ -189,10 +189,11 @@ TarReader::WriteResult TarReader::extractHardLink(const TarEntry &entry, Walk &w
         return WriteResult::NotCreated;
     }
     // A copy of the data in the archive, never of whatever now lies at the target's path.
-    if (!input.seek(source->position))
+    const auto file = readFileAt(source->recordPosition, input);
+    if (!file)
         return WriteResult::Truncated;
     const WriteResult result =
-        createFile(path, QString(), source->size, input, dateFromSeconds(entry.mtime), entry.mode);
+        createFile(path, *file, input, dateFromSeconds(entry.mtime), entry.mode);
     if (result == WriteResult::Written)
         walk.files.insert(path, *source);
     return result;
@@ -206,8 +207,8 @@ QString TarReader::linkTarget(const TarEntry &entry) const {
     return decodeText(*this, entry.linkName, entry.linkNameIsUtf8).value_or(QStringLiteral(""));
 }
 
-std::optional<TarReader::DataSpan> TarReader::hardLinkSource(const TarEntry &entry,
-                                                             const Walk &walk) const {
+std::optional<TarReader::StoredFile> TarReader::hardLinkSource(const TarEntry &entry,
+                                                               const Walk &walk) const {
     const QString target = linkTarget(entry);
     if (leavesTheArchive(target))
         return std::nullopt;
@@ -217,19 +218,28 @@ std::optional<TarReader::DataSpan> TarReader::hardLinkSource(const TarEntry &ent
     return *found;
 }
 
-TarReader::WriteResult TarReader::createFile(const QString &name, const QString &linkTarget,
-                                             quint64 size, TarInput &input,
-                                             const std::optional<QDateTime> &date, quint32 mode) {
-    const QString fullPath = SafePath::join(destination_, name);
-    if (!linkTarget.isNull()) {
-        createLink(destination_, fullPath, linkTarget, date);
-        return WriteResult::Written;
-    }
-    if (!output().create(destination_, fullPath)) {
+std::optional<TarEntry> TarReader::readFileAt(qint64 recordPosition, TarInput &input) {
+    TarRecordReader reader(input);
+    TarEntry file;
+    if (!input.seek(recordPosition) || reader.next(file) != TarRecordReader::Status::Entry ||
+        file.type != TarRecordType::RegularFile)
+        return std::nullopt;
+    return file;
+}
+
+void TarReader::createSymbolicLink(const QString &name, const QString &target,
+                                   const std::optional<QDateTime> &date) {
+    createLink(destination_, SafePath::join(destination_, name), target, date);
+}
+
+TarReader::WriteResult TarReader::createFile(const QString &name, const TarEntry &data,
+                                             TarInput &input, const std::optional<QDateTime> &date,
+                                             quint32 mode) {
+    if (!output().create(destination_, SafePath::join(destination_, name))) {
         errorFailedToCreateFile(name);
         return WriteResult::NotCreated;
     }
-    const WriteResult result = copyData(input, size);
+    const WriteResult result = copyData(input, data);
     if (result == WriteResult::NotCreated)
         errorFailedToCreateFile(name);
     // A file whose data is cut short is no file of the archive's: nothing half-written stays.
@@ -247,7 +257,25 @@ TarReader::WriteResult TarReader::createFile(const QString &name, const QString 
     return WriteResult::Written;
 }
 
-TarReader::WriteResult TarReader::copyData(TarInput &input, quint64 size) {
+TarReader::WriteResult TarReader::copyData(TarInput &input, const TarEntry &data) {
+    if (!data.isSparse)
+        return copyBytes(input, data.size);
+    for (const TarSparseSegment &segment : data.sparseMap) {
+        if (!output().seek(qint64(segment.offset)))
+            return WriteResult::NotCreated;
+        if (const WriteResult result = copyBytes(input, segment.length);
+            result != WriteResult::Written)
+            return result;
+    }
+    if (!output().resize(qint64(data.realSize)))
+        return WriteResult::NotCreated;
+    // The holes count as written: progress adds up to the file's size.
+    reportInSteps(data.realSize - data.size, kProgressStep,
+                  [this](quint64 step) { addProgress(step); });
+    return WriteResult::Written;
+}
+
+TarReader::WriteResult TarReader::copyBytes(TarInput &input, quint64 size) {
     if (buffer_.empty())
         buffer_.resize(kBufferSize);
     for (quint64 remaining = size; remaining > 0;) {
@@ -290,23 +318,17 @@ bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, Tar
 }
 
 bool TarReader::extractNodeFile(ArchiveEntry *node, const QString &name, TarInput &input) {
-    if (!node->linkTarget().isNull())
-        return createFile(name, node->linkTarget(), 0, input, node->date(), 0) !=
-               WriteResult::Cancelled;
-    // The header is read again for the mode; the node keeps where the data lies.
-    const EntryLocation span = node->location();
-    const qint64 headerPosition = qint64(span.offset) - kBlockSize;
-    char block[kBlockSize];
-    std::optional<TarHeader> header;
-    if (headerPosition >= 0 && input.seek(headerPosition) &&
-        input.read(block, kBlockSize) == kBlockSize)
-        header = TarHeaderParser::parse(block);
-    if (!header) {
+    if (!node->linkTarget().isNull()) {
+        createSymbolicLink(name, node->linkTarget(), node->date());
+        return true;
+    }
+    // The node keeps where its records begin: they are read again for the mode and the data.
+    const auto file = readFileAt(qint64(node->location().offset), input);
+    if (!file) {
         errorArchive();
         return true;
     }
-    const WriteResult result =
-        createFile(name, QString(), span.dataSize, input, node->date(), header->mode);
+    const WriteResult result = createFile(name, *file, input, node->date(), file->mode);
     if (result == WriteResult::Truncated)
         errorArchive();
     return result != WriteResult::Cancelled;

@@ -33,14 +33,15 @@ public:
     void followGrowth(const FileGrowth *growth) { growth_ = growth; }
 
 private:
-    // Where a regular file's data lies, for hard links that name it later on.
-    struct DataSpan {
-        qint64 position = 0;
+    // A regular file hard links may name later on: where its records begin and its sizes.
+    struct StoredFile {
+        qint64 recordPosition = 0;
         quint64 size = 0;
+        quint64 realSize = 0;
     };
     // What one walk remembers: the files hard links may copy, the folders dated at its end.
     struct Walk {
-        QHash<QString, DataSpan> files;
+        QHash<QString, StoredFile> files;
         QList<QPair<QString, std::optional<QDateTime>>> folders;
     };
     enum class WriteResult { Written, NotCreated, Cancelled, Truncated };
@@ -52,14 +53,20 @@ private:
     QString entryPath(const TarEntry &entry) const;
     QString linkTarget(const TarEntry &entry) const;
     // The earlier file a hard link names; none when there is none or the name leaves the archive.
-    std::optional<DataSpan> hardLinkSource(const TarEntry &entry, const Walk &walk) const;
+    std::optional<StoredFile> hardLinkSource(const TarEntry &entry, const Walk &walk) const;
+    // The regular file whose records begin at recordPosition, the input left at its data.
+    static std::optional<TarEntry> readFileAt(qint64 recordPosition, TarInput &input);
 
-    // Writes one file from the tar data at the file's position, or a symbolic link when a
-    // target is given.
-    WriteResult createFile(const QString &name, const QString &linkTarget, quint64 size,
-                           TarInput &input, const std::optional<QDateTime> &date, quint32 mode);
-    // Copies the next size bytes of the input into the open output.
-    WriteResult copyData(TarInput &input, quint64 size);
+    // Writes a symbolic link to target.
+    void createSymbolicLink(const QString &name, const QString &target,
+                            const std::optional<QDateTime> &date);
+    // Writes the file whose data the input is at.
+    WriteResult createFile(const QString &name, const TarEntry &data, TarInput &input,
+                           const std::optional<QDateTime> &date, quint32 mode);
+    // Copies the file's stored bytes from the input into the open output, a sparse file's into
+    // its spans, leaving holes between them.
+    WriteResult copyData(TarInput &input, const TarEntry &data);
+    WriteResult copyBytes(TarInput &input, quint64 size);
     // Creates the folder; false when it cannot lie inside the destination.
     bool createFolder(const QString &name);
     bool extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input);

@@ -16,10 +16,21 @@ struct TarEntry {
     QByteArray linkName;
     bool linkNameIsUtf8 = false;
     quint32 mode = 0;
+    // The bytes stored in the archive.
     quint64 size = 0;
     qint64 mtime = 0;
-    // Offset of the entry's first data byte, just after its header.
+    // Offset of the entry's first record, its long-name and pax records included: reading from
+    // there gives the whole entry again.
+    qint64 recordPosition = 0;
+    // Offset of the entry's first data byte, after its header and any sparse map.
     qint64 dataPosition = 0;
+    // Sparse files: the stored bytes fill these spans of a file of realSize bytes; the rest of
+    // it is holes. Other files have no map and a real size equal to size.
+    bool isSparse = false;
+    // Format 1.0 keeps the map at the start of the data, where the reader finds it.
+    bool sparseMapInData = false;
+    std::vector<TarSparseSegment> sparseMap;
+    quint64 realSize = 0;
 };
 
 // Walks the 512-byte records of a tar file from the input's current position, folding the
@@ -42,6 +53,11 @@ private:
 
     bool readMetadata(const TarHeader &header);
     bool readData(quint64 size, QByteArray &data);
+    // Old GNU sparse extension records, which follow the header.
+    bool readSparseExtensions(TarHeader &header);
+    // The map GNU's sparse format 1.0 keeps at the start of the entry's data; moves the entry's
+    // data past it.
+    bool readSparseMapFromData(TarEntry &entry);
     TarEntry makeEntry(const TarHeader &header, qint64 dataPosition);
     void clearPending();
 
@@ -50,4 +66,6 @@ private:
     std::optional<QByteArray> longLinkName_;
     PaxAttributes pax_;
     PaxAttributes paxGlobal_;
+    // Where the first metadata record of the entry being read began.
+    std::optional<qint64> recordPosition_;
 };

@@ -1,0 +1,97 @@
+#include "archive/TarReader.h"
+
+#include "support/ArchiveKit.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace ArchiveKit;
+
+// GNU tar stores a sparse file as its data spans plus a map of them, in four forms. Each must
+// list the file's real size and give back its bytes with the holes left as holes.
+
+namespace {
+
+// Thirty islands of data far apart (more spans than an old GNU header holds, so its map goes on
+// in extension records), ending in a hole.
+QByteArray writeIslands(const QString &path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int island = 0; island < 30; ++island) {
+        file.seek(qint64(island) * 65536);
+        file.write(QByteArray(1000, char('A' + island % 26)));
+    }
+    file.resize(30 * 65536 + 5);
+    file.close();
+    return readFile(path);
+}
+
+qint64 allocatedBytes(const QString &path) {
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_blocks) * 512
+                                                                    : -1;
+}
+
+} // namespace
+
+TEST(TarSparse, EveryGnuFormListsTheRealSizeAndExtractsWithHoles) {
+    ScratchDir dir;
+    const QByteArray islands = writeIslands(dir.write(QStringLiteral("in/islands.bin"), {}));
+    const struct {
+        const char *name;
+        const char *options;
+    } forms[] = {
+        {"old GNU", "--format=gnu"},
+        {"pax 0.0", "--format=pax --sparse-version=0.0"},
+        {"pax 0.1", "--format=pax --sparse-version=0.1"},
+        {"pax 1.0", "--format=pax --sparse-version=1.0"},
+    };
+    int number = 0;
+    for (const auto &form : forms) {
+        SCOPED_TRACE(form.name);
+        const QString archive = dir.file(QStringLiteral("%1.tar").arg(++number));
+        ASSERT_EQ(runShell(QStringLiteral("tar -S %1 -cf %2 -C %3 islands.bin")
+                               .arg(QLatin1String(form.options), shellQuote(archive),
+                                    shellQuote(dir.file(QStringLiteral("in"))))),
+                  0);
+        Opened<TarReader> tar(archive);
+        ASSERT_EQ(tar.list(), QStringList{QStringLiteral("islands.bin")});
+        EXPECT_EQ(tar.node(QStringLiteral("islands.bin"))->uncompressedSize(),
+                  quint64(islands.size()));
+        for (const bool alone : {false, true}) {
+            SCOPED_TRACE(alone ? "the entry alone" : "the whole archive");
+            const QString out = dir.file(QStringLiteral("out%1-%2").arg(number).arg(alone));
+            if (alone)
+                tar.extract(QStringLiteral("islands.bin"), out);
+            else
+                tar.reader->extract(out);
+            EXPECT_EQ(tar.code(), 0);
+            const QString extracted = out + QStringLiteral("/islands.bin");
+            EXPECT_EQ(readFile(extracted), islands);
+            EXPECT_LT(allocatedBytes(extracted), islands.size() / 4);
+        }
+    }
+}
+
+// A map whose spans do not add up to the stored bytes is damage, not a file of made-up holes.
+TEST(TarSparse, AMapThatDoesNotAddUpIsDamage) {
+    ScratchDir dir;
+    writeIslands(dir.write(QStringLiteral("in/islands.bin"), {}));
+    const QString archive = dir.file(QStringLiteral("bad.tar"));
+    ASSERT_EQ(runShell(QStringLiteral("tar -S --format=pax --sparse-version=0.1 -cf %1 -C %2 "
+                                      "islands.bin")
+                           .arg(shellQuote(archive), shellQuote(dir.file(QStringLiteral("in"))))),
+              0);
+    QByteArray bytes = readFile(archive);
+    const qsizetype span = bytes.indexOf("GNU.sparse.map=0,");
+    ASSERT_GE(span, 0);
+    // The first span's length gains in its first digit; the record keeps its length.
+    char &digit = bytes[span + 17];
+    digit = digit == '9' ? '8' : '9';
+    dir.write(QStringLiteral("bad.tar"), bytes);
+    Opened<TarReader> tar(archive);
+    tar.list();
+    EXPECT_EQ(tar.code(), int(ArchiveErrorCode::Archive));
+}
