@@ -1,9 +1,6 @@
 #include "DocumentFixture.h"
 #include "archive/ArchiveEntry.h"
 #include "settings/Preferences.h"
-#include "util/TempFolders.h"
-
-#include <QDirIterator>
 
 namespace {
 
@@ -136,27 +133,6 @@ TEST_P(HiddenFiles, AreLeftOutOfTotalAndArchiveWhenSet) {
 }
 
 INSTANTIATE_TEST_SUITE_P(IgnoreOrKeep, HiddenFiles, ::testing::Bool());
-
-TEST_F(Compression, CancelLeavesNothingBehind) {
-    for (const QString name : {"p0.bin", "p1.bin", "p2.bin"})
-        dir_.write("big/" + name, randomBytes(6 << 20));
-    document_.addFiles({dir_.file("big")});
-    bool cancelled = false;
-    ui_.onProgressValue = [&](quint64 value) {
-        if (value > 0 && !cancelled) {
-            cancelled = true;
-            queueCancel(document_);
-        }
-    };
-    zipAndSettle();
-    EXPECT_TRUE(cancelled);
-    EXPECT_EQ(namesIn(), QStringList{"big"});
-    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
-    QDirIterator temporary(TempFolders::root(), QDir::Files | QDir::Hidden,
-                           QDirIterator::Subdirectories);
-    while (temporary.hasNext())
-        EXPECT_FALSE(temporary.next().endsWith("big.zip")) << "the temporary archive is removed";
-}
 
 TEST_F(Compression, AFailedFinalMoveIsReported) {
     dir_.write("a.txt", "a");

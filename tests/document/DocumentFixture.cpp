@@ -2,11 +2,11 @@
 
 #include "archive/ArchiveEntry.h"
 #include "util/FileAttributes.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 
 #include <fcntl.h>
@@ -58,34 +58,16 @@ QStringList DocumentTest::topEntries() const {
     return names;
 }
 
-ArchiveEntry *DocumentTest::entry(const QString &path) const {
-    ArchiveEntry *current = document_.rootEntry();
-    for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        ArchiveEntry *found = nullptr;
-        for (const auto &child : current->children()) {
-            if (child->name() == name)
-                found = child.get();
-        }
-        if (!found)
-            return nullptr;
-        current = found;
-    }
-    return current;
-}
-
 QStringList DocumentTest::zipNames(const QString &name) const {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), dir_.file(name)});
-    unzip.waitForFinished();
-    QStringList names = QString::fromUtf8(unzip.readAllStandardOutput())
-                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList names = runTool(QStringLiteral("unzip"), {QStringLiteral("-Z1"), dir_.file(name)})
+                            .output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     names.sort();
     return names;
 }
 
-QByteArray DocumentTest::read(const QString &name) const {
-    QFile file(dir_.file(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+QStringList DocumentTest::temporaries() {
+    return QDir(TempFolders::root())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 QByteArray randomBytes(qsizetype size) {

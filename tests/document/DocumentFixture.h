@@ -3,11 +3,9 @@
 #include "ScriptedUi.h"
 #include "document/ArchiveDocument.h"
 #include "document/IPreviewPane.h"
-#include "support/TestDirs.h"
+#include "support/ArchiveKit.h"
 
 #include <gtest/gtest.h>
-
-class ArchiveEntry;
 
 QByteArray randomBytes(qsizetype size);
 
@@ -30,15 +28,23 @@ protected:
     void open(const QString &name);
     // Waits until the document's task has ended.
     void settle() { ASSERT_TRUE(waitUntilIdle(document_)); }
+    // Cancels the document's task at its first progress report (ui_.acted tells it came).
+    void cancelAtFirstProgress() {
+        ui_.atFirstProgress([this] { queueCancel(document_); });
+    }
     // The names in a folder (relative to the scratch folder), hidden ones included, sorted.
     QStringList namesIn(const QString &folder = QString()) const;
     // The names at the top of the opened archive's tree.
     QStringList topEntries() const;
-    // The entry at the path ("f/a.txt") in the opened archive's tree.
-    ArchiveEntry *entry(const QString &path) const;
+    // The entry at the path ("f/a.txt", a folder "f/") in the opened archive's tree.
+    ArchiveEntry *entry(const QString &path) const {
+        return ArchiveKit::findEntry(document_.rootEntry(), path);
+    }
     // The entry names of a zip (a name in the scratch folder), sorted.
     QStringList zipNames(const QString &name) const;
-    QByteArray read(const QString &name) const;
+    QByteArray read(const QString &name) const { return ArchiveKit::readFile(dir_.file(name)); }
+    // The items in the private temporary folder.
+    static QStringList temporaries();
 
     ScratchDir dir_;
     ScriptedUi ui_;

@@ -66,10 +66,8 @@ protected:
     // What the operation handed over to read: the opened copy or the pane's delivery.
     QByteArray handedOver(Operation operation) const {
         const QStringList opened = ui_.callsStartingWith("open:");
-        if (operation == Operation::View && opened.size() == 1) {
-            QFile file(opened.first().mid(QStringLiteral("open:").size()));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }
+        if (operation == Operation::View && opened.size() == 1)
+            return ArchiveKit::readFile(opened.first().mid(QStringLiteral("open:").size()));
         if (operation == Operation::Preview && pane_.deliveries.size() == 1)
             return pane_.deliveries.first().contents;
         return {};

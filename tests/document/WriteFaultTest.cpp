@@ -1,6 +1,5 @@
 #include "DocumentFixture.h"
 #include "support/ArchiveKit.h"
-#include "util/TempFolders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,19 +41,7 @@ private:
     bool active_ = false;
 };
 
-QStringList temporaries() {
-    return QDir(TempFolders::root())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-class WriteFaults : public DocumentTest, public ::testing::WithParamInterface<Fault> {
-protected:
-    void expectOneAlertContaining(const QString &text) const {
-        const QStringList alerts = ui_.callsStartingWith("alert:");
-        ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
-        EXPECT_TRUE(alerts.first().contains(text)) << alerts.first().toStdString();
-    }
-};
+class WriteFaults : public DocumentTest, public ::testing::WithParamInterface<Fault> {};
 
 // Each reader writes its files its own way: zip on several threads, tar through one buffer
 // (after its gzip layer is undone into the temporary folder), 7z on a thread of its own.
@@ -125,16 +112,10 @@ protected:
         dir_.write("src/b-small.txt", "small");
         document_.addFiles({dir_.file("src/a-large.bin"), dir_.file("src/b-small.txt")});
         temporariesBefore_ = temporaries();
-        bool acted = false;
-        ui_.onProgressValue = [&](quint64 value) {
-            if (value > 0 && !acted) {
-                acted = true;
-                action();
-            }
-        };
+        ui_.atFirstProgress(action);
         document_.zip();
         settle();
-        ASSERT_TRUE(acted);
+        ASSERT_TRUE(ui_.acted);
     }
     QStringList temporariesBefore_;
 };

@@ -28,13 +28,7 @@ protected:
         QWidget window;
         window.show();
         QTimer::singleShot(0, &window, &QWidget::close);
-        // Goes with this run, so it cannot end a later one.
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-        deadline.start(300);
-        const int code = QCoreApplication::exec();
-        return code != 7;
+        return runApplication(300) != -1;
     }
 };
 

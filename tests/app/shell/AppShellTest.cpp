@@ -79,9 +79,9 @@ TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOn
 TEST_F(AppShellTest, TheKeysOpenNewWindowsAndCloseThem) {
     shell_.openFiles({});
     DocumentWindow *window = windows().first();
-    press(*window, Qt::Key_N, Qt::ControlModifier);
+    press(*window, "Ctrl+N");
     EXPECT_EQ(windows().size(), 2);
-    press(*window, Qt::Key_W, Qt::ControlModifier);
+    press(*window, "Ctrl+W");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
 }
@@ -93,12 +93,7 @@ TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
     const QString root = TempFolders::root();
     QTimer::singleShot(0, [this] { chooseFromMenu(*windows().first(), {"File", "Quit"}); });
-    // Ends a run that does not quit, and goes with this run.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-    deadline.start(5000);
-    EXPECT_NE(QCoreApplication::exec(), 7);
+    EXPECT_NE(runApplication(5000), -1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(root));

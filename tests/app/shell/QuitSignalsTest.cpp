@@ -1,3 +1,4 @@
+#include "../window/WindowTestKit.h"
 #include "app/shell/AppLifecycle.h"
 #include "util/TempFolders.h"
 
@@ -22,11 +23,7 @@ TEST(QuitSignals, TermAndHangUpQuitCleanly) {
         ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
         const QString root = TempFolders::root();
         QTimer::singleShot(0, [signal] { ::raise(signal); });
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-        deadline.start(5000);
-        EXPECT_EQ(QCoreApplication::exec(), 0);
+        EXPECT_EQ(runApplication(5000), 0);
         EXPECT_FALSE(QFileInfo::exists(root));
     }
 }

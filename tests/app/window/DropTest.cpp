@@ -6,21 +6,11 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QUrl>
 
 namespace {
 
-std::unique_ptr<QMimeData> uriList(const QStringList &paths) {
-    auto data = std::make_unique<QMimeData>();
-    QList<QUrl> urls;
-    for (const QString &path : paths)
-        urls.append(QUrl::fromLocalFile(path));
-    data->setUrls(urls);
-    return data;
-}
-
 bool dragEnters(DocumentWindow &window, const QStringList &paths) {
-    const auto data = uriList(paths);
+    const auto data = WindowTest::fileDrag(paths);
     QDragEnterEvent event(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
                           Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &event);

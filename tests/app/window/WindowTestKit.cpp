@@ -269,23 +269,37 @@ void WindowTest::clickToolButton(DocumentWindow &window, const QString &text) {
     ADD_FAILURE() << "no button " << text.toStdString();
 }
 
-void WindowTest::press(DocumentWindow &window, int key, Qt::KeyboardModifiers modifiers) {
+void WindowTest::press(DocumentWindow &window, const QString &keys) {
     window.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(&window, Qt::Key(key), modifiers);
+    QTest::keySequence(&window, QKeySequence(keys, QKeySequence::PortableText));
     QCoreApplication::processEvents();
 }
 
-void WindowTest::drop(DocumentWindow &window, const QStringList &paths) {
-    QMimeData data;
+std::unique_ptr<QMimeData> WindowTest::fileDrag(const QStringList &paths) {
+    auto data = std::make_unique<QMimeData>();
     QList<QUrl> urls;
     for (const QString &path : paths)
         urls.append(QUrl::fromLocalFile(path));
-    data.setUrls(urls);
-    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    data->setUrls(urls);
+    return data;
+}
+
+void WindowTest::drop(DocumentWindow &window, const QStringList &paths) {
+    const auto data = fileDrag(paths);
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     // Straight to the window: the application delivers drops only inside a real drag.
     static_cast<QObject &>(window).event(&event);
     EXPECT_TRUE(event.isAccepted());
+}
+
+int runApplication(int timeoutMs) {
+    // Goes with this run, so it cannot end a later one.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    deadline.start(timeoutMs);
+    return QCoreApplication::exec();
 }
 
 void clickPreference(const QString &title) {
