@@ -4,6 +4,7 @@
 #include "app/shell/SingleInstance.h"
 #include "document/ArchiveDocument.h"
 #include "document/ScriptedUi.h"
+#include "settings/RememberedEncodings.h"
 #include "util/TempFolders.h"
 
 #include <QTest>
@@ -86,17 +87,25 @@ TEST_F(AppShellTest, TheKeysOpenNewWindowsAndCloseThem) {
     EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
 }
 
+// Quitting also forgets the encodings remembered for archives that are gone.
 TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     AppLifecycle delegate(*qApp);
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
-    ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
+    RememberedEncodings::remember(dir_.file("two.zip"), "Shift_JIS");
+    RememberedEncodings::remember(dir_.file("three.zip"), "GBK");
+    QFile::remove(dir_.file("three.zip"));
+    const QString nested = TempFolders::newItemFolder() + "/nested";
+    ASSERT_TRUE(QDir().mkpath(nested + "/deeper"));
+    ASSERT_TRUE(QFile(nested + "/copy.txt").open(QIODevice::WriteOnly));
     const QString root = TempFolders::root();
     QTimer::singleShot(0, [this] { chooseFromMenu(*windows().first(), {"File", "Quit"}); });
     EXPECT_NE(runApplication(5000), -1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(root));
+    EXPECT_EQ(RememberedEncodings::nameFor(dir_.file("two.zip")), "Shift_JIS");
+    EXPECT_FALSE(RememberedEncodings::nameFor(dir_.file("three.zip")));
 }
 
 // A later launch hands its archives to the running instance over the session bus and ends.

@@ -83,7 +83,7 @@ public:
         else if (rightClicked.size() > 1)
             click(window, rightClicked.mid(0, rightClicked.size() - 1));
         if (how == "context")
-            chooseFromContextMenu(window, rightClicked, what);
+            contextMenu(window, rightClicked, what);
     }
     // What the row's look names, one word per name or file.
     QStringList result(const DocumentWindow &window, const QString &look) {

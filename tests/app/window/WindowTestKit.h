@@ -56,11 +56,10 @@ public:
     static void clickItem(DocumentWindow &window, const QStringList &path,
                           Qt::MouseButton button = Qt::LeftButton,
                           Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    // The items of the context menu a right click on the item opens (none: no menu opens).
-    static QStringList contextMenu(DocumentWindow &window, const QStringList &path);
-    // Right-clicks the item and clicks the menu's item.
-    static void chooseFromContextMenu(DocumentWindow &window, const QStringList &path,
-                                      const QString &item);
+    // The items of the context menu a right click on the item opens (none: no menu opens), after
+    // clicking the one given.
+    static QStringList contextMenu(DocumentWindow &window, const QStringList &path,
+                                   const QString &item = QString());
     // Opens the menu bar's menu (and the submenus along the path) and clicks the item.
     static void chooseFromMenu(DocumentWindow &window, const QStringList &menuPath);
     // The menu bar's item at the path of menu titles and item text; fails when missing.
