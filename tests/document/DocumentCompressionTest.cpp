@@ -65,7 +65,7 @@ TEST_F(Compression, AnOpenedArchiveIsNeverAddedTo) {
 
     // The selection decides what may be viewed or extracted.
     EXPECT_FALSE(document_.canExtractSelected());
-    ui_.selectedCurrent = {entry("a.txt")};
+    select("a.txt");
     EXPECT_TRUE(document_.canExtractSelected());
     EXPECT_TRUE(document_.canView());
     ui_.selectedCurrent = {entry("a.txt"), entry("a.txt")};

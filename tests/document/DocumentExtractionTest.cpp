@@ -154,7 +154,7 @@ TEST_F(Extraction, ReaderErrorsAreShownForWholeAndPartialExtraction) {
     const QByteArray zip = read("c.zip");
     dir_.write("c.zip", ArchiveKit::flipped(zip, zip.indexOf(QByteArray(1000, 'B')) + 500, 1));
     open("c.zip");
-    ui_.selectedCurrent = {entry("f/bad.txt")};
+    select("f/bad.txt");
     for (const bool whole : {true, false}) {
         ui_.calls.clear();
         if (whole)

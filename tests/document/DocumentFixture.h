@@ -9,10 +9,26 @@
 
 QByteArray randomBytes(qsizetype size);
 
-// A document with a scripted window in a scratch folder, with settings at their defaults.
+// Records what the document hands over, with the file's contents at that moment.
+class RecordingPane : public IPreviewPane {
+public:
+    struct Delivery {
+        std::optional<QString> path;
+        QByteArray contents;
+    };
+    QList<Delivery> deliveries;
+
+    void viewFile(const std::optional<QString> &path) override;
+};
+
+// A document with a scripted window and preview pane in a scratch folder, with settings at their
+// defaults.
 class DocumentTest : public ::testing::Test {
 protected:
-    void SetUp() override { clearSettings(); }
+    void SetUp() override {
+        clearSettings();
+        document_.setPreviewPane(&pane_);
+    }
     void TearDown() override {
         EXPECT_FALSE(ui_.calledOffMainThread) << "the window was called from a worker thread";
         clearSettings();
@@ -40,6 +56,8 @@ protected:
     ArchiveEntry *entry(const QString &path) const {
         return ArchiveKit::findEntry(document_.rootEntry(), path);
     }
+    // Selects the entry at the path, as a click in the browser does.
+    void select(const QString &path) { ui_.selectedCurrent = {entry(path)}; }
     // The entry names of a zip (a name in the scratch folder), sorted.
     QStringList zipNames(const QString &name) const;
     QByteArray read(const QString &name) const { return ArchiveKit::readFile(dir_.file(name)); }
@@ -48,19 +66,8 @@ protected:
 
     ScratchDir dir_;
     ScriptedUi ui_;
+    RecordingPane pane_;
     ArchiveDocument document_{ui_, ui_};
-};
-
-// Records what the document hands over, with the file's contents at that moment.
-class RecordingPane : public IPreviewPane {
-public:
-    struct Delivery {
-        std::optional<QString> path;
-        QByteArray contents;
-    };
-    QList<Delivery> deliveries;
-
-    void viewFile(const std::optional<QString> &path) override;
 };
 
 // Takes write access to a folder away for as long as it lives. Root ignores permission bits, so
