@@ -104,34 +104,28 @@ bool setImmutable(const QByteArray &path, bool immutable) {
 
 } // namespace
 
-ReadOnlyFolder::ReadOnlyFolder(const QString &path)
-    : path_(path) {
+ReadOnlyFolder::ReadOnlyFolder(const QString &path) {
     const QByteArray native = QFile::encodeName(path);
+    const char *folder = native.constData();
     if (::geteuid() != 0) {
-        if (::chmod(native.constData(), 0555) == 0)
-            lock_ = Lock::Mode;
+        if (::chmod(folder, 0555) == 0)
+            unlock_ = [native] {
+                ::chmod(native.constData(), 0755);
+            };
     } else if (setImmutable(native, true)) {
-        lock_ = Lock::Immutable;
-    } else if (::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) == 0) {
-        lock_ = Lock::ReadOnlyMount;
-        ::mount(nullptr, native.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+        unlock_ = [native] {
+            setImmutable(native, false);
+        };
+    } else if (::mount(folder, folder, nullptr, MS_BIND, nullptr) == 0) {
+        unlock_ = [native] {
+            ::umount2(native.constData(), MNT_DETACH);
+        };
+        ::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
     }
-    locked_ = lock_ != Lock::None && !FileAttributes::isWritable(path);
+    locked_ = unlock_ && !FileAttributes::isWritable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {
-    const QByteArray native = QFile::encodeName(path_);
-    switch (lock_) {
-    case Lock::None:
-        break;
-    case Lock::Mode:
-        ::chmod(native.constData(), 0755);
-        break;
-    case Lock::Immutable:
-        setImmutable(native, false);
-        break;
-    case Lock::ReadOnlyMount:
-        ::umount2(native.constData(), MNT_DETACH);
-        break;
-    }
+    if (unlock_)
+        unlock_();
 }

@@ -82,9 +82,6 @@ public:
     bool isReadOnly() const { return locked_; }
 
 private:
-    enum class Lock { None, Mode, Immutable, ReadOnlyMount };
-
-    QString path_;
-    Lock lock_ = Lock::None;
+    std::function<void()> unlock_;
     bool locked_ = false;
 };
