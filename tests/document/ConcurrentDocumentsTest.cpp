@@ -1,14 +1,8 @@
 #include "DocumentFixture.h"
-#include "util/TempFolders.h"
 
 #include <QTimer>
 
 namespace {
-
-QStringList temporaries() {
-    return QDir(TempFolders::root())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
 
 class ConcurrentDocuments : public DocumentTest {};
 
@@ -44,25 +38,12 @@ enum class Phase { Listing, Extraction, Compression };
 // report, or after a short while on a timer.
 enum class Moment { AtOnce, FirstProgress, AfterAWhile };
 
-struct CancelCase {
-    Phase phase;
-    Moment moment;
-};
-
-void PrintTo(const CancelCase &c, std::ostream *out) {
-    *out << int(c.phase) << '/' << int(c.moment);
-}
-
-class CancelAtEveryPhase : public DocumentTest, public ::testing::WithParamInterface<CancelCase> {
+class CancelAtEveryPhase : public DocumentTest,
+                           public ::testing::WithParamInterface<std::tuple<Phase, Moment>> {
 protected:
     void arm(Moment moment) {
-        cancelled_ = false;
-        ui_.onProgressValue = [this, moment](quint64 value) {
-            if (moment == Moment::FirstProgress && value > 0 && !cancelled_) {
-                cancelled_ = true;
-                queueCancel(document_);
-            }
-        };
+        if (moment == Moment::FirstProgress)
+            cancelAtFirstProgress();
         if (moment == Moment::AfterAWhile) {
             cancelTimer_.setSingleShot(true);
             QObject::connect(&cancelTimer_, &QTimer::timeout, &document_,
@@ -70,11 +51,6 @@ protected:
             cancelTimer_.start(30);
         }
     }
-    void cancelAtOnce(Moment moment) {
-        if (moment == Moment::AtOnce)
-            document_.cancelThread();
-    }
-    bool cancelled_ = false;
     QTimer cancelTimer_;
 };
 
@@ -103,7 +79,8 @@ TEST_P(CancelAtEveryPhase, EndsCleanly) {
         document_.zip();
         break;
     }
-    cancelAtOnce(moment);
+    if (moment == Moment::AtOnce)
+        document_.cancelThread();
     settle();
     EXPECT_FALSE(document_.isExecuting());
     EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty()) << ui_.calls.join(' ').toStdString();
@@ -131,14 +108,9 @@ TEST_P(CancelAtEveryPhase, EndsCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CancelAtEveryPhase,
-                         ::testing::Values(CancelCase{Phase::Listing, Moment::AtOnce},
-                                           CancelCase{Phase::Listing, Moment::FirstProgress},
-                                           CancelCase{Phase::Listing, Moment::AfterAWhile},
-                                           CancelCase{Phase::Extraction, Moment::AtOnce},
-                                           CancelCase{Phase::Extraction, Moment::FirstProgress},
-                                           CancelCase{Phase::Extraction, Moment::AfterAWhile},
-                                           CancelCase{Phase::Compression, Moment::AtOnce},
-                                           CancelCase{Phase::Compression, Moment::FirstProgress},
-                                           CancelCase{Phase::Compression, Moment::AfterAWhile}));
+                         ::testing::Combine(::testing::Values(Phase::Listing, Phase::Extraction,
+                                                              Phase::Compression),
+                                            ::testing::Values(Moment::AtOnce, Moment::FirstProgress,
+                                                              Moment::AfterAWhile)));
 
 } // namespace

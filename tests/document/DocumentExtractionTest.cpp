@@ -2,98 +2,70 @@
 #include "archive/ArchiveEntry.h"
 #include "settings/Preferences.h"
 
-#include <QFile>
-
 namespace {
 
-using Entries = QList<std::pair<QString, QByteArray>>;
-
-struct PlacementCase {
-    const char *label;
-    Entries entries;
-    QStringList existing;  // folders beside the archive before extracting
-    QStringList selection; // entry paths; none extracts the whole archive
-    int times;
-    QStringList placed;        // the new items beside the archive
-    QStringList firstContents; // what the first new folder holds
+class Extraction : public DocumentTest {
+protected:
+    // The names separated by spaces.
+    static QStringList words(const char *names) {
+        return QString(names).split(' ', Qt::SkipEmptyParts);
+    }
 };
 
-void PrintTo(const PlacementCase &placement, std::ostream *out) {
-    *out << placement.label;
-}
-
-class ExtractionPlacement : public DocumentTest,
-                            public ::testing::WithParamInterface<PlacementCase> {};
-
-TEST_P(ExtractionPlacement, PlacesTheResultUnderAFreeNameBesideTheArchive) {
-    const PlacementCase &placement = GetParam();
-    makeZip("a.zip", placement.entries);
-    for (const QString &folder : placement.existing)
-        QDir(dir_.path()).mkdir(folder);
-    const QStringList before = namesIn();
-    open("a.zip");
-    for (int i = 0; i < placement.times; ++i) {
-        ui_.selectedCurrent.clear();
-        for (const QString &path : placement.selection)
-            ui_.selectedCurrent.append(entry(path));
-        ASSERT_FALSE(ui_.selectedCurrent.contains(nullptr));
-        if (placement.selection.isEmpty())
-            document_.extractAll();
-        else
-            document_.extractSelected();
-        settle();
+TEST_F(Extraction, PlacesTheResultUnderAFreeNameBesideTheArchive) {
+    struct Case {
+        const char *label;
+        const char *entries;   // each holds its own name
+        const char *existing;  // folders beside the archive before extracting
+        const char *selection; // entry paths; none extracts the whole archive
+        int times;
+        const char *placed;        // the new items beside the archive
+        const char *firstContents; // what the first new folder holds
+    };
+    const Case cases[] = {
+        {"one folder beside a folder of its name", "docs/x.txt", "docs", "", 1, "docs 2", "x.txt"},
+        {"several top-level items, twice", "x.txt y.txt", "", "", 2, "a a 2", "x.txt y.txt"},
+        {"two entries inside folder f", "f/a.txt f/b.txt f/c.txt", "", "f/a.txt f/b.txt", 1, "f",
+         "a.txt b.txt"},
+        {"two entries inside folder f, f taken", "f/a.txt f/b.txt", "f", "f/a.txt f/b.txt", 1,
+         "f 2", "a.txt b.txt"},
+        {"one selected file, twice", "f/a.txt f/b.txt", "", "f/a.txt", 2, "a 2.txt a.txt", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        QList<std::pair<QString, QByteArray>> entries;
+        for (const QString &name : words(c.entries))
+            entries.append({name, name.toUtf8()});
+        makeZip("a.zip", entries);
+        for (const QString &folder : words(c.existing))
+            QDir(dir_.path()).mkdir(folder);
+        const QStringList before = namesIn();
+        open("a.zip");
+        ui_.calls.clear();
+        for (int i = 0; i < c.times; ++i) {
+            ui_.selectedCurrent.clear();
+            for (const QString &path : words(c.selection))
+                ui_.selectedCurrent.append(entry(path));
+            ASSERT_FALSE(ui_.selectedCurrent.contains(nullptr));
+            if (ui_.selectedCurrent.isEmpty())
+                document_.extractAll();
+            else
+                document_.extractSelected();
+            settle();
+        }
+        QStringList placed = namesIn();
+        for (const QString &name : before)
+            placed.removeOne(name);
+        EXPECT_EQ(placed.join(' ').toStdString(), c.placed) << "no hidden staging folder either";
+        if (*c.firstContents) {
+            EXPECT_EQ(namesIn(placed.value(0)).join(' ').toStdString(), c.firstContents);
+        }
+        EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
+        EXPECT_EQ(ui_.calls.contains("close"), !*c.selection)
+            << "only a whole extraction closes the window";
+        shell("rm -rf ./*");
     }
-    QStringList placed = namesIn();
-    for (const QString &name : before)
-        placed.removeOne(name);
-    EXPECT_EQ(placed, placement.placed) << "no hidden staging folder is left either";
-    if (!placement.firstContents.isEmpty()) {
-        EXPECT_EQ(namesIn(placement.placed.first()), placement.firstContents);
-    }
-    EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
-    EXPECT_EQ(ui_.calls.contains("close"), placement.selection.isEmpty())
-        << "only a whole extraction closes the window";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExtractionPlacement,
-    ::testing::Values(PlacementCase{"one folder beside a folder of its name",
-                                    {{"docs/x.txt", "x"}},
-                                    {"docs"},
-                                    {},
-                                    1,
-                                    {"docs 2"},
-                                    {"x.txt"}},
-                      PlacementCase{"several top-level items, twice",
-                                    {{"x.txt", "x"}, {"y.txt", "y"}},
-                                    {},
-                                    {},
-                                    2,
-                                    {"a", "a 2"},
-                                    {"x.txt", "y.txt"}},
-                      PlacementCase{"two entries inside folder f",
-                                    {{"f/a.txt", "a"}, {"f/b.txt", "b"}, {"f/c.txt", "c"}},
-                                    {},
-                                    {"f/a.txt", "f/b.txt"},
-                                    1,
-                                    {"f"},
-                                    {"a.txt", "b.txt"}},
-                      PlacementCase{"two entries inside folder f, f taken",
-                                    {{"f/a.txt", "a"}, {"f/b.txt", "b"}},
-                                    {"f"},
-                                    {"f/a.txt", "f/b.txt"},
-                                    1,
-                                    {"f 2"},
-                                    {"a.txt", "b.txt"}},
-                      PlacementCase{"one selected file, twice",
-                                    {{"f/a.txt", "a"}, {"f/b.txt", "b"}},
-                                    {},
-                                    {"f/a.txt"},
-                                    2,
-                                    {"a 2.txt", "a.txt"},
-                                    {}}));
-
-class Extraction : public DocumentTest {};
 
 TEST_F(Extraction, AnEmptyArchiveLeavesNothingBehind) {
     makeZip("e.zip", {});
@@ -125,17 +97,6 @@ TEST_F(Extraction, ExtractAsPlacesIntoTheChosenFolderOrNowhere) {
     EXPECT_EQ(namesIn(), (QStringList{"a.zip", "out"}));
 }
 
-TEST_F(Extraction, ClosingAfterExtractionFollowsTheSetting) {
-    Preferences::setCloseAfterExtract(false);
-    makeZip("a.zip", {{"x.txt", "x"}});
-    open("a.zip");
-    document_.extractAll();
-    settle();
-    EXPECT_EQ(read("x.txt"), "x");
-    EXPECT_TRUE(ui_.calls.contains("hide:10000"));
-    EXPECT_FALSE(ui_.calls.contains("close"));
-}
-
 TEST_F(Extraction, WhatWasLeftOutIsShownAndKeepsTheWindowOpen) {
     Preferences::setCloseAfterExtract(true);
     shell("mkdir -p src/d && cd src && echo x > d/x.txt && ln -s /etc/hosts d/far && "
@@ -156,78 +117,55 @@ TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
                         {"p1.bin", randomBytes(6 << 20)},
                         {"p2.bin", randomBytes(6 << 20)}});
     open("big.zip");
-    bool cancelled = false;
-    ui_.onProgressValue = [&](quint64 value) {
-        if (value > 0 && !cancelled) {
-            cancelled = true;
-            queueCancel(document_);
-        }
-    };
+    cancelAtFirstProgress();
     ui_.calls.clear();
     document_.extractAll();
     settle();
-    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(ui_.acted);
     EXPECT_EQ(namesIn(), QStringList{"big.zip"});
     EXPECT_EQ(ui_.calls, (QStringList{"top:Extracting big", "sheet:determinate", "max", "hide:0"}))
         << "no alert, and the window stays open";
 }
 
-struct PasswordCase {
-    std::optional<QString> answer;
-    bool extracted;
-    int alerts;
-};
-
-class ZipDataPassword : public DocumentTest, public ::testing::WithParamInterface<PasswordCase> {};
-
-TEST_P(ZipDataPassword, IsAskedWhenExtracting) {
+TEST_F(Extraction, AZipsDataPasswordIsAskedWhenExtracting) {
     makeZip("p.zip", {{"secret.txt", "hidden words"}}, "-P s3cret");
     open("p.zip");
     EXPECT_TRUE(ui_.callsStartingWith("password:").isEmpty()) << "names are not enciphered";
     EXPECT_EQ(topEntries(), QStringList{"secret.txt"});
-
-    ui_.passwords = {GetParam().answer};
-    document_.extractAll();
-    settle();
-    EXPECT_EQ(ui_.callsStartingWith("password:").size(), 1);
-    EXPECT_EQ(read("secret.txt"), GetParam().extracted ? "hidden words" : "");
-    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), GetParam().alerts);
-    EXPECT_EQ(namesIn().size(), GetParam().extracted ? 2 : 1) << "nothing else is left";
+    const std::optional<QString> answers[] = {std::nullopt, QString(), "wrong", "s3cret"};
+    for (const std::optional<QString> &answer : answers) {
+        SCOPED_TRACE(answer.value_or("(cancelled)").toStdString());
+        const bool right = answer == "s3cret";
+        ui_.calls.clear();
+        ui_.passwords = {answer};
+        document_.extractAll();
+        settle();
+        EXPECT_EQ(ui_.callsStartingWith("password:").size(), 1);
+        EXPECT_EQ(read("secret.txt"), right ? "hidden words" : "");
+        EXPECT_EQ(ui_.callsStartingWith("alert:").size(), answer == "wrong" ? 1 : 0);
+        EXPECT_EQ(namesIn().size(), right ? 2 : 1) << "nothing else is left";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Answers, ZipDataPassword,
-                         ::testing::Values(PasswordCase{"s3cret", true, 0},
-                                           PasswordCase{"wrong", false, 1},
-                                           PasswordCase{std::nullopt, false, 0},
-                                           PasswordCase{QString(), false, 0}));
-
-class ExtractionErrors : public DocumentTest, public ::testing::WithParamInterface<bool> {};
 
 // A damaged entry fails with a reader error, shown whether the whole archive or a selection was
 // being extracted; nothing is placed and the window stays open.
-TEST_P(ExtractionErrors, AreShownForWholeAndPartialExtraction) {
-    const bool whole = GetParam();
+TEST_F(Extraction, ReaderErrorsAreShownForWholeAndPartialExtraction) {
     makeZip("c.zip", {{"f/good.txt", "good"}, {"f/bad.txt", QByteArray(1000, 'B')}});
-    QFile archive(dir_.file("c.zip"));
-    ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
-    const qsizetype data = archive.readAll().indexOf(QByteArray(1000, 'B'));
-    ASSERT_GT(data, 0);
-    archive.seek(data + 500);
-    archive.write("X");
-    archive.close();
-
+    const QByteArray zip = read("c.zip");
+    dir_.write("c.zip", ArchiveKit::flipped(zip, zip.indexOf(QByteArray(1000, 'B')) + 500, 1));
     open("c.zip");
-    ui_.selectedCurrent = {entry("f/bad.txt")};
-    if (whole)
-        document_.extractAll();
-    else
-        document_.extractSelected();
-    settle();
-    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
-    EXPECT_FALSE(ui_.calls.contains("close"));
-    EXPECT_EQ(namesIn(), QStringList{"c.zip"});
+    select("f/bad.txt");
+    for (const bool whole : {true, false}) {
+        ui_.calls.clear();
+        if (whole)
+            document_.extractAll();
+        else
+            document_.extractSelected();
+        settle();
+        EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1) << whole;
+        EXPECT_FALSE(ui_.calls.contains("close"));
+        EXPECT_EQ(namesIn(), QStringList{"c.zip"});
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(WholeOrSelection, ExtractionErrors, ::testing::Bool());
 
 } // namespace

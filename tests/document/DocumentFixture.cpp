@@ -2,11 +2,11 @@
 
 #include "archive/ArchiveEntry.h"
 #include "util/FileAttributes.h"
+#include "util/TempFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 
 #include <fcntl.h>
@@ -58,34 +58,16 @@ QStringList DocumentTest::topEntries() const {
     return names;
 }
 
-ArchiveEntry *DocumentTest::entry(const QString &path) const {
-    ArchiveEntry *current = document_.rootEntry();
-    for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        ArchiveEntry *found = nullptr;
-        for (const auto &child : current->children()) {
-            if (child->name() == name)
-                found = child.get();
-        }
-        if (!found)
-            return nullptr;
-        current = found;
-    }
-    return current;
-}
-
 QStringList DocumentTest::zipNames(const QString &name) const {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), dir_.file(name)});
-    unzip.waitForFinished();
-    QStringList names = QString::fromUtf8(unzip.readAllStandardOutput())
-                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList names = runTool(QStringLiteral("unzip"), {QStringLiteral("-Z1"), dir_.file(name)})
+                            .output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     names.sort();
     return names;
 }
 
-QByteArray DocumentTest::read(const QString &name) const {
-    QFile file(dir_.file(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+QStringList DocumentTest::temporaries() {
+    return QDir(TempFolders::root())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 QByteArray randomBytes(qsizetype size) {
@@ -122,34 +104,28 @@ bool setImmutable(const QByteArray &path, bool immutable) {
 
 } // namespace
 
-ReadOnlyFolder::ReadOnlyFolder(const QString &path)
-    : path_(path) {
+ReadOnlyFolder::ReadOnlyFolder(const QString &path) {
     const QByteArray native = QFile::encodeName(path);
+    const char *folder = native.constData();
     if (::geteuid() != 0) {
-        if (::chmod(native.constData(), 0555) == 0)
-            lock_ = Lock::Mode;
+        if (::chmod(folder, 0555) == 0)
+            unlock_ = [native] {
+                ::chmod(native.constData(), 0755);
+            };
     } else if (setImmutable(native, true)) {
-        lock_ = Lock::Immutable;
-    } else if (::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) == 0) {
-        lock_ = Lock::ReadOnlyMount;
-        ::mount(nullptr, native.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+        unlock_ = [native] {
+            setImmutable(native, false);
+        };
+    } else if (::mount(folder, folder, nullptr, MS_BIND, nullptr) == 0) {
+        unlock_ = [native] {
+            ::umount2(native.constData(), MNT_DETACH);
+        };
+        ::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
     }
-    locked_ = lock_ != Lock::None && !FileAttributes::isWritable(path);
+    locked_ = unlock_ && !FileAttributes::isWritable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {
-    const QByteArray native = QFile::encodeName(path_);
-    switch (lock_) {
-    case Lock::None:
-        break;
-    case Lock::Mode:
-        ::chmod(native.constData(), 0755);
-        break;
-    case Lock::Immutable:
-        setImmutable(native, false);
-        break;
-    case Lock::ReadOnlyMount:
-        ::umount2(native.constData(), MNT_DETACH);
-        break;
-    }
+    if (unlock_)
+        unlock_();
 }

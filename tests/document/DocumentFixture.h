@@ -3,18 +3,32 @@
 #include "ScriptedUi.h"
 #include "document/ArchiveDocument.h"
 #include "document/IPreviewPane.h"
-#include "support/TestDirs.h"
+#include "support/ArchiveKit.h"
 
 #include <gtest/gtest.h>
 
-class ArchiveEntry;
-
 QByteArray randomBytes(qsizetype size);
 
-// A document with a scripted window in a scratch folder, with settings at their defaults.
+// Records what the document hands over, with the file's contents at that moment.
+class RecordingPane : public IPreviewPane {
+public:
+    struct Delivery {
+        std::optional<QString> path;
+        QByteArray contents;
+    };
+    QList<Delivery> deliveries;
+
+    void viewFile(const std::optional<QString> &path) override;
+};
+
+// A document with a scripted window and preview pane in a scratch folder, with settings at their
+// defaults.
 class DocumentTest : public ::testing::Test {
 protected:
-    void SetUp() override { clearSettings(); }
+    void SetUp() override {
+        clearSettings();
+        document_.setPreviewPane(&pane_);
+    }
     void TearDown() override {
         EXPECT_FALSE(ui_.calledOffMainThread) << "the window was called from a worker thread";
         clearSettings();
@@ -30,31 +44,30 @@ protected:
     void open(const QString &name);
     // Waits until the document's task has ended.
     void settle() { ASSERT_TRUE(waitUntilIdle(document_)); }
+    // Cancels the document's task at its first progress report (ui_.acted tells it came).
+    void cancelAtFirstProgress() {
+        ui_.atFirstProgress([this] { queueCancel(document_); });
+    }
     // The names in a folder (relative to the scratch folder), hidden ones included, sorted.
     QStringList namesIn(const QString &folder = QString()) const;
     // The names at the top of the opened archive's tree.
     QStringList topEntries() const;
-    // The entry at the path ("f/a.txt") in the opened archive's tree.
-    ArchiveEntry *entry(const QString &path) const;
+    // The entry at the path ("f/a.txt", a folder "f/") in the opened archive's tree.
+    ArchiveEntry *entry(const QString &path) const {
+        return ArchiveKit::findEntry(document_.rootEntry(), path);
+    }
+    // Selects the entry at the path, as a click in the browser does.
+    void select(const QString &path) { ui_.selectedCurrent = {entry(path)}; }
     // The entry names of a zip (a name in the scratch folder), sorted.
     QStringList zipNames(const QString &name) const;
-    QByteArray read(const QString &name) const;
+    QByteArray read(const QString &name) const { return ArchiveKit::readFile(dir_.file(name)); }
+    // The items in the private temporary folder.
+    static QStringList temporaries();
 
     ScratchDir dir_;
     ScriptedUi ui_;
+    RecordingPane pane_;
     ArchiveDocument document_{ui_, ui_};
-};
-
-// Records what the document hands over, with the file's contents at that moment.
-class RecordingPane : public IPreviewPane {
-public:
-    struct Delivery {
-        std::optional<QString> path;
-        QByteArray contents;
-    };
-    QList<Delivery> deliveries;
-
-    void viewFile(const std::optional<QString> &path) override;
 };
 
 // Takes write access to a folder away for as long as it lives. Root ignores permission bits, so
@@ -69,9 +82,6 @@ public:
     bool isReadOnly() const { return locked_; }
 
 private:
-    enum class Lock { None, Mode, Immutable, ReadOnlyMount };
-
-    QString path_;
-    Lock lock_ = Lock::None;
+    std::function<void()> unlock_;
     bool locked_ = false;
 };

@@ -10,27 +10,12 @@
 
 namespace {
 
-// An item with only a name and a size, like an archive entry not yet extracted.
-class NamedItem : public IFileEntry {
-public:
-    NamedItem(const QString &name, quint64 size)
-        : name_(name)
-        , size_(size) {}
-    QString name() const override { return name_; }
-    QString path() const override { return name_; }
-    QString modifiedString() const override { return {}; }
-    QString filesizeString() const override { return {}; }
-    QString createdString() const override { return {}; }
-    QString compressedString() const override { return {}; }
-    quint64 size() const override { return size_; }
-    bool isLeaf() const override { return true; }
-    qsizetype childCount() const override { return 0; }
-    IFileEntry *childAt(qsizetype) const override { return nullptr; }
-
-private:
-    QString name_;
-    quint64 size_;
-};
+// An entry with only a name and a size, as the archive lists it before extracting.
+ArchiveEntry named(const QString &name, quint64 size) {
+    EntryFields fields;
+    fields.uncompressedSize = size;
+    return ArchiveEntry(name, fields);
+}
 
 // A file of the size; sparse, so large sizes cost nothing.
 QString sizedFile(const ScratchDir &dir, const QString &name, qint64 size) {
@@ -60,11 +45,7 @@ TEST(PreviewContentRules, SizeLimitsExtensionsAndMimeTypeDecideTextAndPicture) {
         {"Upper.TXT", 10, {}, true, false},
         {"notes", 0, "plain words on a line\nand another\n", true, false},
         {"empty", 0, {}, false, false},
-        {"blob.bin", 0,
-         QByteArray("\x7f"
-                    "ELF\x02\x01\x01\0\0\0",
-                    10),
-         false, false},
+        {"blob.bin", 0, QByteArray::fromHex("7f454c46020101000000"), false, false},
     };
     for (const Case &c : cases) {
         const QString path =
@@ -86,80 +67,59 @@ TEST(PreviewContentRules, EntriesAreOfferedByTheirOwnSizeAndNameOnly) {
         {"archive.zip", 10, false},    {"scan.tiff", 10485761, true},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(PreviewContent::canPreview(NamedItem(c.name, c.size)), c.offered) << c.name;
+        EXPECT_EQ(PreviewContent::canPreview(named(c.name, c.size)), c.offered) << c.name;
 
     // A file of the entry's name in the working folder has no say.
     ScratchDir dir;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     dir.write("notes", "text that a MIME check would call text/plain\n");
-    EXPECT_FALSE(PreviewContent::canPreview(NamedItem("notes", 10)));
+    EXPECT_FALSE(PreviewContent::canPreview(named("notes", 10)));
     QDir::setCurrent(previous);
 }
 
+// Only a copy of the item's own name and size is shown: text in the encoding remembered for it,
+// a picture, or else (and when there is no copy) the icon.
 TEST(PreviewContentRules, ResultsForAnotherItemAreDroppedAndNoPathShowsTheIcon) {
+    clearSettings();
     ScratchDir dir;
-    const QString path = dir.write("a.txt", "hello");
+    // "Привет, мир" in windows-1251: valid in several single-byte code pages.
+    const QString path = dir.write("a.txt", QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0"));
+    RememberedEncodings::remember(path, "windows-1251");
     using Kind = PreviewContent::Kind;
 
     for (const std::optional<QString> &none :
          {std::optional<QString>(), std::optional(QString())}) {
-        const auto content = PreviewContent::forFile(NamedItem("a.txt", 5), none);
+        const auto content = PreviewContent::forFile(named("a.txt", 11), none);
         ASSERT_TRUE(content);
         EXPECT_EQ(content->kind, Kind::Icon);
     }
-    EXPECT_FALSE(PreviewContent::forFile(NamedItem("b.txt", 5), path)) << "other name";
-    EXPECT_FALSE(PreviewContent::forFile(NamedItem("a.txt", 6), path)) << "other size";
+    EXPECT_FALSE(PreviewContent::forFile(named("b.txt", 11), path)) << "other name";
+    EXPECT_FALSE(PreviewContent::forFile(named("a.txt", 12), path)) << "other size";
 
-    const auto shown = PreviewContent::forFile(NamedItem("a.txt", 5), path);
+    const auto shown = PreviewContent::forFile(named("a.txt", 11), path);
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->kind, Kind::Text);
-    EXPECT_EQ(shown->text, "hello");
+    EXPECT_EQ(shown->text, QString::fromUtf8("Привет, мир"));
 
     const QString picture = sizedFile(dir, "p.png", 64);
-    EXPECT_EQ(PreviewContent::forFile(NamedItem("p.png", 64), picture)->kind, Kind::Picture);
+    EXPECT_EQ(PreviewContent::forFile(named("p.png", 64), picture)->kind, Kind::Picture);
     const QString other = sizedFile(dir, "o.bin", 64);
-    EXPECT_EQ(PreviewContent::forFile(NamedItem("o.bin", 64), other)->kind, Kind::Icon);
-}
-
-TEST(PreviewContentRules, TextIsDecodedInTheRememberedEncodingElseDetected) {
-    clearSettings();
-    ScratchDir dir;
-    // "Привет, мир" in windows-1251: valid in several single-byte code pages.
-    const QByteArray cp1251("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0", 11);
-    const QString remembered = dir.write("ru.txt", cp1251);
-    RememberedEncodings::remember(remembered, "windows-1251");
-    const auto ru = PreviewContent::forFile(NamedItem("ru.txt", 11), remembered);
-    ASSERT_TRUE(ru);
-    EXPECT_EQ(ru->text, QString::fromUtf8("Привет, мир"));
-
-    const QByteArray utf8 = QString::fromUtf8("Grüße aus Köln, schöne Straße").toUtf8();
-    const QString detected = dir.write("de.txt", utf8);
-    const auto de = PreviewContent::forFile(NamedItem("de.txt", quint64(utf8.size())), detected);
-    ASSERT_TRUE(de);
-    EXPECT_EQ(de->text, QString::fromUtf8(utf8));
+    EXPECT_EQ(PreviewContent::forFile(named("o.bin", 64), other)->kind, Kind::Icon);
     clearSettings();
 }
 
-class Preview : public DocumentTest {
-protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        document_.setPreviewPane(&pane_);
-    }
-    void select(const QString &path) { ui_.selectedCurrent = {entry(path)}; }
+class Preview : public DocumentTest {};
 
-    RecordingPane pane_;
-};
-
-TEST_F(Preview, APreviewHandsTheExtractedCopyToThePaneWithoutASheetThenRemovesIt) {
+// Preview extracts without a sheet and removes its copy once handed over; View extracts under
+// the sheet and keeps the copy for the application it opens.
+TEST_F(Preview, PreviewHandsOverATransientCopyViewKeepsOne) {
     makeZip("a.zip", {{"docs/readme.txt", "read me"}, {"docs/pic.png", "not really a png"}});
     open("a.zip");
     ui_.calls.clear();
     select("docs/readme.txt");
     document_.viewFileInPreview();
     settle();
-
     ASSERT_EQ(pane_.deliveries.size(), 1);
     const auto &delivered = pane_.deliveries.first();
     ASSERT_TRUE(delivered.path);
@@ -168,12 +128,24 @@ TEST_F(Preview, APreviewHandsTheExtractedCopyToThePaneWithoutASheetThenRemovesIt
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(*delivered.path).absolutePath()));
     EXPECT_TRUE(ui_.callsStartingWith("sheet").isEmpty());
     EXPECT_TRUE(ui_.callsStartingWith("hide").isEmpty());
+
+    document_.viewFile();
+    settle();
+    const QStringList opened = ui_.callsStartingWith("open:");
+    ASSERT_EQ(opened.size(), 1);
+    const QString path = opened.first().mid(5);
+    EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
+    EXPECT_TRUE(path.startsWith(TempFolders::root()));
+    EXPECT_EQ(ArchiveKit::readFile(path), "read me");
+    EXPECT_EQ(ui_.callsStartingWith("sheet"), QStringList{"sheet:determinate"});
+    EXPECT_EQ(ui_.callsStartingWith("hide"), QStringList{"hide:0"});
+    EXPECT_EQ(pane_.deliveries.size(), 1) << "View hands nothing to the pane";
 }
 
 TEST_F(Preview, EntriesNotWorthExtractingAndFoldersStartNothing) {
     makeZip("a.zip", {{"big.txt", QByteArray(10485761, 'x')}, {"f/x.bin", "x"}}, "-1");
     open("a.zip");
-    for (const char *path : {"big.txt", "f/x.bin", "f"}) {
+    for (const char *path : {"big.txt", "f/x.bin", "f/"}) {
         select(path);
         document_.viewFileInPreview();
         EXPECT_FALSE(document_.isExecuting()) << path;
@@ -184,9 +156,9 @@ TEST_F(Preview, EntriesNotWorthExtractingAndFoldersStartNothing) {
     EXPECT_TRUE(pane_.deliveries.isEmpty());
 }
 
-TEST_F(Preview, AnEncryptedArchiveShowsTheIconAndNeverAsksForAPassword) {
-    dir_.write("src/secret.txt", "hidden");
-    shell("cd src && zip -q -P pw ../e.zip secret.txt");
+// Preview shows the icon without asking; View asks, and a wrong password leaves nothing behind.
+TEST_F(Preview, AnEncryptedEntryIsPreviewedAsItsIconAndViewedWithItsPassword) {
+    makeZip("e.zip", {{"secret.txt", "hidden words"}}, "-P pw");
     open("e.zip");
     select("secret.txt");
     document_.viewFileInPreview();
@@ -194,11 +166,26 @@ TEST_F(Preview, AnEncryptedArchiveShowsTheIconAndNeverAsksForAPassword) {
     ASSERT_EQ(pane_.deliveries.size(), 1);
     EXPECT_FALSE(pane_.deliveries.first().path);
     EXPECT_TRUE(ui_.callsStartingWith("password").isEmpty());
+
+    const QStringList before = temporaries();
+    ui_.passwords = {QStringLiteral("wrong")};
+    document_.viewFile();
+    settle();
+    EXPECT_TRUE(ui_.callsStartingWith("open:").isEmpty());
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
+    EXPECT_EQ(temporaries(), before) << "a failed view leaves nothing behind";
+
+    ui_.passwords = {QStringLiteral("pw")};
+    document_.viewFile();
+    settle();
+    const QStringList opened = ui_.callsStartingWith("open:");
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(ArchiveKit::readFile(opened.first().mid(5)), "hidden words");
 }
 
-TEST_F(Preview, ANewerSelectionSupersedesARunningPreview) {
-    makeZip("a.zip",
-            {{"first.txt", randomBytes(8 << 20).toHex().left(8 << 20)}, {"second.txt", "second"}});
+// A newer selection supersedes a running preview; a running preview gives way to an extraction.
+TEST_F(Preview, ARunningPreviewGivesWayToANewerOneAndToAnExtraction) {
+    makeZip("a.zip", {{"first.txt", randomBytes(4 << 20).toHex()}, {"second.txt", "second"}});
     open("a.zip");
     select("first.txt");
     document_.viewFileInPreview();
@@ -210,6 +197,14 @@ TEST_F(Preview, ANewerSelectionSupersedesARunningPreview) {
         waitUntil([this] { return !pane_.deliveries.isEmpty() && !document_.isExecuting(); }));
     ASSERT_EQ(pane_.deliveries.size(), 1);
     EXPECT_EQ(pane_.deliveries.first().contents, "second");
+
+    select("first.txt");
+    document_.viewFileInPreview();
+    ASSERT_TRUE(document_.isExecuting());
+    document_.extractAll();
+    settle();
+    EXPECT_EQ(namesIn(), (QStringList{"a", "a.zip"}));
+    EXPECT_EQ(QFileInfo(dir_.file("a/first.txt")).size(), 8 << 20);
 }
 
 // Entries of the same name and size pass the pane's own checks: the selection decides.
@@ -224,65 +219,6 @@ TEST_F(Preview, ACopyIsNotHandedOverOnceAnotherEntryIsSelected) {
     document_.viewFileInPreview();
     settle();
     EXPECT_TRUE(pane_.deliveries.isEmpty());
-}
-
-TEST_F(Preview, ARunningPreviewGivesWayToAnExtraction) {
-    makeZip("a.zip", {{"big.txt", randomBytes(8 << 20).toHex().left(8 << 20)}});
-    open("a.zip");
-    select("big.txt");
-    document_.viewFileInPreview();
-    ASSERT_TRUE(document_.isExecuting());
-    document_.extractAll();
-    settle();
-    EXPECT_EQ(namesIn(), (QStringList{"a.zip", "big.txt"}));
-    EXPECT_EQ(QFileInfo(dir_.file("big.txt")).size(), 8 << 20);
-}
-
-TEST_F(Preview, ViewOpensTheCopyUnderTheSheetAndKeepsIt) {
-    makeZip("a.zip", {{"docs/readme.txt", "read me"}});
-    open("a.zip");
-    ui_.calls.clear();
-    select("docs/readme.txt");
-    document_.viewFile();
-    settle();
-    const QStringList opened = ui_.callsStartingWith("open:");
-    ASSERT_EQ(opened.size(), 1);
-    const QString path = opened.first().mid(5);
-    EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
-    EXPECT_TRUE(path.startsWith(TempFolders::root()));
-    QFile copy(path);
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), "read me");
-    EXPECT_EQ(ui_.callsStartingWith("sheet"), QStringList{"sheet:determinate"});
-    EXPECT_EQ(ui_.callsStartingWith("hide"), QStringList{"hide:0"});
-    EXPECT_TRUE(pane_.deliveries.isEmpty());
-}
-
-TEST_F(Preview, ViewOfAnEncryptedEntryAsksForThePasswordAndReportsAWrongOne) {
-    dir_.write("src/secret.txt", "hidden words");
-    shell("cd src && zip -q -P pw ../e.zip secret.txt");
-    open("e.zip");
-    select("secret.txt");
-
-    const auto tempItems = [] {
-        return QDir(TempFolders::root()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
-    };
-    const QStringList before = tempItems();
-    ui_.passwords = {QStringLiteral("wrong")};
-    document_.viewFile();
-    settle();
-    EXPECT_TRUE(ui_.callsStartingWith("open:").isEmpty());
-    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
-    EXPECT_EQ(tempItems(), before) << "a failed view leaves nothing behind";
-
-    ui_.passwords = {QStringLiteral("pw")};
-    document_.viewFile();
-    settle();
-    const QStringList opened = ui_.callsStartingWith("open:");
-    ASSERT_EQ(opened.size(), 1);
-    QFile copy(opened.first().mid(5));
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), "hidden words");
 }
 
 TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {

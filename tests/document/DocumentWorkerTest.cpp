@@ -10,49 +10,42 @@
 
 namespace {
 
-struct ProgressCase {
-    quint64 total;
-    QStringList bottomTexts;
-};
-
-class WorkerProgress : public ::testing::TestWithParam<ProgressCase> {};
-
-TEST_P(WorkerProgress, ReportsBecomeBarAndPercentageOnTheMainThread) {
-    ScriptedUi ui;
-    DocumentWorker worker(ui);
-    QList<quint64> values;
-    ui.onProgressValue = [&](quint64 value) {
-        values.append(value);
-    };
-    bool ended = false;
-    const quint64 total = GetParam().total;
-    ASSERT_TRUE(worker.startThread(
-        [&worker, &ended, total]() -> DocumentWorker::Ending {
-            worker.setTotalSize(total);
-            worker.addDone(25);
-            worker.addDone(50);
-            worker.setDone(150);
-            return [&ended] {
-                ended = true;
-            };
-        },
-        true));
-    ASSERT_TRUE(waitUntil([&] { return ended; }));
-    EXPECT_FALSE(worker.isExecuting());
-    EXPECT_FALSE(ui.calledOffMainThread);
-    EXPECT_EQ(ui.calls.first(), "sheet:determinate");
-    EXPECT_EQ(ui.maxValues, QList<quint64>{total});
-    EXPECT_EQ(values, (QList<quint64>{0, 25, 75, 150}));
-    EXPECT_EQ(ui.bottomTexts, GetParam().bottomTexts);
-    EXPECT_EQ(worker.currentSize(), 150u);
+TEST(DocumentWorker, ReportsBecomeBarAndPercentageOnTheMainThread) {
+    const std::pair<quint64, QStringList> cases[] = {
+        {200, {"", "12.5%", "37.5%", "75.0%"}},
+        // Without a total the bar moves but no percentage is shown.
+        {0, {""}},
+        {3, {"", "833.3%", "2500.0%", "5000.0%"}}};
+    for (const auto &[total, bottomTexts] : cases) {
+        SCOPED_TRACE(total);
+        ScriptedUi ui;
+        DocumentWorker worker(ui);
+        QList<quint64> values;
+        ui.onProgressValue = [&](quint64 value) {
+            values.append(value);
+        };
+        bool ended = false;
+        ASSERT_TRUE(worker.startThread(
+            [&worker, &ended, total]() -> DocumentWorker::Ending {
+                worker.setTotalSize(total);
+                worker.addDone(25);
+                worker.addDone(50);
+                worker.setDone(150);
+                return [&ended] {
+                    ended = true;
+                };
+            },
+            true));
+        ASSERT_TRUE(waitUntil([&] { return ended; }));
+        EXPECT_FALSE(worker.isExecuting());
+        EXPECT_FALSE(ui.calledOffMainThread);
+        EXPECT_EQ(ui.calls.first(), "sheet:determinate");
+        EXPECT_EQ(ui.maxValues, QList<quint64>{total});
+        EXPECT_EQ(values, (QList<quint64>{0, 25, 75, 150}));
+        EXPECT_EQ(ui.bottomTexts, bottomTexts);
+        EXPECT_EQ(worker.currentSize(), 150u);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Totals, WorkerProgress,
-    ::testing::Values(ProgressCase{200, {"", "12.5%", "37.5%", "75.0%"}},
-                      // Without a total the bar moves but no percentage is shown.
-                      ProgressCase{0, {""}},
-                      ProgressCase{3, {"", "833.3%", "2500.0%", "5000.0%"}}));
 
 TEST(DocumentWorker, RunsOneTaskAtATime) {
     ScriptedUi ui;

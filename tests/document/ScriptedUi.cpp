@@ -5,22 +5,29 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 
 void ScriptedUi::record(const QString &call) {
     if (!MainThread::isMainThread())
         calledOffMainThread = true;
-    calls.append(call);
+    if (!call.isNull())
+        calls.append(call);
 }
 
 QStringList ScriptedUi::callsStartingWith(const QString &prefix) const {
-    QStringList found;
-    for (const QString &call : calls) {
-        if (call.startsWith(prefix))
-            found.append(call);
-    }
-    return found;
+    return calls.filter(QRegularExpression('^' + QRegularExpression::escape(prefix)));
+}
+
+void ScriptedUi::atFirstProgress(const std::function<void()> &action) {
+    acted = false;
+    onProgressValue = [this, action](quint64 value) {
+        if (value > 0 && !acted) {
+            acted = true;
+            action();
+        }
+    };
 }
 
 std::optional<QString> ScriptedUi::next(std::deque<std::optional<QString>> &answers,
@@ -34,91 +41,20 @@ std::optional<QString> ScriptedUi::next(std::deque<std::optional<QString>> &answ
     return answer;
 }
 
-void ScriptedUi::showProgress(bool indeterminate) {
-    record(indeterminate ? QStringLiteral("sheet:indeterminate")
-                         : QStringLiteral("sheet:determinate"));
-}
-
-void ScriptedUi::hideProgress(int returnCode) {
-    record(QStringLiteral("hide:%1").arg(returnCode));
-}
-
-void ScriptedUi::setProgressTopText(const QString &text) {
-    record(QStringLiteral("top:") + text);
-}
-
 void ScriptedUi::setProgressMaxValue(quint64 maxValue) {
-    record(QStringLiteral("max"));
+    record("max");
     maxValues.append(maxValue);
 }
 
 void ScriptedUi::setProgressValue(quint64 value) {
-    if (!MainThread::isMainThread())
-        calledOffMainThread = true;
+    record(QString());
     if (onProgressValue)
         onProgressValue(value);
 }
 
 void ScriptedUi::setProgressBottomText(const QString &text) {
-    if (!MainThread::isMainThread())
-        calledOffMainThread = true;
+    record(QString());
     bottomTexts.append(text);
-}
-
-void ScriptedUi::reloadBrowser() {
-    record(QStringLiteral("reload"));
-}
-
-void ScriptedUi::selectRememberedEncoding() {
-    record(QStringLiteral("encoding"));
-}
-
-void ScriptedUi::updateCommands() {
-    record(QStringLiteral("toolbar"));
-}
-
-QList<IFileEntry *> ScriptedUi::firstColumnSelection() const {
-    return selectedZero;
-}
-
-QList<IFileEntry *> ScriptedUi::currentSelection() const {
-    return selectedCurrent;
-}
-
-void ScriptedUi::closeWindow() {
-    record(QStringLiteral("close"));
-}
-
-void ScriptedUi::alert(const QString &message, const QString &information) {
-    record(QStringLiteral("alert:") + message + information);
-}
-
-std::optional<QString> ScriptedUi::input(const QString &message, const QString &defaultValue) {
-    record(QStringLiteral("input:") + message + QLatin1Char('|') + defaultValue);
-    return defaultValue;
-}
-
-std::optional<QString> ScriptedUi::askPassword(const QString &message) {
-    record(QStringLiteral("password:") + message);
-    return next(passwords, "password prompt");
-}
-
-std::optional<QString> ScriptedUi::pickFolder(const std::optional<QString> &openingFolder) {
-    record(QStringLiteral("chooser:") + openingFolder.value_or(QString()));
-    return next(directories, "folder chooser");
-}
-
-QStringList ScriptedUi::pickFilesAndFolders() {
-    record(QStringLiteral("pick"));
-    return pickedFiles;
-}
-
-void ScriptedUi::openWithDefaultApplication(const QString &path) {
-    record(QStringLiteral("open:") + path);
-}
-
-void ScriptedUi::showInFolder(const QString &path) {
-    record(QStringLiteral("reveal:") + path);
 }
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs) {

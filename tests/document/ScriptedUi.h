@@ -31,32 +31,55 @@ public:
     // Runs on the main thread at each progress value.
     std::function<void(quint64)> onProgressValue;
     std::atomic<bool> calledOffMainThread = false;
+    // Whether the action given to atFirstProgress has run.
+    bool acted = false;
 
     // The calls that begin with the prefix.
     QStringList callsStartingWith(const QString &prefix) const;
+    // Runs the action (on the main thread) at the first progress value above zero.
+    void atFirstProgress(const std::function<void()> &action);
 
-    void showProgress(bool indeterminate) override;
-    void hideProgress(int returnCode) override;
-    void setProgressTopText(const QString &text) override;
+    void showProgress(bool indeterminate) override {
+        record(indeterminate ? "sheet:indeterminate" : "sheet:determinate");
+    }
+    void hideProgress(int returnCode) override {
+        record(QStringLiteral("hide:%1").arg(returnCode));
+    }
+    void setProgressTopText(const QString &text) override { record("top:" + text); }
     void setProgressMaxValue(quint64 maxValue) override;
     void setProgressValue(quint64 value) override;
     void setProgressBottomText(const QString &text) override;
-    void reloadBrowser() override;
-    void selectRememberedEncoding() override;
-    void updateCommands() override;
-    QList<IFileEntry *> firstColumnSelection() const override;
-    QList<IFileEntry *> currentSelection() const override;
-    void closeWindow() override;
+    void reloadBrowser() override { record("reload"); }
+    void selectRememberedEncoding() override { record("encoding"); }
+    void updateCommands() override { record("toolbar"); }
+    QList<IFileEntry *> firstColumnSelection() const override { return selectedZero; }
+    QList<IFileEntry *> currentSelection() const override { return selectedCurrent; }
+    void closeWindow() override { record("close"); }
 
-    void alert(const QString &message, const QString &information) override;
-    std::optional<QString> input(const QString &message, const QString &defaultValue) override;
-    std::optional<QString> askPassword(const QString &message) override;
-    std::optional<QString> pickFolder(const std::optional<QString> &openingFolder) override;
-    QStringList pickFilesAndFolders() override;
-    void openWithDefaultApplication(const QString &path) override;
-    void showInFolder(const QString &path) override;
+    void alert(const QString &message, const QString &information) override {
+        record("alert:" + message + information);
+    }
+    std::optional<QString> input(const QString &message, const QString &defaultValue) override {
+        record("input:" + message + '|' + defaultValue);
+        return defaultValue;
+    }
+    std::optional<QString> askPassword(const QString &message) override {
+        record("password:" + message);
+        return next(passwords, "password prompt");
+    }
+    std::optional<QString> pickFolder(const std::optional<QString> &openingFolder) override {
+        record("chooser:" + openingFolder.value_or(QString()));
+        return next(directories, "folder chooser");
+    }
+    QStringList pickFilesAndFolders() override {
+        record("pick");
+        return pickedFiles;
+    }
+    void openWithDefaultApplication(const QString &path) override { record("open:" + path); }
+    void showInFolder(const QString &path) override { record("reveal:" + path); }
 
 private:
+    // Notes a call off the main thread; records it unless the call is null.
     void record(const QString &call);
     std::optional<QString> next(std::deque<std::optional<QString>> &answers, const char *dialog);
 };

@@ -1,12 +1,12 @@
 #include "DocumentFixture.h"
 #include "support/ArchiveKit.h"
-#include "util/TempFolders.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -17,53 +17,32 @@ constexpr qint64 kRoom = 1 << 20;
 // every case a file-size limit that makes writes past it fail.
 enum class Fault { SmallTmpfs, FileSizeLimit };
 
-// Holds the fault for the folder while it lives; isActive is false when it cannot be made here.
-class FullDestination {
-public:
-    FullDestination(Fault fault, const QString &folder) {
-        if (fault == Fault::SmallTmpfs) {
-            tmpfs_ = std::make_unique<SmallTmpfs>(folder, kRoom);
-            active_ = tmpfs_->isMounted();
-        } else {
-            active_ = true;
-        }
-    }
-    // Starts the fault once the test's own files are written.
-    void arm(Fault fault) {
-        if (fault == Fault::FileSizeLimit)
-            limit_ = std::make_unique<FileSizeLimit>(kRoom);
-    }
-    void disarm() { limit_.reset(); }
-    bool isActive() const { return active_; }
-
-private:
-    std::unique_ptr<SmallTmpfs> tmpfs_;
-    std::unique_ptr<FileSizeLimit> limit_;
-    bool active_ = false;
-};
-
-QStringList temporaries() {
-    return QDir(TempFolders::root())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 class WriteFaults : public DocumentTest, public ::testing::WithParamInterface<Fault> {
 protected:
-    void expectOneAlertContaining(const QString &text) const {
-        const QStringList alerts = ui_.callsStartingWith("alert:");
-        ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
-        EXPECT_TRUE(alerts.first().contains(text)) << alerts.first().toStdString();
+    // Makes the folder "full"; false where its fault cannot be made here.
+    bool makeFullFolder() {
+        QDir(dir_.path()).mkdir("full");
+        if (GetParam() == Fault::FileSizeLimit)
+            return true;
+        tmpfs_ = std::make_unique<SmallTmpfs>(dir_.file("full"), kRoom);
+        return tmpfs_->isMounted();
     }
+    // Runs the task to its end with the fault on; the test's own files are written before.
+    void runFull(const std::function<void()> &task) {
+        std::optional<FileSizeLimit> limit;
+        if (GetParam() == Fault::FileSizeLimit)
+            limit.emplace(kRoom);
+        task();
+        settle();
+    }
+
+    std::unique_ptr<SmallTmpfs> tmpfs_;
 };
 
 // Each reader writes its files its own way: zip on several threads, tar through one buffer
 // (after its gzip layer is undone into the temporary folder), 7z on a thread of its own.
-class ExtractionFaults : public WriteFaults {};
-
-TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
-    QDir(dir_.path()).mkdir("full");
-    FullDestination full(GetParam(), dir_.file("full"));
-    if (!full.isActive())
+TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
+    if (!makeFullFolder())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     for (const QString &name : QStringList{"z.zip", "z.tgz", "z.7z"}) {
         SCOPED_TRACE(name.toStdString());
@@ -72,10 +51,7 @@ TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
         open("full/" + name);
         const QStringList temporariesBefore = temporaries();
         ui_.calls.clear();
-        full.arm(GetParam());
-        document_.extractAll();
-        settle();
-        full.disarm();
+        runFull([this] { document_.extractAll(); });
         // A writer on another thread may not see the cause; the alert then names the file only.
         const QStringList alerts = ui_.callsStartingWith("alert:");
         ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
@@ -90,31 +66,24 @@ TEST_P(ExtractionFaults, ExtractionIntoAFullFolderFailsCleanly) {
 }
 
 TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
-    QDir(dir_.path()).mkdir("full");
-    FullDestination full(GetParam(), dir_.file("full"));
-    if (!full.isActive())
+    if (!makeFullFolder())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     dir_.write("src/noise.bin", randomBytes(4 * kRoom));
     document_.addFiles({dir_.file("src")});
     const QStringList temporariesBefore = temporaries();
     ui_.directories = {dir_.file("full")};
-    full.arm(GetParam());
-    document_.zipTo();
-    settle();
-    full.disarm();
+    runFull([this] { document_.zipTo(); });
     ASSERT_EQ(ui_.callsStartingWith("alert:").size(), 1);
     EXPECT_EQ(namesIn("full"), QStringList()) << "no partial archive under any name";
     EXPECT_EQ(temporaries(), temporariesBefore);
 }
 
-std::string faultName(const ::testing::TestParamInfo<Fault> &info) {
-    return info.param == Fault::SmallTmpfs ? "SmallTmpfs" : "FileSizeLimit";
-}
-
 INSTANTIATE_TEST_SUITE_P(Faults, WriteFaults,
-                         ::testing::Values(Fault::SmallTmpfs, Fault::FileSizeLimit), faultName);
-INSTANTIATE_TEST_SUITE_P(Faults, ExtractionFaults,
-                         ::testing::Values(Fault::SmallTmpfs, Fault::FileSizeLimit), faultName);
+                         ::testing::Values(Fault::SmallTmpfs, Fault::FileSizeLimit),
+                         [](const auto &param) {
+                             return param.param == Fault::SmallTmpfs ? "SmallTmpfs"
+                                                                     : "FileSizeLimit";
+                         });
 
 class ZipSourceFaults : public DocumentTest {
 protected:
@@ -125,16 +94,10 @@ protected:
         dir_.write("src/b-small.txt", "small");
         document_.addFiles({dir_.file("src/a-large.bin"), dir_.file("src/b-small.txt")});
         temporariesBefore_ = temporaries();
-        bool acted = false;
-        ui_.onProgressValue = [&](quint64 value) {
-            if (value > 0 && !acted) {
-                acted = true;
-                action();
-            }
-        };
+        ui_.atFirstProgress(action);
         document_.zip();
         settle();
-        ASSERT_TRUE(acted);
+        ASSERT_TRUE(ui_.acted);
     }
     QStringList temporariesBefore_;
 };

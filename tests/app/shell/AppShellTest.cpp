@@ -4,6 +4,7 @@
 #include "app/shell/SingleInstance.h"
 #include "document/ArchiveDocument.h"
 #include "document/ScriptedUi.h"
+#include "settings/RememberedEncodings.h"
 #include "util/TempFolders.h"
 
 #include <QTest>
@@ -48,23 +49,21 @@ protected:
     AppShell shell_{ui_};
 };
 
+// An archive that cannot be opened is reported and leaves the empty window for the next one.
 TEST_F(AppShellTest, WithoutArchivesOneEmptyWindowOpensAndTheNextArchiveFillsIt) {
     shell_.openFiles({});
     ASSERT_EQ(windows().size(), 1);
     DocumentWindow *empty = windows().first();
     EXPECT_TRUE(empty->document().isEmpty());
+    dir_.write("notes.txt", "not an archive");
+    shell_.openFiles({dir_.file("notes.txt"), dir_.file("missing.zip")});
+    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 2);
+    EXPECT_EQ(windows(), QList<DocumentWindow *>{empty});
+    EXPECT_TRUE(empty->document().isEmpty());
 
     shell_.openFiles({dir_.file("one.zip"), dir_.file("two.zip")});
     EXPECT_EQ(windows().first(), empty);
     EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip"}));
-}
-
-TEST_F(AppShellTest, AnArchiveThatCannotBeOpenedIsReportedAndLeavesAnEmptyWindow) {
-    dir_.write("notes.txt", "not an archive");
-    shell_.openFiles({dir_.file("notes.txt"), dir_.file("missing.zip")});
-    EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 2);
-    ASSERT_EQ(windows().size(), 1);
-    EXPECT_TRUE(windows().first()->document().isEmpty());
 }
 
 TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOnes) {
@@ -79,29 +78,32 @@ TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOn
 TEST_F(AppShellTest, TheKeysOpenNewWindowsAndCloseThem) {
     shell_.openFiles({});
     DocumentWindow *window = windows().first();
-    press(*window, Qt::Key_N, Qt::ControlModifier);
+    press(*window, "Ctrl+N");
     EXPECT_EQ(windows().size(), 2);
-    press(*window, Qt::Key_W, Qt::ControlModifier);
+    press(*window, "Ctrl+W");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
 }
 
+// Quitting also forgets the encodings remembered for archives that are gone.
 TEST_F(AppShellTest, QuitClosesEveryWindowAndRemovesTheTempRoot) {
     AppLifecycle delegate(*qApp);
     shell_.openFiles({dir_.file("one.zip")});
     shell_.newWindow();
-    ASSERT_TRUE(QFileInfo(TempFolders::newItemFolder()).isDir());
+    RememberedEncodings::remember(dir_.file("two.zip"), "Shift_JIS");
+    RememberedEncodings::remember(dir_.file("three.zip"), "GBK");
+    QFile::remove(dir_.file("three.zip"));
+    const QString nested = TempFolders::newItemFolder() + "/nested";
+    ASSERT_TRUE(QDir().mkpath(nested + "/deeper"));
+    ASSERT_TRUE(QFile(nested + "/copy.txt").open(QIODevice::WriteOnly));
     const QString root = TempFolders::root();
     QTimer::singleShot(0, [this] { chooseFromMenu(*windows().first(), {"File", "Quit"}); });
-    // Ends a run that does not quit, and goes with this run.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-    deadline.start(5000);
-    EXPECT_NE(QCoreApplication::exec(), 7);
+    EXPECT_NE(runApplication(5000), -1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(root));
+    EXPECT_EQ(RememberedEncodings::nameFor(dir_.file("two.zip")), "Shift_JIS");
+    EXPECT_FALSE(RememberedEncodings::nameFor(dir_.file("three.zip")));
 }
 
 // A later launch hands its archives to the running instance over the session bus and ends.

@@ -2,9 +2,40 @@
 
 #include "../TestDesktop.h"
 
+#include <QDir>
 #include <QFile>
 #include <QInputDialog>
 #include <QTest>
+
+class CommandsTest;
+
+namespace {
+
+// A user command reached the way a user reaches it, and what it leaves on disk or on screen.
+struct Command {
+    const char *name = "";
+    // What the window shows first: the archive, the gathered items, or nothing.
+    enum { Archive, Items, Empty } start = Archive;
+    // Items clicked first ("docs/a.txt": its folders before it), the later ones with Ctrl.
+    const char *clicked = "";
+    // "key:Ctrl+E", "menu:Archive/Extract", "tool:Zip", or "context:View" on the clicked item.
+    const char *route = "";
+    // The file dialog's answer below the row's folder: a path, or a folder and the names chosen
+    // in it; "-" cancels it.
+    const char *chooser = "";
+    // Where the result shows: the names in a folder below the row's folder, "" the names in the
+    // browser, "viewed" the contents of the copies and "opened" the folders opened through the
+    // desktop, "zipped" the entries of items/folder.zip.
+    const char *look = nullptr;
+    const char *expected = "";
+    // A preference box clicked first.
+    const char *preference = nullptr;
+    bool closes = false;
+    bool withFileManager = false;
+    std::function<void(CommandsTest &)> check = nullptr;
+};
+
+} // namespace
 
 // Each row's folder holds a/sample.zip (docs/a.txt, docs/b.txt, docs/inner/c.txt, top.txt),
 // items/folder (inner.txt, .hidden), items/file.txt, and an empty out/.
@@ -19,228 +50,121 @@ public:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
-    // Opens the preferences with their key and clicks the box with the title.
-    static void togglePreference(DocumentWindow &window, const QString &title) {
-        press(window, Qt::Key_Comma, Qt::ControlModifier);
-        clickPreference(title);
+    void perform(DocumentWindow &window, const Command &command) {
+        if (command.preference) {
+            press(window, "Ctrl+,");
+            clickPreference(command.preference);
+        }
+        QList<QStringList> clicked;
+        for (const QString &path : QString(command.clicked).split(' ', Qt::SkipEmptyParts))
+            clicked.append(path.split('/'));
+        const QString how = QString(command.route).section(':', 0, 0);
+        const QString what = QString(command.route).section(':', 1);
+        const QStringList rightClicked = how == "context" ? clicked.takeLast() : QStringList();
+        for (qsizetype i = 0; i < clicked.size(); ++i) {
+            if (i == 0)
+                click(window, clicked[i]);
+            else
+                clickItem(window, clicked[i], Qt::LeftButton, Qt::ControlModifier);
+        }
+        const QStringList chooser = QString(command.chooser).split(' ', Qt::SkipEmptyParts);
+        if (chooser == QStringList{"-"})
+            cancelDialog();
+        else if (chooser.size() == 1)
+            answerFileDialog({at(chooser.first())});
+        else if (!chooser.isEmpty())
+            answerFileDialog(chooser.mid(1), at(chooser.first()));
+        if (how == "key")
+            press(window, what);
+        else if (how == "menu")
+            chooseFromMenu(window, what.split('/'));
+        else if (how == "tool")
+            clickToolButton(window, what);
+        else if (rightClicked.size() > 1)
+            click(window, rightClicked.mid(0, rightClicked.size() - 1));
+        if (how == "context")
+            contextMenu(window, rightClicked, what);
     }
-    // The chooser of Add… answered with the gathered items.
-    void addItems(DocumentWindow &window) {
-        answerFileDialog({"folder", "file.txt"}, at("items"));
-        chooseFromMenu(window, {"Archive", "Add…"});
+    // What the row's look names, one word per name or file.
+    QStringList result(const DocumentWindow &window, const QString &look) {
+        const QStringList opened = TestDesktop::instance().openedPaths();
+        QStringList found;
+        if (look == "viewed") {
+            for (const QString &path : opened)
+                found.append(contents(path));
+        } else if (look == "opened") {
+            EXPECT_TRUE(
+                QTest::qWaitFor([] { return !TestDesktop::instance().openedPaths().isEmpty(); }));
+            for (const QString &path : TestDesktop::instance().openedPaths())
+                found.append(QDir(folder_).relativeFilePath(path));
+        } else if (look == "zipped") {
+            found = runTool("unzip", {"-Z1", at("items/folder.zip")})
+                        .output.split('\n', Qt::SkipEmptyParts);
+            found.sort();
+        } else {
+            found = look.isEmpty() ? topNames(window) : names(look);
+        }
+        return found;
     }
 };
-
-namespace {
-
-// A user command reached the way a user reaches it, and what it leaves on disk or on screen.
-struct Command {
-    const char *name;
-    // What the window shows first: the archive, the gathered items, or nothing.
-    enum { Archive, Items, Empty } start;
-    std::function<void(CommandsTest &, DocumentWindow &)> act;
-    std::function<void(CommandsTest &, DocumentWindow &)> check;
-};
-
-using T = CommandsTest;
-using W = DocumentWindow;
-
-const QStringList kOpened = {"sample.zip"};
-
-} // namespace
 
 TEST_F(CommandsTest, EachCommandDoesItsWork) {
     const QList<Command> commands = {
-        {"Extract with its key, closing the window", Command::Archive,
-         [](T &, W &w) { T::press(w, Qt::Key_E, Qt::ControlModifier); },
-         [](T &t, W &w) {
-             EXPECT_EQ(t.names("a"), QStringList({"sample", "sample.zip"}));
-             EXPECT_EQ(T::contents(t.at("a/sample/docs/a.txt")), "docs/a.txt");
-             EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
+        {"Extract with its key, closing the window", Command::Archive, "", "key:Ctrl+E", "", "a",
+         "sample sample.zip", nullptr, true, false,
+         [](CommandsTest &t) {
+             EXPECT_EQ(CommandsTest::contents(t.at("a/sample/docs/a.txt")), "docs/a.txt");
          }},
-        {"Extract As from the toolbar", Command::Archive,
-         [](T &t, W &w) {
-             t.answerFileDialog({t.at("out")});
-             T::clickToolButton(w, "Extract As…");
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("out"), QStringList({"sample"}));
-         }},
-        {"Extract Selected on a file in the second column", Command::Archive,
-         [](T &, W &w) {
-             T::click(w, {"docs"});
-             T::chooseFromContextMenu(w, {"docs", "a.txt"}, "Extract Selected");
-         },
-         [](T &t, W &w) {
-             EXPECT_EQ(t.names("a"), QStringList({"a.txt", "sample.zip"}));
-             EXPECT_TRUE(w.isVisible()) << "a partial extraction keeps the window";
-         }},
-        {"Extract Selected on a folder in the first column", Command::Archive,
-         [](T &, W &w) { T::chooseFromContextMenu(w, {"docs"}, "Extract Selected"); },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("a/docs"), QStringList({"a.txt", "b.txt", "inner"}));
-         }},
-        {"Extract Selected from the menu on two files", Command::Archive,
-         [](T &, W &w) {
-             T::click(w, {"docs", "a.txt"});
-             T::clickItem(w, {"docs", "b.txt"}, Qt::LeftButton, Qt::ControlModifier);
-             T::chooseFromMenu(w, {"Archive", "Extract Selected"});
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("a/docs"), QStringList({"a.txt", "b.txt"}));
-         }},
-        {"Extract Selected As from the context menu", Command::Archive,
-         [](T &t, W &w) {
-             T::click(w, {"docs"});
-             t.answerFileDialog({t.at("out")});
-             T::chooseFromContextMenu(w, {"docs", "inner"}, "Extract Selected As…");
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("out/inner"), QStringList({"c.txt"}));
-         }},
-        {"Extract Selected As from the menu, chooser cancelled", Command::Archive,
-         [](T &t, W &w) {
-             T::click(w, {"top.txt"});
-             t.cancelDialog();
-             T::chooseFromMenu(w, {"Archive", "Extract Selected As…"});
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("a"), kOpened);
+        {"Extract As from the toolbar", Command::Archive, "", "tool:Extract As…", "out", "out",
+         "sample", nullptr, true},
+        {"Extract Selected on a file in the second column", Command::Archive, "docs/a.txt",
+         "context:Extract Selected", "", "a", "a.txt sample.zip"},
+        {"Extract Selected on a folder in the first column", Command::Archive, "docs",
+         "context:Extract Selected", "", "a/docs", "a.txt b.txt inner"},
+        {"Extract Selected from the menu on two files", Command::Archive, "docs/a.txt docs/b.txt",
+         "menu:Archive/Extract Selected", "", "a/docs", "a.txt b.txt"},
+        {"Extract Selected As from the context menu", Command::Archive, "docs/inner",
+         "context:Extract Selected As…", "out", "out/inner", "c.txt"},
+        {"Extract Selected As from the menu, chooser cancelled", Command::Archive, "top.txt",
+         "menu:Archive/Extract Selected As…", "-", "a", "sample.zip", nullptr, false, false,
+         [](CommandsTest &t) {
              EXPECT_TRUE(t.names("out").isEmpty());
          }},
-        {"View with Return", Command::Archive,
-         [](T &, W &w) {
-             T::click(w, {"docs", "a.txt"});
-             T::press(w, Qt::Key_Return);
-         },
-         [](T &, W &) {
-             const QStringList opened = TestDesktop::instance().openedPaths();
-             ASSERT_EQ(opened.size(), 1);
-             EXPECT_EQ(T::contents(opened.first()), "docs/a.txt");
-         }},
-        {"View from the context menu", Command::Archive,
-         [](T &, W &w) {
-             T::click(w, {"docs"});
-             T::chooseFromContextMenu(w, {"docs", "b.txt"}, "View");
-         },
-         [](T &, W &) {
-             EXPECT_EQ(T::contents(TestDesktop::instance().openedPaths().value(0)), "docs/b.txt");
-         }},
-        {"View from the menu", Command::Archive,
-         [](T &, W &w) {
-             T::click(w, {"top.txt"});
-             T::chooseFromMenu(w, {"Archive", "View"});
-         },
-         [](T &, W &) {
-             EXPECT_EQ(T::contents(TestDesktop::instance().openedPaths().value(0)), "top.txt");
-         }},
-        {"Show in Folder asks the file manager to select the archive", Command::Archive,
-         [](T &t, W &w) {
-             t.fileManager_ = std::make_unique<FakeFileManager>();
-             T::chooseFromContextMenu(w, {"docs"}, "Show in Folder");
-         },
-         [](T &t, W &) {
+        {"View with Return", Command::Archive, "docs/a.txt", "key:Return", "", "viewed",
+         "docs/a.txt"},
+        {"View from the context menu", Command::Archive, "docs/b.txt", "context:View", "", "viewed",
+         "docs/b.txt"},
+        {"View from the menu", Command::Archive, "top.txt", "menu:Archive/View", "", "viewed",
+         "top.txt"},
+        {"Show in Folder asks the file manager to select the archive", Command::Archive, "docs",
+         "context:Show in Folder", "", nullptr, "", nullptr, false, true,
+         [](CommandsTest &t) {
              ASSERT_TRUE(t.fileManager_->isRunning()) << "no private session bus";
              EXPECT_TRUE(QTest::qWaitFor([&] { return !t.fileManager_->shown.isEmpty(); }));
              EXPECT_EQ(t.fileManager_->shown, QStringList{t.at("a/sample.zip")});
              EXPECT_TRUE(TestDesktop::instance().openedPaths().isEmpty());
          }},
-        {"Show in Folder without a file manager opens the folder", Command::Items,
-         [](T &, W &w) {
-             T::chooseFromMenu(w, {"Archive", "Show in Folder"});
-         },
-         [](T &t, W &) {
-             EXPECT_TRUE(
-                 QTest::qWaitFor([&] { return !TestDesktop::instance().openedPaths().isEmpty(); }));
-             EXPECT_EQ(TestDesktop::instance().openedPaths(), QStringList{t.at("items")});
-         }},
-        {"Open Archive's Folder", Command::Archive,
-         [](T &, W &w) {
-             T::chooseFromMenu(w, {"Archive", "Open Archive's Folder"});
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(TestDesktop::instance().openedPaths(), QStringList{t.at("a")});
-         }},
-        {"Open with its key", Command::Empty,
-         [](T &t, W &w) {
-             t.answerFileDialog({t.at("a/sample.zip")});
-             T::press(w, Qt::Key_O, Qt::ControlModifier);
-         },
-         [](T &, W &w) {
-             EXPECT_EQ(T::topNames(w), QStringList({"docs", "top.txt"}));
-         }},
-        {"Add takes a folder and a file in one chooser", Command::Empty,
-         [](T &t, W &w) {
-             t.answerFileDialog({"folder", "file.txt"}, t.at("items"));
-             T::clickToolButton(w, "Add…");
-         },
-         [](T &, W &w) {
-             EXPECT_EQ(T::topNames(w), QStringList({"folder", "file.txt"}));
-         }},
-        {"Delete with its key", Command::Items,
-         [](T &, W &w) {
-             T::click(w, {"file.txt"});
-             T::press(w, Qt::Key_Delete);
-         },
-         [](T &, W &w) {
-             EXPECT_EQ(T::topNames(w), QStringList({"folder"}));
-         }},
-        {"Delete from the toolbar", Command::Items,
-         [](T &, W &w) {
-             T::click(w, {"folder"});
-             T::clickToolButton(w, "Delete");
-         },
-         [](T &, W &w) {
-             EXPECT_EQ(T::topNames(w), QStringList({"file.txt"}));
-         }},
-        {"Delete from the context menu", Command::Items,
-         [](T &, W &w) { T::chooseFromContextMenu(w, {"folder"}, "Delete"); },
-         [](T &, W &w) {
-             EXPECT_EQ(T::topNames(w), QStringList({"file.txt"}));
-         }},
-        {"Zip from the menu, hidden files kept", Command::Items,
-         [](T &, W &w) {
-             T::chooseFromMenu(w, {"Archive", "Zip"});
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("items"), QStringList({"file.txt", "folder", "folder.zip"}));
-             EXPECT_EQ(runShell("unzip -l '" + t.at("items/folder.zip") + "' | grep -q hidden"), 0);
-         }},
-        {"Zip As from the toolbar", Command::Items,
-         [](T &t, W &w) {
-             t.answerFileDialog({t.at("out")});
-             T::clickToolButton(w, "Zip As…");
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("out"), QStringList({"folder.zip"}));
-         }},
-        {"Preference: extract on opening", Command::Empty,
-         [](T &t, W &w) {
-             T::togglePreference(w, "Automatic extract the file archive");
-             t.answerFileDialog({t.at("a/sample.zip")});
-             T::chooseFromMenu(w, {"File", "Open…"});
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(t.names("a"), QStringList({"sample", "sample.zip"}));
-         }},
-        {"Preference: keep the window after extracting", Command::Archive,
-         [](T &, W &w) {
-             T::togglePreference(w, "Close the window after extracting files");
-             T::chooseFromMenu(w, {"Archive", "Extract"});
-         },
-         [](T &t, W &w) {
-             EXPECT_EQ(t.names("a"), QStringList({"sample", "sample.zip"}));
-             QTest::qWait(100);
-             EXPECT_TRUE(w.isVisible());
-         }},
-        {"Preference: leave hidden files out of a zip", Command::Items,
-         [](T &, W &w) {
-             T::togglePreference(w, "The archive to ignore hidden files");
-             T::clickToolButton(w, "Zip");
-         },
-         [](T &t, W &) {
-             EXPECT_EQ(runShell("unzip -l '" + t.at("items/folder.zip") + "' | grep -q hidden"), 1);
-         }},
+        {"Show in Folder without a file manager opens the folder", Command::Items, "",
+         "menu:Archive/Show in Folder", "", "opened", "items"},
+        {"Open Archive's Folder", Command::Archive, "", "menu:Archive/Open Archive's Folder", "",
+         "opened", "a"},
+        {"Open with its key", Command::Empty, "", "key:Ctrl+O", "a/sample.zip", "", "docs top.txt"},
+        {"Add takes a folder and a file in one chooser", Command::Empty, "", "tool:Add…",
+         "items folder file.txt", "", "folder file.txt"},
+        {"Delete with its key", Command::Items, "file.txt", "key:Del", "", "", "folder"},
+        {"Delete from the toolbar", Command::Items, "folder", "tool:Delete", "", "", "file.txt"},
+        {"Delete from the context menu", Command::Items, "folder", "context:Delete", "", "",
+         "file.txt"},
+        {"Zip from the menu, hidden files kept", Command::Items, "", "menu:Archive/Zip", "",
+         "zipped", "file.txt folder/ folder/.hidden folder/inner.txt"},
+        {"Zip As from the toolbar", Command::Items, "", "tool:Zip As…", "out", "out", "folder.zip"},
+        {"Preference: extract on opening", Command::Empty, "", "menu:File/Open…", "a/sample.zip",
+         "a", "sample sample.zip", "Automatic extract the file archive", true},
+        {"Preference: keep the window after extracting", Command::Archive, "",
+         "menu:Archive/Extract", "", "a", "sample sample.zip",
+         "Close the window after extracting files"},
+        {"Preference: leave hidden files out of a zip", Command::Items, "", "tool:Zip", "",
+         "zipped", "file.txt folder/ folder/inner.txt", "The archive to ignore hidden files"},
     };
     int row = 0;
     for (const Command &command : commands) {
@@ -262,10 +186,23 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
         auto window =
             openWindow(command.start == Command::Archive ? at("a/sample.zip") : QString());
         if (command.start == Command::Items)
-            addItems(*window);
-        command.act(*this, *window);
+            perform(*window,
+                    {"", Command::Empty, "", "menu:Archive/Add…", "items folder file.txt"});
+        if (command.withFileManager)
+            fileManager_ = std::make_unique<FakeFileManager>();
+        perform(*window, command);
         settle(*window);
-        command.check(*this, *window);
+        if (command.look) {
+            EXPECT_EQ(result(*window, command.look).join(' ').toStdString(), command.expected);
+        }
+        if (command.closes) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
+        } else {
+            QTest::qWait(100);
+            EXPECT_TRUE(window->isVisible());
+        }
+        if (command.check)
+            command.check(*this);
         fileManager_.reset();
         EXPECT_TRUE(alerts_.isEmpty()) << alerts_.join('\n').toStdString();
         alerts_.clear();

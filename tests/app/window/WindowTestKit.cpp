@@ -7,6 +7,7 @@
 #include "app/window/EntryBrowserModel.h"
 #include "app/window/StatusLine.h"
 #include "document/ArchiveDocument.h"
+#include "support/ArchiveKit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,6 +39,11 @@ QAction *findAction(const QList<QAction *> &actions, const QString &text) {
     return nullptr;
 }
 
+void closePopups() {
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
 } // namespace
 
 BrowserColumn *WindowTest::columnOf(const DocumentWindow &window, const QStringList &path) {
@@ -61,15 +67,6 @@ QModelIndex WindowTest::indexAt(const DocumentWindow &window, const QStringList 
     }
     return current;
 }
-
-namespace {
-
-void closePopups() {
-    while (QWidget *popup = QApplication::activePopupWidget())
-        popup->close();
-}
-
-} // namespace
 
 WindowTest::WindowTest() {
     watcher_.setInterval(20);
@@ -135,10 +132,7 @@ void WindowTest::cancelDialog() {
 }
 
 void WindowTest::python(const QString &script) const {
-    const QString file = dir_.write(QStringLiteral("make.py"), script.toUtf8());
-    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && /usr/bin/python3 make.py").arg(dir_.path())), 0)
-        << script.toStdString();
-    QFile::remove(file);
+    ASSERT_EQ(ArchiveKit::runPython(script, dir_.path()), 0) << script.toStdString();
 }
 
 QString WindowTest::makeZip(const QString &name, const QStringList &entries) const {
@@ -204,23 +198,19 @@ void WindowTest::clickItem(DocumentWindow &window, const QStringList &path, Qt::
     QCoreApplication::processEvents();
 }
 
-QStringList WindowTest::contextMenu(DocumentWindow &window, const QStringList &path) {
+QStringList WindowTest::contextMenu(DocumentWindow &window, const QStringList &path,
+                                    const QString &item) {
     clickItem(window, path, Qt::RightButton);
     QStringList items;
-    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-        for (const QAction *action : menu->actions())
-            items.append(plain(action->text()));
-    }
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    for (const QAction *action : menu ? menu->actions() : QList<QAction *>())
+        items.append(plain(action->text()));
+    if (menu && !item.isEmpty())
+        clickMenuItem(*menu, item);
+    else
+        EXPECT_TRUE(item.isEmpty()) << "no context menu on " << path.join('/').toStdString();
     closePopups();
     return items;
-}
-
-void WindowTest::chooseFromContextMenu(DocumentWindow &window, const QStringList &path,
-                                       const QString &item) {
-    clickItem(window, path, Qt::RightButton);
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    ASSERT_TRUE(menu) << "no context menu on " << path.join('/').toStdString();
-    clickMenuItem(*menu, item);
 }
 
 void WindowTest::clickMenuItem(QMenu &menu, const QString &item) {
@@ -269,23 +259,37 @@ void WindowTest::clickToolButton(DocumentWindow &window, const QString &text) {
     ADD_FAILURE() << "no button " << text.toStdString();
 }
 
-void WindowTest::press(DocumentWindow &window, int key, Qt::KeyboardModifiers modifiers) {
+void WindowTest::press(DocumentWindow &window, const QString &keys) {
     window.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(&window, Qt::Key(key), modifiers);
+    QTest::keySequence(&window, QKeySequence(keys, QKeySequence::PortableText));
     QCoreApplication::processEvents();
 }
 
-void WindowTest::drop(DocumentWindow &window, const QStringList &paths) {
-    QMimeData data;
+std::unique_ptr<QMimeData> WindowTest::fileDrag(const QStringList &paths) {
+    auto data = std::make_unique<QMimeData>();
     QList<QUrl> urls;
     for (const QString &path : paths)
         urls.append(QUrl::fromLocalFile(path));
-    data.setUrls(urls);
-    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    data->setUrls(urls);
+    return data;
+}
+
+void WindowTest::drop(DocumentWindow &window, const QStringList &paths) {
+    const auto data = fileDrag(paths);
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     // Straight to the window: the application delivers drops only inside a real drag.
     static_cast<QObject &>(window).event(&event);
     EXPECT_TRUE(event.isAccepted());
+}
+
+int runApplication(int timeoutMs) {
+    // Goes with this run, so it cannot end a later one.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    deadline.start(timeoutMs);
+    return QCoreApplication::exec();
 }
 
 void clickPreference(const QString &title) {

@@ -16,7 +16,10 @@
 
 class BrowserColumn;
 class QMenu;
+class QMimeData;
 
+// Runs the application's event loop until it quits; its exit code, -1 when the time ran out.
+int runApplication(int timeoutMs);
 // Clicks the box with the title in the open preferences window, then closes the window.
 void clickPreference(const QString &title);
 
@@ -53,21 +56,21 @@ public:
     static void clickItem(DocumentWindow &window, const QStringList &path,
                           Qt::MouseButton button = Qt::LeftButton,
                           Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    // The items of the context menu a right click on the item opens (none: no menu opens).
-    static QStringList contextMenu(DocumentWindow &window, const QStringList &path);
-    // Right-clicks the item and clicks the menu's item.
-    static void chooseFromContextMenu(DocumentWindow &window, const QStringList &path,
-                                      const QString &item);
+    // The items of the context menu a right click on the item opens (none: no menu opens), after
+    // clicking the one given.
+    static QStringList contextMenu(DocumentWindow &window, const QStringList &path,
+                                   const QString &item = QString());
     // Opens the menu bar's menu (and the submenus along the path) and clicks the item.
     static void chooseFromMenu(DocumentWindow &window, const QStringList &menuPath);
     // The menu bar's item at the path of menu titles and item text; fails when missing.
     static QAction *menuItem(const DocumentWindow &window, const QStringList &menuPath);
     static void clickToolButton(DocumentWindow &window, const QString &text);
+    // The files as a drag from the file manager carries them.
+    static std::unique_ptr<QMimeData> fileDrag(const QStringList &paths);
     // Drops the files on the window, as a drag from the file manager ends.
     static void drop(DocumentWindow &window, const QStringList &paths);
-    // Types the key in the window, made active first (a dialog may just have closed).
-    static void press(DocumentWindow &window, int key,
-                      Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Types the keys ("Ctrl+E") in the window, made active first (a dialog may just have closed).
+    static void press(DocumentWindow &window, const QString &keys);
     // Clicks the item of an open menu.
     static void clickMenuItem(QMenu &menu, const QString &item);
 
