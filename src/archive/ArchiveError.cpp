@@ -5,6 +5,11 @@
 #include <cerrno>
 
 Error archiveError(ArchiveErrorCode code, const QString &name) {
+    // A name thousands of folders deep would bury the message: its middle gives way.
+    constexpr qsizetype kShownEnds = 60;
+    const QString shown = name.size() > 3 * kShownEnds
+                              ? name.left(kShownEnds) + QChar(0x2026) + name.right(kShownEnds)
+                              : name;
     QString message;
     switch (code) {
     case ArchiveErrorCode::FailedOpenFile:
@@ -20,37 +25,37 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
         message = engineText("Archive issues");
         break;
     case ArchiveErrorCode::FailedToCreateFile:
-        message = QStringLiteral("%1 %2").arg(engineText("Failed to create file"), name);
+        message = QStringLiteral("%1 %2").arg(engineText("Failed to create file"), shown);
         break;
     case ArchiveErrorCode::WrongPassword:
-        message = engineText("Wrong password for %1").arg(name);
+        message = engineText("Wrong password for %1").arg(shown);
         break;
     case ArchiveErrorCode::MissingPassword:
-        message = engineText("A password is needed for %1").arg(name);
+        message = engineText("A password is needed for %1").arg(shown);
         break;
     case ArchiveErrorCode::Damaged:
-        message = engineText("%1 is damaged: its data does not match its checksum").arg(name);
+        message = engineText("%1 is damaged: its data does not match its checksum").arg(shown);
         break;
     case ArchiveErrorCode::UnsupportedMethod:
-        message = engineText("Compression method %1 is not supported").arg(name);
+        message = engineText("Compression method %1 is not supported").arg(shown);
         break;
     case ArchiveErrorCode::MissingVolume:
-        message = engineText("Volume %1 of the archive is missing").arg(name);
+        message = engineText("Volume %1 of the archive is missing").arg(shown);
         break;
     case ArchiveErrorCode::EncryptionUnsupported:
         message = engineText("The archive is encrypted, which is not supported");
         break;
     case ArchiveErrorCode::DiskFull:
-        message = engineText("Not enough space on the disk to write %1").arg(name);
+        message = engineText("Not enough space on the disk to write %1").arg(shown);
         break;
     case ArchiveErrorCode::PermissionDenied:
-        message = engineText("Permission denied writing %1").arg(name);
+        message = engineText("Permission denied writing %1").arg(shown);
         break;
     case ArchiveErrorCode::NameTooLong:
-        message = engineText("The name of %1 is too long for the disk").arg(name);
+        message = engineText("The name of %1 is too long for the disk").arg(shown);
         break;
     case ArchiveErrorCode::NotAnArchive:
-        message = engineText("%1 is not an archive Kist can read").arg(name);
+        message = engineText("%1 is not an archive Kist can read").arg(shown);
         break;
     case ArchiveErrorCode::CutShort:
         message = engineText("The archive is cut short");

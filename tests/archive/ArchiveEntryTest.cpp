@@ -129,3 +129,24 @@ TEST(ZipEntryTree, RepeatedSlashesAndDeepPathsFindTheirFolders) {
     EXPECT_EQ(child(root.get(), "a")->childCount(), 3);
     EXPECT_EQ(root->descendantCount(), 5 + 2 + 40);
 }
+
+// A path thousands of folders deep: the folders made for it know their paths and counts, and a
+// later entry joins them halfway down.
+TEST(ZipEntryTree, AVeryDeepPathKeepsItsFoldersPathsAndCounts) {
+    constexpr int kDepth = 20000;
+    const QString folders = QStringLiteral("d/").repeated(kDepth);
+    auto root = ArchiveEntry::rootEntry();
+    ASSERT_TRUE(ArchiveEntry::addToRoot(entry(folders + "f.txt", 7), root.get()));
+    ASSERT_TRUE(ArchiveEntry::addToRoot(entry("d/d/g.txt", 1), root.get()));
+    const ArchiveEntry *second = child(child(root.get(), "d"), "d");
+    const ArchiveEntry *deepest = second;
+    for (int depth = 2; depth < kDepth; ++depth)
+        deepest = child(deepest, "d");
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(deepest->path(), "/" + folders);
+    EXPECT_EQ(child(deepest, "f.txt")->path(), folders + "f.txt");
+    EXPECT_EQ(root->descendantCount(), kDepth + 2);
+    EXPECT_EQ(second->descendantCount(), kDepth);
+    EXPECT_EQ(second->totalSize(), 8u);
+    EXPECT_EQ(deepest->leadingPath(), "/" + QStringLiteral("d/").repeated(kDepth - 1).chopped(1));
+}
