@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -131,7 +132,7 @@ QString archiveOf(const Kind &kind) {
                  .arg(kStamp));
     const QString archive = folder + "/" + QLatin1String(kind.archive);
     const QString command = QString::fromLatin1(kind.command).arg(shellQuote(archive));
-    if (runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(folder + "/src"), command)) != 0)
+    if (runShellIn(folder + "/src", command) != 0)
         return {};
     return made[kind.label] = archive;
 }
@@ -179,7 +180,13 @@ protected:
 } // namespace
 
 TEST_P(Conformance, ListsEveryEntry) {
-    ArchiveReader &reader = listed();
+    ArchiveReader &reader = open(QLatin1String(GetParam().password));
+    // A cancelled look for encryption is no answer: the next one looks again.
+    runOnThread([&] {
+        QThread::currentThread()->requestInterruption();
+        reader.isEncrypted();
+    });
+    reader.listEntries();
     EXPECT_FALSE(codeOf(reader));
     EXPECT_EQ(listedPaths(root_.get()), samplePaths(tree()));
     EXPECT_EQ(reader.isEncrypted(), *GetParam().password != '\0');
@@ -308,7 +315,7 @@ TEST_P(Conformance, DamageIsReportedAndWritesNoWrongFile) {
         bool mustReport;
     };
     const Damage damages[] = {
-        {"cut in half", truncated(bytes, bytes.size() / 2), true},
+        {"cut in half", bytes.left(bytes.size() / 2), true},
         {"middle flipped", flipped(bytes, bytes.size() / 2, 16), GetParam().checksData},
     };
     for (const Damage &damage : damages) {
@@ -373,10 +380,10 @@ QString makeHostile(const Kind &kind, const Attack &attack, const ScratchDir &di
                        editRarHeaders(archive, names)
                    ? archive
                    : QString();
-    const QString command = QStringLiteral("cd %1 && bsdtar %2 -P -cf %3 %4 %5")
-                                .arg(shellQuote(source), QLatin1String(kind.bsdtarOptions),
-                                     shellQuote(archive), substitutions.join(' '), items.join(' '));
-    return runShell(command) == 0 ? archive : QString();
+    const QString command = QStringLiteral("bsdtar %1 -P -cf %2 %3 %4")
+                                .arg(QLatin1String(kind.bsdtarOptions), shellQuote(archive),
+                                     substitutions.join(' '), items.join(' '));
+    return runShellIn(source, command) == 0 ? archive : QString();
 }
 
 } // namespace

@@ -162,10 +162,8 @@ open('t.zip', 'wb').write(data)
         SCOPED_TRACE(damage);
         ScratchDir dir;
         dir.write("a.txt", "some text\n");
-        ASSERT_EQ(runShell(QStringLiteral("cd %1 && 7zz a -bso0 -bsp0 -tzip -mem=AES256 -psecret "
-                                          "t.zip a.txt")
-                               .arg(shellQuote(dir.path()))),
-                  0);
+        ASSERT_EQ(
+            runShellIn(dir.path(), "7zz a -bso0 -bsp0 -tzip -mem=AES256 -psecret t.zip a.txt"), 0);
         ASSERT_EQ(runPython(toAe1, dir.path(), {QString::number(damage)}), 0);
         OpenedZip zip(dir.file("t.zip"), "secret");
         zip.list();

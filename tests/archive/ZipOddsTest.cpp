@@ -1,10 +1,7 @@
 #include "archive/ZipReader.h"
 #include "support/ArchiveKit.h"
 
-#include <QFileInfo>
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 namespace {
 
@@ -23,20 +20,6 @@ QStringList shown(const ArchiveEntry *node) {
     }
     lines.sort();
     return lines;
-}
-
-// Every item below the folder: a file's content, "-> target" for a link, "" for a folder.
-QMap<QString, QByteArray> treeOf(const QString &folder) {
-    QMap<QString, QByteArray> tree;
-    for (const QString &path : filesBelow(folder)) {
-        const QByteArray native = QFile::encodeName(folder + '/' + path);
-        char target[4096];
-        const ssize_t length = ::readlink(native.constData(), target, sizeof target);
-        tree[path] = length >= 0                              ? "-> " + QByteArray(target, length)
-                     : QFileInfo(folder + '/' + path).isDir() ? QByteArray()
-                                                              : readFile(folder + '/' + path);
-    }
-    return tree;
 }
 
 struct OddCase {
@@ -72,6 +55,13 @@ TEST(ZipOdds, ListAndExtractAsOtherToolsDo) {
          "add(z, '/abs/./x.txt', b'x')\nadd(z, '../', b'')\nz.close()",
          {"abs/", "abs/x.txt", "up.txt"},
          {{"abs/", ""}, {"abs/x.txt", "x"}, {"up.txt", "u"}}},
+        {"a local header that is none, the entry read before it kept",
+         "z = zipfile.ZipFile('t.zip', 'w')\nadd(z, 'a.txt', b'a')\nadd(z, 'b.txt', b'b')\n"
+         "z.close()\nd = bytearray(open('t.zip', 'rb').read())\nat = d.find(b'PK\\3\\4', 4)\n"
+         "d[at:at + 4] = b'XXXX'\nopen('t.zip', 'wb').write(d)",
+         {"a.txt", "b.txt"},
+         {{"a.txt", "a"}},
+         "Archive issues"},
         {"split archive",
          "$ head -c 200000 /dev/urandom > r.bin && zip -q -s 64k t.zip r.bin",
          {},
@@ -89,7 +79,7 @@ TEST(ZipOdds, ListAndExtractAsOtherToolsDo) {
         const QString maker = QString::fromLatin1(row.maker);
         ASSERT_EQ(
             maker.startsWith("$ ")
-                ? runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(dir.path()), maker.mid(2)))
+                ? runShellIn(dir.path(), maker.mid(2))
                 : runPython("import zipfile\nfrom archive_maker import add\n" + maker, dir.path()),
             0);
         Opened<ZipReader> opened(dir.file("t.zip"));
@@ -98,7 +88,7 @@ TEST(ZipOdds, ListAndExtractAsOtherToolsDo) {
         const QString out = dir.file("out");
         QDir().mkpath(out);
         opened.reader->extract(out);
-        EXPECT_EQ(treeOf(out), row.extracted);
+        EXPECT_EQ(contentsBelow(out), row.extracted);
         const QString message =
             opened.reader->archiveError() ? opened.reader->archiveError()->message : QString();
         EXPECT_TRUE(message.contains(QString::fromLatin1(row.error))) << message.toStdString();

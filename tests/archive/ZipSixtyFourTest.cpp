@@ -41,9 +41,7 @@ TEST(ZipSixtyFour, ReadsWhatToolsWrite) {
         for (int i = 0; i < 200000; ++i)
             big += QByteArray::number(i * 7919 % 100003);
         dir.write("big.bin", big);
-        ASSERT_EQ(runShell(QStringLiteral("cd %1 && %2")
-                               .arg(shellQuote(dir.path()), QString::fromLatin1(row.command))),
-                  0);
+        ASSERT_EQ(runShellIn(dir.path(), row.command), 0);
         const QString archive = dir.file("t.zip");
         const ZipListing python = inspectZip(archive);
         ASSERT_TRUE(python.valid);
@@ -57,10 +55,8 @@ TEST(ZipSixtyFour, ReadsWhatToolsWrite) {
         QDir().mkpath(dir.file("out"));
         opened.reader->extract(dir.file("out"));
         EXPECT_EQ(opened.code(), 0);
-        ASSERT_EQ(runShell(QStringLiteral("cd %1 && python3 -m zipfile -e t.zip pyout")
-                               .arg(shellQuote(dir.path()))),
-                  0);
-        EXPECT_EQ(snapshot(dir.file("out")), snapshot(dir.file("pyout")));
+        ASSERT_EQ(runShellIn(dir.path(), "python3 -m zipfile -e t.zip pyout"), 0);
+        EXPECT_EQ(contentsBelow(dir.file("out")), contentsBelow(dir.file("pyout")));
     }
 }
 

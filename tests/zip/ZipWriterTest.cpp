@@ -39,10 +39,7 @@ const ZipItem *itemNamed(const ZipListing &listing, const QString &name) {
 
 bool zipOnWorkerThread(const std::function<bool()> &zip) {
     bool result = true;
-    QThread *worker = QThread::create([&] { result = zip(); });
-    worker->start();
-    EXPECT_TRUE(worker->wait(60000));
-    delete worker;
+    runOnThread([&] { result = zip(); });
     return result;
 }
 
