@@ -1,5 +1,4 @@
 #include "CliRunner.h"
-#include "archive/ArchiveError.h"
 #include "support/ArchiveKit.h"
 
 #include <QDir>
@@ -46,7 +45,7 @@ protected:
         return archive;
     }
     void SetUp() override {
-        // Incompressible bytes make up most of every archive, so cutting one in half cuts data.
+        // Incompressible bytes spread the 7z row over several volumes.
         dir_.write("src/docs/readme.txt", "hello");
         dir_.write("src/docs/noise.bin", noise(40000, 7));
         dir_.write("src/docs/sub/notes.md", "notes in a sub folder");

@@ -105,7 +105,7 @@ QStringList listedPaths(const ArchiveEntry *root) {
     return paths;
 }
 
-const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
+ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
     const QString wanted = withoutSlashes(path);
     const bool wantsFolder = path.endsWith(QLatin1Char('/'));
     for (const auto &child : root->children()) {
@@ -113,14 +113,10 @@ const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
         if (own == wanted && child->isLeaf() != wantsFolder)
             return child.get();
         if (!child->isLeaf() && wanted.startsWith(own + QLatin1Char('/')))
-            if (const ArchiveEntry *found = findEntry(child.get(), path))
+            if (ArchiveEntry *found = findEntry(child.get(), path))
                 return found;
     }
     return nullptr;
-}
-
-ArchiveEntry *findEntry(ArchiveEntry *root, const QString &path) {
-    return const_cast<ArchiveEntry *>(findEntry(static_cast<const ArchiveEntry *>(root), path));
 }
 
 QByteArray readFile(const QString &path) {

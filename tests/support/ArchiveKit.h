@@ -43,8 +43,7 @@ int runPython(const QString &script, const QString &folder = {}, const QStringLi
 // "/", sorted.
 QStringList listedPaths(const ArchiveEntry *root);
 // The node at that path, or null; a path ending in "/" names a folder, any other a leaf.
-const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path);
-ArchiveEntry *findEntry(ArchiveEntry *root, const QString &path);
+ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path);
 
 QByteArray readFile(const QString &path);
 // Permission bits of the item itself, not following links.
