@@ -78,6 +78,9 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
         {"t/escape", "../../outside.txt", false},
         {"t/absolute", "/etc/passwd", false},
         {"t/climb", "sub/../../../x", false},
+        {"t/sub/top", "..", true},
+        // ".." after a name climbs from wherever a link of that name leads.
+        {"t/after", "inside/../sticky", false},
     };
     ScratchDir dir;
     const QString source = dir.file("src");
@@ -113,6 +116,7 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
                 EXPECT_EQ(readFile(dest.file(file.name)), "data\n") << file.name;
             }
             for (const auto &link : links) {
+                EXPECT_EQ(findEntry(root.get(), link.name)->linkTarget(), link.target);
                 const QFileInfo info(dest.file(link.name));
                 EXPECT_EQ(info.isSymLink(), link.made) << link.name;
                 EXPECT_EQ(info.exists() || info.isSymLink(), link.made) << link.name;
