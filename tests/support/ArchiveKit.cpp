@@ -187,15 +187,17 @@ bool claimZipSize(const QString &archivePath, quint64 size) {
     return runMaker({QStringLiteral("claim-zip-size"), archivePath, QString::number(size)});
 }
 
-void writeFile(const QString &folder, const QString &name, const QByteArray &content,
-               const QDateTime &date) {
+QString writeFile(const QString &folder, const QString &name, const QByteArray &content,
+                  const std::optional<QDateTime> &date) {
     const QString path = folder + QLatin1Char('/') + name;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(content);
     file.close();
-    FileAttributes::setModifiedDate(date, path);
+    if (date)
+        FileAttributes::setModifiedDate(*date, path);
+    return path;
 }
 
 QDateTime localDate(int year, int month, int day, int hour, int minute, int second) {
@@ -253,12 +255,7 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder) {
 QString makeSampleTree(const QString &parent) {
     const QString root = parent + QStringLiteral("/Photos");
     const auto write = [&](const QString &name, const QByteArray &bytes) {
-        const QString path = root + QLatin1Char('/') + name;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return path;
+        return writeFile(root, name, bytes);
     };
     write(QStringLiteral("x.txt"), "hello");
     write(QStringLiteral(".DS_Store"), "junk");

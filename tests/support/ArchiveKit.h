@@ -71,9 +71,9 @@ QString makeZeros(const QString &archivePath, qint64 size);
 // python's zipfile declare for every entry.
 bool claimZipSize(const QString &archivePath, quint64 size);
 
-// Writes a file below the folder with that content and modification date.
-void writeFile(const QString &folder, const QString &name, const QByteArray &content,
-               const QDateTime &date);
+// Writes a file below the folder with that content (and modification date); returns its path.
+QString writeFile(const QString &folder, const QString &name, const QByteArray &content,
+                  const std::optional<QDateTime> &date = std::nullopt);
 // A local date with even seconds, as an MS-DOS time stores it.
 QDateTime localDate(int year, int month, int day, int hour, int minute, int second);
 
