@@ -200,13 +200,16 @@ bool ZipReader::isEncrypted() {
     if (!openArchive())
         return false;
     bool found = false;
-    walkEntries([&found](const ZipEntryInfo &info) {
+    const Walk walk = walkEntries([&found](const ZipEntryInfo &info) {
         found = info.isEncrypted();
         return !found;
     });
     closeArchive();
-    containsPassword_ = found;
-    passwordChecked_ = true;
+    // A cancelled or failed check is no answer; the next call looks again.
+    if (found || walk == Walk::Finished) {
+        containsPassword_ = found;
+        passwordChecked_ = true;
+    }
     return found;
 }
 

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -33,10 +34,6 @@ std::unique_ptr<ArchiveReader> readerOf(const QString &path, ArchiveEntry *root,
     return ReaderBase::create<Reader>(path, root, nullptr, password);
 }
 
-// How a hostile copy of the kind is made: bsdtar rewrites names of its formats, rar's own
-// headers are edited afterwards; gz and bz2 hold no names.
-enum class Hostile { Bsdtar, Rar, None };
-
 struct Kind {
     const char *label;
     const char *archive;  // the file made, then opened
@@ -45,45 +42,43 @@ struct Kind {
     MakeReader make;
     bool tree;       // holds the sample tree; false: the one file data.bin
     bool checksData; // a CRC covers the data
-    Hostile hostile;
-    const char *bsdtarOptions; // the format of the hostile copy
+    // How a hostile copy is made: bsdtar's options for the format (bsdtar rewrites names), "rar"
+    // (rar's own headers are edited afterwards), or "" (none: another row of the reader has one;
+    // gz and bz2 hold no names).
+    const char *hostile;
 };
 
 const Kind kKinds[] = {
-    {"zip deflate", "a.zip", "zip -qr %1 .", "", readerOf<ZipReader>, true, true, Hostile::Bsdtar,
-     "--format zip"},
-    {"zip stored", "a.zip", "zip -qr0 %1 .", "", readerOf<ZipReader>, true, true, Hostile::Bsdtar,
+    {"zip deflate", "a.zip", "zip -qr %1 .", "", readerOf<ZipReader>, true, true, "--format zip"},
+    {"zip stored", "a.zip", "zip -qr0 %1 .", "", readerOf<ZipReader>, true, true,
      "--format zip --options zip:compression=store"},
     {"zip ZipCrypto", "a.zip", "zip -qr -P secret %1 .", "secret", readerOf<ZipReader>, true, true,
-     Hostile::None, ""},
+     ""},
     {"zip AES", "a.zip", "7zz a -bso0 -bsp0 -tzip -mem=AES256 -psecret %1 .", "secret",
-     readerOf<ZipReader>, true, true, Hostile::None, ""},
+     readerOf<ZipReader>, true, true, ""},
     {"zip bzip2", "a.zip", "7zz a -bso0 -bsp0 -tzip -mm=BZip2 %1 .", "", readerOf<ZipReader>, true,
-     true, Hostile::None, ""},
-    {"RAR5", "a.rar", "LC_ALL=C.UTF-8 rar a -idq -r %1 .", "", readerOf<RarReader>, true, true,
-     Hostile::Rar, ""},
-    {"RAR5 solid encrypted", "a.rar", "LC_ALL=C.UTF-8 rar a -idq -r -s -psecret %1 .", "secret",
-     readerOf<RarReader>, true, true, Hostile::None, ""},
-    {"RAR volumes", "a.part1.rar", "LC_ALL=C.UTF-8 rar a -idq -r -m0 -v4m ../a.rar .", "",
-     readerOf<RarReader>, true, true, Hostile::None, ""},
+     true, ""},
+    {"RAR5", "a.rar", "rar a -idq -r %1 .", "", readerOf<RarReader>, true, true, "rar"},
+    {"RAR5 solid encrypted", "a.rar", "rar a -idq -r -s -psecret %1 .", "secret",
+     readerOf<RarReader>, true, true, ""},
+    {"RAR volumes", "a.part1.rar", "rar a -idq -r -m0 -v4m ../a.rar .", "", readerOf<RarReader>,
+     true, true, ""},
     {"7z", "a.7z", "7zz a -bso0 -bsp0 -mx=1 -ms=off %1 .", "", readerOf<SevenZipReader>, true, true,
-     Hostile::Bsdtar, "--format 7zip"},
+     "--format 7zip"},
     {"7z solid", "a.7z", "7zz a -bso0 -bsp0 -mx=1 -ms=on %1 .", "", readerOf<SevenZipReader>, true,
-     true, Hostile::None, ""},
+     true, ""},
     {"tar ustar", "a.tar", "tar --format=ustar -cf %1 .", "", readerOf<TarReader>, true, false,
-     Hostile::Bsdtar, "--format ustar"},
+     "--format ustar"},
     {"tar pax", "a.tar", "tar --format=pax -cf %1 .", "", readerOf<TarReader>, true, false,
-     Hostile::Bsdtar, "--format pax"},
+     "--format pax"},
     {"tar GNU", "a.tar", "tar --format=gnu -cf %1 .", "", readerOf<TarReader>, true, false,
-     Hostile::Bsdtar, "--format gnutar"},
-    {"tar.gz", "a.tar.gz", "tar -czf %1 .", "", readerOf<GzipReader>, true, true, Hostile::Bsdtar,
+     "--format gnutar"},
+    {"tar.gz", "a.tar.gz", "tar -czf %1 .", "", readerOf<GzipReader>, true, true,
      "--format pax -z"},
     {"tar.bz2", "a.tar.bz2", "tar -cjf %1 .", "", readerOf<Bzip2Reader>, true, true,
-     Hostile::Bsdtar, "--format pax -j"},
-    {"gz", "data.bin.gz", "gzip -c data.bin > %1", "", readerOf<GzipReader>, false, true,
-     Hostile::None, ""},
-    {"bz2", "data.bin.bz2", "bzip2 -c data.bin > %1", "", readerOf<Bzip2Reader>, false, true,
-     Hostile::None, ""},
+     "--format pax -j"},
+    {"gz", "data.bin.gz", "gzip -c data.bin > %1", "", readerOf<GzipReader>, false, true, ""},
+    {"bz2", "data.bin.bz2", "bzip2 -c data.bin > %1", "", readerOf<Bzip2Reader>, false, true, ""},
 };
 
 void PrintTo(const Kind &kind, std::ostream *out) {
@@ -131,7 +126,7 @@ QString archiveOf(const Kind &kind) {
                  .arg(kStamp));
     const QString archive = folder + "/" + QLatin1String(kind.archive);
     const QString command = QString::fromLatin1(kind.command).arg(shellQuote(archive));
-    if (runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(folder + "/src"), command)) != 0)
+    if (runShellIn(folder + "/src", command) != 0)
         return {};
     return made[kind.label] = archive;
 }
@@ -179,7 +174,13 @@ protected:
 } // namespace
 
 TEST_P(Conformance, ListsEveryEntry) {
-    ArchiveReader &reader = listed();
+    ArchiveReader &reader = open(QLatin1String(GetParam().password));
+    // A cancelled look for encryption is no answer: the next one looks again.
+    runOnThread([&] {
+        QThread::currentThread()->requestInterruption();
+        reader.isEncrypted();
+    });
+    reader.listEntries();
     EXPECT_FALSE(codeOf(reader));
     EXPECT_EQ(listedPaths(root_.get()), samplePaths(tree()));
     EXPECT_EQ(reader.isEncrypted(), *GetParam().password != '\0');
@@ -308,7 +309,7 @@ TEST_P(Conformance, DamageIsReportedAndWritesNoWrongFile) {
         bool mustReport;
     };
     const Damage damages[] = {
-        {"cut in half", truncated(bytes, bytes.size() / 2), true},
+        {"cut in half", bytes.left(bytes.size() / 2), true},
         {"middle flipped", flipped(bytes, bytes.size() / 2, 16), GetParam().checksData},
     };
     for (const Damage &damage : damages) {
@@ -368,15 +369,15 @@ QString makeHostile(const Kind &kind, const Attack &attack, const ScratchDir &di
     }
     const QString archive =
         dir.file(QStringLiteral("hostile.") + QFileInfo(kind.archive).completeSuffix());
-    if (kind.hostile == Hostile::Rar)
+    if (qstrcmp(kind.hostile, "rar") == 0)
         return makeRar(source, "-ol -qo-", archive, items.join(' ')) &&
                        editRarHeaders(archive, names)
                    ? archive
                    : QString();
-    const QString command = QStringLiteral("cd %1 && bsdtar %2 -P -cf %3 %4 %5")
-                                .arg(shellQuote(source), QLatin1String(kind.bsdtarOptions),
-                                     shellQuote(archive), substitutions.join(' '), items.join(' '));
-    return runShell(command) == 0 ? archive : QString();
+    const QString command = QStringLiteral("bsdtar %1 -P -cf %2 %3 %4")
+                                .arg(QLatin1String(kind.hostile), shellQuote(archive),
+                                     substitutions.join(' '), items.join(' '));
+    return runShellIn(source, command) == 0 ? archive : QString();
 }
 
 } // namespace
@@ -384,7 +385,7 @@ QString makeHostile(const Kind &kind, const Attack &attack, const ScratchDir &di
 // Whole and entry by entry (as a selection of several entries is extracted), nothing lands
 // outside the destination.
 TEST_P(Conformance, PathAttacksStayInsideTheDestination) {
-    if (GetParam().hostile == Hostile::None)
+    if (!*GetParam().hostile)
         GTEST_SKIP() << "covered by a row of the same reader";
     for (const Attack &attack : kAttacks) {
         for (const bool whole : {true, false}) {

@@ -5,6 +5,7 @@
 #include "support/ArchiveKit.h"
 #include "support/TestDirs.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,9 +43,8 @@ TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
         dir.write("b.bin", noise);
         dir.write("c.txt", "gamma\n");
         ASSERT_EQ(
-            runShell(QStringLiteral("cd %1 && %2 && head -c $(( $(stat -c %s x) / 2 )) x > %3")
-                         .arg(shellQuote(dir.path()), QString::fromLatin1(row.command),
-                              QString::fromLatin1(row.name))),
+            runShellIn(dir.path(), QStringLiteral("%1 && head -c $(( $(stat -c %s x) / 2 )) x > %2")
+                                       .arg(QString::fromLatin1(row.command), row.name)),
             0);
         const QString path = dir.file(QString::fromLatin1(row.name));
         auto root = ArchiveEntry::rootEntry();
@@ -73,6 +73,11 @@ TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
         } else {
             EXPECT_EQ(readFile(out.file("a.txt")), "alpha\n");
         }
+        // Letting the decompressed data go leaves none behind and names none.
+        const QString decompressed = reader->tempFile();
+        reader->removeTempFile();
+        EXPECT_FALSE(QFileInfo::exists(decompressed));
+        EXPECT_EQ(reader->tempFile(), QString());
     }
 }
 

@@ -1,12 +1,11 @@
 #include "archive/ReaderBase.h"
 #include "archive/ArchiveEntry.h"
+#include "encoding/EncodingTestData.h"
 #include "encoding/EncodingUtil.h"
 
 #include <QDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
-
-#include <unicode/ucnv.h>
 
 namespace {
 
@@ -22,18 +21,6 @@ public:
     using ProbeReader::ProbeReader;
     void initialize() override { setEpoch(unixEpoch()); }
 };
-
-QByteArray encode(const char *charset, const QString &text) {
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter *converter = ucnv_open(charset, &status);
-    QByteArray out(text.size() * 4 + 8, '\0');
-    const int32_t length = ucnv_fromUChars(converter, out.data(), int32_t(out.size()),
-                                           reinterpret_cast<const UChar *>(text.utf16()),
-                                           int32_t(text.size()), &status);
-    ucnv_close(converter);
-    EXPECT_TRUE(U_SUCCESS(status)) << charset;
-    return out.left(length);
-}
 
 std::unique_ptr<ProbeReader> probe(StringEncoding chosen = kAutomaticEncoding) {
     static auto root = ArchiveEntry::rootEntry();
@@ -67,25 +54,25 @@ TEST(ArchiveBaseNames, DetectionRunsOnceOnShortNameLists) {
     const QStringList names = {QStringLiteral("報告書.txt"), QStringLiteral("写真/旅行.jpg"),
                                QStringLiteral("会議の資料.doc")};
     for (const QString &name : names) {
-        const QByteArray bytes = encode("Shift_JIS", name);
+        const QByteArray bytes = encodedIn("Shift_JIS", name);
         reader->collectName(bytes.constData(), bytes.size());
     }
     reader->detectCollectedNames();
     EXPECT_EQ(reader->encodingName(), "Shift_JIS");
     EXPECT_EQ(reader->encoding(), EncodingUtil::encodingForName("Shift_JIS"));
     for (const QString &name : names) {
-        const QByteArray bytes = encode("Shift_JIS", name);
+        const QByteArray bytes = encodedIn("Shift_JIS", name);
         EXPECT_EQ(reader->decodeName(bytes.constData(), bytes.size()), name);
     }
 
-    const QByteArray cyrillic = encode("windows-1251", QStringLiteral("Документы/отчёт.doc"));
+    const QByteArray cyrillic = encodedIn("windows-1251", QStringLiteral("Документы/отчёт.doc"));
     reader->collectName(cyrillic.constData(), cyrillic.size());
     reader->detectCollectedNames();
     EXPECT_EQ(reader->encodingName(), "Shift_JIS") << "detection runs once per reader";
 }
 
 TEST(ArchiveBaseNames, ChosenEncodingOverridesAndFieldsEndAtNul) {
-    const QByteArray sjis = encode("Shift_JIS", QStringLiteral("報告書.txt"));
+    const QByteArray sjis = encodedIn("Shift_JIS", QStringLiteral("報告書.txt"));
     auto chosen = probe(EncodingUtil::encodingForName("ISO-8859-1"));
     EXPECT_EQ(chosen->decodeName(sjis.constData(), sjis.size()), QString::fromLatin1(sjis));
 

@@ -31,7 +31,7 @@ PY
 rar a -idq -m0 -v100k set.rar noise.bin
 rm set.part2.rar
 )");
-    ASSERT_EQ(runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(dir.path()), make)), 0);
+    ASSERT_EQ(runShellIn(dir.path(), make), 0);
     const struct {
         const char *command; // arguments after kist-cli
         int exitCode;
@@ -74,11 +74,10 @@ TEST(KistCliErrors, CreateLeavesOutWhatCannotBeRead) {
     // The test's own scratch folder is private; the second user needs a path it can enter.
     QTemporaryDir dir(QStringLiteral("/tmp/kist-create-XXXXXX"));
     ASSERT_TRUE(dir.isValid());
-    ASSERT_EQ(runShell(QStringLiteral("cd %1 && chmod 755 . && mkdir -p t/open t/shut out && "
-                                      "echo a > t/open/a.txt && echo b > t/shut/b.txt && "
-                                      "echo c > t/secret.txt && chmod 000 t/shut t/secret.txt && "
-                                      "chmod 777 out && chmod -R a+rX t/open")
-                           .arg(shellQuote(dir.path()))),
+    ASSERT_EQ(runShellIn(dir.path(), "chmod 755 . && mkdir -p t/open t/shut out && "
+                                     "echo a > t/open/a.txt && echo b > t/shut/b.txt && "
+                                     "echo c > t/secret.txt && chmod 000 t/shut t/secret.txt && "
+                                     "chmod 777 out && chmod -R a+rX t/open"),
               0);
     const auto file = [&dir](const char *name) {
         return dir.filePath(QString::fromLatin1(name));

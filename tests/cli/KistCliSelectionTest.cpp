@@ -1,20 +1,12 @@
 #include "CliRunner.h"
-#include "support/TestDirs.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 
 // Selected entries that share a name are all written: the later ones under the next free name.
 
-namespace {
-
-QByteArray contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using ArchiveKit::readFile;
 
 TEST(KistCliSelection, EntriesOfOneNameAreAllKept) {
     const struct {
@@ -32,10 +24,9 @@ TEST(KistCliSelection, EntriesOfOneNameAreAllKept) {
     for (const auto &row : rows) {
         SCOPED_TRACE(row.archive);
         const QString archive = dir.file(row.archive);
-        ASSERT_EQ(runShell(QStringLiteral("cd %1 && ")
-                               .arg(shellQuote(dir.file("src")))
-                               .append(QString::fromLatin1(row.command).arg(shellQuote(archive)))),
-                  0);
+        ASSERT_EQ(
+            runShellIn(dir.file("src"), QString::fromLatin1(row.command).arg(shellQuote(archive))),
+            0);
         const QString out = dir.file(QStringLiteral("out-%1").arg(row.archive));
         const CliResult result =
             runCli({"extract", "-o", out, archive, "a/x.txt", "b/x.txt", "c/x.txt/"});
@@ -43,8 +34,8 @@ TEST(KistCliSelection, EntriesOfOneNameAreAllKept) {
         const QString placed = QString::fromUtf8(result.out.trimmed());
         EXPECT_EQ(QDir(placed).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
                   QStringList({"x 2.txt", "x.txt", "x.txt 2"}));
-        EXPECT_EQ(contents(placed + "/x.txt"), "from a");
-        EXPECT_EQ(contents(placed + "/x 2.txt"), "from b");
-        EXPECT_EQ(contents(placed + "/x.txt 2/inner.txt"), "a folder of that name");
+        EXPECT_EQ(readFile(placed + "/x.txt"), "from a");
+        EXPECT_EQ(readFile(placed + "/x 2.txt"), "from b");
+        EXPECT_EQ(readFile(placed + "/x.txt 2/inner.txt"), "a folder of that name");
     }
 }

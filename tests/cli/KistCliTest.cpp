@@ -1,41 +1,17 @@
 #include "CliRunner.h"
-#include "archive/ArchiveError.h"
-#include "support/TestDirs.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QThread>
 #include <gtest/gtest.h>
 
-#include <csignal>
+using namespace ArchiveKit;
 
 namespace {
-
-// Every file and folder below the folder, as "path" → contents ("/" for folders).
-QMap<QString, QByteArray> treeOf(const QString &folder) {
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(folder).relativeFilePath(path);
-        if (it.fileInfo().isDir()) {
-            tree.insert(relative, "/");
-        } else {
-            QFile file(path);
-            file.open(QIODevice::ReadOnly);
-            tree.insert(relative, file.readAll());
-        }
-    }
-    return tree;
-}
 
 QStringList namesIn(const QString &folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -63,21 +39,15 @@ protected:
     // Makes an archive named name.<extension> of the given items of the sample tree.
     QString make(const QString &name, const QString &items) {
         const QString archive = dir_.file(QStringLiteral("%1.%2").arg(name, GetParam().extension));
-        const QString command =
-            QStringLiteral("cd '%1' && %2")
-                .arg(dir_.file("src"),
-                     QString::fromLatin1(GetParam().makeCommand).arg(archive, items));
-        EXPECT_EQ(runShell(command), 0) << command.toStdString();
+        EXPECT_EQ(runShellIn(dir_.file("src"),
+                             QString::fromLatin1(GetParam().makeCommand).arg(archive, items)),
+                  0);
         return archive;
     }
     void SetUp() override {
-        // Incompressible bytes make up most of every archive, so cutting one in half cuts data.
-        QByteArray noise(40000, '\0');
-        QRandomGenerator random(7);
-        for (char &byte : noise)
-            byte = char(random.bounded(256));
+        // Incompressible bytes spread the 7z row over several volumes.
         dir_.write("src/docs/readme.txt", "hello");
-        dir_.write("src/docs/noise.bin", noise);
+        dir_.write("src/docs/noise.bin", noise(40000, 7));
         dir_.write("src/docs/sub/notes.md", "notes in a sub folder");
         dir_.write("src/x.txt", "x");
         dir_.write("src/y.txt", "y");
@@ -126,14 +96,15 @@ TEST_P(KistCli, ExtractsOneFolderUnderAFreeName) {
     }
     EXPECT_EQ(namesIn(dir_.file("out")), (QStringList{"docs", "docs 2"}))
         << "no staging folder left";
-    EXPECT_EQ(treeOf(dir_.file("out/docs 2")), treeOf(dir_.file("src/docs")));
+    EXPECT_EQ(contentsBelow(dir_.file("out/docs 2")), contentsBelow(dir_.file("src/docs")));
 }
 
 TEST_P(KistCli, WrapsSeveralItemsInAFolderNamedAfterTheArchive) {
     const QString archive = make("b", "x.txt y.txt");
     EXPECT_EQ(runCli({"extract", archive}).exitCode, 0) << "default target: the archive's folder";
     EXPECT_EQ(runCli({"extract", archive}).exitCode, 0);
-    EXPECT_EQ(treeOf(dir_.file("b")), (QMap<QString, QByteArray>{{"x.txt", "x"}, {"y.txt", "y"}}));
+    EXPECT_EQ(contentsBelow(dir_.file("b")),
+              (QMap<QString, QByteArray>{{"x.txt", "x"}, {"y.txt", "y"}}));
     EXPECT_TRUE(QFileInfo(dir_.file("b 2/y.txt")).isFile());
 }
 
@@ -150,7 +121,7 @@ TEST_P(KistCli, ExtractsSelectedEntries) {
     ASSERT_EQ(two.exitCode, 0) << two.err.toStdString();
     EXPECT_EQ(two.out.trimmed(), dir_.file("out/docs").toUtf8())
         << "named after the entries' folder";
-    EXPECT_EQ(treeOf(dir_.file("out/docs")), treeOf(dir_.file("src/docs")));
+    EXPECT_EQ(contentsBelow(dir_.file("out/docs")), contentsBelow(dir_.file("src/docs")));
 
     const CliResult missing =
         runCli({"extract", "-o", dir_.file("out"), archive, "docs/nothing.txt"});
@@ -192,9 +163,7 @@ TEST(KistCliUsage, ExitCodesForUsageAndMissingFiles) {
 TEST(KistCliPassword, MissingOrWrongPasswordExitsWithThree) {
     ScratchDir dir;
     dir.write("src/secret.txt", "top secret");
-    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && zip -q -P right '%2' secret.txt")
-                           .arg(dir.file("src"), dir.file("locked.zip"))),
-              0);
+    ASSERT_EQ(runShellIn(dir.file("src"), "zip -q -P right ../locked.zip secret.txt"), 0);
     QDir().mkpath(dir.file("out"));
     const QString archive = dir.file("locked.zip");
     EXPECT_EQ(runCli({"list", archive}).exitCode, 0) << "names are readable without the password";
@@ -212,7 +181,7 @@ TEST(KistCliPassword, MissingOrWrongPasswordExitsWithThree) {
     environment.insert("KIST_PASSWORD", "right");
     EXPECT_EQ(runCli({"extract", "-o", dir.file("out"), archive}, environment).exitCode, 0);
     EXPECT_EQ(namesIn(dir.file("out")), (QStringList{"secret 2.txt", "secret.txt"}));
-    EXPECT_EQ(treeOf(dir.file("out")).value("secret.txt"), "top secret");
+    EXPECT_EQ(contentsBelow(dir.file("out")).value("secret.txt"), "top secret");
 }
 
 TEST(KistCliEmpty, EmptyArchiveLeavesNoStagingFolder) {
@@ -221,33 +190,6 @@ TEST(KistCliEmpty, EmptyArchiveLeavesNoStagingFolder) {
     ASSERT_EQ(runShell(QStringLiteral("tar -cf '%1' -T /dev/null").arg(dir.file("empty.tar"))), 0);
     const CliResult result = runCli({"extract", "-o", dir.file("out"), dir.file("empty.tar")});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(namesIn(dir.file("out")).isEmpty());
-}
-
-TEST(KistCliInterrupt, CtrlCLeavesNothingBehind) {
-    ScratchDir dir;
-    QDir().mkpath(dir.file("out"));
-    // 300 MB of zeros compress to little but take a while to write out.
-    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && head -c 300000000 /dev/zero > zeros.bin && zip "
-                                      "-q -1 big.zip zeros.bin && rm zeros.bin")
-                           .arg(dir.path())),
-              0);
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(QStringLiteral(KIST_CLI_PATH),
-                  {"extract", "-o", dir.file("out"), dir.file("big.zip")});
-    ASSERT_TRUE(process.waitForStarted());
-    // Interrupt once the extraction is under way in its staging folder.
-    bool underWay = false;
-    for (int i = 0; i < 400 && !underWay && process.state() == QProcess::Running; ++i) {
-        QThread::msleep(10);
-        for (const QString &name : namesIn(dir.file("out")))
-            underWay = underWay || QFileInfo(dir.file("out/" + name + "/zeros.bin")).size() > 0;
-    }
-    ASSERT_TRUE(underWay) << "the extraction never started or ended too soon";
-    ::kill(pid_t(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 130);
     EXPECT_TRUE(namesIn(dir.file("out")).isEmpty());
 }
 
@@ -266,7 +208,7 @@ TEST(KistCliCreate, WritesUnderFreeNamesAndRoundTrips) {
               0);
     QDir().mkpath(dir.file("back"));
     ASSERT_EQ(runCli({"extract", "-o", dir.file("back"), dir.file("out/Photos.zip")}).exitCode, 0);
-    EXPECT_EQ(treeOf(dir.file("back/Photos")), treeOf(dir.file("Photos")));
+    EXPECT_EQ(contentsBelow(dir.file("back/Photos")), contentsBelow(dir.file("Photos")));
 
     const CliResult hidden = runCli({"create", "--ignore-hidden", "--name", "NoHidden", "-o",
                                      dir.file("out"), dir.file("Photos")});

@@ -2,7 +2,6 @@
 
 #include "util/FileAttributes.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -55,42 +54,11 @@ QString jsonObject(const QJsonObject &object) {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-QString sha256(const QByteArray &bytes) {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-}
-
-void walk(const QString &root, const QString &relative, QMap<QString, QString> *items,
-          QMap<QString, int> *modes) {
-    const QDir dir(relative.isEmpty() ? root : root + QLatin1Char('/') + relative);
-    const auto names =
-        dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
-        const QString rel = relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
-        const QString full = root + QLatin1Char('/') + rel;
-        struct stat st;
-        if (::lstat(QFile::encodeName(full).constData(), &st) != 0)
-            continue;
-        if (S_ISLNK(st.st_mode)) {
-            QByteArray target(4096, '\0');
-            const ssize_t length =
-                ::readlink(QFile::encodeName(full).constData(), target.data(), target.size());
-            if (items)
-                items->insert(rel,
-                              QStringLiteral("link:") + QString::fromUtf8(target.left(length)));
-            continue;
-        }
-        if (modes)
-            modes->insert(rel, int(st.st_mode & 07777));
-        if (S_ISDIR(st.st_mode)) {
-            if (items)
-                items->insert(rel, QStringLiteral("dir"));
-            walk(root, rel, items, modes);
-            continue;
-        }
-        QFile file(full);
-        if (items && file.open(QIODevice::ReadOnly))
-            items->insert(rel, QStringLiteral("file:") + sha256(file.readAll()));
-    }
+bool runMaker(const QStringList &arguments) {
+    QString command = QStringLiteral("/usr/bin/python3 ") + shellQuote(makerScript());
+    for (const QString &argument : arguments)
+        command += QLatin1Char(' ') + shellQuote(argument);
+    return runShell(command) == 0;
 }
 
 } // namespace
@@ -130,13 +98,6 @@ int runPython(const QString &script, const QString &folder, const QStringList &a
     return runShell(command);
 }
 
-bool runMaker(const QStringList &arguments) {
-    QString command = QStringLiteral("/usr/bin/python3 ") + shellQuote(makerScript());
-    for (const QString &argument : arguments)
-        command += QLatin1Char(' ') + shellQuote(argument);
-    return runShell(command) == 0;
-}
-
 QStringList listedPaths(const ArchiveEntry *root) {
     QStringList paths;
     collectPaths(root, paths);
@@ -144,7 +105,7 @@ QStringList listedPaths(const ArchiveEntry *root) {
     return paths;
 }
 
-const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
+ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
     const QString wanted = withoutSlashes(path);
     const bool wantsFolder = path.endsWith(QLatin1Char('/'));
     for (const auto &child : root->children()) {
@@ -152,14 +113,10 @@ const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
         if (own == wanted && child->isLeaf() != wantsFolder)
             return child.get();
         if (!child->isLeaf() && wanted.startsWith(own + QLatin1Char('/')))
-            if (const ArchiveEntry *found = findEntry(child.get(), path))
+            if (ArchiveEntry *found = findEntry(child.get(), path))
                 return found;
     }
     return nullptr;
-}
-
-ArchiveEntry *findEntry(ArchiveEntry *root, const QString &path) {
-    return const_cast<ArchiveEntry *>(findEntry(static_cast<const ArchiveEntry *>(root), path));
 }
 
 QByteArray readFile(const QString &path) {
@@ -205,20 +162,11 @@ bool makeRar(const QString &folder, const QString &options, const QString &archi
                         .arg(shellQuote(folder), options, shellQuote(archive), items)) == 0;
 }
 
-bool editRarHeaders(const QString &archive, const QMap<QString, QString> &names,
-                    const QMap<QString, quint64> &sizes) {
+bool editRarHeaders(const QString &archive, const QMap<QString, QString> &names) {
     QJsonObject nameMap;
     for (auto it = names.cbegin(); it != names.cend(); ++it)
         nameMap.insert(it.key(), it.value());
-    QJsonObject sizeMap;
-    for (auto it = sizes.cbegin(); it != sizes.cend(); ++it)
-        sizeMap.insert(it.key(), qint64(it.value()));
-    return runMaker(
-        {QStringLiteral("rar-edit"), archive, jsonObject(nameMap), jsonObject(sizeMap)});
-}
-
-QByteArray truncated(const QByteArray &bytes, qsizetype keep) {
-    return bytes.left(keep);
+    return runMaker({QStringLiteral("rar-edit"), archive, jsonObject(nameMap), "{}"});
 }
 
 QByteArray flipped(const QByteArray &bytes, qsizetype at, qsizetype length) {
@@ -239,15 +187,17 @@ bool claimZipSize(const QString &archivePath, quint64 size) {
     return runMaker({QStringLiteral("claim-zip-size"), archivePath, QString::number(size)});
 }
 
-void writeFile(const QString &folder, const QString &name, const QByteArray &content,
-               const QDateTime &date) {
+QString writeFile(const QString &folder, const QString &name, const QByteArray &content,
+                  const std::optional<QDateTime> &date) {
     const QString path = folder + QLatin1Char('/') + name;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(content);
     file.close();
-    FileAttributes::setModifiedDate(date, path);
+    if (date)
+        FileAttributes::setModifiedDate(*date, path);
+    return path;
 }
 
 QDateTime localDate(int year, int month, int day, int hour, int minute, int second) {
@@ -288,27 +238,24 @@ QStringList entryNames(const ZipListing &listing) {
     return names;
 }
 
-QMap<QString, QString> snapshot(const QString &root) {
-    QMap<QString, QString> items;
-    walk(root, QString(), &items, nullptr);
-    return items;
-}
-
-QMap<QString, int> modesBelow(const QString &root) {
-    QMap<QString, int> modes;
-    walk(root, QString(), nullptr, &modes);
-    return modes;
+QMap<QString, QByteArray> contentsBelow(const QString &folder) {
+    QMap<QString, QByteArray> tree;
+    for (const QString &path : filesBelow(folder)) {
+        const QString full = folder + QLatin1Char('/') + path;
+        char target[4096];
+        const ssize_t length =
+            ::readlink(QFile::encodeName(full).constData(), target, sizeof target);
+        tree[path] = length >= 0                       ? "-> " + QByteArray(target, length)
+                     : path.endsWith(QLatin1Char('/')) ? QByteArray()
+                                                       : readFile(full);
+    }
+    return tree;
 }
 
 QString makeSampleTree(const QString &parent) {
     const QString root = parent + QStringLiteral("/Photos");
     const auto write = [&](const QString &name, const QByteArray &bytes) {
-        const QString path = root + QLatin1Char('/') + name;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return path;
+        return writeFile(root, name, bytes);
     };
     write(QStringLiteral("x.txt"), "hello");
     write(QStringLiteral(".DS_Store"), "junk");

@@ -38,15 +38,12 @@ void runOnThread(const std::function<void()> &work);
 // Runs a python3 script in the folder (the current one when empty) with the arguments; returns
 // its exit status. The script can import archive_maker (add, unicode_path, zeros ...).
 int runPython(const QString &script, const QString &folder = {}, const QStringList &arguments = {});
-// Runs a command of tests/data/archive_maker.py; true on success.
-bool runMaker(const QStringList &arguments);
 
 // Every node below the root as "path" for files and "path/" for folders, without a leading
 // "/", sorted.
 QStringList listedPaths(const ArchiveEntry *root);
 // The node at that path, or null; a path ending in "/" names a folder, any other a leaf.
-const ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path);
-ArchiveEntry *findEntry(ArchiveEntry *root, const QString &path);
+ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path);
 
 QByteArray readFile(const QString &path);
 // Permission bits of the item itself, not following links.
@@ -62,13 +59,9 @@ QByteArray noise(qsizetype size, unsigned seed);
 // shell command line), with names taken as UTF-8 whatever the test's locale. True on success.
 bool makeRar(const QString &folder, const QString &options, const QString &archive,
              const QString &items);
-// Rewrites the file headers of a RAR5 archive made without quick-open records (-qo-): entries
-// named in names get the new name, entries named in sizes report that unpacked size.
-bool editRarHeaders(const QString &archive, const QMap<QString, QString> &names,
-                    const QMap<QString, quint64> &sizes = {});
+// Renames the file headers of a RAR5 archive made without quick-open records (-qo-).
+bool editRarHeaders(const QString &archive, const QMap<QString, QString> &names);
 
-// The first bytes only.
-QByteArray truncated(const QByteArray &bytes, qsizetype keep);
 // The bytes with every bit of the span inverted.
 QByteArray flipped(const QByteArray &bytes, qsizetype at, qsizetype length);
 // An archive of the format (zip, tar, tgz, 7z, gz, bz2) holding one entry of that many zero
@@ -78,9 +71,9 @@ QString makeZeros(const QString &archivePath, qint64 size);
 // python's zipfile declare for every entry.
 bool claimZipSize(const QString &archivePath, quint64 size);
 
-// Writes a file below the folder with that content and modification date.
-void writeFile(const QString &folder, const QString &name, const QByteArray &content,
-               const QDateTime &date);
+// Writes a file below the folder with that content (and modification date); returns its path.
+QString writeFile(const QString &folder, const QString &name, const QByteArray &content,
+                  const std::optional<QDateTime> &date = std::nullopt);
 // A local date with even seconds, as an MS-DOS time stores it.
 QDateTime localDate(int year, int month, int day, int hour, int minute, int second);
 
@@ -120,7 +113,6 @@ struct ZipItem {
     int system = 0;     // host of "version made by"
     int method = 0;     // compression method
     quint64 size = 0;   // uncompressed size
-    QString sha;        // sha256 of the data
     QString linkTarget; // the data of a link entry
     QDateTime date;     // local time
 };
@@ -134,10 +126,9 @@ struct ZipListing {
 ZipListing inspectZip(const QString &archive, bool withData = true);
 QStringList entryNames(const ZipListing &listing);
 
-// Every item below the folder by relative path: "dir", "link:TARGET" or "file:SHA256".
-QMap<QString, QString> snapshot(const QString &root);
-// The permission bits of every file and folder below the root (links left out).
-QMap<QString, int> modesBelow(const QString &root);
+// Every item below the folder by its filesBelow() path: a file's content, "-> target" for a
+// link, nothing for a folder.
+QMap<QString, QByteArray> contentsBelow(const QString &folder);
 
 // A folder "Photos" in the parent with files, an empty folder, an executable, hidden items, a
 // link to a file, a dangling link and non-ASCII names; returns its path.

@@ -34,6 +34,10 @@ int runShell(const QString &command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int runShellIn(const QString &folder, const QString &command) {
+    return runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(folder), command));
+}
+
 QString shellQuote(const QString &text) {
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));

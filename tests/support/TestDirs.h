@@ -34,6 +34,8 @@ void clearSettings();
 
 // Runs a command line through the shell; returns its exit status.
 int runShell(const QString &command);
+// Runs a command line through the shell in the folder; returns its exit status.
+int runShellIn(const QString &folder, const QString &command);
 // The text as one word of a shell command line.
 QString shellQuote(const QString &text);
 

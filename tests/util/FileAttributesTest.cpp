@@ -1,5 +1,5 @@
 #include "util/FileAttributes.h"
-#include "support/TestDirs.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-mode_t modeOf(const QString &path) {
-    struct stat st;
-    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
-    return st.st_mode & 07777;
-}
 
 class UmaskScope {
 public:
@@ -45,7 +39,7 @@ TEST(FileAttributes, ModesKeepOwnerRightsAndRespectUmask) {
     for (const Case &c : cases) {
         UmaskScope scope(c.umask);
         EXPECT_FALSE(FileAttributes::setRestoredMode(file, c.stored).has_value());
-        EXPECT_EQ(modeOf(file), c.expected)
+        EXPECT_EQ(ArchiveKit::modeOf(file), c.expected)
             << std::oct << "umask " << c.umask << " mode " << c.stored;
     }
     EXPECT_TRUE(FileAttributes::setRestoredMode(dir.file("missing"), 0644).has_value());

@@ -1,6 +1,5 @@
 #include "util/FileOps.h"
-#include "support/TestDirs.h"
-#include "util/ProgressReceiver.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,20 +9,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-struct ChunkRecorder : ProgressReceiver {
-    QList<quint64> chunks;
-    void addDone(quint64 bytes) override { chunks.append(bytes); }
-};
-
-QByteArray contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
 
 TEST(FileOps, RemoveTakesReadOnlyItemsAndLinksButNotLinkTargets) {
     ScratchDir dir;
@@ -50,10 +35,10 @@ TEST(FileOps, CopyReplacesTheDestinationInChunks) {
         big[i] = char(i * 31);
     const QString source = dir.write("big.bin", big);
     const QString destination = dir.write("copy.bin", "an older, longer file than the copy");
-    ChunkRecorder progress;
+    ArchiveKit::ProgressRecorder progress;
     EXPECT_TRUE(FileOps::copyFile(source, destination, &progress));
-    EXPECT_EQ(contents(destination), big);
-    EXPECT_EQ(progress.chunks, (QList<quint64>{1048576, 1048576, 17}));
+    EXPECT_EQ(ArchiveKit::readFile(destination), big);
+    EXPECT_EQ(progress.finished, (QList<quint64>{1048576, 1048576, 17}));
 }
 
 TEST(FileOps, AFailedCopyLeavesNoDestination) {
@@ -72,14 +57,11 @@ TEST(FileOps, AFailedCopyLeavesNoDestination) {
     };
     for (const Case &c : cases) {
         bool copied = true;
-        QThread *worker = QThread::create([&] {
+        ArchiveKit::runOnThread([&] {
             if (c.cancelled)
                 QThread::currentThread()->requestInterruption();
             copied = FileOps::copyFile(c.source, dir.file("out"), nullptr);
         });
-        worker->start();
-        worker->wait();
-        delete worker;
         EXPECT_FALSE(copied) << c.what;
         EXPECT_FALSE(QFileInfo::exists(dir.file("out"))) << c.what;
     }

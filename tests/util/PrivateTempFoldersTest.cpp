@@ -1,3 +1,4 @@
+#include "support/ArchiveKit.h"
 #include "util/TempFolders.h"
 
 #include <QDir>
@@ -7,20 +8,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 // Each process keeps its temporary data private, and cleans up only what dead runs of its own
 // user left behind.
 
-namespace {
-
-mode_t modeOf(const QString &path) {
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-} // namespace
+using ArchiveKit::modeOf;
 
 TEST(PrivateTempFolders, FoldersArePrivateAndOnlyDeadRunsOfThisUserAreRemoved) {
     const QString root = TempFolders::root();

@@ -11,7 +11,7 @@ TEST(ZipManyEntries, SeventyThousandEntriesAreReadByThePeers) {
     constexpr int kEntries = 70000;
     ScratchDir dir;
     const auto inDir = [&](const QString &command) {
-        return runShell(QStringLiteral("cd %1 && %2").arg(shellQuote(dir.path()), command));
+        return runShellIn(dir.path(), command);
     };
     ASSERT_EQ(inDir(QStringLiteral("python3 -c \"import os; os.mkdir('many'); "
                                    "[open('many/%d' % i, 'w').close() for i in range(%1)]\"")

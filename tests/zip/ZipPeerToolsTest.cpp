@@ -11,60 +11,8 @@
 
 using namespace ArchiveKit;
 
-namespace {
-
-struct Extractor {
-    const char *name;
-    QString program;
-    QStringList arguments; // %A: the archive, %D: the destination
-};
-
-QStringList substitute(const QStringList &arguments, const QString &archive,
-                       const QString &destination) {
-    QStringList result;
-    for (QString argument : arguments)
-        result.append(argument.replace("%A", archive).replace("%D", destination));
-    return result;
-}
-
-// What the sample tree must look like after a round trip: the source as it is on disk.
-QMap<QString, QString> expectedTree(const QString &parent) {
-    QMap<QString, QString> tree;
-    const QMap<QString, QString> items = snapshot(parent);
-    for (auto it = items.begin(); it != items.end(); ++it) {
-        if (it.key().startsWith("Photos"))
-            tree.insert(it.key(), it.value());
-    }
-    return tree;
-}
-
-} // namespace
-
-TEST(ZipPeerTools, ArchivesTestCleanInEveryTool) {
-    ScratchDir dir;
-    const QString photos = makeSampleTree(dir.path());
-    const QString archive = dir.file("peer.zip");
-    ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({photos}, nullptr, archive));
-
-    const ToolResult unzip = runTool("unzip", {"-t", archive});
-    EXPECT_EQ(unzip.exitCode, 0) << unzip.output.toStdString();
-    EXPECT_TRUE(unzip.output.contains("No errors detected")) << unzip.output.toStdString();
-    EXPECT_FALSE(unzip.output.contains("warning", Qt::CaseInsensitive));
-
-    const ToolResult sevenZip = runTool("7zz", {"t", archive});
-    EXPECT_EQ(sevenZip.exitCode, 0) << sevenZip.output.toStdString();
-    EXPECT_TRUE(sevenZip.output.contains("Everything is Ok")) << sevenZip.output.toStdString();
-    EXPECT_FALSE(sevenZip.output.contains("WARNING", Qt::CaseInsensitive));
-
-    const ToolResult bsdtar = runTool("bsdtar", {"-tf", archive});
-    EXPECT_EQ(bsdtar.exitCode, 0) << bsdtar.output.toStdString();
-    EXPECT_TRUE(bsdtar.output.contains("Photos/Grüße/日本語.txt")) << bsdtar.output.toStdString();
-
-    // The names are listed as they were written.
-    const ToolResult names = runTool("unzip", {"-Z1", archive});
-    EXPECT_TRUE(names.output.contains("Photos/Grüße/日本語.txt")) << names.output.toStdString();
-}
-
+// unzip, 7-Zip and bsdtar extract what the writer wrote without a warning (each answers one with
+// a non-zero exit) and as it was on disk.
 TEST(ZipPeerTools, ExtractedContentsAreIdentical) {
     ScratchDir dir;
     const QString source = dir.file("source");
@@ -72,30 +20,33 @@ TEST(ZipPeerTools, ExtractedContentsAreIdentical) {
     makeSampleTree(source);
     const QString archive = dir.file("roundtrip.zip");
     ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({source + "/Photos"}, nullptr, archive));
-    const QMap<QString, QString> expected = expectedTree(source);
+    const QMap<QString, QByteArray> expected = contentsBelow(source);
     ASSERT_EQ(expected.size(), 13);
 
-    const QList<Extractor> extractors = {
-        {"unzip", "unzip", {"-q", "%A", "-d", "%D"}},
-        {"7zz", "7zz", {"x", "-snl", "-y", "-o%D", "%A"}},
-        {"bsdtar", "bsdtar", {"-xf", "%A", "-C", "%D"}},
+    // %1: the archive, %2: the destination.
+    const std::pair<const char *, const char *> extractors[] = {
+        {"unzip", "unzip -q %1 -d %2"},
+        {"7zz", "7zz x -snl -y -o%2 %1"},
+        {"bsdtar", "bsdtar -xf %1 -C %2"},
     };
-    for (const Extractor &extractor : extractors) {
-        SCOPED_TRACE(extractor.name);
-        const QString out = dir.file(QStringLiteral("out-") + extractor.name);
+    for (const auto &[name, command] : extractors) {
+        SCOPED_TRACE(name);
+        const QString out = dir.file(QStringLiteral("out-") + name);
         QDir().mkpath(out);
         const ToolResult result =
-            runTool(extractor.program, substitute(extractor.arguments, archive, out));
+            runTool("/bin/sh",
+                    {"-c", QString::fromLatin1(command).arg(shellQuote(archive), shellQuote(out))});
         ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
-        EXPECT_EQ(snapshot(out), expected);
+        EXPECT_EQ(contentsBelow(out), expected);
     }
 
     // unzip applies the stored modes as they are: every file 0644, every folder 0755.
-    const QMap<QString, int> modes = modesBelow(dir.file("out-unzip"));
-    ASSERT_EQ(modes.size(), 11);
-    for (auto it = modes.begin(); it != modes.end(); ++it)
-        EXPECT_EQ(it.value(), expected.value(it.key()) == "dir" ? 0755 : 0644)
-            << it.key().toStdString();
+    for (const QString &path : filesBelow(dir.file("out-unzip"))) {
+        if (!expected.value(path).startsWith("-> ")) {
+            EXPECT_EQ(modeOf(dir.file("out-unzip/" + path)), path.endsWith('/') ? 0755u : 0644u)
+                << path.toStdString();
+        }
+    }
 }
 
 // SLOW on purpose (20 to 60 seconds, depending on the machine's load): deflates 4 GiB of zeros

@@ -1,0 +1,232 @@
+#include "archive/RarReader.h"
+#include "archive/TarReader.h"
+#include "archive/ZipReader.h"
+#include "support/ArchiveKit.h"
+
+#include <gtest/gtest.h>
+
+using namespace ArchiveKit;
+
+// Archives as other tools make them, odd but valid ones and a few that are refused: each lists
+// and extracts as those tools do. A new oddity is one more row.
+
+namespace {
+
+// Every node below the root as its path, links with " -> target".
+QStringList shown(const ArchiveEntry *node) {
+    QStringList lines;
+    for (const auto &child : node->children()) {
+        // Folders the tree made itself start with "/".
+        QString line = child->path().mid(child->path().startsWith('/') ? 1 : 0);
+        if (!child->linkTarget().isNull())
+            line += " -> " + child->linkTarget();
+        lines.append(line);
+        lines.append(shown(child.get()));
+    }
+    lines.sort();
+    return lines;
+}
+
+std::unique_ptr<ReaderBase> readerFor(const QString &path, ArchiveEntry *root) {
+    if (path.endsWith(".zip"))
+        return ReaderBase::create<ZipReader>(path, root, nullptr, QString());
+    if (path.endsWith(".rar"))
+        return ReaderBase::create<RarReader>(path, root, nullptr, QString());
+    return ReaderBase::create<TarReader>(path, root, nullptr, QString());
+}
+
+struct Odd {
+    const char *label;
+    const char *archive; // t.zip, t.tar or t.rar, read by the reader of that format
+    // A python script (with archive_maker's add()) or, starting with "$ ", a shell command, run
+    // in a folder holding a.txt, d/b.txt and big.bin, that makes the archive.
+    const char *maker;
+    QStringList listed;
+    // What extraction gives, by contentsBelow().
+    QMap<QString, QByteArray> extracted;
+    // Part of the error message; empty when none is expected.
+    const char *error = "";
+    // A command extracting the archive into "peer" the way the tool that made it does; when
+    // set, extraction must give what it gives (and extracted is not used).
+    const char *peer = "";
+};
+
+} // namespace
+
+TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
+    const char *gnuTar = "mkdir peer && tar xf t.tar -C peer 2>/dev/null";
+    const char *python = "python3 -m zipfile -e t.zip peer";
+    const Odd odds[] = {
+        {"empty archive", "t.zip", "zipfile.ZipFile('t.zip', 'w').close()", {}, {}},
+        {"duplicate names, the later under a free name",
+         "t.zip",
+         "z = zipfile.ZipFile('t.zip', 'w')\nadd(z, 'd/a.txt', b'first')\n"
+         "add(z, 'd/a.txt', b'second')\nadd(z, 'd/.rc', b'one')\nadd(z, 'd/.rc', b'two')\n"
+         "z.close()",
+         {"d/", "d/.rc", "d/.rc 2", "d/a 2.txt", "d/a.txt"},
+         {{"d/", ""},
+          {"d/.rc", "one"},
+          {"d/.rc 2", "two"},
+          {"d/a.txt", "first"},
+          {"d/a 2.txt", "second"}}},
+        {"link made by zip -y",
+         "t.zip",
+         "$ echo x > target && ln -s target link && zip -q -y t.zip target link",
+         {"link -> target", "target"},
+         {{"link", "-> target"}, {"target", "x\n"}}},
+        {"paths shown as extraction writes them",
+         "t.zip",
+         "z = zipfile.ZipFile('t.zip', 'w')\nadd(z, '../up.txt', b'u')\n"
+         "add(z, '/abs/./x.txt', b'x')\nadd(z, '../', b'')\nz.close()",
+         {"abs/", "abs/x.txt", "up.txt"},
+         {{"abs/", ""}, {"abs/x.txt", "x"}, {"up.txt", "u"}}},
+        {"a local header that is none, the entry read before it kept",
+         "t.zip",
+         "z = zipfile.ZipFile('t.zip', 'w')\nadd(z, 'a.txt', b'a')\nadd(z, 'b.txt', b'b')\n"
+         "z.close()\nd = bytearray(open('t.zip', 'rb').read())\nat = d.find(b'PK\\3\\4', 4)\n"
+         "d[at:at + 4] = b'XXXX'\nopen('t.zip', 'wb').write(d)",
+         {"a.txt", "b.txt"},
+         {{"a.txt", "a"}},
+         "Archive issues"},
+        {"split archive",
+         "t.zip",
+         "$ head -c 200000 /dev/urandom > r.bin && zip -q -s 64k t.zip r.bin",
+         {},
+         {},
+         "join them with zip -s 0"},
+        {"first segment of a split archive",
+         "t.zip",
+         "$ head -c 200000 /dev/urandom > r.bin && zip -q -s 64k s.zip r.bin && mv s.z01 t.zip",
+         {},
+         {},
+         "join them with zip -s 0"},
+        // Zip64 records written when nothing needs them: sizes and offsets left at 0xFFFFFFFF in
+        // the central directory, held in the 0x0001 extra field.
+        {"zip -fz",
+         "t.zip",
+         "$ zip -q -fz t.zip a.txt big.bin",
+         {"a.txt", "big.bin"},
+         {},
+         "",
+         python},
+        {"zip from stdin", "t.zip", "$ cat big.bin | zip -q t.zip -", {"-"}, {}, "", python},
+        {"zip -fz from stdin", "t.zip", "$ cat a.txt | zip -q -fz t.zip -", {"-"}, {}, "", python},
+        {"self-extractor stub",
+         "t.zip",
+         "$ zip -q z.zip a.txt big.bin && head -c 5000 /dev/urandom > t.zip && cat z.zip >> t.zip "
+         "&& zip -q -A t.zip",
+         {"a.txt", "big.bin"},
+         {},
+         "",
+         python},
+        {"self-extractor stub, zip64 forced",
+         "t.zip",
+         "open('t.zip', 'wb').write(bytes(range(256)) * 20)\nz = zipfile.ZipFile('t.zip', 'a')\n"
+         "for n in ('a.txt', 'big.bin'):\n"
+         "    z.open(n, 'w', force_zip64=True).write(open(n, 'rb').read())\nz.close()",
+         {"a.txt", "big.bin"},
+         {},
+         "",
+         python},
+        {"python, zip64 forced",
+         "t.zip",
+         "z = zipfile.ZipFile('t.zip', 'w', zipfile.ZIP_DEFLATED)\n"
+         "for n in ('a.txt', 'big.bin'):\n"
+         "    z.open(n, 'w', force_zip64=True).write(open(n, 'rb').read())\nz.close()",
+         {"a.txt", "big.bin"},
+         {},
+         "",
+         python},
+        // Valid tars that GNU tar and bsdtar read without complaint.
+        {"bytes after the end-of-archive blocks",
+         "t.tar",
+         "$ tar cf t.tar a.txt d && head -c 3000 /dev/urandom >> t.tar",
+         {"a.txt", "d/", "d/b.txt"},
+         {},
+         "",
+         gnuTar},
+        {"bsdtar, text after the end",
+         "t.tar",
+         "$ bsdtar cf t.tar a.txt d && echo trailing >> t.tar",
+         {"a.txt", "d/", "d/b.txt"},
+         {},
+         "",
+         gnuTar},
+        {"no end-of-archive blocks",
+         "t.tar",
+         "$ tar cf t.tar a.txt d && truncate -s 2560 t.tar",
+         {"a.txt", "d/", "d/b.txt"},
+         {},
+         "",
+         gnuTar},
+        {"v7 form, folders by trailing slash",
+         "t.tar",
+         "$ tar --format=v7 -cf t.tar a.txt d",
+         {"a.txt", "d/", "d/b.txt"},
+         {},
+         "",
+         gnuTar},
+        // Listing shows a RAR link's target, as it does for tar, zip and 7z links.
+        {"RAR link to a file",
+         "t.rar",
+         "$ ln -s a.txt link && rar a -idq -ol t.rar a.txt link",
+         {"a.txt", "link -> a.txt"},
+         {{"a.txt", "alpha\n"}, {"link", "-> a.txt"}}},
+        // Left out on extraction: ".." after a name climbs from wherever a link of that name leads.
+        {"RAR link into a folder",
+         "t.rar",
+         "$ ln -s d/../a.txt link && rar a -idq -ol t.rar a.txt link",
+         {"a.txt", "link -> d/../a.txt"},
+         {{"a.txt", "alpha\n"}}},
+        {"RAR dangling link",
+         "t.rar",
+         "$ ln -s nowhere link && rar a -idq -ol t.rar a.txt link",
+         {"a.txt", "link -> nowhere"},
+         {{"a.txt", "alpha\n"}, {"link", "-> nowhere"}}},
+        {"RAR regular file",
+         "t.rar",
+         "$ echo x > link && rar a -idq -ol t.rar a.txt link",
+         {"a.txt", "link"},
+         {{"a.txt", "alpha\n"}, {"link", "x\n"}}},
+    };
+    QByteArray big;
+    for (int i = 0; i < 200000; ++i)
+        big += QByteArray::number(i * 7919 % 100003);
+    for (const Odd &row : odds) {
+        SCOPED_TRACE(row.label);
+        ScratchDir dir;
+        dir.write("a.txt", "alpha\n");
+        dir.write("d/b.txt", "beta\n");
+        dir.write("big.bin", big);
+        const QString maker = QString::fromLatin1(row.maker);
+        ASSERT_EQ(
+            maker.startsWith("$ ")
+                ? runShellIn(dir.path(), maker.mid(2))
+                : runPython("import zipfile\nfrom archive_maker import add\n" + maker, dir.path()),
+            0);
+        if (*row.peer) {
+            ASSERT_EQ(runShellIn(dir.path(), row.peer), 0);
+        }
+        const auto root = ArchiveEntry::rootEntry();
+        const auto reader = readerFor(dir.file(row.archive), root.get());
+        reader->listEntries();
+        EXPECT_EQ(shown(root.get()), row.listed);
+        const QString out = dir.file("out");
+        QDir().mkpath(out);
+        reader->extract(out);
+        const QMap<QString, QByteArray> extracted = contentsBelow(out);
+        EXPECT_EQ(extracted, *row.peer ? contentsBelow(dir.file("peer")) : row.extracted);
+        // Listing gives each file the size of its data.
+        for (auto it = extracted.cbegin(); it != extracted.cend(); ++it) {
+            const ArchiveEntry *node = findEntry(root.get(), it.key());
+            if (node && node->linkTarget().isNull()) {
+                EXPECT_EQ(node->uncompressedSize(), quint64(it.value().size()))
+                    << it.key().toStdString();
+            }
+        }
+        const QString message =
+            reader->archiveError() ? reader->archiveError()->message : QString();
+        EXPECT_TRUE(message.contains(QString::fromLatin1(row.error))) << message.toStdString();
+        EXPECT_EQ(message.isEmpty(), *row.error == '\0');
+    }
+}
