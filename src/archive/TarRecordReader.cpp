@@ -159,7 +159,7 @@ TarEntry TarRecordReader::makeEntry(const TarHeader &header, qint64 dataPosition
     entry.recordPosition = recordPosition_.value_or(0);
     entry.name = paxPath ? *keywords.path : longName_.value_or(header.name);
     entry.nameIsUtf8 = paxPath;
-    // A sparse file's header carries a made-up name ("GNUSparseFile.N/...") in format 1.0.
+    // Sparse formats 0.1 and 1.0 give the header a made-up name ("GNUSparseFile.N/...").
     if (keywords.sparseName && !keywords.sparseName->isEmpty()) {
         entry.name = *keywords.sparseName;
         entry.nameIsUtf8 = true;
