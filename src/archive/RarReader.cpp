@@ -517,7 +517,7 @@ bool RarReader::isEncrypted() {
     if (passwordChecked_ || containsPassword_)
         return containsPassword_;
     const Utf8CtypeScope utf8;
-    if (!openArchive(filePath(), RAR_OM_EXTRACT))
+    if (!openArchive(filePath(), RAR_OM_LIST))
         return false;
     const int result = walkHeaders([this](const RARHeaderDataEx &entry) {
         if ((entry.Flags & RHDF_ENCRYPTED) || containsPassword_) {
