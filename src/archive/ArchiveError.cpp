@@ -1,15 +1,12 @@
 #include "archive/ArchiveError.h"
 
 #include "util/Localization.h"
+#include "util/StringUtil.h"
 
 #include <cerrno>
 
 Error archiveError(ArchiveErrorCode code, const QString &name) {
-    // A name thousands of folders deep would bury the message: its middle gives way.
-    constexpr qsizetype kShownEnds = 60;
-    const QString shown = name.size() > 3 * kShownEnds
-                              ? name.left(kShownEnds) + QChar(0x2026) + name.right(kShownEnds)
-                              : name;
+    const QString shown = StringUtil::shortened(name);
     QString message;
     switch (code) {
     case ArchiveErrorCode::FailedOpenFile:

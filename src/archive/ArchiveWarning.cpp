@@ -1,13 +1,18 @@
 #include "archive/ArchiveWarning.h"
 
 #include "util/Localization.h"
+#include "util/StringUtil.h"
 
 QString ArchiveWarning::message() const {
+    const QString shown = StringUtil::shortened(name);
     switch (kind) {
     case Kind::LinkLeftOut:
-        return engineText("Link %1 was left out: it points outside the extracted folder").arg(name);
+        return engineText("Link %1 was left out: it points outside the extracted folder")
+            .arg(shown);
     case Kind::SpecialFileLeftOut:
-        return engineText("%1 was left out: devices and pipes are never extracted").arg(name);
+        return engineText("%1 was left out: devices and pipes are never extracted").arg(shown);
+    case Kind::NameTooLongLeftOut:
+        return engineText("%1 was left out: its name is too long for the disk").arg(shown);
     }
     return name;
 }

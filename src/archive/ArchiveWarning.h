@@ -11,6 +11,8 @@ struct ArchiveWarning {
         LinkLeftOut,
         // A device, pipe or socket entry.
         SpecialFileLeftOut,
+        // An entry whose name, or the path to it, is longer than the file system takes.
+        NameTooLongLeftOut,
     };
     Kind kind;
     QString name;

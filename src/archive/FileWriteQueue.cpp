@@ -1,5 +1,16 @@
 #include "archive/FileWriteQueue.h"
 
+#include <cerrno>
+
+namespace {
+
+// The errno of a call that just failed; never 0, which stands for success.
+int failure() {
+    return errno != 0 ? errno : EIO;
+}
+
+} // namespace
+
 FileWriteQueue::FileWriteQueue(QString destination)
     : destination_(std::move(destination))
     , worker_({.width = 1, .budget = kBudget}) {
@@ -26,13 +37,13 @@ void FileWriteQueue::discard() {
 }
 
 void FileWriteQueue::collect() {
-    std::deque<std::pair<Done, bool>> ready;
+    std::deque<std::pair<Done, int>> ready;
     {
         std::lock_guard lock(mutex_);
         ready.swap(outcomes_);
     }
-    for (auto &[done, made] : ready)
-        done(made);
+    for (auto &[done, error] : ready)
+        done(error);
 }
 
 void FileWriteQueue::drain() {
@@ -44,32 +55,33 @@ void FileWriteQueue::push(Task task) {
     const qint64 weight = task.data.size();
     worker_.post(
         [this, task = std::move(task)]() mutable {
-            const std::optional<bool> made = run(task);
-            if (made && task.done) {
+            const std::optional<int> error = run(task);
+            if (error && task.done) {
                 std::lock_guard lock(mutex_);
-                outcomes_.emplace_back(std::move(task.done), *made);
+                outcomes_.emplace_back(std::move(task.done), *error);
             }
         },
         weight);
 }
 
-std::optional<bool> FileWriteQueue::run(Task &task) {
+std::optional<int> FileWriteQueue::run(Task &task) {
+    // errno is read right after the failing call, before anything else can change it.
     switch (task.kind) {
     case Kind::Folder:
-        return output_.makeFolders(destination_, task.path);
+        return output_.makeFolders(destination_, task.path) ? 0 : failure();
     case Kind::Open:
-        fileFailed_ = !output_.create(destination_, task.path);
+        fileError_ = output_.create(destination_, task.path) ? 0 : failure();
         return std::nullopt;
     case Kind::Data:
-        if (!fileFailed_ && !output_.write(task.data.constData(), task.data.size())) {
-            fileFailed_ = true;
+        if (fileError_ == 0 && !output_.write(task.data.constData(), task.data.size())) {
+            fileError_ = failure();
             output_.discard();
         }
         return std::nullopt;
     case Kind::Finish:
-        if (fileFailed_)
-            return false;
-        return output_.finish(task.mode, std::nullopt);
+        if (fileError_ != 0)
+            return fileError_;
+        return output_.finish(task.mode, std::nullopt) ? 0 : failure();
     case Kind::Discard:
         output_.discard();
         return std::nullopt;

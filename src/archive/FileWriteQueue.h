@@ -19,8 +19,9 @@
 // be written, so memory stays flat whatever the sizes.
 class FileWriteQueue {
 public:
-    // Told, on the handing thread, whether a file or folder was made.
-    using Done = std::function<void(bool made)>;
+    // Told, on the handing thread, whether a file or folder was made: 0, or the errno of the
+    // failure.
+    using Done = std::function<void(int error)>;
 
     // The strand writes what is queued before the queue goes; outcomes not collected are
     // dropped.
@@ -56,15 +57,15 @@ private:
 
     void push(Task task);
     // Runs one task on the strand; answers the outcome to hand back, if any.
-    std::optional<bool> run(Task &task);
+    std::optional<int> run(Task &task);
 
     const QString destination_;
     std::mutex mutex_;
-    std::deque<std::pair<Done, bool>> outcomes_;
-    // Used on the strand only: the output, and whether the file being written failed (its data is
-    // dropped then).
+    std::deque<std::pair<Done, int>> outcomes_;
+    // Used on the strand only: the output, and why the file being written failed, if it did (its
+    // data is dropped then).
     ExtractionOutput output_;
-    bool fileFailed_ = false;
+    int fileError_ = 0;
     // Last, so that its tasks end before anything they use goes.
     TaskQueue worker_;
 };

@@ -109,7 +109,14 @@ void ReaderBase::errorArchive() {
 
 void ReaderBase::errorFailedToCreateFile(const QString &name) {
     // Called right after the failing call, so errno still tells the cause.
-    error_ = writeError(errno, name);
+    writeFailed(writeError(errno, name), name);
+}
+
+void ReaderBase::writeFailed(const Error &error, const QString &name) {
+    if (error.domain == kArchiveErrorDomain && error.code == int(ArchiveErrorCode::NameTooLong))
+        addWarning(ArchiveWarning::Kind::NameTooLongLeftOut, name);
+    else
+        error_ = error;
 }
 
 void ReaderBase::createLink(const QString &destination, const QString &fullPath,

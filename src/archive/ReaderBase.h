@@ -80,6 +80,9 @@ protected:
     void errorParameter();
     void errorArchive();
     void errorFailedToCreateFile(const QString &name);
+    // A file, folder or link could not be written: one whose name the file system cannot hold is
+    // left out with a warning and the extraction goes on; any other failure is its error.
+    void writeFailed(const Error &error, const QString &name);
     void setCancelled();
     void clearError() {
         error_.reset();

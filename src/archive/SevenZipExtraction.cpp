@@ -6,6 +6,8 @@
 #include "util/FileAttributes.h"
 #include "util/ProgressReceiver.h"
 
+#include <cerrno>
+
 #include <archive.h>
 #include <archive_entry.h>
 
@@ -30,10 +32,10 @@ void SevenZipExtraction::addFolder(const QString &path, mode_t permission,
     folders_.append({path, permission, date});
 }
 
-void SevenZipExtraction::noteUnwritable(const QString &path) {
-    if (unwritten_.isEmpty())
-        unwritten_ = path;
-    note(Outcome::Unwritable);
+void SevenZipExtraction::noteUnwritable(const QString &path, int error) {
+    unwritten_.append({SafePath::below(destination_, path), error});
+    if (error != ENAMETOOLONG)
+        note(Outcome::Unwritable);
 }
 
 void SevenZipExtraction::note(Outcome outcome) {
@@ -79,9 +81,9 @@ bool SevenZipExtraction::walk(SevenZipInput &input, const QHash<quint64, QString
         } else if (const QString path = SevenZipInput::path(entry); !path.isEmpty()) {
             target = SafePath::join(destination_, path);
             if (archive_entry_filetype(entry) == AE_IFDIR) {
-                files_.makeFolder(target, [this, target](bool made) {
-                    if (!made)
-                        noteUnwritable(target);
+                files_.makeFolder(target, [this, target](int error) {
+                    if (error != 0)
+                        noteUnwritable(target, error);
                 });
                 addFolder(target, SevenZipInput::permission(entry),
                           SevenZipInput::modifiedDate(entry));
@@ -103,8 +105,11 @@ bool SevenZipExtraction::take(SevenZipInput &input, const QString &target) {
         return true;
     }
     // Devices, pipes and sockets are never made from an archive.
-    if (type != AE_IFREG)
+    if (type != AE_IFREG) {
+        leftOut_.append(
+            {ArchiveWarning::Kind::SpecialFileLeftOut, SafePath::below(destination_, target)});
         return true;
+    }
     if (archive_entry_is_data_encrypted(entry)) {
         note(Outcome::Encrypted);
         return true;
@@ -120,9 +125,9 @@ bool SevenZipExtraction::take(SevenZipInput &input, const QString &target) {
     }
     const std::optional<QDateTime> date = SevenZipInput::modifiedDate(entry);
     files_.finish(SevenZipInput::permission(entry) | S_IRUSR | S_IWUSR,
-                  [this, target, date](bool made) {
-                      if (!made)
-                          noteUnwritable(target);
+                  [this, target, date](int error) {
+                      if (error != 0)
+                          noteUnwritable(target, error);
                       else if (restoresDates_)
                           FileAttributes::setModifiedDate(date, target);
                   });
@@ -152,10 +157,11 @@ void SevenZipExtraction::makeLinks() {
         case ExtractionOutput::LinkResult::Made:
             break;
         case ExtractionOutput::LinkResult::LeftOut:
-            skippedLinks_.append(SafePath::below(destination_, link.path));
+            leftOut_.append(
+                {ArchiveWarning::Kind::LinkLeftOut, SafePath::below(destination_, link.path)});
             break;
         case ExtractionOutput::LinkResult::Failed:
-            noteUnwritable(link.path);
+            noteUnwritable(link.path, errno);
             break;
         }
     }

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "archive/ArchiveWarning.h"
 #include "archive/FileWriteQueue.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -29,16 +29,25 @@ public:
     // A folder made before the walk, given its stored permission (0 for none) and date with the
     // folders the walk makes.
     void addFolder(const QString &path, mode_t permission, const std::optional<QDateTime> &date);
-    // Records a file or folder that could not be made.
-    void noteUnwritable(const QString &path);
+    // A file or folder that could not be made: its path below the destination and the errno of
+    // the failure.
+    struct Unwritten {
+        QString name;
+        int error = 0;
+    };
+
+    // Records a file or folder that could not be made. One whose name is too long for the file
+    // system does not change the outcome: the caller leaves it out with a warning.
+    void noteUnwritable(const QString &path, int error);
     // Writes every entry under its own path, or with targets only the entries at those indexes
     // (the folders among them are the caller's) to the full paths given.
     Outcome run(SevenZipInput &input, const QHash<quint64, QString> *targets);
 
-    // The first file or folder that could not be written, when the outcome is Unwritable.
-    const QString &unwritten() const { return unwritten_; }
-    // Links not made because their targets lie outside the destination: their paths below it.
-    const QStringList &skippedLinks() const { return skippedLinks_; }
+    // The files and folders that could not be written, in the order they failed.
+    const QList<Unwritten> &unwritten() const { return unwritten_; }
+    // What was left out on purpose (links leading outside the destination, devices and pipes),
+    // by path below the destination.
+    const ArchiveWarnings &leftOut() const { return leftOut_; }
 
 private:
     struct Folder {
@@ -65,10 +74,10 @@ private:
     bool restoresDates_;
     ProgressReceiver *progress_;
     Outcome outcome_ = Outcome::Done;
-    QString unwritten_;
+    QList<Unwritten> unwritten_;
     QList<Folder> folders_;
     QList<Link> links_;
-    QStringList skippedLinks_;
+    ArchiveWarnings leftOut_;
     std::vector<char> buffer_;
     FileWriteQueue files_;
 };

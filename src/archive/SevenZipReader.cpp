@@ -94,7 +94,7 @@ bool SevenZipReader::select(const ArchiveEntry &node, const QString &destination
     if (SafePath::makeFolders(destination, fullPath))
         extraction.addFolder(fullPath, node.permission(), node.date());
     else
-        extraction.noteUnwritable(fullPath);
+        extraction.noteUnwritable(fullPath, errno);
     for (const auto &child : node.children()) {
         if (isCurrentThreadCancelled() ||
             !select(*child, destination, relativeTo, extraction, files))
@@ -108,8 +108,10 @@ void SevenZipReader::run(SevenZipExtraction &extraction, const QHash<quint64, QS
     if (reportUnreadable(input, ::archiveError(ArchiveErrorCode::Archive).message))
         return;
     const SevenZipExtraction::Outcome outcome = extraction.run(input, files);
-    for (const QString &link : extraction.skippedLinks())
-        addWarning(ArchiveWarning::Kind::LinkLeftOut, link);
+    for (const ArchiveWarning &warning : extraction.leftOut())
+        addWarning(warning.kind, warning.name);
+    for (const auto &[name, error] : extraction.unwritten())
+        writeFailed(writeError(error, name), name);
     switch (outcome) {
     case SevenZipExtraction::Outcome::Done:
         break;
@@ -120,7 +122,7 @@ void SevenZipReader::run(SevenZipExtraction &extraction, const QHash<quint64, QS
         errorEncrypted();
         break;
     case SevenZipExtraction::Outcome::Unwritable:
-        errorFailedToCreateFile(PathUtil::fileName(extraction.unwritten()));
+        // Named by the failures above.
         break;
     case SevenZipExtraction::Outcome::Damaged:
         errorArchive();

@@ -36,6 +36,8 @@ TarRecordType classify(char typeflag) {
     switch (typeflag) {
     case '0':
     case '\0':
+    case '7':
+        // "7", a contiguous file, is a regular file everywhere tar runs.
         return TarRecordType::RegularFile;
     case '1':
         return TarRecordType::HardLink;
@@ -57,8 +59,7 @@ TarRecordType classify(char typeflag) {
     case '3':
     case '4':
     case '6':
-    case '7':
-        return TarRecordType::Skipped;
+        return TarRecordType::SpecialFile;
     default:
         break;
     }

@@ -16,7 +16,8 @@ enum class TarRecordType {
     LongLinkName,    // "K": GNU, the next entry's link target is the data
     PaxHeader,       // "x": pax keywords for the next entry
     PaxGlobalHeader, // "g": pax keywords for every following entry
-    Skipped,         // devices, FIFOs, contiguous files and vendor records: never created
+    SpecialFile,     // "3", "4", "6": devices and FIFOs, never created
+    Skipped,         // vendor records: nothing to create
     EmptyBlock,      // a NUL record with no name pending: padding at the archive's end
     Unknown,
 };

@@ -161,6 +161,9 @@ bool TarReader::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader 
             createSymbolicLink(path, linkTarget(entry), date);
             result = WriteResult::Written;
             break;
+        case TarRecordType::SpecialFile:
+            addWarning(ArchiveWarning::Kind::SpecialFileLeftOut, path);
+            break;
         case TarRecordType::Folder:
             if (createFolder(path))
                 walk.folders.append({SafePath::join(destination_, path), date});
@@ -300,7 +303,10 @@ bool TarReader::createFolder(const QString &name) {
 }
 
 bool TarReader::extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input) {
-    const QString name = PathUtil::relativePath(node->path(), relativePath);
+    // Named as below the destination, as the whole archive's walk names it.
+    const QString name = SafePath::below(
+        destination_,
+        SafePath::join(destination_, PathUtil::relativePath(node->path(), relativePath)));
     if (node->isLeaf())
         return extractNodeFile(node, name, input);
     if (!createFolder(name))

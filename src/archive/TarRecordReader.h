@@ -8,7 +8,7 @@ class TarInput;
 
 // One entry of a tar archive, with GNU long names and pax keywords already applied.
 struct TarEntry {
-    // RegularFile, HardLink, SymbolicLink, Folder, Skipped or EmptyBlock.
+    // RegularFile, HardLink, SymbolicLink, Folder, SpecialFile, Skipped or EmptyBlock.
     TarRecordType type = TarRecordType::Unknown;
     QByteArray name;
     // True when the name came from a pax record, which is UTF-8 by definition.

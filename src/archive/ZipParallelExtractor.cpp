@@ -1,6 +1,7 @@
 #include "archive/ZipParallelExtractor.h"
 
 #include "archive/MiniZipFile.h"
+#include "archive/SafePath.h"
 #include "archive/ZipEntryFileWriter.h"
 #include "util/ThreadPool.h"
 
@@ -155,10 +156,11 @@ void ZipParallelExtractor::run(const Task &task) {
         std::unique_ptr<Handle> handle = takeHandle();
         if (!handle->opened || !handle->zip.goToPosition(task.info.position) ||
             !handle->zip.openCurrentFile())
-            addFailure({task.order, true, Error()});
+            addFailure({task.order, true, Error(), QString()});
         else if (handle->writer.write(handle->zip, destination_, task.fullPath, task.info) ==
                  ZipEntryFileWriter::Result::Failed)
-            addFailure({task.order, false, handle->writer.lastError()});
+            addFailure({task.order, false, handle->writer.lastError(),
+                        SafePath::below(destination_, task.fullPath)});
         std::lock_guard lock(mutex_);
         idleHandles_.push_back(std::move(handle));
     }

@@ -34,8 +34,9 @@ public:
         quint64 order = 0;
         // The entry's data could not be opened at all: extraction stops here.
         bool unreadable = false;
-        // Why the entry could not be written.
+        // Why the entry could not be written, and its path below the destination.
         Error error;
+        QString name;
     };
     // Called at least every 50 ms while the caller waits, with the bytes written since the
     // previous call; answering false cancels the work.

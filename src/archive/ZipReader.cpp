@@ -269,7 +269,10 @@ void ZipReader::finishParallel(ZipParallelExtractor &parallel,
     // The last failure in archive order is the one a serial walk would leave.
     std::optional<ZipParallelExtractor::Failure> last;
     for (const auto &failure : parallel.takeFailures()) {
-        if (!last || failure.order > last->order)
+        if (failure.error.domain == kArchiveErrorDomain &&
+            failure.error.code == int(ArchiveErrorCode::NameTooLong))
+            writeFailed(failure.error, failure.name);
+        else if (!last || failure.order > last->order)
             last = failure;
     }
     if (last && last->unreadable)
@@ -368,7 +371,7 @@ void ZipReader::writeFile(const QString &destination, const QString &fullPath,
     case ZipEntryFileWriter::Result::Written:
         break;
     case ZipEntryFileWriter::Result::Failed:
-        setError(fileWriter_->lastError());
+        writeFailed(fileWriter_->lastError(), SafePath::below(destination, fullPath));
         break;
     case ZipEntryFileWriter::Result::Cancelled:
         setCancelled();

@@ -33,6 +33,13 @@ QString textAfter(const QString &text, const QString &marker, Qt::CaseSensitivit
     return text.mid(at + marker.size());
 }
 
+QString shortened(const QString &text) {
+    constexpr qsizetype kEnds = 60;
+    if (text.size() <= 3 * kEnds)
+        return text;
+    return text.left(kEnds) + QChar(0x2026) + text.right(kEnds);
+}
+
 QString formatSize(quint64 count) {
     const double value = static_cast<double>(count);
     if (count == 0)

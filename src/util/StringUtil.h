@@ -15,6 +15,9 @@ QString textAfter(const QString &text, const QString &marker,
                   Qt::CaseSensitivity cs = Qt::CaseSensitive);
 // A byte count for people: "0", "512B", "1.0K", "1.00M", "1.000G" (powers of 1024).
 QString formatSize(quint64 count);
+// The text, or when it is long its first and last 60 characters around an ellipsis: a name
+// thousands of folders deep would bury the message that names it.
+QString shortened(const QString &text);
 // A new random UUID: 36 upper-case hexadecimal characters in groups of 8-4-4-4-12.
 QString newUuid();
 

@@ -128,10 +128,73 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
         }
     }
 
-    const auto root = ArchiveEntry::rootEntry();
-    auto reader = readerOf<TarReader>(dir.file("fifo.tar"), root.get());
-    ScratchDir dest;
-    reader->extract(dest.path());
-    EXPECT_FALSE(reader->archiveError());
-    EXPECT_FALSE(QFileInfo(dest.file("fifo")).exists());
+    // 7zz stores what it reads from its standard input as a pipe.
+    ASSERT_EQ(runShellIn(source, "echo x | 7zz a -bso0 -bsp0 -sififo " + dir.file("fifo.7z")), 0);
+    const struct {
+        const char *archive;
+        std::unique_ptr<ReaderBase> (*make)(const QString &, ArchiveEntry *);
+    } pipes[] = {{"fifo.tar", readerOf<TarReader>}, {"fifo.7z", readerOf<SevenZipReader>}};
+    for (const auto &[archive, make] : pipes) {
+        SCOPED_TRACE(archive);
+        const auto root = ArchiveEntry::rootEntry();
+        auto reader = make(dir.file(archive), root.get());
+        reader->listEntries();
+        ScratchDir dest;
+        reader->extract(dest.path());
+        EXPECT_FALSE(reader->archiveError());
+        EXPECT_FALSE(QFileInfo(dest.file("fifo")).exists());
+        const ArchiveWarnings leftOut{{ArchiveWarning::Kind::SpecialFileLeftOut, "fifo"}};
+        EXPECT_EQ(reader->warnings(), leftOut);
+    }
+}
+
+// A name longer than the file system takes (a component over 255 bytes) is left out with a
+// warning naming it, and the rest still extracts, for every reader, whole and selected.
+TEST(DiskWriter, ANameTooLongIsLeftOutAndTheRestExtracts) {
+    ScratchDir dir;
+    const QString tooLong = "t/" + QString(300, QLatin1Char('L')) + ".txt";
+    ASSERT_EQ(runPython(QStringLiteral(R"(
+import io, sys, tarfile, zipfile
+entries = [(sys.argv[1], b'x\n'), ('t/ok.txt', b'fine\n')]
+with tarfile.open('a.tar', 'w', format=tarfile.PAX_FORMAT) as t:
+    for name, data in entries:
+        info = tarfile.TarInfo(name); info.size = len(data); t.addfile(info, io.BytesIO(data))
+with zipfile.ZipFile('a.zip', 'w') as z:
+    for name, data in entries:
+        z.writestr(name, data)
+)"),
+                        dir.path(), {tooLong}),
+              0);
+    // bsdtar turns the tar into a 7z; rar takes the long name from its standard input.
+    ASSERT_EQ(runShellIn(dir.path(), "bsdtar --format 7zip -cf a.7z @a.tar && mkdir t && "
+                                     "printf 'fine\\n' > t/ok.txt && rar a -idq a.rar t/ok.txt && "
+                                     "echo x | rar a -idq -si" +
+                                         shellQuote(tooLong) + " a.rar"),
+              0);
+    const struct {
+        const char *archive;
+        std::unique_ptr<ReaderBase> (*make)(const QString &, ArchiveEntry *);
+    } formats[] = {
+        {"a.zip", readerOf<ZipReader>},
+        {"a.tar", readerOf<TarReader>},
+        {"a.7z", readerOf<SevenZipReader>},
+        {"a.rar", readerOf<RarReader>},
+    };
+    for (const auto &format : formats) {
+        for (const bool selection : {false, true}) {
+            SCOPED_TRACE(std::string(format.archive) + (selection ? " selection" : " whole"));
+            const auto root = ArchiveEntry::rootEntry();
+            auto reader = format.make(dir.file(format.archive), root.get());
+            reader->listEntries();
+            ScratchDir dest;
+            if (selection)
+                reader->extract(findEntry(root.get(), QStringLiteral("t/")), dest.path());
+            else
+                reader->extract(dest.path());
+            EXPECT_FALSE(reader->archiveError());
+            EXPECT_EQ(readFile(dest.file("t/ok.txt")), "fine\n");
+            const ArchiveWarnings leftOut{{ArchiveWarning::Kind::NameTooLongLeftOut, tooLong}};
+            EXPECT_EQ(reader->warnings(), leftOut);
+        }
+    }
 }
