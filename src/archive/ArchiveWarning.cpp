@@ -11,6 +11,10 @@ QString ArchiveWarning::message() const {
             .arg(shown);
     case Kind::SpecialFileLeftOut:
         return engineText("%1 was left out: devices and pipes are never extracted").arg(shown);
+    case Kind::EncryptedLinkLeftOut:
+        return engineText("Link %1 was left out: its target is encrypted in a way Kist cannot "
+                          "read")
+            .arg(shown);
     case Kind::NameTooLongLeftOut:
         return engineText("%1 was left out: its name is too long for the disk").arg(shown);
     }

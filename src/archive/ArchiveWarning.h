@@ -13,6 +13,8 @@ struct ArchiveWarning {
         SpecialFileLeftOut,
         // An entry whose name, or the path to it, is longer than the file system takes.
         NameTooLongLeftOut,
+        // A symbolic link whose target is stored AES-encrypted, which the decoder cannot read.
+        EncryptedLinkLeftOut,
     };
     Kind kind;
     QString name;

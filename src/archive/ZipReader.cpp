@@ -388,6 +388,13 @@ void ZipReader::writeLink(const QString &destination, const QString &fullPath,
     if (data && data->isEmpty() && checked)
         return;
     const auto target = data && checked ? decodeLinkTarget(*data, info) : std::nullopt;
+    // libarchive hands out an AES-encrypted link's target undecrypted: the link is left out, the
+    // rest of the archive goes on.
+    if (!target && info.isEncrypted() && !info.isMiniZipReadable()) {
+        addWarning(ArchiveWarning::Kind::EncryptedLinkLeftOut,
+                   SafePath::below(destination, fullPath));
+        return;
+    }
     if (!target) {
         errorFailedToCreateFile(name);
         return;

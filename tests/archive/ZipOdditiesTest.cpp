@@ -165,3 +165,21 @@ open('t.zip', 'wb').write(data)
         EXPECT_EQ(zip.code() != 0, damage != 0);
     }
 }
+
+// libarchive, which decodes AES entries, hands out an encrypted link's target undecrypted: the
+// link is left out with a warning, and the files beside it still extract.
+TEST(ZipEncryption, AnAesEncryptedLinkIsLeftOutAndTheRestExtracts) {
+    ScratchDir dir;
+    dir.write("target.txt", "some text\n");
+    ASSERT_EQ(runShellIn(dir.path(), "ln -s target.txt link && 7zz a -bso0 -bsp0 -tzip "
+                                     "-mem=AES256 -psecret -snl t.zip target.txt link"),
+              0);
+    OpenedZip zip(dir.file("t.zip"), "secret");
+    zip.list();
+    zip.reader->extract(dir.file("out"));
+    EXPECT_EQ(zip.code(), 0);
+    EXPECT_EQ(filesBelow(dir.file("out")), QStringList{"target.txt"});
+    EXPECT_EQ(readFile(dir.file("out/target.txt")), "some text\n");
+    const ArchiveWarnings leftOut{{ArchiveWarning::Kind::EncryptedLinkLeftOut, "link"}};
+    EXPECT_EQ(zip.reader->warnings(), leftOut);
+}
