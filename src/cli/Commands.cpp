@@ -56,6 +56,7 @@ QJsonValue errorJson(const std::optional<Error> &error) {
     if (!error)
         return QJsonValue(QJsonValue::Null);
     return QJsonObject{{QStringLiteral("code"), error->code},
+                       {QStringLiteral("kind"), errorKind(*error)},
                        {QStringLiteral("message"), error->message}};
 }
 

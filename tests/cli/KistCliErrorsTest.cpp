@@ -30,6 +30,9 @@ open('deflate64.zip', 'wb').write(data)
 PY
 rar a -idq -m0 -v100k set.rar noise.bin
 rm set.part2.rar
+7zz a -bso0 -bsp0 -pright encrypted.7z s.txt
+7zz a -bso0 -bsp0 -pright -mhe=on names.7z s.txt
+cp s.txt text.zip
 )");
     ASSERT_EQ(runShellIn(dir.path(), make), 0);
     const struct {
@@ -44,6 +47,11 @@ rm set.part2.rar
         {"test --json crc.zip", 1, "damaged", "noise.bin"},
         {"test --json deflate64.zip", 1, "unsupported-method", "Deflate64"},
         {"test --json set.part1.rar", 1, "missing-volume", "set.part2.rar"},
+        {"test --json locked.zip </dev/null", 3, "missing-password", "locked.zip"},
+        {"test --json encrypted.7z", 1, "encryption-unsupported", "encrypted"},
+        // A listing that fails midway is still a listing, with the error in it.
+        {"list --json names.7z", 1, "encryption-unsupported", "encrypted"},
+        {"list --json text.zip", 1, "not-an-archive", "text.zip"},
         {"list --json missing.zip", 1, "cannot-open", "missing.zip"},
         // A file size limit stands in for a full disk.
         {"extract --json -o out stored.zip", 1, "disk-full", "noise.bin", true},
