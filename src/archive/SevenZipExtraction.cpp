@@ -80,7 +80,7 @@ bool SevenZipExtraction::walk(SevenZipInput &input, const QHash<quint64, QString
             target = remaining.take(index);
         } else if (const QString path = SevenZipInput::path(entry); !path.isEmpty()) {
             target = SafePath::join(destination_, path);
-            if (archive_entry_filetype(entry) == AE_IFDIR) {
+            if (SevenZipInput::fileType(entry) == AE_IFDIR) {
                 files_.makeFolder(target, [this, target](int error) {
                     if (error != 0)
                         noteUnwritable(target, error);
@@ -98,7 +98,7 @@ bool SevenZipExtraction::walk(SevenZipInput &input, const QHash<quint64, QString
 
 bool SevenZipExtraction::take(SevenZipInput &input, const QString &target) {
     archive_entry *entry = input.entry();
-    const auto type = archive_entry_filetype(entry);
+    const auto type = SevenZipInput::fileType(entry);
     if (type == AE_IFLNK) {
         links_.append(
             {target, SevenZipInput::linkTarget(entry), SevenZipInput::modifiedDate(entry)});

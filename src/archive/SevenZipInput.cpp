@@ -61,6 +61,13 @@ QString SevenZipInput::path(archive_entry *entry) {
     return SafePath::sanitize(QString::fromUtf8(name ? name : ""));
 }
 
+unsigned int SevenZipInput::fileType(archive_entry *entry) {
+    const unsigned int type = archive_entry_filetype(entry);
+    if (type == AE_IFIFO && archive_entry_size(entry) > 0)
+        return AE_IFREG;
+    return type;
+}
+
 QString SevenZipInput::linkTarget(archive_entry *entry) {
     const char *target = archive_entry_symlink_utf8(entry);
     return QString::fromUtf8(target ? target : "");

@@ -42,6 +42,9 @@ public:
     // What the archive says of an entry; the path is sanitized, "" when nothing is left of it.
     static QString path(archive_entry *entry);
     static QString linkTarget(archive_entry *entry);
+    // The entry's type (AE_IFREG, AE_IFDIR, AE_IFLNK ...). A pipe that holds data is a file:
+    // 7-Zip stores what it reads from its standard input that way, and extracts it as a file.
+    static unsigned int fileType(archive_entry *entry);
     // None when the archive holds no modification time for the entry.
     static std::optional<QDateTime> modifiedDate(archive_entry *entry);
     // The stored permission bits (0666 for files, 0777 for folders when 7-Zip stored none).

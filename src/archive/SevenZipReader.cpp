@@ -51,7 +51,7 @@ void SevenZipReader::addEntry(quint64 index, SevenZipInput &input) {
     fields.permission = SevenZipInput::permission(entry);
     fields.date = SevenZipInput::modifiedDate(entry);
     fields.encrypted = archive_entry_is_data_encrypted(entry) != 0;
-    const auto type = archive_entry_filetype(entry);
+    const auto type = SevenZipInput::fileType(entry);
     if (type == AE_IFLNK)
         fields.linkTarget = SevenZipInput::linkTarget(entry);
     ArchiveEntry::addToRoot(
