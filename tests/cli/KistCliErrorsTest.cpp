@@ -18,7 +18,7 @@ zip -q -P right locked.zip s.txt
 rar a -idq -pright locked.rar s.txt
 zip -q -0 stored.zip noise.bin
 cp stored.zip crc.zip
-printf 'X' | dd of=crc.zip bs=1 seek=5000 conv=notrunc status=none
+python3 -c "d = bytearray(open('crc.zip', 'rb').read()); d[5000] ^= 0xFF; open('crc.zip', 'wb').write(d); "
 cp stored.zip deflate64.zip
 python3 - <<'PY'
 import struct
