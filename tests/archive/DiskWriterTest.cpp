@@ -37,6 +37,23 @@ void makeLink(const QString &path, const char *target) {
     ASSERT_EQ(::symlink(target, QFile::encodeName(path).constData()), 0);
 }
 
+using MakeReader = std::unique_ptr<ReaderBase> (*)(const QString &, ArchiveEntry *);
+
+// Lists the archive and extracts it whole or, when selected, only its folder "t/".
+std::unique_ptr<ReaderBase> extractWholeOrSelected(MakeReader make, const QString &archive,
+                                                   ArchiveEntry *root, bool selection,
+                                                   const QString &destination) {
+    auto reader = make(archive, root);
+    reader->listEntries();
+    EXPECT_FALSE(reader->archiveError());
+    if (selection)
+        reader->extract(findEntry(root, QStringLiteral("t/")), destination);
+    else
+        reader->extract(destination);
+    EXPECT_FALSE(reader->archiveError());
+    return reader;
+}
+
 mode_t currentUmask() {
     const mode_t mask = ::umask(022);
     ::umask(mask);
@@ -50,7 +67,7 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
     const struct {
         const char *archive;
         const char *command;
-        std::unique_ptr<ReaderBase> (*make)(const QString &, ArchiveEntry *);
+        MakeReader make;
     } formats[] = {
         {"a.zip", "zip -qry %1 t", readerOf<ZipReader>},
         {"a.tar", "tar -cf %1 t", readerOf<TarReader>},
@@ -102,15 +119,9 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
         for (const bool selection : {false, true}) {
             SCOPED_TRACE(std::string(format.archive) + (selection ? " selection" : " whole"));
             const auto root = ArchiveEntry::rootEntry();
-            auto reader = format.make(archive, root.get());
-            reader->listEntries();
-            ASSERT_FALSE(reader->archiveError());
             ScratchDir dest;
-            if (selection)
-                reader->extract(findEntry(root.get(), QStringLiteral("t/")), dest.path());
-            else
-                reader->extract(dest.path());
-            EXPECT_FALSE(reader->archiveError());
+            const auto reader =
+                extractWholeOrSelected(format.make, archive, root.get(), selection, dest.path());
             for (const auto &file : files) {
                 EXPECT_EQ(modeOf(dest.file(file.name)), file.restored & ~mask) << file.name;
                 EXPECT_EQ(readFile(dest.file(file.name)), "data\n") << file.name;
@@ -133,7 +144,7 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
     ASSERT_EQ(runShellIn(source, "echo x | 7zz a -bso0 -bsp0 -sififo " + dir.file("fifo.7z")), 0);
     const struct {
         const char *archive;
-        std::unique_ptr<ReaderBase> (*make)(const QString &, ArchiveEntry *);
+        MakeReader make;
         QByteArray file; // the data extracted, null when nothing may be
     } pipes[] = {{"fifo.tar", readerOf<TarReader>, {}},
                  {"fifo.7z", readerOf<SevenZipReader>, "x\n"}};
@@ -179,7 +190,7 @@ with zipfile.ZipFile('a.zip', 'w') as z:
               0);
     const struct {
         const char *archive;
-        std::unique_ptr<ReaderBase> (*make)(const QString &, ArchiveEntry *);
+        MakeReader make;
     } formats[] = {
         {"a.zip", readerOf<ZipReader>},
         {"a.tar", readerOf<TarReader>},
@@ -190,14 +201,9 @@ with zipfile.ZipFile('a.zip', 'w') as z:
         for (const bool selection : {false, true}) {
             SCOPED_TRACE(std::string(format.archive) + (selection ? " selection" : " whole"));
             const auto root = ArchiveEntry::rootEntry();
-            auto reader = format.make(dir.file(format.archive), root.get());
-            reader->listEntries();
             ScratchDir dest;
-            if (selection)
-                reader->extract(findEntry(root.get(), QStringLiteral("t/")), dest.path());
-            else
-                reader->extract(dest.path());
-            EXPECT_FALSE(reader->archiveError());
+            const auto reader = extractWholeOrSelected(format.make, dir.file(format.archive),
+                                                       root.get(), selection, dest.path());
             EXPECT_EQ(readFile(dest.file("t/ok.txt")), "fine\n");
             const ArchiveWarnings leftOut{{ArchiveWarning::Kind::NameTooLongLeftOut, tooLong}};
             EXPECT_EQ(reader->warnings(), leftOut);
