@@ -56,11 +56,42 @@ quint64 combine(unsigned int low, unsigned int high) {
     return (quint64(high) << 32) | low;
 }
 
-RarEntryName nameOf(const RARHeaderDataEx &header) {
+// A RAR4 name stored without its Unicode form is bytes in the code page of the system that made
+// the archive. The library converts it by the locale and, where that fails, marks the name with
+// U+FFFE and maps each byte it could not convert to U+E000 + byte.
+constexpr char16_t kMappedNameMark = 0xFFFE;
+constexpr char16_t kMappedByteFirst = 0xE000;
+constexpr char16_t kMappedByteLast = 0xE0FF;
+
+QString libraryName(const RARHeaderDataEx &header) {
     const size_t wideLength = ::wcsnlen(header.FileNameW, std::size(header.FileNameW));
+    return QString::fromWCharArray(header.FileNameW, qsizetype(wideLength));
+}
+
+// The stored bytes of a name the library mapped, so that detection and the user's choice of
+// encoding decode it like a zip name.
+QByteArray unmappedBytes(QStringView mapped) {
+    QByteArray bytes;
+    QString converted; // characters the locale did convert, kept whole for UTF-8
+    for (const QChar c : mapped) {
+        if (c.unicode() < kMappedByteFirst || c.unicode() > kMappedByteLast) {
+            converted += c;
+            continue;
+        }
+        bytes += converted.toUtf8();
+        converted.clear();
+        bytes += char(c.unicode() - kMappedByteFirst);
+    }
+    return bytes + converted.toUtf8();
+}
+
+RarEntryName nameOf(const RARHeaderDataEx &header) {
+    const QString wide = libraryName(header);
+    if (wide.startsWith(QChar(kMappedNameMark)))
+        return {unmappedBytes(QStringView(wide).mid(1)), QString()};
     return {
         QByteArray(header.FileName, qsizetype(qstrnlen(header.FileName, sizeof header.FileName))),
-        QString::fromWCharArray(header.FileNameW, qsizetype(wideLength))};
+        wide};
 }
 
 // The entry's name as the archive stores it, without leading or trailing "/".
@@ -72,7 +103,8 @@ QString trimmedName(const std::optional<QString> &name) {
 // an entry inside it: the destination itself for "" and "..". The library would write the header
 // over that folder, making it private and dating it, or removing it when it is empty.
 bool namesFolderItself(const RARHeaderDataEx &header) {
-    QString name = nameOf(header).wide;
+    // Mapping keeps the separators and dots, so the library's form tells.
+    QString name = libraryName(header);
     if (header.Flags & RHDF_DIRECTORY)
         name = StringUtil::trimRight(name, kSlash);
     const QString last = name.section(kSlash, -1);

@@ -21,7 +21,7 @@ struct RAROpenArchiveDataEx;
 // A header's name as the library gives it, kept once the library has moved to the next header.
 struct RarEntryName {
     QByteArray bytes; // the single-byte name
-    QString wide;     // the library's Unicode name; empty when it gives none
+    QString wide;     // the archive's Unicode name; empty when it stores bytes only
 };
 
 // Reads RAR archives (also cbr files; RAR4 and RAR5, encrypted data, encrypted headers and

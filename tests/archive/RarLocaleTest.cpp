@@ -1,4 +1,5 @@
 #include "archive/RarReader.h"
+#include "encoding/StringEncoding.h"
 #include "support/ArchiveKit.h"
 
 #include <QCoreApplication>
@@ -73,4 +74,56 @@ TEST(RarLocaleChild, DISABLED_ReadsNamesUnderTheCLocale) {
     EXPECT_EQ(readFile(single + "/ファイル.txt"), "ファイル\n");
     // The process keeps its own locale.
     EXPECT_FALSE(isUtf8Ctype());
+}
+
+// RAR4 archives made on DOS and Windows store names as code-page bytes unless a Unicode form was
+// added; they are detected or decoded in the chosen encoding like zip names, listed and written.
+TEST(RarNames, LegacyNamesAreDetectedOrDecodedAsChosen) {
+    const struct {
+        const char *label;
+        const char *entries; // python: (name bytes, text or None for a folder) pairs
+        int host;
+        const char *chosen; // IANA name, or null for automatic
+        QStringList expected;
+    } rows[] = {
+        {"Windows-1251 detected",
+         "[(n.encode('cp1251'), t) for n, t in [('Документы', None), ('Документы\\отчёт.txt', "
+         "'1'), ('Фото\\лето.jpg', '2'), ('Приложение\\счёт.xls', '3')]]",
+         2,
+         nullptr,
+         {"Документы/", "Документы/отчёт.txt", "Приложение/", "Приложение/счёт.xls", "Фото/",
+          "Фото/лето.jpg"}},
+        {"Shift_JIS detected",
+         "[(n.encode('shift_jis'), '1') for n in ['報告書.txt', '写真/旅行.jpg', "
+         "'会議の議事録.docx']]",
+         2,
+         nullptr,
+         {"会議の議事録.docx", "写真/", "写真/旅行.jpg", "報告書.txt"}},
+        {"DOS code page 866 chosen",
+         "[('Отчёт.txt'.encode('cp866'), '1')]",
+         0,
+         "IBM866",
+         {"Отчёт.txt"}},
+        {"ASCII beside UTF-8 bytes",
+         "[(b'plain.txt', '1'), ('naïve.txt'.encode(), '2')]",
+         3,
+         nullptr,
+         {"naïve.txt", "plain.txt"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.label);
+        ScratchDir dir;
+        ASSERT_EQ(runPython(QStringLiteral("from archive_maker import *\nrar4('t.rar', %1, %2)\n")
+                                .arg(row.host)
+                                .arg(QString::fromUtf8(row.entries)),
+                            dir.path()),
+                  0);
+        const StringEncoding chosen =
+            row.chosen ? StringEncodings::fromIANAName(row.chosen) : kAutomaticEncoding;
+        OpenedRar rar(dir.file("t.rar"), {}, chosen);
+        EXPECT_EQ(rar.list(), row.expected);
+        rar.reader->extract(dir.file("out"));
+        EXPECT_EQ(rar.code(), 0);
+        EXPECT_EQ(filesBelow(dir.file("out")), row.expected);
+    }
 }

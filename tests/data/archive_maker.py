@@ -7,7 +7,8 @@
     archive_maker.py rar-edit ARCHIVE NAMES SIZES  renames / resizes entries of a RAR5 archive
                                                    (NAMES and SIZES: JSON objects keyed by name)
 
-Test scripts import add() and unicode_path() to write zip entries exactly as given.
+Test scripts import add() and unicode_path() to write zip entries exactly as given, and rar4()
+for RAR4 archives whose names are raw bytes.
 """
 import bz2, gzip, json, os, struct, subprocess, sys, tarfile, tempfile, zipfile, zlib
 
@@ -134,6 +135,27 @@ def rar_edit(path, names, sizes):
         out += zlib.crc32(block).to_bytes(4, 'little') + block + data[end:end + data_size]
         i = end + data_size
     open(path, 'wb').write(out)
+
+
+def rar4(path, host, entries):
+    """Stored entries, given as (name bytes, text or None for a folder), made on host 0 (DOS),
+    2 (Windows) or 3 (Unix)."""
+    # rar 7 no longer writes RAR4, whose names were bytes in the code page of the system that
+    # made them unless a Unicode name was added; this writes such headers with stored data.
+    def block(kind, flags, body):
+        head = struct.pack('<BHH', kind, flags, 7 + len(body)) + body
+        return struct.pack('<H', zlib.crc32(head) & 0xFFFF) + head
+    dos_time = (2001 - 1980) << 25 | 2 << 21 | 3 << 16 | 4 << 11 | 5 << 5 | 3
+    out = b'Rar!\x1a\x07\x00' + block(0x73, 0, bytes(6))
+    for name, text in entries:
+        data = b'' if text is None else text.encode('utf-8')
+        folder_flags, attr = (0x00E0, 0x10) if text is None else (0, 0x20)
+        body = struct.pack('<IIBIIBBHI', len(data), len(data), host, zlib.crc32(data), dos_time,
+                           20, 0x30, len(name), attr) + name
+        out += block(0x74, 0x8000 | folder_flags, body) + data
+    out += block(0x7B, 0x4000, b'')
+    with open(path, 'wb') as f:
+        f.write(out)
 
 
 def inspect_zip(path, with_data):
