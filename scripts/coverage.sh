@@ -27,7 +27,7 @@ cmake --build "$BUILD" -j "$jobs"
 find "$BUILD" -name '*.gcda' -delete
 
 status=0
-QT_QPA_PLATFORM=offscreen ctest --test-dir "$BUILD" -j "$jobs" --output-on-failure || status=$?
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$BUILD" -j "$jobs" --output-on-failure -LE slow || status=$?
 if [ "$status" -ne 0 ]; then
   echo "coverage.sh: some tests failed (ctest exit $status); the numbers below still count them" >&2
 fi

@@ -409,7 +409,8 @@ def run_suite(build, jobs):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     start = time.monotonic()
     code, out = run(["ctest", "--test-dir", str(build), "-j", str(jobs), "--stop-on-failure",
-                     "--timeout", str(TEST_TIMEOUT), "-E", SLOW_TESTS], SUITE_TIMEOUT, env)
+                     "--timeout", str(TEST_TIMEOUT), "-E", SLOW_TESTS, "-LE", "slow"],
+                    SUITE_TIMEOUT, env)
     return code, out, time.monotonic() - start
 
 

@@ -19,14 +19,14 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 step "optimised build and tests"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIST_WERROR=ON
 cmake --build build/release -j "$jobs"
-ctest --test-dir build/release --output-on-failure -j "$jobs"
+ctest --test-dir build/release --output-on-failure -j "$jobs" -LE slow
 
 step "AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIST_SANITIZE=ON \
   -DKIST_WERROR=ON -DKIST_BUILD_BENCH=OFF
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+  ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE slow
 
 step "fuzz replay"
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
