@@ -6,7 +6,10 @@
 #include <QTimeZone>
 #include <QtEndian>
 
+#include <libdeflate.h>
 #include <minizip/unzip.h>
+
+#include <cstring>
 
 #include <limits>
 
@@ -27,6 +30,8 @@ QDateTime localDate(const tm_unz &date) {
 
 MiniZipFile::~MiniZipFile() {
     close();
+    if (inflater_)
+        libdeflate_free_decompressor(inflater_);
 }
 
 bool MiniZipFile::open(const QString &path) {
@@ -117,16 +122,57 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
     return result;
 }
 
-bool MiniZipFile::openCurrentFile() {
-    return unzOpenCurrentFile(handle_) == UNZ_OK;
+bool MiniZipFile::openCurrentFile(const ZipEntryInfo &info) {
+    wholeRead_.reset();
+    if (!info.isDeflated() || info.compressedSize > kWholeEntryLimit ||
+        info.uncompressedSize > kWholeEntryLimit)
+        return unzOpenCurrentFile(handle_) == UNZ_OK;
+    // Raw: minizip hands over the packed bytes as stored.
+    if (unzOpenCurrentFile2(handle_, nullptr, nullptr, 1) != UNZ_OK)
+        return false;
+    wholeChecked_ = decodeWhole(info);
+    wholeRead_ = 0;
+    return true;
+}
+
+bool MiniZipFile::decodeWhole(const ZipEntryInfo &info) {
+    packed_.resize(qsizetype(info.compressedSize));
+    for (qsizetype got = 0; got < packed_.size();) {
+        const int count =
+            unzReadCurrentFile(handle_, packed_.data() + got, unsigned(packed_.size() - got));
+        if (count <= 0)
+            return false;
+        got += count;
+    }
+    if (!inflater_ && !(inflater_ = libdeflate_alloc_decompressor()))
+        return false;
+    whole_.resize(qsizetype(info.uncompressedSize));
+    // Without a place for the decoded length, anything but exactly the recorded size fails.
+    return libdeflate_deflate_decompress(inflater_, packed_.constData(), size_t(packed_.size()),
+                                         whole_.data(), size_t(whole_.size()),
+                                         nullptr) == LIBDEFLATE_SUCCESS &&
+           libdeflate_crc32(0, whole_.constData(), size_t(whole_.size())) == info.crc;
 }
 
 qint64 MiniZipFile::readData(char *buffer, qint64 capacity) {
+    if (wholeRead_) {
+        if (!wholeChecked_)
+            return -1;
+        const qint64 count = qMin<qint64>(capacity, whole_.size() - *wholeRead_);
+        std::memcpy(buffer, whole_.constData() + *wholeRead_, size_t(count));
+        *wholeRead_ += count;
+        return count;
+    }
     const auto length = unsigned(qMin<qint64>(capacity, std::numeric_limits<int>::max()));
     return unzReadCurrentFile(handle_, buffer, length);
 }
 
 bool MiniZipFile::finishData() {
+    if (wholeRead_) {
+        const bool done = wholeChecked_ && *wholeRead_ == whole_.size();
+        wholeRead_.reset();
+        return unzCloseCurrentFile(handle_) == UNZ_OK && done;
+    }
     // minizip compares the CRC only once every byte was read, so check for the end as well.
     const bool atEnd = unzeof(handle_) == 1;
     return unzCloseCurrentFile(handle_) == UNZ_OK && atEnd;

@@ -87,6 +87,10 @@ bool ZipEntryInfo::isMiniZipReadable() const {
            (compressionMethod == kStored || compressionMethod == kDeflated);
 }
 
+bool ZipEntryInfo::isDeflated() const {
+    return compressionMethod == kDeflated;
+}
+
 std::optional<QString> ZipEntryInfo::unsupportedMethod() const {
     switch (compressionMethod) {
     case 0:  // stored

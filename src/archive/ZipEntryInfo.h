@@ -51,6 +51,7 @@ struct ZipEntryInfo {
     NameHostSystem nameHostSystem() const;
     // minizip decodes stored and deflated entries without encryption; libarchive the rest.
     bool isMiniZipReadable() const;
+    bool isDeflated() const;
     // The name of a compression method no decoder here reads (Deflate64, IMPLODE...), or none
     // when the method is one that is read.
     std::optional<QString> unsupportedMethod() const;

@@ -155,7 +155,7 @@ void ZipParallelExtractor::run(const Task &task) {
     if (!stopped_) {
         std::unique_ptr<Handle> handle = takeHandle();
         if (!handle->opened || !handle->zip.goToPosition(task.info.position) ||
-            !handle->zip.openCurrentFile())
+            !handle->zip.openCurrentFile(task.info))
             addFailure({task.order, true, Error(), QString()});
         else if (handle->writer.write(handle->zip, destination_, task.fullPath, task.info) ==
                  ZipEntryFileWriter::Result::Failed)

@@ -149,7 +149,7 @@ std::optional<QString> ZipReader::pathOfEntry(const ZipEntryInfo &info,
 QString ZipReader::readLinkTarget(const ZipEntryInfo &info) {
     // Encrypted links need the password, which listing does not ask for.
     if (info.fileType() != ZipFileType::SymbolicLink || !info.isMiniZipReadable() ||
-        !zip_.openCurrentFile())
+        !zip_.openCurrentFile(info))
         return QString();
     const auto data = readShortData(zip_, kLinkTargetLimit);
     const bool checked = zip_.finishData();
@@ -351,7 +351,7 @@ bool ZipReader::extractFile(const QString &destination, const QString &fullPath,
 
 ZipEntryStream *ZipReader::openStream(const ZipEntryInfo &info) {
     if (info.isMiniZipReadable())
-        return zip_.openCurrentFile() ? &zip_ : nullptr;
+        return zip_.openCurrentFile(info) ? &zip_ : nullptr;
     if (!decoder_)
         decoder_ = std::make_unique<ZipLibarchiveDecoder>(filePath(), password());
     if (!decoder_->openEntry({info.position.index, info.uncompressedSize, info.crc}))

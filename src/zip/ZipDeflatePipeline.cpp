@@ -3,6 +3,7 @@
 #include "util/ThreadPool.h"
 
 #include <cerrno>
+#include <libdeflate.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -15,6 +16,8 @@ constexpr int kMemoryLevel = 8;
 constexpr quint64 kReadOnStep = quint64{64} * 1024;
 // Room beyond deflateBound for the sync-flush marker.
 constexpr std::size_t kFlushMargin = 16;
+// zlib's default level, which libdeflate's matches in ratio.
+constexpr int kWholeLevel = 6;
 
 // Reads up to length bytes at the offset; fewer at the end of the file, negative on an error.
 qint64 readAt(int fd, char *buffer, quint64 length, quint64 offset) {
@@ -60,15 +63,23 @@ struct ZipDeflatePipeline::Slot {
 
 struct ZipDeflatePipeline::Deflater {
     Deflater()
-        : input(kChunkSize) {
+        : input(kChunkSize)
+        , whole(libdeflate_alloc_compressor(kWholeLevel)) {
         deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, kMemoryLevel,
                      Z_DEFAULT_STRATEGY);
     }
-    ~Deflater() { deflateEnd(&stream); }
+    ~Deflater() {
+        deflateEnd(&stream);
+        libdeflate_free_compressor(whole);
+    }
     Deflater(const Deflater &) = delete;
     Deflater &operator=(const Deflater &) = delete;
     z_stream stream{};
     std::vector<char> input;
+    // For the last chunk of a file, which ends the deflate stream: libdeflate compresses a
+    // whole buffer about twice as fast as zlib at the same ratio, but cannot stop without
+    // ending the stream, so the chunks before keep zlib's sync flush.
+    libdeflate_compressor *whole;
 };
 
 struct ZipDeflatePipeline::Item {
@@ -216,14 +227,15 @@ void ZipDeflatePipeline::runChunk(Slot &slot) {
     }
     if (!deflater)
         deflater = std::make_unique<Deflater>();
-    deflateChunk(slot, deflater->input, deflater->stream);
+    deflateChunk(slot, *deflater);
     std::lock_guard lock(mutex_);
     idleDeflaters_.push_back(std::move(deflater));
     slot.state = Slot::State::Done;
     changed_.notify_all();
 }
 
-void ZipDeflatePipeline::deflateChunk(Slot &slot, std::vector<char> &input, z_stream_s &stream) {
+void ZipDeflatePipeline::deflateChunk(Slot &slot, Deflater &deflater) {
+    std::vector<char> &input = deflater.input;
     qint64 got = readAt(slot.file->fd, input.data(), slot.length, slot.offset);
     // The last chunk reads on to the real end: a file may have grown, and files of the kernel's
     // own file systems claim a size of 0.
@@ -240,8 +252,19 @@ void ZipDeflatePipeline::deflateChunk(Slot &slot, std::vector<char> &input, z_st
     slot.deflatedLength = 0;
     if (slot.failed)
         return;
-    slot.crc =
-        quint32(crc32(0, reinterpret_cast<const Bytef *>(input.data()), uInt(slot.readLength)));
+    slot.crc = quint32(libdeflate_crc32(0, input.data(), slot.readLength));
+    if (slot.isLast && deflater.whole) {
+        const std::size_t bound =
+            libdeflate_deflate_compress_bound(deflater.whole, slot.readLength);
+        if (slot.deflated.size() < bound)
+            slot.deflated.resize(bound);
+        slot.deflatedLength =
+            libdeflate_deflate_compress(deflater.whole, input.data(), slot.readLength,
+                                        slot.deflated.data(), slot.deflated.size());
+        slot.failed = slot.deflatedLength == 0;
+        return;
+    }
+    z_stream_s &stream = deflater.stream;
     deflateReset(&stream);
     const std::size_t bound = deflateBound(&stream, uLong(slot.readLength)) + kFlushMargin;
     if (slot.deflated.size() < bound)

@@ -72,7 +72,7 @@ private:
     void writeChunk(Item &item);
     // A pool task: deflates the chunk in the slot and marks it done.
     void runChunk(Slot &slot);
-    static void deflateChunk(Slot &slot, std::vector<char> &input, z_stream_s &stream);
+    static void deflateChunk(Slot &slot, Deflater &deflater);
 
     Output output_;
     std::vector<std::unique_ptr<Slot>> ring_;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A file over 4 GiB (sparse, so cheap to make) through Kist and the peers both ways: Kist's zip
-# must pass unzip's and 7-Zip's tests with the right size, and Kist must give back the file from
-# its own zip and from Info-ZIP's. Slow (minutes, 5 GiB written), so labelled and left out of the
-# test command; run it with `ctest -L slow`.
+# must pass unzip's test with the right size (7-Zip's is ZipPeerToolsSlow's), and Kist must give
+# back the file from its own zip and from Info-ZIP's. Slow (minutes, 5 GiB written), so labelled
+# and left out of the test command; run it with `ctest -L slow`.
 set -euo pipefail
 kist_cli=$1
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/kist-large.XXXXXX")
@@ -26,7 +26,6 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 "$kist_cli" create --name kist src >/dev/null
 unzip -tq kist.zip || fail "unzip rejects Kist's zip"
-7zz t -bso0 -bsp0 kist.zip || fail "7-Zip rejects Kist's zip"
 listed=$(unzip -Zl kist.zip | awk '$NF == "src/big.bin" { print $4 }')
 [[ $listed == "$expected" ]] || fail "unzip lists $listed bytes, not $expected"
 

@@ -8,6 +8,7 @@
 
 #include <archive.h>
 #include <bzlib.h>
+#include <libdeflate.h>
 #include <unicode/uversion.h>
 #include <zlib.h>
 
@@ -34,6 +35,8 @@ QList<Library> libraries() {
         {QStringLiteral("zlib"), QString::fromLatin1(zlibVersion()),
          QT_TRANSLATE_NOOP("AboutDialog", "zlib License")},
         {QStringLiteral("minizip"), QString(), QT_TRANSLATE_NOOP("AboutDialog", "zlib License")},
+        {QStringLiteral("libdeflate"), QStringLiteral(LIBDEFLATE_VERSION_STRING),
+         QT_TRANSLATE_NOOP("AboutDialog", "MIT License")},
         {QStringLiteral("bzip2"),
          QString::fromLatin1(BZ2_bzlibVersion()).section(QLatin1Char(','), 0, 0),
          QT_TRANSLATE_NOOP("AboutDialog", "bzip2 License (BSD-style)")},
