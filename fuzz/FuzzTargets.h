@@ -9,7 +9,7 @@ namespace FuzzTargets {
 
 // The reader targets, one per extension that picks a reader.
 QStringList readerExtensions();
-// Every target's name: the reader extensions, "tar_header" and "charset".
+// Every target's name: the reader extensions, "tar_header", "charset" and "bz2_blocks".
 QStringList names();
 
 // Caps the size of any file the process writes, so an input that decompresses to gigabytes

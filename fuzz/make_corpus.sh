@@ -7,7 +7,7 @@ set -euo pipefail
 out=$(realpath -m "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"/{zip,rar,7z,tar,gz,bz2,tar_header,charset}
+mkdir -p "$out"/{zip,rar,7z,tar,gz,bz2,tar_header,charset,bz2_blocks}
 
 cd "$work"
 mkdir -p tree/sub/deeper
@@ -35,6 +35,9 @@ gzip -c tree/a.txt > "$out/gz/plain.gz"
 gzip -c "$out/tar/ustar.tar" > "$out/gz/tree.tar.gz"
 bzip2 -c tree/a.txt > "$out/bz2/plain.bz2"
 bzip2 -c "$out/tar/ustar.tar" > "$out/bz2/tree.tar.bz2"
+# Several blocks of 100 kB in two streams, small enough for the fuzzers' input limit.
+seq 1 40000 > "$work/numbers.txt"
+{ bzip2 -1 -c "$work/numbers.txt"; bzip2 -c tree/a.txt; } > "$out/bz2_blocks/two_streams.bz2"
 
 /usr/bin/python3 - "$out" <<'PY'
 import io, sys, tarfile, zipfile

@@ -1,15 +1,29 @@
 #include "archive/Bzip2Reader.h"
 
+#include "archive/Bzip2Blocks.h"
 #include "util/Cancellation.h"
+#include "util/TaskQueue.h"
+#include "util/ThreadPool.h"
 
 #include <QFile>
 #include <QMutexLocker>
+
+#include <condition_variable>
+#include <mutex>
 
 #include <bzlib.h>
 
 namespace {
 
 constexpr int kReadSize = 65536;
+// Smaller files decode in about the time splitting them would take.
+constexpr qint64 kParallelMinimum = 2 * 1024 * 1024;
+
+// One block's decoding on the pool, collected by the writing thread in file order.
+struct BlockJob {
+    std::optional<QByteArray> data;
+    bool done = false;
+};
 
 // Closes a stream handle on every path out of the decoding of one stream.
 class ReadStream {
@@ -52,6 +66,8 @@ void Bzip2Reader::closeArchive() {
 }
 
 bool Bzip2Reader::decompress(QFile &output) {
+    if (const auto done = decompressInParallel(output))
+        return *done;
     if (!openArchive())
         return false;
     QByteArray leftover;
@@ -65,6 +81,95 @@ bool Bzip2Reader::decompress(QFile &output) {
     }
     closeArchive();
     return complete;
+}
+
+std::optional<bool> Bzip2Reader::decompressInParallel(QFile &output) {
+    QFile archive(filePath());
+    if (ThreadPool::shared().width() < 2 || !archive.open(QIODevice::ReadOnly) ||
+        archive.size() < kParallelMinimum)
+        return std::nullopt;
+    const auto size = quint64(archive.size());
+    const uchar *data = archive.map(0, archive.size());
+    if (!data)
+        return std::nullopt;
+    const auto found = Bzip2Blocks::find(data, size);
+    if (!found || found->empty())
+        return std::nullopt;
+    const std::vector<Bzip2Blocks::Block> &blocks = *found;
+
+    std::vector<BlockJob> jobs(blocks.size());
+    std::mutex mutex;
+    std::condition_variable doneChanged;
+    const int width = ThreadPool::shared().width();
+    TaskQueue decoding(TaskQueue::Options{.width = width});
+    // The blocks decoded ahead of the writing are bounded, and so is the memory they hold.
+    const size_t ahead = size_t(width) * 2;
+    size_t posted = 0;
+    const auto postUpTo = [&](size_t end) {
+        for (; posted < qMin(end, blocks.size()); ++posted)
+            decoding.post([&, index = posted] {
+                auto decoded = Bzip2Blocks::decode(data, size, blocks[index], blocks[index]);
+                std::lock_guard lock(mutex);
+                jobs[index].data = std::move(decoded);
+                jobs[index].done = true;
+                doneChanged.notify_all();
+            });
+    };
+    // Every path out waits for the running tasks, which use the jobs and the mapping.
+    const auto finish = [&](bool complete) {
+        decoding.clear();
+        decoding.wait();
+        return complete;
+    };
+
+    quint32 streamCrc = 0;
+    for (size_t index = 0; index < blocks.size();) {
+        // Blocks joined to the one before need no decoding of their own.
+        posted = qMax(posted, index);
+        postUpTo(index + ahead);
+        if (isCurrentThreadCancelled()) {
+            setCancelled();
+            return finish(false);
+        }
+        std::optional<QByteArray> decoded;
+        {
+            std::unique_lock lock(mutex);
+            doneChanged.wait(lock, [&] { return jobs[index].done; });
+            decoded = std::move(jobs[index].data);
+        }
+        // A block that does not decode may end at a chance match of the block magic inside its
+        // data: joined with the blocks after it, it decodes.
+        size_t last = index;
+        while (!decoded && blocks[last].endsAtBlock) {
+            ++last;
+            decoded = Bzip2Blocks::decode(data, size, blocks[index], blocks[last]);
+        }
+        if (!decoded) {
+            if (blocks[last].end == size * 8)
+                errorCutShort();
+            else
+                errorArchive();
+            return finish(false);
+        }
+        streamCrc =
+            Bzip2Blocks::combineCrc(streamCrc, Bzip2Blocks::blockCrc(data, size, blocks[index]));
+        if (!writeDecompressed(output, decoded->constData(), decoded->size(), blocks[last].end / 8))
+            return finish(false);
+        if (const auto expected = blocks[last].streamCrc) {
+            if (*expected != streamCrc) {
+                errorArchive();
+                return finish(false);
+            }
+            streamCrc = 0;
+        }
+        index = last + 1;
+    }
+    // The data ends inside a stream: what decoded is kept, and the cut reported.
+    if (!blocks.back().streamCrc) {
+        errorCutShort();
+        return finish(false);
+    }
+    return finish(true);
 }
 
 Bzip2Reader::StreamEnd Bzip2Reader::decompressStream(QFile &output, QByteArray &leftover,

@@ -3,6 +3,7 @@
 #include "archive/CompressedFileReader.h"
 
 #include <cstdio>
+#include <optional>
 
 // Reads bzip2 files ("bz2", "bz", "tbz", "tbz2"), concatenated streams included: a tar inside is
 // listed entry by entry, anything else as one entry.
@@ -23,6 +24,10 @@ protected:
 
 private:
     enum class StreamEnd { Ended, TrailingData, Failed };
+
+    // Decodes the blocks on every core when the file is plain bzip2 streams large enough to
+    // gain from it; none when the stream-by-stream decoding below is to do the work.
+    std::optional<bool> decompressInParallel(QFile &output);
 
     // Decodes one stream, starting with the bytes the previous one read ahead; hands back the
     // bytes it read beyond its own end.
