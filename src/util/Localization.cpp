@@ -2,6 +2,10 @@
 
 #include <QCoreApplication>
 
-QString engineText(const char *key) {
-    return QCoreApplication::translate("Basic", key);
+namespace EngineText {
+
+QString tr(const char *key) {
+    return QCoreApplication::translate("EngineText", key);
 }
+
+} // namespace EngineText

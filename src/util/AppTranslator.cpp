@@ -1,4 +1,4 @@
-#include "app/shell/AppTranslator.h"
+#include "util/AppTranslator.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -7,7 +7,7 @@
 void AppTranslator::install(QCoreApplication &app) {
     const QString folder = QStringLiteral(":/i18n");
     auto *translator = new QTranslator(&app);
-    if (translator->load(QLocale(), QStringLiteral("kist"), QStringLiteral("_"), folder) ||
+    if (translator->load(QLocale::system(), QStringLiteral("kist"), QStringLiteral("_"), folder) ||
         translator->load(QStringLiteral("kist_en"), folder))
         QCoreApplication::installTranslator(translator);
     else
