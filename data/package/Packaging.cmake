@@ -15,7 +15,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the window system and the SVG icons.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-# The file-manager actions ask for a folder and show errors through one of these dialogs.
+# Qt's own texts in the user's language, and the loader of the bash completion.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, bash-completion")
+# The file-manager actions ask for a folder or a password and show progress and errors through
+# these dialogs; Nautilus loads its extension through python3-nautilus.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "zenity | kdialog, python3-nautilus")
 
 # Debian wants a copyright file and a compressed changelog in the package's doc folder.
