@@ -514,6 +514,10 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
         <source>Error in opening &apos;%1&apos; in zipfile</source>
         <translation>Fehler beim Öffnen von „%1“ in der Zip-Datei</translation>
     </message>
+    <message>
+        <source>%1: cannot write into this folder</source>
+        <translation>%1: in diesen Ordner kann nicht geschrieben werden</translation>
+    </message>
 </context>
 <context>
     <name>EntryBrowserModel</name>
