@@ -1,5 +1,6 @@
 # The Debian package: `cpack -G DEB` in the build folder writes kist_VERSION_ARCH.deb with what
-# the install rules put under /usr; dpkg-shlibdeps finds the libraries the binaries link.
+# the install rules put under the prefix (/usr unless configured otherwise); dpkg-shlibdeps finds
+# the libraries the binaries link.
 set(CPACK_PACKAGE_NAME kist)
 set(CPACK_PACKAGE_VENDOR "The Kist developers")
 set(CPACK_PACKAGE_CONTACT "Kist maintainers <maintainers@users.noreply.c-seed-7cc484e1.example>")
