@@ -393,7 +393,7 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
     </message>
 </context>
 <context>
-    <name>EngineText</name>
+    <name>Engine</name>
     <message>
         <source>Bytes</source>
         <translation>Byte</translation>

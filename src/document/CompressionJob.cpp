@@ -39,7 +39,7 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
         outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination_,
                                                                zipFileName_, QStringLiteral("zip"));
         if (outcome.placedPath.isNull())
-            message = EngineText::tr("%1: cannot write into this folder").arg(destination_);
+            message = Engine::tr("%1: cannot write into this folder").arg(destination_);
     }
     if (!outcome.cancelled && outcome.placedPath.isNull())
         outcome.error = Error{QStringLiteral("ZipErrorDomain"), 1, message};

@@ -17,5 +17,5 @@ EncodingItem::EncodingItem(StringEncoding encoding, const QString &name,
 
 EncodingItem EncodingItem::automatic() {
     return EncodingItem(kUTF8StringEncoding, QLatin1String(kAutomaticName),
-                        EngineText::tr(kAutomaticName));
+                        Engine::tr(kAutomaticName));
 }

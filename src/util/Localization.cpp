@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
-namespace EngineText {
+namespace Engine {
 
 QString tr(const char *key) {
-    return QCoreApplication::translate("EngineText", key);
+    return QCoreApplication::translate("Engine", key);
 }
 
-} // namespace EngineText
+} // namespace Engine
