@@ -25,13 +25,14 @@ fi
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-l10n-tools dbus-daemon
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-l10n-tools qt6-tools-dev dbus-daemon
   zlib1g-dev libdeflate-dev libbz2-dev libminizip-dev libarchive-dev libicu-dev
   libunrar-dev libunrar5
   libgtest-dev libgmock-dev
   zip unzip 7zip rar libarchive-tools python3
   clang-14 clang-tidy-14 libclang-rt-14-dev llvm-14
   gcovr
+  lintian appstream desktop-file-utils bash-completion zsh locales
 )
 
 missing=()

@@ -1,6 +1,5 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<!-- The English texts that differ from their source: the plural forms of counted texts. -->
 <TS version="2.1" language="en">
 <context>
     <name>StatusLine</name>

@@ -2,8 +2,8 @@
 #include "app/preview/Icons.h"
 #include "app/shell/AppLifecycle.h"
 #include "app/shell/AppShell.h"
-#include "app/shell/AppTranslator.h"
 #include "app/shell/SingleInstance.h"
+#include "util/AppTranslator.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -27,7 +27,7 @@ QString sizeText(quint64 size) {
     return QStringLiteral("%1/%2 %3")
         .arg(StringUtil::formatSize(size))
         .arg(size)
-        .arg(engineText("Bytes"));
+        .arg(Engine::tr("Bytes"));
 }
 
 } // namespace

@@ -10,58 +10,58 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     QString message;
     switch (code) {
     case ArchiveErrorCode::FailedOpenFile:
-        message = engineText("Failed to open archive file");
+        message = Engine::tr("Failed to open archive file");
         break;
     case ArchiveErrorCode::FailedOpenFirstFile:
-        message = engineText("Failed to open first file in archive file");
+        message = Engine::tr("Failed to open first file in archive file");
         break;
     case ArchiveErrorCode::Parameter:
-        message = engineText("Parameter error");
+        message = Engine::tr("Parameter error");
         break;
     case ArchiveErrorCode::Archive:
-        message = engineText("Archive issues");
+        message = Engine::tr("Archive issues");
         break;
     case ArchiveErrorCode::FailedToCreateFile:
-        message = QStringLiteral("%1 %2").arg(engineText("Failed to create file"), shown);
+        message = QStringLiteral("%1 %2").arg(Engine::tr("Failed to create file"), shown);
         break;
     case ArchiveErrorCode::WrongPassword:
-        message = engineText("Wrong password for %1").arg(shown);
+        message = Engine::tr("Wrong password for %1").arg(shown);
         break;
     case ArchiveErrorCode::MissingPassword:
-        message = engineText("A password is needed for %1").arg(shown);
+        message = Engine::tr("A password is needed for %1").arg(shown);
         break;
     case ArchiveErrorCode::Damaged:
-        message = engineText("%1 is damaged: its data does not match its checksum").arg(shown);
+        message = Engine::tr("%1 is damaged: its data does not match its checksum").arg(shown);
         break;
     case ArchiveErrorCode::UnsupportedMethod:
-        message = engineText("Compression method %1 is not supported").arg(shown);
+        message = Engine::tr("Compression method %1 is not supported").arg(shown);
         break;
     case ArchiveErrorCode::MissingVolume:
-        message = engineText("Volume %1 of the archive is missing").arg(shown);
+        message = Engine::tr("Volume %1 of the archive is missing").arg(shown);
         break;
     case ArchiveErrorCode::EncryptionUnsupported:
-        message = engineText("The archive is encrypted, which is not supported");
+        message = Engine::tr("The archive is encrypted, which is not supported");
         break;
     case ArchiveErrorCode::DiskFull:
-        message = engineText("Not enough space on the disk to write %1").arg(shown);
+        message = Engine::tr("Not enough space on the disk to write %1").arg(shown);
         break;
     case ArchiveErrorCode::PermissionDenied:
-        message = engineText("Permission denied writing %1").arg(shown);
+        message = Engine::tr("Permission denied writing %1").arg(shown);
         break;
     case ArchiveErrorCode::NameTooLong:
-        message = engineText("The name of %1 is too long for the disk").arg(shown);
+        message = Engine::tr("The name of %1 is too long for the disk").arg(shown);
         break;
     case ArchiveErrorCode::NotAnArchive:
-        message = engineText("%1 is not an archive Kist can read").arg(shown);
+        message = Engine::tr("%1 is not an archive Kist can read").arg(shown);
         break;
     case ArchiveErrorCode::CutShort:
-        message = engineText("The archive is cut short");
+        message = Engine::tr("The archive is cut short");
         break;
     case ArchiveErrorCode::SplitZip:
-        message = engineText("Split zip archives are not supported; join them with zip -s 0 first");
+        message = Engine::tr("Split zip archives are not supported; join them with zip -s 0 first");
         break;
     case ArchiveErrorCode::Cancelled:
-        message = engineText("The operation is canceled");
+        message = Engine::tr("The operation is canceled");
         break;
     }
     return Error{kArchiveErrorDomain, int(code), message};

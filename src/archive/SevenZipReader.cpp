@@ -14,7 +14,7 @@
 
 void SevenZipReader::listEntries() {
     clearError();
-    const QString failure = engineText("could not extract files from 7z archive");
+    const QString failure = Engine::tr("could not extract files from 7z archive");
     SevenZipInput input(filePath());
     if (reportUnreadable(input, failure))
         return;

@@ -15,6 +15,7 @@
 #include "util/TempFolders.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -32,7 +33,8 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
     parser.setApplicationDescription(syntax);
     parser.addHelpOption();
     parser.addOption(
-        {QStringLiteral("json"), QStringLiteral("Print errors (and list's listing) as JSON.")});
+        {QStringLiteral("json"),
+         QCoreApplication::translate("Cli", "Print errors (and list's listing) as JSON.")});
     if (!parser.parse(arguments)) {
         printError(parser.errorText(), QStringLiteral("usage"));
         return ExitUsage;
@@ -42,7 +44,8 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
         return ExitOk;
     }
     if (parser.positionalArguments().size() < minimumPositionals) {
-        printError(QStringLiteral("usage: %1").arg(syntax), QStringLiteral("usage"));
+        printError(QCoreApplication::translate("Cli", "usage: %1").arg(syntax),
+                   QStringLiteral("usage"));
         return ExitUsage;
     }
     return std::nullopt;
@@ -70,7 +73,8 @@ std::optional<Error> readerError(OpenedArchive &archive) {
 int runList(const QStringList &arguments) {
     QCommandLineParser parser;
     addArchiveOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("ARCHIVE"), QStringLiteral("The archive to list."));
+    parser.addPositionalArgument(QStringLiteral("ARCHIVE"),
+                                 QCoreApplication::translate("Cli", "The archive to list."));
     if (auto stop = parse(
             parser, arguments,
             QStringLiteral("kist-cli list [--json] [--password P] [--encoding NAME] ARCHIVE"), 1))
@@ -112,14 +116,16 @@ int runExtract(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.addOption(
         {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("Folder that receives the result (default: the archive's folder)."),
+         QCoreApplication::translate(
+             "Cli", "Folder that receives the result (default: the archive's folder)."),
          QStringLiteral("DIR")});
     addArchiveOptions(parser);
     parser.addPositionalArgument(QStringLiteral("ARCHIVE"),
-                                 QStringLiteral("The archive to extract."));
+                                 QCoreApplication::translate("Cli", "The archive to extract."));
     parser.addPositionalArgument(
         QStringLiteral("ENTRY"),
-        QStringLiteral("Entries to extract, as list prints them (default: all)."),
+        QCoreApplication::translate("Cli",
+                                    "Entries to extract, as list prints them (default: all)."),
         QStringLiteral("[ENTRY...]"));
     if (auto stop = parse(
             parser, arguments,
@@ -141,7 +147,8 @@ int runExtract(const QStringList &arguments) {
     for (const QString &path : positionals) {
         ArchiveEntry *entry = EntryListing::find(*session.rootEntry(), path);
         if (!entry) {
-            printError(QStringLiteral("%1: no entry %2").arg(archive.path(), path));
+            printError(
+                QCoreApplication::translate("Cli", "%1: no entry %2").arg(archive.path(), path));
             return ExitFailed;
         }
         selection.append(entry);
@@ -157,7 +164,8 @@ int runExtract(const QStringList &arguments) {
     QDir().mkpath(target);
     const QString staging = ExtractionJob::resetDestination(target);
     if (staging.isNull()) {
-        printError(QStringLiteral("%1: cannot write into this folder").arg(target));
+        printError(
+            QCoreApplication::translate("Cli", "%1: cannot write into this folder").arg(target));
         return ExitFailed;
     }
     ExtractionJob job(*session.reader(), *session.rootEntry(), archive.path(), selection);
@@ -176,19 +184,23 @@ int runExtract(const QStringList &arguments) {
         return archive.exitForError(*outcome.error);
     }
     if (outcome.placedPath.isNull()) {
-        printError(QStringLiteral("%1: the archive holds nothing to extract").arg(archive.path()));
+        printError(QCoreApplication::translate("Cli", "%1: the archive holds nothing to extract")
+                       .arg(archive.path()));
         return ExitOk;
     }
     print(outcome.placedPath);
     for (const ArchiveWarning &warning : outcome.warnings)
-        std::fprintf(stderr, "kist-cli: warning: %s\n", qPrintable(warning.message()));
+        std::fprintf(
+            stderr, "kist-cli: %s\n",
+            qPrintable(QCoreApplication::translate("Cli", "warning: %1").arg(warning.message())));
     return ExitOk;
 }
 
 int runTest(const QStringList &arguments) {
     QCommandLineParser parser;
     addArchiveOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("ARCHIVE"), QStringLiteral("The archive to test."));
+    parser.addPositionalArgument(QStringLiteral("ARCHIVE"),
+                                 QCoreApplication::translate("Cli", "The archive to test."));
     if (auto stop =
             parse(parser, arguments, QStringLiteral("kist-cli test [--password P] ARCHIVE"), 1))
         return *stop;
@@ -226,17 +238,21 @@ int runCreate(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.addOption(
         {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("Folder that receives the archive (default: the first item's folder)."),
+         QCoreApplication::translate(
+             "Cli", "Folder that receives the archive (default: the first item's folder)."),
          QStringLiteral("DIR")});
     parser.addOption(
         {QStringLiteral("name"),
-         QStringLiteral("Name of the archive without \".zip\" (default: the first item's name)."),
+         QCoreApplication::translate(
+             "Cli", "Name of the archive without \".zip\" (default: the first item's name)."),
          QStringLiteral("NAME")});
-    parser.addOption({QStringLiteral("ignore-hidden"),
-                      QStringLiteral("Leave out hidden items inside folders.")});
-    parser.addPositionalArgument(QStringLiteral("PATH"),
-                                 QStringLiteral("Files and folders to put in the archive."),
-                                 QStringLiteral("PATH..."));
+    parser.addOption(
+        {QStringLiteral("ignore-hidden"),
+         QCoreApplication::translate("Cli", "Leave out hidden items inside folders.")});
+    parser.addPositionalArgument(
+        QStringLiteral("PATH"),
+        QCoreApplication::translate("Cli", "Files and folders to put in the archive."),
+        QStringLiteral("PATH..."));
     if (auto stop = parse(
             parser, arguments,
             QStringLiteral("kist-cli create [-o DIR] [--name NAME] [--ignore-hidden] PATH..."), 1))
@@ -245,7 +261,7 @@ int runCreate(const QStringList &arguments) {
     for (const QString &path : parser.positionalArguments()) {
         const QFileInfo item(path);
         if (!item.exists() && !item.isSymLink()) {
-            printError(QStringLiteral("%1: no such file or folder").arg(path));
+            printError(QCoreApplication::translate("Cli", "%1: no such file or folder").arg(path));
             return ExitFailed;
         }
         paths.append(item.absoluteFilePath());
@@ -260,13 +276,15 @@ int runCreate(const QStringList &arguments) {
     // The zip lands in the output folder under a plain name, nowhere else.
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
         name == QLatin1String("..")) {
-        printError(QStringLiteral("--name: \"%1\" is not a file name").arg(name),
-                   QStringLiteral("usage"));
+        printError(
+            QCoreApplication::translate("Cli", "--name: \"%1\" is not a file name").arg(name),
+            QStringLiteral("usage"));
         return ExitUsage;
     }
     QDir().mkpath(destination);
     if (!FileAttributes::isWritable(destination)) {
-        printError(QStringLiteral("%1: cannot write into this folder").arg(destination));
+        printError(QCoreApplication::translate("Cli", "%1: cannot write into this folder")
+                       .arg(destination));
         return ExitFailed;
     }
     CompressionJob job(paths, destination, name,
@@ -286,7 +304,7 @@ int runCreate(const QStringList &arguments) {
     }
     if (!outcome.leftOut.isEmpty()) {
         print(outcome.placedPath);
-        printError(QStringLiteral("%1: left out, cannot be read: %2")
+        printError(QCoreApplication::translate("Cli", "%1: left out, cannot be read: %2")
                        .arg(outcome.placedPath, outcome.leftOut.join(QStringLiteral(", "))),
                    QStringLiteral("permission-denied"));
         return ExitFailed;

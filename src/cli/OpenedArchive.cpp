@@ -6,6 +6,7 @@
 #include "document/ArchiveRules.h"
 #include "encoding/StringEncoding.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,11 +43,13 @@ void printError(const QString &message, const QString &kind) {
 
 void addArchiveOptions(QCommandLineParser &parser) {
     parser.addOption({QStringLiteral("password"),
-                      QStringLiteral("Password of an encrypted archive (or set KIST_PASSWORD)."),
+                      QCoreApplication::translate(
+                          "Cli", "Password of an encrypted archive (or set KIST_PASSWORD)."),
                       QStringLiteral("P")});
     parser.addOption({QStringLiteral("encoding"),
-                      QStringLiteral("Encoding of entry names: an IANA name, or \"auto\" to detect "
-                                     "(default: the remembered choice, else detection)."),
+                      QCoreApplication::translate(
+                          "Cli", "Encoding of entry names: an IANA name, or \"auto\" to detect "
+                                 "(default: the remembered choice, else detection)."),
                       QStringLiteral("NAME")});
 }
 
@@ -60,7 +63,7 @@ OpenedArchive::OpenedArchive(const QCommandLineParser &parser, const QString &ar
     } else if (name.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0) {
         encoding_ = StringEncodings::fromIANAName(name);
         if (encoding_ == kAutomaticEncoding)
-            usageProblem_ = QStringLiteral("unknown encoding: %1").arg(name);
+            usageProblem_ = QCoreApplication::translate("Cli", "unknown encoding: %1").arg(name);
     }
 }
 
@@ -85,10 +88,10 @@ std::optional<CliExit> OpenedArchive::list() {
         return stopped;
     if (outcome.promptCancelled || (!outcome.proceed && session_.reader()->hasEncryptedNames())) {
         const bool gave = prompt_.gavePassword();
-        printError(
-            QStringLiteral("%1: %2").arg(path_, gave ? QStringLiteral("wrong password")
-                                                     : QStringLiteral("a password is needed")),
-            gave ? QStringLiteral("wrong-password") : QStringLiteral("missing-password"));
+        printError(QStringLiteral("%1: %2").arg(
+                       path_, gave ? QCoreApplication::translate("Cli", "wrong password")
+                                   : QCoreApplication::translate("Cli", "a password is needed")),
+                   gave ? QStringLiteral("wrong-password") : QStringLiteral("missing-password"));
         return ExitPassword;
     }
     return std::nullopt;
@@ -97,7 +100,7 @@ std::optional<CliExit> OpenedArchive::list() {
 std::optional<CliExit> OpenedArchive::checkPassword() {
     if (session_.checkPassword())
         return std::nullopt;
-    printError(QStringLiteral("%1: a password is needed").arg(path_),
+    printError(QCoreApplication::translate("Cli", "%1: a password is needed").arg(path_),
                QStringLiteral("missing-password"));
     return ExitPassword;
 }

@@ -1,5 +1,7 @@
 #include "cli/TerminalPrompt.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -18,7 +20,8 @@ std::optional<QString> TerminalPrompt::askPassword(const QString &archiveName) {
     }
     if (::isatty(STDIN_FILENO) != 1)
         return std::nullopt;
-    std::fprintf(stderr, "Password for %s: ", qPrintable(archiveName));
+    std::fputs(qPrintable(QCoreApplication::translate("Cli", "Password for %1: ").arg(archiveName)),
+               stderr);
     std::fflush(stderr);
     termios saved = {};
     const bool canHide = ::tcgetattr(STDIN_FILENO, &saved) == 0;

@@ -2,6 +2,7 @@
 #include "cli/CliExit.h"
 #include "cli/Commands.h"
 #include "cli/OpenedArchive.h"
+#include "util/AppTranslator.h"
 #include "util/TempFolders.h"
 
 #include <QCoreApplication>
@@ -10,15 +11,16 @@
 
 namespace {
 
-const char kUsage[] = "usage: kist-cli <command> [options] ...\n"
-                      "\n"
-                      "Commands:\n"
-                      "  list     List the entries of an archive.\n"
-                      "  extract  Extract an archive, or some of its entries, under a free name.\n"
-                      "  create   Write files and folders into a new zip under a free name.\n"
-                      "  test     Check that every entry of an archive extracts intact.\n"
-                      "\n"
-                      "kist-cli <command> --help describes a command.\n";
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "Cli", "usage: kist-cli <command> [options] ...\n"
+           "\n"
+           "Commands:\n"
+           "  list     List the entries of an archive.\n"
+           "  extract  Extract an archive, or some of its entries, under a free name.\n"
+           "  create   Write files and folders into a new zip under a free name.\n"
+           "  test     Check that every entry of an archive extracts intact.\n"
+           "\n"
+           "kist-cli <command> --help describes a command.\n");
 
 // While TZ is unset the C library reads the zone file again for every local-time conversion
 // (the RAR library converts the time of every header it reads); naming the same default file
@@ -35,6 +37,7 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kist-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KIST_VERSION));
+    AppTranslator::install(app);
 
     catchInterruptions();
     TempFolders::removeLeftovers();
@@ -62,9 +65,9 @@ int main(int argc, char **argv) {
         return ExitOk;
     }
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
+        std::fputs(qPrintable(QCoreApplication::translate("Cli", kUsage)), stdout);
         return ExitOk;
     }
-    std::fputs(kUsage, stderr);
+    std::fputs(qPrintable(QCoreApplication::translate("Cli", kUsage)), stderr);
     return ExitUsage;
 }

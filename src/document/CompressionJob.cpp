@@ -3,6 +3,7 @@
 #include "util/Cancellation.h"
 #include "util/FileOps.h"
 #include "util/FreePlacement.h"
+#include "util/Localization.h"
 #include "util/StringUtil.h"
 #include "util/TreeCountScan.h"
 #include "zip/ZipWriter.h"
@@ -38,8 +39,7 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
         outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination_,
                                                                zipFileName_, QStringLiteral("zip"));
         if (outcome.placedPath.isNull())
-            message = QStringLiteral("%1: %2").arg(destination_,
-                                                   QStringLiteral("cannot write into this folder"));
+            message = Engine::tr("%1: cannot write into this folder").arg(destination_);
     }
     if (!outcome.cancelled && outcome.placedPath.isNull())
         outcome.error = Error{QStringLiteral("ZipErrorDomain"), 1, message};

@@ -31,7 +31,7 @@ QString FileSystemNode::filesizeString() const {
     return QStringLiteral("%1/%2 %3")
         .arg(StringUtil::formatSize(bytes))
         .arg(bytes)
-        .arg(engineText("Bytes"));
+        .arg(Engine::tr("Bytes"));
 }
 
 QString FileSystemNode::modifiedString() const {

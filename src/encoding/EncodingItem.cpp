@@ -17,5 +17,5 @@ EncodingItem::EncodingItem(StringEncoding encoding, const QString &name,
 
 EncodingItem EncodingItem::automatic() {
     return EncodingItem(kUTF8StringEncoding, QLatin1String(kAutomaticName),
-                        engineText(kAutomaticName));
+                        Engine::tr(kAutomaticName));
 }

@@ -11,7 +11,7 @@ class EncodingItem {
 public:
     // The name of the automatic item, stored as is in the remembered choices; also the key of
     // its shown text.
-    static constexpr char kAutomaticName[] = QT_TRANSLATE_NOOP("Basic", "Automatic");
+    static constexpr char kAutomaticName[] = QT_TRANSLATE_NOOP("Engine", "Automatic");
 
     // The shown name is the encoding's display name, or name when it has none.
     EncodingItem(StringEncoding encoding, const QString &name);

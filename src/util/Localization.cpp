@@ -2,6 +2,10 @@
 
 #include <QCoreApplication>
 
-QString engineText(const char *key) {
-    return QCoreApplication::translate("Basic", key);
+namespace Engine {
+
+QString tr(const char *key) {
+    return QCoreApplication::translate("Engine", key);
 }
+
+} // namespace Engine

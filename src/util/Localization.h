@@ -2,6 +2,10 @@
 
 #include <QString>
 
-// Texts of the archive engine, looked up in the "Basic" translation context with the English
-// text as the key; a key without translation yields itself.
-QString engineText(const char *key);
+// Texts of the archive engine, which has no QObject to call tr() on. The English text is the key;
+// one without translation yields itself. Spelled Engine::tr so that lupdate collects them.
+namespace Engine {
+
+QString tr(const char *key);
+
+} // namespace Engine

@@ -86,7 +86,7 @@ ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &p
     , delegate_(delegate)
     , zipFile_(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
     if (!zipFile_)
-        setFailure(message("Can't open '%1'", PathUtil::fileName(zipPath)));
+        setFailure(Engine::tr("Can't open '%1'").arg(PathUtil::fileName(zipPath)));
     else
         pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput());
     realArchivePath_ = FileTree::resolveSymlinks(zipPath);
@@ -112,13 +112,9 @@ bool ZipWriter::zipItems(const QStringList &paths, const std::optional<QString> 
 bool ZipWriter::checkCancelled() {
     if (!isCancelled_ && isCurrentThreadCancelled()) {
         isCancelled_ = true;
-        setFailure(engineText("The operation is canceled"));
+        setFailure(Engine::tr("The operation is canceled"));
     }
     return isCancelled_;
-}
-
-QString ZipWriter::message(const char *key, const QString &name) {
-    return engineText(key).arg(name);
 }
 
 ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
@@ -129,15 +125,15 @@ ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
     output.write = [this](const QString &name, const char *data, std::size_t length) {
         if (zipWriteInFileInZip(zipFile_, data, unsigned(length)) >= 0)
             return true;
-        setFailure(message("Error in writing '%1' in the zipfile", name));
+        setFailure(Engine::tr("Error in writing '%1' in the zipfile").arg(name));
         return false;
     };
     output.closeEntry = [this](const QString &name, quint64 size, quint32 crc) {
         if (zipCloseFileInZipRaw64(zipFile_, size, crc) != ZIP_OK)
-            setFailure(message("Error in closing '%1' in the zipfile", name));
+            setFailure(Engine::tr("Error in closing '%1' in the zipfile").arg(name));
     };
     output.readFailed = [this](const QString &name) {
-        setFailure(message("Error in reading '%1'", name));
+        setFailure(Engine::tr("Error in reading '%1'").arg(name));
     };
     // Counted in the steps a serial copy reads, so reports fall where they always did.
     output.progress = [this](quint64 bytes) {
@@ -165,8 +161,8 @@ bool ZipWriter::finish() {
     if (zipFile_) {
         if (zipClose(zipFile_, nullptr) != ZIP_OK ||
             (!hasFailed() && !ZipEndRecord::addZip64WhenNeeded(filePath_)))
-            setFailure(
-                message("Error in closing '%1' in the zipfile", PathUtil::fileName(filePath_)));
+            setFailure(Engine::tr("Error in closing '%1' in the zipfile")
+                           .arg(PathUtil::fileName(filePath_)));
         zipFile_ = nullptr;
         if (hasFailed())
             removeArchive();
@@ -235,7 +231,7 @@ void ZipWriter::zipFileToDesFile(const QString &path) {
         return;
     struct stat st;
     if (::lstat(nativePath(path).constData(), &st) != 0) {
-        setFailure(message("Can't open '%1'", name));
+        setFailure(Engine::tr("Can't open '%1'").arg(name));
         return;
     }
     if (S_ISLNK(st.st_mode))
@@ -248,7 +244,7 @@ void ZipWriter::zipSymbolicLink(const QString &path, const QString &name) {
     QByteArray target(PATH_MAX, Qt::Uninitialized);
     const ssize_t length = ::readlink(nativePath(path).constData(), target.data(), target.size());
     if (length < 0) {
-        setFailure(message("Can't open '%1'", name));
+        setFailure(Engine::tr("Can't open '%1'").arg(name));
         return;
     }
     target.truncate(length);
@@ -256,7 +252,7 @@ void ZipWriter::zipSymbolicLink(const QString &path, const QString &name) {
         if (!zipOpenNewFile(name, false, FileType::SymbolicLink))
             return;
         if (zipWriteInFileInZip(zipFile_, target.constData(), unsigned(target.size())) < 0)
-            setFailure(message("Error in writing '%1' in the zipfile", name));
+            setFailure(Engine::tr("Error in writing '%1' in the zipfile").arg(name));
         zipCloseFile(name);
     });
 }
@@ -274,7 +270,7 @@ void ZipWriter::zipRegularFile(const QString &path, const QString &name) {
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0)
             ::close(fd);
-        setFailure(message("Can't open '%1'", name));
+        setFailure(Engine::tr("Can't open '%1'").arg(name));
         return;
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -308,7 +304,7 @@ bool ZipWriter::zipOpenNewFile(const QString &name, bool needsClose, FileType fi
         Z_DEFAULT_COMPRESSION, isRaw ? 1 : 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr,
         0, kVersionMadeBy, flagBase, isLarge ? 1 : 0);
     if (result != ZIP_OK) {
-        setFailure(message("Error in opening '%1' in zipfile", name));
+        setFailure(Engine::tr("Error in opening '%1' in zipfile").arg(name));
         return false;
     }
     if (needsClose)
@@ -318,5 +314,5 @@ bool ZipWriter::zipOpenNewFile(const QString &name, bool needsClose, FileType fi
 
 void ZipWriter::zipCloseFile(const QString &name) {
     if (zipCloseFileInZip(zipFile_) != ZIP_OK)
-        setFailure(message("Error in closing '%1' in the zipfile", name));
+        setFailure(Engine::tr("Error in closing '%1' in the zipfile").arg(name));
 }

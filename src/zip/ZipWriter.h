@@ -83,8 +83,6 @@ private:
     bool checkCancelled();
     bool hasFailed() const { return failure_.has_value(); }
     void setFailure(const QString &message) { failure_ = message; }
-    // A localized message with the name in place of %1.
-    static QString message(const char *key, const QString &name);
     static quint32 externalAttributes(FileType fileType);
     // Opens an entry; closes it at once when asked. isLarge asks for zip64 records, isRaw takes
     // data that is deflated already.

@@ -1,6 +1,6 @@
 #include "TestDesktop.h"
 
-#include "app/shell/AppTranslator.h"
+#include "util/AppTranslator.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
