@@ -1,6 +1,6 @@
 
+#include "archive/LibarchiveReader.h"
 #include "archive/RarReader.h"
-#include "archive/SevenZipReader.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
 #include "support/ArchiveKit.h"
@@ -54,7 +54,7 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
     } formats[] = {
         {"a.zip", "zip -qry %1 t", readerOf<ZipReader>},
         {"a.tar", "tar -cf %1 t", readerOf<TarReader>},
-        {"a.7z", "7zz a -bso0 -bsp0 -snl %1 t", readerOf<SevenZipReader>},
+        {"a.7z", "7zz a -bso0 -bsp0 -snl %1 t", readerOf<LibarchiveReader>},
         {"a.rar", "rar a -idq -ol -r %1 t", readerOf<RarReader>},
     };
     // Stored mode, then the permission every reader must give back (before the umask).
@@ -136,7 +136,7 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
         std::unique_ptr<ReaderBase> (*make)(const QString &, ArchiveEntry *);
         QByteArray file; // the data extracted, null when nothing may be
     } pipes[] = {{"fifo.tar", readerOf<TarReader>, {}},
-                 {"fifo.7z", readerOf<SevenZipReader>, "x\n"}};
+                 {"fifo.7z", readerOf<LibarchiveReader>, "x\n"}};
     for (const auto &[archive, make, file] : pipes) {
         SCOPED_TRACE(archive);
         const auto root = ArchiveEntry::rootEntry();
@@ -183,7 +183,7 @@ with zipfile.ZipFile('a.zip', 'w') as z:
     } formats[] = {
         {"a.zip", readerOf<ZipReader>},
         {"a.tar", readerOf<TarReader>},
-        {"a.7z", readerOf<SevenZipReader>},
+        {"a.7z", readerOf<LibarchiveReader>},
         {"a.rar", readerOf<RarReader>},
     };
     for (const auto &format : formats) {
