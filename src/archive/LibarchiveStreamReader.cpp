@@ -28,6 +28,13 @@ bool endsEarly(archive *handle) {
 
 } // namespace
 
+void LibarchiveStreamReader::recordFailure(archive *input) {
+    if (endsEarly(input))
+        errorCutShort();
+    else
+        errorArchive();
+}
+
 bool LibarchiveStreamReader::decompress(QFile &output) {
     std::unique_ptr<archive, ArchiveFree> handle(archive_read_new());
     archive *input = handle.get();
@@ -41,15 +48,19 @@ bool LibarchiveStreamReader::decompress(QFile &output) {
     if (archive_read_open_filename(input, QFile::encodeName(filePath()).constData(), kReadSize) !=
         ARCHIVE_OK) {
         if (QFile::exists(filePath()))
-            errorArchive();
+            recordFailure(input);
         else
             errorFailedOpenFile();
         return false;
     }
     archive_entry *entry = nullptr;
+    // Opening and the raw format's entry read ahead: a short stream may already fail there.
+    if (archive_read_next_header(input, &entry) != ARCHIVE_OK) {
+        recordFailure(input);
+        return false;
+    }
     // Without a filter that knows the data, the raw format would hand it out unchanged.
-    if (archive_read_next_header(input, &entry) != ARCHIVE_OK ||
-        archive_filter_code(input, 0) == ARCHIVE_FILTER_NONE) {
+    if (archive_filter_code(input, 0) == ARCHIVE_FILTER_NONE) {
         errorArchive();
         return false;
     }
@@ -63,10 +74,7 @@ bool LibarchiveStreamReader::decompress(QFile &output) {
         if (got == 0)
             return true;
         if (got < 0) {
-            if (endsEarly(input))
-                errorCutShort();
-            else
-                errorArchive();
+            recordFailure(input);
             return false;
         }
         // The bytes read from the file, the last of the filter chain.
