@@ -67,8 +67,10 @@ def pack(data, tree):
         "tar": ["tar", "-cf", "{out}", tree],
         "tar.gz": ["tar", "-czf", "{out}", tree],
         "tar.bz2": ["tar", "-cjf", "{out}", tree],
+        "tar.zst": ["tar", "--zstd", "-cf", "{out}", tree],
         # The fastest presets keep generation short on a shared machine; extraction runs the
         # same decoders (LZMA2, RAR5) as at the default levels.
+        "tar.xz": ["tar", "-I", "xz -1", "-cf", "{out}", tree],
         "7z": ["7zz", "a", "-bd", "-bso0", "-mx=1", "{out}", tree],
         "rar": ["rar", "a", "-r", "-idq", "-m1", "{out}", tree],
     }

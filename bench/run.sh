@@ -25,7 +25,8 @@ only=${KIST_BENCH_JOBS:-.}
 # The peer tools, installed when missing (unrar comes from Debian's non-free component, which
 # scripts/setup.sh enables).
 missing=()
-for tool in unzip:unzip zip:zip 7zz:7zip bsdtar:libarchive-tools unrar:unrar rar:rar; do
+for tool in unzip:unzip zip:zip 7zz:7zip bsdtar:libarchive-tools unrar:unrar rar:rar xz:xz-utils \
+    zstd:zstd; do
     command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
 done
 if ((${#missing[@]})); then
@@ -90,7 +91,7 @@ job() {
 : >"$work/sizes"
 for tree in small large; do
     tree_bytes=$(du -sb "$data/$tree" | cut -f1)
-    for format in zip tar tar.gz tar.bz2 7z rar; do
+    for format in zip tar tar.gz tar.bz2 tar.xz tar.zst 7z rar; do
         archive=$data/$tree.$format
         case $format in
         zip) peers=("unzip|unzip -q $archive -d @OUT@" "7zz|7zz x -bd -bso0 -o@OUT@ $archive"
@@ -102,6 +103,10 @@ for tree in small large; do
                 lists=("tar|tar -tvzf $archive" "bsdtar|bsdtar -tvf $archive") ;;
         tar.bz2) peers=("tar|tar -xjf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
                  lists=("tar|tar -tvjf $archive" "bsdtar|bsdtar -tvf $archive") ;;
+        tar.xz) peers=("tar|tar -xJf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
+                lists=("tar|tar -tvJf $archive" "bsdtar|bsdtar -tvf $archive") ;;
+        tar.zst) peers=("tar|tar --zstd -xf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
+                 lists=("tar|tar --zstd -tvf $archive" "bsdtar|bsdtar -tvf $archive") ;;
         # Kist decodes 7z with libarchive: bsdtar writing every entry to stdout is that decoder's
         # own time.
         7z) peers=("7zz|7zz x -bd -bso0 -o@OUT@ $archive" "bsdtar|bsdtar -xf $archive -C @OUT@"

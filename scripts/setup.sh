@@ -30,6 +30,7 @@ PACKAGES=(
   libunrar-dev libunrar5
   libgtest-dev libgmock-dev
   zip unzip 7zip rar libarchive-tools python3
+  xz-utils zstd lz4 lzip ncompress genisoimage cpio binutils dpkg rpm gcab
   clang-14 clang-tidy-14 libclang-rt-14-dev llvm-14
   gcovr
   lintian appstream desktop-file-utils bash-completion zsh locales

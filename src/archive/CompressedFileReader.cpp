@@ -128,6 +128,13 @@ std::optional<Error> CompressedFileReader::archiveError() const {
     return tarManager_ ? tarManager_->archiveError() : std::nullopt;
 }
 
+ArchiveWarnings CompressedFileReader::warnings() const {
+    ArchiveWarnings all = ReaderBase::warnings();
+    if (tarManager_)
+        all += tarManager_->warnings();
+    return all;
+}
+
 void CompressedFileReader::setProgressReceiver(ProgressReceiver *delegate) {
     ReaderBase::setProgressReceiver(delegate);
     if (tarManager_)

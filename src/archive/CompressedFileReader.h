@@ -23,6 +23,8 @@ public:
     void extract(ArchiveEntry *entry, const QString &destination) override;
     // The reader's own error, else the tar reader's.
     std::optional<Error> archiveError() const override;
+    // The tar reader's warnings (links, devices and names left out) after the reader's own.
+    ArchiveWarnings warnings() const override;
     // Listing reports the compressed read position against the archive file's size.
     bool reportsListingProgress() const override { return true; }
     void setProgressReceiver(ProgressReceiver *delegate) override;

@@ -9,8 +9,9 @@
 
 #include "archive/Bzip2Reader.h"
 #include "archive/GzipReader.h"
+#include "archive/LibarchiveReader.h"
+#include "archive/LibarchiveStreamReader.h"
 #include "archive/RarReader.h"
-#include "archive/SevenZipReader.h"
 #include "archive/SevenZipVolumes.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
@@ -32,9 +33,23 @@ std::unique_ptr<ReaderBase> createReader(ArchiveKind kind, const QString &filePa
         return ReaderBase::create<TarReader>(filePath, rootEntry, action, password, fileEncoding);
     case ArchiveKind::BZip2:
         return ReaderBase::create<Bzip2Reader>(filePath, rootEntry, action, password, fileEncoding);
+    case ArchiveKind::Xz:
+    case ArchiveKind::Zstd:
+    case ArchiveKind::Lz4:
+    case ArchiveKind::Lzma:
+    case ArchiveKind::Lzip:
+    case ArchiveKind::Compress:
+        return ReaderBase::create<LibarchiveStreamReader>(filePath, rootEntry, action, password,
+                                                          fileEncoding);
     case ArchiveKind::SevenZip:
-        return ReaderBase::create<SevenZipReader>(filePath, rootEntry, action, password,
-                                                  fileEncoding);
+    case ArchiveKind::Iso9660:
+    case ArchiveKind::Cpio:
+    case ArchiveKind::Ar:
+    case ArchiveKind::Rpm:
+    case ArchiveKind::Cab:
+    case ArchiveKind::Lha:
+        return ReaderBase::create<LibarchiveReader>(filePath, rootEntry, action, password,
+                                                    fileEncoding, kind);
     }
     return nullptr;
 }

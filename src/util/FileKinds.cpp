@@ -39,6 +39,32 @@ constexpr Row kTable[] = {
     archive("tbz", ArchiveKind::BZip2),
     archive("tbz2", ArchiveKind::BZip2),
     archive("7z", ArchiveKind::SevenZip),
+    archive("cb7", ArchiveKind::SevenZip),
+    archive("cbt", ArchiveKind::Tar),
+    archive("xz", ArchiveKind::Xz),
+    archive("txz", ArchiveKind::Xz),
+    archive("tar.xz", ArchiveKind::Xz),
+    archive("zst", ArchiveKind::Zstd),
+    archive("tzst", ArchiveKind::Zstd),
+    archive("tar.zst", ArchiveKind::Zstd),
+    archive("lz4", ArchiveKind::Lz4),
+    archive("tar.lz4", ArchiveKind::Lz4),
+    archive("lzma", ArchiveKind::Lzma),
+    archive("tlz", ArchiveKind::Lzma),
+    archive("tar.lzma", ArchiveKind::Lzma),
+    archive("lz", ArchiveKind::Lzip),
+    archive("tar.lz", ArchiveKind::Lzip),
+    archive("z", ArchiveKind::Compress),
+    archive("taz", ArchiveKind::Compress),
+    archive("tar.z", ArchiveKind::Compress),
+    archive("iso", ArchiveKind::Iso9660),
+    archive("cpio", ArchiveKind::Cpio),
+    archive("ar", ArchiveKind::Ar),
+    archive("deb", ArchiveKind::Ar),
+    archive("rpm", ArchiveKind::Rpm),
+    archive("cab", ArchiveKind::Cab),
+    archive("lha", ArchiveKind::Lha),
+    archive("lzh", ArchiveKind::Lha),
 
     picture("bmp"),
     picture("png"),
@@ -104,13 +130,24 @@ constexpr Row kTable[] = {
     text("master"),
 };
 
+// The row whose extension ends the file name, the longest one when several do ("tar.xz" over
+// "xz").
 const Row *find(const QString &path, Use use) {
-    const QString extension = PathUtil::extension(path).toLower();
+    const QString name = PathUtil::fileName(path).toLower();
+    const Row *found = nullptr;
+    qsizetype foundLength = 0;
     for (const Row &row : kTable) {
-        if (row.use == use && extension == QLatin1String(row.extension))
-            return &row;
+        const QLatin1String extension(row.extension);
+        if (row.use != use || extension.size() <= foundLength ||
+            name.size() <= extension.size() + 1)
+            continue;
+        if (name.endsWith(extension) &&
+            name.at(name.size() - extension.size() - 1) == QLatin1Char('.')) {
+            found = &row;
+            foundLength = extension.size();
+        }
     }
-    return nullptr;
+    return found;
 }
 
 } // namespace
@@ -135,6 +172,30 @@ QString kindName(ArchiveKind kind) {
         return QStringLiteral("bzip2");
     case ArchiveKind::SevenZip:
         return QStringLiteral("7z");
+    case ArchiveKind::Xz:
+        return QStringLiteral("xz");
+    case ArchiveKind::Zstd:
+        return QStringLiteral("zstd");
+    case ArchiveKind::Lz4:
+        return QStringLiteral("lz4");
+    case ArchiveKind::Lzma:
+        return QStringLiteral("lzma");
+    case ArchiveKind::Lzip:
+        return QStringLiteral("lzip");
+    case ArchiveKind::Compress:
+        return QStringLiteral("compress");
+    case ArchiveKind::Iso9660:
+        return QStringLiteral("iso9660");
+    case ArchiveKind::Cpio:
+        return QStringLiteral("cpio");
+    case ArchiveKind::Ar:
+        return QStringLiteral("ar");
+    case ArchiveKind::Rpm:
+        return QStringLiteral("rpm");
+    case ArchiveKind::Cab:
+        return QStringLiteral("cab");
+    case ArchiveKind::Lha:
+        return QStringLiteral("lha");
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "archive/ArchiveError.h"
 #include "archive/Bzip2Reader.h"
 #include "archive/GzipReader.h"
+#include "archive/LibarchiveStreamReader.h"
 
 #include "support/ArchiveKit.h"
 #include "support/TestDirs.h"
@@ -18,20 +19,33 @@ struct CutCase {
     // decodes whole blocks only: small ones leave some before the cut).
     const char *command;
     const char *name;
-    bool bzip2;
+    std::unique_ptr<CompressedFileReader> (*make)(const QString &path, ArchiveEntry *root);
     // What extraction gives whole; for a single file, a name whose content must be a non-empty
     // part from the start of b.bin.
     QStringList files;
     const char *partOfB = "";
 };
 
+template <class Reader>
+std::unique_ptr<CompressedFileReader> readerOf(const QString &path, ArchiveEntry *root) {
+    return ReaderBase::create<Reader>(path, root, nullptr, QString());
+}
+
 TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
+    const auto gzip = readerOf<GzipReader>;
+    const auto bzip2 = readerOf<Bzip2Reader>;
+    const auto libarchive = readerOf<LibarchiveStreamReader>;
     const CutCase cases[] = {
-        {"tgz", "tar czf x a.txt b.bin c.txt", "t.tgz", false, {"a.txt"}},
-        {"tar.gz", "tar czf x a.txt b.bin c.txt", "t.tar.gz", false, {"a.txt"}},
-        {"tbz2", "tar cf - a.txt b.bin c.txt | bzip2 -1 > x", "t.tbz2", true, {"a.txt"}},
-        {"single gz", "gzip -c b.bin > x", "b.gz", false, {"b"}, "b"},
-        {"single bz2", "bzip2 -1 -c b.bin > x", "b.bz2", true, {"b"}, "b"},
+        {"tgz", "tar czf x a.txt b.bin c.txt", "t.tgz", gzip, {"a.txt"}},
+        {"tar.gz", "tar czf x a.txt b.bin c.txt", "t.tar.gz", gzip, {"a.txt"}},
+        {"tbz2", "tar cf - a.txt b.bin c.txt | bzip2 -1 > x", "t.tbz2", bzip2, {"a.txt"}},
+        {"single gz", "gzip -c b.bin > x", "b.gz", gzip, {"b"}, "b"},
+        {"single bz2", "bzip2 -1 -c b.bin > x", "b.bz2", bzip2, {"b"}, "b"},
+        {"tar.zst", "tar --zstd -cf x a.txt b.bin c.txt", "t.tar.zst", libarchive, {"a.txt"}},
+        {"tar.lz", "tar --lzip -cf x a.txt b.bin c.txt", "t.tar.lz", libarchive, {"a.txt"}},
+        {"single zst", "zstd -qc b.bin > x", "b.zst", libarchive, {"b"}, "b"},
+        // Blocks of 64 KB, so that some decode before the cut.
+        {"single lz4", "lz4 -q -B4 -c b.bin > x", "b.lz4", libarchive, {"b"}, "b"},
     };
     for (const CutCase &row : cases) {
         SCOPED_TRACE(row.label);
@@ -48,11 +62,7 @@ TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
             0);
         const QString path = dir.file(QString::fromLatin1(row.name));
         auto root = ArchiveEntry::rootEntry();
-        std::unique_ptr<CompressedFileReader> reader;
-        if (row.bzip2)
-            reader = ReaderBase::create<Bzip2Reader>(path, root.get(), nullptr, QString());
-        else
-            reader = ReaderBase::create<GzipReader>(path, root.get(), nullptr, QString());
+        const std::unique_ptr<CompressedFileReader> reader = row.make(path, root.get());
         reader->listEntries();
         ASSERT_TRUE(reader->archiveError());
         EXPECT_EQ(reader->archiveError()->message,

@@ -1,6 +1,8 @@
 
+#include "archive/GzipReader.h"
+#include "archive/LibarchiveReader.h"
+#include "archive/LibarchiveStreamReader.h"
 #include "archive/RarReader.h"
-#include "archive/SevenZipReader.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
 #include "support/ArchiveKit.h"
@@ -23,6 +25,12 @@ namespace {
 template <class Reader>
 std::unique_ptr<ReaderBase> readerOf(const QString &path, ArchiveEntry *root) {
     return ReaderBase::create<Reader>(path, root, nullptr, QString());
+}
+
+template <ArchiveKind kind>
+std::unique_ptr<ReaderBase> libarchiveOf(const QString &path, ArchiveEntry *root) {
+    return ReaderBase::create<LibarchiveReader>(path, root, nullptr, QString(), kAutomaticEncoding,
+                                                kind);
 }
 
 void makeFile(const QString &path, mode_t mode) {
@@ -71,8 +79,13 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
     } formats[] = {
         {"a.zip", "zip -qry %1 t", readerOf<ZipReader>},
         {"a.tar", "tar -cf %1 t", readerOf<TarReader>},
-        {"a.7z", "7zz a -bso0 -bsp0 -snl %1 t", readerOf<SevenZipReader>},
+        {"a.7z", "7zz a -bso0 -bsp0 -snl %1 t", readerOf<LibarchiveReader>},
         {"a.rar", "rar a -idq -ol -r %1 t", readerOf<RarReader>},
+        {"a.cpio", "find t | cpio -o -H newc --quiet > %1", libarchiveOf<ArchiveKind::Cpio>},
+        {"a.iso", "genisoimage -quiet -R -graft-points -o %1 t/=t",
+         libarchiveOf<ArchiveKind::Iso9660>},
+        {"a.tar.gz", "tar -czf %1 t", readerOf<GzipReader>},
+        {"a.tar.xz", "tar -cJf %1 t", readerOf<LibarchiveStreamReader>},
     };
     // Stored mode, then the permission every reader must give back (before the umask).
     const struct {
@@ -142,12 +155,16 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
     // 7zz stores what it reads from its standard input as a pipe that holds the data, which
     // 7-Zip extracts as a file; a tar pipe holds nothing and is left out with a warning.
     ASSERT_EQ(runShellIn(source, "echo x | 7zz a -bso0 -bsp0 -sififo " + dir.file("fifo.7z")), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(source + "/fifo").constData(), 0644), 0);
+    ASSERT_EQ(runShellIn(source, "echo fifo | cpio -o -H newc --quiet > " + dir.file("fifo.cpio")),
+              0);
     const struct {
         const char *archive;
         MakeReader make;
         QByteArray file; // the data extracted, null when nothing may be
     } pipes[] = {{"fifo.tar", readerOf<TarReader>, {}},
-                 {"fifo.7z", readerOf<SevenZipReader>, "x\n"}};
+                 {"fifo.7z", readerOf<LibarchiveReader>, "x\n"},
+                 {"fifo.cpio", libarchiveOf<ArchiveKind::Cpio>, {}}};
     for (const auto &[archive, make, file] : pipes) {
         SCOPED_TRACE(archive);
         const auto root = ArchiveEntry::rootEntry();
@@ -162,6 +179,47 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
             file.isNull() ? ArchiveWarnings{{ArchiveWarning::Kind::SpecialFileLeftOut, "fifo"}}
                           : ArchiveWarnings();
         EXPECT_EQ(reader->warnings(), leftOut);
+    }
+}
+
+// A hard link is a copy of the file it names, written by the same extraction, whichever name the
+// format stores the data with (cpio's newc: the last one; ISO 9660 and odc: the first).
+TEST(DiskWriter, HardLinksGetTheDataOfTheFileTheyName) {
+    ScratchDir dir;
+    ASSERT_EQ(
+        runShellIn(dir.path(),
+                   "mkdir -p src/t/sub && cd src && printf 'data\\n' > t/a && ln t/a t/sub/b"),
+        0);
+    const struct {
+        const char *archive;
+        const char *command;
+        std::unique_ptr<ReaderBase> (*make)(const QString &, ArchiveEntry *);
+    } formats[] = {
+        {"a.cpio", "find t | cpio -o -H newc --quiet > %1", libarchiveOf<ArchiveKind::Cpio>},
+        {"o.cpio", "find t | cpio -o -H odc --quiet > %1", libarchiveOf<ArchiveKind::Cpio>},
+        {"a.iso", "genisoimage -quiet -R -graft-points -o %1 t/=t",
+         libarchiveOf<ArchiveKind::Iso9660>},
+    };
+    for (const auto &format : formats) {
+        const QString archive = dir.file(format.archive);
+        ASSERT_EQ(runShellIn(dir.file("src"),
+                             QString::fromLatin1(format.command).arg(shellQuote(archive))),
+                  0);
+        for (const bool selection : {false, true}) {
+            SCOPED_TRACE(std::string(format.archive) + (selection ? " selection" : " whole"));
+            const auto root = ArchiveEntry::rootEntry();
+            auto reader = format.make(archive, root.get());
+            reader->listEntries();
+            ScratchDir dest;
+            if (selection)
+                reader->extract(findEntry(root.get(), QStringLiteral("t/")), dest.path());
+            else
+                reader->extract(dest.path());
+            EXPECT_FALSE(reader->archiveError());
+            EXPECT_EQ(reader->warnings(), ArchiveWarnings());
+            EXPECT_EQ(readFile(dest.file("t/a")), "data\n");
+            EXPECT_EQ(readFile(dest.file("t/sub/b")), "data\n");
+        }
     }
 }
 
@@ -194,7 +252,7 @@ with zipfile.ZipFile('a.zip', 'w') as z:
     } formats[] = {
         {"a.zip", readerOf<ZipReader>},
         {"a.tar", readerOf<TarReader>},
-        {"a.7z", readerOf<SevenZipReader>},
+        {"a.7z", readerOf<LibarchiveReader>},
         {"a.rar", readerOf<RarReader>},
     };
     for (const auto &format : formats) {

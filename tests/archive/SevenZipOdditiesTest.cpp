@@ -1,4 +1,4 @@
-#include "archive/SevenZipReader.h"
+#include "archive/LibarchiveReader.h"
 
 #include "support/ArchiveKit.h"
 
@@ -14,7 +14,7 @@ using namespace ArchiveKit;
 
 namespace {
 
-using Listing = Opened<SevenZipReader>;
+using Listing = Opened<LibarchiveReader>;
 
 // Bytes read by this process so far: the measure of how often the archive was read.
 quint64 bytesRead() {

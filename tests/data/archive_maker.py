@@ -6,6 +6,10 @@
     archive_maker.py inspect-zip ARCHIVE 0|1       prints the entries (and checks the data) as JSON
     archive_maker.py rar-edit ARCHIVE NAMES SIZES  renames / resizes entries of a RAR5 archive
                                                    (NAMES and SIZES: JSON objects keyed by name)
+    archive_maker.py lha ARCHIVE FOLDER            an LHA archive (level-2 headers, stored: -lh0-)
+                                                   of the folder's tree
+    archive_maker.py rpm ARCHIVE FOLDER            an RPM package (rpmbuild, offline) whose payload
+                                                   holds the folder's items at its top
 
 Test scripts import add() and unicode_path() to write zip entries exactly as given, and rar4()
 for RAR4 archives whose names are raw bytes.
@@ -158,6 +162,72 @@ def rar4(path, host, entries):
         f.write(out)
 
 
+def crc16(data):
+    """The CRC-16 of LHA (polynomial 0x8005, reflected)."""
+    crc = 0
+    for byte in data:
+        crc ^= byte
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return crc
+
+
+def lha(path, folder):
+    """What no Debian tool writes without a Java runtime: an archive of level-2 headers whose
+    data is stored, folders as "-lhd-" entries, with Unix modes and dates."""
+    out = bytearray()
+    for top, folders, files in os.walk(folder):
+        folders.sort()
+        relative = os.path.relpath(top, folder)
+        parts = [] if relative == '.' else relative.split(os.sep)
+        entries = [(name, False) for name in sorted(files)]
+        if parts:
+            entries.insert(0, (None, True))
+        for name, is_folder in entries:
+            full = top if is_folder else os.path.join(top, name)
+            st = os.stat(full)
+            data = b'' if is_folder else open(full, 'rb').read()
+            # The common header comes first: the CRC of the whole header, taken with it zeroed.
+            extended = struct.pack('<H', 5) + b'\x00\x00\x00'
+            if not is_folder:
+                extended += struct.pack('<H', 3 + len(name.encode())) + b'\x01' + name.encode()
+            if parts:
+                directory = b'\xff'.join(p.encode() for p in parts) + b'\xff'
+                extended += struct.pack('<H', 3 + len(directory)) + b'\x02' + directory
+            kind = 0o40000 if is_folder else 0o100000
+            extended += struct.pack('<H', 5) + b'\x50' + struct.pack('<H', st.st_mode & 0o7777 | kind)
+            extended += struct.pack('<H', 0)
+            header = struct.pack('<H5sIIIBBHB', 24 + len(extended),
+                                 b'-lhd-' if is_folder else b'-lh0-', len(data), len(data),
+                                 int(st.st_mtime), 0x20, 2, crc16(data), ord('U'))
+            header += extended
+            crc = crc16(header)
+            header = header[:27] + struct.pack('<H', crc) + header[29:]
+            out += header + data
+    out += b'\x00'
+    open(path, 'wb').write(out)
+
+
+def rpm(path, folder):
+    """Builds a package of the folder's items with rpmbuild, leaving the files as they are: no
+    stripping or compressing of man pages, no debug package."""
+    folder = os.path.abspath(folder)
+    items = '\n'.join('/' + name for name in sorted(os.listdir(folder)))
+    with tempfile.TemporaryDirectory() as top:
+        spec = os.path.join(top, 'a.spec')
+        with open(spec, 'w') as out:
+            out.write('Name: a\nVersion: 1\nRelease: 1\nSummary: a\nLicense: MIT\n'
+                      'BuildArch: noarch\n%%description\na\n%%install\n'
+                      'cp -a %s/. %%{buildroot}/\n%%files\n%s\n' % (folder, items))
+        defines = {'_topdir': top, 'debug_package': '%{nil}', '__os_install_post': '%{nil}',
+                   '_build_id_links': 'none', '_rpmfilename': 'a.rpm'}
+        command = ['rpmbuild', '-bb', '--quiet']
+        for name, value in defines.items():
+            command += ['--define', name + ' ' + value]
+        subprocess.run(command + [spec], check=True, stdout=subprocess.DEVNULL)
+        os.replace(os.path.join(top, 'RPMS', 'a.rpm'), path)
+
+
 def inspect_zip(path, with_data):
     """Prints each entry as python's zipfile reads it, as JSON."""
     out = {"valid": False, "entries": []}
@@ -183,6 +253,10 @@ if __name__ == '__main__':
         claim_zip_size(path, int(sys.argv[3]))
     elif command == 'inspect-zip':
         inspect_zip(path, sys.argv[3] == '1')
+    elif command == 'lha':
+        lha(path, sys.argv[3])
+    elif command == 'rpm':
+        rpm(path, sys.argv[3])
     elif command == 'rar-edit':
         rar_edit(path, json.loads(sys.argv[3]), json.loads(sys.argv[4]))
     else:

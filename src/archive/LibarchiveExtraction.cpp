@@ -1,10 +1,12 @@
-#include "archive/SevenZipExtraction.h"
+#include "archive/LibarchiveExtraction.h"
 
+#include "archive/LibarchiveInput.h"
 #include "archive/SafePath.h"
-#include "archive/SevenZipInput.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
 #include "util/ProgressReceiver.h"
+
+#include <QFile>
 
 #include <cerrno>
 
@@ -18,8 +20,8 @@ constexpr size_t kChunkSize = 1024000;
 
 } // namespace
 
-SevenZipExtraction::SevenZipExtraction(const QString &destination, bool restoresDates,
-                                       ProgressReceiver *progress)
+LibarchiveExtraction::LibarchiveExtraction(const QString &destination, bool restoresDates,
+                                           ProgressReceiver *progress)
     : destination_(destination)
     , restoresDates_(restoresDates)
     , progress_(progress)
@@ -27,36 +29,38 @@ SevenZipExtraction::SevenZipExtraction(const QString &destination, bool restores
     , files_(destination) {
 }
 
-void SevenZipExtraction::addFolder(const QString &path, mode_t permission,
-                                   const std::optional<QDateTime> &date) {
+void LibarchiveExtraction::addFolder(const QString &path, mode_t permission,
+                                     const std::optional<QDateTime> &date) {
     folders_.append({path, permission, date});
 }
 
-void SevenZipExtraction::noteUnwritable(const QString &path, int error) {
+void LibarchiveExtraction::noteUnwritable(const QString &path, int error) {
     unwritten_.append({SafePath::below(destination_, path), error});
     if (error != ENAMETOOLONG)
         note(Outcome::Unwritable);
 }
 
-void SevenZipExtraction::note(Outcome outcome) {
+void LibarchiveExtraction::note(Outcome outcome) {
     if (outcome_ != Outcome::Encrypted)
         outcome_ = outcome;
 }
 
-SevenZipExtraction::Outcome SevenZipExtraction::run(SevenZipInput &input,
-                                                    const QHash<quint64, QString> *targets) {
+LibarchiveExtraction::Outcome LibarchiveExtraction::run(LibarchiveInput &input,
+                                                        const QHash<quint64, QString> *targets) {
     if (!walk(input, targets))
         outcome_ = Outcome::Damaged;
     files_.drain();
     if (isCurrentThreadCancelled())
         return Outcome::Cancelled;
-    makeLinks();
+    ExtractionOutput output;
+    makeHardLinks(output);
+    makeLinks(output);
     // Last: making the links and files in a folder changes its date.
     restoreFolders();
     return outcome_;
 }
 
-bool SevenZipExtraction::walk(SevenZipInput &input, const QHash<quint64, QString> *targets) {
+bool LibarchiveExtraction::walk(LibarchiveInput &input, const QHash<quint64, QString> *targets) {
     QHash<quint64, QString> remaining = targets ? *targets : QHash<quint64, QString>();
     // With targets, entries are only read up to the last selected one.
     for (quint64 index = 0; !targets || !remaining.isEmpty(); ++index) {
@@ -64,29 +68,29 @@ bool SevenZipExtraction::walk(SevenZipInput &input, const QHash<quint64, QString
         if (isCurrentThreadCancelled())
             return true;
         switch (input.next()) {
-        case SevenZipInput::Next::Entry:
+        case LibarchiveInput::Next::Entry:
             break;
-        case SevenZipInput::Next::End:
+        case LibarchiveInput::Next::End:
             return !targets;
-        case SevenZipInput::Next::Encrypted:
+        case LibarchiveInput::Next::Encrypted:
             note(Outcome::Encrypted);
             return true;
-        case SevenZipInput::Next::Failed:
+        case LibarchiveInput::Next::Failed:
             return false;
         }
         archive_entry *entry = input.entry();
         QString target;
         if (targets) {
             target = remaining.take(index);
-        } else if (const QString path = SevenZipInput::path(entry); !path.isEmpty()) {
+        } else if (const QString path = input.path(entry); !path.isEmpty()) {
             target = SafePath::join(destination_, path);
-            if (SevenZipInput::fileType(entry) == AE_IFDIR) {
+            if (LibarchiveInput::fileType(entry) == AE_IFDIR) {
                 files_.makeFolder(target, [this, target](int error) {
                     if (error != 0)
                         noteUnwritable(target, error);
                 });
-                addFolder(target, SevenZipInput::permission(entry),
-                          SevenZipInput::modifiedDate(entry));
+                addFolder(target, LibarchiveInput::permission(entry),
+                          LibarchiveInput::modifiedDate(entry));
                 continue;
             }
         }
@@ -96,12 +100,19 @@ bool SevenZipExtraction::walk(SevenZipInput &input, const QHash<quint64, QString
     return true;
 }
 
-bool SevenZipExtraction::take(SevenZipInput &input, const QString &target) {
+bool LibarchiveExtraction::take(LibarchiveInput &input, const QString &target) {
     archive_entry *entry = input.entry();
-    const auto type = SevenZipInput::fileType(entry);
+    const QString path = input.path(entry);
+    const auto type = LibarchiveInput::fileType(entry);
+    if (const QString source = input.hardLinkSource(entry); !source.isEmpty()) {
+        const bool carriesData = archive_entry_size(entry) > 0;
+        hardLinks_.append({path, target, source, carriesData, LibarchiveInput::permission(entry),
+                           LibarchiveInput::modifiedDate(entry)});
+        if (!carriesData)
+            return true;
+    }
     if (type == AE_IFLNK) {
-        links_.append(
-            {target, SevenZipInput::linkTarget(entry), SevenZipInput::modifiedDate(entry)});
+        links_.append({target, input.linkTarget(entry), LibarchiveInput::modifiedDate(entry)});
         return true;
     }
     // Devices, pipes and sockets are never made from an archive.
@@ -123,18 +134,21 @@ bool SevenZipExtraction::take(SevenZipInput &input, const QString &target) {
             note(Outcome::Damaged);
         return copied == Copy::Damaged;
     }
-    const std::optional<QDateTime> date = SevenZipInput::modifiedDate(entry);
-    files_.finish(SevenZipInput::permission(entry) | S_IRUSR | S_IWUSR,
-                  [this, target, date](int error) {
-                      if (error != 0)
+    const std::optional<QDateTime> date = LibarchiveInput::modifiedDate(entry);
+    files_.finish(LibarchiveInput::permission(entry) | S_IRUSR | S_IWUSR,
+                  [this, path, target, date](int error) {
+                      if (error != 0) {
                           noteUnwritable(target, error);
-                      else if (restoresDates_)
+                          return;
+                      }
+                      written_.insert(path, target);
+                      if (restoresDates_)
                           FileAttributes::setModifiedDate(date, target);
                   });
     return true;
 }
 
-SevenZipExtraction::Copy SevenZipExtraction::copy(SevenZipInput &input) {
+LibarchiveExtraction::Copy LibarchiveExtraction::copy(LibarchiveInput &input) {
     for (;;) {
         const qint64 got = input.read(buffer_.data(), buffer_.size());
         if (got == 0)
@@ -149,8 +163,45 @@ SevenZipExtraction::Copy SevenZipExtraction::copy(SevenZipInput &input) {
     }
 }
 
-void SevenZipExtraction::makeLinks() {
-    ExtractionOutput output;
+void LibarchiveExtraction::makeHardLinks(ExtractionOutput &output) {
+    for (const HardLink &link : std::as_const(hardLinks_)) {
+        // Never a copy of whatever lies at the source's path: only of what this walk wrote.
+        const auto source = written_.constFind(link.source);
+        const auto own = written_.constFind(link.path);
+        if (link.carriesData && own != written_.constEnd() && source != written_.constEnd()) {
+            if (!copyWritten(output, *own, *source, link.permission, link.date))
+                noteUnwritable(*source, errno);
+        } else if (!link.carriesData && source != written_.constEnd()) {
+            if (!copyWritten(output, *source, link.target, link.permission, link.date))
+                noteUnwritable(link.target, errno);
+        } else if (!link.carriesData) {
+            leftOut_.append(
+                {ArchiveWarning::Kind::LinkLeftOut, SafePath::below(destination_, link.target)});
+        }
+    }
+}
+
+bool LibarchiveExtraction::copyWritten(ExtractionOutput &output, const QString &from,
+                                       const QString &to, mode_t permission,
+                                       const std::optional<QDateTime> &date) {
+    QFile input(from);
+    if (!input.open(QIODevice::ReadOnly) || !output.create(destination_, to))
+        return false;
+    for (;;) {
+        const qint64 got = input.read(buffer_.data(), qint64(buffer_.size()));
+        if (got == 0)
+            break;
+        if (got < 0 || !output.write(buffer_.data(), got)) {
+            const int error = errno;
+            output.discard();
+            errno = error;
+            return false;
+        }
+    }
+    return output.finish(permission | S_IRUSR | S_IWUSR, restoresDates_ ? date : std::nullopt);
+}
+
+void LibarchiveExtraction::makeLinks(ExtractionOutput &output) {
     for (const Link &link : std::as_const(links_)) {
         switch (output.createLink(destination_, link.path, link.target,
                                   restoresDates_ ? link.date : std::nullopt)) {
@@ -167,7 +218,7 @@ void SevenZipExtraction::makeLinks() {
     }
 }
 
-void SevenZipExtraction::restoreFolders() {
+void LibarchiveExtraction::restoreFolders() {
     for (const Folder &folder : std::as_const(folders_)) {
         // The owner keeps the right to enter and change every folder extracted.
         if (folder.permission != 0)

@@ -14,17 +14,18 @@
 #include <sys/types.h>
 
 class ProgressReceiver;
-class SevenZipInput;
+class LibarchiveInput;
 
-// One walk over a 7z archive that writes its entries below a destination: files go to a writing
-// thread as they are decoded, links, folder permissions and dates follow once every file is
-// written. A solid block is decoded at most once.
-class SevenZipExtraction {
+// One walk over an archive read by libarchive that writes its entries below a destination: files
+// go to a writing thread as they are decoded; hard links, symbolic links, folder permissions and
+// dates follow once every file is written. A 7z solid block is decoded at most once.
+class LibarchiveExtraction {
 public:
     // How the walk went; encrypted content outranks the other problems.
     enum class Outcome { Done, Cancelled, Encrypted, Unwritable, Damaged };
 
-    SevenZipExtraction(const QString &destination, bool restoresDates, ProgressReceiver *progress);
+    LibarchiveExtraction(const QString &destination, bool restoresDates,
+                         ProgressReceiver *progress);
 
     // A folder made before the walk, given its stored permission (0 for none) and date with the
     // folders the walk makes.
@@ -41,12 +42,12 @@ public:
     void noteUnwritable(const QString &path, int error);
     // Writes every entry under its own path, or with targets only the entries at those indexes
     // (the folders among them are the caller's) to the full paths given.
-    Outcome run(SevenZipInput &input, const QHash<quint64, QString> *targets);
+    Outcome run(LibarchiveInput &input, const QHash<quint64, QString> *targets);
 
     // The files and folders that could not be written, in the order they failed.
     const QList<Unwritten> &unwritten() const { return unwritten_; }
-    // What was left out on purpose (links leading outside the destination, devices and pipes),
-    // by path below the destination.
+    // What was left out on purpose (links leading outside the destination, hard links to a file
+    // not written by the walk, devices and pipes), by path below the destination.
     const ArchiveWarnings &leftOut() const { return leftOut_; }
 
 private:
@@ -60,13 +61,28 @@ private:
         QString target;
         std::optional<QDateTime> date;
     };
+    // A hard link: a copy of the file it names, once both are written. Most formats store the
+    // data with the first name; cpio's newc stores it with the last one, after empty earlier
+    // names.
+    struct HardLink {
+        QString path;   // the entry's own, in the archive
+        QString target; // where it is written
+        QString source; // the path it names, in the archive
+        bool carriesData;
+        mode_t permission;
+        std::optional<QDateTime> date;
+    };
     enum class Copy { Done, Stopped, Damaged, Fatal };
 
     // False when the walk must end: cancelled, or the archive cannot be read on.
-    bool walk(SevenZipInput &input, const QHash<quint64, QString> *targets);
-    bool take(SevenZipInput &input, const QString &target);
-    Copy copy(SevenZipInput &input);
-    void makeLinks();
+    bool walk(LibarchiveInput &input, const QHash<quint64, QString> *targets);
+    bool take(LibarchiveInput &input, const QString &target);
+    Copy copy(LibarchiveInput &input);
+    void makeHardLinks(ExtractionOutput &output);
+    // Writes a copy of a file the walk wrote; false (errno set) when it cannot.
+    bool copyWritten(ExtractionOutput &output, const QString &from, const QString &to,
+                     mode_t permission, const std::optional<QDateTime> &date);
+    void makeLinks(ExtractionOutput &output);
     void restoreFolders();
     void note(Outcome outcome);
 
@@ -77,6 +93,9 @@ private:
     QList<Unwritten> unwritten_;
     QList<Folder> folders_;
     QList<Link> links_;
+    QList<HardLink> hardLinks_;
+    // The files written whole, by their path in the archive.
+    QHash<QString, QString> written_;
     ArchiveWarnings leftOut_;
     std::vector<char> buffer_;
     FileWriteQueue files_;

@@ -1,9 +1,9 @@
-#include "archive/SevenZipReader.h"
+#include "archive/LibarchiveReader.h"
 
 #include "archive/ArchiveEntry.h"
+#include "archive/LibarchiveExtraction.h"
+#include "archive/LibarchiveInput.h"
 #include "archive/SafePath.h"
-#include "archive/SevenZipExtraction.h"
-#include "archive/SevenZipInput.h"
 #include "util/Cancellation.h"
 #include "util/Localization.h"
 #include "util/PathUtil.h"
@@ -12,10 +12,26 @@
 
 #include <archive_entry.h>
 
-void SevenZipReader::listEntries() {
+LibarchiveReader::LibarchiveReader(const QString &filePath, ArchiveEntry *rootEntry,
+                                   ProgressReceiver *action, const QString &password,
+                                   StringEncoding fileEncoding, ArchiveKind kind)
+    : ReaderBase(filePath, rootEntry, action, password, fileEncoding)
+    , kind_(kind) {
+}
+
+std::unique_ptr<LibarchiveInput> LibarchiveReader::openInput() const {
+    return std::make_unique<LibarchiveInput>(
+        kind_, filePath(),
+        [this](const char *bytes, qsizetype length) { return decodeName(bytes, length); });
+}
+
+void LibarchiveReader::listEntries() {
     clearError();
-    const QString failure = Engine::tr("could not extract files from 7z archive");
-    SevenZipInput input(filePath());
+    const QString failure = kind_ == ArchiveKind::SevenZip
+                                ? Engine::tr("could not extract files from 7z archive")
+                                : ::archiveError(ArchiveErrorCode::Archive).message;
+    const auto opened = openInput();
+    LibarchiveInput &input = *opened;
     if (reportUnreadable(input, failure))
         return;
     for (quint64 index = 0;; ++index) {
@@ -24,56 +40,56 @@ void SevenZipReader::listEntries() {
             return;
         }
         switch (input.next()) {
-        case SevenZipInput::Next::Entry:
+        case LibarchiveInput::Next::Entry:
             addEntry(index, input);
             break;
-        case SevenZipInput::Next::End:
+        case LibarchiveInput::Next::End:
             return;
-        case SevenZipInput::Next::Encrypted:
+        case LibarchiveInput::Next::Encrypted:
             errorEncrypted();
             return;
-        case SevenZipInput::Next::Failed:
+        case LibarchiveInput::Next::Failed:
             setError(Error{kArchiveErrorDomain, int(ArchiveErrorCode::Archive), failure});
             return;
         }
     }
 }
 
-void SevenZipReader::addEntry(quint64 index, SevenZipInput &input) {
+void LibarchiveReader::addEntry(quint64 index, LibarchiveInput &input) {
     archive_entry *entry = input.entry();
     // The tree shows names the way extraction writes them: never above the destination.
-    const QString path = SevenZipInput::path(entry);
+    const QString path = input.path(entry);
     if (path.isEmpty())
         return;
     ArchiveEntry::Fields fields;
     fields.location.index = index;
     fields.uncompressedSize = quint64(qMax<la_int64_t>(archive_entry_size(entry), 0));
-    fields.permission = SevenZipInput::permission(entry);
-    fields.date = SevenZipInput::modifiedDate(entry);
+    fields.permission = LibarchiveInput::permission(entry);
+    fields.date = LibarchiveInput::modifiedDate(entry);
     fields.encrypted = archive_entry_is_data_encrypted(entry) != 0;
-    const auto type = SevenZipInput::fileType(entry);
+    const auto type = LibarchiveInput::fileType(entry);
     if (type == AE_IFLNK)
-        fields.linkTarget = SevenZipInput::linkTarget(entry);
+        fields.linkTarget = input.linkTarget(entry);
     ArchiveEntry::addToRoot(
         std::make_unique<ArchiveEntry>(type == AE_IFDIR ? path + QLatin1Char('/') : path, fields),
         rootEntry());
 }
 
-void SevenZipReader::extract(const QString &destination) {
+void LibarchiveReader::extract(const QString &destination) {
     clearError();
     QDir().mkpath(destination);
-    SevenZipExtraction extraction(destination, restoresDates(), progressReceiver());
+    LibarchiveExtraction extraction(destination, restoresDates(), progressReceiver());
     run(extraction, nullptr);
 }
 
-void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
+void LibarchiveReader::extract(ArchiveEntry *entry, const QString &destination) {
     clearError();
     if (!entry) {
         extract(destination);
         return;
     }
     QDir().mkpath(destination);
-    SevenZipExtraction extraction(destination, restoresDates(), progressReceiver());
+    LibarchiveExtraction extraction(destination, restoresDates(), progressReceiver());
     QHash<quint64, QString> files;
     if (!select(*entry, destination, PathUtil::parentFolder(entry->path()), extraction, files)) {
         setCancelled();
@@ -82,9 +98,9 @@ void SevenZipReader::extract(ArchiveEntry *entry, const QString &destination) {
     run(extraction, &files);
 }
 
-bool SevenZipReader::select(const ArchiveEntry &node, const QString &destination,
-                            const QString &relativeTo, SevenZipExtraction &extraction,
-                            QHash<quint64, QString> &files) {
+bool LibarchiveReader::select(const ArchiveEntry &node, const QString &destination,
+                              const QString &relativeTo, LibarchiveExtraction &extraction,
+                              QHash<quint64, QString> &files) {
     const QString fullPath =
         SafePath::join(destination, PathUtil::relativePath(node.path(), relativeTo));
     if (node.isLeaf()) {
@@ -103,34 +119,35 @@ bool SevenZipReader::select(const ArchiveEntry &node, const QString &destination
     return true;
 }
 
-void SevenZipReader::run(SevenZipExtraction &extraction, const QHash<quint64, QString> *files) {
-    SevenZipInput input(filePath());
+void LibarchiveReader::run(LibarchiveExtraction &extraction, const QHash<quint64, QString> *files) {
+    const auto opened = openInput();
+    LibarchiveInput &input = *opened;
     if (reportUnreadable(input, ::archiveError(ArchiveErrorCode::Archive).message))
         return;
-    const SevenZipExtraction::Outcome outcome = extraction.run(input, files);
+    const LibarchiveExtraction::Outcome outcome = extraction.run(input, files);
     for (const ArchiveWarning &warning : extraction.leftOut())
         addWarning(warning.kind, warning.name);
     for (const auto &[name, error] : extraction.unwritten())
         writeFailed(writeError(error, name), name);
     switch (outcome) {
-    case SevenZipExtraction::Outcome::Done:
+    case LibarchiveExtraction::Outcome::Done:
         break;
-    case SevenZipExtraction::Outcome::Cancelled:
+    case LibarchiveExtraction::Outcome::Cancelled:
         setCancelled();
         break;
-    case SevenZipExtraction::Outcome::Encrypted:
+    case LibarchiveExtraction::Outcome::Encrypted:
         errorEncrypted();
         break;
-    case SevenZipExtraction::Outcome::Unwritable:
+    case LibarchiveExtraction::Outcome::Unwritable:
         // Named by the failures above.
         break;
-    case SevenZipExtraction::Outcome::Damaged:
+    case LibarchiveExtraction::Outcome::Damaged:
         errorArchive();
         break;
     }
 }
 
-bool SevenZipReader::reportUnreadable(const SevenZipInput &input, const QString &message) {
+bool LibarchiveReader::reportUnreadable(const LibarchiveInput &input, const QString &message) {
     if (!input.missingPart().isEmpty())
         setError(::archiveError(ArchiveErrorCode::MissingVolume, input.missingPart()));
     else if (!input.isOpen())
@@ -140,6 +157,6 @@ bool SevenZipReader::reportUnreadable(const SevenZipInput &input, const QString 
     return true;
 }
 
-void SevenZipReader::errorEncrypted() {
+void LibarchiveReader::errorEncrypted() {
     setError(::archiveError(ArchiveErrorCode::EncryptionUnsupported));
 }
