@@ -10,15 +10,16 @@
 
 namespace {
 
-const char kUsage[] = "usage: kist-cli <command> [options] ...\n"
-                      "\n"
-                      "Commands:\n"
-                      "  list     List the entries of an archive.\n"
-                      "  extract  Extract an archive, or some of its entries, under a free name.\n"
-                      "  create   Write files and folders into a new zip under a free name.\n"
-                      "  test     Check that every entry of an archive extracts intact.\n"
-                      "\n"
-                      "kist-cli <command> --help describes a command.\n";
+const char kUsage[] =
+    "usage: kist-cli <command> [options] ...\n"
+    "\n"
+    "Commands:\n"
+    "  list     List the entries of an archive.\n"
+    "  extract  Extract an archive, or some of its entries, under a free name.\n"
+    "  create   Write files and folders into a new zip, tar or 7z under a free name.\n"
+    "  test     Check that every entry of an archive extracts intact.\n"
+    "\n"
+    "kist-cli <command> --help describes a command.\n";
 
 // While TZ is unset the C library reads the zone file again for every local-time conversion
 // (the RAR library converts the time of every header it reads); naming the same default file

@@ -1,18 +1,22 @@
 #include "document/CompressionJob.h"
 
+#include "archive/Utf8CtypeScope.h"
 #include "util/Cancellation.h"
 #include "util/FileOps.h"
 #include "util/FreePlacement.h"
 #include "util/StringUtil.h"
 #include "util/TreeCountScan.h"
+#include "zip/LibarchiveWriter.h"
 #include "zip/ZipWriter.h"
 
 CompressionJob::CompressionJob(const QStringList &paths, const QString &destination,
-                               const QString &zipFileName, const ScanOptions &options)
+                               const QString &archiveName, const ScanOptions &options,
+                               WriteFormat format)
     : paths_(paths)
     , destination_(destination)
-    , zipFileName_(zipFileName)
-    , options_(options) {
+    , archiveName_(archiveName)
+    , options_(options)
+    , format_(format) {
 }
 
 quint64 CompressionJob::computeFileSize() const {
@@ -26,17 +30,26 @@ quint64 CompressionJob::computeFileSize() const {
 CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     Outcome outcome;
     // Written as a hidden file beside the target, on the same file system, then renamed into
-    // place without replacing anything: no copy, and no free space needed in /tmp.
+    // place without replacing anything: no copy, and no free space needed in /tmp (but for the
+    // packed data of a 7z, which libarchive keeps there until it closes the archive).
+    const QString extension = WriteFormats::extension(format_);
     const QString temporary =
-        destination_ + QStringLiteral("/.") + StringUtil::newUuid() + QStringLiteral(".zip");
+        destination_ + QStringLiteral("/.") + StringUtil::newUuid() + QLatin1Char('.') + extension;
     QString message;
-    const bool written = !isCurrentThreadCancelled() &&
-                         ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_,
-                                                             &message, &outcome.leftOut);
+    // libarchive converts names in the thread's character type; Qt's file names are UTF-8 even
+    // under the C locale.
+    const Utf8CtypeScope utf8;
+    const bool written =
+        !isCurrentThreadCancelled() &&
+        (format_ == WriteFormat::Zip
+             ? ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_, &message,
+                                                   &outcome.leftOut)
+             : LibarchiveWriter::writeFilesRelativeToParent(format_, paths_, delegate, temporary,
+                                                            options_, &message, &outcome.leftOut));
     outcome.cancelled = isCurrentThreadCancelled();
     if (written && !outcome.cancelled) {
-        outcome.placedPath = FreePlacement::moveToFreeFileName(temporary, destination_,
-                                                               zipFileName_, QStringLiteral("zip"));
+        outcome.placedPath =
+            FreePlacement::moveToFreeFileName(temporary, destination_, archiveName_, extension);
         if (outcome.placedPath.isNull())
             message = QStringLiteral("%1: %2").arg(destination_,
                                                    QStringLiteral("cannot write into this folder"));

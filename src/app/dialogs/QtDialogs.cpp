@@ -43,6 +43,29 @@ std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &openi
     return chooser.selectedFiles().first();
 }
 
+std::optional<IDialogs::ArchiveChoice> QtDialogs::saveArchive(const QString &folder,
+                                                              const QString &name) {
+    QFileDialog dialog(window_, tr("Compress As"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // An existing name is never replaced: the archive takes the next free one.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QList<WriteFormat> formats = WriteFormats::all();
+    QStringList filters;
+    for (const WriteFormat format : formats)
+        filters.append(tr("%1 archive (*.%2)")
+                           .arg(WriteFormats::name(format), WriteFormats::extension(format)));
+    dialog.setNameFilters(filters);
+    dialog.setDirectory(folder);
+    dialog.selectFile(name);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+    return ArchiveChoice{dialog.selectedFiles().first(), formats.value(chosen, WriteFormat::Zip)};
+}
+
 QStringList QtDialogs::pickFilesAndFolders() {
     FileAndFolderChooser chooser(window_);
     if (chooser.exec() != QDialog::Accepted)

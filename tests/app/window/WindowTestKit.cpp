@@ -120,8 +120,10 @@ void WindowTest::answerFileDialog(const QStringList &names, const QString &folde
             quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
         dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
             ->setText(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
-        QPushButton *accept =
-            dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+        auto *buttons = dialog.findChild<QDialogButtonBox *>();
+        QPushButton *accept = buttons->button(QDialogButtonBox::Open)
+                                  ? buttons->button(QDialogButtonBox::Open)
+                                  : buttons->button(QDialogButtonBox::Save);
         ASSERT_TRUE(accept && accept->isEnabled()) << names.join(' ').toStdString();
         accept->click();
     });
