@@ -62,8 +62,15 @@ std::optional<IDialogs::ArchiveChoice> QtDialogs::saveArchive(const QString &fol
     dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
-    return ArchiveChoice{dialog.selectedFiles().first(), formats.value(chosen, WriteFormat::Zip)};
+    const WriteFormat format =
+        formats.value(filters.indexOf(dialog.selectedNameFilter()), WriteFormat::Zip);
+    QString path = dialog.selectedFiles().first();
+    // Choosing a filter replaces the typed name's last suffix with the filter's ("backup.7z"
+    // becomes "backup.gz" under tar.gz): that suffix stands for the whole extension.
+    const QString lastSuffix = QLatin1Char('.') + WriteFormats::extension(format).section('.', -1);
+    if (!WriteFormats::fromFileName(path) && path.endsWith(lastSuffix))
+        path = path.chopped(lastSuffix.size()) + QLatin1Char('.') + WriteFormats::extension(format);
+    return ArchiveChoice{path, format};
 }
 
 QStringList QtDialogs::pickFilesAndFolders() {
