@@ -69,7 +69,9 @@ TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
     if (!makeFullFolder())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     dir_.write("src/noise.bin", randomBytes(4 * kRoom));
-    document_.addFiles({dir_.file("src")});
+    // The file alone, no folder: libarchive 3.6.2 loses its list of a 7z's empty entries (folders
+    // among them) when the archive cannot be closed, which the leak checker would report.
+    document_.addFiles({dir_.file("src/noise.bin")});
     const QStringList temporariesBefore = temporaries();
     for (const WriteFormat format :
          {WriteFormat::Zip, WriteFormat::TarGz, WriteFormat::TarZst, WriteFormat::SevenZip}) {
