@@ -49,9 +49,10 @@ export KIST_PASSWORD=
 # kist-cli keeps remembered encodings in its settings: a private folder keeps them out.
 export XDG_CONFIG_HOME=$work/config
 # tar -I 'zstd -T0' and tar -I 'xz -T0' as one word each: the job commands split at spaces.
-for compressor in zstd xz; do
-    printf '#!/bin/sh\nexec %s -T0 "$@"\n' "$compressor" >"$work/$compressor-T0"
-    chmod +x "$work/$compressor-T0"
+# Named after the archive's last extension.
+for compressor in zst:zstd xz:xz; do
+    printf '#!/bin/sh\nexec %s -T0 "$@"\n' "${compressor#*:}" >"$work/${compressor%%:*}-T0"
+    chmod +x "$work/${compressor%%:*}-T0"
 done
 
 run_number=0

@@ -61,8 +61,9 @@ LibarchiveWriter::LibarchiveWriter(WriteFormat format, const QString &archivePat
         ::open(nativePath(archivePath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     struct stat st;
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
         failure_ = engineText(kCannotWrite).arg(PathUtil::parentFolder(archivePath)) +
-                   QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+                   QStringLiteral(": ") + cause;
         return;
     }
     device_ = st.st_dev;
