@@ -281,11 +281,8 @@ int runCreate(const QStringList &arguments) {
     if (parser.isSet(QStringLiteral("name"))) {
         name = parser.value(QStringLiteral("name"));
         // "x.tar.gz" makes a tar.gz named x.tar.gz, never a zip named x.tar.gz.zip.
-        const std::optional<WriteFormat> named = WriteFormats::fromFileName(name);
         if (!format)
-            format = named;
-        if (named && named == format)
-            name = WriteFormats::withoutExtension(name);
+            format = WriteFormats::fromFileName(name);
     }
     // The archive lands in the output folder under a plain name, nowhere else.
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||

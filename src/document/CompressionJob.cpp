@@ -32,9 +32,8 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     // Written as a hidden file beside the target, on the same file system, then renamed into
     // place without replacing anything: no copy, and no free space needed in /tmp (but for the
     // packed data of a 7z, which libarchive keeps there until it closes the archive).
-    const QString extension = WriteFormats::extension(format_);
-    const QString temporary =
-        destination_ + QStringLiteral("/.") + StringUtil::newUuid() + QLatin1Char('.') + extension;
+    const QString temporary = destination_ + QStringLiteral("/.") + StringUtil::newUuid() +
+                              QLatin1Char('.') + WriteFormats::extension(format_);
     QString message;
     // libarchive converts names in the thread's character type; Qt's file names are UTF-8 even
     // under the C locale.
@@ -48,8 +47,14 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
                                                             options_, &message, &outcome.leftOut));
     outcome.cancelled = isCurrentThreadCancelled();
     if (written && !outcome.cancelled) {
+        // The extension stays out of the free name's numbering: "x 2.tgz", not "x.tgz 2.tar.gz".
+        const QString typed = WriteFormats::extensionIn(archiveName_, format_);
         outcome.placedPath =
-            FreePlacement::moveToFreeFileName(temporary, destination_, archiveName_, extension);
+            typed.isEmpty()
+                ? FreePlacement::moveToFreeFileName(temporary, destination_, archiveName_,
+                                                    WriteFormats::extension(format_))
+                : FreePlacement::moveToFreeFileName(temporary, destination_,
+                                                    archiveName_.chopped(typed.size() + 1), typed);
         if (outcome.placedPath.isNull())
             message = QStringLiteral("%1: %2").arg(destination_,
                                                    QStringLiteral("cannot write into this folder"));

@@ -26,7 +26,8 @@ public:
         QStringList leftOut;
     };
 
-    // The archive is named archiveName plus the format's extension.
+    // The archive is named archiveName, which keeps an extension of the format it ends in
+    // ("x.tgz" for tar.gz) and otherwise gets the format's extension added.
     CompressionJob(const QStringList &paths, const QString &destination, const QString &archiveName,
                    const ScanOptions &options, WriteFormat format = WriteFormat::Zip);
 

@@ -44,9 +44,8 @@ void DocumentCompression::compressAs() {
     if (!choice || PathUtil::fileName(choice->path).isEmpty())
         return;
     const QString fileName = PathUtil::fileName(choice->path);
-    const std::optional<WriteFormat> named = WriteFormats::fromFileName(fileName);
-    format_ = named.value_or(choice->format);
-    chosenName_ = WriteFormats::withoutExtension(fileName);
+    format_ = WriteFormats::fromFileName(fileName).value_or(choice->format);
+    chosenName_ = fileName;
     document_.folderAccess().withWritableFolder(PathUtil::parentFolder(choice->path),
                                                 [this] { runCompression(); });
 }

@@ -21,7 +21,8 @@ public:
     // else the chosen filter does and its extension is added.
     void compressAs();
 
-    // The last archive's base name, without its extension.
+    // The last archive's name as asked for: the items' base name for a zip, else the name the
+    // save dialog gave.
     QString zipFileName() const { return zipFileName_; }
     // The paths written by the last "Zip", in list order.
     QStringList selectedFiles() const { return selectedFiles_; }

@@ -27,10 +27,14 @@ const Row &rowOf(WriteFormat format) {
     return kTable[0];
 }
 
-// The longest writable extension that ends the name, with its format.
-std::optional<std::pair<WriteFormat, qsizetype>> matchedExtension(const QString &fileName) {
+// The longest writable extension (of the one format, when given) that ends the name, with its
+// format and its length with the dot.
+std::optional<std::pair<WriteFormat, qsizetype>>
+matchedExtension(const QString &fileName, std::optional<WriteFormat> only = std::nullopt) {
     std::optional<std::pair<WriteFormat, qsizetype>> best;
     for (const Row &row : kTable) {
+        if (only && row.format != *only)
+            continue;
         QStringList extensions =
             QString::fromLatin1(row.aliases).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         extensions.append(QString::fromLatin1(row.name));
@@ -84,9 +88,9 @@ std::optional<WriteFormat> fromFileName(const QString &fileName) {
     return matched->first;
 }
 
-QString withoutExtension(const QString &fileName) {
-    const auto matched = matchedExtension(fileName);
-    return matched ? fileName.left(fileName.size() - matched->second) : fileName;
+QString extensionIn(const QString &fileName, WriteFormat format) {
+    const auto matched = matchedExtension(fileName, format);
+    return matched ? fileName.right(matched->second - 1) : QString();
 }
 
 } // namespace WriteFormats

@@ -25,7 +25,8 @@ std::optional<WriteFormat> fromName(const QString &name);
 // The format whose extension (or other extension) ends the file name, case-insensitively, the
 // longest match winning ("a.tar.gz" is tar.gz, not gzip); none when no writable extension does.
 std::optional<WriteFormat> fromFileName(const QString &fileName);
-// The file name without the extension that fromFileName matched; the name itself when none did.
-QString withoutExtension(const QString &fileName);
+// The extension of that format (or another of its extensions) that ends the file name, as it is
+// written there ("TGZ" of "x.TGZ"); empty when none does.
+QString extensionIn(const QString &fileName, WriteFormat format);
 
 } // namespace WriteFormats

@@ -258,7 +258,7 @@ TEST(KistCliCreate, FormatComesFromTheOptionOrTheNamesExtension) {
         {{"--format", "7z"}, "Photos.7z", "7z\xbc\xaf"},
         {{"--name", "x.tar.gz"}, "x.tar.gz", "\x1f\x8b"},
         {{"--name", "x.TXZ"},
-         "x.tar.xz",
+         "x.TXZ",
          "\xfd"
          "7zXZ"},
         {{"--name", "x.7z"}, "x.7z", "7z\xbc\xaf"},

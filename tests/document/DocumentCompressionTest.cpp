@@ -134,7 +134,8 @@ TEST_F(Compression, CompressAsWritesTheChosenFormatUnderAFreeName) {
         {"Photos", WriteFormat::TarGz, "Photos.tar.gz", "Photos 2.tar.gz"},
         {"v1.2", WriteFormat::TarBz2, "v1.2.tar.bz2", "v1.2 2.tar.bz2"},
         {"Photos.tar.xz", WriteFormat::Zip, "Photos.tar.xz", "Photos 2.tar.xz"},
-        {"Photos.TZST", WriteFormat::SevenZip, "Photos.tar.zst", "Photos 2.tar.zst"},
+        {"Photos.TZST", WriteFormat::SevenZip, "Photos.TZST", "Photos 2.TZST"},
+        {"Photos.tar.gz", WriteFormat::TarGz, "Photos.tar.gz", "Photos 2.tar.gz"},
         {"Photos.7z", WriteFormat::TarGz, "Photos.7z", "Photos 2.7z"},
     };
     dir_.write("Photos/a.jpg", "a");
