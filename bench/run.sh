@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times kist-cli against the peer tools on the same archives: listing, whole extraction into a
-# fresh folder and zip creation, interleaved and repeated, plus the machine's limits (copying the
-# tree, reading the archive). Prints one table of medians, MB/s, peak memory and Kist/fastest peer.
+# fresh folder and creation (zip, tar.zst, tar.xz), interleaved and repeated, plus the machine's
+# limits (copying the tree, reading the archive). Prints one table of medians, MB/s, peak memory and Kist/fastest peer.
 #
 #   bash bench/run.sh                     full sizes, data under /work/benchdata/full
 #   KIST_BENCH_SCALE=0.05 bash bench/run.sh   quick run on scaled-down trees
@@ -49,6 +49,12 @@ trap 'rm -rf "$work"' EXIT
 export KIST_PASSWORD=
 # kist-cli keeps remembered encodings in its settings: a private folder keeps them out.
 export XDG_CONFIG_HOME=$work/config
+# tar -I 'zstd -T0' and tar -I 'xz -T0' as one word each: the job commands split at spaces.
+# Named after the archive's last extension.
+for compressor in zst:zstd xz:xz; do
+    printf '#!/bin/sh\nexec %s -T0 "$@"\n' "${compressor#*:}" >"$work/${compressor%%:*}-T0"
+    chmod +x "$work/${compressor%%:*}-T0"
+done
 
 run_number=0
 # One timed run: appends "job tool seconds peak-kB" to the results.
@@ -127,6 +133,12 @@ for tree in small large; do
         "zip|zip -q -r @OUT@/bench.zip $data/$tree" \
         "bsdtar|bsdtar --format zip -cf @OUT@/bench.zip -C $data $tree" \
         "limit:cp|cp -r $data/$tree @OUT@/"
+    # Both sides at the compressors' default levels (zstd 3, xz 6), on every core.
+    for format in tar.zst tar.xz; do
+        job "$tree $format create" "$tree_bytes" \
+            "kist|$kist create -o @OUT@ --name bench --format $format $data/$tree" \
+            "tar|tar -I $work/${format#tar.}-T0 -cf @OUT@/bench.$format -C $data $tree"
+    done
 done
 
 /usr/bin/python3 "$root/bench/report.py" "$results" "$work/sizes"

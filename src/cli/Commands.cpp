@@ -13,6 +13,7 @@
 #include "util/FileOps.h"
 #include "util/PathUtil.h"
 #include "util/TempFolders.h"
+#include "zip/WriteFormats.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -244,8 +245,13 @@ int runCreate(const QStringList &arguments) {
     parser.addOption(
         {QStringLiteral("name"),
          QCoreApplication::translate(
-             "Cli", "Name of the archive without \".zip\" (default: the first item's name)."),
+             "Cli", "Name of the archive, its extension optional (default: the first item's "
+                    "name). Without --format, a writable format's extension chooses it."),
          QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("format"),
+                      QCoreApplication::translate("Cli", "The archive's format: %1 (default: zip).")
+                          .arg(WriteFormats::nameList()),
+                      QStringLiteral("FORMAT")});
     parser.addOption(
         {QStringLiteral("ignore-hidden"),
          QCoreApplication::translate("Cli", "Leave out hidden items inside folders.")});
@@ -253,15 +259,35 @@ int runCreate(const QStringList &arguments) {
         QStringLiteral("PATH"),
         QCoreApplication::translate("Cli", "Files and folders to put in the archive."),
         QStringLiteral("PATH..."));
-    if (auto stop = parse(
-            parser, arguments,
-            QStringLiteral("kist-cli create [-o DIR] [--name NAME] [--ignore-hidden] PATH..."), 1))
+    if (auto stop = parse(parser, arguments,
+                          QStringLiteral("kist-cli create [-o DIR] [--name NAME] [--format FORMAT] "
+                                         "[--ignore-hidden] PATH..."),
+                          1))
         return *stop;
+    std::optional<WriteFormat> format;
+    if (parser.isSet(QStringLiteral("format"))) {
+        format = WriteFormats::fromName(parser.value(QStringLiteral("format")));
+        if (!format) {
+            printError(QStringLiteral("--format: \"%1\" is none of %2")
+                           .arg(parser.value(QStringLiteral("format")), WriteFormats::nameList()),
+                       QStringLiteral("usage"));
+            return ExitUsage;
+        }
+    }
     QStringList paths;
     for (const QString &path : parser.positionalArguments()) {
         const QFileInfo item(path);
         if (!item.exists() && !item.isSymLink()) {
-            printError(QCoreApplication::translate("Cli", "%1: no such file or folder").arg(path));
+            // "create x.tar.gz folder" names the archive the way tar does: say how it is named
+            // here.
+            const bool namesArchive = paths.isEmpty() && WriteFormats::fromFileName(path);
+            printError(
+                namesArchive
+                    ? QCoreApplication::translate(
+                          "Cli", "%1: no such file or folder (to name the archive, use "
+                                 "--name %1)")
+                          .arg(path)
+                    : QCoreApplication::translate("Cli", "%1: no such file or folder").arg(path));
             return ExitFailed;
         }
         paths.append(item.absoluteFilePath());
@@ -270,10 +296,14 @@ int runCreate(const QStringList &arguments) {
         parser.isSet(QStringLiteral("output"))
             ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
             : PathUtil::parentFolder(paths.first());
-    const QString name = parser.isSet(QStringLiteral("name"))
-                             ? parser.value(QStringLiteral("name"))
-                             : ArchiveRules::zipFileName(paths.first());
-    // The zip lands in the output folder under a plain name, nowhere else.
+    QString name = ArchiveRules::zipFileName(paths.first());
+    if (parser.isSet(QStringLiteral("name"))) {
+        name = parser.value(QStringLiteral("name"));
+        // "x.tar.gz" makes a tar.gz named x.tar.gz, never a zip named x.tar.gz.zip.
+        if (!format)
+            format = WriteFormats::fromFileName(name);
+    }
+    // The archive lands in the output folder under a plain name, nowhere else.
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
         name == QLatin1String("..")) {
         printError(
@@ -288,7 +318,8 @@ int runCreate(const QStringList &arguments) {
         return ExitFailed;
     }
     CompressionJob job(paths, destination, name,
-                       ScanOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))));
+                       ScanOptions::instance(parser.isSet(QStringLiteral("ignore-hidden"))),
+                       format.value_or(WriteFormat::Zip));
     CliProgress progress;
     CompressionJob::Outcome outcome;
     const auto stopped = runCancellable([&] {

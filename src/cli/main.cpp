@@ -17,7 +17,7 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
            "Commands:\n"
            "  list     List the entries of an archive.\n"
            "  extract  Extract an archive, or some of its entries, under a free name.\n"
-           "  create   Write files and folders into a new zip under a free name.\n"
+           "  create   Write files and folders into a new zip, tar or 7z under a free name.\n"
            "  test     Check that every entry of an archive extracts intact.\n"
            "\n"
            "kist-cli <command> --help describes a command.\n");

@@ -173,8 +173,8 @@ void ArchiveDocument::zip() {
     compression_->zip();
 }
 
-void ArchiveDocument::zipTo() {
-    compression_->zipTo();
+void ArchiveDocument::compressAs() {
+    compression_->compressAs();
 }
 
 void ArchiveDocument::viewFile() {

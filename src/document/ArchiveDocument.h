@@ -70,12 +70,13 @@ public:
     void extractSelectedForDrag(const std::function<void(const QStringList &paths)> &extracted);
 
     // Gathering and compressing: "Add" asks for items, a drop gives them; "Delete" takes the
-    // first column's selection off the list; "Zip" writes beside the items, "Zip As..." asks.
+    // first column's selection off the list; "Zip" writes a zip beside the items, "Compress
+    // As..." asks for the name, the folder and the format in a save dialog.
     void add();
     void addFiles(const QStringList &paths);
     void deleteSelected();
     void zip();
-    void zipTo();
+    void compressAs();
 
     // "View" opens the one selected entry with the default application; a preview hands it to the
     // pane. Both extract it into a private temporary folder.

@@ -2,6 +2,7 @@
 
 #include "util/Error.h"
 #include "util/ScanOptions.h"
+#include "zip/WriteFormats.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,10 +11,11 @@
 
 class ProgressReceiver;
 
-// Writing gathered items into a new zip: every item at the top of the archive, written to a
-// temporary file first and moved to the first free name ("Photos.zip", "Photos 2.zip", ...) in
-// the target folder, so a failed or cancelled write leaves nothing there. run() works on the
-// calling thread (a worker) and stops at its cancel mark.
+// Writing gathered items into a new archive of one of the writable formats: every item at the
+// top of the archive, written to a temporary file first and moved to the first free name
+// ("Photos.zip", "Photos 2.zip", "Photos 2.tar.gz", ...) in the target folder, so a failed or
+// cancelled write leaves nothing there. run() works on the calling thread (a worker) and stops at
+// its cancel mark.
 class CompressionJob {
 public:
     struct Outcome {
@@ -24,8 +26,10 @@ public:
         QStringList leftOut;
     };
 
-    CompressionJob(const QStringList &paths, const QString &destination, const QString &zipFileName,
-                   const ScanOptions &options);
+    // The archive is named archiveName, which keeps an extension of the format it ends in
+    // ("x.tgz" for tar.gz) and otherwise gets the format's extension added.
+    CompressionJob(const QStringList &paths, const QString &destination, const QString &archiveName,
+                   const ScanOptions &options, WriteFormat format = WriteFormat::Zip);
 
     // The bytes the items hold, as the progress bar's total; hidden items inside folders are left
     // out when the options say so.
@@ -35,6 +39,7 @@ public:
 private:
     QStringList paths_;
     QString destination_;
-    QString zipFileName_;
+    QString archiveName_;
     ScanOptions options_;
+    WriteFormat format_;
 };

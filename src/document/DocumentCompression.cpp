@@ -4,6 +4,7 @@
 #include "document/ArchiveDocument.h"
 #include "document/ArchiveRules.h"
 #include "document/CompressionJob.h"
+#include "document/IDialogs.h"
 #include "document/IDocumentView.h"
 #include "settings/Preferences.h"
 #include "util/PathUtil.h"
@@ -22,6 +23,8 @@ void DocumentCompression::zip() {
     if (!canStart())
         return;
     takeListedItems();
+    chosenName_.reset();
+    format_ = WriteFormat::Zip;
     const QString folder = PathUtil::parentFolder(selectedFiles_.first());
     for (const QString &path : selectedFiles_) {
         if (PathUtil::parentFolder(path) != folder) {
@@ -32,11 +35,19 @@ void DocumentCompression::zip() {
     document_.folderAccess().withWritableFolder(folder, [this] { runCompression(); });
 }
 
-void DocumentCompression::zipTo() {
+void DocumentCompression::compressAs() {
     if (!canStart())
         return;
     takeListedItems();
-    pickZipFolder();
+    const std::optional<IDialogs::ArchiveChoice> choice = document_.dialogs().saveArchive(
+        PathUtil::parentFolder(selectedFiles_.first()), ArchiveRules::zipFileName(nameSource()));
+    if (!choice || PathUtil::fileName(choice->path).isEmpty())
+        return;
+    const QString fileName = PathUtil::fileName(choice->path);
+    format_ = WriteFormats::fromFileName(fileName).value_or(choice->format);
+    chosenName_ = fileName;
+    document_.folderAccess().withWritableFolder(PathUtil::parentFolder(choice->path),
+                                                [this] { runCompression(); });
 }
 
 void DocumentCompression::takeListedItems() {
@@ -58,11 +69,11 @@ void DocumentCompression::runCompression() {
     // The chooser's continuation comes later: things may have changed meanwhile.
     if (!canStart())
         return;
-    zipFileName_ = ArchiveRules::zipFileName(nameSource());
+    zipFileName_ = chosenName_.value_or(ArchiveRules::zipFileName(nameSource()));
     document_.view().setProgressTopText(ArchiveDocument::tr("Compressing"));
-    const auto job =
-        std::make_shared<CompressionJob>(selectedFiles_, document_.destination(), zipFileName_,
-                                         ScanOptions::instance(Preferences::ignoreHiddenFiles()));
+    const auto job = std::make_shared<CompressionJob>(
+        selectedFiles_, document_.destination(), zipFileName_,
+        ScanOptions::instance(Preferences::ignoreHiddenFiles()), format_);
     ArchiveDocument *owner = &document_;
     document_.worker().startThread(
         [owner, job]() -> DocumentWorker::Ending {

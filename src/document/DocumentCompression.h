@@ -3,19 +3,26 @@
 #include <QString>
 #include <QStringList>
 
+#include "zip/WriteFormats.h"
+
+#include <optional>
+
 class ArchiveDocument;
 
-// A document's "Zip" and "Zip As...": the target folder (beside the gathered items when they share
-// one, else asked), the archive's name, and the writing on the worker into a temporary file that
-// moves to the first free name.
+// A document's "Zip" and "Compress As...": the target folder (for a zip beside the gathered items
+// when they share one, else asked; for "Compress As..." the save dialog's), the archive's name and
+// format, and the writing on the worker into a temporary file that moves to the first free name.
 class DocumentCompression {
 public:
     explicit DocumentCompression(ArchiveDocument &document);
 
     void zip();
-    void zipTo();
+    // The save dialog's name decides the format when it ends in a writable format's extension,
+    // else the chosen filter does and its extension is added.
+    void compressAs();
 
-    // The last archive's base name, without ".zip".
+    // The last archive's name as asked for: the items' base name for a zip, else the name the
+    // save dialog gave.
     QString zipFileName() const { return zipFileName_; }
     // The paths written by the last "Zip", in list order.
     QStringList selectedFiles() const { return selectedFiles_; }
@@ -31,5 +38,8 @@ private:
 
     ArchiveDocument &document_;
     QString zipFileName_;
+    // The name and format the save dialog gave; none for a zip named after the items.
+    std::optional<QString> chosenName_;
+    WriteFormat format_ = WriteFormat::Zip;
     QStringList selectedFiles_;
 };

@@ -56,6 +56,7 @@ cp s.txt text.zip
         // A file size limit stands in for a full disk.
         {"extract --json -o out stored.zip", 1, "disk-full", "noise.bin", true},
         {"create --json --name ../x s.txt", 2, "usage", "../x"},
+        {"create --json --format rar s.txt", 2, "usage", "zip, tar, tar.gz, tar.bz2, tar.xz"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.command);
@@ -79,7 +80,8 @@ cp s.txt text.zip
 TEST(KistCliErrors, CreateLeavesOutWhatCannotBeRead) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "acting as a second user needs root";
-    // The test's own scratch folder is private; the second user needs a path it can enter.
+    // The test's own scratch and temporary folders are private; the second user needs a path it
+    // can enter, and one to write to for the temporary file of libarchive's 7z writer.
     QTemporaryDir dir(QStringLiteral("/tmp/kist-create-XXXXXX"));
     ASSERT_TRUE(dir.isValid());
     ASSERT_EQ(runShellIn(dir.path(), "chmod 755 . && mkdir -p t/open t/shut out && "
@@ -90,13 +92,19 @@ TEST(KistCliErrors, CreateLeavesOutWhatCannotBeRead) {
     const auto file = [&dir](const char *name) {
         return dir.filePath(QString::fromLatin1(name));
     };
-    const ToolResult result =
-        runTool(QStringLiteral("runuser"), {"-u", "nobody", "--", QStringLiteral(KIST_CLI_PATH),
-                                            "create", "-o", file("out"), file("t")});
-    EXPECT_EQ(result.exitCode, 1) << result.output.toStdString();
-    EXPECT_TRUE(result.output.contains("t/secret.txt")) << result.output.toStdString();
-    EXPECT_TRUE(result.output.contains("t/shut/")) << result.output.toStdString();
-    const ToolResult listed = runTool(QStringLiteral("unzip"), {"-Z1", file("out/t.zip")});
-    EXPECT_EQ(listed.output.split('\n', Qt::SkipEmptyParts),
-              QStringList({"t/", "t/open/", "t/open/a.txt"}));
+    for (const char *format : {"zip", "tar.zst", "7z"}) {
+        SCOPED_TRACE(format);
+        const ToolResult result = runTool(QStringLiteral("runuser"),
+                                          {"-u", "nobody", "--", "env", "TMPDIR=" + file("out"),
+                                           QStringLiteral(KIST_CLI_PATH), "create", "--format",
+                                           format, "-o", file("out"), file("t")});
+        EXPECT_EQ(result.exitCode, 1) << result.output.toStdString();
+        EXPECT_TRUE(result.output.contains("t/secret.txt")) << result.output.toStdString();
+        EXPECT_TRUE(result.output.contains("t/shut/")) << result.output.toStdString();
+        const ToolResult listed =
+            runTool(QStringLiteral("bsdtar"), {"-tf", file("out/t.") + format});
+        QStringList names = listed.output.split('\n', Qt::SkipEmptyParts);
+        names.sort();
+        EXPECT_EQ(names, QStringList({"t/", "t/open/", "t/open/a.txt"}));
+    }
 }

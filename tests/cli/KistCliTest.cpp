@@ -233,3 +233,58 @@ TEST(KistCliCreate, SeveralItemsAndFailures) {
     EXPECT_EQ(runCli({"create", "-o", "/proc", dir.file("report.txt")}).exitCode, 1);
     EXPECT_EQ(runCli({"create"}).exitCode, 2);
 }
+
+// --format names the format; without it, a --name ending in a writable format's extension
+// chooses that format (never a zip named "x.tar.gz.zip"). The archive's first bytes tell the
+// format that was written, and bsdtar reads each one back.
+TEST(KistCliCreate, FormatComesFromTheOptionOrTheNamesExtension) {
+    ScratchDir dir;
+    dir.write("Photos/a.jpg", "jpeg bytes");
+    const struct {
+        QStringList options;
+        const char *written;
+        QByteArray magic;
+        qsizetype magicAt = 0;
+    } rows[] = {
+        {{}, "Photos.zip", "PK\x03\x04"},
+        {{"--format", "tar"}, "Photos.tar", "ustar", 257},
+        {{"--format", "TAR.GZ"}, "Photos.tar.gz", "\x1f\x8b"},
+        {{"--format", "tar.bz2"}, "Photos.tar.bz2", "BZh"},
+        {{"--format", "tar.xz"},
+         "Photos.tar.xz",
+         "\xfd"
+         "7zXZ"},
+        {{"--format", "tar.zst"}, "Photos.tar.zst", "\x28\xb5\x2f\xfd"},
+        {{"--format", "7z"}, "Photos.7z", "7z\xbc\xaf"},
+        {{"--name", "x.tar.gz"}, "x.tar.gz", "\x1f\x8b"},
+        {{"--name", "x.TXZ"},
+         "x.TXZ",
+         "\xfd"
+         "7zXZ"},
+        {{"--name", "x.7z"}, "x.7z", "7z\xbc\xaf"},
+        {{"--name", "x.zip"}, "x.zip", "PK\x03\x04"},
+        {{"--name", "x.7z", "--format", "tar"}, "x.7z.tar", "ustar", 257},
+        {{"--name", "v1.2"}, "v1.2.zip", "PK\x03\x04"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.options.join(' ').toStdString());
+        QDir(dir.file("out")).removeRecursively();
+        const CliResult result = runCli(QStringList{"create", "-o", dir.file("out")} + row.options +
+                                        QStringList{dir.file("Photos")});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out.trimmed(), dir.file(QStringLiteral("out/") + row.written).toUtf8());
+        EXPECT_EQ(namesIn(dir.file("out")), QStringList{row.written}) << "no staging file left";
+        EXPECT_EQ(readFile(dir.file(QStringLiteral("out/") + row.written))
+                      .mid(row.magicAt, row.magic.size()),
+                  row.magic);
+        const ToolResult listed =
+            runTool("bsdtar", {"-tf", dir.file(QStringLiteral("out/") + row.written)});
+        EXPECT_TRUE(listed.output.contains("Photos/a.jpg")) << listed.output.toStdString();
+    }
+
+    // "create x.tar.gz Photos" as tar takes it: no such item, and the message says how to name.
+    const CliResult tarStyle = runCli({"create", dir.file("x.tar.gz"), dir.file("Photos")});
+    EXPECT_EQ(tarStyle.exitCode, 1);
+    EXPECT_TRUE(tarStyle.err.contains("--name")) << tarStyle.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.file("x.tar.gz")));
+}

@@ -30,10 +30,14 @@ void ScriptedUi::atFirstProgress(const std::function<void()> &action) {
     };
 }
 
+void ScriptedUi::unexpected(const char *dialog) {
+    ADD_FAILURE() << "unexpected " << dialog;
+}
+
 std::optional<QString> ScriptedUi::next(std::deque<std::optional<QString>> &answers,
                                         const char *dialog) {
     if (answers.empty()) {
-        ADD_FAILURE() << "unexpected " << dialog;
+        unexpected(dialog);
         return std::nullopt;
     }
     const std::optional<QString> answer = answers.front();

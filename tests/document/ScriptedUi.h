@@ -19,12 +19,14 @@ class ArchiveDocument;
 class ScriptedUi : public IDocumentView, public IDialogs {
 public:
     // The recorded calls, in order: "sheet:determinate", "hide:10000", "alert:<message>",
-    // "chooser:<opening folder>", "password", "reload", "toolbar", "close", ...
+    // "chooser:<opening folder>", "save:<folder>|<name>", "password", "reload", "toolbar", "close",
+    // ...
     QStringList calls;
     QStringList bottomTexts;
     QList<quint64> maxValues;
     std::deque<std::optional<QString>> passwords;
     std::deque<std::optional<QString>> directories;
+    std::deque<std::optional<ArchiveChoice>> savedArchives;
     QStringList pickedFiles;
     QList<IFileEntry *> selectedZero;
     QList<IFileEntry *> selectedCurrent;
@@ -71,6 +73,16 @@ public:
         record("chooser:" + openingFolder.value_or(QString()));
         return next(directories, "folder chooser");
     }
+    std::optional<ArchiveChoice> saveArchive(const QString &folder, const QString &name) override {
+        record("save:" + folder + '|' + name);
+        if (savedArchives.empty()) {
+            unexpected("save dialog");
+            return std::nullopt;
+        }
+        const std::optional<ArchiveChoice> answer = savedArchives.front();
+        savedArchives.pop_front();
+        return answer;
+    }
     QStringList pickFilesAndFolders() override {
         record("pick");
         return pickedFiles;
@@ -82,6 +94,8 @@ private:
     // Notes a call off the main thread; records it unless the call is null.
     void record(const QString &call);
     std::optional<QString> next(std::deque<std::optional<QString>> &answers, const char *dialog);
+    // Fails the test: a dialog opened that it had no answer for.
+    static void unexpected(const char *dialog);
 };
 
 // Turns the event loop until the condition holds, also once the events queued meanwhile have

@@ -69,13 +69,20 @@ TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
     if (!makeFullFolder())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     dir_.write("src/noise.bin", randomBytes(4 * kRoom));
-    document_.addFiles({dir_.file("src")});
+    // The file alone, no folder: libarchive 3.6.2 loses its list of a 7z's empty entries (folders
+    // among them) when the archive cannot be closed, which the leak checker would report.
+    document_.addFiles({dir_.file("src/noise.bin")});
     const QStringList temporariesBefore = temporaries();
-    ui_.directories = {dir_.file("full")};
-    runFull([this] { document_.zipTo(); });
-    ASSERT_EQ(ui_.callsStartingWith("alert:").size(), 1);
-    EXPECT_EQ(namesIn("full"), QStringList()) << "no partial archive under any name";
-    EXPECT_EQ(temporaries(), temporariesBefore);
+    for (const WriteFormat format :
+         {WriteFormat::Zip, WriteFormat::TarGz, WriteFormat::TarZst, WriteFormat::SevenZip}) {
+        SCOPED_TRACE(WriteFormats::name(format).toStdString());
+        ui_.calls.clear();
+        ui_.savedArchives = {IDialogs::ArchiveChoice{dir_.file("full/src"), format}};
+        runFull([this] { document_.compressAs(); });
+        ASSERT_EQ(ui_.callsStartingWith("alert:").size(), 1);
+        EXPECT_EQ(namesIn("full"), QStringList()) << "no partial archive under any name";
+        EXPECT_EQ(temporaries(), temporariesBefore);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, WriteFaults,

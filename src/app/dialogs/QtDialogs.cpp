@@ -43,6 +43,36 @@ std::optional<QString> QtDialogs::pickFolder(const std::optional<QString> &openi
     return chooser.selectedFiles().first();
 }
 
+std::optional<IDialogs::ArchiveChoice> QtDialogs::saveArchive(const QString &folder,
+                                                              const QString &name) {
+    QFileDialog dialog(window_, tr("Compress As"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // An existing name is never replaced: the archive takes the next free one.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QList<WriteFormat> formats = WriteFormats::all();
+    QStringList filters;
+    for (const WriteFormat format : formats)
+        filters.append(tr("%1 archive (*.%2)")
+                           .arg(WriteFormats::name(format), WriteFormats::extension(format)));
+    dialog.setNameFilters(filters);
+    dialog.setDirectory(folder);
+    dialog.selectFile(name);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const WriteFormat format =
+        formats.value(filters.indexOf(dialog.selectedNameFilter()), WriteFormat::Zip);
+    QString path = dialog.selectedFiles().first();
+    // Choosing a filter replaces the typed name's last suffix with the filter's ("backup.7z"
+    // becomes "backup.gz" under tar.gz): that suffix stands for the whole extension.
+    const QString lastSuffix = QLatin1Char('.') + WriteFormats::extension(format).section('.', -1);
+    if (!WriteFormats::fromFileName(path) && path.endsWith(lastSuffix))
+        path = path.chopped(lastSuffix.size()) + QLatin1Char('.') + WriteFormats::extension(format);
+    return ArchiveChoice{path, format};
+}
+
 QStringList QtDialogs::pickFilesAndFolders() {
     FileAndFolderChooser chooser(window_);
     if (chooser.exec() != QDialog::Accepted)

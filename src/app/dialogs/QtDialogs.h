@@ -18,6 +18,7 @@ public:
     std::optional<QString> input(const QString &message, const QString &defaultValue) override;
     std::optional<QString> askPassword(const QString &message) override;
     std::optional<QString> pickFolder(const std::optional<QString> &openingFolder) override;
+    std::optional<ArchiveChoice> saveArchive(const QString &folder, const QString &name) override;
     QStringList pickFilesAndFolders() override;
     void openWithDefaultApplication(const QString &path) override;
     void showInFolder(const QString &path) override;

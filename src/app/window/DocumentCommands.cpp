@@ -116,11 +116,11 @@ const QList<DocumentCommands::Definition> &DocumentCommands::definitions() {
          [](W &w) {
              w.document().zip();
          }},
-        {Id::ZipAs, QT_TR_NOOP("Zip As…"),
-         QT_TR_NOOP("Compress the items into a zip in a folder you choose"), nullptr, "zip-as",
+        {Id::CompressAs, QT_TR_NOOP("Compress As…"),
+         QT_TR_NOOP("Compress the items into a zip, tar or 7z archive you name"), nullptr, "zip-as",
          QKeySequence(), [](const W &w) { return w.document().canZip(); },
          [](W &w) {
-             w.document().zipTo();
+             w.document().compressAs();
          }},
         {Id::Preferences, QT_TR_NOOP("Preferences…"), QT_TR_NOOP("Change Kist's settings"),
          "preferences-system", nullptr, QKeySequence(Qt::CTRL | Qt::Key_Comma), nullptr,

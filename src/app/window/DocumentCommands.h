@@ -29,7 +29,7 @@ public:
         Add,
         Delete,
         Zip,
-        ZipAs,
+        CompressAs,
         Preferences,
         About,
     };

@@ -24,7 +24,7 @@ DocumentMenuBar::DocumentMenuBar(DocumentWindow &window, const DocumentCommands 
     archive->addSeparator();
     archive->addActions(commands.actions({Id::View, Id::ShowInFolder, Id::OpenArchiveFolder}));
     archive->addSeparator();
-    archive->addActions(commands.actions({Id::Add, Id::Delete, Id::Zip, Id::ZipAs}));
+    archive->addActions(commands.actions({Id::Add, Id::Delete, Id::Zip, Id::CompressAs}));
     archive->addSeparator();
     archive->addMenu(encodings);
 

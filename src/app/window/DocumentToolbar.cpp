@@ -19,7 +19,7 @@ DocumentToolbar::DocumentToolbar(const DocumentCommands &commands, EncodingMenu 
     addSeparator();
     addAction(commands.action(Id::Open));
     addSeparator();
-    addActions(commands.actions({Id::Zip, Id::ZipAs, Id::Add, Id::Delete}));
+    addActions(commands.actions({Id::Zip, Id::CompressAs, Id::Add, Id::Delete}));
 
     auto *flexibleSpace = new QWidget(this);
     flexibleSpace->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

@@ -6,7 +6,7 @@ class DocumentCommands;
 class EncodingMenu;
 class QToolButton;
 
-// The document window's toolbar: Extract, Extract As…, Open, Zip, Zip As…, Add… and Delete,
+// The document window's toolbar: Extract, Extract As…, Open, Zip, Compress As…, Add… and Delete,
 // their icons all of one size, then at the right end the button that opens the encoding menu
 // and names the encoding in use.
 class DocumentToolbar : public QToolBar {

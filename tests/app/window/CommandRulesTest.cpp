@@ -12,7 +12,7 @@ class CommandRulesTest : public WindowTest {};
 TEST_F(CommandRulesTest, MenusToolbarAndContextMenuFollowStateAndSelection) {
     const QString archive = "Extract,Extract As…,Extract Selected,Extract Selected As…,Show in "
                             "Folder,Open Archive's Folder,Encoding";
-    const QString gathered = "Show in Folder,Open Archive's Folder,Add…,Zip,Zip As…";
+    const QString gathered = "Show in Folder,Open Archive's Folder,Add…,Zip,Compress As…";
     struct Case {
         const char *name;
         bool showArchive;

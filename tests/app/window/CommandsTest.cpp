@@ -21,7 +21,8 @@ struct Command {
     // "key:Ctrl+E", "menu:Archive/Extract", "tool:Zip", or "context:View" on the clicked item.
     const char *route = "";
     // The file dialog's answer below the row's folder: a path, or a folder and the names chosen
-    // in it; "-" cancels it.
+    // in it, then the name filter chosen ("filter:tar.xz " for the one beginning so); "-" cancels
+    // it.
     const char *chooser = "";
     // Where the result shows: the names in a folder below the row's folder, "" the names in the
     // browser, "viewed" the contents of the copies and "opened" the folders opened through the
@@ -67,13 +68,16 @@ public:
             else
                 clickItem(window, clicked[i], Qt::LeftButton, Qt::ControlModifier);
         }
-        const QStringList chooser = QString(command.chooser).split(' ', Qt::SkipEmptyParts);
+        QStringList chooser = QString(command.chooser).split(' ', Qt::SkipEmptyParts);
+        const QString filter = !chooser.isEmpty() && chooser.last().startsWith("filter:")
+                                   ? chooser.takeLast().section(':', 1) + ' '
+                                   : QString();
         if (chooser == QStringList{"-"})
             cancelDialog();
         else if (chooser.size() == 1)
             answerFileDialog({at(chooser.first())});
         else if (!chooser.isEmpty())
-            answerFileDialog(chooser.mid(1), at(chooser.first()));
+            answerFileDialog(chooser.mid(1), at(chooser.first()), filter);
         if (how == "key")
             press(window, what);
         else if (how == "menu")
@@ -157,7 +161,23 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
          "file.txt"},
         {"Zip from the menu, hidden files kept", Command::Items, "", "menu:Archive/Zip", "",
          "zipped", "file.txt folder/ folder/.hidden folder/inner.txt"},
-        {"Zip As from the toolbar", Command::Items, "", "tool:Zip As…", "out", "out", "folder.zip"},
+        {"Compress As from the toolbar, the zip filter adding its extension", Command::Items, "",
+         "tool:Compress As…", "out folder", "out", "folder.zip"},
+        {"Compress As from the menu, the typed extension choosing tar.gz", Command::Items, "",
+         "menu:Archive/Compress As…", "out backup.tar.gz", "out", "backup.tar.gz"},
+        // The dialog turns "backup.7z" into "backup.gz" when the tar.gz filter is chosen.
+        {"Compress As, a typed name under the tar.gz filter chosen afterwards", Command::Items, "",
+         "tool:Compress As…", "out backup.7z filter:tar.gz", "out", "backup.tar.gz"},
+        {"Compress As with the tar.xz filter, a tar.xz of both items", Command::Items, "",
+         "tool:Compress As…", "out backup filter:tar.xz", "out", "backup.tar.xz", nullptr, false,
+         false,
+         [](CommandsTest &t) {
+             const ToolResult listed = runTool("bsdtar", {"-tf", t.at("out/backup.tar.xz")});
+             QStringList names = listed.output.split('\n', Qt::SkipEmptyParts);
+             names.sort();
+             EXPECT_EQ(names,
+                       (QStringList{"file.txt", "folder/", "folder/.hidden", "folder/inner.txt"}));
+         }},
         {"Preference: extract on opening", Command::Empty, "", "menu:File/Open…", "a/sample.zip",
          "a", "sample sample.zip", "Automatic extract the file archive", true},
         {"Preference: keep the window after extracting", Command::Archive, "",

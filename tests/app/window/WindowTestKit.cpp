@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -111,17 +112,27 @@ void WindowTest::answerDialog(const std::function<void(QDialog &)> &answer) {
     answers_.push_back(answer);
 }
 
-void WindowTest::answerFileDialog(const QStringList &names, const QString &folder) {
-    answerDialog([names, folder](QDialog &dialog) {
+void WindowTest::answerFileDialog(const QStringList &names, const QString &folder,
+                                  const QString &filter) {
+    answerDialog([names, folder, filter](QDialog &dialog) {
+        auto *fileDialog = qobject_cast<QFileDialog *>(&dialog);
         if (!folder.isEmpty())
-            qobject_cast<QFileDialog *>(&dialog)->setDirectory(folder);
+            fileDialog->setDirectory(folder);
         QStringList quoted;
         for (const QString &name : names)
             quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
         dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
             ->setText(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
-        QPushButton *accept =
-            dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+        if (!filter.isEmpty()) {
+            const QStringList chosen =
+                fileDialog->nameFilters().filter(QRegularExpression('^' + filter));
+            ASSERT_EQ(chosen.size(), 1) << fileDialog->nameFilters().join('|').toStdString();
+            fileDialog->selectNameFilter(chosen.first());
+        }
+        auto *buttons = dialog.findChild<QDialogButtonBox *>();
+        QPushButton *accept = buttons->button(QDialogButtonBox::Open)
+                                  ? buttons->button(QDialogButtonBox::Open)
+                                  : buttons->button(QDialogButtonBox::Save);
         ASSERT_TRUE(accept && accept->isEnabled()) << names.join(' ').toStdString();
         accept->click();
     });

@@ -76,8 +76,11 @@ public:
 
     // Answers the next modal dialog that opens with the function (queued behind earlier ones).
     void answerDialog(const std::function<void(QDialog &)> &answer);
-    // Answers a file dialog: goes to the folder when one is given, types the names and accepts.
-    void answerFileDialog(const QStringList &names, const QString &folder = QString());
+    // Answers a file dialog (an open or a save dialog): goes to the folder when one is given,
+    // types the names, then chooses the name filter that begins with the text when one is given,
+    // and accepts.
+    void answerFileDialog(const QStringList &names, const QString &folder = QString(),
+                          const QString &filter = QString());
     void cancelDialog();
     // Messages of the alerts that opened (each was dismissed).
     QStringList alerts_;
