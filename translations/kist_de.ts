@@ -27,6 +27,10 @@
         <source>UnRAR License: free to use for reading RAR archives, not for re-creating the RAR compression algorithm</source>
         <translation>UnRAR-Lizenz: frei zum Lesen von RAR-Archiven, nicht zum Nachbau des RAR-Kompressionsverfahrens</translation>
     </message>
+    <message>
+        <source>MIT License</source>
+        <translation>MIT-Lizenz</translation>
+    </message>
 </context>
 <context>
     <name>ArchiveDocument</name>
@@ -110,10 +114,6 @@
         <translation>Ordner, der das Archiv aufnimmt (Vorgabe: der Ordner des ersten Objekts).</translation>
     </message>
     <message>
-        <source>Name of the archive without &quot;.zip&quot; (default: the first item&apos;s name).</source>
-        <translation>Name des Archivs ohne „.zip“ (Vorgabe: der Name des ersten Objekts).</translation>
-    </message>
-    <message>
         <source>Leave out hidden items inside folders.</source>
         <translation>Versteckte Objekte in Ordnern auslassen.</translation>
     </message>
@@ -132,28 +132,6 @@
     <message>
         <source>%1: left out, cannot be read: %2</source>
         <translation>%1: ausgelassen, nicht lesbar: %2</translation>
-    </message>
-    <message>
-        <source>usage: kist-cli &lt;command&gt; [options] ...
-
-Commands:
-  list     List the entries of an archive.
-  extract  Extract an archive, or some of its entries, under a free name.
-  create   Write files and folders into a new zip under a free name.
-  test     Check that every entry of an archive extracts intact.
-
-kist-cli &lt;command&gt; --help describes a command.
-</source>
-        <translation>Aufruf: kist-cli &lt;Befehl&gt; [Optionen] ...
-
-Befehle:
-  list     Die Einträge eines Archivs auflisten.
-  extract  Ein Archiv oder einige seiner Einträge unter einem freien Namen entpacken.
-  create   Dateien und Ordner unter einem freien Namen in ein neues Zip schreiben.
-  test     Prüfen, dass sich jeder Eintrag eines Archivs unversehrt entpacken lässt.
-
-kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
-</translation>
     </message>
     <message>
         <source>Password of an encrypted archive (or set KIST_PASSWORD).</source>
@@ -182,6 +160,44 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
     <message>
         <source>Password for %1: </source>
         <translation>Passwort für %1: </translation>
+    </message>
+    <message>
+        <source>Name of the archive, its extension optional (default: the first item&apos;s name). Without --format, a writable format&apos;s extension chooses it.</source>
+        <translation>Name des Archivs, Endung wahlweise (Vorgabe: der Name des ersten Objekts). Ohne --format wählt die Endung eines schreibbaren Formats das Format.</translation>
+    </message>
+    <message>
+        <source>The archive&apos;s format: %1 (default: zip).</source>
+        <translation>Das Format des Archivs: %1 (Vorgabe: zip).</translation>
+    </message>
+    <message>
+        <source>--format: &quot;%1&quot; is none of %2</source>
+        <translation>--format: „%1“ ist keines von %2</translation>
+    </message>
+    <message>
+        <source>%1: no such file or folder (to name the archive, use --name %1)</source>
+        <translation>%1: Datei oder Ordner nicht gefunden (um das Archiv zu benennen, --name %1 verwenden)</translation>
+    </message>
+    <message>
+        <source>usage: kist-cli &lt;command&gt; [options] ...
+
+Commands:
+  list     List the entries of an archive.
+  extract  Extract an archive, or some of its entries, under a free name.
+  create   Write files and folders into a new zip, tar or 7z under a free name.
+  test     Check that every entry of an archive extracts intact.
+
+kist-cli &lt;command&gt; --help describes a command.
+</source>
+        <translation>Aufruf: kist-cli &lt;Befehl&gt; [Optionen] ...
+
+Befehle:
+  list     Die Einträge eines Archivs auflisten.
+  extract  Ein Archiv oder einige seiner Einträge unter einem freien Namen entpacken.
+  create   Dateien und Ordner unter einem freien Namen in ein neues Zip-, Tar- oder 7z-Archiv schreiben.
+  test     Prüfen, dass sich jeder Eintrag eines Archivs unversehrt entpacken lässt.
+
+kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
+</translation>
     </message>
 </context>
 <context>
@@ -299,14 +315,6 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
         <translation>Die Objekte in ein Zip daneben komprimieren</translation>
     </message>
     <message>
-        <source>Zip As…</source>
-        <translation>Zippen als …</translation>
-    </message>
-    <message>
-        <source>Compress the items into a zip in a folder you choose</source>
-        <translation>Die Objekte in ein Zip in einem gewählten Ordner komprimieren</translation>
-    </message>
-    <message>
         <source>Preferences…</source>
         <translation>Einstellungen …</translation>
     </message>
@@ -321,6 +329,14 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
     <message>
         <source>Kist&apos;s version and the libraries it uses</source>
         <translation>Die Version von Kist und die verwendeten Bibliotheken</translation>
+    </message>
+    <message>
+        <source>Compress As…</source>
+        <translation>Komprimieren als …</translation>
+    </message>
+    <message>
+        <source>Compress the items into a zip, tar or 7z archive you name</source>
+        <translation>Die Objekte in ein zip-, tar- oder 7z-Archiv mit selbst gewähltem Namen komprimieren</translation>
     </message>
 </context>
 <context>
@@ -615,6 +631,14 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
     <message>
         <source>Open the archive file</source>
         <translation>Die Archivdatei öffnen</translation>
+    </message>
+    <message>
+        <source>Compress As</source>
+        <translation>Komprimieren als</translation>
+    </message>
+    <message>
+        <source>%1 archive (*.%2)</source>
+        <translation>%1-Archiv (*.%2)</translation>
     </message>
 </context>
 <context>

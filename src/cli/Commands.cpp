@@ -268,7 +268,7 @@ int runCreate(const QStringList &arguments) {
     if (parser.isSet(QStringLiteral("format"))) {
         format = WriteFormats::fromName(parser.value(QStringLiteral("format")));
         if (!format) {
-            printError(QStringLiteral("--format: \"%1\" is none of %2")
+            printError(QCoreApplication::translate("Cli", "--format: \"%1\" is none of %2")
                            .arg(parser.value(QStringLiteral("format")), WriteFormats::nameList()),
                        QStringLiteral("usage"));
             return ExitUsage;

@@ -62,7 +62,7 @@ LibarchiveWriter::LibarchiveWriter(WriteFormat format, const QString &archivePat
     struct stat st;
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
         const QString cause = QString::fromLocal8Bit(std::strerror(errno));
-        failure_ = engineText(kCannotWrite).arg(PathUtil::parentFolder(archivePath)) +
+        failure_ = Engine::tr(kCannotWrite).arg(PathUtil::parentFolder(archivePath)) +
                    QStringLiteral(": ") + cause;
         return;
     }
@@ -117,7 +117,7 @@ bool LibarchiveWriter::checkCancelled() {
     if (!isCancelled_ && isCurrentThreadCancelled()) {
         isCancelled_ = true;
         if (!hasFailed())
-            failure_ = engineText("The operation is canceled");
+            failure_ = Engine::tr("The operation is canceled");
     }
     return isCancelled_;
 }
@@ -125,7 +125,7 @@ bool LibarchiveWriter::checkCancelled() {
 void LibarchiveWriter::fail(const char *key, const QString &name) {
     if (hasFailed())
         return;
-    QString message = engineText(key).arg(name);
+    QString message = Engine::tr(key).arg(name);
     if (archive_ && archive_error_string(archive_))
         message += QStringLiteral(": ") + QString::fromLocal8Bit(archive_error_string(archive_));
     failure_ = message;
