@@ -177,8 +177,12 @@ QString charset(const QByteArray &input) {
 } // namespace
 
 QStringList readerExtensions() {
+    // "xz" stands for every stream libarchive decodes (xz, zstd, lz4, lzip, compress), "cpio"
+    // for every archive format it reads (cpio, ar, cabinet, LHA, ISO): the content picks the
+    // reader whatever the name.
     return {QStringLiteral("zip"), QStringLiteral("rar"), QStringLiteral("7z"),
-            QStringLiteral("tar"), QStringLiteral("gz"),  QStringLiteral("bz2")};
+            QStringLiteral("tar"), QStringLiteral("gz"),  QStringLiteral("bz2"),
+            QStringLiteral("xz"),  QStringLiteral("cpio")};
 }
 
 QStringList names() {

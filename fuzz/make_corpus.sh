@@ -4,10 +4,11 @@
 # seeds are committed so that every machine fuzzes from the same inputs.
 # Usage: fuzz/make_corpus.sh OUTDIR   (one folder per target inside OUTDIR)
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 out=$(realpath -m "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"/{zip,rar,7z,tar,gz,bz2,tar_header,charset,bz2_blocks}
+mkdir -p "$out"/{zip,rar,7z,tar,gz,bz2,xz,cpio,tar_header,charset,bz2_blocks}
 
 cd "$work"
 mkdir -p tree/sub/deeper
@@ -35,6 +36,18 @@ gzip -c tree/a.txt > "$out/gz/plain.gz"
 gzip -c "$out/tar/ustar.tar" > "$out/gz/tree.tar.gz"
 bzip2 -c tree/a.txt > "$out/bz2/plain.bz2"
 bzip2 -c "$out/tar/ustar.tar" > "$out/bz2/tree.tar.bz2"
+xz -c "$out/tar/ustar.tar" > "$out/xz/tree.tar.xz"
+xz -c tree/a.txt > "$out/xz/plain.xz"
+zstd -q -c "$out/tar/ustar.tar" > "$out/xz/tree.tar.zst"
+lz4 -q -c tree/sub/b.txt > "$out/xz/plain.lz4"
+lzip -c tree/sub/b.txt > "$out/xz/plain.lz"
+compress -c "$out/tar/ustar.tar" > "$out/xz/tree.tar.Z"
+(cd tree && find . | cpio --quiet -o -H newc > "$out/cpio/newc.cpio" \
+  && find . | cpio --quiet -o -H odc > "$out/cpio/odc.cpio" \
+  && find . -type f | cpio --quiet -o -H bin > "$out/cpio/bin.cpio" \
+  && ar rc "$out/cpio/members.ar" a.txt sub/b.txt \
+  && gcab -c "$out/cpio/tree.cab" a.txt sub/b.txt)
+/usr/bin/python3 "$here/../tests/data/archive_maker.py" lha "$out/cpio/tree.lzh" tree
 # Several blocks of 100 kB in two streams, small enough for the fuzzers' input limit.
 seq 1 40000 > "$work/numbers.txt"
 { bzip2 -1 -c "$work/numbers.txt"; bzip2 -c tree/a.txt; } > "$out/bz2_blocks/two_streams.bz2"

@@ -36,8 +36,6 @@ void ZipLibarchiveDecoder::release() {
 }
 
 void ZipLibarchiveDecoder::fail() {
-    const char *message = reader_ ? archive_error_string(reader_) : nullptr;
-    lastError_ = message ? QString::fromUtf8(message) : QStringLiteral("Cannot read the archive");
     broken_ = true;
 }
 
@@ -74,8 +72,6 @@ bool ZipLibarchiveDecoder::skipTo(quint64 index) {
             continue;
         current_ = entry;
         // A header libarchive could not take (an encrypted link, say) spoils this entry only.
-        if (status == ARCHIVE_FAILED)
-            lastError_ = QString::fromUtf8(archive_error_string(reader_));
         dataFailed_ = status == ARCHIVE_FAILED;
         return true;
     }
@@ -96,10 +92,8 @@ bool ZipLibarchiveDecoder::openEntry(const Expected &expected) {
         return true;
     }
     if (archive_entry_size_is_set(current_) &&
-        quint64(archive_entry_size(current_)) != expected.size) {
-        lastError_ = QStringLiteral("Entry %1 is not the one listed").arg(expected.index);
+        quint64(archive_entry_size(current_)) != expected.size)
         return false;
-    }
     return true;
 }
 
@@ -109,10 +103,8 @@ void ZipLibarchiveDecoder::takeLinkTarget(const Expected &expected) {
     linkTarget_ = target ? QByteArray(target) : QByteArray();
     // libarchive takes a link's target before any decryption; only a target that matches the
     // stored CRC is the real one.
-    if (linkTarget_.isEmpty() || crcOf(linkTarget_) != expected.crc) {
-        lastError_ = QStringLiteral("Link target does not match its CRC");
+    if (linkTarget_.isEmpty() || crcOf(linkTarget_) != expected.crc)
         dataFailed_ = true;
-    }
 }
 
 qint64 ZipLibarchiveDecoder::readData(char *buffer, qint64 capacity) {
@@ -128,7 +120,6 @@ qint64 ZipLibarchiveDecoder::readData(char *buffer, qint64 capacity) {
     const la_ssize_t count = archive_read_data(reader_, buffer, size_t(capacity));
     if (count < 0) {
         // A bad CRC or authentication code comes as a warning: the data is not good all the same.
-        lastError_ = QString::fromUtf8(archive_error_string(reader_));
         dataFailed_ = true;
         broken_ = count == ARCHIVE_FATAL;
         return -1;

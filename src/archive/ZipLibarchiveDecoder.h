@@ -32,8 +32,6 @@ public:
     // A symbolic link's data is its target text, which libarchive hands out in the header.
     qint64 readData(char *buffer, qint64 capacity) override;
     bool finishData() override;
-    // libarchive's message for the last failure ("Incorrect passphrase", ...).
-    QString errorString() const { return lastError_; }
 
 private:
     bool reopen();
@@ -53,5 +51,4 @@ private:
     qsizetype linkOffset_ = 0;
     bool reachedEnd_ = false;
     bool dataFailed_ = false;
-    QString lastError_;
 };

@@ -109,6 +109,18 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
          {},
          "",
          python},
+        // Counts, size and offset in the classic end record wrong; the zip64 one holds them.
+        {"zip -fz, the classic end record wrong",
+         "t.zip",
+         "import struct, subprocess\n"
+         "subprocess.run(['zip', '-q', '-fz', 't.zip', 'a.txt', 'big.bin'], check=True)\n"
+         "d = bytearray(open('t.zip', 'rb').read())\n"
+         "struct.pack_into('<HHII', d, d.rfind(b'PK\\x05\\x06') + 8, 1, 1, 7, 7)\n"
+         "open('t.zip', 'wb').write(d)",
+         {"a.txt", "big.bin"},
+         {},
+         "",
+         python},
         {"zip from stdin", "t.zip", "$ cat big.bin | zip -q t.zip -", {"-"}, {}, "", python},
         {"zip -fz from stdin", "t.zip", "$ cat a.txt | zip -q -fz t.zip -", {"-"}, {}, "", python},
         {"self-extractor stub",
