@@ -18,6 +18,9 @@ namespace {
 constexpr int kReadSize = 65536;
 // Smaller files decode in about the time splitting them would take.
 constexpr qint64 kParallelMinimum = 2 * 1024 * 1024;
+// No block's coded data is longer: at most 900 kB go in, and even with its Huffman codes at their
+// worst it comes out at well under 10 bits a byte.
+constexpr quint64 kLongestBlockBits = quint64{1250000} * 8;
 
 // One block's decoding on the pool, collected by the writing thread in file order.
 struct BlockJob {
@@ -138,9 +141,11 @@ std::optional<bool> Bzip2Reader::decompressInParallel(QFile &output) {
             decoded = std::move(jobs[index].data);
         }
         // A block that does not decode may end at a chance match of the block magic inside its
-        // data: joined with the blocks after it, it decodes.
+        // data: joined with the blocks after it, it decodes. A damaged one never does, so the
+        // joining stops at the longest a block can be.
         size_t last = index;
-        while (!decoded && blocks[last].endsAtBlock) {
+        while (!decoded && blocks[last].endsAtBlock &&
+               blocks[last + 1].end - blocks[index].start <= kLongestBlockBits) {
             ++last;
             decoded = Bzip2Blocks::decode(data, size, blocks[index], blocks[last]);
         }
