@@ -64,10 +64,7 @@ bool extraAreaHasEmptyName(const QByteArray &bytes, qsizetype at, qsizetype end)
     return false;
 }
 
-bool headHasEmptyArchiveName(const QByteArray &head) {
-    const qsizetype start = head.indexOf(kSignature);
-    if (start < 0)
-        return false;
+bool mainHeaderHasEmptyName(const QByteArray &head, qsizetype start) {
     // CRC32, then the header's size counted from the type on.
     Cursor cursor(head, start + kSignature.size() + 4, head.size());
     const auto size = cursor.number();
@@ -99,5 +96,10 @@ bool RarMainHeader::hasEmptyArchiveName(const QString &path) {
     QByteArray head = file.read(kHeaderLimit);
     if (!head.startsWith(kSignature))
         head += file.read(kStubLimit);
-    return headHasEmptyArchiveName(head);
+    // The library also reads the main header of a signature that follows inside the file.
+    for (qsizetype start = head.indexOf(kSignature); start >= 0;
+         start = head.indexOf(kSignature, start + 1))
+        if (mainHeaderHasEmptyName(head, start))
+            return true;
+    return false;
 }
