@@ -214,8 +214,9 @@ def rpm(path, folder):
     folder = os.path.abspath(folder)
     items = '\n'.join('/' + name for name in sorted(os.listdir(folder)))
     with tempfile.TemporaryDirectory() as top:
-        spec = os.path.join(top, 'a.spec')
-        with open(spec, 'w') as out:
+        # rpmbuild's build recipe: what goes into the package and from where.
+        recipe = os.path.join(top, 'a.recipe')
+        with open(recipe, 'w') as out:
             out.write('Name: a\nVersion: 1\nRelease: 1\nSummary: a\nLicense: MIT\n'
                       'BuildArch: noarch\n%%description\na\n%%install\n'
                       'cp -a %s/. %%{buildroot}/\n%%files\n%s\n' % (folder, items))
@@ -224,7 +225,7 @@ def rpm(path, folder):
         command = ['rpmbuild', '-bb', '--quiet']
         for name, value in defines.items():
             command += ['--define', name + ' ' + value]
-        subprocess.run(command + [spec], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(command + [recipe], check=True, stdout=subprocess.DEVNULL)
         os.replace(os.path.join(top, 'RPMS', 'a.rpm'), path)
 
 
