@@ -18,6 +18,18 @@ void createFolder(const QString &path) {
         QDir().mkpath(path);
 }
 
+std::optional<FileIdentity> identityOf(const QString &path) {
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
+void removeIfSame(const QString &path, const FileIdentity &identity) {
+    if (identityOf(path) == identity)
+        ::unlink(QFile::encodeName(path).constData());
+}
+
 std::optional<Error> removeItem(const QString &path) {
     struct stat st;
     const QByteArray native = QFile::encodeName(path);

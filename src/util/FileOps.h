@@ -6,7 +6,16 @@
 
 #include <optional>
 
+#include <sys/types.h>
+
 class ProgressReceiver;
+
+// Which file a path named when it was looked at: the same device and inode are the same file.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
 
 // Changes to the local file system: making folders, removing items, copying files.
 namespace FileOps {
@@ -20,5 +29,9 @@ std::optional<Error> removeItem(const QString &path);
 // reporting each chunk to progress and stopping when the thread is cancelled. True only when
 // every byte was copied; otherwise no destination is left behind.
 bool copyFile(const QString &source, const QString &destination, ProgressReceiver *progress);
+// The identity of the item at the path, a last link not followed; none when nothing is there.
+std::optional<FileIdentity> identityOf(const QString &path);
+// Removes the file at the path only while it is still that one, never what replaced it.
+void removeIfSame(const QString &path, const FileIdentity &identity);
 
 } // namespace FileOps

@@ -66,8 +66,7 @@ LibarchiveWriter::LibarchiveWriter(WriteFormat format, const QString &archivePat
                    QStringLiteral(": ") + cause;
         return;
     }
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
+    identity_ = FileIdentity{st.st_dev, st.st_ino};
     ownerNames_ = archive_read_disk_new();
     archive_read_disk_set_standard_lookup(ownerNames_);
     archive_ = archive_write_new();
@@ -140,7 +139,7 @@ void LibarchiveWriter::add(const QString &path, const QString &name) {
         return;
     }
     // The archive being written is never added to itself.
-    if (st.st_dev == device_ && st.st_ino == inode_)
+    if (FileIdentity{st.st_dev, st.st_ino} == identity_)
         return;
     if (S_ISDIR(st.st_mode))
         addFolder(path, name, st);
@@ -258,16 +257,8 @@ bool LibarchiveWriter::finish() {
         if (::close(fd_) != 0)
             fail(kCannotWrite, PathUtil::parentFolder(filePath_));
         fd_ = -1;
-        if (hasFailed())
-            removeArchive();
+        if (hasFailed() && identity_)
+            FileOps::removeIfSame(filePath_, *identity_);
     }
     return !hasFailed();
-}
-
-void LibarchiveWriter::removeArchive() const {
-    // Only the file this writer made is removed, never what replaced it meanwhile.
-    struct stat st;
-    const QByteArray path = nativePath(filePath_);
-    if (::lstat(path.constData(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
-        ::unlink(path.constData());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "util/FileOps.h"
 #include "util/ProgressThrottle.h"
 #include "util/ScanOptions.h"
 #include "zip/WriteFormats.h"
@@ -66,7 +67,6 @@ private:
     void addFolder(const QString &path, const QString &name, const struct stat &st);
     void addFile(const QString &path, const QString &name);
     void addLink(const QString &path, const QString &name, const struct stat &st);
-    void removeArchive() const;
 
     const QString filePath_;
     const std::optional<ScanOptions> options_;
@@ -77,9 +77,8 @@ private:
     bool isCancelled_ = false;
     bool threaded_ = false;
     int fd_ = -1;
-    // The archive file itself, never added to itself.
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    // The archive file itself, never added to itself, and removed only while it is still there.
+    std::optional<FileIdentity> identity_;
     struct archive *archive_ = nullptr;
     // Looks up (and caches) the user and group names stored beside the numeric owners.
     struct archive *ownerNames_ = nullptr;

@@ -85,10 +85,12 @@ ZipWriter::ZipWriter(const QString &zipPath, const std::optional<ScanOptions> &p
     , propertyOptions_(propertyOptions)
     , delegate_(delegate)
     , zipFile_(zipOpen64(nativePath(zipPath).constData(), APPEND_STATUS_CREATE)) {
-    if (!zipFile_)
+    if (!zipFile_) {
         setFailure(Engine::tr("Can't open '%1'").arg(PathUtil::fileName(zipPath)));
-    else
+    } else {
+        identity_ = FileOps::identityOf(zipPath);
         pipeline_ = std::make_unique<ZipDeflatePipeline>(pipelineOutput());
+    }
     realArchivePath_ = FileTree::resolveSymlinks(zipPath);
 }
 
@@ -164,18 +166,10 @@ bool ZipWriter::finish() {
             setFailure(Engine::tr("Error in closing '%1' in the zipfile")
                            .arg(PathUtil::fileName(filePath_)));
         zipFile_ = nullptr;
-        if (hasFailed())
-            removeArchive();
+        if (hasFailed() && identity_)
+            FileOps::removeIfSame(filePath_, *identity_);
     }
     return !hasFailed();
-}
-
-void ZipWriter::removeArchive() const {
-    // Only the regular file this writer made is removed, never what replaced it meanwhile.
-    struct stat st;
-    const QByteArray path = nativePath(filePath_);
-    if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        ::unlink(path.constData());
 }
 
 void ZipWriter::zip(const QString &path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "util/FileOps.h"
 #include "util/FolderLoopGuard.h"
 #include "util/ProgressThrottle.h"
 #include "util/ScanOptions.h"
@@ -93,7 +94,6 @@ private:
     void zipFolder(const QString &path, const FolderLoopGuard &above);
     void zipSymbolicLink(const QString &path, const QString &name);
     void zipRegularFile(const QString &path, const QString &name);
-    void removeArchive() const;
 
     const QString filePath_;
     const std::optional<ScanOptions> propertyOptions_;
@@ -108,4 +108,6 @@ private:
     // Deflates files on every core and writes the entries in order; none without an archive.
     std::unique_ptr<ZipDeflatePipeline> pipeline_;
     QString realArchivePath_;
+    // The file made, removed on failure only while it is still there.
+    std::optional<FileIdentity> identity_;
 };
