@@ -140,7 +140,8 @@ std::optional<QString> NameEncodingDetector::detectCharset(const QByteArrayList 
     if (runTogether.isEmpty())
         return std::nullopt;
     const IcuPick pick = icuPick(runTogether);
-    if (host != NameHostSystem::DosOrWindows)
+    // A wide Unicode pick is never right for names, whatever system wrote them.
+    if (host != NameHostSystem::DosOrWindows && !isWideUnicode(pick.winner))
         return icuResult(pick);
     const QByteArray list = separated(names);
     if (isTrusted(pick, list))

@@ -52,6 +52,16 @@ TEST(ZipNames, EncodingsFlagsAndUnicodePathFields) {
          "add(z, 'Документы/отчёт.txt'.encode('cp866'), b'1')",
          "IBM866",
          {"Документы/отчёт.txt"}},
+        // ICU takes these bytes for UTF-16BE, which names never are.
+        {"cp866 detected in a zip from a Unix system",
+         R"PY(
+for name in ['Документы/отчёт за март.txt', 'Фото/лето на даче.jpg',
+             'Приложение/счёт-фактура.xls', 'Письма/поздравление.doc']:
+    add(z, name.encode('cp866'), b'1')
+)PY",
+         nullptr,
+         {"Документы/отчёт за март.txt", "Письма/поздравление.doc", "Приложение/счёт-фактура.xls",
+          "Фото/лето на даче.jpg"}},
         {"Shift_JIS detected beside flagged names",
          R"PY(
 for name in ['報告書.txt', '写真/旅行.jpg', '会議の議事録.docx']:
