@@ -30,7 +30,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 step "fuzz replay"
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DKIST_BUILD_FUZZ=ON -DKIST_BUILD_TESTS=OFF -DKIST_BUILD_BENCH=OFF
+  -DKIST_BUILD_FUZZ=ON -DKIST_FUZZ_REPLAY=ON -DKIST_BUILD_TESTS=OFF -DKIST_BUILD_BENCH=OFF
 cmake --build build/fuzz -j "$jobs"
 bash fuzz/replay.sh build/fuzz
 
