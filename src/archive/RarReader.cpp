@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <mutex>
 #include <sys/stat.h>
 #include <vector>
 
@@ -57,6 +58,13 @@ constexpr quint64 kFileCost = 64 * 1024;
 // Link kinds of the header's RedirType: Unix and Windows symbolic links.
 constexpr unsigned int kUnixSymlink = 1;
 constexpr unsigned int kWindowsSymlink = 2;
+
+// The library turns header times into local time with localtime(), whose result is one buffer
+// for the whole process: handles on several threads open archives and read headers one at a time.
+std::mutex &headerLock() {
+    static std::mutex lock;
+    return lock;
+}
 
 quint64 combine(unsigned int low, unsigned int high) {
     return (quint64(high) << 32) | low;
@@ -157,7 +165,10 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
         closeArchive();
         return false;
     }
-    handle_ = RAROpenArchiveEx(flags_.get());
+    {
+        const std::lock_guard lock(headerLock());
+        handle_ = RAROpenArchiveEx(flags_.get());
+    }
     currentName_.clear();
     if (!handle_ || flags_->OpenResult != ERAR_SUCCESS) {
         if (flags_->OpenResult == ERAR_BAD_ARCHIVE || flags_->OpenResult == ERAR_UNKNOWN_FORMAT)
@@ -222,8 +233,12 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
 }
 
 int RarReader::walkHeaders(const std::function<int(const RARHeaderDataEx &)> &visit) {
+    const auto readHeader = [this] {
+        const std::lock_guard lock(headerLock());
+        return RARReadHeaderEx(handle_, header_.get());
+    };
     int result;
-    while ((result = RARReadHeaderEx(handle_, header_.get())) == ERAR_SUCCESS) {
+    while ((result = readHeader()) == ERAR_SUCCESS) {
         if (isStopped())
             return kWalkCancelled;
         result = visit(*header_);
