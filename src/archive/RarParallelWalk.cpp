@@ -31,10 +31,11 @@ void RarParallelWalk::run(const std::function<void(int worker)> &work, const Tic
             lock.unlock();
             const bool goOn = tick(written_.take());
             lock.lock();
-            if (!goOn)
+            if (!goOn && !cancelled_) {
                 cancelled_ = true;
-            // Workers paused for this report go on, or see the cancel.
-            changed_.notify_all();
+                // Workers waiting for each other see the cancel.
+                changed_.notify_all();
+            }
         }
     }
     tick(written_.take());
@@ -74,9 +75,8 @@ void RarParallelWalk::endAt(qint64 header) {
 }
 
 void RarParallelWalk::countWritten(quint64 bytes) {
-    if (!written_.add(bytes))
-        return;
-    std::unique_lock lock(mutex_);
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return !written_.isDue() || cancelled_; });
+    // The caller reports at its next tick; a worker never waits for it, which on a busy machine
+    // would stall decoding at every report.
+    if (written_.add(bytes))
+        changed_.notify_all();
 }

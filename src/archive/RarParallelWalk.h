@@ -42,15 +42,14 @@ public:
     // The first header a walk ended at; kNoEnd while none did.
     qint64 end() const { return end_; }
     bool isCancelled() const { return cancelled_; }
-    // Counts a worker's written bytes; past a report's worth it waits until the caller has
-    // reported them (and perhaps been cancelled), as one walk would.
+    // Counts a worker's written bytes; past a report's worth the caller is woken to report them.
     void countWritten(quint64 bytes);
 
 private:
     void finish(int worker);
 
     std::mutex mutex_;
-    // Signalled when a worker moves on or ends, the work is cancelled or a report was made.
+    // Signalled when a worker moves on or ends, the work is cancelled or a report is due.
     std::condition_variable changed_;
     std::vector<qint64> positions_;
     int running_ = 0;
