@@ -3,6 +3,7 @@
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
 #include "archive/RarMainHeader.h"
+#include "archive/RarParallelWalk.h"
 #include "archive/RarVolumes.h"
 #include "archive/SafePath.h"
 #include "archive/UnrarApi.h"
@@ -12,11 +13,14 @@
 #include "util/FileAttributes.h"
 #include "util/PathUtil.h"
 #include "util/StringUtil.h"
+#include "util/ThreadPool.h"
 
 #include <QFile>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cwchar>
+#include <mutex>
 #include <sys/stat.h>
 #include <vector>
 
@@ -48,9 +52,19 @@ constexpr qsizetype kDetectionLimit = 1048576;
 
 const QString kSlash = QStringLiteral("/");
 
+// What creating a file costs against writing its bytes, when files are shared out.
+constexpr quint64 kFileCost = 64 * 1024;
+
 // Link kinds of the header's RedirType: Unix and Windows symbolic links.
 constexpr unsigned int kUnixSymlink = 1;
 constexpr unsigned int kWindowsSymlink = 2;
+
+// The library turns header times into local time with localtime(), whose result is one buffer
+// for the whole process: handles on several threads open archives and read headers one at a time.
+std::mutex &headerLock() {
+    static std::mutex lock;
+    return lock;
+}
 
 quint64 combine(unsigned int low, unsigned int high) {
     return (quint64(high) << 32) | low;
@@ -151,7 +165,10 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
         closeArchive();
         return false;
     }
-    handle_ = RAROpenArchiveEx(flags_.get());
+    {
+        const std::lock_guard lock(headerLock());
+        handle_ = RAROpenArchiveEx(flags_.get());
+    }
     currentName_.clear();
     if (!handle_ || flags_->OpenResult != ERAR_SUCCESS) {
         if (flags_->OpenResult == ERAR_BAD_ARCHIVE || flags_->OpenResult == ERAR_UNKNOWN_FORMAT)
@@ -187,7 +204,7 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
     // The library hands the reader back as the integer it was registered with.
     auto *reader =
         reinterpret_cast<RarReader *>(quintptr(userData)); // NOLINT(performance-no-int-to-ptr)
-    if (isCurrentThreadCancelled())
+    if (reader->isStopped())
         return CALLBACK_ABORT;
     switch (msg) {
     case UCM_NEEDPASSWORD:
@@ -198,7 +215,7 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
     case UCM_PROCESSDATA:
         if (!reader->receiveData(reinterpret_cast<const char *>(p1), qint64(p2)))
             return CALLBACK_ABORT;
-        reader->addProgress(quint64(p2));
+        reader->countWritten(quint64(p2));
         return CALLBACK_CONTINUE;
     case UCM_CHANGEVOLUME:
     case UCM_CHANGEVOLUMEW:
@@ -216,9 +233,13 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
 }
 
 int RarReader::walkHeaders(const std::function<int(const RARHeaderDataEx &)> &visit) {
+    const auto readHeader = [this] {
+        const std::lock_guard lock(headerLock());
+        return RARReadHeaderEx(handle_, header_.get());
+    };
     int result;
-    while ((result = RARReadHeaderEx(handle_, header_.get())) == ERAR_SUCCESS) {
-        if (isCurrentThreadCancelled())
+    while ((result = readHeader()) == ERAR_SUCCESS) {
+        if (isStopped())
             return kWalkCancelled;
         result = visit(*header_);
         if (result != ERAR_SUCCESS)
@@ -235,7 +256,7 @@ void RarReader::recordWalkEnd(int result) {
     if (result == ERAR_END_ARCHIVE || result == kWalkStopped || result == kWalkWriteFailed)
         return;
     // An abort from the callback after a cancellation comes back as a library failure.
-    if (result == kWalkCancelled || isCurrentThreadCancelled())
+    if (result == kWalkCancelled || isCancelled())
         setCancelled();
     else if (!missingVolume_.isEmpty())
         setError(
@@ -346,24 +367,7 @@ void RarReader::extract(const QString &destination) {
     if (!openArchive(filePath(), RAR_OM_EXTRACT))
         return;
     FolderDates folders;
-    recordWalkEnd(walkHeaders([&](const RARHeaderDataEx &entry) {
-        const QString path = SafePath::sanitize(trimmedName(decodeName(entry)));
-        if (namesFolderItself(entry) || path.isEmpty()) {
-            // No file can be made at a folder's name.
-            if (!(entry.Flags & RHDF_DIRECTORY))
-                errorFailedToCreateFile(PathUtil::fileName(trimmedName(decodeName(entry))));
-            return skipEntry();
-        }
-        const QString fullPath = SafePath::join(destination, path);
-        if (!(entry.Flags & RHDF_DIRECTORY))
-            return writeEntry(destination, fullPath, entry, entryDate(entry));
-        if (output().makeFolders(destination, fullPath))
-            folders.append({fullPath, entryDate(entry)});
-        else
-            errorFailedToCreateFile(path);
-        return skipEntry();
-    }));
-    closeArchive();
+    extractOpened(destination, nullptr, folders);
     applyFolderDates(folders);
 }
 
@@ -386,17 +390,7 @@ int RarReader::extractNode(ArchiveEntry *entry, const QString &destination,
     QHash<QString, Target> files;
     FolderDates folders;
     collectTargets(entry, destination, relativePath, files, folders);
-    const int result =
-        files.isEmpty() ? kWalkStopped : walkHeaders([&](const RARHeaderDataEx &current) {
-            return extractTarget(current, destination, files);
-        });
-    recordWalkEnd(result);
-    closeArchive();
-    // A name the archive does not hold (any more) cannot be made.
-    if (result == ERAR_END_ARCHIVE) {
-        for (auto it = files.cbegin(); it != files.cend(); ++it)
-            errorFailedToCreateFile(PathUtil::fileName(it.key()));
-    }
+    extractOpened(destination, &files, folders);
     applyFolderDates(folders);
     return archiveError() ? -1 : 0;
 }
@@ -417,15 +411,240 @@ void RarReader::collectTargets(const ArchiveEntry *node, const QString &destinat
         collectTargets(child.get(), destination, relativePath, files, folders);
 }
 
-int RarReader::extractTarget(const RARHeaderDataEx &entry, const QString &destination,
-                             QHash<QString, Target> &files) {
-    const QString name = trimmedName(decodeName(entry));
-    if ((entry.Flags & RHDF_DIRECTORY) || !files.contains(name))
-        return skipEntry();
-    // The first entry of a name is the one extracted; a later one of the same name is skipped.
-    const Target target = files.take(name);
-    const int result = writeEntry(destination, target.fullPath, entry, target.node->date());
-    return result == ERAR_SUCCESS && files.isEmpty() ? kWalkStopped : result;
+void RarReader::extractOpened(const QString &destination, QHash<QString, Target> *files,
+                              FolderDates &folders) {
+    // A solid archive is one stream: its entries decode in order only.
+    const int workers = ThreadPool::shared().width();
+    if (!(archiveFlags_ & ROADF_SOLID) && workers > 1 && (!files || files->size() > 1)) {
+        closeArchive();
+        extractInParallel(destination, files, folders, workers);
+        return;
+    }
+    const int result =
+        files && files->isEmpty() ? kWalkStopped : walkPlanned(destination, files, folders);
+    recordWalkEnd(result);
+    closeArchive();
+    // A name the archive does not hold (any more) cannot be made.
+    if (files && result == ERAR_END_ARCHIVE) {
+        for (auto it = files->cbegin(); it != files->cend(); ++it)
+            errorFailedToCreateFile(PathUtil::fileName(it.key()));
+    }
+}
+
+void RarReader::extractInParallel(const QString &destination, QHash<QString, Target> *files,
+                                  FolderDates &folders, int workers) {
+    RarParallelWalk walk(workers);
+    std::vector<std::unique_ptr<RarReader>> readers;
+    std::vector<QHash<QString, Target>> fileSets(std::size_t(workers),
+                                                 files ? *files : QHash<QString, Target>());
+    std::vector<FolderDates> folderSets(static_cast<std::size_t>(workers));
+    std::vector<int> results(std::size_t(workers), ERAR_SUCCESS);
+    for (int worker = 0; worker < workers; ++worker) {
+        auto reader = std::make_unique<RarReader>(filePath(), rootEntry(), nullptr, password(),
+                                                  fileEncoding());
+        reader->copyNameEncoding(*this);
+        reader->setRestoresDates(restoresDates());
+        reader->walk_ = &walk;
+        reader->worker_ = worker;
+        readers.push_back(std::move(reader));
+    }
+    const auto index = [](int worker) {
+        return std::size_t(worker);
+    };
+    walk.run(
+        [&](int worker) {
+            results[index(worker)] = readers[index(worker)]->runWorker(
+                destination, files ? &fileSets[index(worker)] : nullptr, folderSets[index(worker)]);
+        },
+        [this](quint64 written) {
+            // Reports stop at a cancel, as they do in one walk.
+            if (isCurrentThreadCancelled())
+                return false;
+            addProgress(written);
+            return !isCurrentThreadCancelled();
+        });
+
+    // What one walk would have met: the outcomes up to the header where the first walk ended,
+    // the last of them as the error.
+    std::vector<Outcome> outcomes;
+    for (const auto &reader : readers) {
+        containsPassword_ = containsPassword_ || reader->containsPassword_;
+        passwordChecked_ = passwordChecked_ || reader->passwordChecked_;
+        for (const Outcome &outcome : reader->outcomes_)
+            if (outcome.header <= walk.end())
+                outcomes.push_back(outcome);
+    }
+    std::stable_sort(outcomes.begin(), outcomes.end(),
+                     [](const Outcome &a, const Outcome &b) { return a.header < b.header; });
+    for (const Outcome &outcome : outcomes) {
+        if (outcome.error)
+            setError(*outcome.error);
+        for (const ArchiveWarning &warning : outcome.warnings)
+            addWarning(warning.kind, warning.name);
+    }
+    for (const FolderDates &made : folderSets)
+        folders.append(made);
+    if (walk.isCancelled() || isCurrentThreadCancelled()) {
+        setCancelled();
+        return;
+    }
+    if (files && walk.end() == RarParallelWalk::kNoEnd && results.front() == ERAR_END_ARCHIVE) {
+        for (auto it = fileSets.front().cbegin(); it != fileSets.front().cend(); ++it)
+            errorFailedToCreateFile(PathUtil::fileName(it.key()));
+    }
+}
+
+int RarReader::runWorker(const QString &destination, QHash<QString, Target> *files,
+                         FolderDates &folders) {
+    const Utf8CtypeScope utf8;
+    headerIndex_ = 0;
+    int result = ERAR_EOPEN;
+    if (openArchive(filePath(), RAR_OM_EXTRACT)) {
+        result = walkPlanned(destination, files, folders);
+        recordWalkEnd(result);
+    }
+    if (result != ERAR_END_ARCHIVE && result != kWalkStopped)
+        walk_->endAt(headerIndex_);
+    keepOutcome(headerIndex_);
+    closeArchive();
+    return result;
+}
+
+int RarReader::walkPlanned(const QString &destination, QHash<QString, Target> *files,
+                           FolderDates &folders) {
+    headerIndex_ = 0;
+    loads_.assign(std::size_t(walk_ ? walk_->workers() : 1), 0);
+    othersPaths_.clear();
+    othersFolders_.clear();
+    return walkHeaders([&](const RARHeaderDataEx &entry) {
+        // Skipping a file split over volumes leads to its next part, which comes as a header of
+        // its own: no entry, and not counted, so that every worker counts the same entries.
+        if (entry.Flags & RHDF_SPLITBEFORE)
+            return skipEntry();
+        const qint64 at = headerIndex_;
+        if (walk_)
+            walk_->reach(worker_, at);
+        const Step step = plan(entry, destination, files);
+        int result;
+        if (ownerOf(step, entry) != worker_) {
+            noteOthers(step);
+            result = skipEntry();
+        } else if (walk_ && mustWait(step, entry)) {
+            othersPaths_.clear();
+            othersFolders_.clear();
+            result = walk_->waitForOthers(worker_, at) ? perform(step, entry, destination, folders)
+                                                       : kWalkCancelled;
+        } else {
+            result = perform(step, entry, destination, folders);
+        }
+        if (walk_)
+            keepOutcome(at);
+        if (result != ERAR_SUCCESS)
+            return result;
+        ++headerIndex_;
+        return step.last ? kWalkStopped : result;
+    });
+}
+
+RarReader::Step RarReader::plan(const RARHeaderDataEx &entry, const QString &destination,
+                                QHash<QString, Target> *files) const {
+    if (files) {
+        const QString name = trimmedName(decodeName(entry));
+        if ((entry.Flags & RHDF_DIRECTORY) || !files->contains(name))
+            return {};
+        // The first entry of a name is the one extracted; a later one of the same name is
+        // skipped.
+        const Target target = files->take(name);
+        return {Step::Kind::File, target.fullPath, {}, target.node->date(), files->isEmpty()};
+    }
+    const QString path = SafePath::sanitize(trimmedName(decodeName(entry)));
+    if (namesFolderItself(entry) || path.isEmpty()) {
+        // No file can be made at a folder's name.
+        if (entry.Flags & RHDF_DIRECTORY)
+            return {};
+        return {Step::Kind::Unnamed, {}, PathUtil::fileName(trimmedName(decodeName(entry))), {}};
+    }
+    const Step::Kind kind = entry.Flags & RHDF_DIRECTORY ? Step::Kind::Folder : Step::Kind::File;
+    return {kind, SafePath::join(destination, path), path, entryDate(entry)};
+}
+
+int RarReader::ownerOf(const Step &step, const RARHeaderDataEx &entry) {
+    // Folders and names that fail are the first worker's: they cost nothing to extract.
+    if (step.kind != Step::Kind::File || loads_.size() < 2)
+        return 0;
+    const auto least = std::min_element(loads_.begin(), loads_.end());
+    *least += combine(entry.UnpSize, entry.UnpSizeHigh) + kFileCost;
+    return int(least - loads_.begin());
+}
+
+void RarReader::noteOthers(const Step &step) {
+    if (step.fullPath.isEmpty())
+        return;
+    othersPaths_.insert(step.fullPath);
+    for (qsizetype end = step.fullPath.lastIndexOf(kSlash); end > 0;
+         end = step.fullPath.lastIndexOf(kSlash, end - 1)) {
+        const QString folder = step.fullPath.left(end);
+        if (othersFolders_.contains(folder))
+            break;
+        othersFolders_.insert(folder);
+    }
+}
+
+bool RarReader::mustWait(const Step &step, const RARHeaderDataEx &entry) const {
+    if (entry.RedirType == kRedirHardLink || entry.RedirType == kRedirFileCopy)
+        return true;
+    if (step.fullPath.isEmpty() || othersPaths_.isEmpty())
+        return false;
+    if (othersPaths_.contains(step.fullPath) || othersFolders_.contains(step.fullPath))
+        return true;
+    for (qsizetype end = step.fullPath.lastIndexOf(kSlash); end > 0;
+         end = step.fullPath.lastIndexOf(kSlash, end - 1)) {
+        if (othersPaths_.contains(step.fullPath.left(end)))
+            return true;
+    }
+    return false;
+}
+
+int RarReader::perform(const Step &step, const RARHeaderDataEx &entry, const QString &destination,
+                       FolderDates &folders) {
+    switch (step.kind) {
+    case Step::Kind::Skip:
+        break;
+    case Step::Kind::Unnamed:
+        errorFailedToCreateFile(step.name);
+        break;
+    case Step::Kind::Folder:
+        if (output().makeFolders(destination, step.fullPath))
+            folders.append({step.fullPath, step.date});
+        else
+            errorFailedToCreateFile(step.name);
+        break;
+    case Step::Kind::File:
+        return writeEntry(destination, step.fullPath, entry, step.date);
+    }
+    return skipEntry();
+}
+
+void RarReader::keepOutcome(qint64 header) {
+    if (!archiveError() && warnings().isEmpty())
+        return;
+    outcomes_.push_back({header, archiveError(), warnings()});
+    clearError();
+}
+
+bool RarReader::isCancelled() const {
+    return walk_ ? walk_->isCancelled() : isCurrentThreadCancelled();
+}
+
+bool RarReader::isStopped() const {
+    return isCancelled() || (walk_ && headerIndex_ > walk_->end());
+}
+
+void RarReader::countWritten(quint64 bytes) {
+    if (walk_)
+        walk_->countWritten(bytes);
+    else
+        addProgress(bytes);
 }
 
 int RarReader::writeEntry(const QString &destination, const QString &fullPath,

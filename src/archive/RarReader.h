@@ -2,12 +2,14 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ReaderBase.h"
+#include "util/Error.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QPair>
+#include <QSet>
 
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@
 #include <vector>
 
 class QTimeZone;
+class RarParallelWalk;
 struct RARHeaderDataEx;
 struct RAROpenArchiveDataEx;
 
@@ -41,7 +44,8 @@ public:
     // library asks for a password to read the headers, hasEncryptedNames becomes true.
     void listEntries() override;
     // Extracts everything into the folder, keeping names inside it. Headers whose names end in
-    // "", "." or ".." (the destination itself, or a folder) are skipped.
+    // "", "." or ".." (the destination itself, or a folder) are skipped. The files of a
+    // non-solid archive are extracted on several threads, each with a library handle of its own.
     void extract(const QString &destination) override;
     void extract(ArchiveEntry *entry, const QString &destination) override;
     // True when an entry is encrypted or the library asked for a password; cached.
@@ -80,6 +84,25 @@ private:
     // Where the data of the entry being processed goes.
     enum class DataSink { None, File, Link };
 
+    // What an extraction makes of a header. Every worker of a parallel extraction plans every
+    // header, so that all of them agree on the selection and on who writes what.
+    struct Step {
+        enum class Kind { Skip, Folder, File, Unnamed };
+        Kind kind = Kind::Skip;
+        QString fullPath;
+        // The name errors give.
+        QString name;
+        std::optional<QDateTime> date;
+        // The last file of a selection: the walk ends after it.
+        bool last = false;
+    };
+    // A worker's error or warnings, by the header they came at.
+    struct Outcome {
+        qint64 header;
+        std::optional<Error> error;
+        ArchiveWarnings warnings;
+    };
+
     static int libraryCallback(unsigned int msg, long userData, long p1, long p2);
 
     bool openArchive(const QString &path, unsigned int mode);
@@ -104,9 +127,38 @@ private:
     void collectTargets(const ArchiveEntry *node, const QString &destination,
                         const QString &relativePath, QHash<QString, Target> &files,
                         FolderDates &folders);
-    // Extracts the header's entry when it is one of the files still wanted, else skips it.
-    int extractTarget(const RARHeaderDataEx &entry, const QString &destination,
-                      QHash<QString, Target> &files);
+    // Extracts the open archive's entries (the selection's files when given, else everything)
+    // and closes it, recording the walk's end and the files the archive did not hold.
+    void extractOpened(const QString &destination, QHash<QString, Target> *files,
+                       FolderDates &folders);
+    // The same on several threads, with a reader of the same archive for each.
+    void extractInParallel(const QString &destination, QHash<QString, Target> *files,
+                           FolderDates &folders, int workers);
+    // One worker's part: opens the archive, walks it and keeps its outcomes.
+    int runWorker(const QString &destination, QHash<QString, Target> *files, FolderDates &folders);
+    // Walks the headers, extracting what the plan makes of the ones this walker writes.
+    int walkPlanned(const QString &destination, QHash<QString, Target> *files,
+                    FolderDates &folders);
+    // What the header's entry becomes; takes a selected file out of the files still wanted.
+    Step plan(const RARHeaderDataEx &entry, const QString &destination,
+              QHash<QString, Target> *files) const;
+    // The worker that writes the step's entry: files go to the one with the fewest bytes so far.
+    int ownerOf(const Step &step, const RARHeaderDataEx &entry);
+    // Notes the path of an entry another worker writes.
+    void noteOthers(const Step &step);
+    // True when the entry must wait for the other workers: it copies a file written before, or
+    // its path meets the path of an entry another worker writes.
+    bool mustWait(const Step &step, const RARHeaderDataEx &entry) const;
+    int perform(const Step &step, const RARHeaderDataEx &entry, const QString &destination,
+                FolderDates &folders);
+    // Moves the error and warnings recorded so far into the worker's outcomes.
+    void keepOutcome(qint64 header);
+    // The thread's cancel mark, or the parallel extraction's cancel.
+    bool isCancelled() const;
+    // Cancelled, or (for a worker) past the header where a walk ended.
+    bool isStopped() const;
+    // Counts decoded bytes for the progress.
+    void countWritten(quint64 bytes);
     // Writes the header's entry (file, link or hard-link copy) at fullPath below the destination
     // through the output, the data coming from the library in test mode; answers the library's
     // result or kWalkWriteFailed once a failure to write is recorded.
@@ -137,4 +189,16 @@ private:
     QString missingVolume_;
     // Receives the header's redirection target (links, hard links and copies).
     std::vector<wchar_t> redirName_;
+
+    // A worker of a parallel extraction: the shared walk and the worker's number.
+    RarParallelWalk *walk_ = nullptr;
+    int worker_ = 0;
+    // The header being processed, counted from 0; after a walk, the header it ended at.
+    qint64 headerIndex_ = 0;
+    // The bytes of the files given to each worker so far.
+    std::vector<quint64> loads_;
+    // Paths other workers write since this one last waited for them, and their folders.
+    QSet<QString> othersPaths_;
+    QSet<QString> othersFolders_;
+    std::vector<Outcome> outcomes_;
 };

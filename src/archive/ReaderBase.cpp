@@ -68,6 +68,12 @@ void ReaderBase::detectCollectedNames(NameHostSystem host) {
     encodingData_.reset();
 }
 
+void ReaderBase::copyNameEncoding(const ReaderBase &other) {
+    encodingName_ = other.encodingName_;
+    encoding_ = other.encoding_;
+    encodingData_.reset();
+}
+
 static std::optional<QString> decodeWith(const char *bytes, qsizetype length,
                                          StringEncoding encoding) {
     if (length == 0)

@@ -100,6 +100,8 @@ protected:
     // An error of the domain with a message of the reader's own.
     void setError(const Error &error) { error_ = error; }
     void setEpoch(const std::optional<QDateTime> &date) { epoch_ = date; }
+    // Takes over the name encoding another reader of the same archive detected.
+    void copyNameEncoding(const ReaderBase &other);
     void setHasEncryptedNames(bool value) { hasEncryptedNames_ = value; }
 
     // Counts written bytes and reports them once the count passes the threshold.

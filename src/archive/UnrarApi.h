@@ -140,6 +140,7 @@ inline constexpr unsigned int HOST_UNIX = 3;
 
 // Flags of the open record.
 inline constexpr unsigned int ROADF_VOLUME = 0x0001;
+inline constexpr unsigned int ROADF_SOLID = 0x0008;
 inline constexpr unsigned int ROADF_ENCHEADERS = 0x0080;
 inline constexpr unsigned int ROADF_FIRSTVOLUME = 0x0100;
 
