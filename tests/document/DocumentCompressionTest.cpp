@@ -161,7 +161,7 @@ TEST_F(Compression, CompressAsWritesTheChosenFormatUnderAFreeName) {
         EXPECT_EQ(namesIn("out"), (QStringList{row.second, row.first})) << "and nothing else";
     }
 
-    dir_.write("Photos/large.bin", randomBytes(8 << 20));
+    dir_.write("Photos/large.bin", noise(8 << 20, 12));
     const QStringList temporariesBefore = temporaries();
     for (const WriteFormat format : WriteFormats::all()) {
         SCOPED_TRACE(WriteFormats::name(format).toStdString());
