@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>

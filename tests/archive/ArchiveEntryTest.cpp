@@ -1,6 +1,5 @@
 #include "archive/ArchiveEntry.h"
 
-#include <QLocale>
 #include <gtest/gtest.h>
 
 namespace {

@@ -3,7 +3,6 @@
 #include "archive/Bzip2Reader.h"
 #include "support/ArchiveKit.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace ArchiveKit;

@@ -4,7 +4,6 @@
 #include "archive/LibarchiveStreamReader.h"
 
 #include "support/ArchiveKit.h"
-#include "support/TestDirs.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -47,14 +46,12 @@ TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
         // Blocks of 64 KB, so that some decode before the cut.
         {"single lz4", "lz4 -q -B4 -c b.bin > x", "b.lz4", libarchive, {"b"}, "b"},
     };
+    const QByteArray noisy = noise(400000, 11);
     for (const CutCase &row : cases) {
         SCOPED_TRACE(row.label);
         ScratchDir dir;
         dir.write("a.txt", "alpha\n");
-        QByteArray noise(400000, Qt::Uninitialized);
-        for (qsizetype i = 0; i < noise.size(); ++i)
-            noise[i] = char((i * 7919 + (i >> 7) * 104729) & 0xFF);
-        dir.write("b.bin", noise);
+        dir.write("b.bin", noisy);
         dir.write("c.txt", "gamma\n");
         ASSERT_EQ(
             runShellIn(dir.path(), QStringLiteral("%1 && head -c $(( $(stat -c %s x) / 2 )) x > %2")
@@ -79,7 +76,7 @@ TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
         if (*row.partOfB) {
             const QByteArray part = readFile(out.file(QString::fromLatin1(row.partOfB)));
             EXPECT_FALSE(part.isEmpty());
-            EXPECT_TRUE(noise.startsWith(part));
+            EXPECT_TRUE(noisy.startsWith(part));
         } else {
             EXPECT_EQ(readFile(out.file("a.txt")), "alpha\n");
         }

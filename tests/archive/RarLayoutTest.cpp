@@ -5,12 +5,10 @@
 #include "archive/Utf8CtypeScope.h"
 #include "util/FileAttributes.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <map>
 #include <sys/stat.h>
 #include <zlib.h>

@@ -3,7 +3,6 @@
 #include "encoding/EncodingTestData.h"
 #include "encoding/EncodingUtil.h"
 
-#include <QDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 
 #include "support/ArchiveKit.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>

@@ -7,17 +7,22 @@
 
 namespace {
 
-// The record with its checksum field filled in as tar writes it: the unsigned byte sum with the
-// field itself counted as blanks, six octal digits, NUL, blank.
-QByteArray withChecksum(QByteArray block) {
+// The record with its checksum field filled in as tar writes it: the unsigned byte sum (signed in
+// old tars) with the field itself counted as blanks, six octal digits, NUL, blank.
+QByteArray withChecksum(QByteArray block, bool signedBytes = false) {
     std::memset(block.data() + 148, ' ', 8);
-    unsigned sum = 0;
+    int sum = 0;
     for (const char byte : block)
-        sum += static_cast<unsigned char>(byte);
+        sum += signedBytes ? int(static_cast<signed char>(byte)) : static_cast<unsigned char>(byte);
     const QByteArray field = QByteArray::number(sum, 8).rightJustified(6, '0') + '\0' + ' ';
     std::memcpy(block.data() + 148, field.constData(), 8);
     return block;
 }
+
+// The magic of POSIX ustar headers; GNU tar's own is "ustar  \0".
+const QByteArray kPosixMagic("ustar\0"
+                             "00",
+                             8);
 
 // A header record with a name filling its whole field, a prefix and the given magic.
 QByteArray makeBlock(const QByteArray &magic) {
@@ -76,10 +81,7 @@ TEST(TarHeaderParserNumbers, OctalAndBase256Fields) {
 }
 
 TEST(TarHeaderParserRecords, UstarPrefixJoinsOnlyUnderThePosixMagic) {
-    auto header = TarHeaderParser::parse(makeBlock(QByteArray("ustar\0"
-                                                              "00",
-                                                              8))
-                                             .constData());
+    auto header = TarHeaderParser::parse(makeBlock(kPosixMagic).constData());
     ASSERT_TRUE(header);
     EXPECT_EQ(header->type, TarRecordType::RegularFile);
     EXPECT_EQ(header->name, "some/folder/" + QByteArray(100, 'n'));
@@ -94,9 +96,7 @@ TEST(TarHeaderParserRecords, UstarPrefixJoinsOnlyUnderThePosixMagic) {
 }
 
 TEST(TarHeaderParserRecords, ChecksumGuardsEveryByteButNotTheEndBlock) {
-    const QByteArray block = makeBlock(QByteArray("ustar\0"
-                                                  "00",
-                                                  8));
+    const QByteArray block = makeBlock(kPosixMagic);
     ASSERT_TRUE(TarHeaderParser::parse(block.constData()));
     for (const qsizetype at : {qsizetype(0), qsizetype(130), qsizetype(300), qsizetype(511)}) {
         QByteArray damaged = block;
@@ -105,13 +105,8 @@ TEST(TarHeaderParserRecords, ChecksumGuardsEveryByteButNotTheEndBlock) {
     }
     QByteArray signedSum = block;
     signedSum[400] = char(0xE9);
-    std::memset(signedSum.data() + 148, ' ', 8);
-    int sum = 0;
-    for (const char byte : signedSum)
-        sum += static_cast<signed char>(byte);
-    const QByteArray field = QByteArray::number(sum, 8).rightJustified(6, '0') + '\0' + ' ';
-    std::memcpy(signedSum.data() + 148, field.constData(), 8);
-    EXPECT_TRUE(TarHeaderParser::parse(signedSum.constData())) << "old tars summed signed bytes";
+    EXPECT_TRUE(TarHeaderParser::parse(withChecksum(signedSum, true).constData()))
+        << "old tars summed signed bytes";
     const QByteArray end(TarHeaderParser::kBlockSize, '\0');
     EXPECT_TRUE(TarHeaderParser::parse(end.constData())) << "the end block has no checksum";
 }

@@ -55,22 +55,21 @@ write(%2, tarfile.GNU_FORMAT, [('caf\u00e9-' + 'n' * 110, 1600000000, tarfile.FI
               QStringList({"link", "neg.txt", QString(120, 'p') + "/",
                            QString(120, 'p') + "/deep.txt", "uni-ŝ.txt", "zero.txt"}))
         << "pax names are UTF-8 whatever encoding was chosen";
-    ASSERT_TRUE(paxListing.node(QStringLiteral("link")));
-    EXPECT_EQ(paxListing.node(QStringLiteral("link"))->linkTarget(), "uni-ŝ.txt")
-        << "so is a pax link name";
-    ASSERT_TRUE(paxListing.node(QStringLiteral("zero.txt")));
-    EXPECT_FALSE(paxListing.node(QStringLiteral("zero.txt"))->date());
-    ASSERT_TRUE(paxListing.node(QStringLiteral("neg.txt")));
-    EXPECT_EQ(paxListing.node(QStringLiteral("neg.txt"))->date(),
-              QDateTime(QDate(1969, 12, 31), QTime(0, 0), QTimeZone::utc()));
+    const QDateTime dayBefore1970(QDate(1969, 12, 31), QTime(0, 0), QTimeZone::utc());
+    const ArchiveEntry *link = paxListing.node("link");
+    const ArchiveEntry *zero = paxListing.node("zero.txt");
+    const ArchiveEntry *negative = paxListing.node("neg.txt");
+    ASSERT_TRUE(link && zero && negative);
+    EXPECT_EQ(link->linkTarget(), "uni-ŝ.txt") << "so is a pax link name";
+    EXPECT_FALSE(zero->date());
+    EXPECT_EQ(negative->date(), dayBefore1970);
 
     Listing gnuListing(gnu, latin1);
     EXPECT_EQ(gnuListing.code(), 0);
     EXPECT_EQ(listedPaths(gnuListing.root.get()), QStringList({"café.txt", "next.txt"}))
         << "a long name given to a FIFO is not passed on to the next entry";
-    ASSERT_TRUE(gnuListing.node(QStringLiteral("café.txt")));
-    EXPECT_EQ(gnuListing.node(QStringLiteral("café.txt"))->date(),
-              QDateTime(QDate(1969, 12, 31), QTime(0, 0), QTimeZone::utc()));
+    ASSERT_TRUE(gnuListing.node("café.txt"));
+    EXPECT_EQ(gnuListing.node("café.txt")->date(), dayBefore1970);
 
     ScratchDir dest;
     const qint64 before = QDateTime::currentSecsSinceEpoch();
@@ -103,13 +102,11 @@ for path, fmt in ((%1, tarfile.GNU_FORMAT), (%2, tarfile.PAX_FORMAT)):
     for (const QString &archive : {gnu, pax}) {
         Listing listing(archive);
         EXPECT_EQ(listing.code(), 0) << archive.toStdString();
-        ASSERT_TRUE(listing.node(QStringLiteral("huge.bin"))) << archive.toStdString();
-        EXPECT_EQ(listing.node(QStringLiteral("huge.bin"))->uncompressedSize(), 9ULL << 30);
-        ASSERT_TRUE(listing.node(QStringLiteral("after.txt"))) << archive.toStdString();
+        ASSERT_TRUE(listing.node("huge.bin") && listing.node("after.txt")) << archive.toStdString();
+        EXPECT_EQ(listing.node("huge.bin")->uncompressedSize(), 9ULL << 30);
         ScratchDir dest;
-        listing.reader->extract(findEntry(listing.root.get(), QStringLiteral("after.txt")),
-                                dest.path());
-        EXPECT_EQ(readFile(dest.file(QStringLiteral("after.txt"))), "x");
+        listing.extract("after.txt", dest.path());
+        EXPECT_EQ(readFile(dest.file("after.txt")), "x");
     }
 }
 

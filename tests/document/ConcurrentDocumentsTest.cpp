@@ -8,8 +8,8 @@ class ConcurrentDocuments : public DocumentTest {};
 
 // Both documents' workers run at the same time, each with its own reader and staging folder.
 TEST_F(ConcurrentDocuments, TwoExtractionsAtOnceEachPlaceTheirOwnResult) {
-    const QByteArray one = randomBytes(6 << 20);
-    const QByteArray two = randomBytes(6 << 20);
+    const QByteArray one = noise(6 << 20, 8);
+    const QByteArray two = noise(6 << 20, 9);
     dir_.write("src/one/one.bin", one);
     dir_.write("src/two/two.bin", two);
     shell("cd src/one && zip -q0 ../../one.zip one.bin && cd ../two && tar -czf ../../two.tgz "
@@ -58,8 +58,8 @@ protected:
 // staging folder, temporary file or partial result, and stays usable.
 TEST_P(CancelAtEveryPhase, EndsCleanly) {
     const auto [phase, moment] = GetParam();
-    dir_.write("src/big/a.bin", randomBytes(8 << 20));
-    dir_.write("src/big/b.bin", randomBytes(8 << 20));
+    dir_.write("src/big/a.bin", noise(8 << 20, 10));
+    dir_.write("src/big/b.bin", noise(8 << 20, 11));
     shell("cd src && tar -czf ../big.tgz big");
     if (phase == Phase::Extraction)
         open("big.tgz");

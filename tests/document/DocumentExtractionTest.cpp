@@ -113,9 +113,9 @@ TEST_F(Extraction, WhatWasLeftOutIsShownAndKeepsTheWindowOpen) {
 }
 
 TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
-    makeZip("big.zip", {{"p0.bin", randomBytes(6 << 20)},
-                        {"p1.bin", randomBytes(6 << 20)},
-                        {"p2.bin", randomBytes(6 << 20)}});
+    makeZip("big.zip", {{"p0.bin", noise(6 << 20, 1)},
+                        {"p1.bin", noise(6 << 20, 2)},
+                        {"p2.bin", noise(6 << 20, 3)}});
     open("big.zip");
     cancelAtFirstProgress();
     ui_.calls.clear();

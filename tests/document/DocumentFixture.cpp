@@ -2,12 +2,10 @@
 
 #include "archive/ArchiveEntry.h"
 #include "util/FileAttributes.h"
-#include "util/TempFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -42,12 +40,6 @@ void DocumentTest::open(const QString &name) {
     settle();
 }
 
-QStringList DocumentTest::namesIn(const QString &folder) const {
-    return QDir(dir_.file(folder))
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                   QDir::Name);
-}
-
 QStringList DocumentTest::topEntries() const {
     QStringList names;
     if (const ArchiveEntry *root = document_.rootEntry()) {
@@ -63,18 +55,6 @@ QStringList DocumentTest::zipNames(const QString &name) const {
                             .output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     names.sort();
     return names;
-}
-
-QStringList DocumentTest::temporaries() {
-    return QDir(TempFolders::root())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-QByteArray randomBytes(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()),
-                                          size / qsizetype(sizeof(quint32)));
-    return bytes;
 }
 
 void RecordingPane::viewFile(const std::optional<QString> &path) {

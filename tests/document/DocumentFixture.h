@@ -4,10 +4,11 @@
 #include "document/ArchiveDocument.h"
 #include "document/IPreviewPane.h"
 #include "support/ArchiveKit.h"
+#include "util/TempFolders.h"
 
 #include <gtest/gtest.h>
 
-QByteArray randomBytes(qsizetype size);
+using ArchiveKit::noise;
 
 // Records what the document hands over, with the file's contents at that moment.
 class RecordingPane : public IPreviewPane {
@@ -49,7 +50,9 @@ protected:
         ui_.atFirstProgress([this] { queueCancel(document_); });
     }
     // The names in a folder (relative to the scratch folder), hidden ones included, sorted.
-    QStringList namesIn(const QString &folder = QString()) const;
+    QStringList namesIn(const QString &folder = QString()) const {
+        return ::namesIn(dir_.file(folder));
+    }
     // The names at the top of the opened archive's tree.
     QStringList topEntries() const;
     // The entry at the path ("f/a.txt", a folder "f/") in the opened archive's tree.
@@ -62,7 +65,7 @@ protected:
     QStringList zipNames(const QString &name) const;
     QByteArray read(const QString &name) const { return ArchiveKit::readFile(dir_.file(name)); }
     // The items in the private temporary folder.
-    static QStringList temporaries();
+    static QStringList temporaries() { return ::namesIn(TempFolders::root()); }
 
     ScratchDir dir_;
     ScriptedUi ui_;

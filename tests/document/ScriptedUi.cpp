@@ -30,19 +30,8 @@ void ScriptedUi::atFirstProgress(const std::function<void()> &action) {
     };
 }
 
-void ScriptedUi::unexpected(const char *dialog) {
+void ScriptedUi::failUnexpected(const char *dialog) {
     ADD_FAILURE() << "unexpected " << dialog;
-}
-
-std::optional<QString> ScriptedUi::next(std::deque<std::optional<QString>> &answers,
-                                        const char *dialog) {
-    if (answers.empty()) {
-        unexpected(dialog);
-        return std::nullopt;
-    }
-    const std::optional<QString> answer = answers.front();
-    answers.pop_front();
-    return answer;
 }
 
 void ScriptedUi::setProgressMaxValue(quint64 maxValue) {

@@ -10,7 +10,6 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <ostream>
 
 class ArchiveDocument;
 
@@ -75,13 +74,7 @@ public:
     }
     std::optional<ArchiveChoice> saveArchive(const QString &folder, const QString &name) override {
         record("save:" + folder + '|' + name);
-        if (savedArchives.empty()) {
-            unexpected("save dialog");
-            return std::nullopt;
-        }
-        const std::optional<ArchiveChoice> answer = savedArchives.front();
-        savedArchives.pop_front();
-        return answer;
+        return next(savedArchives, "save dialog");
     }
     QStringList pickFilesAndFolders() override {
         record("pick");
@@ -93,9 +86,17 @@ public:
 private:
     // Notes a call off the main thread; records it unless the call is null.
     void record(const QString &call);
-    std::optional<QString> next(std::deque<std::optional<QString>> &answers, const char *dialog);
-    // Fails the test: a dialog opened that it had no answer for.
-    static void unexpected(const char *dialog);
+    // The next answer; none, and a failed test, when the test queued none.
+    template <class T> static T next(std::deque<T> &answers, const char *dialog) {
+        if (answers.empty()) {
+            failUnexpected(dialog);
+            answers.emplace_back();
+        }
+        T answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+    static void failUnexpected(const char *dialog);
 };
 
 // Turns the event loop until the condition holds, also once the events queued meanwhile have

@@ -1,17 +1,50 @@
 #include "DocumentFixture.h"
-#include "support/ArchiveKit.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
+#include <csignal>
 #include <memory>
 #include <optional>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr qint64 kRoom = 1 << 20;
+
+// Makes every write of this process past the limit fail (EFBIG) while it lives: a file system
+// running out of space, without needing one. Writes from any thread are affected.
+struct FileSizeLimit {
+    rlimit saved{};
+    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    explicit FileSizeLimit(qint64 bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{rlim_t(bytes), saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, savedHandler);
+    }
+};
+
+// A small tmpfs mounted on a folder while it lives; mounting needs root.
+struct SmallTmpfs {
+    const QByteArray folder;
+    const bool mounted;
+    SmallTmpfs(const QString &path, qint64 bytes)
+        : folder(QFile::encodeName(path))
+        , mounted(::mount("tmpfs", folder.constData(), "tmpfs", 0,
+                          ("size=" + QByteArray::number(bytes)).constData()) == 0) {}
+    SmallTmpfs(const SmallTmpfs &) = delete;
+    ~SmallTmpfs() {
+        if (mounted)
+            ::umount2(folder.constData(), MNT_DETACH);
+    }
+};
 
 // The destination runs out of space: a small tmpfs where the process may mount one, and in
 // every case a file-size limit that makes writes past it fail.
@@ -25,7 +58,7 @@ protected:
         if (GetParam() == Fault::FileSizeLimit)
             return true;
         tmpfs_ = std::make_unique<SmallTmpfs>(dir_.file("full"), kRoom);
-        return tmpfs_->isMounted();
+        return tmpfs_->mounted;
     }
     // Runs the task to its end with the fault on; the test's own files are written before.
     void runFull(const std::function<void()> &task) {
@@ -68,7 +101,7 @@ TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
 TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
     if (!makeFullFolder())
         GTEST_SKIP() << "mounting a tmpfs needs root";
-    dir_.write("src/noise.bin", randomBytes(4 * kRoom));
+    dir_.write("src/noise.bin", noise(4 * kRoom, 5));
     // The file alone, no folder: libarchive 3.6.2 loses its list of a 7z's empty entries (folders
     // among them) when the archive cannot be closed, which the leak checker would report.
     document_.addFiles({dir_.file("src/noise.bin")});
@@ -97,7 +130,7 @@ protected:
     // Gathers a large file and a small one after it and zips them beside them; the action runs
     // on the main thread at the first progress report, while the writer is still on the first.
     void zipWhile(const std::function<void()> &action) {
-        dir_.write("src/a-large.bin", randomBytes(16 << 20));
+        dir_.write("src/a-large.bin", noise(16 << 20, 6));
         dir_.write("src/b-small.txt", "small");
         document_.addFiles({dir_.file("src/a-large.bin"), dir_.file("src/b-small.txt")});
         temporariesBefore_ = temporaries();

@@ -5,14 +5,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(Preferences, DefaultsOnFirstLaunch) {
-    clearSettings();
-    EXPECT_TRUE(Preferences::exitAfterLastWindow());
-    EXPECT_TRUE(Preferences::closeAfterExtract());
-    EXPECT_FALSE(Preferences::autoExtractOnOpen());
-    EXPECT_FALSE(Preferences::ignoreHiddenFiles());
-}
-
 TEST(Preferences, StoredValuesOfOtherTypesReadAsBooleans) {
     clearSettings();
     auto settings = SettingsStore::open();

@@ -12,9 +12,7 @@
 #include <QTemporaryFile>
 #include <QThread>
 
-#include <csignal>
 #include <random>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,10 +46,6 @@ struct stat lstatOf(const QString &path) {
 
 QString makerScript() {
     return QStringLiteral(KIST_TEST_DATA "/archive_maker.py");
-}
-
-QString jsonObject(const QJsonObject &object) {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 bool runMaker(const QStringList &arguments) {
@@ -119,6 +113,10 @@ ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path) {
     return nullptr;
 }
 
+QStringList listOf(const char *joined) {
+    return QString::fromUtf8(joined).split(QStringLiteral(", "), Qt::SkipEmptyParts);
+}
+
 QByteArray readFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -166,7 +164,9 @@ bool editRarHeaders(const QString &archive, const QMap<QString, QString> &names)
     QJsonObject nameMap;
     for (auto it = names.cbegin(); it != names.cend(); ++it)
         nameMap.insert(it.key(), it.value());
-    return runMaker({QStringLiteral("rar-edit"), archive, jsonObject(nameMap), "{}"});
+    return runMaker({QStringLiteral("rar-edit"), archive,
+                     QString::fromUtf8(QJsonDocument(nameMap).toJson(QJsonDocument::Compact)),
+                     "{}"});
 }
 
 QByteArray flipped(const QByteArray &bytes, qsizetype at, qsizetype length) {
@@ -272,27 +272,3 @@ QString makeSampleTree(const QString &parent) {
 }
 
 } // namespace ArchiveKit
-
-FileSizeLimit::FileSizeLimit(qint64 bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{rlim_t(bytes), saved_.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, savedHandler_);
-}
-
-SmallTmpfs::SmallTmpfs(const QString &folder, qint64 bytes)
-    : folder_(folder) {
-    const QByteArray options = "size=" + QByteArray::number(bytes);
-    mounted_ = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
-                       options.constData()) == 0;
-}
-
-SmallTmpfs::~SmallTmpfs() {
-    if (mounted_)
-        ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
-}

@@ -13,8 +13,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <ostream>
-#include <sys/resource.h>
 
 // The one kit the tests make, damage and read back archives with. Archives are made by the real
 // tools (zip, 7zz, rar, tar, bsdtar, gzip, bzip2) and by tests/data/archive_maker.py for what no
@@ -44,6 +42,9 @@ int runPython(const QString &script, const QString &folder = {}, const QStringLi
 QStringList listedPaths(const ArchiveEntry *root);
 // The node at that path, or null; a path ending in "/" names a folder, any other a leaf.
 ArchiveEntry *findEntry(const ArchiveEntry *root, const QString &path);
+
+// The items of a list written as "a, b, c" (a table's column); none for "".
+QStringList listOf(const char *joined);
 
 QByteArray readFile(const QString &path);
 // Permission bits of the item itself, not following links.
@@ -135,31 +136,3 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder);
 QString makeSampleTree(const QString &parent);
 
 } // namespace ArchiveKit
-
-// Makes every write of this process past the limit fail (EFBIG) while it lives: a file system
-// running out of space, without needing one. Writes from any thread are affected.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit saved_{};
-    void (*savedHandler_)(int) = nullptr;
-};
-
-// A small tmpfs mounted on a folder while it lives; mounting needs root.
-class SmallTmpfs {
-public:
-    SmallTmpfs(const QString &folder, qint64 bytes);
-    ~SmallTmpfs();
-    SmallTmpfs(const SmallTmpfs &) = delete;
-    SmallTmpfs &operator=(const SmallTmpfs &) = delete;
-    bool isMounted() const { return mounted_; }
-
-private:
-    QString folder_;
-    bool mounted_ = false;
-};

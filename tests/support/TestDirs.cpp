@@ -22,6 +22,11 @@ QString ScratchDir::write(const QString &name, const QByteArray &bytes) const {
     return target;
 }
 
+QStringList namesIn(const QString &folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
 void clearSettings() {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kist"),
                        QStringLiteral("Kist"));

@@ -29,6 +29,9 @@ private:
     QTemporaryDir dir_;
 };
 
+// The names in the folder, hidden ones included, sorted.
+QStringList namesIn(const QString &folder);
+
 // Clears every stored setting, so each test starts from the defaults.
 void clearSettings();
 

@@ -100,11 +100,7 @@ TEST(FreePlacement, FilesCrossFileSystemsWhole) {
     if (!other.isValid() || ::stat("/dev/shm", &a) != 0 ||
         ::stat(qPrintable(dir.path()), &b) != 0 || a.st_dev == b.st_dev)
         GTEST_SKIP() << "no second file system to move across";
-    const QString source = other.filePath("new.zip");
-    QFile file(source);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("archive bytes");
-    file.close();
+    const QString source = ArchiveKit::writeFile(other.path(), "new.zip", "archive bytes");
     dir.write("out/Photos.zip", "old");
     const QString placed =
         FreePlacement::moveToFreeFileName(source, dir.file("out"), "Photos", "zip");

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -19,22 +18,11 @@
 namespace {
 
 // Opened once; everyone waiting goes on.
-class Gate {
-public:
-    void open() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        opened_.notify_all();
-    }
-    void pass() {
-        std::unique_lock lock(mutex_);
-        opened_.wait(lock, [this] { return open_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
+struct Gate {
+    std::promise<void> opened;
+    const std::shared_future<void> passed = opened.get_future().share();
+    void open() { opened.set_value(); }
+    void pass() const { passed.wait(); }
 };
 
 // Runs the scenario on a thread of its own; a scenario still running after the limit is stuck

@@ -2,7 +2,6 @@
 // of the walk, with data that every reader decodes to the original bytes.
 #include "zip/ZipDeflatePipeline.h"
 #include "support/ArchiveKit.h"
-#include "support/TestDirs.h"
 #include "util/FileTree.h"
 #include "zip/ZipWriter.h"
 

@@ -1,5 +1,4 @@
 #include "support/ArchiveKit.h"
-#include "support/TestDirs.h"
 #include "zip/ZipWriter.h"
 
 #include <QDir>

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 #include <csignal>
 

@@ -8,7 +8,6 @@
 #include "settings/RememberedEncodings.h"
 #include "util/StringUtil.h"
 
-#include <QApplication>
 #include <QDrag>
 #include <QMenu>
 #include <QMimeData>

@@ -1,9 +1,9 @@
 #include "WindowTestKit.h"
 
 #include "../TestDesktop.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
-#include <QFile>
 #include <QInputDialog>
 #include <QTest>
 
@@ -47,10 +47,6 @@ public:
 
     QString at(const QString &name) const { return folder_ + QLatin1Char('/') + name; }
     QStringList names(const QString &name) const { return namesIn(at(name)); }
-    static QString contents(const QString &path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
     void perform(DocumentWindow &window, const Command &command) {
         if (command.preference) {
             press(window, "Ctrl+,");
@@ -73,7 +69,7 @@ public:
                                    ? chooser.takeLast().section(':', 1) + ' '
                                    : QString();
         if (chooser == QStringList{"-"})
-            cancelDialog();
+            answerDialog([](QDialog &dialog) { dialog.reject(); });
         else if (chooser.size() == 1)
             answerFileDialog({at(chooser.first())});
         else if (!chooser.isEmpty())
@@ -95,7 +91,7 @@ public:
         QStringList found;
         if (look == "viewed") {
             for (const QString &path : opened)
-                found.append(contents(path));
+                found.append(QString::fromUtf8(ArchiveKit::readFile(path)));
         } else if (look == "opened") {
             EXPECT_TRUE(
                 QTest::qWaitFor([] { return !TestDesktop::instance().openedPaths().isEmpty(); }));
@@ -117,7 +113,7 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
         {"Extract with its key, closing the window", Command::Archive, "", "key:Ctrl+E", "", "a",
          "sample sample.zip", nullptr, true, false,
          [](CommandsTest &t) {
-             EXPECT_EQ(CommandsTest::contents(t.at("a/sample/docs/a.txt")), "docs/a.txt");
+             EXPECT_EQ(ArchiveKit::readFile(t.at("a/sample/docs/a.txt")), "docs/a.txt");
          }},
         {"Extract As from the toolbar", Command::Archive, "", "tool:Extract As…", "out", "out",
          "sample", nullptr, true},
@@ -246,5 +242,5 @@ TEST_F(CommandsTest, ExtractingAnEncryptedArchiveAsksForItsPassword) {
         settle(*window);
         EXPECT_EQ(namesIn(dir_.path()).contains("secret.txt"), password.has_value());
     }
-    EXPECT_EQ(contents(dir_.file("secret.txt")), "hidden words");
+    EXPECT_EQ(ArchiveKit::readFile(dir_.file("secret.txt")), "hidden words");
 }

@@ -3,7 +3,6 @@
 #include "document/ArchiveDocument.h"
 
 #include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 

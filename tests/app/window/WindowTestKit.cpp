@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,6 +42,15 @@ QAction *findAction(const QList<QAction *> &actions, const QString &text) {
 void closePopups() {
     while (QWidget *popup = QApplication::activePopupWidget())
         popup->close();
+}
+
+// Clicks the item of an open menu.
+void clickMenuItem(QMenu &menu, const QString &item) {
+    QAction *action = findAction(menu.actions(), item);
+    ASSERT_TRUE(action && action->isEnabled()) << item.toStdString() << " is disabled";
+    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, menu.actionGeometry(action).center());
+    closePopups();
+    QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -138,10 +146,6 @@ void WindowTest::answerFileDialog(const QStringList &names, const QString &folde
     });
 }
 
-void WindowTest::cancelDialog() {
-    answerDialog([](QDialog &dialog) { dialog.reject(); });
-}
-
 void WindowTest::python(const QString &script) const {
     ASSERT_EQ(ArchiveKit::runPython(script, dir_.path()), 0) << script.toStdString();
 }
@@ -183,11 +187,6 @@ QString WindowTest::statusText(const DocumentWindow &window) {
     return window.findChild<StatusLine *>()->text();
 }
 
-QStringList WindowTest::namesIn(const QString &folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
 void WindowTest::click(DocumentWindow &window, const QStringList &path,
                        Qt::KeyboardModifiers modifiers) {
     for (qsizetype depth = 1; depth < path.size(); ++depth)
@@ -222,14 +221,6 @@ QStringList WindowTest::contextMenu(DocumentWindow &window, const QStringList &p
         EXPECT_TRUE(item.isEmpty()) << "no context menu on " << path.join('/').toStdString();
     closePopups();
     return items;
-}
-
-void WindowTest::clickMenuItem(QMenu &menu, const QString &item) {
-    QAction *action = findAction(menu.actions(), item);
-    ASSERT_TRUE(action && action->isEnabled()) << item.toStdString() << " is disabled";
-    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, menu.actionGeometry(action).center());
-    closePopups();
-    QCoreApplication::processEvents();
 }
 
 QAction *WindowTest::menuItem(const DocumentWindow &window, const QStringList &menuPath) {

@@ -15,7 +15,6 @@
 #include <memory>
 
 class BrowserColumn;
-class QMenu;
 class QMimeData;
 
 // Runs the application's event loop until it quits; its exit code, -1 when the time ran out.
@@ -43,8 +42,6 @@ public:
     // The names in the first column of the browser.
     static QStringList topNames(const DocumentWindow &window);
     static QString statusText(const DocumentWindow &window);
-    // The names in the folder (hidden ones too), sorted.
-    static QStringList namesIn(const QString &folder);
 
     // The item at the path of names, and the column that shows it (none while hidden).
     static QModelIndex indexAt(const DocumentWindow &window, const QStringList &path);
@@ -71,8 +68,6 @@ public:
     static void drop(DocumentWindow &window, const QStringList &paths);
     // Types the keys ("Ctrl+E") in the window, made active first (a dialog may just have closed).
     static void press(DocumentWindow &window, const QString &keys);
-    // Clicks the item of an open menu.
-    static void clickMenuItem(QMenu &menu, const QString &item);
 
     // Answers the next modal dialog that opens with the function (queued behind earlier ones).
     void answerDialog(const std::function<void(QDialog &)> &answer);
@@ -81,7 +76,6 @@ public:
     // and accepts.
     void answerFileDialog(const QStringList &names, const QString &folder = QString(),
                           const QString &filter = QString());
-    void cancelDialog();
     // Messages of the alerts that opened (each was dismissed).
     QStringList alerts_;
 
