@@ -15,8 +15,9 @@
 namespace {
 
 constexpr size_t kReadSize = 65536;
-// xz reads and writes in larger pieces: progress still comes about every few megabytes.
-constexpr qint64 kXzPieceSize = qint64{1024} * 1024;
+// Decoded data goes to the temporary tar in pieces of this size; progress still comes about every
+// few megabytes.
+constexpr qint64 kPieceSize = qint64{1024} * 1024;
 // A decoder waiting for its threads returns this often, so that a cancel is seen.
 constexpr quint32 kXzWaitMs = 100;
 constexpr char kXzMagic[] = "\xFD"
@@ -73,8 +74,8 @@ std::optional<bool> LibarchiveStreamReader::decompressXz(QFile &output) {
     options.memlimit_stop = UINT64_MAX;
     if (lzma_stream_decoder_mt(&xz.stream, &options) != LZMA_OK)
         return std::nullopt;
-    QByteArray in(kXzPieceSize, Qt::Uninitialized);
-    QByteArray out(kXzPieceSize, Qt::Uninitialized);
+    QByteArray in(kPieceSize, Qt::Uninitialized);
+    QByteArray out(kPieceSize, Qt::Uninitialized);
     lzma_action action = LZMA_RUN;
     xz.stream.next_out = reinterpret_cast<uint8_t *>(out.data());
     xz.stream.avail_out = size_t(out.size());
@@ -146,22 +147,32 @@ bool LibarchiveStreamReader::decompress(QFile &output) {
         errorArchive();
         return false;
     }
-    QByteArray buffer(qsizetype(kReadSize), Qt::Uninitialized);
+    // The filters hand out a block at a time; the temporary tar takes them about a megabyte at
+    // once, as every piece costs the thread writing it a wake-up.
+    QByteArray buffer(qsizetype(kPieceSize), Qt::Uninitialized);
     for (;;) {
         if (isCurrentThreadCancelled()) {
             setCancelled();
             return false;
         }
-        const la_ssize_t got = archive_read_data(input, buffer.data(), kReadSize);
+        qint64 filled = 0;
+        la_ssize_t got = 1;
+        // Asked for little at a time: a read that fails drops the bytes it had gathered.
+        while (filled < buffer.size() && got > 0) {
+            got = archive_read_data(input, buffer.data() + filled,
+                                    qMin(kReadSize, size_t(buffer.size() - filled)));
+            filled += qMax<la_ssize_t>(got, 0);
+        }
+        // The bytes read from the file, the last of the filter chain. What decoded before a
+        // failure is kept, as a cut stream's data is.
+        const auto position = quint64(qMax<la_int64_t>(archive_filter_bytes(input, -1), 0));
+        if (filled > 0 && !writeDecompressed(output, buffer.constData(), filled, position))
+            return false;
         if (got == 0)
             return true;
         if (got < 0) {
             recordFailure(input);
             return false;
         }
-        // The bytes read from the file, the last of the filter chain.
-        const auto position = quint64(qMax<la_int64_t>(archive_filter_bytes(input, -1), 0));
-        if (!writeDecompressed(output, buffer.constData(), got, position))
-            return false;
     }
 }
