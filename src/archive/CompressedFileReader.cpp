@@ -42,6 +42,10 @@ public:
             length);
         return true;
     }
+    // Bytes already in the file: the follower may read them once the writes before are done.
+    void grown(qint64 length) {
+        writes_.post([this, length] { growth_.grow(length); });
+    }
     // Waits for every write; true when all of them succeeded.
     bool close() {
         writes_.wait();
@@ -159,9 +163,10 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     removeTempFile();
     // A decompressed tar may be large: it goes to the cache folder on disk, not to /tmp.
     const QString folder = TempFolders::newLargeItemFolder();
-    // Unbuffered, so that what was written can be read at once.
+    // Unbuffered, so that what was written can be read at once; readable, so that a decoder may
+    // fill it through a mapping.
     QFile output(folder + QLatin1Char('/') + tempFileName());
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!output.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         errorFailedToCreateFile(tempFileName());
         FileOps::removeItem(folder);
         return false;
@@ -255,6 +260,14 @@ bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qi
             progressReceiver()->setDone(readPosition);
     }
     return true;
+}
+
+void CompressedFileReader::writtenInPlace(qint64 length, quint64 readPosition) {
+    if (feed_)
+        feed_->grown(length);
+    readProgress_.reset();
+    if (progressReceiver())
+        progressReceiver()->setDone(readPosition);
 }
 
 void CompressedFileReader::errorCutShort() {

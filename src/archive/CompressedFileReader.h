@@ -61,6 +61,10 @@ protected:
     // Writes decompressed bytes and, once enough have been written since the last report,
     // reports the archive's read position. False (with the error recorded) when writing fails.
     bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
+    // Counts the first length bytes of the output, which a decoder filled in place (through a
+    // mapping of the file, opened for reading and writing), as written, and reports the read
+    // position.
+    void writtenInPlace(qint64 length, quint64 readPosition);
     // Records that the compressed data ends before its stream does; what was decompressed up to
     // there is kept.
     void errorCutShort();

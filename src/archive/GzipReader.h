@@ -2,6 +2,8 @@
 
 #include "archive/CompressedFileReader.h"
 
+#include <optional>
+
 struct gzFile_s;
 
 // Reads gzip files ("gz", "gzip", "tgz"), concatenated members included: a tar inside is listed
@@ -20,6 +22,10 @@ protected:
     bool decompress(QFile &output) override;
 
 private:
+    // Decodes a file of one gzip member of a bounded size in one call of libdeflate, straight into
+    // the output; none when zlib's stream below is to read it (larger, several members, data
+    // after the member, damage or a cut: zlib tells exactly where the data ends).
+    std::optional<bool> decompressWhole(QFile &output);
     // Records zlib's status as a stream cut short (Z_BUF_ERROR) or as damage.
     void recordDamage(int status);
 

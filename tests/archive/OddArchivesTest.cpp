@@ -1,3 +1,4 @@
+#include "archive/GzipReader.h"
 #include "archive/RarReader.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
@@ -32,12 +33,15 @@ std::unique_ptr<ReaderBase> readerFor(const QString &path, ArchiveEntry *root) {
         return ReaderBase::create<ZipReader>(path, root, nullptr, QString());
     if (path.endsWith(".rar"))
         return ReaderBase::create<RarReader>(path, root, nullptr, QString());
+    if (path.endsWith(".gz"))
+        return ReaderBase::create<GzipReader>(path, root, nullptr, QString());
     return ReaderBase::create<TarReader>(path, root, nullptr, QString());
 }
 
 struct Odd {
     const char *label;
-    const char *archive; // t.zip, t.tar or t.rar, read by the reader of that format
+    // t.zip, t.tar, t.rar or t.tar.gz, read by the reader of that format
+    const char *archive;
     // A python script (with archive_maker's add()) or, starting with "$ ", a shell command, run
     // in a folder holding a.txt, d/b.txt and big.bin, that makes the archive.
     const char *maker;
@@ -121,6 +125,15 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
          "a.txt, d/, d/b.txt", "", "", gnuTar},
         {"v7 form, folders by trailing slash", "t.tar", "$ tar --format=v7 -cf t.tar a.txt d",
          "a.txt, d/, d/b.txt", "", "", gnuTar},
+        // A gzip file may hold several members and end in zeros. Here the first member is as
+        // long as the last, whose length the file's trailer gives: the first alone is no whole.
+        {"gzip members one after another", "t.tar.gz",
+         "$ tar cf t.tar a.txt d big.bin && n=$(( $(stat -c %s t.tar) / 2 )) && "
+         "head -c $n t.tar | gzip > t.tar.gz && tail -c +$((n + 1)) t.tar | gzip -1 >> t.tar.gz",
+         "a.txt, big.bin, d/, d/b.txt", "", "", "mkdir peer && tar xzf t.tar.gz -C peer"},
+        {"zeros after the gzip member", "t.tar.gz",
+         "$ tar czf t.tar.gz a.txt d big.bin && head -c 4096 /dev/zero >> t.tar.gz",
+         "a.txt, big.bin, d/, d/b.txt", "", "", "mkdir peer && tar xzf t.tar.gz -C peer"},
         // Listing shows a RAR link's target, as it does for tar, zip and 7z links.
         {"RAR link to a file", "t.rar", "$ ln -s a.txt link && rar a -idq -ol t.rar a.txt link",
          "a.txt, link -> a.txt", "a.txt: alpha\n, link: -> a.txt"},
