@@ -79,7 +79,22 @@ ArchiveEntry::ArchiveEntry(const QString &name, ArchiveEntry *parent)
     , isLeaf_(false) {
 }
 
-ArchiveEntry::~ArchiveEntry() = default;
+ArchiveEntry::~ArchiveEntry() {
+    if (!folder_)
+        return;
+    // Taken apart without recursion: a path thousands of folders deep would take a stack frame
+    // per folder.
+    Children pending = std::move(folder_->children);
+    while (!pending.empty()) {
+        const std::unique_ptr<ArchiveEntry> node = std::move(pending.back());
+        pending.pop_back();
+        if (node->folder_) {
+            for (auto &child : node->folder_->children)
+                pending.push_back(std::move(child));
+            node->folder_->children.clear();
+        }
+    }
+}
 
 std::unique_ptr<ArchiveEntry> ArchiveEntry::rootEntry() {
     return std::make_unique<ArchiveEntry>(kSlash);
