@@ -123,6 +123,9 @@ TEST(KistCliListing, AwkwardNamesMakeValidJson) {
     QJsonParseError error;
     const QJsonObject listing = QJsonDocument::fromJson(result.out, &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    // JSON allows no raw control character inside a string; line breaks only separate tokens.
+    for (const char c : result.out)
+        ASSERT_TRUE(uchar(c) >= 0x20 || c == '\n') << "raw control character " << int(c);
     EXPECT_TRUE(listing.value("error").isNull());
     EXPECT_EQ(listing.value("format").toString(), "zip");
     QMap<QString, qint64> sizes;
