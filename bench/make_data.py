@@ -7,6 +7,7 @@ import os
 import random
 import subprocess
 import sys
+import zipfile
 
 SEED = 20261206
 SMALL_FILES = 20000
@@ -14,6 +15,7 @@ SMALL_FOLDERS = 500
 LARGE_FILES = 4
 LARGE_SIZE = 100 * 1024 * 1024
 POOL_SIZE = 32 * 1024 * 1024
+HUGE_ENTRIES = 1000000
 
 
 def text_pool(rng):
@@ -84,6 +86,38 @@ def pack(data, tree):
         os.rename(partial, out)
 
 
+def write_huge_zip(out, rng, count):
+    """A zip of many stored, empty or tiny files in a tree of folders, as a source tree or a photo
+    library gives: 2 to 4 levels, up to a few hundred files per folder, folder entries too, dates
+    spread over ten years."""
+    partial = out + ".part"
+    written = 0
+
+    def add(name, data):
+        nonlocal written
+        date = (rng.randint(2015, 2024), rng.randint(1, 12), rng.randint(1, 28), rng.randint(0, 23),
+                rng.randint(0, 59), 2 * rng.randint(0, 29))
+        archive.writestr(zipfile.ZipInfo(name, date_time=date), data)
+        written += 1
+
+    with zipfile.ZipFile(partial, "w", zipfile.ZIP_STORED) as archive:
+        top = 0
+        while written < count:
+            folder = f"huge/project{top:04d}"
+            for sub in range(rng.randint(1, 12)):
+                if written >= count:
+                    break
+                inner = f"{folder}/module{sub:02d}"
+                if rng.random() < 0.5:
+                    inner += f"/src{rng.randint(0, 3)}"
+                add(inner + "/", b"")
+                for index in range(min(rng.randint(1, 300), count - written)):
+                    add(f"{inner}/file{index:03d}_{rng.randrange(16 ** 6):06x}.txt",
+                        b"x" * rng.randint(0, 16))
+            top += 1
+    os.rename(partial, out)
+
+
 def main():
     data = os.path.abspath(sys.argv[1])
     scale = float(os.environ.get("KIST_BENCH_SCALE", "1.0"))
@@ -96,6 +130,9 @@ def main():
             writer(root + ".part", random.Random(f"{SEED}-{tree}"), pool, scale)
             os.rename(root + ".part", root)
         pack(data, tree)
+    huge = os.path.join(data, "huge.zip")
+    if not os.path.exists(huge):
+        write_huge_zip(huge, random.Random(f"{SEED}-huge"), HUGE_ENTRIES)
 
 
 if __name__ == "__main__":

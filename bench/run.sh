@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times kist-cli against the peer tools on the same archives: listing, whole extraction into a
 # fresh folder and creation (zip, tar.zst, tar.xz), interleaved and repeated, plus the machine's
-# limits (copying the tree, reading the archive). Prints one table of medians, MB/s, peak memory and Kist/fastest peer.
+# limits (copying the tree, reading the archive), and listing a zip of a million entries. Prints one
+# table of medians, MB/s, peak memory and Kist/fastest peer.
 #
 #   bash bench/run.sh                     full sizes, data under /work/benchdata/full
 #   KIST_BENCH_SCALE=0.05 bash bench/run.sh   quick run on scaled-down trees
@@ -140,5 +141,11 @@ for tree in small large; do
             "tar|tar -I $work/${format#tar.}-T0 -cf @OUT@/bench.$format -C $data $tree"
     done
 done
+
+# A million stored entries of a few bytes, whatever the scale: listing cost grows with the number
+# of entries alone.
+huge=$data/huge.zip
+job "huge zip list" "$(stat -c %s "$huge")" "kist|$kist list $huge" "unzip|unzip -l $huge" \
+    "bsdtar|bsdtar -tf $huge"
 
 /usr/bin/python3 "$root/bench/report.py" "$results" "$work/sizes"

@@ -1,5 +1,6 @@
 #include "archive/ArchiveEntry.h"
 
+#include "archive/ChildIndex.h"
 #include "util/DateUtil.h"
 #include "util/Localization.h"
 #include "util/PathUtil.h"
@@ -30,28 +31,103 @@ QString sizeText(quint64 size) {
         .arg(Engine::tr("Bytes"));
 }
 
+const ArchiveEntry::Children kNoChildren;
+
 } // namespace
+
+struct ArchiveEntry::Folder {
+    Children children;
+    ChildIndex index;
+    quint64 totalSize = 0;
+    quint64 compressedTotalSize = 0;
+    qint64 descendantCount = 0;
+};
 
 ArchiveEntry::ArchiveEntry(const QString &path, const Fields &fields, ArchiveEntry *parent)
     : name_(PathUtil::fileName(path))
-    , path_(path)
-    , isLeaf_(!path.endsWith(QLatin1Char('/')))
-    , fields_(fields)
-    , parent_(parent) {
-    if (isLeaf_) {
-        totalSize_ = fields_.uncompressedSize;
-        compressedTotalSize_ = fields_.compressedSize;
-    }
+    , parent_(parent)
+    , location_(fields.location)
+    , compressedSize_(fields.compressedSize)
+    , uncompressedSize_(fields.uncompressedSize)
+    , date_(fields.date)
+    , CRC_(fields.CRC)
+    , permission_(fields.permission)
+    , compressionType_(fields.compressionType)
+    // A null path (a name no encoding decodes) is built from the parents' as a made folder's.
+    , pathKind_(path.isNull() ? PathKind::Made : PathKind::Kept)
+    , encrypted_(fields.encrypted)
+    , isLeaf_(!path.endsWith(QLatin1Char('/'))) {
+    if (!path.isNull())
+        rare().path = path;
+    if (!fields.linkTarget.isNull())
+        rare().linkTarget = fields.linkTarget;
+    if (!isLeaf_)
+        folder_ = std::make_unique<Folder>();
 }
 
 ArchiveEntry::ArchiveEntry(const QString &name, ArchiveEntry *parent)
     : name_(name)
-    , isLeaf_(false)
-    , parent_(parent) {
+    , parent_(parent)
+    , folder_(std::make_unique<Folder>())
+    , compressedSize_(0)
+    , uncompressedSize_(0)
+    , CRC_(0)
+    , permission_(0)
+    , compressionType_(0)
+    , pathKind_(PathKind::Made)
+    , encrypted_(false)
+    , isLeaf_(false) {
+}
+
+ArchiveEntry::~ArchiveEntry() {
+    if (!folder_)
+        return;
+    // Taken apart without recursion: a path thousands of folders deep would take a stack frame
+    // per folder.
+    Children pending = std::move(folder_->children);
+    while (!pending.empty()) {
+        const std::unique_ptr<ArchiveEntry> node = std::move(pending.back());
+        pending.pop_back();
+        if (node->folder_) {
+            for (auto &child : node->folder_->children)
+                pending.push_back(std::move(child));
+            node->folder_->children.clear();
+        }
+    }
 }
 
 std::unique_ptr<ArchiveEntry> ArchiveEntry::rootEntry() {
     return std::make_unique<ArchiveEntry>(kSlash);
+}
+
+ArchiveEntry::Rare &ArchiveEntry::rare() {
+    if (!rare_)
+        rare_ = std::make_unique<Rare>();
+    return *rare_;
+}
+
+bool ArchiveEntry::isRoot() const {
+    return pathKind_ == PathKind::Kept && rare_ && rare_->path == kSlash;
+}
+
+const ArchiveEntry::Children &ArchiveEntry::children() const {
+    return folder_ ? folder_->children : kNoChildren;
+}
+
+QString ArchiveEntry::linkTarget() const {
+    return rare_ ? rare_->linkTarget : QString();
+}
+
+quint64 ArchiveEntry::totalSize() const {
+    return folder_ ? folder_->totalSize : uncompressedSize_;
+}
+
+quint64 ArchiveEntry::compressedTotalSize() const {
+    return folder_ ? folder_->compressedTotalSize : compressedSize_;
+}
+
+qint64 ArchiveEntry::descendantCount() const {
+    return folder_ ? folder_->descendantCount : 0;
 }
 
 QString ArchiveEntry::leadingPath() const {
@@ -59,13 +135,42 @@ QString ArchiveEntry::leadingPath() const {
 }
 
 QString ArchiveEntry::path() const {
-    if (!path_.isNull())
-        return path_;
+    switch (pathKind_) {
+    case PathKind::Kept:
+        return keptPath();
+    case PathKind::Joined:
+        return joinedPath();
+    case PathKind::Made:
+        break;
+    }
+    return madePath();
+}
+
+QString ArchiveEntry::joinedPath() const {
+    std::vector<const ArchiveEntry *> chain;
+    qsizetype length = 0;
+    for (const ArchiveEntry *node = this; node->parent_; node = node->parent_) {
+        chain.push_back(node);
+        length += node->name_.size() + 1;
+    }
+    QString path;
+    path.reserve(length);
+    for (auto node = chain.rbegin(); node != chain.rend(); ++node) {
+        path += (*node)->name_;
+        if (*node != this || !isLeaf_)
+            path += QLatin1Char('/');
+    }
+    return path;
+}
+
+QString ArchiveEntry::madePath() const {
+    // Storing the path in each of thousands of nested made folders would cost the square of the
+    // depth: it is built from the nearest node above that has one.
     std::vector<const ArchiveEntry *> made;
     const ArchiveEntry *node = this;
-    for (; node->path_.isNull(); node = node->parent_)
+    for (; node->pathKind_ == PathKind::Made && node->parent_; node = node->parent_)
         made.push_back(node);
-    QString path = node->path_;
+    QString path = node->pathKind_ == PathKind::Made ? QString() : node->path();
     while (path.endsWith(QLatin1Char('/')))
         path.chop(1);
     for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
@@ -77,13 +182,18 @@ bool ArchiveEntry::addToRoot(std::unique_ptr<ArchiveEntry> entry, ArchiveEntry *
     ArchiveEntry *folder = root;
     // The first folder made for this entry: it and those below it are counted with the entry.
     const ArchiveEntry *firstMade = nullptr;
-    const QStringView leading = deletingLastPathComponent(entry->path_);
+    const QString path = entry->keptPath();
+    const QStringView leading = deletingLastPathComponent(path);
+    // Whether the path is just the names of the folders and the entry's own, joined by "/".
+    bool joined = entry->pathKind_ == PathKind::Kept;
+    qsizetype at = 0;
     for (const QStringView component : QStringTokenizer(leading, u'/', Qt::SkipEmptyParts)) {
-        // The name is only looked up (and copied when a folder is made): no copy per component.
-        const QString name = QString::fromRawData(component.data(), component.size());
-        ArchiveEntry *found = folder->findChildFolder(name);
+        joined = joined && component.data() == path.constData() + at;
+        at += component.size() + 1;
+        ArchiveEntry *found = folder->findChildFolder(component);
         if (!found) {
-            found = folder->attach(std::unique_ptr<ArchiveEntry>(new ArchiveEntry(name, folder)));
+            found = folder->attach(
+                std::unique_ptr<ArchiveEntry>(new ArchiveEntry(component.toString(), folder)));
             if (!firstMade)
                 firstMade = found;
         }
@@ -91,6 +201,13 @@ bool ArchiveEntry::addToRoot(std::unique_ptr<ArchiveEntry> entry, ArchiveEntry *
     }
     if (!firstMade && folder->findChild(*entry))
         return false;
+    if (joined &&
+        QStringView(path).mid(at) == (entry->isLeaf_ ? entry->name_ : entry->name_ + kSlash)) {
+        entry->pathKind_ = PathKind::Joined;
+        entry->rare_->path = QString();
+        if (entry->rare_->linkTarget.isNull())
+            entry->rare_.reset();
+    }
     countAdded(*folder->attach(std::move(entry)), firstMade);
     return true;
 }
@@ -107,12 +224,8 @@ bool ArchiveEntry::addChild(std::unique_ptr<ArchiveEntry> child, bool checkIfExi
 ArchiveEntry *ArchiveEntry::attach(std::unique_ptr<ArchiveEntry> child) {
     child->parent_ = this;
     ArchiveEntry *added = child.get();
-    children_.push_back(std::move(child));
-    // The indexes keep the first child of a name, as a scan from the front would find it.
-    if (!firstChildByName_.contains(added->name_))
-        firstChildByName_.insert(added->name_, added);
-    if (!added->isLeaf_ && !firstFolderByName_.contains(added->name_))
-        firstFolderByName_.insert(added->name_, added);
+    folder_->children.push_back(std::move(child));
+    folder_->index.added(folder_->children);
     return added;
 }
 
@@ -121,10 +234,10 @@ void ArchiveEntry::countAdded(const ArchiveEntry &added, const ArchiveEntry *fir
     qint64 count = 1;
     bool inMade = firstMade != nullptr;
     for (ArchiveEntry *folder = added.parent_; folder; folder = folder->parent_) {
-        folder->descendantCount_ += count;
+        folder->folder_->descendantCount += count;
         if (added.isLeaf_) {
-            folder->totalSize_ += added.fields_.uncompressedSize;
-            folder->compressedTotalSize_ += added.fields_.compressedSize;
+            folder->folder_->totalSize += added.uncompressedSize_;
+            folder->folder_->compressedTotalSize += added.compressedSize_;
         }
         if (inMade) {
             ++count;
@@ -134,31 +247,59 @@ void ArchiveEntry::countAdded(const ArchiveEntry &added, const ArchiveEntry *fir
 }
 
 ArchiveEntry *ArchiveEntry::findChild(const ArchiveEntry &entry) {
-    ArchiveEntry *found = firstChildByName_.value(entry.name_, nullptr);
-    if (found && !found->fields_.date && entry.fields_.date)
-        found->fields_.date = entry.fields_.date;
-    if (found && found->fields_.permission == 0)
-        found->fields_.permission = entry.fields_.permission;
+    if (!folder_)
+        return nullptr;
+    const qsizetype leaf = folder_->index.find(folder_->children, entry.name_, false);
+    const qsizetype folder = folder_->index.find(folder_->children, entry.name_, true);
+    if (leaf < 0 && folder < 0)
+        return nullptr;
+    ArchiveEntry *found =
+        folder_->children[size_t(leaf < 0     ? folder
+                                 : folder < 0 ? leaf
+                                              : qMin(leaf, folder))]
+            .get();
+    if (!found->date_)
+        found->date_ = entry.date_;
+    if (found->permission_ == 0)
+        found->permission_ = entry.permission_;
     return found;
 }
 
-ArchiveEntry *ArchiveEntry::findChildFolder(const QString &name) const {
-    return firstFolderByName_.value(name, nullptr);
+ArchiveEntry *ArchiveEntry::findChildFolder(QStringView name) const {
+    if (!folder_)
+        return nullptr;
+    const qsizetype found = folder_->index.find(folder_->children, name, true);
+    return found < 0 ? nullptr : folder_->children[size_t(found)].get();
+}
+
+ArchiveEntry *ArchiveEntry::findChildLeaf(QStringView name) const {
+    if (!folder_)
+        return nullptr;
+    const qsizetype found = folder_->index.find(folder_->children, name, false);
+    return found < 0 ? nullptr : folder_->children[size_t(found)].get();
+}
+
+ArchiveEntry *ArchiveEntry::findLeaf(QStringView path) const {
+    const ArchiveEntry *folder = this;
+    for (const QStringView component :
+         QStringTokenizer(deletingLastPathComponent(path), u'/', Qt::SkipEmptyParts)) {
+        folder = folder->findChildFolder(component);
+        if (!folder)
+            return nullptr;
+    }
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return folder->findChildLeaf(path.mid(slash + 1));
 }
 
 void ArchiveEntry::clear() {
-    descendantCount_ = 0;
-    totalSize_ = 0;
-    compressedTotalSize_ = 0;
-    firstChildByName_.clear();
-    firstFolderByName_.clear();
-    children_.clear();
+    if (folder_)
+        *folder_ = Folder();
 }
 
 quint64 ArchiveEntry::totalSizes(const QList<ArchiveEntry *> &entries) {
     quint64 total = 0;
     for (const ArchiveEntry *entry : entries)
-        total += entry->totalSize_;
+        total += entry->totalSize();
     return total;
 }
 
@@ -171,15 +312,16 @@ QString ArchiveEntry::description() const {
 }
 
 QString ArchiveEntry::modifiedString() const {
-    if (!fields_.date)
+    const auto modified = date();
+    if (!modified)
         return QStringLiteral("");
-    return DateUtil::mediumString(*fields_.date);
+    return DateUtil::mediumString(*modified);
 }
 
 QString ArchiveEntry::filesizeString() const {
-    return sizeText(fields_.uncompressedSize);
+    return sizeText(uncompressedSize_);
 }
 
 QString ArchiveEntry::compressedString() const {
-    return sizeText(fields_.compressedSize);
+    return sizeText(compressedSize_);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "archive/EntryDate.h"
 #include "archive/IFileEntry.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -30,19 +30,25 @@ struct EntryFields {
     quint64 uncompressedSize = 0;
     quint16 compressionType = 0;
     QString linkTarget; // null when the entry is not a symbolic link
-    std::optional<QDateTime> date;
+    EntryDate date;
     bool encrypted = false; // the entry's data needs a password
 };
 
+class ChildIndex;
+
 // One node of an archive's entry tree. Folders own their children; the tree creates missing
-// intermediate folders itself, drops duplicate names and keeps per-folder totals.
+// intermediate folders itself, drops duplicate names and keeps per-folder totals. A node keeps
+// its own name only: archives of a million entries keep their tree in a few hundred bytes per
+// entry.
 class ArchiveEntry : public IFileEntry {
 public:
     using Fields = EntryFields;
+    using Children = std::vector<std::unique_ptr<ArchiveEntry>>;
 
     // A folder path ends in "/"; everything else is a leaf.
     explicit ArchiveEntry(const QString &path, const Fields &fields = {},
                           ArchiveEntry *parent = nullptr);
+    ~ArchiveEntry() override;
     static std::unique_ptr<ArchiveEntry> rootEntry();
 
     ArchiveEntry(const ArchiveEntry &) = delete;
@@ -57,31 +63,38 @@ public:
     // entry's.
     ArchiveEntry *findChild(const ArchiveEntry &entry);
     // The first child folder with exactly that name.
-    ArchiveEntry *findChildFolder(const QString &name) const;
+    ArchiveEntry *findChildFolder(QStringView name) const;
+    // The first child leaf with exactly that name.
+    ArchiveEntry *findChildLeaf(QStringView name) const;
+    // The leaf a relative path names, following the folders as addToRoot does; null when none.
+    ArchiveEntry *findLeaf(QStringView path) const;
     void clear();
     static quint64 totalSizes(const QList<ArchiveEntry *> &entries);
 
-    bool isRoot() const { return path_ == QLatin1String("/"); }
-    const std::vector<std::unique_ptr<ArchiveEntry>> &children() const { return children_; }
-    EntryLocation location() const { return fields_.location; }
+    bool isRoot() const;
+    const Children &children() const;
+    EntryLocation location() const { return location_; }
     QString displayName() const { return name_; }
+    QStringView nameView() const { return name_; }
     // Localized, case-insensitive order of the names.
     int compare(const ArchiveEntry &other) const;
     QString description() const;
 
     // The parent folder's path: the path without its last component ("/" for the root).
     QString leadingPath() const;
-    QString linkTarget() const { return fields_.linkTarget; }
-    quint32 permission() const { return fields_.permission; }
-    quint32 CRC() const { return fields_.CRC; }
-    quint64 compressedSize() const { return fields_.compressedSize; }
-    quint64 uncompressedSize() const { return fields_.uncompressedSize; }
-    quint16 compressionType() const { return fields_.compressionType; }
-    const std::optional<QDateTime> &date() const { return fields_.date; }
-    bool isEncrypted() const { return fields_.encrypted; }
-    quint64 totalSize() const { return totalSize_; }
-    quint64 compressedTotalSize() const { return compressedTotalSize_; }
-    qint64 descendantCount() const { return descendantCount_; }
+    QString linkTarget() const;
+    quint32 permission() const { return permission_; }
+    quint32 CRC() const { return CRC_; }
+    quint64 compressedSize() const { return compressedSize_; }
+    quint64 uncompressedSize() const { return uncompressedSize_; }
+    quint16 compressionType() const { return compressionType_; }
+    std::optional<QDateTime> date() const { return date_.toDateTime(); }
+    // The date as milliseconds since 1970 UTC, for listings that format many dates.
+    std::optional<qint64> dateMSecs() const { return date_.msecs(); }
+    bool isEncrypted() const { return encrypted_; }
+    quint64 totalSize() const;
+    quint64 compressedTotalSize() const;
+    qint64 descendantCount() const;
     ArchiveEntry *parent() const { return parent_; }
 
     // IFileEntry
@@ -91,14 +104,24 @@ public:
     QString filesizeString() const override;
     QString createdString() const override { return modifiedString(); }
     QString compressedString() const override;
-    quint64 size() const override { return fields_.uncompressedSize; }
+    quint64 size() const override { return uncompressedSize_; }
     bool isLeaf() const override { return isLeaf_; }
-    qsizetype childCount() const override { return qsizetype(children_.size()); }
+    qsizetype childCount() const override { return qsizetype(children().size()); }
     IFileEntry *childAt(qsizetype index) const override {
-        return children_.at(size_t(index)).get();
+        return children().at(size_t(index)).get();
     }
 
 private:
+    // How path() finds the path: kept as given, joined from the names above (a path that is
+    // just that), or built like a folder made for the paths below it.
+    enum class PathKind : quint8 { Kept, Joined, Made };
+    struct Folder;
+    // What few entries have: a path that differs from the names above, a link target.
+    struct Rare {
+        QString path;
+        QString linkTarget;
+    };
+
     // A folder no entry of the archive names, only the paths below it.
     ArchiveEntry(const QString &name, ArchiveEntry *parent);
     // Takes the child in, without counting it in the folders above.
@@ -106,20 +129,23 @@ private:
     // Counts the added node in every folder above it, and the folders made for it from
     // firstMade down in every folder above each of them.
     static void countAdded(const ArchiveEntry &added, const ArchiveEntry *firstMade);
+    QString keptPath() const { return rare_ ? rare_->path : QString(); }
+    QString joinedPath() const;
+    QString madePath() const;
+    Rare &rare();
 
     QString name_;
-    // Null for a folder made for the paths below it: its path is built from its parents', as
-    // storing it in each of thousands of nested folders would cost the square of the depth.
-    QString path_;
-    bool isLeaf_;
-    Fields fields_;
-    quint64 totalSize_ = 0;
-    quint64 compressedTotalSize_ = 0;
-    qint64 descendantCount_ = 0;
     ArchiveEntry *parent_;
-    std::vector<std::unique_ptr<ArchiveEntry>> children_;
-    // First child of each name, and first child folder of each name: lookups stay constant-time
-    // on folders with many thousands of children.
-    QHash<QString, ArchiveEntry *> firstChildByName_;
-    QHash<QString, ArchiveEntry *> firstFolderByName_;
+    std::unique_ptr<Folder> folder_; // null for leaves
+    std::unique_ptr<Rare> rare_;
+    EntryLocation location_;
+    quint64 compressedSize_;
+    quint64 uncompressedSize_;
+    EntryDate date_;
+    quint32 CRC_;
+    quint32 permission_;
+    quint16 compressionType_;
+    PathKind pathKind_;
+    bool encrypted_;
+    bool isLeaf_;
 };

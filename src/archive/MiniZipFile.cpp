@@ -3,6 +3,7 @@
 #include "archive/BufferedZipInput.h"
 
 #include <QFile>
+#include <QHash>
 #include <QTimeZone>
 #include <QtEndian>
 
@@ -15,15 +16,37 @@
 
 namespace {
 
-// minizip splits the DOS date for us; the components are local time, as zip stores it.
-QDateTime localDate(const tm_unz &date) {
+// The local date minizip splits from the DOS date, as milliseconds since 1970 UTC; none when it
+// is not a real date.
+std::optional<qint64> localMSecs(const tm_unz &date) {
     const QDate day(int(date.tm_year), int(date.tm_mon) + 1, int(date.tm_mday));
     const QTime time(int(date.tm_hour), int(date.tm_min), int(date.tm_sec));
     if (!day.isValid() || !time.isValid())
-        return {};
-    // Looking the zone up costs several file lookups; every entry needs it.
+        return std::nullopt;
+    // Looking the zone up costs several file lookups.
     static const QTimeZone zone = QTimeZone::systemTimeZone();
-    return QDateTime(day, time, zone);
+    // Placing a date in the zone looks its rules up, which costs more than the rest of an entry.
+    // On a day whose offset does not change, a time is the day's start plus its seconds: the
+    // rules are looked up once per day (a day that changes offset stands as none).
+    thread_local QHash<qint64, std::optional<qint64>> steadyDayStarts;
+    auto start = steadyDayStarts.constFind(day.toJulianDay());
+    if (start == steadyDayStarts.cend()) {
+        if (steadyDayStarts.size() > 100000)
+            steadyDayStarts.clear();
+        const QDateTime first(day, QTime(0, 0), zone);
+        const QDateTime last(day, QTime(23, 59, 59), zone);
+        std::optional<qint64> steady;
+        if (first.isValid() && last.isValid() && first.secsTo(last) == 86399 &&
+            first.time() == QTime(0, 0))
+            steady = first.toMSecsSinceEpoch();
+        start = steadyDayStarts.insert(day.toJulianDay(), steady);
+    }
+    if (*start)
+        return **start + qint64(time.msecsSinceStartOfDay());
+    const QDateTime placed(day, time, zone);
+    if (!placed.isValid())
+        return std::nullopt;
+    return placed.toMSecsSinceEpoch();
 }
 
 } // namespace
@@ -114,7 +137,7 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
     result.compressedSize = info.compressed_size;
     result.uncompressedSize = info.uncompressed_size;
     result.externalAttributes = quint32(info.external_fa);
-    result.modified = localDate(info.tmu_date);
+    result.modifiedMSecs = localMSecs(info.tmu_date);
     result.rawName = name.left(qsizetype(qstrnlen(name.constData(), size_t(name.size()))));
     result.extraField = extra;
     result.position = {pos.pos_in_zip_directory, pos.num_of_file};

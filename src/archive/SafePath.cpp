@@ -21,7 +21,24 @@ QString below(const QString &destination, const QString &path) {
     return path.mid(prefix.size());
 }
 
+// True when every component of the path is a plain name: no empty, "." or ".." component.
+static bool isClean(QStringView path) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != u'/')
+            continue;
+        const QStringView component = path.sliced(start, i - start);
+        if (component.isEmpty() || component == u"." || component == u"..")
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
 QString sanitize(const QString &entryPath) {
+    // Nearly every path is clean already: it is kept as it is, without a copy.
+    if (isClean(entryPath))
+        return entryPath;
     QStringList kept;
     for (const QString &component : entryPath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (component == QLatin1String(".") || component == QLatin1String(".."))

@@ -1,5 +1,7 @@
 #include "archive/ZipEntryInfo.h"
 
+#include <QTimeZone>
+
 #include "encoding/StringEncoding.h"
 
 #include <QtEndian>
@@ -145,7 +147,9 @@ bool ZipEntryInfo::isFolderName() const {
 }
 
 std::optional<QDateTime> ZipEntryInfo::date() const {
-    if (!modified.isValid())
+    if (!modifiedMSecs)
         return std::nullopt;
-    return modified;
+    // Looking the zone up costs several file lookups.
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return QDateTime::fromMSecsSinceEpoch(*modifiedMSecs, zone);
 }

@@ -28,8 +28,8 @@ struct ZipEntryInfo {
     quint64 compressedSize = 0;
     quint64 uncompressedSize = 0;
     quint32 externalAttributes = 0;
-    // Invalid when the stored date is not a real date.
-    QDateTime modified;
+    // The stored local date as milliseconds since 1970 UTC; none when it is not a real date.
+    std::optional<qint64> modifiedMSecs;
     // The name's bytes up to the first NUL.
     QByteArray rawName;
     // The central directory's extra field.
@@ -64,5 +64,6 @@ struct ZipEntryInfo {
     ZipFileType fileType() const;
     // A folder entry's raw name ends in a separator.
     bool isFolderName() const;
+    // The date in the system's zone.
     std::optional<QDateTime> date() const;
 };

@@ -28,7 +28,8 @@ ArchiveEntry::Fields fieldsOf(const ZipEntryInfo &info) {
     fields.compressedSize = info.compressedSize;
     fields.uncompressedSize = info.uncompressedSize;
     fields.compressionType = info.compressionMethod;
-    fields.date = info.date();
+    if (info.modifiedMSecs)
+        fields.date = EntryDate::local(*info.modifiedMSecs);
     fields.encrypted = info.isEncrypted();
     return fields;
 }
@@ -182,12 +183,15 @@ void ZipReader::listEntries() {
     detectNameEncoding();
     if (!openArchive())
         return;
-    UniqueEntryPaths paths;
+    UniqueEntryPaths paths(rootEntry());
     recordWalkError(walkEntries([&](const ZipEntryInfo &info) {
         if (const auto path = pathOfEntry(info, paths)) {
             ArchiveEntry::Fields fields = fieldsOf(info);
             fields.linkTarget = readLinkTarget(info);
-            ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(*path, fields), rootEntry());
+            if (!ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(*path, fields),
+                                         rootEntry()) &&
+                !info.isFolderName())
+                paths.keep(*path);
         }
         return true;
     }));

@@ -19,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -64,6 +63,15 @@ QJsonValue errorJson(const std::optional<Error> &error) {
                        {QStringLiteral("message"), error->message}};
 }
 
+// The object's members in QJsonDocument's indented form, without the braces around them and
+// without the line break after the last.
+QByteArray objectMembers(const QJsonObject &object) {
+    QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    text = text.mid(text.indexOf('\n') + 1);
+    text.chop(text.size() - text.lastIndexOf('\n', text.size() - 2));
+    return text;
+}
+
 // A reader error worth reporting: anything but none.
 std::optional<Error> readerError(OpenedArchive &archive) {
     return archive.session().reader() ? archive.session().reader()->archiveError() : std::nullopt;
@@ -86,21 +94,31 @@ int runList(const QStringList &arguments) {
     const ArchiveEntry &root = *archive.session().rootEntry();
     const std::optional<Error> error = readerError(archive);
     if (parser.isSet(QStringLiteral("json"))) {
-        QJsonArray entries;
-        EntryListing::forEachInTreeOrder(root, [&](const ArchiveEntry &entry, const QString &path) {
-            entries.append(EntryListing::toJson(entry, path));
-        });
+        // Written entry by entry, in the layout of QJsonDocument's indented form: a listing of a
+        // million entries never exists whole as JSON.
         const QString encoding = archive.nameEncoding();
-        const QJsonObject listing{
+        const QJsonObject head{
             {QStringLiteral("archive"), archive.path()},
-            {QStringLiteral("format"),
-             FileKinds::kindName(*ArchiveRules::archiveKind(archive.path()))},
             {QStringLiteral("encoding"),
              encoding.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(encoding)},
-            {QStringLiteral("entries"), entries},
-            {QStringLiteral("error"), errorJson(error)},
         };
-        std::fputs(QJsonDocument(listing).toJson(QJsonDocument::Indented).constData(), stdout);
+        const QJsonObject tail{
+            {QStringLiteral("error"), errorJson(error)},
+            {QStringLiteral("format"),
+             FileKinds::kindName(*ArchiveRules::archiveKind(archive.path()))},
+        };
+        std::fputs("{\n", stdout);
+        std::fputs(objectMembers(head).constData(), stdout);
+        std::fputs(",\n    \"entries\": [", stdout);
+        const char *separator = "\n";
+        EntryListing::forEachInTreeOrder(root, [&](const ArchiveEntry &entry, const QString &path) {
+            std::fputs(separator, stdout);
+            std::fputs(EntryListing::toJson(entry, path, 8).constData(), stdout);
+            separator = ",\n";
+        });
+        std::fputs("\n    ],\n", stdout);
+        std::fputs(objectMembers(tail).constData(), stdout);
+        std::fputs("\n}\n", stdout);
     } else {
         DateUtil::readLocalZone();
         EntryListing::forEachInTreeOrder(root, [](const ArchiveEntry &entry, const QString &path) {

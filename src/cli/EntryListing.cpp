@@ -48,27 +48,76 @@ ArchiveEntry *find(const ArchiveEntry &root, const QString &path) {
     return namedFolder;
 }
 
-QJsonObject toJson(const ArchiveEntry &entry, const QString &path) {
-    QJsonObject object;
-    object.insert(QStringLiteral("path"), path);
-    object.insert(QStringLiteral("isDir"), !entry.isLeaf());
-    object.insert(QStringLiteral("size"), qint64(entry.uncompressedSize()));
-    object.insert(QStringLiteral("compressedSize"), qint64(entry.compressedSize()));
-    object.insert(QStringLiteral("crc"), qint64(entry.CRC()));
-    object.insert(QStringLiteral("date"), entry.date()
-                                              ? QJsonValue(entry.date()->toUTC().toString(
-                                                    QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")))
-                                              : QJsonValue(QJsonValue::Null));
-    object.insert(QStringLiteral("linkTarget"), entry.linkTarget().isNull()
-                                                    ? QJsonValue(QJsonValue::Null)
-                                                    : QJsonValue(entry.linkTarget()));
-    return object;
+QByteArray jsonString(QStringView text) {
+    QByteArray out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        switch (c) {
+        case u'"':
+            out += "\\\"";
+            continue;
+        case u'\\':
+            out += "\\\\";
+            continue;
+        case u'\n':
+            out += "\\n";
+            continue;
+        case u'\r':
+            out += "\\r";
+            continue;
+        case u'\t':
+            out += "\\t";
+            continue;
+        default:
+            break;
+        }
+        if (c < 0x20) {
+            out += "\\u" + QByteArray::number(c, 16).rightJustified(4, '0');
+        } else if (c < 0x80) {
+            out += char(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                   QChar::isLowSurrogate(text[i + 1].unicode())) {
+            out += text.sliced(i, 2).toUtf8();
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            // A lone half of a pair has no UTF-8 form: it is escaped.
+            out += "\\u" + QByteArray::number(c, 16).rightJustified(4, '0');
+        } else {
+            out += QStringView(text.sliced(i, 1)).toUtf8();
+        }
+    }
+    out += '"';
+    return out;
+}
+
+QByteArray toJson(const ArchiveEntry &entry, const QString &path, int indent) {
+    const QByteArray outer(indent, ' ');
+    const QByteArray inner = outer + "    ";
+    const auto msecs = entry.dateMSecs();
+    const QByteArray date =
+        msecs ? '"' + DateUtil::utcTimestamp(*msecs).toLatin1() + '"' : QByteArray("null");
+    const QString target = entry.linkTarget();
+    QByteArray out = outer + "{\n";
+    out +=
+        inner + "\"compressedSize\": " + QByteArray::number(qint64(entry.compressedSize())) + ",\n";
+    out += inner + "\"crc\": " + QByteArray::number(entry.CRC()) + ",\n";
+    out += inner + "\"date\": " + date + ",\n";
+    out += inner + "\"isDir\": " + (entry.isLeaf() ? "false" : "true") + ",\n";
+    out += inner +
+           "\"linkTarget\": " + (target.isNull() ? QByteArray("null") : jsonString(target)) + ",\n";
+    out += inner + "\"path\": " + jsonString(path) + ",\n";
+    out += inner + "\"size\": " + QByteArray::number(qint64(entry.uncompressedSize())) + "\n";
+    out += outer + "}";
+    return out;
 }
 
 QString toLine(const ArchiveEntry &entry, const QString &path) {
-    const QString date =
-        entry.date() ? DateUtil::localTimestamp(*entry.date()) : QStringLiteral("-");
-    return QStringLiteral("%1  %2  %3").arg(entry.uncompressedSize(), 12).arg(date, -19).arg(path);
+    const auto msecs = entry.dateMSecs();
+    const QString date = msecs ? DateUtil::localTimestamp(*msecs) : QStringLiteral("-");
+    return QString::number(entry.uncompressedSize()).rightJustified(12) + QLatin1String("  ") +
+           date.leftJustified(19) + QLatin1String("  ") + path;
 }
 
 } // namespace EntryListing

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QJsonObject>
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -15,7 +15,11 @@ void forEachInTreeOrder(const ArchiveEntry &root,
                         const std::function<void(const ArchiveEntry &, const QString &)> &visit);
 // The entry listed under the given path (a folder also matches without its "/").
 ArchiveEntry *find(const ArchiveEntry &root, const QString &path);
-QJsonObject toJson(const ArchiveEntry &entry, const QString &path);
+// The entry as a JSON object in UTF-8, its lines indented by the given number of spaces, as
+// an element of list --json's "entries".
+QByteArray toJson(const ArchiveEntry &entry, const QString &path, int indent);
+// The text as a JSON string in UTF-8, quotes included.
+QByteArray jsonString(QStringView text);
 // "size  date  path" for the plain listing; local dates as the zone was last read
 // (DateUtil::readLocalZone).
 QString toLine(const ArchiveEntry &entry, const QString &path);

@@ -183,6 +183,27 @@ bool isAscii(const char *bytes, qsizetype length) {
     return std::all_of(bytes, bytes + length, [](char byte) { return quint8(byte) < 0x80; });
 }
 
+// The thread's converter for the encoding, reset to a fresh start. A listing decodes every name
+// with the same encoding, and opening a converter costs more than decoding a name.
+UConverter *openedConverter(StringEncoding encoding, const QByteArray &name, UErrorCode *status) {
+    struct Cached {
+        StringEncoding encoding = kAutomaticEncoding;
+        std::unique_ptr<UConverter, decltype(&ucnv_close)> converter{nullptr, ucnv_close};
+    };
+    thread_local Cached cached;
+    if (cached.converter && cached.encoding == encoding) {
+        ucnv_resetToUnicode(cached.converter.get());
+        return cached.converter.get();
+    }
+    cached.converter.reset(ucnv_open(name.constData(), status));
+    cached.encoding = encoding;
+    ucnv_setToUCallBack(cached.converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                        status);
+    if (U_FAILURE(*status))
+        cached.converter.reset();
+    return cached.converter.get();
+}
+
 } // namespace
 
 namespace StringEncodings {
@@ -216,10 +237,7 @@ std::optional<QString> decode(const char *bytes, qsizetype length, StringEncodin
         return QString::fromLatin1(bytes, length);
 
     UErrorCode status = U_ZERO_ERROR;
-    const std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(
-        ucnv_open(found->converter.constData(), &status), ucnv_close);
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
+    UConverter *converter = openedConverter(encoding, found->converter, &status);
     if (U_FAILURE(status))
         return std::nullopt;
 
@@ -231,7 +249,7 @@ std::optional<QString> decode(const char *bytes, qsizetype length, StringEncodin
     const char *const sourceLimit = bytes + length;
     for (;;) {
         UChar *target = buffer;
-        ucnv_toUnicode(converter.get(), &target, buffer + std::size(buffer), &source, sourceLimit,
+        ucnv_toUnicode(converter, &target, buffer + std::size(buffer), &source, sourceLimit,
                        nullptr, true, &status);
         text.append(reinterpret_cast<const QChar *>(buffer), target - buffer);
         if (status != U_BUFFER_OVERFLOW_ERROR)

@@ -15,4 +15,8 @@ void readLocalZone();
 // "yyyy-MM-dd HH:mm:ss" in local time, as QDateTime::toLocalTime shows it, without reading the
 // zone again for every date.
 QString localTimestamp(const QDateTime &date);
+// The same for milliseconds since 1970 UTC.
+QString localTimestamp(qint64 msecs);
+// "yyyy-MM-ddTHH:mm:ssZ" in UTC for milliseconds since 1970 UTC.
+QString utcTimestamp(qint64 msecs);
 } // namespace DateUtil

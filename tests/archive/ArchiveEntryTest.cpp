@@ -1,4 +1,5 @@
 #include "archive/ArchiveEntry.h"
+#include "util/PathUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,7 @@ TEST(ZipEntryTree, LeafNeverServesAsFolder) {
     ASSERT_EQ(root->children().size(), 2u);
     EXPECT_TRUE(root->children()[0]->isLeaf());
     EXPECT_EQ(root->children()[1]->path(), "/a/");
-    EXPECT_EQ(root->findChildFolder("a"), root->children()[1].get());
+    EXPECT_EQ(root->findChildFolder(u"a"), root->children()[1].get());
     EXPECT_EQ(root->findChild(*entry("a")), root->children()[0].get());
 }
 
@@ -148,4 +149,49 @@ TEST(ZipEntryTree, AVeryDeepPathKeepsItsFoldersPathsAndCounts) {
     EXPECT_EQ(second->descendantCount(), kDepth);
     EXPECT_EQ(second->totalSize(), 8u);
     EXPECT_EQ(deepest->leadingPath(), "/" + QStringLiteral("d/").repeated(kDepth - 1).chopped(1));
+}
+
+// Folders few enough to scan and many enough to index find the same children: the first of each
+// name and kind. Entries answer the paths they were given, however the tree stores them.
+TEST(ZipEntryTree, ManyChildrenFindTheFirstOfEachNameAndKind) {
+    for (const int count : {3, 8, 9, 200, 20000}) {
+        SCOPED_TRACE(count);
+        auto root = ArchiveEntry::rootEntry();
+        for (int i = 0; i < count; ++i)
+            ASSERT_TRUE(ArchiveEntry::addToRoot(entry(QStringLiteral("d/n%1").arg(i), quint64(i)),
+                                                root.get()));
+        const QString last = QStringLiteral("d/n%1").arg(count - 1);
+        // A folder of a leaf's name is made beside it; another leaf of a taken name is dropped.
+        ASSERT_TRUE(ArchiveEntry::addToRoot(entry(last + "/inner.txt", 1), root.get()));
+        EXPECT_FALSE(ArchiveEntry::addToRoot(entry(last, 99), root.get()));
+        EXPECT_FALSE(ArchiveEntry::addToRoot(entry("d/n0", 99), root.get()));
+        ArchiveEntry *d = root->findChildFolder(u"d");
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->childCount(), count + 1);
+        EXPECT_EQ(d->totalSize(), quint64(count) * quint64(count - 1) / 2 + 1);
+        const ArchiveEntry *leaf = root->findLeaf(last);
+        ASSERT_NE(leaf, nullptr);
+        EXPECT_EQ(leaf->size(), quint64(count - 1));
+        EXPECT_EQ(leaf->path(), last);
+        EXPECT_EQ(d->findChildFolder(PathUtil::fileName(last))->path(), "/" + last + "/");
+        EXPECT_EQ(root->findLeaf(QString(last + "/inner.txt"))->path(), last + "/inner.txt");
+        EXPECT_EQ(d->findChild(*entry(last)), leaf);
+        // Added without a check, a second leaf of a name stays behind the first.
+        ASSERT_TRUE(d->addChild(entry("d/n1", 77)));
+        EXPECT_EQ(root->findLeaf(u"d/n1")->size(), 1u);
+        EXPECT_EQ(d->findChildFolder(u"n0"), nullptr);
+        EXPECT_EQ(root->findLeaf(u"d/missing"), nullptr);
+        EXPECT_EQ(root->findLeaf(u"e/n0"), nullptr);
+    }
+    const QString given[] = {"a/b.txt", "a//c.txt", "/x.txt", "./y.txt", "e/",      "m//",
+                             "f/g/",    "f/g/h",    "f\\i",   "",        "j/k/../l"};
+    auto root = ArchiveEntry::rootEntry();
+    for (const QString &path : given) {
+        auto node = entry(path);
+        const ArchiveEntry *added = node.get();
+        if (ArchiveEntry::addToRoot(std::move(node), root.get()))
+            EXPECT_EQ(added->path(), path);
+        else
+            ADD_FAILURE() << "dropped " << path.toStdString();
+    }
 }

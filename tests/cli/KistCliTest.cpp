@@ -81,6 +81,69 @@ TEST_P(KistCli, ListsTheTreeAsJson) {
     EXPECT_TRUE(plain.out.contains("docs/sub/notes.md\n"));
 }
 
+// The JSON listing is written entry by entry: names that need escaping still make valid JSON
+// that reads back as the names, in the order and with the paths the plain listing shows.
+TEST(KistCliListing, AwkwardNamesMakeValidJson) {
+    const struct {
+        QString name;
+        QString listed; // the path list shows
+    } rows[] = {
+        {"quote\"d.txt", "quote\"d.txt"},
+        {"back\\slash.txt", "back/slash.txt"},
+        {"tab\there.txt", "tab\there.txt"},
+        {"line\nbreak.txt", "line\nbreak.txt"},
+        {"bell\x07.txt", "bell\x07.txt"},
+        {"del\x7f.txt", "del\x7f.txt"},
+        {QString::fromUtf8("ümlaut/straße.txt"), QString::fromUtf8("ümlaut/straße.txt")},
+        {QString::fromUtf8("emoji/😀.txt"), QString::fromUtf8("emoji/😀.txt")},
+        {QString::fromUtf8("e\u0301\u200b.txt"), QString::fromUtf8("e\u0301\u200b.txt")},
+        {"dup.txt", "dup.txt"},
+        {"dup.txt", "dup 2.txt"},
+        {"slash/</script>.txt", "slash/</script>.txt"},
+    };
+    ScratchDir dir;
+    QJsonArray names;
+    for (const auto &row : rows)
+        names.append(row.name);
+    const QString archive = dir.file("awkward.zip");
+    ASSERT_EQ(runPython(QStringLiteral("import json, sys, zipfile\n"
+                                       "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                       "    for i, n in enumerate(json.loads(sys.argv[2])):\n"
+                                       "        z.writestr(n, b'x' * i)\n"),
+                        dir.path(), {archive, QString::fromUtf8(QJsonDocument(names).toJson())}),
+              0);
+    const CliResult result = runCli({"list", "--json", archive});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    QJsonParseError error;
+    const QJsonObject listing = QJsonDocument::fromJson(result.out, &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    // JSON allows no raw control character inside a string; line breaks only separate tokens.
+    for (const char c : result.out)
+        ASSERT_TRUE(uchar(c) >= 0x20 || c == '\n') << "raw control character " << int(c);
+    EXPECT_TRUE(listing.value("error").isNull());
+    EXPECT_EQ(listing.value("format").toString(), "zip");
+    QMap<QString, qint64> sizes;
+    QStringList order;
+    for (const QJsonValue &value : listing.value("entries").toArray()) {
+        order.append(value.toObject().value("path").toString());
+        sizes.insert(order.last(), value.toObject().value("size").toInteger());
+    }
+    const CliResult plain = runCli({"list", archive});
+    const QStringList lines = QString::fromUtf8(plain.out).split('\n', Qt::SkipEmptyParts);
+    qint64 size = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.listed.toStdString());
+        ASSERT_TRUE(sizes.contains(row.listed));
+        EXPECT_EQ(sizes.value(row.listed), size++);
+        EXPECT_TRUE(plain.out.contains(row.listed.toUtf8()));
+    }
+    // Each plain line ends in the path at the same place in the order (a name with a line
+    // break spans two lines).
+    EXPECT_EQ(lines.size(), order.size() + 1);
+    EXPECT_TRUE(lines.first().endsWith(order.first()));
+    EXPECT_TRUE(lines.last().endsWith(order.last()));
+}
+
 TEST_P(KistCli, ExtractsOneFolderUnderAFreeName) {
     const QString archive = make("a", "docs");
     for (const char *expected : {"docs", "docs 2"}) {
