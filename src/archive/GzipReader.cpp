@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include <fcntl.h>
+
 namespace {
 // zlib inflates reads of twice its buffer straight into the caller's memory, without a copy;
 // the read size also keeps progress reports at the same decompressed sizes as 64 KB reads.
@@ -72,8 +74,12 @@ std::optional<bool> GzipReader::decompressWhole(QFile &output) {
         return std::nullopt;
     const std::unique_ptr<libdeflate_decompressor, InflaterFree> inflater(
         libdeflate_alloc_decompressor());
-    if (!inflater || !output.resize(length))
+    // Blocks reserved up front: writing through a mapping into a hole that a full disk cannot
+    // fill would kill the process with SIGBUS instead of failing a write.
+    if (!inflater || ::posix_fallocate(output.handle(), 0, length) != 0) {
+        output.resize(0);
         return std::nullopt;
+    }
     uchar *target = output.map(0, length);
     if (!target) {
         output.resize(0);

@@ -1,5 +1,6 @@
 #include "DocumentFixture.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -96,6 +97,31 @@ TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
         EXPECT_EQ(temporaries(), temporariesBefore);
         QFile::remove(archive);
     }
+}
+
+// A compressed tar is first undone into the cache folder, through a mapping where it can be: a
+// full cache must fail the opening with an alert, not kill the process with SIGBUS.
+TEST_P(WriteFaults, AFullCacheFailsTheOpeningOfACompressedTarCleanly) {
+    ASSERT_FALSE(ArchiveKit::makeZeros(dir_.file("z.tgz"), 8 * kRoom).isEmpty());
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + "/kist";
+    QDir().mkpath(cache);
+    std::unique_ptr<SmallTmpfs> tmpfs;
+    if (GetParam() == Fault::SmallTmpfs) {
+        tmpfs = std::make_unique<SmallTmpfs>(cache, kRoom);
+        if (!tmpfs->mounted)
+            GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    runFull([this] { open("z.tgz"); });
+    const QStringList alerts = ui_.callsStartingWith("alert:");
+    ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
+    EXPECT_TRUE(alerts.first().contains(
+        QRegularExpression("Not enough space on the disk to write|Failed to create file")))
+        << alerts.first().toStdString();
+    QStringList left;
+    for (QDirIterator it(cache, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        if (it.next().endsWith(".tar"))
+            left << it.filePath();
+    EXPECT_EQ(left, QStringList()) << "no temporary tar left behind";
 }
 
 TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
