@@ -23,8 +23,10 @@ for binary in "$build"/fuzz/fuzz_*; do
   echo "fuzz_$target: $runs runs, seed 1"
   # Only what the seed decides may steer the runs: every committed input stays in the corpus,
   # inputs may grow to the largest length at once, and neither hit counts nor the values that
-  # comparisons saw (both differ with the readers' threads) feed the mutations.
-  "$binary" -seed=1 -runs="$runs" -max_len=65536 -timeout=30 -rss_limit_mb=2048 \
+  # comparisons saw (both differ with the readers' threads) feed the mutations. The targets cap
+  # file sizes and ignore SIGXFSZ, so a write past the cap fails as on a full disk: libFuzzer's
+  # own handler for it would end the run instead.
+  "$binary" -seed=1 -runs="$runs" -max_len=65536 -timeout=30 -rss_limit_mb=2048 -handle_xfsz=0 \
     -malloc_limit_mb=4200 -keep_seed=1 -len_control=0 -use_counters=0 -use_cmp=0 -use_memmem=0 \
     -print_final_stats=1 -artifact_prefix="$work/$target-" \
     "$work/$target" "${inputs[@]}" 2>&1 | tail -n 25

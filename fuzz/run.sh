@@ -33,8 +33,9 @@ for t in "${targets[@]}"; do
   echo "fuzz_$t: ${seconds}s"
   # The RAR library reserves the window an entry declares (up to 4 GiB) before decoding: a
   # lazily committed allocation, so the single-allocation limit sits above it while memory
-  # actually used stays capped.
-  "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=65536 -timeout=30 -rss_limit_mb=2048 \
+  # actually used stays capped. A write past the targets' file size cap fails as on a full disk
+  # (-handle_xfsz=0 keeps libFuzzer's handler from ending the run).
+  "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=65536 -timeout=30 -rss_limit_mb=2048 -handle_xfsz=0 \
     -malloc_limit_mb=4200 \
     -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$t-" "$corpus" "$seeds/$t" 2>&1 |
     tail -n 25

@@ -23,6 +23,9 @@ constexpr unsigned kReadSize = 2 * kBufferSize;
 constexpr qint64 kWholeMemberLimit = qint64{512} * 1024 * 1024;
 // A gzip member's header and trailer take at least this many bytes.
 constexpr qint64 kShortestMember = 18;
+// Deflate never makes one byte into more than this many: a trailer claiming more is damage, and
+// no room is reserved for it.
+constexpr qint64 kLargestRatio = 1032;
 
 struct InflaterFree {
     void operator()(libdeflate_decompressor *inflater) const {
@@ -70,7 +73,7 @@ std::optional<bool> GzipReader::decompressWhole(QFile &output) {
         return std::nullopt;
     // The trailer's length, modulo 4 GiB, is the whole length when the member is the only one.
     const qint64 length = qFromLittleEndian<quint32>(data + size - 4);
-    if (length == 0 || length > kWholeMemberLimit)
+    if (length == 0 || length > kWholeMemberLimit || length > size * kLargestRatio)
         return std::nullopt;
     const std::unique_ptr<libdeflate_decompressor, InflaterFree> inflater(
         libdeflate_alloc_decompressor());
