@@ -41,14 +41,14 @@ std::optional<std::pair<QDate, QTime>> timestampParts(QStringView text) {
 // The date as the format spells it in the zone the split gives; split is localtime_r or gmtime_r,
 // which read the zone far faster than Qt does for every date.
 QString timestamp(qint64 msecs, std::tm *(*split)(const time_t *, std::tm *), const QString &format,
-                  Qt::TimeSpec spec) {
+                  Qt::TimeSpec zone) {
     const qint64 seconds = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
     std::tm parts{};
     const time_t value = time_t(seconds);
     const int year = split(&value, &parts) ? parts.tm_year + 1900 : -1;
     // Years that do not have four digits are rare enough to take Qt's way.
     if (year < 0 || year > 9999)
-        return QDateTime::fromMSecsSinceEpoch(msecs, spec).toString(format);
+        return QDateTime::fromMSecsSinceEpoch(msecs, zone).toString(format);
     // Written digit by digit: a listing formats a date per entry, and snprintf costs more than
     // the rest of the line.
     char16_t text[] = u"0000-00-00 00:00:00Z";
@@ -62,9 +62,9 @@ QString timestamp(qint64 msecs, std::tm *(*split)(const time_t *, std::tm *), co
     put(11, parts.tm_hour, 2);
     put(14, parts.tm_min, 2);
     put(17, parts.tm_sec, 2);
-    if (spec == Qt::UTC)
+    if (zone == Qt::UTC)
         text[10] = u'T';
-    return QString(reinterpret_cast<const QChar *>(text), spec == Qt::UTC ? 20 : 19);
+    return QString(reinterpret_cast<const QChar *>(text), zone == Qt::UTC ? 20 : 19);
 }
 
 } // namespace
