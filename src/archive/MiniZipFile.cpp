@@ -49,6 +49,21 @@ std::optional<qint64> localMSecs(const tm_unz &date) {
     return placed.toMSecsSinceEpoch();
 }
 
+// The end record and the longest comment it can have.
+constexpr qint64 kEndSearch = 22 + 65535;
+
+// The offset of the last end record within tail, the file's last kEndSearch bytes; -1 if none.
+qsizetype lastEndRecord(const QByteArray &tail) {
+    const qsizetype end = tail.lastIndexOf(QByteArray("PK\x05\x06", 4));
+    return end >= 0 && end + 22 <= tail.size() ? end : -1;
+}
+
+QByteArray fileTail(QFile &file) {
+    if (!file.seek(qMax<qint64>(0, file.size() - kEndSearch)))
+        return {};
+    return file.read(kEndSearch);
+}
+
 } // namespace
 
 MiniZipFile::~MiniZipFile() {
@@ -80,14 +95,16 @@ bool MiniZipFile::isSplitArchive(const QString &path) {
         return false;
     if (file.read(4) == QByteArray("PK\x07\x08", 4))
         return true;
-    // The end record and the longest comment it can have.
-    constexpr qint64 kEndSearch = 22 + 65535;
-    if (!file.seek(qMax<qint64>(0, file.size() - kEndSearch)))
+    const QByteArray tail = fileTail(file);
+    const qsizetype end = lastEndRecord(tail);
+    return end >= 0 && qFromLittleEndian<quint16>(tail.constData() + end + 4) != 0;
+}
+
+bool MiniZipFile::isCutShort(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray tail = file.read(kEndSearch);
-    const qsizetype end = tail.lastIndexOf(QByteArray("PK\x05\x06", 4));
-    return end >= 0 && end + 22 <= tail.size() &&
-           qFromLittleEndian<quint16>(tail.constData() + end + 4) != 0;
+    return file.read(4) == QByteArray("PK\x03\x04", 4) && lastEndRecord(fileTail(file)) < 0;
 }
 
 void MiniZipFile::close() {

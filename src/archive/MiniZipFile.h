@@ -26,6 +26,9 @@ public:
     // One segment of a split archive (".z01", ..., ".zip"), which minizip does not read: the
     // first starts with the split marker, the last has an end record on a later disk.
     static bool isSplitArchive(const QString &path);
+    // A zip whose end, with the directory of its entries, is missing (an interrupted download
+    // or copy): it starts with an entry but holds no end record.
+    static bool isCutShort(const QString &path);
     void close();
     // The open archive's directory lists no entry.
     bool hasNoEntries() const;

@@ -68,6 +68,8 @@ bool ZipReader::openArchive() {
     if (!zip_.open(filePath())) {
         if (MiniZipFile::isSplitArchive(filePath()))
             setError(::archiveError(ArchiveErrorCode::SplitZip));
+        else if (MiniZipFile::isCutShort(filePath()))
+            setError(::archiveError(ArchiveErrorCode::CutShort));
         else if (!MiniZipFile::isEmptyArchive(filePath()))
             errorFailedOpenFile();
         return false;

@@ -11,6 +11,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -137,7 +138,10 @@ std::optional<QString> icuResult(const IcuPick &pick) {
 std::optional<QString> NameEncodingDetector::detectCharset(const QByteArrayList &names,
                                                            NameHostSystem host) {
     const QByteArray runTogether = names.join();
-    if (runTogether.isEmpty())
+    // Every charset a name can be in reads ASCII alike: there is nothing to tell, and naming one
+    // would show the user an arbitrary pick.
+    if (std::all_of(runTogether.cbegin(), runTogether.cend(),
+                    [](char byte) { return uchar(byte) < 0x80; }))
         return std::nullopt;
     const IcuPick pick = icuPick(runTogether);
     // A wide Unicode pick is never right for names, whatever system wrote them.

@@ -24,8 +24,8 @@ namespace NameEncodingDetector {
 // Latin 1, Latin 2 and Cyrillic, the Japanese, Chinese, Korean and Taiwanese ones, and the
 // Windows ANSI ones for Latin 1, Latin 2 and Cyrillic) are compared by how plausible the
 // names they give are, and the most plausible wins; ICU's own pick wins a tie.
-// None when nothing was detected (no names, or ICU matched nothing and no code page fits):
-// the caller keeps its encoding. A null name when ICU had candidates but none decoded.
+// None when nothing was detected (no names, only ASCII ones, or ICU matched nothing and no code
+// page fits): the caller keeps its encoding. A null name when ICU had candidates but none decoded.
 std::optional<QString> detectCharset(const QByteArrayList &names, NameHostSystem host);
 
 } // namespace NameEncodingDetector
