@@ -15,11 +15,8 @@ class AppShellTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        dir_.write("src/a.txt", "a");
-        ASSERT_EQ(runShell(QStringLiteral("cd '%1/src' && zip -q ../one.zip a.txt && zip -q "
-                                          "../two.zip a.txt && zip -q ../three.zip a.txt")
-                               .arg(dir_.path())),
-                  0);
+        for (const char *name : {"one.zip", "two.zip", "three.zip"})
+            makeZip(name, {"a.txt"});
     }
     void TearDown() override {
         qDeleteAll(windows());
