@@ -15,8 +15,9 @@ class AppShellTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        for (const char *name : {"one.zip", "two.zip", "three.zip"})
-            makeZip(name, {"a.txt"});
+        dir_.write("src/a.txt", "a");
+        shell("cd src && zip -q ../one.zip a.txt && zip -q ../two.zip a.txt && "
+              "zip -q ../three.zip a.txt");
     }
     void TearDown() override {
         qDeleteAll(windows());
