@@ -134,12 +134,11 @@ TEST_F(Compression, CompressAsWritesTheChosenFormatUnderAFreeName) {
         const char *first;
         const char *second;
     };
+    // How names choose formats is also in the tool's table (KistCliCreate); the filter is the
+    // window's own.
     const Row rows[] = {
-        {"Photos", WriteFormat::Zip, "Photos.zip", "Photos 2.zip"},
         {"Photos", WriteFormat::Tar, "Photos.tar", "Photos 2.tar"},
-        {"Photos", WriteFormat::TarGz, "Photos.tar.gz", "Photos 2.tar.gz"},
         {"v1.2", WriteFormat::TarBz2, "v1.2.tar.bz2", "v1.2 2.tar.bz2"},
-        {"Photos.tar.xz", WriteFormat::Zip, "Photos.tar.xz", "Photos 2.tar.xz"},
         {"Photos.TZST", WriteFormat::SevenZip, "Photos.TZST", "Photos 2.TZST"},
         {"Photos.tar.gz", WriteFormat::TarGz, "Photos.tar.gz", "Photos 2.tar.gz"},
         {"Photos.7z", WriteFormat::TarGz, "Photos.7z", "Photos 2.7z"},
@@ -200,7 +199,8 @@ TEST_F(Compression, HiddenFilesAreLeftOutOfTotalAndArchiveWhenSet) {
     }
 }
 
-TEST_F(Compression, RevealShowsTheArchiveOrAGatheredItem) {
+// An archive is revealed by the window tests (CommandsTest).
+TEST_F(Compression, RevealShowsAGatheredItem) {
     dir_.write("a.txt", "a");
     dir_.write("b.txt", "b");
     document_.showInFolder();
@@ -215,12 +215,6 @@ TEST_F(Compression, RevealShowsTheArchiveOrAGatheredItem) {
     EXPECT_EQ(ui_.calls, (QStringList{"reveal:" + dir_.file("a.txt"),
                                       "reveal:" + dir_.file("b.txt"), "open:" + dir_.path()}))
         << "the archive's folder command opens the folder of the first item";
-
-    makeZip("k.zip", {{"x.txt", "x"}});
-    open("k.zip");
-    ui_.calls.clear();
-    document_.showInFolder();
-    EXPECT_EQ(ui_.calls, QStringList{"reveal:" + dir_.file("k.zip")});
 }
 
 } // namespace

@@ -53,12 +53,12 @@ enum class Fault { SmallTmpfs, FileSizeLimit };
 
 class WriteFaults : public DocumentTest, public ::testing::WithParamInterface<Fault> {
 protected:
-    // Makes the folder "full"; false where its fault cannot be made here.
-    bool makeFullFolder() {
-        QDir(dir_.path()).mkdir("full");
+    // Makes the folder (created when missing) "full"; false where its fault cannot be made here.
+    bool makeFull(const QString &folder) {
+        QDir().mkpath(folder);
         if (GetParam() == Fault::FileSizeLimit)
             return true;
-        tmpfs_ = std::make_unique<SmallTmpfs>(dir_.file("full"), kRoom);
+        tmpfs_ = std::make_unique<SmallTmpfs>(folder, kRoom);
         return tmpfs_->mounted;
     }
     // Runs the task to its end with the fault on; the test's own files are written before.
@@ -69,6 +69,16 @@ protected:
         task();
         settle();
     }
+    // The one alert names the lack of space, or (a writer on another thread may not see the
+    // cause) the file only, never a staging path.
+    void expectSpaceAlert() {
+        const QStringList alerts = ui_.callsStartingWith("alert:");
+        ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
+        EXPECT_TRUE(alerts.first().contains(
+            QRegularExpression("Not enough space on the disk to write|Failed to create file")))
+            << alerts.first().toStdString();
+        EXPECT_FALSE(alerts.first().contains("/.")) << "no staging path";
+    }
 
     std::unique_ptr<SmallTmpfs> tmpfs_;
 };
@@ -76,7 +86,7 @@ protected:
 // Each reader writes its files its own way: zip on several threads, tar through one buffer
 // (after its gzip layer is undone into the temporary folder), 7z on a thread of its own.
 TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
-    if (!makeFullFolder())
+    if (!makeFull(dir_.file("full")))
         GTEST_SKIP() << "mounting a tmpfs needs root";
     for (const QString &name : QStringList{"z.zip", "z.tgz", "z.7z"}) {
         SCOPED_TRACE(name.toStdString());
@@ -86,13 +96,7 @@ TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
         const QStringList temporariesBefore = temporaries();
         ui_.calls.clear();
         runFull([this] { document_.extractAll(); });
-        // A writer on another thread may not see the cause; the alert then names the file only.
-        const QStringList alerts = ui_.callsStartingWith("alert:");
-        ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
-        EXPECT_TRUE(alerts.first().contains(
-            QRegularExpression("Not enough space on the disk to write|Failed to create file")))
-            << alerts.first().toStdString();
-        EXPECT_FALSE(alerts.first().contains("/.")) << "no staging path";
+        expectSpaceAlert();
         EXPECT_EQ(namesIn("full"), QStringList{name}) << "no partial file, no staging folder";
         EXPECT_EQ(temporaries(), temporariesBefore);
         QFile::remove(archive);
@@ -104,19 +108,10 @@ TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
 TEST_P(WriteFaults, AFullCacheFailsTheOpeningOfACompressedTarCleanly) {
     ASSERT_FALSE(ArchiveKit::makeZeros(dir_.file("z.tgz"), 8 * kRoom).isEmpty());
     const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + "/kist";
-    QDir().mkpath(cache);
-    std::unique_ptr<SmallTmpfs> tmpfs;
-    if (GetParam() == Fault::SmallTmpfs) {
-        tmpfs = std::make_unique<SmallTmpfs>(cache, kRoom);
-        if (!tmpfs->mounted)
-            GTEST_SKIP() << "mounting a tmpfs needs root";
-    }
+    if (!makeFull(cache))
+        GTEST_SKIP() << "mounting a tmpfs needs root";
     runFull([this] { open("z.tgz"); });
-    const QStringList alerts = ui_.callsStartingWith("alert:");
-    ASSERT_EQ(alerts.size(), 1) << ui_.calls.join(' ').toStdString();
-    EXPECT_TRUE(alerts.first().contains(
-        QRegularExpression("Not enough space on the disk to write|Failed to create file")))
-        << alerts.first().toStdString();
+    expectSpaceAlert();
     QStringList left;
     for (QDirIterator it(cache, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         if (it.next().endsWith(".tar"))
@@ -125,7 +120,7 @@ TEST_P(WriteFaults, AFullCacheFailsTheOpeningOfACompressedTarCleanly) {
 }
 
 TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
-    if (!makeFullFolder())
+    if (!makeFull(dir_.file("full")))
         GTEST_SKIP() << "mounting a tmpfs needs root";
     dir_.write("src/noise.bin", noise(4 * kRoom, 5));
     // The file alone, no folder: libarchive 3.6.2 loses its list of a 7z's empty entries (folders

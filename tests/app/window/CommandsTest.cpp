@@ -164,16 +164,9 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
         // The dialog turns "backup.7z" into "backup.gz" when the tar.gz filter is chosen.
         {"Compress As, a typed name under the tar.gz filter chosen afterwards", Command::Items, "",
          "tool:Compress As…", "out backup.7z filter:tar.gz", "out", "backup.tar.gz"},
-        {"Compress As with the tar.xz filter, a tar.xz of both items", Command::Items, "",
-         "tool:Compress As…", "out backup filter:tar.xz", "out", "backup.tar.xz", nullptr, false,
-         false,
-         [](CommandsTest &t) {
-             const ToolResult listed = runTool("bsdtar", {"-tf", t.at("out/backup.tar.xz")});
-             QStringList names = listed.output.split('\n', Qt::SkipEmptyParts);
-             names.sort();
-             EXPECT_EQ(names,
-                       (QStringList{"file.txt", "folder/", "folder/.hidden", "folder/inner.txt"}));
-         }},
+        // The filter's format names the archive; what the job writes is the document tests'.
+        {"Compress As with the tar.xz filter", Command::Items, "", "tool:Compress As…",
+         "out backup filter:tar.xz", "out", "backup.tar.xz"},
         {"Preference: extract on opening", Command::Empty, "", "menu:File/Open…", "a/sample.zip",
          "a", "sample sample.zip", "Automatic extract the file archive", true},
         {"Preference: keep the window after extracting", Command::Archive, "",
@@ -227,8 +220,7 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
 
 TEST_F(CommandsTest, ExtractingAnEncryptedArchiveAsksForItsPassword) {
     dir_.write("src/secret.txt", "hidden words");
-    ASSERT_EQ(runShell("cd '" + dir_.path() + "/src' && zip -q -P pass ../locked.zip secret.txt"),
-              0);
+    shell("cd src && zip -q -P pass ../locked.zip secret.txt");
     auto window = openWindow(dir_.file("locked.zip"));
     for (const std::optional<QString> &password :
          {std::optional<QString>(), std::optional<QString>("pass")}) {

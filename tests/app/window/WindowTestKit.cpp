@@ -150,6 +150,10 @@ void WindowTest::python(const QString &script) const {
     ASSERT_EQ(ArchiveKit::runPython(script, dir_.path()), 0) << script.toStdString();
 }
 
+void WindowTest::shell(const QString &command) const {
+    ASSERT_EQ(runShellIn(dir_.path(), command), 0) << command.toStdString();
+}
+
 QString WindowTest::makeZip(const QString &name, const QStringList &entries) const {
     QString script =
         QStringLiteral("import zipfile\nwith zipfile.ZipFile('%1', 'w') as z:\n").arg(name);

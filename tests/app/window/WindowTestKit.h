@@ -31,8 +31,10 @@ public:
     void SetUp() override;
     void TearDown() override;
 
-    // Runs a python3 script in the scratch folder; fails the test when it fails.
+    // Runs a python3 script, or a shell command, in the scratch folder; fails the test when it
+    // fails.
     void python(const QString &script) const;
+    void shell(const QString &command) const;
     // A zip of the entries (names ending in "/" are folders) with the name as contents.
     QString makeZip(const QString &name, const QStringList &entries) const;
     // A window on the archive (or an empty one), shown and active, its listing ended.
