@@ -7,12 +7,15 @@ cd "$(dirname "$0")/.."
 
 count() {
   find "$1" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z | xargs -0 -r awk '
+    BEGIN { q = sprintf("%c", 39); charLiteral = q "([^" q "\\\\]|\\\\.)" q }
     FNR == 1 { inblock = 0 }
     {
       line = $0
       code = 0
+      # String and character literals may hold comment markers ("./*"): blank them first.
+      gsub(charLiteral, "c", line)
+      gsub(/"([^"\\]|\\.)*"/, "s", line)
       # Walk the line, dropping /* ... */ parts (which may span lines) and a trailing // comment.
-      # Comment markers inside string literals are rare enough here to be ignored.
       while (length(line) > 0) {
         if (inblock) {
           end = index(line, "*/")

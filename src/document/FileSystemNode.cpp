@@ -97,18 +97,6 @@ bool FileSystemNode::addChildren(const List &nodes) {
     return true;
 }
 
-bool FileSystemNode::addChild(const Ptr &node) {
-    QMutexLocker locker(&lock_);
-    if (!children_) {
-        children_ = List{node};
-        return true;
-    }
-    if (contains(*node, *children_))
-        return false;
-    children_->append(node);
-    return true;
-}
-
 bool FileSystemNode::removeItems(const List &nodes) {
     QMutexLocker locker(&lock_);
     if (!children_)
@@ -122,15 +110,6 @@ bool FileSystemNode::removeItems(const List &nodes) {
     }
     children_ = kept;
     return true;
-}
-
-bool FileSystemNode::remove(const Ptr &node) {
-    QMutexLocker locker(&lock_);
-    if (!children_)
-        return false;
-    const qsizetype before = children_->size();
-    children_->removeIf([&](const Ptr &child) { return *child == *node; });
-    return children_->size() != before;
 }
 
 void FileSystemNode::invalidateChildren() {

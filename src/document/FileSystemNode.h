@@ -30,9 +30,7 @@ public:
     // True when the list holds the node itself or a node of the same name, ignoring case.
     static bool contains(const FileSystemNode &node, const List &items);
     bool addChildren(const List &nodes);
-    bool addChild(const Ptr &node);
     bool removeItems(const List &nodes);
-    bool remove(const Ptr &node);
     void invalidateChildren();
     void clear();
     bool operator==(const FileSystemNode &other) const { return path_ == other.path_; }

@@ -15,8 +15,6 @@ public:
 
     // A message with an informative text below it and one "OK" button.
     virtual void alert(const QString &message, const QString &information) = 0;
-    // A text field holding the default text; none when the user cancelled.
-    virtual std::optional<QString> input(const QString &message, const QString &defaultValue) = 0;
     // A masked text field; none when the user cancelled (an empty answer is not none).
     virtual std::optional<QString> askPassword(const QString &message) = 0;
     // A folder chooser, opening at the folder when one is given; the chosen folder, or none when

@@ -60,10 +60,6 @@ public:
     void alert(const QString &message, const QString &information) override {
         record("alert:" + message + information);
     }
-    std::optional<QString> input(const QString &message, const QString &defaultValue) override {
-        record("input:" + message + '|' + defaultValue);
-        return defaultValue;
-    }
     std::optional<QString> askPassword(const QString &message) override {
         record("password:" + message);
         return next(passwords, "password prompt");

@@ -12,23 +12,12 @@ QString localized(const char *text) {
 
 } // namespace
 
-std::optional<QString> Alerts::input(const QString &message, const QString &defaultValue,
-                                     QWidget *parent) {
-    return askText(message, defaultValue, QLineEdit::Normal, parent);
-}
-
 std::optional<QString> Alerts::askPassword(const QString &message, QWidget *parent) {
-    return askText(message, QString(), QLineEdit::Password, parent);
-}
-
-std::optional<QString> Alerts::askText(const QString &message, const QString &defaultValue,
-                                       QLineEdit::EchoMode echoMode, QWidget *parent) {
     QInputDialog dialog(parent);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setLabelText(message);
-    dialog.setTextEchoMode(echoMode);
-    dialog.setTextValue(defaultValue);
+    dialog.setTextEchoMode(QLineEdit::Password);
     dialog.setOkButtonText(localized("OK"));
     dialog.setCancelButtonText(localized("Cancel"));
     if (dialog.exec() != QDialog::Accepted)

@@ -20,10 +20,6 @@ void QtDialogs::alert(const QString &message, const QString &information) {
     Alerts::alert(message, information, window_);
 }
 
-std::optional<QString> QtDialogs::input(const QString &message, const QString &defaultValue) {
-    return Alerts::input(message, defaultValue, window_);
-}
-
 std::optional<QString> QtDialogs::askPassword(const QString &message) {
     return Alerts::askPassword(message, window_);
 }

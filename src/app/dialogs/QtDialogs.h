@@ -15,7 +15,6 @@ public:
     explicit QtDialogs(QWidget *window);
 
     void alert(const QString &message, const QString &information) override;
-    std::optional<QString> input(const QString &message, const QString &defaultValue) override;
     std::optional<QString> askPassword(const QString &message) override;
     std::optional<QString> pickFolder(const std::optional<QString> &openingFolder) override;
     std::optional<ArchiveChoice> saveArchive(const QString &folder, const QString &name) override;
