@@ -67,12 +67,14 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     return Error{kArchiveErrorDomain, int(code), message};
 }
 
+bool isOutOfSpace(int errnoValue) {
+    return errnoValue == ENOSPC || errnoValue == EDQUOT || errnoValue == EFBIG;
+}
+
 Error writeError(int errnoValue, const QString &name) {
-    switch (errnoValue) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
+    if (isOutOfSpace(errnoValue))
         return archiveError(ArchiveErrorCode::DiskFull, name);
+    switch (errnoValue) {
     case EACCES:
     case EPERM:
     case EROFS:

@@ -1,5 +1,6 @@
 #include "document/CompressionJob.h"
 
+#include "archive/ArchiveError.h"
 #include "archive/Utf8CtypeScope.h"
 #include "util/Cancellation.h"
 #include "util/FileOps.h"
@@ -35,32 +36,34 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
     // packed data of a 7z, which libarchive keeps there until it closes the archive).
     const QString temporary = destination_ + QStringLiteral("/.") + StringUtil::newUuid() +
                               QLatin1Char('.') + WriteFormats::extension(format_);
-    QString message;
+    WriteFailure failure;
     // libarchive converts names in the thread's character type; Qt's file names are UTF-8 even
     // under the C locale.
     const Utf8CtypeScope utf8;
     const bool written =
         !isCurrentThreadCancelled() &&
         (format_ == WriteFormat::Zip
-             ? ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_, &message,
+             ? ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_, &failure,
                                                    &outcome.leftOut)
              : LibarchiveWriter::writeFilesRelativeToParent(format_, paths_, delegate, temporary,
-                                                            options_, &message, &outcome.leftOut));
+                                                            options_, &failure, &outcome.leftOut));
     outcome.cancelled = isCurrentThreadCancelled();
+    // The extension stays out of the free name's numbering: "x 2.tgz", not "x.tgz 2.tar.gz".
+    const QString typed = WriteFormats::extensionIn(archiveName_, format_);
+    const QString baseName =
+        typed.isEmpty() ? archiveName_ : archiveName_.chopped(typed.size() + 1);
+    const QString extension = typed.isEmpty() ? WriteFormats::extension(format_) : typed;
     if (written && !outcome.cancelled) {
-        // The extension stays out of the free name's numbering: "x 2.tgz", not "x.tgz 2.tar.gz".
-        const QString typed = WriteFormats::extensionIn(archiveName_, format_);
         outcome.placedPath =
-            typed.isEmpty()
-                ? FreePlacement::moveToFreeFileName(temporary, destination_, archiveName_,
-                                                    WriteFormats::extension(format_))
-                : FreePlacement::moveToFreeFileName(temporary, destination_,
-                                                    archiveName_.chopped(typed.size() + 1), typed);
+            FreePlacement::moveToFreeFileName(temporary, destination_, baseName, extension);
         if (outcome.placedPath.isNull())
-            message = Engine::tr("%1: cannot write into this folder").arg(destination_);
+            failure.message = Engine::tr("%1: cannot write into this folder").arg(destination_);
     }
     if (!outcome.cancelled && outcome.placedPath.isNull())
-        outcome.error = Error{QStringLiteral("ZipErrorDomain"), 1, message};
+        outcome.error =
+            failure.outOfSpace
+                ? archiveError(ArchiveErrorCode::DiskFull, baseName + QLatin1Char('.') + extension)
+                : Error{QStringLiteral("ZipErrorDomain"), 1, failure.message};
     if (outcome.placedPath.isNull())
         FileOps::removeItem(temporary);
     return outcome;

@@ -1,5 +1,6 @@
 #include "zip/LibarchiveWriter.h"
 
+#include "archive/ArchiveError.h"
 #include "util/Cancellation.h"
 #include "util/FileTree.h"
 #include "util/Localization.h"
@@ -36,7 +37,7 @@ bool LibarchiveWriter::writeFilesRelativeToParent(WriteFormat format, const QStr
                                                   ProgressReceiver *delegate,
                                                   const QString &desPath,
                                                   const std::optional<ScanOptions> &options,
-                                                  QString *failure, QStringList *leftOut) {
+                                                  WriteFailure *failure, QStringList *leftOut) {
     LibarchiveWriter writer(format, desPath, options, delegate);
     for (const QString &item : paths) {
         // A clean absolute path keeps "." and ".." out of the entry names.
@@ -45,7 +46,7 @@ bool LibarchiveWriter::writeFilesRelativeToParent(WriteFormat format, const QStr
     }
     const bool written = writer.finish();
     if (failure)
-        *failure = writer.failure().value_or(QString());
+        *failure = {writer.failure().value_or(QString()), writer.outOfSpace_};
     if (leftOut)
         *leftOut = writer.leftOut();
     return written;
@@ -125,6 +126,7 @@ void LibarchiveWriter::fail(const char *key, const QString &name) {
     if (hasFailed())
         return;
     QString message = Engine::tr(key).arg(name);
+    outOfSpace_ = archive_ && isOutOfSpace(archive_errno(archive_));
     if (archive_ && archive_error_string(archive_))
         message += QStringLiteral(": ") + QString::fromLocal8Bit(archive_error_string(archive_));
     failure_ = message;

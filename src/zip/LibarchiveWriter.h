@@ -3,6 +3,7 @@
 #include "util/FileOps.h"
 #include "util/ProgressThrottle.h"
 #include "util/ScanOptions.h"
+#include "zip/WriteFailure.h"
 #include "zip/WriteFormats.h"
 
 #include <QString>
@@ -31,7 +32,7 @@ public:
     static bool writeFilesRelativeToParent(WriteFormat format, const QStringList &paths,
                                            ProgressReceiver *delegate, const QString &desPath,
                                            const std::optional<ScanOptions> &options,
-                                           QString *failure, QStringList *leftOut);
+                                           WriteFailure *failure, QStringList *leftOut);
 
     // Creates the archive file, which must not exist yet; failure says when that failed.
     LibarchiveWriter(WriteFormat format, const QString &archivePath,
@@ -72,6 +73,8 @@ private:
     const std::optional<ScanOptions> options_;
     ProgressReceiver *const delegate_;
     std::optional<QString> failure_;
+    // The library's write failed for want of room.
+    bool outOfSpace_ = false;
     QStringList leftOut_;
     ProgressThrottle progress_{kProgressThreshold};
     bool isCancelled_ = false;

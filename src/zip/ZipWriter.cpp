@@ -2,6 +2,7 @@
 
 #include "zip/ZipEndRecord.h"
 
+#include "archive/ArchiveError.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
 #include "util/FileTree.h"
@@ -62,11 +63,11 @@ tm_zip zipDate(const QDateTime &now) {
 bool ZipWriter::zipFilesRelativeToParent(const QStringList &paths, ProgressReceiver *delegate,
                                          const QString &desPath,
                                          const std::optional<ScanOptions> &propertyOptions,
-                                         QString *failure, QStringList *leftOut) {
+                                         WriteFailure *failure, QStringList *leftOut) {
     ZipWriter writer(desPath, propertyOptions, delegate);
     const bool written = writer.zipItems(paths, std::nullopt);
     if (failure)
-        *failure = writer.failure().value_or(QString());
+        *failure = {writer.failure().value_or(QString()), writer.outOfSpace_};
     if (leftOut)
         *leftOut = writer.leftOut();
     return written;
@@ -127,12 +128,15 @@ ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
     output.write = [this](const QString &name, const char *data, std::size_t length) {
         if (zipWriteInFileInZip(zipFile_, data, unsigned(length)) >= 0)
             return true;
-        setFailure(Engine::tr("Error in writing '%1' in the zipfile").arg(name));
+        const int cause = errno;
+        setFailure(Engine::tr("Error in writing '%1' in the zipfile").arg(name), cause);
         return false;
     };
     output.closeEntry = [this](const QString &name, quint64 size, quint32 crc) {
-        if (zipCloseFileInZipRaw64(zipFile_, size, crc) != ZIP_OK)
-            setFailure(Engine::tr("Error in closing '%1' in the zipfile").arg(name));
+        if (zipCloseFileInZipRaw64(zipFile_, size, crc) != ZIP_OK) {
+            const int cause = errno;
+            setFailure(Engine::tr("Error in closing '%1' in the zipfile").arg(name), cause);
+        }
     };
     output.readFailed = [this](const QString &name) {
         setFailure(Engine::tr("Error in reading '%1'").arg(name));
@@ -151,6 +155,11 @@ ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
     return output;
 }
 
+void ZipWriter::setFailure(const QString &message, int cause) {
+    failure_ = message;
+    outOfSpace_ = outOfSpace_ || isOutOfSpace(cause);
+}
+
 ZipWriter::~ZipWriter() {
     finish();
 }
@@ -161,10 +170,14 @@ bool ZipWriter::finish() {
         pipeline_.reset();
     }
     if (zipFile_) {
+        errno = 0;
         if (zipClose(zipFile_, nullptr) != ZIP_OK ||
-            (!hasFailed() && !ZipEndRecord::addZip64WhenNeeded(filePath_)))
+            (!hasFailed() && !ZipEndRecord::addZip64WhenNeeded(filePath_))) {
+            const int cause = errno;
             setFailure(Engine::tr("Error in closing '%1' in the zipfile")
-                           .arg(PathUtil::fileName(filePath_)));
+                           .arg(PathUtil::fileName(filePath_)),
+                       cause);
+        }
         zipFile_ = nullptr;
         if (hasFailed() && identity_)
             FileOps::removeIfSame(filePath_, *identity_);
@@ -245,8 +258,10 @@ void ZipWriter::zipSymbolicLink(const QString &path, const QString &name) {
     pipeline_->addAction([this, name, target] {
         if (!zipOpenNewFile(name, false, FileType::SymbolicLink))
             return;
-        if (zipWriteInFileInZip(zipFile_, target.constData(), unsigned(target.size())) < 0)
-            setFailure(Engine::tr("Error in writing '%1' in the zipfile").arg(name));
+        if (zipWriteInFileInZip(zipFile_, target.constData(), unsigned(target.size())) < 0) {
+            const int cause = errno;
+            setFailure(Engine::tr("Error in writing '%1' in the zipfile").arg(name), cause);
+        }
         zipCloseFile(name);
     });
 }
@@ -298,7 +313,8 @@ bool ZipWriter::zipOpenNewFile(const QString &name, bool needsClose, FileType fi
         Z_DEFAULT_COMPRESSION, isRaw ? 1 : 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr,
         0, kVersionMadeBy, flagBase, isLarge ? 1 : 0);
     if (result != ZIP_OK) {
-        setFailure(Engine::tr("Error in opening '%1' in zipfile").arg(name));
+        const int cause = errno;
+        setFailure(Engine::tr("Error in opening '%1' in zipfile").arg(name), cause);
         return false;
     }
     if (needsClose)
@@ -307,6 +323,8 @@ bool ZipWriter::zipOpenNewFile(const QString &name, bool needsClose, FileType fi
 }
 
 void ZipWriter::zipCloseFile(const QString &name) {
-    if (zipCloseFileInZip(zipFile_) != ZIP_OK)
-        setFailure(Engine::tr("Error in closing '%1' in the zipfile").arg(name));
+    if (zipCloseFileInZip(zipFile_) != ZIP_OK) {
+        const int cause = errno;
+        setFailure(Engine::tr("Error in closing '%1' in the zipfile").arg(name), cause);
+    }
 }

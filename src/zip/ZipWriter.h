@@ -4,6 +4,7 @@
 #include "util/FolderLoopGuard.h"
 #include "util/ProgressThrottle.h"
 #include "util/ScanOptions.h"
+#include "zip/WriteFailure.h"
 #include "zip/ZipDeflatePipeline.h"
 
 #include <QString>
@@ -31,7 +32,7 @@ public:
     zipFilesRelativeToParent(const QStringList &paths, ProgressReceiver *delegate,
                              const QString &desPath,
                              const std::optional<ScanOptions> &propertyOptions = std::nullopt,
-                             QString *failure = nullptr, QStringList *leftOut = nullptr);
+                             WriteFailure *failure = nullptr, QStringList *leftOut = nullptr);
     // As above, with every entry named relative to the one base folder.
     static bool zipFiles(const QStringList &paths, ProgressReceiver *delegate,
                          const QString &desPath, const QString &relativeBase,
@@ -83,7 +84,8 @@ private:
     // The checkpoint before every item and every buffer: true once the thread was cancelled.
     bool checkCancelled();
     bool hasFailed() const { return failure_.has_value(); }
-    void setFailure(const QString &message) { failure_ = message; }
+    // cause is the errno of a failed write, if any.
+    void setFailure(const QString &message, int cause = 0);
     static quint32 externalAttributes(FileType fileType);
     // Opens an entry; closes it at once when asked. isLarge asks for zip64 records, isRaw takes
     // data that is deflated already.
@@ -100,6 +102,8 @@ private:
     ProgressReceiver *const delegate_;
     QString relativeBase_;
     std::optional<QString> failure_;
+    // A write failed for want of room.
+    bool outOfSpace_ = false;
     QStringList leftOut_;
     ProgressThrottle progress_{kProgressThreshold};
     bool isCancelled_ = false;
