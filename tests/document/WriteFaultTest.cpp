@@ -133,7 +133,12 @@ TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
         ui_.calls.clear();
         ui_.savedArchives = {IDialogs::ArchiveChoice{dir_.file("full/src"), format}};
         runFull([this] { document_.compressAs(); });
-        ASSERT_EQ(ui_.callsStartingWith("alert:").size(), 1);
+        const QStringList alerts = ui_.callsStartingWith("alert:");
+        ASSERT_EQ(alerts.size(), 1);
+        // The archive's own name, not the hidden file it is staged in.
+        EXPECT_TRUE(alerts.first().contains("Not enough space on the disk to write src." +
+                                            WriteFormats::extension(format)))
+            << alerts.first().toStdString();
         EXPECT_EQ(namesIn("full"), QStringList()) << "no partial archive under any name";
         EXPECT_EQ(temporaries(), temporariesBefore);
     }
