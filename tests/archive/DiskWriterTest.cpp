@@ -1,6 +1,5 @@
-
+#include "ReaderOf.h"
 #include "archive/GzipReader.h"
-#include "archive/LibarchiveReader.h"
 #include "archive/LibarchiveStreamReader.h"
 #include "archive/RarReader.h"
 #include "archive/TarReader.h"
@@ -12,6 +11,8 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,33 +23,30 @@ using namespace ArchiveKit;
 
 namespace {
 
-template <class Reader>
-std::unique_ptr<ReaderBase> readerOf(const QString &path, ArchiveEntry *root) {
-    return ReaderBase::create<Reader>(path, root, nullptr, QString());
+// Lists the archive and extracts each selection (the path of a node, "" for the whole archive),
+// each time into a fresh folder that the check looks at.
+void extractEach(const QString &archive, MakeReader make, const QStringList &selections,
+                 const std::function<void(const ReaderBase &, const ArchiveEntry *,
+                                          const ScratchDir &, const QString &)> &check) {
+    for (const QString &selection : selections) {
+        SCOPED_TRACE(QFileInfo(archive).fileName().toStdString() + " " +
+                     (selection.isEmpty() ? "whole" : selection.toStdString()));
+        const auto root = ArchiveEntry::rootEntry();
+        ScratchDir dest;
+        auto reader = make(archive, root.get(), QString());
+        reader->listEntries();
+        EXPECT_FALSE(reader->archiveError());
+        if (selection.isEmpty())
+            reader->extract(dest.path());
+        else
+            reader->extract(findEntry(root.get(), selection), dest.path());
+        EXPECT_FALSE(reader->archiveError());
+        check(*reader, root.get(), dest, selection);
+    }
 }
 
-template <ArchiveKind kind>
-std::unique_ptr<ReaderBase> libarchiveOf(const QString &path, ArchiveEntry *root) {
-    return ReaderBase::create<LibarchiveReader>(path, root, nullptr, QString(), kAutomaticEncoding,
-                                                kind);
-}
-
-using MakeReader = std::unique_ptr<ReaderBase> (*)(const QString &, ArchiveEntry *);
-
-// Lists the archive and extracts it whole or, when selected, only its folder "t/".
-std::unique_ptr<ReaderBase> extractWholeOrSelected(MakeReader make, const QString &archive,
-                                                   ArchiveEntry *root, bool selection,
-                                                   const QString &destination) {
-    auto reader = make(archive, root);
-    reader->listEntries();
-    EXPECT_FALSE(reader->archiveError());
-    if (selection)
-        reader->extract(findEntry(root, QStringLiteral("t/")), destination);
-    else
-        reader->extract(destination);
-    EXPECT_FALSE(reader->archiveError());
-    return reader;
-}
+// The whole archive and its folder "t/".
+const QStringList kWholeAndFolder = {"", "t/"};
 
 } // namespace
 
@@ -91,6 +89,7 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
         {"t/absolute", "/etc/passwd", false},
         {"t/climb", "sub/../../../x", false},
         {"t/sub/top", "..", true},
+        {"t/dangling", "nowhere", true},
         // ".." after a name climbs from wherever a link of that name leads.
         {"t/after", "inside/../sticky", false},
     };
@@ -114,27 +113,25 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
         const QString archive = dir.file(format.archive);
         ASSERT_EQ(runShellIn(source, QString::fromLatin1(format.command).arg(shellQuote(archive))),
                   0);
-        for (const bool selection : {false, true}) {
-            SCOPED_TRACE(std::string(format.archive) + (selection ? " selection" : " whole"));
-            const auto root = ArchiveEntry::rootEntry();
-            ScratchDir dest;
-            const auto reader =
-                extractWholeOrSelected(format.make, archive, root.get(), selection, dest.path());
-            for (const auto &file : files) {
-                EXPECT_EQ(modeOf(dest.file(file.name)), file.restored & ~mask) << file.name;
-                EXPECT_EQ(readFile(dest.file(file.name)), "data\n") << file.name;
-            }
-            for (const auto &link : links) {
-                EXPECT_EQ(findEntry(root.get(), link.name)->linkTarget(), link.target);
-                const QFileInfo info(dest.file(link.name));
-                EXPECT_EQ(info.isSymLink(), link.made) << link.name;
-                EXPECT_EQ(info.exists() || info.isSymLink(), link.made) << link.name;
-                const ArchiveWarning warning{ArchiveWarning::Kind::LinkLeftOut,
-                                             QString::fromLatin1(link.name)};
-                EXPECT_EQ(reader->warnings().contains(warning), !link.made) << link.name;
-            }
-            EXPECT_EQ(readFile(dest.file("t/inside")), "data\n");
-        }
+        extractEach(archive, format.make, kWholeAndFolder,
+                    [&](const ReaderBase &reader, const ArchiveEntry *root, const ScratchDir &dest,
+                        const QString &) {
+                        for (const auto &file : files) {
+                            EXPECT_EQ(modeOf(dest.file(file.name)), file.restored & ~mask)
+                                << file.name;
+                            EXPECT_EQ(readFile(dest.file(file.name)), "data\n") << file.name;
+                        }
+                        for (const auto &link : links) {
+                            EXPECT_EQ(findEntry(root, link.name)->linkTarget(), link.target);
+                            const QFileInfo info(dest.file(link.name));
+                            EXPECT_EQ(info.isSymLink(), link.made) << link.name;
+                            EXPECT_EQ(info.exists() || info.isSymLink(), link.made) << link.name;
+                            const ArchiveWarning warning{ArchiveWarning::Kind::LinkLeftOut,
+                                                         QString::fromLatin1(link.name)};
+                            EXPECT_EQ(reader.warnings().contains(warning), !link.made) << link.name;
+                        }
+                        EXPECT_EQ(readFile(dest.file("t/inside")), "data\n");
+                    });
     }
 
     // 7zz stores what it reads from its standard input as a pipe that holds the data, which
@@ -151,22 +148,23 @@ TEST(DiskWriter, NoSetIdBitsNoEscapingLinksNoDevicesForEveryReader) {
                  {"fifo.7z", readerOf<LibarchiveReader>, "x\n"},
                  {"fifo.cpio", libarchiveOf<ArchiveKind::Cpio>, {}}};
     for (const auto &[archive, make, file] : pipes) {
-        SCOPED_TRACE(archive);
-        const auto root = ArchiveEntry::rootEntry();
-        ScratchDir dest;
-        const auto reader =
-            extractWholeOrSelected(make, dir.file(archive), root.get(), false, dest.path());
-        EXPECT_EQ(QFileInfo(dest.file("fifo")).isFile(), !file.isNull());
-        EXPECT_EQ(readFile(dest.file("fifo")), file);
-        const ArchiveWarnings leftOut =
-            file.isNull() ? ArchiveWarnings{{ArchiveWarning::Kind::SpecialFileLeftOut, "fifo"}}
-                          : ArchiveWarnings();
-        EXPECT_EQ(reader->warnings(), leftOut);
+        extractEach(
+            dir.file(archive), make, {""},
+            [&](const ReaderBase &reader, const ArchiveEntry *, const ScratchDir &dest,
+                const QString &) {
+                EXPECT_EQ(QFileInfo(dest.file("fifo")).isFile(), !file.isNull());
+                EXPECT_EQ(readFile(dest.file("fifo")), file);
+                const ArchiveWarnings leftOut =
+                    file.isNull()
+                        ? ArchiveWarnings{{ArchiveWarning::Kind::SpecialFileLeftOut, "fifo"}}
+                        : ArchiveWarnings();
+                EXPECT_EQ(reader.warnings(), leftOut);
+            });
     }
 }
 
 // A hard link is a copy of the file it names, written by the same extraction, whichever name the
-// format stores the data with (cpio's newc: the last one; ISO 9660 and odc: the first).
+// format stores the data with (cpio's newc: the last one; tar, ISO 9660 and odc: the first).
 TEST(DiskWriter, HardLinksGetTheDataOfTheFileTheyName) {
     ScratchDir dir;
     ASSERT_EQ(
@@ -177,27 +175,38 @@ TEST(DiskWriter, HardLinksGetTheDataOfTheFileTheyName) {
         const char *archive;
         const char *command;
         MakeReader make;
+        bool eachAlone; // each name is listed with the file's size and extracts alone
     } formats[] = {
-        {"a.cpio", "find t | cpio -o -H newc --quiet > %1", libarchiveOf<ArchiveKind::Cpio>},
-        {"o.cpio", "find t | cpio -o -H odc --quiet > %1", libarchiveOf<ArchiveKind::Cpio>},
+        {"a.tar", "tar -cf %1 t", readerOf<TarReader>, true},
+        {"a.cpio", "find t | cpio -o -H newc --quiet > %1", libarchiveOf<ArchiveKind::Cpio>, false},
+        {"o.cpio", "find t | cpio -o -H odc --quiet > %1", libarchiveOf<ArchiveKind::Cpio>, true},
         {"a.iso", "genisoimage -quiet -R -graft-points -o %1 t/=t",
-         libarchiveOf<ArchiveKind::Iso9660>},
+         libarchiveOf<ArchiveKind::Iso9660>, false},
     };
     for (const auto &format : formats) {
         const QString archive = dir.file(format.archive);
         ASSERT_EQ(runShellIn(dir.file("src"),
                              QString::fromLatin1(format.command).arg(shellQuote(archive))),
                   0);
-        for (const bool selection : {false, true}) {
-            SCOPED_TRACE(std::string(format.archive) + (selection ? " selection" : " whole"));
-            const auto root = ArchiveEntry::rootEntry();
-            ScratchDir dest;
-            const auto reader =
-                extractWholeOrSelected(format.make, archive, root.get(), selection, dest.path());
-            EXPECT_EQ(reader->warnings(), ArchiveWarnings());
-            EXPECT_EQ(readFile(dest.file("t/a")), "data\n");
-            EXPECT_EQ(readFile(dest.file("t/sub/b")), "data\n");
-        }
+        const QStringList selections =
+            format.eachAlone ? QStringList{"", "t/", "t/a", "t/sub/b"} : kWholeAndFolder;
+        extractEach(archive, format.make, selections,
+                    [&](const ReaderBase &reader, const ArchiveEntry *root, const ScratchDir &dest,
+                        const QString &selection) {
+                        EXPECT_EQ(reader.warnings(), ArchiveWarnings());
+                        if (!selection.endsWith('/') && !selection.isEmpty()) {
+                            const QString name = QFileInfo(selection).fileName();
+                            EXPECT_EQ(filesBelow(dest.path()), QStringList{name});
+                            EXPECT_EQ(readFile(dest.file(name)), "data\n");
+                            return;
+                        }
+                        for (const char *name : {"t/a", "t/sub/b"}) {
+                            EXPECT_EQ(readFile(dest.file(name)), "data\n") << name;
+                            if (format.eachAlone) {
+                                EXPECT_EQ(findEntry(root, name)->uncompressedSize(), 5u) << name;
+                            }
+                        }
+                    });
     }
 }
 
@@ -234,15 +243,13 @@ with zipfile.ZipFile('a.zip', 'w') as z:
         {"a.rar", readerOf<RarReader>},
     };
     for (const auto &format : formats) {
-        for (const bool selection : {false, true}) {
-            SCOPED_TRACE(std::string(format.archive) + (selection ? " selection" : " whole"));
-            const auto root = ArchiveEntry::rootEntry();
-            ScratchDir dest;
-            const auto reader = extractWholeOrSelected(format.make, dir.file(format.archive),
-                                                       root.get(), selection, dest.path());
-            EXPECT_EQ(readFile(dest.file("t/ok.txt")), "fine\n");
-            const ArchiveWarnings leftOut{{ArchiveWarning::Kind::NameTooLongLeftOut, tooLong}};
-            EXPECT_EQ(reader->warnings(), leftOut);
-        }
+        extractEach(
+            dir.file(format.archive), format.make, kWholeAndFolder,
+            [&](const ReaderBase &reader, const ArchiveEntry *, const ScratchDir &dest,
+                const QString &) {
+                EXPECT_EQ(readFile(dest.file("t/ok.txt")), "fine\n");
+                const ArchiveWarnings leftOut{{ArchiveWarning::Kind::NameTooLongLeftOut, tooLong}};
+                EXPECT_EQ(reader.warnings(), leftOut);
+            });
     }
 }

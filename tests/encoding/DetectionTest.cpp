@@ -52,14 +52,14 @@ TEST(DetectionTest, FirstCandidateThatDecodesWinsAndNoneMeansNothing) {
     EXPECT_EQ(EncodingUtil::decodeWithCharsets(unknown, bytes), std::nullopt);
 }
 
-TEST(DetectionTest, BytesIcuCannotMatchAreNotDecodedLossily) {
+// Bytes ICU cannot match are not decoded lossily; the C-string form stops at NUL and at the
+// given length.
+TEST(DetectionTest, UnmatchedBytesAndCStrings) {
     const QByteArray unmatched("\xff");
     ASSERT_EQ(CharsetDetector::candidates(unmatched), std::nullopt);
     EXPECT_EQ(CharsetDetector::decode(unmatched), std::nullopt);
     EXPECT_EQ(CharsetDetector::decodeCString(unmatched.constData(), 1), std::nullopt);
-}
 
-TEST(DetectionTest, CStringFormsStopAtNulAndAtTheGivenLength) {
     const QString name = QString::fromUtf8("Документы/отчёт.doc");
     const QByteArray field = name.toUtf8() + QByteArray("\0tail", 5);
     EXPECT_EQ(CharsetDetector::decodeCString(field.constData(), field.size()), name);
