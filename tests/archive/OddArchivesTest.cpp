@@ -78,6 +78,10 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
         {"first segment of a split archive", "t.zip",
          "$ head -c 200000 /dev/urandom > r.bin && zip -q -s 64k s.zip r.bin && mv s.z01 t.zip", "",
          "", "join them with zip -s 0"},
+        // A download stopped before the directory at the end.
+        {"cut before its directory", "t.zip",
+         "$ zip -q z.zip a.txt big.bin && head -c $(($(stat -c %s z.zip) - 200)) z.zip > t.zip", "",
+         "", "The archive is cut short"},
         // Zip64 records written when nothing needs them: sizes and offsets left at 0xFFFFFFFF in
         // the central directory, held in the 0x0001 extra field.
         {"zip -fz", "t.zip", "$ zip -q -fz t.zip a.txt big.bin", "a.txt, big.bin", "", "", python},

@@ -91,3 +91,11 @@ TEST(DetectionTest, CodePagesOfDosAndWindowsAreReadExactly) {
                 << charset->toStdString();
     }
 }
+
+// Names in plain ASCII read alike in every charset: no system's names name one, which the
+// window would show as the detected encoding.
+TEST(DetectionTest, PlainAsciiNamesNameNoCharset) {
+    const QByteArrayList names{"readme.txt", "src/main.c", "Makefile"};
+    for (const NameHostSystem host : {NameHostSystem::DosOrWindows, NameHostSystem::Other})
+        EXPECT_EQ(NameEncodingDetector::detectCharset(names, host), std::nullopt);
+}

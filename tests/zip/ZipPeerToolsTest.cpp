@@ -57,10 +57,10 @@ TEST(ZipPeerTools, ExtractedContentsAreIdenticalAndInTheWalkOrder) {
         writeFile(photos, QStringLiteral("T/sub%1/deeper/f%2.txt").arg(i % 5).arg(i),
                   compressible(100 + i * 37, i));
     const QString archive = dir.file("roundtrip.zip");
-    QString message;
+    WriteFailure failure;
     ASSERT_TRUE(
-        ZipWriter::zipFilesRelativeToParent({photos}, nullptr, archive, std::nullopt, &message))
-        << message.toStdString();
+        ZipWriter::zipFilesRelativeToParent({photos}, nullptr, archive, std::nullopt, &failure))
+        << failure.message.toStdString();
     QStringList walk;
     expectedNames(photos, source, walk);
     EXPECT_EQ(entryNames(inspectZip(archive, false)), walk);
