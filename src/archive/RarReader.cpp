@@ -16,6 +16,7 @@
 #include "util/ThreadPool.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -149,7 +150,8 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
     clearError();
     closeArchive();
     // The library follows a set from its first volume only; any volume opens the whole set.
-    const QString first = RarVolumes::firstVolume(path);
+    const QString firstName = RarVolumes::firstVolumeName(path);
+    const QString first = QFileInfo(firstName).isFile() ? firstName : path;
     arcName_ = QFile::encodeName(first);
     missingVolume_.clear();
     header_ = std::make_unique<RARHeaderDataEx>();
@@ -179,6 +181,14 @@ bool RarReader::openArchive(const QString &path, unsigned int mode) {
         return false;
     }
     archiveFlags_ = flags_->Flags;
+    // A later volume read on its own lists the files that start in it and fails on the first
+    // that began before: the set is unreadable without its first volume.
+    if (first != firstName && (archiveFlags_ & ROADF_VOLUME) &&
+        !(archiveFlags_ & ROADF_FIRSTVOLUME)) {
+        setError(::archiveError(ArchiveErrorCode::MissingVolume, PathUtil::fileName(firstName)));
+        closeArchive();
+        return false;
+    }
     header_->CmtBuf = nullptr;
     RARSetCallback(handle_, libraryCallback, long(reinterpret_cast<quintptr>(this)));
     if (!password().isEmpty()) {
