@@ -9,27 +9,33 @@ constexpr int kBarWidth = 120;
 }
 
 ListingIndicator::ListingIndicator(QWidget *parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+    , stop_(new QToolButton(this)) {
     auto *bar = new QProgressBar(this);
     bar->setObjectName(QStringLiteral("ListingProgress"));
     // No end is known while the entries come: the bar only says that reading goes on.
     bar->setRange(0, 0);
     bar->setTextVisible(false);
     bar->setMaximumWidth(kBarWidth);
-    auto *cancel = new QToolButton(this);
-    cancel->setObjectName(QStringLiteral("ListingCancel"));
-    cancel->setText(tr("Stop"));
-    cancel->setToolTip(tr("Stop reading the archive"));
-    connect(cancel, &QToolButton::clicked, this, &ListingIndicator::cancelRequested);
+    stop_->setObjectName(QStringLiteral("ListingCancel"));
+    stop_->setText(tr("Stop"));
+    stop_->setToolTip(tr("Stop reading the archive"));
+    connect(stop_, &QToolButton::clicked, this, [this] {
+        // One stop per listing: the stop waits for the listing, and a second press must not
+        // start a second wait inside the first.
+        stop_->setEnabled(false);
+        emit cancelRequested();
+    });
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(bar);
-    layout->addWidget(cancel);
+    layout->addWidget(stop_);
     hide();
 }
 
 void ListingIndicator::start() {
     running_ = true;
+    stop_->setEnabled(true);
     show();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QToolButton;
+
 // The status line's sign that a listing goes on: a busy bar and a button that stops it. Hidden
 // otherwise.
 class ListingIndicator : public QWidget {
@@ -18,5 +20,6 @@ signals:
     void cancelRequested();
 
 private:
+    QToolButton *stop_;
     bool running_ = false;
 };
