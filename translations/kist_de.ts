@@ -554,6 +554,17 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
     </message>
 </context>
 <context>
+    <name>ListingIndicator</name>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Stop reading the archive</source>
+        <translation>Das Lesen des Archivs anhalten</translation>
+    </message>
+</context>
+<context>
     <name>PreferencesWindow</name>
     <message>
         <source>Preferences</source>
@@ -657,6 +668,13 @@ kist-cli &lt;Befehl&gt; --help beschreibt einen Befehl.
     <message>
         <source>Loading…</source>
         <translation>Wird geladen …</translation>
+    </message>
+    <message numerus="yes">
+        <source>Reading… %n item(s)</source>
+        <translation>
+            <numerusform>Wird gelesen … %n Objekt</numerusform>
+            <numerusform>Wird gelesen … %n Objekte</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -10,5 +10,12 @@
             <numerusform>%n items</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Reading… %n item(s)</source>
+        <translation>
+            <numerusform>Reading… %n item</numerusform>
+            <numerusform>Reading… %n items</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

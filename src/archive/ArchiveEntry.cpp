@@ -1,6 +1,7 @@
 #include "archive/ArchiveEntry.h"
 
 #include "archive/ChildIndex.h"
+#include "archive/EntryTreeWatcher.h"
 #include "util/DateUtil.h"
 #include "util/Localization.h"
 #include "util/PathUtil.h"
@@ -41,6 +42,7 @@ struct ArchiveEntry::Folder {
     quint64 totalSize = 0;
     quint64 compressedTotalSize = 0;
     qint64 descendantCount = 0;
+    EntryTreeWatcher *watcher = nullptr;
 };
 
 ArchiveEntry::ArchiveEntry(const QString &path, const Fields &fields, ArchiveEntry *parent)
@@ -209,6 +211,8 @@ bool ArchiveEntry::addToRoot(std::unique_ptr<ArchiveEntry> entry, ArchiveEntry *
             entry->rare_.reset();
     }
     countAdded(*folder->attach(std::move(entry)), firstMade);
+    if (root->folder_->watcher)
+        root->folder_->watcher->entryAdded();
     return true;
 }
 
@@ -292,8 +296,18 @@ ArchiveEntry *ArchiveEntry::findLeaf(QStringView path) const {
 }
 
 void ArchiveEntry::clear() {
+    if (!folder_)
+        return;
+    EntryTreeWatcher *watcher = folder_->watcher;
+    if (watcher)
+        watcher->clearing();
+    *folder_ = Folder();
+    folder_->watcher = watcher;
+}
+
+void ArchiveEntry::setWatcher(EntryTreeWatcher *watcher) {
     if (folder_)
-        *folder_ = Folder();
+        folder_->watcher = watcher;
 }
 
 quint64 ArchiveEntry::totalSizes(const QList<ArchiveEntry *> &entries) {

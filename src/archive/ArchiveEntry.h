@@ -35,6 +35,7 @@ struct EntryFields {
 };
 
 class ChildIndex;
+class EntryTreeWatcher;
 
 // One node of an archive's entry tree. Folders own their children; the tree creates missing
 // intermediate folders itself, drops duplicate names and keeps per-folder totals. A node keeps
@@ -68,7 +69,10 @@ public:
     ArchiveEntry *findChildLeaf(QStringView name) const;
     // The leaf a relative path names, following the folders as addToRoot does; null when none.
     ArchiveEntry *findLeaf(QStringView path) const;
+    // Empties the folder; a root keeps its watcher and tells it first.
     void clear();
+    // A root's watcher (none: nobody is told), told of every addToRoot and clear.
+    void setWatcher(EntryTreeWatcher *watcher);
     static quint64 totalSizes(const QList<ArchiveEntry *> &entries);
 
     bool isRoot() const;

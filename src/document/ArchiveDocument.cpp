@@ -9,6 +9,7 @@
 #include "document/DocumentPreview.h"
 #include "document/IDialogs.h"
 #include "document/IDocumentView.h"
+#include "document/ListingFeed.h"
 #include "document/MainThread.h"
 #include "settings/Preferences.h"
 #include "util/Cancellation.h"
@@ -46,10 +47,11 @@ void ArchiveDocument::open(const std::optional<QString> &path) {
     IPasswordPrompt *prompt = this;
     session_ = std::make_unique<ArchiveSession>(filePath_, prompt, &worker_);
     state_ = State::Viewing;
+    feed_ = std::make_unique<ListingFeed>(view_, *session_->rootEntry());
     view_.setProgressTopText(tr("Loading..."));
     worker_.startThread([this] { return listTask(); }, false);
-    // Once the listing runs, so that the window lets go of the old tree and keeps off the new
-    // one until the listing has ended.
+    // Once the listing runs, so that the window lets go of the old tree and takes in the new one
+    // only as the listing hands it over.
     view_.reloadBrowser();
 }
 
@@ -65,8 +67,9 @@ DocumentWorker::Ending ArchiveDocument::listTask() {
         opened ? session_->list() : ArchiveSession::ListingOutcome{};
     const bool cancelled = isCurrentThreadCancelled();
     return [this, outcome, cancelled] {
+        feed_.reset();
         endTask(0);
-        view_.reloadBrowser();
+        view_.showListedEntries();
         view_.selectRememberedEncoding();
         view_.updateCommands();
         // A cancelled listing or password prompt skips the after-listing step, its alert too.
@@ -92,12 +95,16 @@ void ArchiveDocument::close() {
     view_.closeWindow();
 }
 
+qint64 ArchiveDocument::listedCount() const {
+    return feed_ ? feed_->shownCount() : 0;
+}
+
 bool ArchiveDocument::canExtractSelected() const {
     return canExtract() && !view_.currentSelection().isEmpty();
 }
 
 bool ArchiveDocument::canView() const {
-    if (!isViewing())
+    if (!canExtract())
         return false;
     const QList<IFileEntry *> items = view_.currentSelection();
     return items.size() == 1 && dynamic_cast<ArchiveEntry *>(items.first()) &&

@@ -23,6 +23,7 @@ class ArchiveReader;
 class IDialogs;
 class IDocumentView;
 class IPreviewPane;
+class ListingFeed;
 class ArchiveEntry;
 
 // One window's document: either an opened archive, listed into an entry tree, or the files and
@@ -51,8 +52,15 @@ public:
     bool isEmpty() const { return state_ == State::Empty && filePath_.isEmpty(); }
     bool isComposing() const { return state_ == State::Composing; }
     bool isViewing() const { return state_ == State::Viewing; }
-    // Enabling rules of the window's commands.
-    bool canExtract() const { return isViewing(); }
+    // From opening an archive until its listing has ended; the window shows the entries as they
+    // are read meanwhile.
+    bool isListing() const { return feed_ != nullptr; }
+    // The entries the window was given so far while listing.
+    qint64 listedCount() const;
+    // Enabling rules of the window's commands. What needs the whole listing (extracting, viewing,
+    // another name encoding) waits for its end: the worker runs one task at a time, so the
+    // commands are off until then rather than queued behind it.
+    bool canExtract() const { return isViewing() && !isListing(); }
     bool canExtractSelected() const;
     bool canView() const;
     bool canAdd() const { return !isViewing(); }
@@ -134,6 +142,7 @@ private:
     std::unique_ptr<DocumentExtraction> extraction_;
     std::unique_ptr<DocumentCompression> compression_;
     std::unique_ptr<DocumentPreview> preview_;
+    std::unique_ptr<ListingFeed> feed_;
     QString filePath_;
     State state_ = State::Empty;
 };

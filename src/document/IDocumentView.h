@@ -25,6 +25,10 @@ public:
     // Reloads the browser from the document's tree, selects the first folder of the first
     // column and refreshes the status line.
     virtual void reloadBrowser() = 0;
+    // The listing added entries to the tree, or it ended: the browser shows the new ones, keeping
+    // the selection and the scroll position. While the listing goes on its thread waits until
+    // this returns, so the tree may be read here and only here.
+    virtual void showListedEntries() = 0;
     // Selects the encoding remembered for the opened archive in the encoding chooser.
     virtual void selectRememberedEncoding() = 0;
     // Enables the toolbar items after the document's predicates.

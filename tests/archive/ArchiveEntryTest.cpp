@@ -1,4 +1,5 @@
 #include "archive/ArchiveEntry.h"
+#include "archive/EntryTreeWatcher.h"
 #include "util/PathUtil.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,36 @@ ArchiveEntry *child(const ArchiveEntry *folder, const QString &name) {
     return nullptr;
 }
 
+// Writes down what a root's watcher is told, with the root's count at that moment.
+class RecordingWatcher : public EntryTreeWatcher {
+public:
+    explicit RecordingWatcher(const ArchiveEntry &root)
+        : root_(root) {}
+    QStringList told;
+    void entryAdded() override { told.append(QString("added:%1").arg(root_.descendantCount())); }
+    void clearing() override { told.append(QString("clearing:%1").arg(root_.descendantCount())); }
+
+private:
+    const ArchiveEntry &root_;
+};
+
 } // namespace
+
+TEST(ZipEntryTree, AWatchedRootTellsOfEachEntryTakenInAndOfClearingBeforeIt) {
+    auto root = ArchiveEntry::rootEntry();
+    RecordingWatcher watcher(*root);
+    root->setWatcher(&watcher);
+    ArchiveEntry::addToRoot(entry("a/b/c.txt"), root.get());
+    ArchiveEntry::addToRoot(entry("a/b/c.txt"), root.get());
+    ArchiveEntry::addToRoot(entry("d.txt"), root.get());
+    root->clear();
+    ArchiveEntry::addToRoot(entry("e.txt"), root.get());
+    root->setWatcher(nullptr);
+    ArchiveEntry::addToRoot(entry("f.txt"), root.get());
+    EXPECT_EQ(watcher.told, (QStringList{"added:3", "added:4", "clearing:4", "added:1"}))
+        << "told once the entry and its made folders are counted, never of a dropped duplicate, "
+           "before the entries go, and still after clearing until taken off";
+}
 
 TEST(ZipEntryTree, ImplicitFoldersAndTotals) {
     auto root = ArchiveEntry::rootEntry();

@@ -8,6 +8,8 @@
                                                    (NAMES and SIZES: JSON objects keyed by name)
     archive_maker.py lha ARCHIVE FOLDER            an LHA archive (level-2 headers, stored: -lh0-)
                                                    of the folder's tree
+    archive_maker.py many-zip ARCHIVE COUNT        a stored zip of COUNT empty files, a thousand to a
+                                                   folder dNNN/, a hundred to its subfolder sN/
     archive_maker.py rpm ARCHIVE FOLDER            an RPM package (rpmbuild, offline) whose payload
                                                    holds the folder's items at its top
 
@@ -162,6 +164,14 @@ def rar4(path, host, entries):
         f.write(out)
 
 
+def many_zip(path, count):
+    # Files in archive order fill one folder after the other, so a listing read in parts shows
+    # new top folders with each part.
+    with zipfile.ZipFile(path, 'w') as z:
+        for i in range(count):
+            z.writestr('d%03d/s%d/f%d.txt' % (i // 1000, i // 100 % 10, i), b'')
+
+
 def crc16(data):
     """The CRC-16 of LHA (polynomial 0x8005, reflected)."""
     crc = 0
@@ -254,6 +264,8 @@ if __name__ == '__main__':
         claim_zip_size(path, int(sys.argv[3]))
     elif command == 'inspect-zip':
         inspect_zip(path, sys.argv[3] == '1')
+    elif command == 'many-zip':
+        many_zip(path, int(sys.argv[3]))
     elif command == 'lha':
         lha(path, sys.argv[3])
     elif command == 'rpm':

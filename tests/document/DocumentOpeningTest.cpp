@@ -42,7 +42,7 @@ TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
     }
     EXPECT_TRUE(ui_.calls.contains("top:Loading..."));
     EXPECT_EQ(ui_.calls.mid(ui_.calls.indexOf("hide:0")),
-              (QStringList{"hide:0", "reload", "encoding", "toolbar"}))
+              (QStringList{"hide:0", "listed", "encoding", "toolbar"}))
         << "no alert and, by default, no automatic extraction";
 
     ui_.calls.clear();

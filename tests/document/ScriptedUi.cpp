@@ -34,6 +34,12 @@ void ScriptedUi::failUnexpected(const char *dialog) {
     ADD_FAILURE() << "unexpected " << dialog;
 }
 
+void ScriptedUi::showListedEntries() {
+    record("listed");
+    if (onListed)
+        onListed();
+}
+
 void ScriptedUi::setProgressMaxValue(quint64 maxValue) {
     record("max");
     maxValues.append(maxValue);

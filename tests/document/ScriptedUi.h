@@ -31,6 +31,8 @@ public:
     QList<IFileEntry *> selectedCurrent;
     // Runs on the main thread at each progress value.
     std::function<void(quint64)> onProgressValue;
+    // Runs on the main thread each time the listing hands entries over, and at its end.
+    std::function<void()> onListed;
     std::atomic<bool> calledOffMainThread = false;
     // Whether the action given to atFirstProgress has run.
     bool acted = false;
@@ -51,6 +53,7 @@ public:
     void setProgressValue(quint64 value) override;
     void setProgressBottomText(const QString &text) override;
     void reloadBrowser() override { record("reload"); }
+    void showListedEntries() override;
     void selectRememberedEncoding() override { record("encoding"); }
     void updateCommands() override { record("toolbar"); }
     QList<IFileEntry *> firstColumnSelection() const override { return selectedZero; }

@@ -183,6 +183,10 @@ QString makeZeros(const QString &archivePath, qint64 size) {
                : QString();
 }
 
+bool makeManyFilesZip(const QString &archivePath, int count) {
+    return runMaker({QStringLiteral("many-zip"), archivePath, QString::number(count)});
+}
+
 bool claimZipSize(const QString &archivePath, quint64 size) {
     return runMaker({QStringLiteral("claim-zip-size"), archivePath, QString::number(size)});
 }

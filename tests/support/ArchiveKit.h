@@ -68,6 +68,9 @@ QByteArray flipped(const QByteArray &bytes, qsizetype at, qsizetype length);
 // An archive of the format (zip, tar, tgz, 7z, gz, bz2) holding one entry of that many zero
 // bytes.
 QString makeZeros(const QString &archivePath, qint64 size);
+// A stored zip of that many empty files, a thousand to a top folder "dNNN/" and a hundred to a
+// subfolder "sN/" in it, in that order; false when it could not be made.
+bool makeManyFilesZip(const QString &archivePath, int count);
 // Rewrites the uncompressed size that the central directory and local header of a zip made by
 // python's zipfile declare for every entry.
 bool claimZipSize(const QString &archivePath, quint64 size);

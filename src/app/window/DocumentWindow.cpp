@@ -10,6 +10,7 @@
 #include "app/window/DocumentToolbar.h"
 #include "app/window/EncodingMenu.h"
 #include "app/window/EntryBrowserModel.h"
+#include "app/window/ListingIndicator.h"
 #include "app/window/StatusLine.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ReaderBase.h"
@@ -53,6 +54,8 @@ void DocumentWindow::buildWindow() {
     setCentralWidget(browser_);
     statusLine_ = new StatusLine(this);
     statusBar()->addWidget(statusLine_, 1);
+    listing_ = new ListingIndicator(this);
+    statusBar()->addPermanentWidget(listing_);
     commands_ = new DocumentCommands(*this);
     encodings_ = new EncodingMenu(this);
     setMenuBar(new DocumentMenuBar(*this, *commands_, encodings_));
@@ -68,6 +71,8 @@ void DocumentWindow::buildWindow() {
     connect(encodings_, &EncodingMenu::encodingChosen, this, &DocumentWindow::changeEncoding);
     connect(progress_, &ProgressController::cancelRequested, this,
             [this] { document_->cancelThread(); });
+    connect(listing_, &ListingIndicator::cancelRequested, this,
+            [this] { document_->cancelThread(); });
     connect(browser_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &DocumentWindow::browserSelected);
     connect(browser_, &DocumentBrowser::itemDoubleClicked, this,
@@ -79,7 +84,8 @@ void DocumentWindow::buildWindow() {
 }
 
 void DocumentWindow::updatePreview(const QModelIndex &index) {
-    IFileEntry *item = browser_->entryModel()->item(index);
+    // An entry's details may still change while the listing runs: the pane waits for its end.
+    IFileEntry *item = document_->isListing() ? nullptr : browser_->entryModel()->item(index);
     preview_->setRepresentedObject(item);
     if (!dynamic_cast<ArchiveEntry *>(item))
         return;
@@ -103,7 +109,7 @@ void DocumentWindow::openArchive(const QString &path) {
 
 void DocumentWindow::changeEncoding(const EncodingItem &item) {
     ArchiveSession *session = document_->session();
-    if (!document_->isViewing() || document_->filePath().isEmpty() || !session ||
+    if (!document_->canExtract() || document_->filePath().isEmpty() || !session ||
         !session->reader())
         return;
     // The reader serves one thread at a time: a running preview or extraction stops first.
@@ -135,7 +141,8 @@ void DocumentWindow::browserDoubleClick() {
 
 void DocumentWindow::dragSelection() {
     const QList<IFileEntry *> items = currentSelection();
-    if (items.isEmpty())
+    // Entries are extracted for a drag once the listing has ended.
+    if (items.isEmpty() || document_->isListing())
         return;
     QStringList paths;
     if (document_->isComposing()) {
@@ -222,11 +229,19 @@ void DocumentWindow::resizeEvent(QResizeEvent *event) {
 }
 
 void DocumentWindow::showProgress(bool indeterminate) {
-    progress_->showProgress(indeterminate);
+    // A listing shows the window's entries as they come: its sign is in the status line, which
+    // leaves the window usable, instead of the sheet over it.
+    if (document_->isListing())
+        listing_->start();
+    else
+        progress_->showProgress(indeterminate);
 }
 
 void DocumentWindow::hideProgress(int returnCode) {
-    progress_->hideProgress(returnCode);
+    if (listing_->isRunning())
+        listing_->stop();
+    else
+        progress_->hideProgress(returnCode);
 }
 
 void DocumentWindow::setProgressTopText(const QString &text) {
@@ -234,31 +249,46 @@ void DocumentWindow::setProgressTopText(const QString &text) {
 }
 
 void DocumentWindow::setProgressMaxValue(quint64 maxValue) {
-    progress_->setMaxValue(maxValue);
+    if (!listing_->isRunning())
+        progress_->setMaxValue(maxValue);
 }
 
 void DocumentWindow::setProgressValue(quint64 value) {
-    progress_->setValue(value);
+    if (!listing_->isRunning())
+        progress_->setValue(value);
 }
 
 void DocumentWindow::setProgressBottomText(const QString &text) {
-    progress_->setBottomText(text);
+    if (!listing_->isRunning())
+        progress_->setBottomText(text);
 }
 
 void DocumentWindow::reloadBrowser() {
     // The pane lets go of its item before the tree it belongs to is replaced.
     preview_->setRepresentedObject(nullptr);
     IFileEntry *root = nullptr;
-    // While a listing runs the worker is filling the tree: the browser must not read it.
-    const bool listing = document_->isViewing() && document_->isExecuting();
-    if (!document_->isEmpty() && !listing) {
+    if (!document_->isEmpty()) {
         root = document_->isViewing() ? static_cast<IFileEntry *>(document_->rootEntry())
                                       : document_->rootNode().get();
     }
-    browser_->entryModel()->setRoot(root);
+    // While a listing runs the worker is filling the tree: the browser reads it only as it is
+    // handed over.
+    browser_->entryModel()->setRoot(root, document_->isListing());
     browser_->selectFirstDirectory();
     const QString filePath = document_->filePath();
     setWindowTitle(filePath.isEmpty() ? tr("Untitled") : PathUtil::fileName(filePath));
+    browserSelected();
+}
+
+void DocumentWindow::showListedEntries() {
+    const bool listing = document_->isListing();
+    browser_->entryModel()->grow(listing);
+    // As on opening, the first folder is selected until the user has chosen something.
+    if (!browser_->currentIndex().isValid())
+        browser_->selectFirstDirectory();
+    const QModelIndex current = browser_->currentIndex();
+    if (!listing && current.isValid() && !browser_->entryModel()->hasChildren(current))
+        updatePreview(current);
     browserSelected();
 }
 

@@ -14,6 +14,7 @@ class DocumentCommands;
 class DocumentToolbar;
 class EncodingItem;
 class EncodingMenu;
+class ListingIndicator;
 class PreviewColumn;
 class ProgressController;
 class QMimeData;
@@ -79,6 +80,7 @@ private:
     void setProgressValue(quint64 value) override;
     void setProgressBottomText(const QString &text) override;
     void reloadBrowser() override;
+    void showListedEntries() override;
     void selectRememberedEncoding() override;
     void updateCommands() override;
     QList<IFileEntry *> firstColumnSelection() const override;
@@ -92,6 +94,7 @@ private:
     DocumentBrowser *browser_ = nullptr;
     DocumentToolbar *toolbar_ = nullptr;
     StatusLine *statusLine_ = nullptr;
+    ListingIndicator *listing_ = nullptr;
     BrowserContextMenu *contextMenu_ = nullptr;
     ProgressController *progress_ = nullptr;
     PreviewColumn *preview_ = nullptr;

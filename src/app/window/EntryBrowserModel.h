@@ -5,12 +5,15 @@
 #include <QAbstractItemModel>
 #include <QHash>
 
+#include <vector>
+
 class IFileEntry;
 
 // The column browser's model over an item tree: archive entries or gathered files, one column,
 // the name with the item's icon; encrypted entries say so. Rows can be dragged out (copied). The
 // tree belongs to the document; the model only points into it and must be given a new root (or
-// none) before the tree changes.
+// none) before the tree changes, except while it grows: then the model reads the folders'
+// children only in grow(), and answers from what it took in there.
 class EntryBrowserModel : public QAbstractItemModel {
     Q_OBJECT
 
@@ -20,8 +23,13 @@ public:
 
     explicit EntryBrowserModel(QObject *parent = nullptr);
 
-    // Shows the tree below the root (its children form the first column), or nothing.
-    void setRoot(IFileEntry *root);
+    // Shows the tree below the root (its children form the first column), or nothing. A growing
+    // tree is read only in grow().
+    void setRoot(IFileEntry *root, bool growing = false);
+    // Takes in the children added to the folders shown so far, as inserted rows; a folder first
+    // shown since the last call gets its rows now. Once the tree has stopped growing, the model
+    // reads it directly again.
+    void grow(bool stillGrowing);
     IFileEntry *root() const { return root_; }
     // The item at the index; the root for an invalid index.
     IFileEntry *item(const QModelIndex &index) const;
@@ -43,7 +51,14 @@ private:
         int row;
     };
 
+    // The children of a folder: read from the tree, or while it grows what grow() took in.
+    qsizetype childCount(const IFileEntry *folder) const;
+    IFileEntry *childAt(const IFileEntry *folder, qsizetype row) const;
+
     IFileEntry *root_ = nullptr;
     mutable QHash<const IFileEntry *, Place> places_;
+    // While the tree grows: the rows of each folder asked for, as taken in.
+    bool growing_ = false;
+    mutable QHash<const IFileEntry *, std::vector<IFileEntry *>> grownRows_;
     mutable EntryIconProvider icons_;
 };

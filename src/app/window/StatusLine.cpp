@@ -37,7 +37,11 @@ void StatusLine::browserSelected(const ArchiveDocument &document, const IFileEnt
     switch (document.state()) {
     case ArchiveDocument::State::Viewing:
         sizes_->cancel();
-        showArchive(document, shownRoot, selection);
+        // Totals are known once the listing has ended.
+        if (document.isListing())
+            setText(tr("Reading… %n item(s)", nullptr, int(document.listedCount())));
+        else
+            showArchive(document, shownRoot, selection);
         break;
     case ArchiveDocument::State::Composing:
         showGathered(document, selection);

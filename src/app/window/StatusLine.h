@@ -16,7 +16,8 @@ public:
     explicit StatusLine(QWidget *parent = nullptr);
 
     // Shows what the document's state and the selection call for. shownRoot is the tree the
-    // browser shows (none while a listing fills it): only that tree is read.
+    // browser shows: only that tree is read, and only once its listing has ended (until then the
+    // line counts the entries handed over).
     void browserSelected(const ArchiveDocument &document, const IFileEntry *shownRoot,
                          const QList<IFileEntry *> &selection);
 

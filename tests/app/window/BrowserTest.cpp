@@ -37,7 +37,7 @@ TEST_F(BrowserTest, StatusLineCountsInPluralsAndWritesPathsOneWay) {
            "    z.writestr('top.txt', 'seven b')\n");
     DocumentWindow loading(dir_.file("s.zip"));
     EXPECT_TRUE(loading.document().isExecuting());
-    EXPECT_EQ(statusText(loading), "") << "nothing is read from a tree being filled";
+    EXPECT_EQ(statusText(loading), "Reading… 0 items") << "no totals of a tree being filled";
 
     auto window = openWindow(dir_.file("s.zip"));
     EXPECT_EQ(statusText(*window), "2 items, " + StringUtil::formatSize(5010) + " - docs/")
