@@ -8,11 +8,13 @@
 #include "util/FileGrowth.h"
 #include "util/FileOps.h"
 #include "util/FreePlacement.h"
+#include "util/MemoryBlock.h"
 #include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
 #include "util/TaskQueue.h"
 #include "util/TempFolders.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,10 +44,6 @@ public:
             length);
         return true;
     }
-    // Bytes already in the file: the follower may read them once the writes before are done.
-    void grown(qint64 length) {
-        writes_.post([this, length] { growth_.grow(length); });
-    }
     // Waits for every write; true when all of them succeeded.
     bool close() {
         writes_.wait();
@@ -67,22 +65,23 @@ CompressedFileReader::~CompressedFileReader() {
 
 void CompressedFileReader::listEntries() {
     clearError();
-    if (tempFile_.isEmpty() && namesTar()) {
+    if (!isDecompressed() && namesTar()) {
         listTarWhileDecompressing();
         return;
     }
     if (!generateTempFile())
         return;
-    if (isTar()) {
+    if (namesTar()) {
         // A fresh tar reader, so a listing after an encoding change uses the current encoding.
-        tarManager_ = makeTarReader(tempFile_);
+        tarManager_ = makeTarReader(decompressedName());
         tarManager_->listEntries();
     } else {
         ArchiveEntry::Fields fields;
         fields.compressedSize = FileAttributes::fileSize(filePath());
-        fields.uncompressedSize = FileAttributes::fileSize(tempFile_);
-        ArchiveEntry::addToRoot(
-            std::make_unique<ArchiveEntry>(PathUtil::fileName(tempFile_), fields), rootEntry());
+        fields.uncompressedSize =
+            staged_ ? quint64(staged_->size()) : FileAttributes::fileSize(tempFile_);
+        ArchiveEntry::addToRoot(std::make_unique<ArchiveEntry>(tempFileName(), fields),
+                                rootEntry());
     }
     reportDamage();
 }
@@ -105,6 +104,10 @@ void CompressedFileReader::listTarWhileDecompressing() {
     if (!complete) {
         tarManager_.reset();
         rootEntry()->clear();
+    } else if (staged_) {
+        // Decoded into memory in one go: no file grew for the follower to read.
+        tarManager_ = makeTarReader(decompressedName());
+        tarManager_->listEntries();
     }
     reportDamage();
 }
@@ -117,7 +120,7 @@ void CompressedFileReader::extract(ArchiveEntry *entry, const QString &destinati
     clearError();
     if (!generateTempFile())
         return;
-    if (!isTar())
+    if (!namesTar())
         copyDecompressed(destination);
     else if (entry)
         tarReader()->extract(entry, destination);
@@ -158,15 +161,23 @@ void CompressedFileReader::setRestoresDates(bool value) {
 }
 
 bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
-    if (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_))
+    if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
+    if (auto block = decompressToMemory()) {
+        // The one call neither reported progress nor saw a cancel: now is the moment to stop.
+        if (isCurrentThreadCancelled()) {
+            setCancelled();
+            return false;
+        }
+        staged_ = std::move(block);
+        return true;
+    }
     // A decompressed tar may be large: it goes to the cache folder on disk, not to /tmp.
     const QString folder = TempFolders::newLargeItemFolder();
-    // Unbuffered, so that what was written can be read at once; readable, so that a decoder may
-    // fill it through a mapping.
+    // Unbuffered, so that what was written can be read at once.
     QFile output(folder + QLatin1Char('/') + tempFileName());
-    if (!output.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         errorFailedToCreateFile(tempFileName());
         FileOps::removeItem(folder);
         return false;
@@ -210,14 +221,11 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
 void CompressedFileReader::removeTempFile() {
     tarManager_.reset();
     damage_.reset();
+    staged_.reset();
     if (tempFile_.isEmpty())
         return;
     FileOps::removeItem(PathUtil::parentFolder(tempFile_));
     tempFile_.clear();
-}
-
-bool CompressedFileReader::isTar() const {
-    return isTarName(tempFile_);
 }
 
 bool CompressedFileReader::namesTar() const {
@@ -235,11 +243,20 @@ QString CompressedFileReader::tempFileName() const {
     return name;
 }
 
+QString CompressedFileReader::decompressedName() const {
+    return staged_ ? tempFileName() : tempFile_;
+}
+
 void CompressedFileReader::copyDecompressed(const QString &destination) {
     QDir().mkpath(destination);
-    const QString target = FreePlacement::freeFileName(destination, PathUtil::baseName(tempFile_),
-                                                       PathUtil::extension(tempFile_));
-    if (FileOps::copyFile(tempFile_, target, progressReceiver()))
+    const QString target = FreePlacement::freeFileName(
+        destination, PathUtil::baseName(tempFileName()), PathUtil::extension(tempFileName()));
+    QFile file(tempFile_);
+    QBuffer memory;
+    if (staged_)
+        memory.setData(QByteArray::fromRawData(staged_->data(), staged_->size()));
+    QIODevice &source = staged_ ? static_cast<QIODevice &>(memory) : file;
+    if (FileOps::copyFile(source, target, progressReceiver()))
         return;
     if (isCurrentThreadCancelled())
         setCancelled();
@@ -262,14 +279,6 @@ bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qi
     return true;
 }
 
-void CompressedFileReader::writtenInPlace(qint64 length, quint64 readPosition) {
-    if (feed_)
-        feed_->grown(length);
-    readProgress_.reset();
-    if (progressReceiver())
-        progressReceiver()->setDone(readPosition);
-}
-
 void CompressedFileReader::errorCutShort() {
     setError(::archiveError(ArchiveErrorCode::CutShort));
     cutShort_ = true;
@@ -277,7 +286,7 @@ void CompressedFileReader::errorCutShort() {
 
 TarReader *CompressedFileReader::tarReader() {
     if (!tarManager_)
-        tarManager_ = makeTarReader(tempFile_);
+        tarManager_ = makeTarReader(decompressedName());
     return tarManager_.get();
 }
 
@@ -285,5 +294,7 @@ std::unique_ptr<TarReader> CompressedFileReader::makeTarReader(const QString &ta
     auto reader = ReaderBase::create<TarReader>(tarPath, rootEntry(), progressReceiver(),
                                                 password(), fileEncoding());
     reader->setRestoresDates(restoresDates());
+    if (staged_)
+        reader->readFromMemory(staged_->bytes());
     return reader;
 }

@@ -2,6 +2,7 @@
 
 #include "archive/ReaderBase.h"
 #include "archive/TarReader.h"
+#include "util/MemoryBlock.h"
 
 #include <QStringList>
 
@@ -11,8 +12,9 @@
 class FileGrowth;
 class QFile;
 
-// What the gzip and bzip2 readers share: the archive is decompressed once into a temporary
-// file; tar content is then read by a tar reader on that file, anything else is one entry.
+// What the gzip and bzip2 readers share: the archive is decompressed once, into memory when its
+// decoded size is known up front and small beside the memory free, else into a temporary file;
+// tar content is then read by a tar reader on that copy, anything else is one entry.
 class CompressedFileReader : public ReaderBase {
 public:
     using ReaderBase::ReaderBase;
@@ -36,20 +38,19 @@ public:
 
     // Reads the temporary file while it is being written, on another thread.
     using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
-    // Decompresses into tempFile() unless an earlier call already did so completely, running the
-    // follower (when given) meanwhile. A failed or cancelled decompression leaves no temporary
-    // file behind.
+    // Decompresses into memory or into tempFile() unless an earlier call already did so
+    // completely, running the follower (when given) while a temporary file is written. A failed
+    // or cancelled decompression leaves no temporary file behind.
     bool generateTempFile(const TempFileFollower &follower = nullptr);
     void removeTempFile();
+    // The temporary file; empty while there is none, the data being in memory.
     QString tempFile() const { return tempFile_; }
-    // The decompressed file's name ends in ".tar" (its content is not examined).
-    bool isTar() const;
-    // The same for the name the decompressed file gets.
+    // The decompressed data's name ends in ".tar" (its content is not examined).
     bool namesTar() const;
     // The name of the decompressed file: the archive's name without its last extension, with
     // ".tar" added for the extensions that stand for a compressed tar.
     QString tempFileName() const;
-    // Copies the decompressed file into the folder under a free name.
+    // Copies the decompressed data into the folder under a free name.
     void copyDecompressed(const QString &destination);
 
 protected:
@@ -58,13 +59,12 @@ protected:
     // Decompresses the whole archive into the open output. On failure (or cancellation) it has
     // recorded the error and answers false.
     virtual bool decompress(QFile &output) = 0;
+    // Decompresses the whole archive into memory when the decoded size is known up front and
+    // fits (MemoryBlock::reserve); null, with nothing recorded, when decompress() is to run.
+    virtual std::unique_ptr<MemoryBlock> decompressToMemory() { return nullptr; }
     // Writes decompressed bytes and, once enough have been written since the last report,
     // reports the archive's read position. False (with the error recorded) when writing fails.
     bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
-    // Counts the first length bytes of the output, which a decoder filled in place (through a
-    // mapping of the file, opened for reading and writing), as written, and reports the read
-    // position.
-    void writtenInPlace(qint64 length, quint64 readPosition);
     // Records that the compressed data ends before its stream does; what was decompressed up to
     // there is kept.
     void errorCutShort();
@@ -72,6 +72,9 @@ protected:
 private:
     static bool isTarName(const QString &name);
     void listTarWhileDecompressing();
+    bool isDecompressed() const { return staged_ || !tempFile_.isEmpty(); }
+    // The decompressed data's path, or its name while it is in memory.
+    QString decompressedName() const;
     TarReader *tarReader();
     std::unique_ptr<TarReader> makeTarReader(const QString &tarPath) const;
 
@@ -79,6 +82,7 @@ private:
     void reportDamage();
 
     QString tempFile_;
+    std::unique_ptr<MemoryBlock> staged_;
     std::optional<Error> damage_;
     bool cutShort_ = false;
     std::unique_ptr<TarReader> tarManager_;

@@ -1,6 +1,7 @@
 #include "archive/GzipReader.h"
 
 #include "util/Cancellation.h"
+#include "util/MemoryBlock.h"
 
 #include <QFile>
 #include <QMutexLocker>
@@ -10,8 +11,6 @@
 #include <zlib.h>
 
 #include <memory>
-
-#include <fcntl.h>
 
 namespace {
 // zlib inflates reads of twice its buffer straight into the caller's memory, without a copy;
@@ -63,47 +62,32 @@ void GzipReader::recordDamage(int status) {
         errorArchive();
 }
 
-std::optional<bool> GzipReader::decompressWhole(QFile &output) {
+std::unique_ptr<MemoryBlock> GzipReader::decompressToMemory() {
     QFile archive(filePath());
     if (!archive.open(QIODevice::ReadOnly) || archive.size() < kShortestMember)
-        return std::nullopt;
+        return nullptr;
     const qint64 size = archive.size();
     const uchar *data = archive.map(0, size);
     if (!data || data[0] != 0x1f || data[1] != 0x8b)
-        return std::nullopt;
+        return nullptr;
     // The trailer's length, modulo 4 GiB, is the whole length when the member is the only one.
     const qint64 length = qFromLittleEndian<quint32>(data + size - 4);
     if (length == 0 || length > kWholeMemberLimit || length > size * kLargestRatio)
-        return std::nullopt;
+        return nullptr;
     const std::unique_ptr<libdeflate_decompressor, InflaterFree> inflater(
         libdeflate_alloc_decompressor());
-    // Blocks reserved up front: writing through a mapping into a hole that a full disk cannot
-    // fill would kill the process with SIGBUS instead of failing a write.
-    if (!inflater || ::posix_fallocate(output.handle(), 0, length) != 0) {
-        output.resize(0);
-        return std::nullopt;
-    }
-    uchar *target = output.map(0, length);
-    if (!target) {
-        output.resize(0);
-        return std::nullopt;
-    }
+    std::unique_ptr<MemoryBlock> block = inflater ? MemoryBlock::reserve(length) : nullptr;
+    if (!block)
+        return nullptr;
     size_t used = 0;
     size_t made = 0;
     const libdeflate_result result = libdeflate_gzip_decompress_ex(
-        inflater.get(), data, size_t(size), target, size_t(length), &used, &made);
-    output.unmap(target);
-    if (result != LIBDEFLATE_SUCCESS || used != size_t(size) || made != size_t(length)) {
-        output.resize(0);
-        return std::nullopt;
-    }
-    writtenInPlace(length, quint64(size));
-    // The report may have been the moment to stop, as after any other piece.
-    if (isCurrentThreadCancelled()) {
-        setCancelled();
-        return false;
-    }
-    return true;
+        inflater.get(), data, size_t(size), block->data(), size_t(length), &used, &made);
+    if (result != LIBDEFLATE_SUCCESS || used != size_t(size) || made != size_t(length))
+        return nullptr;
+    if (progressReceiver())
+        progressReceiver()->setDone(quint64(size));
+    return block;
 }
 
 bool GzipReader::decompress(QFile &output) {
@@ -111,8 +95,6 @@ bool GzipReader::decompress(QFile &output) {
         setCancelled();
         return false;
     }
-    if (const auto done = decompressWhole(output))
-        return *done;
     if (!openArchive())
         return false;
     // zlib would pass data that is not gzip through unchanged, a "decompression" that only copies.

@@ -2,8 +2,6 @@
 
 #include "archive/CompressedFileReader.h"
 
-#include <optional>
-
 struct gzFile_s;
 
 // Reads gzip files ("gz", "gzip", "tgz"), concatenated members included: a tar inside is listed
@@ -20,12 +18,12 @@ public:
 protected:
     QStringList tarExtensions() const override { return {QStringLiteral("tgz")}; }
     bool decompress(QFile &output) override;
+    // Decodes a file of one gzip member of a bounded size in one call of libdeflate; null when
+    // zlib's stream is to read it (larger, several members, data after the member, damage or a
+    // cut: zlib tells exactly where the data ends).
+    std::unique_ptr<MemoryBlock> decompressToMemory() override;
 
 private:
-    // Decodes a file of one gzip member of a bounded size in one call of libdeflate, straight into
-    // the output; none when zlib's stream below is to read it (larger, several members, data
-    // after the member, damage or a cut: zlib tells exactly where the data ends).
-    std::optional<bool> decompressWhole(QFile &output);
     // Records zlib's status as a stream cut short (Z_BUF_ERROR) or as damage.
     void recordDamage(int status);
 

@@ -34,7 +34,25 @@ bool TarInput::open(const QString &path, const FileGrowth *fileGrowth) {
     return true;
 }
 
+void TarInput::open(QByteArrayView tar) {
+    memory_ = tar;
+    size_ = tar.size();
+}
+
+std::optional<QByteArrayView> TarInput::borrow(qint64 length) {
+    if (memory_.isNull())
+        return std::nullopt;
+    const qint64 start = qMin(position_, size_);
+    const QByteArrayView piece = memory_.sliced(start, qMin(length, size_ - start));
+    position_ += piece.size();
+    return piece;
+}
+
 qint64 TarInput::read(char *data, qint64 length) {
+    if (const auto piece = borrow(length)) {
+        std::memcpy(data, piece->data(), std::size_t(piece->size()));
+        return piece->size();
+    }
     qint64 done = 0;
     while (done < length) {
         const qint64 offset = position_ - bufferStart_;

@@ -56,10 +56,8 @@ void TarReader::extract(ArchiveEntry *entry, const QString &destination) {
     resetProgressSize();
     destination_ = destination;
     TarInput input;
-    if (!input.open(filePath())) {
-        errorFailedOpenFile();
+    if (!openInput(input))
         return;
-    }
     QDir().mkpath(destination_);
     extractNode(entry, PathUtil::parentFolder(entry->path()), input);
 }
@@ -67,10 +65,8 @@ void TarReader::extract(ArchiveEntry *entry, const QString &destination) {
 void TarReader::walkArchive(bool listOnly) {
     resetProgressSize();
     TarInput input;
-    if (!input.open(filePath(), growth_)) {
-        errorFailedOpenFile();
+    if (!openInput(input))
         return;
-    }
     if (!listOnly)
         QDir().mkpath(destination_);
     TarRecordReader reader(input);
@@ -96,6 +92,17 @@ void TarReader::walkArchive(bool listOnly) {
     // Folders are dated last: writing their files would change the dates again.
     for (const auto &[folder, date] : walk.folders)
         setFolderDate(folder, date);
+}
+
+bool TarReader::openInput(TarInput &input) {
+    if (!memory_.isNull()) {
+        input.open(memory_);
+        return true;
+    }
+    if (input.open(filePath(), growth_))
+        return true;
+    errorFailedOpenFile();
+    return false;
 }
 
 bool TarReader::listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader) {
@@ -287,10 +294,13 @@ TarReader::WriteResult TarReader::copyBytes(TarInput &input, quint64 size) {
             return WriteResult::Cancelled;
         }
         const qint64 wanted = qint64(qMin<quint64>(remaining, buffer_.size()));
-        const qint64 got = input.read(buffer_.data(), wanted);
+        // A tar in memory is written from where it lies.
+        const auto piece = input.borrow(wanted);
+        const char *data = piece ? piece->data() : buffer_.data();
+        const qint64 got = piece ? piece->size() : input.read(buffer_.data(), wanted);
         if (got <= 0)
             return WriteResult::Truncated;
-        if (!output().write(buffer_.data(), got))
+        if (!output().write(data, got))
             return WriteResult::NotCreated;
         remaining -= quint64(got);
         reportInSteps(quint64(got), kProgressStep, [this](quint64 step) { addProgress(step); });

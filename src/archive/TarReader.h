@@ -31,6 +31,8 @@ public:
     QString destination() const { return destination_; }
     // The archive is still being written by another thread: walks wait for its bytes.
     void followGrowth(const FileGrowth *growth) { growth_ = growth; }
+    // The archive is held in memory that outlives the reader: read there, never from its path.
+    void readFromMemory(QByteArrayView tar) { memory_ = tar; }
 
 private:
     // A regular file hard links may name later on: where its records begin and its sizes.
@@ -72,9 +74,12 @@ private:
     bool extractNode(ArchiveEntry *node, const QString &relativePath, TarInput &input);
     bool extractNodeFile(ArchiveEntry *node, const QString &name, TarInput &input);
     void setFolderDate(const QString &fullPath, const std::optional<QDateTime> &date);
+    // Opens the archive, from memory or its file; false (with the error recorded) when it cannot.
+    bool openInput(TarInput &input);
 
     QString destination_;
     const FileGrowth *growth_ = nullptr;
+    QByteArrayView memory_;
     // Allocated by the first extraction, kept for the next ones.
     std::vector<char> buffer_;
 };

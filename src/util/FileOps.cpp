@@ -53,8 +53,12 @@ std::optional<Error> removeItem(const QString &path) {
 }
 
 bool copyFile(const QString &source, const QString &destination, ProgressReceiver *progress) {
-    // The source is opened first so that a missing source leaves no empty destination behind.
     QFile input(source);
+    return copyFile(input, destination, progress);
+}
+
+bool copyFile(QIODevice &input, const QString &destination, ProgressReceiver *progress) {
+    // The source is opened first so that a missing source leaves no empty destination behind.
     if (!input.open(QIODevice::ReadOnly))
         return false;
     removeItem(destination);

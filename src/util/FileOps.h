@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 class ProgressReceiver;
+class QIODevice;
 
 // Which file a path named when it was looked at: the same device and inode are the same file.
 struct FileIdentity {
@@ -29,6 +30,8 @@ std::optional<Error> removeItem(const QString &path);
 // reporting each chunk to progress and stopping when the thread is cancelled. True only when
 // every byte was copied; otherwise no destination is left behind.
 bool copyFile(const QString &source, const QString &destination, ProgressReceiver *progress);
+// The same from a device not open yet, such as a buffer over data in memory.
+bool copyFile(QIODevice &source, const QString &destination, ProgressReceiver *progress);
 // The identity of the item at the path, a last link not followed; none when nothing is there.
 std::optional<FileIdentity> identityOf(const QString &path);
 // Removes the file at the path only while it is still that one, never what replaced it.
