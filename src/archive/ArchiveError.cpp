@@ -1,5 +1,6 @@
 #include "archive/ArchiveError.h"
 
+#include "util/FileOps.h"
 #include "util/Localization.h"
 #include "util/StringUtil.h"
 
@@ -67,12 +68,8 @@ Error archiveError(ArchiveErrorCode code, const QString &name) {
     return Error{kArchiveErrorDomain, int(code), message};
 }
 
-bool isOutOfSpace(int errnoValue) {
-    return errnoValue == ENOSPC || errnoValue == EDQUOT || errnoValue == EFBIG;
-}
-
 Error writeError(int errnoValue, const QString &name) {
-    if (isOutOfSpace(errnoValue))
+    if (FileOps::isOutOfSpace(errnoValue))
         return archiveError(ArchiveErrorCode::DiskFull, name);
     switch (errnoValue) {
     case EACCES:

@@ -34,8 +34,6 @@ Error archiveError(ArchiveErrorCode code, const QString &name = QString());
 // The error for an item that could not be written, from the system's errno: a full disk, a
 // refused permission or a name too long, else FailedToCreateFile.
 Error writeError(int errnoValue, const QString &name);
-// The errno values of a disk (or a quota, or a file size limit) without room for more.
-bool isOutOfSpace(int errnoValue);
 // A short stable word for the error's cause ("wrong-password", "damaged", "disk-full"...), for
 // scripts reading kist-cli --json; "failed" for anything else.
 QString errorKind(const Error &error);

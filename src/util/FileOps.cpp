@@ -87,4 +87,8 @@ bool copyFile(QIODevice &input, const QString &destination, ProgressReceiver *pr
     return false;
 }
 
+bool isOutOfSpace(int errnoValue) {
+    return errnoValue == ENOSPC || errnoValue == EDQUOT || errnoValue == EFBIG;
+}
+
 } // namespace FileOps

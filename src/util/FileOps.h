@@ -36,5 +36,7 @@ bool copyFile(QIODevice &source, const QString &destination, ProgressReceiver *p
 std::optional<FileIdentity> identityOf(const QString &path);
 // Removes the file at the path only while it is still that one, never what replaced it.
 void removeIfSame(const QString &path, const FileIdentity &identity);
+// The errno values of a disk (or a quota, or a file size limit) without room for more.
+bool isOutOfSpace(int errnoValue);
 
 } // namespace FileOps

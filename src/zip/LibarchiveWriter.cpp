@@ -1,7 +1,7 @@
 #include "zip/LibarchiveWriter.h"
 
-#include "archive/ArchiveError.h"
 #include "util/Cancellation.h"
+#include "util/FileOps.h"
 #include "util/FileTree.h"
 #include "util/Localization.h"
 #include "util/PathUtil.h"
@@ -126,7 +126,7 @@ void LibarchiveWriter::fail(const char *key, const QString &name) {
     if (hasFailed())
         return;
     QString message = Engine::tr(key).arg(name);
-    outOfSpace_ = archive_ && isOutOfSpace(archive_errno(archive_));
+    outOfSpace_ = archive_ && FileOps::isOutOfSpace(archive_errno(archive_));
     if (archive_ && archive_error_string(archive_))
         message += QStringLiteral(": ") + QString::fromLocal8Bit(archive_error_string(archive_));
     failure_ = message;

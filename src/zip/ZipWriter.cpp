@@ -2,9 +2,9 @@
 
 #include "zip/ZipEndRecord.h"
 
-#include "archive/ArchiveError.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
+#include "util/FileOps.h"
 #include "util/FileTree.h"
 #include "util/Localization.h"
 #include "util/PathUtil.h"
@@ -157,7 +157,7 @@ ZipDeflatePipeline::Output ZipWriter::pipelineOutput() {
 
 void ZipWriter::setFailure(const QString &message, int cause) {
     failure_ = message;
-    outOfSpace_ = outOfSpace_ || isOutOfSpace(cause);
+    outOfSpace_ = outOfSpace_ || FileOps::isOutOfSpace(cause);
 }
 
 ZipWriter::~ZipWriter() {
