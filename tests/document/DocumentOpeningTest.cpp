@@ -124,7 +124,8 @@ TEST_F(DocumentOpening, EncryptedRarNamesAskUntilThePasswordListsEntries) {
 TEST_F(DocumentOpening, CancellingTheListingSkipsTheAfterListingStep) {
     Preferences::setAutoExtractOnOpen(true);
     dir_.write("big.bin", noise(8 << 20, 4));
-    shell("gzip -1 big.bin");
+    // Two members take the stream, which reports as it goes; one would be decoded in one call.
+    shell("gzip -1 big.bin && gzip -c </dev/null >>big.bin.gz");
     cancelAtFirstProgress();
     open("big.bin.gz");
     EXPECT_TRUE(ui_.acted);
