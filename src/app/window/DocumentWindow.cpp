@@ -43,7 +43,9 @@ DocumentWindow::DocumentWindow(const std::optional<QString> &path, QWidget *pare
 }
 
 DocumentWindow::~DocumentWindow() {
-    // The document's last task ending still reaches the window's parts: end it while they exist.
+    // A running task (a listing handing entries over, an ending) still reaches the window and
+    // the document: end it while both are whole, before the document goes.
+    document_->cancelThread();
     document_.reset();
 }
 
