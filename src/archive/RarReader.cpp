@@ -42,14 +42,8 @@ constexpr unsigned int kRedirJunction = 3;
 constexpr unsigned int kRedirHardLink = 4;
 constexpr unsigned int kRedirFileCopy = 5;
 
-// Link targets longer than a path can be are damaged data, not links.
-constexpr qsizetype kLinkTargetLimit = 4096;
-
 // Windows file times count 100 ns steps from 1601; Unix times start 11644473600 s later.
 constexpr quint64 kFileTimeUnixStart = 116444736000000000ULL;
-
-// Detection reads names until it holds this many bytes.
-constexpr qsizetype kDetectionLimit = 1048576;
 
 const QString kSlash = QStringLiteral("/");
 
@@ -347,22 +341,32 @@ void RarReader::listEntries() {
         return;
     // Looking the zone up reads several files; every entry needs it.
     const QTimeZone localZone = QTimeZone::systemTimeZone();
-    // Names become paths once the names of the whole walk have told their encoding, so the
-    // archive is read once.
-    std::vector<ListedHeader> headers;
-    qsizetype collected = 0;
+    // Headers wait until the first names have told their encoding; later ones are added as
+    // they are read, so a window shows a big archive while its walk goes on.
+    std::vector<ListedHeader> waiting;
+    bool detected = false;
+    const auto detectAndAddWaiting = [&] {
+        detectNameEncoding();
+        detected = true;
+        for (const ListedHeader &header : waiting)
+            ArchiveEntry::addToRoot(entryFromHeader(header), rootEntry());
+        waiting.clear();
+    };
     const int result = walkHeaders([&](const RARHeaderDataEx &entry) {
-        headers.push_back(listedHeader(entry, localZone));
-        const QByteArray &name = headers.back().name.bytes;
-        if (collected <= kDetectionLimit) {
-            collectName(name.constData(), name.size());
-            collected += name.size();
+        ListedHeader header = listedHeader(entry, localZone);
+        if (detected) {
+            ArchiveEntry::addToRoot(entryFromHeader(header), rootEntry());
+        } else {
+            const QByteArray &name = header.name.bytes;
+            const bool wantsMore = collectName(name.constData(), name.size());
+            waiting.push_back(std::move(header));
+            if (!wantsMore)
+                detectAndAddWaiting();
         }
         return skipEntry();
     });
-    detectNameEncoding();
-    for (const ListedHeader &header : headers)
-        ArchiveEntry::addToRoot(entryFromHeader(header), rootEntry());
+    if (!detected)
+        detectAndAddWaiting();
     // Encrypted headers without the password: the library asked for it, which marks the archive.
     if (result != ERAR_MISSING_PASSWORD)
         recordWalkEnd(result);

@@ -11,6 +11,13 @@
 
 #include <cerrno>
 
+namespace {
+
+// Detection looks at the names of the first mebibyte at most.
+constexpr qsizetype kDetectionLimit = 1048576;
+
+} // namespace
+
 ReaderBase::ReaderBase(const QString &filePath, ArchiveEntry *rootEntry, ProgressReceiver *action,
                        const QString &password, StringEncoding fileEncoding)
     : rootEntry_(rootEntry)
@@ -53,9 +60,14 @@ std::optional<QDateTime> ReaderBase::dateFromSeconds(qint64 seconds) const {
     return epoch_->addSecs(seconds);
 }
 
-void ReaderBase::collectName(const char *bytes, qsizetype length) {
-    if (encodingData_ && bytes && length > 0)
+bool ReaderBase::collectName(const char *bytes, qsizetype length) {
+    if (!encodingData_)
+        return false;
+    if (bytes && length > 0) {
         encodingData_->append(QByteArray(bytes, length));
+        collectedBytes_ += length;
+    }
+    return collectedBytes_ <= kDetectionLimit;
 }
 
 void ReaderBase::detectCollectedNames(NameHostSystem host) {

@@ -67,7 +67,8 @@ public:
 
     // None for 0 seconds or when the reader has no epoch; else the epoch plus the seconds.
     std::optional<QDateTime> dateFromSeconds(qint64 seconds) const;
-    void collectName(const char *bytes, qsizetype length);
+    // Keeps a name for detection; false once detection holds enough names, the first mebibyte.
+    bool collectName(const char *bytes, qsizetype length);
     // Detects the name encoding once from the collected names, then releases them. The host
     // system the names were written on lets DOS and Windows code pages be recognised.
     void detectCollectedNames(NameHostSystem host = NameHostSystem::Other);
@@ -75,6 +76,9 @@ public:
     std::optional<QString> decodeName(const char *bytes, qsizetype length) const;
 
 protected:
+    // Link targets longer than a path can be are damaged data, not links.
+    static constexpr qsizetype kLinkTargetLimit = 4096;
+
     void errorFailedOpenFile();
     void errorFailedOpenFirstFile();
     void errorParameter();
@@ -124,6 +128,7 @@ private:
     QString filePath_;
     // One element per collected name.
     std::optional<QByteArrayList> encodingData_ = QByteArrayList();
+    qsizetype collectedBytes_ = 0;
     QString encodingName_ = QStringLiteral("utf-8");
     std::optional<QDateTime> epoch_;
     StringEncoding encoding_;

@@ -16,10 +16,6 @@
 namespace {
 
 constexpr qsizetype kBufferSize = 4096;
-// Detection looks at the names of the first mebibyte at most.
-constexpr qsizetype kDetectionLimit = 1048576;
-// Link targets longer than a path can be are not links.
-constexpr qsizetype kLinkTargetLimit = 4096;
 
 ArchiveEntry::Fields fieldsOf(const ZipEntryInfo &info) {
     ArchiveEntry::Fields fields;
@@ -163,17 +159,14 @@ QString ZipReader::readLinkTarget(const ZipEntryInfo &info) {
 void ZipReader::detectNameEncoding() {
     if (!openArchive())
         return;
-    qsizetype collected = 0;
     qsizetype names = 0;
     qsizetype fromDosOrWindows = 0;
     recordWalkError(walkEntries([&](const ZipEntryInfo &info) {
-        if (!info.declaredUtf8Name()) {
-            collectName(info.rawName.constData(), info.rawName.size());
-            collected += info.rawName.size();
-            ++names;
-            fromDosOrWindows += info.nameHostSystem() == NameHostSystem::DosOrWindows;
-        }
-        return collected <= kDetectionLimit;
+        if (info.declaredUtf8Name())
+            return true;
+        ++names;
+        fromDosOrWindows += info.nameHostSystem() == NameHostSystem::DosOrWindows;
+        return collectName(info.rawName.constData(), info.rawName.size());
     }));
     closeArchive();
     // An archive made on Windows and later updated elsewhere still holds OEM names.

@@ -15,10 +15,9 @@ class IDocumentView;
 // one by one: each hand-over costs a trip to the main thread and a wait there. Made and dropped
 // on the main thread; watches the root for as long as it lives.
 // An entry shown keeps its name: readers settle the name encoding before they add the first
-// entry (zip from the first megabyte of names, RAR from the names of its whole header walk), so
-// nothing is shown with a provisional encoding to be re-labelled later. Detecting on a prefix
-// keeps the first rows early; an archive whose later names alone tell another encoding is
-// re-listed from the encoding menu, as before.
+// entry (zip and RAR from the first mebibyte of names), so nothing is shown with a provisional
+// encoding to be re-labelled later. Detecting on a prefix keeps the first rows early; an archive
+// whose later names alone tell another encoding is re-listed from the encoding menu, as before.
 class ListingFeed : private EntryTreeWatcher {
 public:
     // At most this long, or this many entries, between hand-overs.
