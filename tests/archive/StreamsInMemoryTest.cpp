@@ -8,26 +8,32 @@ namespace {
 
 using namespace ArchiveKit;
 
-struct XzCase {
+struct StreamCase {
     const char *label;
-    // Makes t.tar.xz from a.txt and big.bin.
+    // Made from a.txt and big.bin by the command.
+    const char *archive;
     const char *command;
 };
 
-// The indexes of a whole xz file give its decoded size: it is decoded into memory, with no
-// temporary tar on disk, and read in place. A cut one has lost its last index (CutCompressedTest).
-TEST(XzInMemory, WholeFilesDecodeWithoutTemporaryTar) {
-    const XzCase cases[] = {
-        {"one stream", "tar cJf t.tar.xz a.txt big.bin"},
-        {"blocks on two threads", "tar cf - a.txt big.bin | xz -T2 --block-size=65536 > t.tar.xz"},
+// A whole stream is decoded into memory, with no temporary tar on disk, and read in place: an
+// xz file sized by its indexes, another format while it fits. Cut ones are kept on disk
+// (CutCompressedTest).
+TEST(StreamsInMemory, WholeStreamsDecodeWithoutTemporaryTar) {
+    const StreamCase cases[] = {
+        {"xz, one stream", "t.tar.xz", "tar cJf t.tar.xz a.txt big.bin"},
+        {"xz blocks on two threads", "t.tar.xz",
+         "tar cf - a.txt big.bin | xz -T2 --block-size=65536 > t.tar.xz"},
         // Every stream's index counts; the zeros are stream padding.
-        {"streams one after another, zeros between",
+        {"xz streams one after another, zeros between", "t.tar.xz",
          "tar cf t.tar a.txt big.bin && n=$(( $(stat -c %s t.tar) / 2 )) && "
          "head -c $n t.tar | xz > t.tar.xz && head -c 8 /dev/zero >> t.tar.xz && "
          "tail -c +$((n + 1)) t.tar | xz -1 >> t.tar.xz"},
+        // No size up front: zstd reading a pipe writes none.
+        {"zstd from a pipe", "t.tar.zst", "tar --zstd -cf t.tar.zst a.txt big.bin"},
+        {"lzip", "t.tar.lz", "tar --lzip -cf t.tar.lz a.txt big.bin"},
     };
     const QByteArray big = noise(300000, 5);
-    for (const XzCase &row : cases) {
+    for (const StreamCase &row : cases) {
         SCOPED_TRACE(row.label);
         ScratchDir dir;
         dir.write("a.txt", "alpha\n");
@@ -35,7 +41,7 @@ TEST(XzInMemory, WholeFilesDecodeWithoutTemporaryTar) {
         ASSERT_EQ(runShellIn(dir.path(), QString::fromLatin1(row.command)), 0);
         auto root = ArchiveEntry::rootEntry();
         const auto reader = ReaderBase::create<LibarchiveStreamReader>(
-            dir.file("t.tar.xz"), root.get(), nullptr, QString());
+            dir.file(row.archive), root.get(), nullptr, QString());
         reader->listEntries();
         EXPECT_EQ(reader->tempFile(), QString());
         const ArchiveEntry *listed = findEntry(root.get(), "big.bin");
