@@ -24,7 +24,17 @@ qint64 availableMemory() {
 } // namespace
 
 std::unique_ptr<MemoryBlock> MemoryBlock::reserve(qint64 size) {
-    if (size <= 0 || size > availableMemory() / 4)
+    if (size > availableMemory() / 4)
+        return nullptr;
+    return map(size);
+}
+
+std::unique_ptr<MemoryBlock> MemoryBlock::reserveLargest() {
+    return map(availableMemory() / 4);
+}
+
+std::unique_ptr<MemoryBlock> MemoryBlock::map(qint64 size) {
+    if (size <= 0)
         return nullptr;
     void *data = ::mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -37,4 +47,12 @@ std::unique_ptr<MemoryBlock> MemoryBlock::reserve(qint64 size) {
 
 MemoryBlock::~MemoryBlock() {
     ::munmap(data_, std::size_t(size_));
+}
+
+void MemoryBlock::shrink(qint64 size) {
+    const qint64 page = ::sysconf(_SC_PAGESIZE);
+    const qint64 kept = (qMax<qint64>(size, 1) + page - 1) / page * page;
+    if (kept < size_)
+        ::munmap(data_ + kept, std::size_t(size_ - kept));
+    size_ = qMin(size, size_);
 }
