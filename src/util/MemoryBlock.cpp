@@ -21,16 +21,24 @@ qint64 availableMemory() {
     return qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
 }
 
+// A decoded archive stays in memory while its document is open, so a block takes at most a
+// quarter of the memory available and never more than this; larger data goes to a file.
+constexpr qint64 kLargestBlock = qint64{512} * 1024 * 1024;
+
+qint64 largestBlock() {
+    return qMin(availableMemory() / 4, kLargestBlock);
+}
+
 } // namespace
 
 std::unique_ptr<MemoryBlock> MemoryBlock::reserve(qint64 size) {
-    if (size > availableMemory() / 4)
+    if (size > largestBlock())
         return nullptr;
     return map(size);
 }
 
 std::unique_ptr<MemoryBlock> MemoryBlock::reserveLargest() {
-    return map(availableMemory() / 4);
+    return map(largestBlock());
 }
 
 std::unique_ptr<MemoryBlock> MemoryBlock::map(qint64 size) {

@@ -10,7 +10,7 @@
 class MemoryBlock {
 public:
     // A block of size bytes; null when it would take more than a quarter of the memory now
-    // available, or cannot be had.
+    // available or more than 512 MiB, or cannot be had.
     static std::unique_ptr<MemoryBlock> reserve(qint64 size);
     // The largest block reserve() would give now, for data of a size not known up front: its
     // pages cost nothing until written; shrink() gives back what the data leaves unused.
