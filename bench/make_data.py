@@ -74,6 +74,8 @@ def pack(data, tree):
         # same decoders (LZMA2, RAR5) as at the default levels.
         "tar.xz": ["tar", "-I", "xz -1", "-cf", "{out}", tree],
         "7z": ["7zz", "a", "-bd", "-bso0", "-mx=1", "{out}", tree],
+        # 7-Zip's default level, as most 7z archives come.
+        "default.7z": ["7zz", "a", "-bd", "-bso0", "{out}", tree],
         "rar": ["rar", "a", "-r", "-idq", "-m1", "{out}", tree],
     }
     for extension, command in commands.items():

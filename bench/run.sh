@@ -98,7 +98,7 @@ job() {
 : >"$work/sizes"
 for tree in small large; do
     tree_bytes=$(du -sb "$data/$tree" | cut -f1)
-    for format in zip tar tar.gz tar.bz2 tar.xz tar.zst 7z rar; do
+    for format in zip tar tar.gz tar.bz2 tar.xz tar.zst 7z default.7z rar; do
         archive=$data/$tree.$format
         case $format in
         zip) peers=("unzip|unzip -q $archive -d @OUT@" "7zz|7zz x -bd -bso0 -o@OUT@ $archive"
@@ -116,7 +116,7 @@ for tree in small large; do
                  lists=("tar|tar --zstd -tvf $archive" "bsdtar|bsdtar -tvf $archive") ;;
         # Kist decodes 7z with libarchive: bsdtar writing every entry to stdout is that decoder's
         # own time.
-        7z) peers=("7zz|7zz x -bd -bso0 -o@OUT@ $archive" "bsdtar|bsdtar -xf $archive -C @OUT@"
+        7z | default.7z) peers=("7zz|7zz x -bd -bso0 -o@OUT@ $archive" "bsdtar|bsdtar -xf $archive -C @OUT@"
                    "limit:decode|bsdtar -xOf $archive")
             lists=("7zz|7zz l $archive" "bsdtar|bsdtar -tvf $archive") ;;
         # Kist extracts RAR through the RAR library: its bare extraction loop is the floor.

@@ -1,6 +1,7 @@
 #include "archive/LibarchiveExtraction.h"
 
 #include "archive/LibarchiveInput.h"
+#include "archive/ParallelWalk.h"
 #include "archive/SafePath.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
@@ -29,6 +30,13 @@ LibarchiveExtraction::LibarchiveExtraction(const QString &destination, bool rest
     , files_(destination) {
 }
 
+LibarchiveExtraction::LibarchiveExtraction(const LibarchiveExtraction &parent, ParallelWalk &walk,
+                                           EntryRange range)
+    : LibarchiveExtraction(parent.destination_, parent.restoresDates_, nullptr) {
+    parallel_ = &walk;
+    range_ = range;
+}
+
 void LibarchiveExtraction::addFolder(const QString &path, mode_t permission,
                                      const std::optional<QDateTime> &date) {
     folders_.append({path, permission, date});
@@ -52,20 +60,91 @@ LibarchiveExtraction::Outcome LibarchiveExtraction::run(LibarchiveInput &input,
     files_.drain();
     if (isCurrentThreadCancelled())
         return Outcome::Cancelled;
+    finishWalks();
+    return outcome_;
+}
+
+LibarchiveExtraction::Outcome
+LibarchiveExtraction::runParallel(const std::vector<EntryRange> &ranges, const OpenInput &open,
+                                  const QHash<quint64, QString> *targets) {
+    ParallelWalk walk(int(ranges.size()));
+    std::vector<std::unique_ptr<LibarchiveExtraction>> workers;
+    std::vector<QHash<quint64, QString>> targetSets(ranges.size());
+    for (std::size_t worker = 0; worker < ranges.size(); ++worker) {
+        workers.push_back(std::unique_ptr<LibarchiveExtraction>(
+            new LibarchiveExtraction(*this, walk, ranges[worker])));
+        if (!targets)
+            continue;
+        for (auto it = targets->cbegin(); it != targets->cend(); ++it) {
+            if (it.key() >= ranges[worker].first && it.key() < ranges[worker].end)
+                targetSets[worker].insert(it.key(), it.value());
+        }
+    }
+    walk.run(
+        [&](int worker) {
+            LibarchiveExtraction &extraction = *workers[std::size_t(worker)];
+            // A worker given no selected entry has nothing to decode.
+            if (targets && targetSets[std::size_t(worker)].isEmpty())
+                return;
+            const auto input = open();
+            if (!extraction.walk(*input, targets ? &targetSets[std::size_t(worker)] : nullptr))
+                extraction.note(Outcome::Damaged);
+            extraction.files_.drain();
+        },
+        [this](quint64 written) {
+            if (isCurrentThreadCancelled())
+                return false;
+            if (progress_)
+                progress_->addDone(written);
+            return !isCurrentThreadCancelled();
+        });
+    if (walk.isCancelled() || isCurrentThreadCancelled())
+        return Outcome::Cancelled;
+    // What one walk would have met: nothing past the entry where the first worker stopped.
+    for (const auto &worker : workers) {
+        if (qint64(worker->range_.first) <= walk.end())
+            absorb(*worker);
+    }
+    finishWalks();
+    return outcome_;
+}
+
+void LibarchiveExtraction::absorb(LibarchiveExtraction &worker) {
+    unwritten_.append(worker.unwritten_);
+    folders_.append(worker.folders_);
+    links_.append(worker.links_);
+    hardLinks_.append(worker.hardLinks_);
+    leftOut_.append(worker.leftOut_);
+    for (auto it = worker.written_.cbegin(); it != worker.written_.cend(); ++it)
+        written_.insert(it.key(), it.value());
+    if (worker.outcome_ != Outcome::Done)
+        note(worker.outcome_);
+}
+
+void LibarchiveExtraction::stopAt(quint64 index) {
+    if (parallel_)
+        parallel_->endAt(qint64(index));
+}
+
+bool LibarchiveExtraction::isCancelled() const {
+    return parallel_ ? parallel_->isCancelled() : isCurrentThreadCancelled();
+}
+
+void LibarchiveExtraction::finishWalks() {
     ExtractionOutput output;
     makeHardLinks(output);
     makeLinks(output);
     // Last: making the links and files in a folder changes its date.
     restoreFolders();
-    return outcome_;
 }
 
 bool LibarchiveExtraction::walk(LibarchiveInput &input, const QHash<quint64, QString> *targets) {
     QHash<quint64, QString> remaining = targets ? *targets : QHash<quint64, QString>();
     // With targets, entries are only read up to the last selected one.
-    for (quint64 index = 0; !targets || !remaining.isEmpty(); ++index) {
+    for (quint64 index = 0; (!targets || !remaining.isEmpty()) && index < range_.end; ++index) {
         files_.collect();
-        if (isCurrentThreadCancelled())
+        // A worker stops where another's walk ended: one walk would not have gone on.
+        if (isCancelled() || (parallel_ && qint64(index) > parallel_->end()))
             return true;
         switch (input.next()) {
         case LibarchiveInput::Next::Entry:
@@ -76,8 +155,12 @@ bool LibarchiveExtraction::walk(LibarchiveInput &input, const QHash<quint64, QSt
             note(Outcome::Encrypted);
             return true;
         case LibarchiveInput::Next::Failed:
+            stopAt(index);
             return false;
         }
+        // The entries before the range are passed over unread.
+        if (index < range_.first)
+            continue;
         archive_entry *entry = input.entry();
         QString target;
         if (targets) {
@@ -94,8 +177,12 @@ bool LibarchiveExtraction::walk(LibarchiveInput &input, const QHash<quint64, QSt
                 continue;
             }
         }
-        if (!target.isNull() && !take(input, target))
-            return isCurrentThreadCancelled();
+        if (!target.isNull() && !take(input, target)) {
+            if (isCancelled())
+                return true;
+            stopAt(index);
+            return false;
+        }
     }
     return true;
 }
@@ -156,9 +243,11 @@ LibarchiveExtraction::Copy LibarchiveExtraction::copy(LibarchiveInput &input) {
         if (got < 0)
             return got == ARCHIVE_FATAL ? Copy::Fatal : Copy::Damaged;
         files_.write(buffer_.data(), got);
-        if (progress_)
+        if (parallel_)
+            parallel_->countWritten(quint64(got));
+        else if (progress_)
             progress_->addDone(quint64(got));
-        if (isCurrentThreadCancelled())
+        if (isCancelled())
             return Copy::Stopped;
     }
 }

@@ -2,12 +2,15 @@
 
 #include "archive/ArchiveWarning.h"
 #include "archive/FileWriteQueue.h"
+#include "archive/SevenZipLayout.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,6 +18,7 @@
 
 class ProgressReceiver;
 class LibarchiveInput;
+class ParallelWalk;
 
 // One walk over an archive read by libarchive that writes its entries below a destination: files
 // go to a writing thread as they are decoded; hard links, symbolic links, folder permissions and
@@ -43,6 +47,11 @@ public:
     // Writes every entry under its own path, or with targets only the entries at those indexes
     // (the folders among them are the caller's) to the full paths given.
     Outcome run(LibarchiveInput &input, const QHash<quint64, QString> *targets);
+    // The same with a worker for each range of entries, each decoding its own solid blocks with
+    // an input of its own; the outcome is the one walk's over all of them.
+    using OpenInput = std::function<std::unique_ptr<LibarchiveInput>()>;
+    Outcome runParallel(const std::vector<EntryRange> &ranges, const OpenInput &open,
+                        const QHash<quint64, QString> *targets);
 
     // The files and folders that could not be written, in the order they failed.
     const QList<Unwritten> &unwritten() const { return unwritten_; }
@@ -74,8 +83,17 @@ private:
     };
     enum class Copy { Done, Stopped, Damaged, Fatal };
 
+    // One worker of a parallel run: walks the range only, reporting to the shared walk.
+    LibarchiveExtraction(const LibarchiveExtraction &parent, ParallelWalk &walk, EntryRange range);
+
     // False when the walk must end: cancelled, or the archive cannot be read on.
     bool walk(LibarchiveInput &input, const QHash<quint64, QString> *targets);
+    // Takes what a worker met and wrote as if this walk had.
+    void absorb(LibarchiveExtraction &worker);
+    void finishWalks();
+    bool isCancelled() const;
+    // The walk cannot go past this entry; nor can the other workers.
+    void stopAt(quint64 index);
     bool take(LibarchiveInput &input, const QString &target);
     Copy copy(LibarchiveInput &input);
     void makeHardLinks(ExtractionOutput &output);
@@ -89,6 +107,9 @@ private:
     QString destination_;
     bool restoresDates_;
     ProgressReceiver *progress_;
+    // Set for a worker of a parallel run.
+    ParallelWalk *parallel_ = nullptr;
+    EntryRange range_;
     Outcome outcome_ = Outcome::Done;
     QList<Unwritten> unwritten_;
     QList<Folder> folders_;

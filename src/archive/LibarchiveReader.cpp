@@ -4,9 +4,12 @@
 #include "archive/LibarchiveExtraction.h"
 #include "archive/LibarchiveInput.h"
 #include "archive/SafePath.h"
+#include "archive/SevenZipLayout.h"
+#include "archive/SevenZipVolumes.h"
 #include "util/Cancellation.h"
 #include "util/Localization.h"
 #include "util/PathUtil.h"
+#include "util/ThreadPool.h"
 
 #include <QDir>
 
@@ -124,7 +127,17 @@ void LibarchiveReader::run(LibarchiveExtraction &extraction, const QHash<quint64
     LibarchiveInput &input = *opened;
     if (reportUnreadable(input, ::archiveError(ArchiveErrorCode::Archive).message))
         return;
-    const LibarchiveExtraction::Outcome outcome = extraction.run(input, files);
+    // Solid blocks decode independently: several of them go to workers of their own. One file
+    // is always in one block.
+    std::vector<EntryRange> ranges;
+    if (kind_ == ArchiveKind::SevenZip && (!files || files->size() > 1)) {
+        if (const auto layout = SevenZipLayout::read(SevenZipVolumes(filePath()).files()))
+            ranges = layout->split(ThreadPool::shared().width(), files);
+    }
+    const LibarchiveExtraction::Outcome outcome =
+        ranges.empty() ? extraction.run(input, files)
+                       : extraction.runParallel(
+                             ranges, [this] { return openInput(); }, files);
     for (const ArchiveWarning &warning : extraction.leftOut())
         addWarning(warning.kind, warning.name);
     for (const auto &[name, error] : extraction.unwritten())

@@ -2,8 +2,8 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
+#include "archive/ParallelWalk.h"
 #include "archive/RarMainHeader.h"
-#include "archive/RarParallelWalk.h"
 #include "archive/RarVolumes.h"
 #include "archive/SafePath.h"
 #include "archive/UnrarApi.h"
@@ -447,7 +447,7 @@ void RarReader::extractOpened(const QString &destination, QHash<QString, Target>
 
 void RarReader::extractInParallel(const QString &destination, QHash<QString, Target> *files,
                                   FolderDates &folders, int workers) {
-    RarParallelWalk walk(workers);
+    ParallelWalk walk(workers);
     std::vector<std::unique_ptr<RarReader>> readers;
     std::vector<QHash<QString, Target>> fileSets(std::size_t(workers),
                                                  files ? *files : QHash<QString, Target>());
@@ -502,7 +502,7 @@ void RarReader::extractInParallel(const QString &destination, QHash<QString, Tar
         setCancelled();
         return;
     }
-    if (files && walk.end() == RarParallelWalk::kNoEnd && results.front() == ERAR_END_ARCHIVE) {
+    if (files && walk.end() == ParallelWalk::kNoEnd && results.front() == ERAR_END_ARCHIVE) {
         for (auto it = fileSets.front().cbegin(); it != fileSets.front().cend(); ++it)
             errorFailedToCreateFile(PathUtil::fileName(it.key()));
     }

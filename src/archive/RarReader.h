@@ -17,7 +17,7 @@
 #include <vector>
 
 class QTimeZone;
-class RarParallelWalk;
+class ParallelWalk;
 struct RARHeaderDataEx;
 struct RAROpenArchiveDataEx;
 
@@ -191,7 +191,7 @@ private:
     std::vector<wchar_t> redirName_;
 
     // A worker of a parallel extraction: the shared walk and the worker's number.
-    RarParallelWalk *walk_ = nullptr;
+    ParallelWalk *walk_ = nullptr;
     int worker_ = 0;
     // The header being processed, counted from 0; after a walk, the header it ended at.
     qint64 headerIndex_ = 0;

@@ -10,21 +10,21 @@
 #include <mutex>
 #include <vector>
 
-// What the workers of a parallel RAR extraction share. Each worker walks every header of the
-// archive with a library handle of its own and extracts the entries given to it, skipping the
-// others (a seek in a non-solid archive). A worker waits for the others only where the order of
-// the entries matters; the caller's thread waits for all of them, forwarding their progress and
-// its cancel.
-class RarParallelWalk {
+// What the workers of a parallel extraction share (RAR that is not solid, 7z of several solid
+// blocks). Each worker walks the archive's headers with a library handle of its own and extracts
+// the entries given to it, skipping the others (a seek, as their data decodes independently). A
+// worker waits for the others only where the order of the entries matters; the caller's thread
+// waits for all of them, forwarding their progress and its cancel.
+class ParallelWalk {
 public:
     // Called on the caller's thread at least every 50 ms with the bytes written since the
     // previous call; answering false cancels the work.
     using Tick = std::function<bool(quint64 written)>;
     static constexpr qint64 kNoEnd = std::numeric_limits<qint64>::max();
 
-    explicit RarParallelWalk(int workers);
-    RarParallelWalk(const RarParallelWalk &) = delete;
-    RarParallelWalk &operator=(const RarParallelWalk &) = delete;
+    explicit ParallelWalk(int workers);
+    ParallelWalk(const ParallelWalk &) = delete;
+    ParallelWalk &operator=(const ParallelWalk &) = delete;
 
     int workers() const { return int(positions_.size()); }
     // Runs work(worker) for every worker on threads of the pool and returns once all of them

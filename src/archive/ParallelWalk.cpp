@@ -1,4 +1,4 @@
-#include "archive/RarParallelWalk.h"
+#include "archive/ParallelWalk.h"
 
 #include "util/TaskQueue.h"
 
@@ -10,11 +10,11 @@ constexpr auto kTickInterval = std::chrono::milliseconds(50);
 
 } // namespace
 
-RarParallelWalk::RarParallelWalk(int workers)
+ParallelWalk::ParallelWalk(int workers)
     : positions_(std::size_t(workers), 0) {
 }
 
-void RarParallelWalk::run(const std::function<void(int worker)> &work, const Tick &tick) {
+void ParallelWalk::run(const std::function<void(int worker)> &work, const Tick &tick) {
     running_ = workers();
     {
         // The workers wait for each other, so each holds a lane of its own.
@@ -41,20 +41,20 @@ void RarParallelWalk::run(const std::function<void(int worker)> &work, const Tic
     tick(written_.take());
 }
 
-void RarParallelWalk::reach(int worker, qint64 header) {
+void ParallelWalk::reach(int worker, qint64 header) {
     std::lock_guard lock(mutex_);
     positions_[std::size_t(worker)] = header;
     changed_.notify_all();
 }
 
-void RarParallelWalk::finish(int worker) {
+void ParallelWalk::finish(int worker) {
     std::lock_guard lock(mutex_);
     positions_[std::size_t(worker)] = kNoEnd;
     --running_;
     changed_.notify_all();
 }
 
-bool RarParallelWalk::waitForOthers(int worker, qint64 header) {
+bool ParallelWalk::waitForOthers(int worker, qint64 header) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] {
         if (cancelled_)
@@ -68,13 +68,13 @@ bool RarParallelWalk::waitForOthers(int worker, qint64 header) {
     return !cancelled_;
 }
 
-void RarParallelWalk::endAt(qint64 header) {
+void ParallelWalk::endAt(qint64 header) {
     qint64 current = end_;
     while (header < current && !end_.compare_exchange_weak(current, header)) {
     }
 }
 
-void RarParallelWalk::countWritten(quint64 bytes) {
+void ParallelWalk::countWritten(quint64 bytes) {
     // The caller reports at its next tick; a worker never waits for it, which on a busy machine
     // would stall decoding at every report.
     if (written_.add(bytes))
