@@ -111,21 +111,6 @@ TEST_F(Extraction, WhatWasLeftOutIsShownAndKeepsTheWindowOpen) {
     EXPECT_FALSE(ui_.calls.contains("close"));
 }
 
-TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
-    makeZip("big.zip", {{"p0.bin", noise(6 << 20, 1)},
-                        {"p1.bin", noise(6 << 20, 2)},
-                        {"p2.bin", noise(6 << 20, 3)}});
-    open("big.zip");
-    cancelAtFirstProgress();
-    ui_.calls.clear();
-    document_.extractAll();
-    settle();
-    EXPECT_TRUE(ui_.acted);
-    EXPECT_EQ(namesIn(), QStringList{"big.zip"});
-    EXPECT_EQ(ui_.calls, (QStringList{"top:Extracting big", "sheet:determinate", "max", "hide:0"}))
-        << "no alert, and the window stays open";
-}
-
 TEST_F(Extraction, AZipsDataPasswordIsAskedWhenExtracting) {
     makeZip("p.zip", {{"secret.txt", "hidden words"}}, "-P s3cret");
     open("p.zip");
