@@ -17,7 +17,6 @@
 // a wrong offset gives wrong names, sizes, checksums, times or flags here.
 
 using namespace ArchiveKit;
-using OpenedRar = Opened<RarReader>;
 using namespace Unrar;
 
 namespace {

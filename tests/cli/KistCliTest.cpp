@@ -12,28 +12,14 @@ using namespace ArchiveKit;
 
 namespace {
 
-// What each reader reads is in the readers' conformance table, and where extracted items land is
-// in the document's tests; these rows hold the tool to passing archives of every family to the
-// right reader. %1 is the archive path, %2 the items, run in the folder holding them.
-struct Format {
-    const char *extension;
-    const char *makeCommand;
-};
-const Format kFormats[] = {
-    {"zip", "zip -qr %1 %2"},
-    {"tgz", "tar -czf %1 %2"},
-    {"rar", "rar a -r -idq %1 %2"},
-    // A set of volumes, opened through its first part.
-    {"7z.001", "a=%1 && 7zz a -bd -bso0 -v16k \"${a%.001}\" %2"},
-};
-
 class KistCli : public ::testing::Test {
 protected:
-    // Makes an archive name.<extension> of the given items of the sample tree (a zip by default).
-    QString make(const QString &name, const QString &items, const Format &format = kFormats[0]) {
-        const QString archive = dir_.file(QStringLiteral("%1.%2").arg(name, format.extension));
-        EXPECT_EQ(runShellIn(dir_.file("src"),
-                             QString::fromLatin1(format.makeCommand).arg(archive, items)),
+    // Makes a zip of the given items of the sample tree. Which reader opens which archive is in
+    // the readers' and the document's tests (ContentSniffing): the tool opens archives as the
+    // document does.
+    QString make(const QString &name, const QString &items) {
+        const QString archive = dir_.file(name + ".zip");
+        EXPECT_EQ(runShellIn(dir_.file("src"), QStringLiteral("zip -qr %1 %2").arg(archive, items)),
                   0);
         return archive;
     }
@@ -45,9 +31,7 @@ protected:
         return QString::fromUtf8(result.out.trimmed());
     }
     void SetUp() override {
-        // Incompressible bytes spread the 7z row over several volumes.
         dir_.write("src/docs/readme.txt", "hello");
-        dir_.write("src/docs/noise.bin", noise(40000, 7));
         dir_.write("src/docs/sub/notes.md", "notes in a sub folder");
         dir_.write("src/x.txt", "x");
         dir_.write("src/y.txt", "y");
@@ -58,39 +42,35 @@ protected:
 
 } // namespace
 
-TEST_F(KistCli, ListsTheTreeAsJsonAndTestsEachFamily) {
-    for (const Format &format : kFormats) {
-        SCOPED_TRACE(format.extension);
-        const QString archive = make("a", "docs", format);
-        const CliResult result = runCli({"list", "--json", archive});
-        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-        const QJsonObject listing = QJsonDocument::fromJson(result.out).object();
-        EXPECT_EQ(listing.value("archive").toString(), archive);
-        EXPECT_TRUE(listing.value("error").isNull());
-        QStringList paths;
-        for (const QJsonValue &value : listing.value("entries").toArray()) {
-            const QJsonObject entry = value.toObject();
-            paths.append(entry.value("path").toString());
-            EXPECT_EQ(entry.value("isDir").toBool(), paths.last().endsWith('/'));
-            if (paths.last() == "docs/readme.txt") {
-                EXPECT_EQ(entry.value("size").toInt(), 5);
-                EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$")
-                                .match(entry.value("date").toString())
-                                .hasMatch())
-                    << entry.value("date").toString().toStdString();
-            }
+TEST_F(KistCli, ListsTheTreeAsJsonAndTests) {
+    const QString archive = make("a", "docs");
+    const CliResult result = runCli({"list", "--json", archive});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject listing = QJsonDocument::fromJson(result.out).object();
+    EXPECT_EQ(listing.value("archive").toString(), archive);
+    EXPECT_TRUE(listing.value("error").isNull());
+    QStringList paths;
+    for (const QJsonValue &value : listing.value("entries").toArray()) {
+        const QJsonObject entry = value.toObject();
+        paths.append(entry.value("path").toString());
+        EXPECT_EQ(entry.value("isDir").toBool(), paths.last().endsWith('/'));
+        if (paths.last() == "docs/readme.txt") {
+            EXPECT_EQ(entry.value("size").toInt(), 5);
+            EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$")
+                            .match(entry.value("date").toString())
+                            .hasMatch())
+                << entry.value("date").toString().toStdString();
         }
-        paths.sort();
-        EXPECT_EQ(paths, (QStringList{"docs/", "docs/noise.bin", "docs/readme.txt", "docs/sub/",
-                                      "docs/sub/notes.md"}));
-
-        const CliResult plain = runCli({"list", archive});
-        EXPECT_EQ(plain.exitCode, 0);
-        EXPECT_TRUE(plain.out.contains("docs/sub/notes.md\n"));
-        const CliResult tested = runCli({"test", archive});
-        EXPECT_EQ(tested.exitCode, 0) << tested.err.toStdString();
-        EXPECT_EQ(tested.out.trimmed(), "OK");
     }
+    paths.sort();
+    EXPECT_EQ(paths, (QStringList{"docs/", "docs/readme.txt", "docs/sub/", "docs/sub/notes.md"}));
+
+    const CliResult plain = runCli({"list", archive});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_TRUE(plain.out.contains("docs/sub/notes.md\n"));
+    const CliResult tested = runCli({"test", archive});
+    EXPECT_EQ(tested.exitCode, 0) << tested.err.toStdString();
+    EXPECT_EQ(tested.out.trimmed(), "OK");
 }
 
 // The JSON listing is written entry by entry: names that need escaping still make valid JSON
@@ -157,20 +137,18 @@ TEST(KistCliListing, AwkwardNamesMakeValidJson) {
 }
 
 // The tool prints where the result landed: the one folder under a free name, several items in a
-// folder named after the archive (beside it when no folder is given), a selection under its own
-// names or its folder's, and an empty archive nothing.
+// folder named after the archive (beside it when no folder is given), a selected file under its
+// own name or its folder's, and an empty archive nothing. How names are chosen is the extraction
+// job's (the document's tests); a selection of several entries is in the next test.
 TEST_F(KistCli, PrintsWhereTheExtractedItemsLanded) {
     const QString docs = make("a", "docs");
     EXPECT_EQ(extract(docs), dir_.file("out/docs"));
     EXPECT_EQ(extract(docs), dir_.file("out/docs 2"));
-    EXPECT_EQ(contentsBelow(dir_.file("out/docs 2")), contentsBelow(dir_.file("src/docs")));
     EXPECT_EQ(extract(docs, {"docs/readme.txt"}), dir_.file("out/readme.txt"));
-    EXPECT_EQ(extract(docs, {"docs/readme.txt", "docs/noise.bin", "docs/sub/"}),
-              dir_.file("out/docs 3"));
-    EXPECT_EQ(contentsBelow(dir_.file("out/docs 3")), contentsBelow(dir_.file("src/docs")));
+    EXPECT_EQ(extract(docs, {"docs/sub/"}), dir_.file("out/sub"));
     ASSERT_EQ(runShellIn(dir_.path(), "tar -cf empty.tar -T /dev/null"), 0);
     EXPECT_EQ(extract(dir_.file("empty.tar")), "") << "an empty archive places nothing";
-    EXPECT_EQ(namesIn(dir_.file("out")), (QStringList{"docs", "docs 2", "docs 3", "readme.txt"}))
+    EXPECT_EQ(namesIn(dir_.file("out")), (QStringList{"docs", "docs 2", "readme.txt", "sub"}))
         << "no staging folder left";
     EXPECT_EQ(runCli({"extract", "-o", dir_.file("out"), docs, "docs/nothing.txt"}).exitCode, 1);
 
@@ -186,16 +164,11 @@ TEST_F(KistCli, SelectedEntriesOfOneNameAreAllKept) {
     dir_.write("src/a/x.txt", "from a");
     dir_.write("src/b/x.txt", "from b");
     dir_.write("src/c/x.txt/inner.txt", "a folder of that name");
-    for (const Format &format : kFormats) {
-        SCOPED_TRACE(format.extension);
-        QDir(dir_.file("out")).removeRecursively();
-        const QString placed =
-            extract(make("s", "a b c", format), {"a/x.txt", "b/x.txt", "c/x.txt/"});
-        EXPECT_EQ(namesIn(placed), QStringList({"x 2.txt", "x.txt", "x.txt 2"}));
-        EXPECT_EQ(readFile(placed + "/x.txt"), "from a");
-        EXPECT_EQ(readFile(placed + "/x 2.txt"), "from b");
-        EXPECT_EQ(readFile(placed + "/x.txt 2/inner.txt"), "a folder of that name");
-    }
+    const QString placed = extract(make("s", "a b c"), {"a/x.txt", "b/x.txt", "c/x.txt/"});
+    EXPECT_EQ(namesIn(placed), QStringList({"x 2.txt", "x.txt", "x.txt 2"}));
+    EXPECT_EQ(readFile(placed + "/x.txt"), "from a");
+    EXPECT_EQ(readFile(placed + "/x 2.txt"), "from b");
+    EXPECT_EQ(readFile(placed + "/x.txt 2/inner.txt"), "a folder of that name");
 }
 
 TEST(KistCliUsage, ExitCodesForUsage) {

@@ -85,6 +85,12 @@ TEST_P(CancelAtEveryPhase, EndsCleanly) {
     EXPECT_FALSE(document_.isExecuting());
     EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty()) << ui_.calls.join(' ').toStdString();
     EXPECT_FALSE(ui_.calledOffMainThread);
+    EXPECT_EQ(ui_.calls.contains("close"), ui_.calls.contains("hide:10000"))
+        << "only an extraction that ended by itself closes the window";
+    if (phase == Phase::Extraction && moment == Moment::FirstProgress) {
+        EXPECT_EQ(ui_.calls,
+                  (QStringList{"top:Extracting big", "sheet:determinate", "max", "hide:0"}));
+    }
     const QStringList after = namesIn();
     for (const QString &name : after)
         EXPECT_FALSE(name.startsWith('.')) << "staging folder left: " << name.toStdString();

@@ -1,5 +1,4 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveEntry.h"
 #include "document/CompressionJob.h"
 #include "settings/Preferences.h"
 #include "zip/LibarchiveWriter.h"

@@ -1,5 +1,4 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveEntry.h"
 #include "settings/Preferences.h"
 
 namespace {
@@ -110,21 +109,6 @@ TEST_F(Extraction, WhatWasLeftOutIsShownAndKeepsTheWindowOpen) {
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_TRUE(alerts.first().contains("far")) << alerts.first().toStdString();
     EXPECT_FALSE(ui_.calls.contains("close"));
-}
-
-TEST_F(Extraction, CancelledExtractionLeavesNoTrace) {
-    makeZip("big.zip", {{"p0.bin", noise(6 << 20, 1)},
-                        {"p1.bin", noise(6 << 20, 2)},
-                        {"p2.bin", noise(6 << 20, 3)}});
-    open("big.zip");
-    cancelAtFirstProgress();
-    ui_.calls.clear();
-    document_.extractAll();
-    settle();
-    EXPECT_TRUE(ui_.acted);
-    EXPECT_EQ(namesIn(), QStringList{"big.zip"});
-    EXPECT_EQ(ui_.calls, (QStringList{"top:Extracting big", "sheet:determinate", "max", "hide:0"}))
-        << "no alert, and the window stays open";
 }
 
 TEST_F(Extraction, AZipsDataPasswordIsAskedWhenExtracting) {

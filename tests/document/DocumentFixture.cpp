@@ -1,6 +1,5 @@
 #include "DocumentFixture.h"
 
-#include "archive/ArchiveEntry.h"
 #include "util/FileAttributes.h"
 
 #include <QDir>

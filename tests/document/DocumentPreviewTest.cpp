@@ -1,5 +1,4 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveEntry.h"
 #include "document/PreviewContent.h"
 #include "settings/RememberedEncodings.h"
 #include "util/TempFolders.h"

@@ -1,6 +1,5 @@
 #include "document/ListingFeed.h"
 #include "DocumentFixture.h"
-#include "archive/ArchiveEntry.h"
 
 #include <functional>
 

@@ -1,5 +1,4 @@
 #include "DocumentFixture.h"
-#include "archive/ArchiveEntry.h"
 
 #include <QDir>
 

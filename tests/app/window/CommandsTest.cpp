@@ -181,17 +181,11 @@ TEST_F(CommandsTest, EachCommandDoesItsWork) {
         clearSettings();
         TestDesktop::instance().clear();
         folder_ = dir_.file(QString::number(row++));
-        python(QStringLiteral("import os, zipfile\n"
-                              "os.makedirs('%1/a')\n"
-                              "os.makedirs('%1/out')\n"
-                              "os.makedirs('%1/items/folder')\n"
-                              "with zipfile.ZipFile('%1/a/sample.zip', 'w') as z:\n"
-                              "    for name in ['docs/a.txt', 'docs/b.txt', 'docs/inner/c.txt', "
-                              "'top.txt']:\n"
-                              "        z.writestr(name, name)\n"
-                              "for name in ['folder/inner.txt', 'folder/.hidden', 'file.txt']:\n"
-                              "    open('%1/items/' + name, 'w').write(name)\n")
-                   .arg(folder_));
+        for (const char *name : {"folder/inner.txt", "folder/.hidden", "file.txt"})
+            ArchiveKit::writeFile(at("items"), name, name);
+        QDir().mkpath(at("out"));
+        QDir().mkpath(at("a"));
+        makeZip(at("a/sample.zip"), {"docs/a.txt", "docs/b.txt", "docs/inner/c.txt", "top.txt"});
         auto window =
             openWindow(command.start == Command::Archive ? at("a/sample.zip") : QString());
         if (command.start == Command::Items)

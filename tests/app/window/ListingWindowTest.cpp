@@ -2,7 +2,6 @@
 #include "app/window/DocumentBrowser.h"
 #include "app/window/EntryBrowserModel.h"
 #include "app/window/ListingIndicator.h"
-#include "archive/ArchiveEntry.h"
 #include "document/ArchiveDocument.h"
 #include "document/ListingFeed.h"
 #include "support/ArchiveKit.h"

@@ -16,20 +16,6 @@ const QString kRussian =
 
 class WindowPreview : public WindowTest {
 protected:
-    // docs/russian.txt in cp1251 (nothing is remembered for the copy: the pane detects it) and a
-    // red 40 by 30 picture.
-    QString makeSample() const {
-        QImage red(40, 30, QImage::Format_RGB32);
-        red.fill(QColor(0xc8, 0x1e, 0x1e));
-        EXPECT_TRUE(red.save(dir_.file("red.png")));
-        python(QStringLiteral("import zipfile\n"
-                              "with zipfile.ZipFile('sample.zip', 'w') as z:\n"
-                              "    z.write('red.png', 'pics/red.png')\n"
-                              "    z.writestr('docs/russian.txt', ('%1' * 6).encode('cp1251'))\n")
-                   .arg(kRussian));
-        return dir_.file(QStringLiteral("sample.zip"));
-    }
-
     static PreviewView *pane(const DocumentWindow &window) {
         return window.findChild<PreviewView *>();
     }
@@ -50,7 +36,15 @@ protected:
 } // namespace
 
 TEST_F(WindowPreview, TextInItsDetectedEncodingAndPicturesShow) {
-    auto window = openWindow(makeSample());
+    QImage red(40, 30, QImage::Format_RGB32);
+    red.fill(QColor(0xc8, 0x1e, 0x1e));
+    ASSERT_TRUE(red.save(dir_.file("red.png")));
+    python(QStringLiteral("import zipfile\n"
+                          "with zipfile.ZipFile('sample.zip', 'w') as z:\n"
+                          "    z.write('red.png', 'pics/red.png')\n"
+                          "    z.writestr('docs/russian.txt', ('%1' * 6).encode('cp1251'))\n")
+               .arg(kRussian));
+    auto window = openWindow(dir_.file("sample.zip"));
     click(*window, {"docs", "russian.txt"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return showsText(*window, kRussian.repeated(6)); }, 10000));
     click(*window, {"pics", "red.png"});
