@@ -20,6 +20,8 @@ ln -s ../a.txt tree/sub/link
 (cd tree && zip -qry "$out/zip/tree.zip" . && zip -q0 "$out/zip/stored.zip" a.txt)
 (cd tree && zip -qr -P secret "$out/zip/encrypted.zip" a.txt)
 (cd tree && 7zz a -bd -y "$out/7z/tree.7z" . >/dev/null && 7zz a -bd -y -mx=0 "$out/7z/stored.7z" a.txt >/dev/null)
+# Each file a solid block of its own: extraction shares the blocks out to workers.
+(cd tree && 7zz a -bd -y -ms=off "$out/7z/blocks.7z" . >/dev/null)
 (cd tree && rar a -idq -r -ol "$out/rar/tree.rar" a.txt sub && rar a -idq -hpsecret "$out/rar/headers.rar" a.txt)
 (cd tree && tar --format=gnu -cf "$out/tar/gnu.tar" . && tar --format=pax -cf "$out/tar/pax.tar" . \
   && tar --format=ustar -cf "$out/tar/ustar.tar" a.txt sub/b.txt)

@@ -6,6 +6,7 @@
 #include "util/Localization.h"
 #include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
+#include "zip/XzOutput.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,14 @@ constexpr char kCannotWrite[] = "Cannot write the archive into '%1'";
 
 QByteArray nativePath(const QString &path) {
     return QFile::encodeName(path);
+}
+
+// libarchive's end of an XzOutput.
+la_ssize_t writeXz(struct archive *handle, void *xz, const void *data, size_t size) {
+    if (static_cast<XzOutput *>(xz)->write(data, size))
+        return la_ssize_t(size);
+    archive_set_error(handle, errno, "%s", std::strerror(errno));
+    return -1;
 }
 
 } // namespace
@@ -71,8 +80,15 @@ LibarchiveWriter::LibarchiveWriter(WriteFormat format, const QString &archivePat
     ownerNames_ = archive_read_disk_new();
     archive_read_disk_set_standard_lookup(ownerNames_);
     archive_ = archive_write_new();
-    if (!setUp(format) || archive_write_open_fd(archive_, fd_) != ARCHIVE_OK)
+    if (!setUp(format) || !open())
         fail(kCannotWrite, PathUtil::parentFolder(archivePath));
+}
+
+bool LibarchiveWriter::open() {
+    if (!xz_)
+        return archive_write_open_fd(archive_, fd_) == ARCHIVE_OK;
+    return xz_->isOpen() && archive_write_open2(archive_, xz_.get(), nullptr, &writeXz, nullptr,
+                                                nullptr) == ARCHIVE_OK;
 }
 
 bool LibarchiveWriter::setUp(WriteFormat format) {
@@ -88,10 +104,11 @@ bool LibarchiveWriter::setUp(WriteFormat format) {
     case WriteFormat::TarBz2:
         return archive_write_add_filter_bzip2(archive_) == ARCHIVE_OK;
     case WriteFormat::TarXz:
+        xz_ = std::make_unique<XzOutput>(fd_);
+        threaded_ = xz_->isOpen();
+        return true;
     case WriteFormat::TarZst: {
-        const int added = format == WriteFormat::TarXz ? archive_write_add_filter_xz(archive_)
-                                                       : archive_write_add_filter_zstd(archive_);
-        if (added != ARCHIVE_OK)
+        if (archive_write_add_filter_zstd(archive_) != ARCHIVE_OK)
             return false;
         // A library without threaded compression refuses the option (ARCHIVE_WARN or worse) and
         // compresses on one core, which still makes the same archive.
@@ -123,7 +140,8 @@ bool LibarchiveWriter::checkCancelled() {
 }
 
 void LibarchiveWriter::fail(const char *key, const QString &name) {
-    if (hasFailed())
+    // A write the cancel broke off is no failure of its own.
+    if (hasFailed() || checkCancelled())
         return;
     QString message = Engine::tr(key).arg(name);
     outOfSpace_ = archive_ && FileOps::isOutOfSpace(archive_errno(archive_));
@@ -246,10 +264,16 @@ void LibarchiveWriter::addFile(const QString &path, const QString &name) {
 
 bool LibarchiveWriter::finish() {
     if (archive_) {
+        // libarchive ignores what a close callback answers: the xz stream ends here instead.
         if (archive_write_close(archive_) != ARCHIVE_OK)
             fail(kCannotWrite, PathUtil::parentFolder(filePath_));
+        else if (xz_ && !xz_->finish()) {
+            archive_set_error(archive_, errno, "%s", std::strerror(errno));
+            fail(kCannotWrite, PathUtil::parentFolder(filePath_));
+        }
         archive_write_free(archive_);
         archive_ = nullptr;
+        xz_.reset();
     }
     if (ownerNames_) {
         archive_read_free(ownerNames_);

@@ -9,11 +9,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <sys/types.h>
 
 struct archive;
 class ProgressReceiver;
+class XzOutput;
 
 // Writes a new tar (plain, gzip, bzip2, xz or zstd compressed, in the pax restricted format) or
 // 7z (LZMA2) archive through libarchive. Entries keep what the disk holds: modes, owners, times,
@@ -60,6 +62,8 @@ private:
     static constexpr quint64 kProgressThreshold = 2048000;
 
     bool setUp(WriteFormat format);
+    // Opens the archive on the file, through xz_ when that compresses.
+    bool open();
     bool checkCancelled();
     bool hasFailed() const { return failure_.has_value(); }
     void fail(const char *key, const QString &name);
@@ -80,6 +84,8 @@ private:
     bool isCancelled_ = false;
     bool threaded_ = false;
     int fd_ = -1;
+    // xz is compressed here, not by libarchive: see XzOutput.
+    std::unique_ptr<XzOutput> xz_;
     // The archive file itself, never added to itself, and removed only while it is still there.
     std::optional<FileIdentity> identity_;
     struct archive *archive_ = nullptr;

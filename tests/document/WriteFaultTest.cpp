@@ -147,8 +147,8 @@ TEST_P(WriteFaults, CompressionIntoAFullFolderFailsCleanly) {
     // among them) when the archive cannot be closed, which the leak checker would report.
     document_.addFiles({dir_.file("src/noise.bin")});
     const QStringList temporariesBefore = temporaries();
-    for (const WriteFormat format :
-         {WriteFormat::Zip, WriteFormat::TarGz, WriteFormat::TarZst, WriteFormat::SevenZip}) {
+    for (const WriteFormat format : {WriteFormat::Zip, WriteFormat::TarGz, WriteFormat::TarXz,
+                                     WriteFormat::TarZst, WriteFormat::SevenZip}) {
         SCOPED_TRACE(WriteFormats::name(format).toStdString());
         ui_.calls.clear();
         ui_.savedArchives = {IDialogs::ArchiveChoice{dir_.file("full/src"), format}};

@@ -1,0 +1,86 @@
+#include "zip/XzOutput.h"
+
+#include "util/Cancellation.h"
+
+#include <QByteArray>
+#include <QThread>
+
+#include <lzma.h>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kOutputSize = 256 * 1024;
+// The longest the encoder waits for a thread before it hands control back.
+constexpr quint32 kWaitMs = 100;
+
+bool writeAll(int fd, const char *data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, std::size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+struct XzOutput::Stream {
+    lzma_stream lzma = LZMA_STREAM_INIT;
+    QByteArray out{kOutputSize, Qt::Uninitialized};
+};
+
+XzOutput::XzOutput(int fd)
+    : stream_(std::make_unique<Stream>())
+    , fd_(fd) {
+    lzma_mt options{};
+    options.threads = quint32(qMax(1, QThread::idealThreadCount()));
+    options.timeout = kWaitMs;
+    options.preset = LZMA_PRESET_DEFAULT;
+    options.check = LZMA_CHECK_CRC64;
+    open_ = lzma_stream_encoder_mt(&stream_->lzma, &options) == LZMA_OK;
+}
+
+XzOutput::~XzOutput() {
+    lzma_end(&stream_->lzma);
+}
+
+bool XzOutput::write(const void *data, std::size_t size) {
+    return code(data, size, false);
+}
+
+bool XzOutput::finish() {
+    return code(nullptr, 0, true);
+}
+
+bool XzOutput::code(const void *data, std::size_t size, bool finishing) {
+    lzma_stream &lzma = stream_->lzma;
+    lzma.next_in = static_cast<const uint8_t *>(data);
+    lzma.avail_in = size;
+    for (;;) {
+        if (isCurrentThreadCancelled())
+            return false;
+        QByteArray &out = stream_->out;
+        lzma.next_out = reinterpret_cast<uint8_t *>(out.data());
+        lzma.avail_out = std::size_t(out.size());
+        const lzma_ret status = lzma_code(&lzma, finishing ? LZMA_FINISH : LZMA_RUN);
+        const qsizetype made = out.size() - qsizetype(lzma.avail_out);
+        if (made > 0 && !writeAll(fd_, out.constData(), made))
+            return false;
+        if (status == LZMA_STREAM_END)
+            return true;
+        if (status != LZMA_OK) {
+            errno = status == LZMA_MEM_ERROR ? ENOMEM : EIO;
+            return false;
+        }
+        // Output the threads finish later comes with the next bytes, or with the end.
+        if (!finishing && lzma.avail_in == 0)
+            return true;
+    }
+}
