@@ -164,7 +164,6 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
-    readProgress_.reset();
     if (auto block = decompressToMemory()) {
         // The one call neither reported progress nor saw a cancel: now is the moment to stop.
         if (isCurrentThreadCancelled()) {
@@ -183,6 +182,7 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
         FileOps::removeItem(folder);
         return false;
     }
+    readProgress_.reset();
     cutShort_ = false;
     FileGrowth growth;
     // The follower waits for the feed's writes: it runs on a lane of its own.
@@ -271,16 +271,12 @@ bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qi
         errorFailedToCreateFile(PathUtil::fileName(output.fileName()));
         return false;
     }
-    reportDecompressed(length, readPosition);
-    return true;
-}
-
-void CompressedFileReader::reportDecompressed(qint64 length, quint64 readPosition) {
     if (readProgress_.add(quint64(length))) {
         readProgress_.take();
         if (progressReceiver())
             progressReceiver()->setDone(readPosition);
     }
+    return true;
 }
 
 void CompressedFileReader::errorCutShort() {

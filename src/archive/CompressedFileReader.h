@@ -12,8 +12,8 @@
 class FileGrowth;
 class QFile;
 
-// What the compressed-file readers share: the archive is decompressed once, into memory when the
-// decoded data is small beside the memory free, else into a temporary file;
+// What the gzip and bzip2 readers share: the archive is decompressed once, into memory when its
+// decoded size is known up front and small beside the memory free, else into a temporary file;
 // tar content is then read by a tar reader on that copy, anything else is one entry.
 class CompressedFileReader : public ReaderBase {
 public:
@@ -59,16 +59,12 @@ protected:
     // Decompresses the whole archive into the open output. On failure (or cancellation) it has
     // recorded the error and answers false.
     virtual bool decompress(QFile &output) = 0;
-    // Decompresses the whole archive into memory when the decoded data fits (MemoryBlock); null,
-    // with nothing recorded, when decompress() is to run (after a cancel too: decompress() sees
-    // it and records it).
+    // Decompresses the whole archive into memory when the decoded size is known up front and
+    // fits (MemoryBlock::reserve); null, with nothing recorded, when decompress() is to run.
     virtual std::unique_ptr<MemoryBlock> decompressToMemory() { return nullptr; }
     // Writes decompressed bytes and, once enough have been written since the last report,
     // reports the archive's read position. False (with the error recorded) when writing fails.
     bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
-    // Counts decompressed bytes and, once enough have come since the last report, reports the
-    // archive's read position.
-    void reportDecompressed(qint64 length, quint64 readPosition);
     // Records that the compressed data ends before its stream does; what was decompressed up to
     // there is kept.
     void errorCutShort();

@@ -21,28 +21,10 @@ qint64 availableMemory() {
     return qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
 }
 
-// A decoded archive stays in memory while its document is open, so a block takes at most a
-// quarter of the memory available and never more than this; larger data goes to a file.
-constexpr qint64 kLargestBlock = qint64{512} * 1024 * 1024;
-
-qint64 largestBlock() {
-    return qMin(availableMemory() / 4, kLargestBlock);
-}
-
 } // namespace
 
 std::unique_ptr<MemoryBlock> MemoryBlock::reserve(qint64 size) {
-    if (size > largestBlock())
-        return nullptr;
-    return map(size);
-}
-
-std::unique_ptr<MemoryBlock> MemoryBlock::reserveLargest() {
-    return map(largestBlock());
-}
-
-std::unique_ptr<MemoryBlock> MemoryBlock::map(qint64 size) {
-    if (size <= 0)
+    if (size <= 0 || size > availableMemory() / 4)
         return nullptr;
     void *data = ::mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -55,12 +37,4 @@ std::unique_ptr<MemoryBlock> MemoryBlock::map(qint64 size) {
 
 MemoryBlock::~MemoryBlock() {
     ::munmap(data_, std::size_t(size_));
-}
-
-void MemoryBlock::shrink(qint64 size) {
-    const qint64 page = ::sysconf(_SC_PAGESIZE);
-    const qint64 kept = (qMax<qint64>(size, 1) + page - 1) / page * page;
-    if (kept < size_)
-        ::munmap(data_ + kept, std::size_t(size_ - kept));
-    size_ = qMin(size, size_);
 }

@@ -10,11 +10,8 @@
 class MemoryBlock {
 public:
     // A block of size bytes; null when it would take more than a quarter of the memory now
-    // available or more than 512 MiB, or cannot be had.
+    // available, or cannot be had.
     static std::unique_ptr<MemoryBlock> reserve(qint64 size);
-    // The largest block reserve() would give now, for data of a size not known up front: its
-    // pages cost nothing until written; shrink() gives back what the data leaves unused.
-    static std::unique_ptr<MemoryBlock> reserveLargest();
     ~MemoryBlock();
     MemoryBlock(const MemoryBlock &) = delete;
     MemoryBlock &operator=(const MemoryBlock &) = delete;
@@ -22,15 +19,12 @@ public:
     char *data() const { return data_; }
     qint64 size() const { return size_; }
     QByteArrayView bytes() const { return {data_, size_}; }
-    // Gives back the memory past the first size bytes: the data proved shorter.
-    void shrink(qint64 size);
 
 private:
-    static std::unique_ptr<MemoryBlock> map(qint64 size);
     MemoryBlock(char *data, qint64 size)
         : data_(data)
         , size_(size) {}
 
     char *const data_;
-    qint64 size_;
+    const qint64 size_;
 };
