@@ -119,6 +119,10 @@ public:
 
     // A vector of bits, the first in the highest bit of the first byte.
     std::vector<bool> bits(quint64 count) {
+        if (count > left() * 8) {
+            ok_ = false;
+            return {};
+        }
         std::vector<bool> bits(count);
         quint8 current = 0;
         for (quint64 i = 0; i < count; ++i) {
@@ -208,14 +212,15 @@ Folder readFolder(Cursor &cursor) {
         cursor.fail();
         return folder;
     }
+    // Counts multiply: every loop that reads numbers stops with the header's bytes.
     const quint64 bindPairs = folder.outStreams - 1;
-    for (quint64 i = 0; i < bindPairs; ++i) {
+    for (quint64 i = 0; i < bindPairs && cursor.ok(); ++i) {
         cursor.number();
         folder.boundOuts.push_back(cursor.number());
     }
     const quint64 packed = inStreams - bindPairs;
     if (packed > 1) {
-        for (quint64 i = 0; i < packed; ++i)
+        for (quint64 i = 0; i < packed && cursor.ok(); ++i)
             cursor.number();
     }
     return folder;
@@ -226,7 +231,7 @@ void readPackInfo(Cursor &cursor, Streams &streams) {
     const quint64 count = cursor.count();
     for (quint64 id = cursor.number(); cursor.ok() && id != kEnd; id = cursor.number()) {
         if (id == kSize) {
-            for (quint64 i = 0; i < count; ++i)
+            for (quint64 i = 0; i < count && cursor.ok(); ++i)
                 streams.packSizes.push_back(cursor.number());
         } else if (id == kCrc) {
             cursor.skipDigests(count);
@@ -248,7 +253,7 @@ void readUnpackInfo(Cursor &cursor, Streams &streams) {
     if (!cursor.expect(kCodersUnpackSize))
         return;
     for (Folder &folder : streams.folders) {
-        for (quint64 i = 0; i < folder.outStreams; ++i)
+        for (quint64 i = 0; i < folder.outStreams && cursor.ok(); ++i)
             folder.unpackSizes.push_back(cursor.number());
     }
     for (quint64 id = cursor.number(); cursor.ok() && id != kEnd; id = cursor.number()) {
@@ -268,7 +273,7 @@ void readSubStreamsInfo(Cursor &cursor, Streams &streams) {
     }
     if (id == kSize) {
         for (const Folder &folder : streams.folders) {
-            for (quint64 i = 1; i < folder.substreams; ++i)
+            for (quint64 i = 1; i < folder.substreams && cursor.ok(); ++i)
                 cursor.number();
         }
         id = cursor.number();
