@@ -93,6 +93,25 @@ TEST_P(SevenZipLayoutArchives, FindsTheBlockOfEveryEntryAs7zzDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, SevenZipLayoutArchives, ::testing::ValuesIn(kArchiveRows));
 
+// A hostile header of a few megabytes whose counts multiply: 120,000 coders of 2,000,000
+// streams each claim 2.4e11 streams. Reading stops where the header's bytes end.
+TEST(SevenZipLayoutHostile, CountsThatMultiplyEndWithTheHeader) {
+    // Header, main streams, unpack info, folders: one, in the header; 120,000 coders.
+    QByteArray header("\x01\x04\x07\x0B\x01\x00\xC1\xC0\xD4", 9);
+    // A coder of method 0x21 with 2,000,000 streams in and out (7-Zip's three-byte numbers).
+    const QByteArray coder("\x11\x21\xDE\x80\x84\xDE\x80\x84", 8);
+    header += coder.repeated(120000) + QByteArray(2200000, '\0');
+    QByteArray start("7z\xBC\xAF\x27\x1C\x00\x04", 8);
+    start += QByteArray(12, '\0');
+    const quint64 size = quint64(header.size());
+    for (int byte = 0; byte < 8; ++byte)
+        start += char(size >> (8 * byte));
+    start += QByteArray(4, '\0');
+    ScratchDir dir;
+    const QString path = writeFile(dir.path(), "hostile.7z", start + header);
+    EXPECT_FALSE(SevenZipLayout::read({path}).has_value());
+}
+
 namespace {
 
 struct SplitRow {
