@@ -38,16 +38,7 @@ bool ExtractionOutput::create(const QString &destination, const QString &fullPat
 }
 
 bool ExtractionOutput::write(const char *data, qint64 length) {
-    while (length > 0) {
-        const ssize_t done = ::write(fd_, data, std::size_t(length));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        data += done;
-        length -= done;
-    }
-    return true;
+    return FileOps::writeAll(fd_, data, length);
 }
 
 bool ExtractionOutput::seek(qint64 position) {

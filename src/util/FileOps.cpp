@@ -91,4 +91,17 @@ bool isOutOfSpace(int errnoValue) {
     return errnoValue == ENOSPC || errnoValue == EDQUOT || errnoValue == EFBIG;
 }
 
+bool writeAll(int fd, const char *data, qint64 length) {
+    while (length > 0) {
+        const ssize_t done = ::write(fd, data, std::size_t(length));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        data += done;
+        length -= done;
+    }
+    return true;
+}
+
 } // namespace FileOps

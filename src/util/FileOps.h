@@ -38,5 +38,8 @@ std::optional<FileIdentity> identityOf(const QString &path);
 void removeIfSame(const QString &path, const FileIdentity &identity);
 // The errno values of a disk (or a quota, or a file size limit) without room for more.
 bool isOutOfSpace(int errnoValue);
+// Writes all the bytes to the descriptor, going on after short writes and interruptions; false,
+// with errno telling why, when the descriptor takes no more.
+bool writeAll(int fd, const char *data, qint64 length);
 
 } // namespace FileOps

@@ -1,6 +1,7 @@
 #include "zip/XzOutput.h"
 
 #include "util/Cancellation.h"
+#include "util/FileOps.h"
 
 #include <QByteArray>
 #include <QThread>
@@ -8,26 +9,12 @@
 #include <lzma.h>
 
 #include <cerrno>
-#include <unistd.h>
 
 namespace {
 
 constexpr qsizetype kOutputSize = 256 * 1024;
 // The longest the encoder waits for a thread before it hands control back.
 constexpr quint32 kWaitMs = 100;
-
-bool writeAll(int fd, const char *data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, std::size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -71,7 +58,7 @@ bool XzOutput::code(const void *data, std::size_t size, bool finishing) {
         lzma.avail_out = std::size_t(out.size());
         const lzma_ret status = lzma_code(&lzma, finishing ? LZMA_FINISH : LZMA_RUN);
         const qsizetype made = out.size() - qsizetype(lzma.avail_out);
-        if (made > 0 && !writeAll(fd_, out.constData(), made))
+        if (made > 0 && !FileOps::writeAll(fd_, out.constData(), made))
             return false;
         if (status == LZMA_STREAM_END)
             return true;
