@@ -42,4 +42,8 @@ public:
     // The archive ends early or breaks off, yet what came before is sound: extraction keeps the
     // entries written and still reports the error.
     virtual bool keepsWhatWasRead() const { return false; }
+    // Announced before the first listing: the next extraction of the whole archive goes into
+    // destination. A reader that decompresses everything to list it may extract during that
+    // listing, so the data is decoded and read once.
+    virtual void extractWhileListing(const QString &destination) { Q_UNUSED(destination); }
 };

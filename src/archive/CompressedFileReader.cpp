@@ -94,12 +94,24 @@ void CompressedFileReader::reportDamage() {
 void CompressedFileReader::listTarWhileDecompressing() {
     // The tar headers are read on a second thread as the data comes out, so a first listing
     // costs about the decompression alone.
-    const bool complete = generateTempFile([this](const QString &path, const FileGrowth &growth) {
+    std::vector<TempFileFollower> followers{[this](const QString &path, const FileGrowth &growth) {
         tarManager_ = makeTarReader(path);
         tarManager_->followGrowth(&growth);
         tarManager_->listEntries();
         tarManager_->followGrowth(nullptr);
-    });
+    }};
+    // An announced extraction reads the same growing file on a third; its progress is the
+    // listing's.
+    if (!earlyDestination_.isEmpty()) {
+        followers.push_back([this](const QString &path, const FileGrowth &growth) {
+            earlyExtractor_ = makeTarReader(path);
+            earlyExtractor_->setProgressReceiver(nullptr);
+            earlyExtractor_->followGrowth(&growth);
+            earlyExtractor_->extract(earlyDestination_);
+            earlyExtractor_->followGrowth(nullptr);
+        });
+    }
+    const bool complete = generateTempFile(followers);
     // Entries read before the decompression failed are no listing, unless the data read is kept.
     if (!complete) {
         tarManager_.reset();
@@ -109,6 +121,8 @@ void CompressedFileReader::listTarWhileDecompressing() {
         tarManager_ = makeTarReader(decompressedName());
         tarManager_->listEntries();
     }
+    if (!complete || !earlyExtractor_)
+        earlyDestination_.clear();
     reportDamage();
 }
 
@@ -118,6 +132,14 @@ void CompressedFileReader::extract(const QString &destination) {
 
 void CompressedFileReader::extract(ArchiveEntry *entry, const QString &destination) {
     clearError();
+    if (!entry && earlyExtractor_ && destination == earlyDestination_) {
+        // Done during the listing: its reader holds the outcome.
+        tarManager_ = std::move(earlyExtractor_);
+        tarManager_->setProgressReceiver(progressReceiver());
+        earlyDestination_.clear();
+        reportDamage();
+        return;
+    }
     if (!generateTempFile())
         return;
     if (!namesTar())
@@ -160,7 +182,7 @@ void CompressedFileReader::setRestoresDates(bool value) {
         tarManager_->setRestoresDates(value);
 }
 
-bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
+bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> &followers) {
     if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
@@ -188,9 +210,11 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
     // The follower waits for the feed's writes: it runs on a lane of its own.
     std::optional<TaskQueue> following;
     std::optional<TempFileFeed> feed;
-    if (follower) {
-        following.emplace(TaskQueue::Options{.width = 1, .tasksWait = true});
-        following->post([&follower, &growth, path = output.fileName()] { follower(path, growth); });
+    if (!followers.empty()) {
+        following.emplace(TaskQueue::Options{.width = int(followers.size()), .tasksWait = true});
+        for (const TempFileFollower &follower : followers)
+            following->post(
+                [&follower, &growth, path = output.fileName()] { follower(path, growth); });
         feed_ = &feed.emplace(output, growth);
     }
     bool complete = decompress(output);
@@ -220,6 +244,7 @@ bool CompressedFileReader::generateTempFile(const TempFileFollower &follower) {
 
 void CompressedFileReader::removeTempFile() {
     tarManager_.reset();
+    earlyExtractor_.reset();
     damage_.reset();
     staged_.reset();
     if (tempFile_.isEmpty())

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class FileGrowth;
 class QFile;
@@ -35,13 +36,17 @@ public:
     // A stream cut short keeps the data before the cut: it is listed and extracted, and every
     // operation still reports the damage.
     bool keepsWhatWasRead() const override { return damage_.has_value(); }
+    // A tar is then extracted by a second reader beside the first listing, as the data comes out.
+    void extractWhileListing(const QString &destination) override {
+        earlyDestination_ = destination;
+    }
 
     // Reads the temporary file while it is being written, on another thread.
     using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
     // Decompresses into memory or into tempFile() unless an earlier call already did so
-    // completely, running the follower (when given) while a temporary file is written. A failed
+    // completely, running the followers side by side while a temporary file is written. A failed
     // or cancelled decompression leaves no temporary file behind.
-    bool generateTempFile(const TempFileFollower &follower = nullptr);
+    bool generateTempFile(const std::vector<TempFileFollower> &followers = {});
     void removeTempFile();
     // The temporary file; empty while there is none, the data being in memory.
     QString tempFile() const { return tempFile_; }
@@ -86,6 +91,9 @@ private:
     std::optional<Error> damage_;
     bool cutShort_ = false;
     std::unique_ptr<TarReader> tarManager_;
+    // The whole extraction announced before the first listing, and the reader that did it then.
+    QString earlyDestination_;
+    std::unique_ptr<TarReader> earlyExtractor_;
     // Decompressed bytes written since the last position report.
     ProgressThrottle readProgress_{kProgressThreshold};
     // Set while a follower reads the temporary file: writes go through it.

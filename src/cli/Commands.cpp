@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 
 #include <cstdio>
 
@@ -154,7 +155,20 @@ int runExtract(const QStringList &arguments) {
         return *stop;
     QStringList positionals = parser.positionalArguments();
     OpenedArchive archive(parser, positionals.takeFirst());
-    if (auto failed = archive.list())
+    const QString target =
+        parser.isSet(QStringLiteral("output"))
+            ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
+            : PathUtil::parentFolder(archive.path());
+    // The whole archive into a folder that exists: its staging folder is made before the
+    // listing, which may extract into it already. It goes on every way out but the placement.
+    QString staging;
+    if (positionals.isEmpty() && QFileInfo(target).isDir())
+        staging = ExtractionJob::resetDestination(target);
+    const auto removeStaging = qScopeGuard([&staging] {
+        if (!staging.isNull())
+            FileOps::removeItem(staging);
+    });
+    if (auto failed = archive.list(staging))
         return *failed;
     ArchiveSession &session = archive.session();
     // An archive cut short still extracts what came before the cut, then reports it.
@@ -175,13 +189,11 @@ int runExtract(const QStringList &arguments) {
     if (auto failed = archive.checkPassword())
         return *failed;
 
-    const QString target =
-        parser.isSet(QStringLiteral("output"))
-            ? QFileInfo(parser.value(QStringLiteral("output"))).absoluteFilePath()
-            : PathUtil::parentFolder(archive.path());
-    // A named output folder that does not exist yet is made.
-    QDir().mkpath(target);
-    const QString staging = ExtractionJob::resetDestination(target);
+    if (staging.isNull()) {
+        // A named output folder that does not exist yet is made.
+        QDir().mkpath(target);
+        staging = ExtractionJob::resetDestination(target);
+    }
     if (staging.isNull()) {
         printError(
             QCoreApplication::translate("Cli", "%1: cannot write into this folder").arg(target));
@@ -192,11 +204,8 @@ int runExtract(const QStringList &arguments) {
     ExtractionJob::Outcome outcome;
     const auto stopped = runCancellable([&] { outcome = job.run(staging, session.password()); });
     archive.progress().finish();
-    if (stopped || outcome.cancelled) {
-        // Gone already unless the signal came before the work started.
-        FileOps::removeItem(staging);
+    if (stopped || outcome.cancelled)
         return stopped.value_or(ExitInterrupted);
-    }
     if (outcome.error) {
         printError(QStringLiteral("%1: %2").arg(archive.path(), outcome.error->message),
                    errorKind(*outcome.error));
@@ -224,15 +233,16 @@ int runTest(const QStringList &arguments) {
             parse(parser, arguments, QStringLiteral("kist-cli test [--password P] ARCHIVE"), 1))
         return *stop;
     OpenedArchive archive(parser, parser.positionalArguments().first());
-    if (auto failed = archive.list())
+    // Everything is written once: on disk, not in a small /tmp; a reader may do so while listing.
+    const QString scratch = TempFolders::newLargeItemFolder();
+    const auto removeScratch = qScopeGuard([&scratch] { FileOps::removeItem(scratch); });
+    if (auto failed = archive.list(scratch))
         return *failed;
     ArchiveSession &session = archive.session();
     std::optional<Error> error = readerError(archive);
     if (!error) {
         if (auto failed = archive.checkPassword())
             return *failed;
-        // Everything is written once: on disk, not in a small /tmp.
-        const QString scratch = TempFolders::newLargeItemFolder();
         archive.progress().setTotalSize(session.rootEntry()->totalSize());
         const auto stopped = runCancellable([&] {
             if (!session.password().isEmpty())
@@ -241,7 +251,6 @@ int runTest(const QStringList &arguments) {
         });
         archive.progress().finish();
         error = session.reader()->archiveError();
-        FileOps::removeItem(scratch);
         if (stopped)
             return *stopped;
     }

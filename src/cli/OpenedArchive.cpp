@@ -67,7 +67,7 @@ OpenedArchive::OpenedArchive(const QCommandLineParser &parser, const QString &ar
     }
 }
 
-std::optional<CliExit> OpenedArchive::list() {
+std::optional<CliExit> OpenedArchive::list(const QString &extractInto) {
     if (usageError()) {
         printError(usageProblem_);
         return ExitUsage;
@@ -82,7 +82,8 @@ std::optional<CliExit> OpenedArchive::list() {
         printError(QStringLiteral("%1: %2").arg(path_, missing.message), errorKind(missing));
         return ExitFailed;
     }
-    session_.open(encoding_);
+    if (session_.open(encoding_) && !extractInto.isNull())
+        session_.reader()->extractWhileListing(extractInto);
     ArchiveSession::ListingOutcome outcome;
     if (const auto stopped = runCancellable([&] { outcome = session_.list(); }))
         return stopped;

@@ -19,8 +19,9 @@ public:
     // Reads --password, --encoding and the archive path from the parsed options.
     explicit OpenedArchive(const QCommandLineParser &parser, const QString &archivePath);
 
-    // Opens and lists; on failure prints the message and answers the exit code.
-    std::optional<CliExit> list();
+    // Opens and lists; on failure prints the message and answers the exit code. With a folder,
+    // the whole archive is to be extracted into it next (ArchiveReader::extractWhileListing).
+    std::optional<CliExit> list(const QString &extractInto = QString());
     // Asks for the contents' password when needed; ExitPassword when none can be had.
     std::optional<CliExit> checkPassword();
     // The exit code for a reader error after extracting (a failure of an encrypted archive

@@ -33,6 +33,8 @@ rm set.part2.rar
 7zz a -bso0 -bsp0 -pright encrypted.7z s.txt
 7zz a -bso0 -bsp0 -pright -mhe=on names.7z s.txt
 cp s.txt text.zip
+tar --zstd -cf damaged.tar.zst noise.bin
+python3 -c "d = bytearray(open('damaged.tar.zst', 'rb').read()); d[150000] ^= 0xFF; open('damaged.tar.zst', 'wb').write(d); "
 )");
     ASSERT_EQ(runShellIn(dir.path(), make), 0);
     const struct {
@@ -55,6 +57,7 @@ cp s.txt text.zip
         {"list --json missing.zip", 1, "cannot-open", "missing.zip: Failed to open archive file"},
         // A file size limit stands in for a full disk.
         {"extract --json -o out stored.zip", 1, "disk-full", "noise.bin", true},
+        {"extract --json -o out damaged.tar.zst", 1, "damaged", "damaged.tar.zst"},
         {"create --json --name ../x s.txt", 2, "usage", "../x"},
         {"create --json --format rar s.txt", 2, "usage", "zip, tar, tar.gz, tar.bz2, tar.xz"},
     };
@@ -74,6 +77,7 @@ cp s.txt text.zip
             << result.output.toStdString();
         EXPECT_FALSE(error.value("message").toString().contains("/.")) << "no staging path";
     }
+    EXPECT_EQ(namesIn(dir.file("out")), QStringList()) << "nothing half-written stays";
 }
 
 // Unreadable items are named and left out; the archive holds everything readable.
