@@ -49,6 +49,19 @@ std::optional<qint64> localMSecs(const tm_unz &date) {
     return placed.toMSecsSinceEpoch();
 }
 
+// The fields of an MS-DOS date and time (the time in the low half), as minizip splits them.
+tm_unz splitDosDate(quint32 dosDateTime) {
+    const quint32 date = dosDateTime >> 16;
+    tm_unz split{};
+    split.tm_mday = date & 0x1F;
+    split.tm_mon = ((date >> 5) & 0xF) - 1;
+    split.tm_year = ((date >> 9) & 0x7F) + 1980;
+    split.tm_hour = (dosDateTime >> 11) & 0x1F;
+    split.tm_min = (dosDateTime >> 5) & 0x3F;
+    split.tm_sec = 2 * (dosDateTime & 0x1F);
+    return split;
+}
+
 // The end record and the longest comment it can have.
 constexpr qint64 kEndSearch = 22 + 65535;
 
@@ -77,6 +90,9 @@ bool MiniZipFile::open(const QString &path) {
     zlib_filefunc64_def functions;
     BufferedZipInput::fillFunctions(functions);
     handle_ = unzOpen2_64(QFile::encodeName(path).constData(), &functions);
+    unz64_file_pos first{};
+    if (handle_ && goToFirstFile() && unzGetFilePos64(handle_, &first) == UNZ_OK)
+        directory_.open(path, first.pos_in_zip_directory);
     return handle_ != nullptr;
 }
 
@@ -111,6 +127,8 @@ void MiniZipFile::close() {
     if (handle_)
         unzClose(handle_);
     handle_ = nullptr;
+    directory_.close();
+    minizipIndex_.reset();
 }
 
 bool MiniZipFile::hasNoEntries() const {
@@ -119,19 +137,50 @@ bool MiniZipFile::hasNoEntries() const {
 }
 
 bool MiniZipFile::goToFirstFile() {
-    return unzGoToFirstFile(handle_) == UNZ_OK;
+    minizipIndex_.reset();
+    brokeOff_ = false;
+    if (unzGoToFirstFile(handle_) != UNZ_OK)
+        return false;
+    minizipIndex_ = 0;
+    return !directory_.isOpen() || directory_.first();
 }
 
 bool MiniZipFile::goToNextFile() {
-    return unzGoToNextFile(handle_) == UNZ_OK;
+    if (directory_.isOpen())
+        return directory_.next();
+    const int result = unzGoToNextFile(handle_);
+    // A count of 65,535 is walked until a record is none: that end is no damage.
+    unz_global_info64 info{};
+    brokeOff_ = result != UNZ_OK && result != UNZ_END_OF_LIST_OF_FILE &&
+                unzGetGlobalInfo64(handle_, &info) == UNZ_OK && info.number_entry != 0xFFFF;
+    return result == UNZ_OK;
 }
 
 bool MiniZipFile::goToPosition(const ZipEntryPosition &position) {
+    return followDirectory(position) && (!directory_.isOpen() || directory_.seek(position));
+}
+
+bool MiniZipFile::followDirectory(const ZipEntryPosition &position) {
+    // Without the directory, minizip walks itself and its index is not kept.
+    if (directory_.isOpen() && minizipIndex_ == position.index)
+        return true;
+    minizipIndex_.reset();
     unz64_file_pos pos{position.positionInDirectory, position.index};
-    return unzGoToFilePos64(handle_, &pos) == UNZ_OK;
+    if (unzGoToFilePos64(handle_, &pos) != UNZ_OK)
+        return false;
+    minizipIndex_ = position.index;
+    return true;
 }
 
 std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
+    ZipEntryInfo result;
+    if (directory_.isOpen()) {
+        quint32 dosDateTime = 0;
+        result = directory_.current(dosDateTime);
+        result.modifiedMSecs = localMSecs(splitDosDate(dosDateTime));
+        result.readZip64Field();
+        return result;
+    }
     // Both fields are 16-bit in the format, so one call with buffers of that size reads all.
     if (nameBuffer_.isEmpty()) {
         nameBuffer_.resize(kFieldLimit);
@@ -142,11 +191,9 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
                                 extraBuffer_.data(), kFieldLimit, nullptr, 0) != UNZ_OK)
         return std::nullopt;
     const QByteArray name = nameBuffer_.left(qsizetype(info.size_filename));
-    const QByteArray extra = extraBuffer_.left(qsizetype(info.size_file_extra));
     unz64_file_pos pos{};
     if (unzGetFilePos64(handle_, &pos) != UNZ_OK)
         return std::nullopt;
-    ZipEntryInfo result;
     result.versionMadeBy = quint16(info.version);
     result.flag = quint16(info.flag);
     result.compressionMethod = quint16(info.compression_method);
@@ -156,7 +203,7 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
     result.externalAttributes = quint32(info.external_fa);
     result.modifiedMSecs = localMSecs(info.tmu_date);
     result.rawName = name.left(qsizetype(qstrnlen(name.constData(), size_t(name.size()))));
-    result.extraField = extra;
+    result.extraField = extraBuffer_.left(qsizetype(info.size_file_extra));
     result.position = {pos.pos_in_zip_directory, pos.num_of_file};
     result.readZip64Field();
     return result;
@@ -164,6 +211,8 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
 
 bool MiniZipFile::openCurrentFile(const ZipEntryInfo &info) {
     wholeRead_.reset();
+    if (directory_.isOpen() && !followDirectory(info.position))
+        return false;
     if (!info.isDeflated() || info.compressedSize > kWholeEntryLimit ||
         info.uncompressedSize > kWholeEntryLimit)
         return unzOpenCurrentFile(handle_) == UNZ_OK;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ZipCentralDirectory.h"
 #include "archive/ZipEntryInfo.h"
 #include "archive/ZipEntryStream.h"
 
@@ -37,6 +38,8 @@ public:
     // Each answers whether an entry is now current.
     bool goToFirstFile();
     bool goToNextFile();
+    // The last goToNextFile() found a damaged record where the directory holds more entries.
+    bool brokeOff() const { return brokeOff_ || directory_.brokeOff(); }
     bool goToPosition(const ZipEntryPosition &position);
 
     std::optional<ZipEntryInfo> currentInfo();
@@ -57,8 +60,15 @@ private:
     // Reads the current entry's packed data and decodes it into whole_; false when it is
     // damaged.
     bool decodeWhole(const ZipEntryInfo &info);
+    // Moves minizip to the entry, which the directory's walk may have gone past.
+    bool followDirectory(const ZipEntryPosition &position);
 
     void *handle_ = nullptr;
+    // Walks the entries when it could be mapped; minizip only opens their data then.
+    ZipCentralDirectory directory_;
+    // The index of minizip's current entry.
+    std::optional<quint64> minizipIndex_;
+    bool brokeOff_ = false;
     libdeflate_decompressor *inflater_ = nullptr;
     // The entry decoded whole and how much of it was read; none while minizip streams.
     std::optional<qsizetype> wholeRead_;

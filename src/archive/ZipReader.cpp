@@ -95,7 +95,7 @@ ZipReader::Walk ZipReader::walkEntries(const std::function<bool(const ZipEntryIn
         if (!visit(*info))
             return Walk::Stopped;
     } while (zip_.goToNextFile());
-    return Walk::Finished;
+    return zip_.brokeOff() ? Walk::Unreadable : Walk::Finished;
 }
 
 void ZipReader::recordWalkError(Walk walk) {

@@ -93,6 +93,22 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
          "struct.pack_into('<HHII', d, d.rfind(b'PK\\x05\\x06') + 8, 1, 1, 7, 7)\n"
          "open('t.zip', 'wb').write(d)",
          "a.txt, big.bin", "", "", python},
+        {"a comment after the end record", "t.zip",
+         "$ zip -q t.zip a.txt big.bin && echo note | zip -q -z t.zip", "a.txt, big.bin", "", "",
+         python},
+        {"a damaged directory record, the entries before it kept", "t.zip",
+         "z = zipfile.ZipFile('t.zip', 'w')\nadd(z, 'a.txt', b'a')\nadd(z, 'b.txt', b'b')\n"
+         "z.close()\nd = bytearray(open('t.zip', 'rb').read())\n"
+         "at = d.find(b'PK\\1\\2', d.find(b'PK\\1\\2') + 4)\nd[at:at + 4] = b'XXXX'\n"
+         "open('t.zip', 'wb').write(d)",
+         "a.txt", "a.txt: a", "Archive issues"},
+        {"the end record counting 65,535, as writers leave it when there are more", "t.zip",
+         "import struct, subprocess\n"
+         "subprocess.run(['zip', '-q', 't.zip', 'a.txt', 'big.bin'], check=True)\n"
+         "d = bytearray(open('t.zip', 'rb').read())\n"
+         "struct.pack_into('<HH', d, d.rfind(b'PK\\x05\\x06') + 8, 0xFFFF, 0xFFFF)\n"
+         "open('t.zip', 'wb').write(d)",
+         "a.txt, big.bin", "", "", python},
         {"zip from stdin", "t.zip", "$ cat big.bin | zip -q t.zip -", "-", "", "", python},
         {"zip -fz from stdin", "t.zip", "$ cat a.txt | zip -q -fz t.zip -", "-", "", "", python},
         {"self-extractor stub", "t.zip",
