@@ -43,6 +43,12 @@ struct ArchiveEntry::Folder {
     quint64 compressedTotalSize = 0;
     qint64 descendantCount = 0;
     EntryTreeWatcher *watcher = nullptr;
+    // The root's last walk down a leading path: archives list a folder's entries together, so
+    // the next entry usually goes into the same folder without a lookup per component.
+    QString lastLeading;
+    ArchiveEntry *lastFolder = nullptr;
+    qsizetype lastAt = 0;
+    bool lastJoined = false;
 };
 
 ArchiveEntry::ArchiveEntry(const QString &path, const Fields &fields, ArchiveEntry *parent)
@@ -186,21 +192,34 @@ bool ArchiveEntry::addToRoot(std::unique_ptr<ArchiveEntry> entry, ArchiveEntry *
     const ArchiveEntry *firstMade = nullptr;
     const QString path = entry->keptPath();
     const QStringView leading = deletingLastPathComponent(path);
-    // Whether the path is just the names of the folders and the entry's own, joined by "/".
-    bool joined = entry->pathKind_ == PathKind::Kept;
+    // Whether the folders' names are joined by single "/" from the path's start.
+    bool leadingJoined = true;
     qsizetype at = 0;
-    for (const QStringView component : QStringTokenizer(leading, u'/', Qt::SkipEmptyParts)) {
-        joined = joined && component.data() == path.constData() + at;
-        at += component.size() + 1;
-        ArchiveEntry *found = folder->findChildFolder(component);
-        if (!found) {
-            found = folder->attach(
-                std::unique_ptr<ArchiveEntry>(new ArchiveEntry(component.toString(), folder)));
-            if (!firstMade)
-                firstMade = found;
+    Folder &last = *root->folder_;
+    if (last.lastFolder && leading == last.lastLeading) {
+        folder = last.lastFolder;
+        at = last.lastAt;
+        leadingJoined = last.lastJoined;
+    } else {
+        for (const QStringView component : QStringTokenizer(leading, u'/', Qt::SkipEmptyParts)) {
+            leadingJoined = leadingJoined && component.data() == path.constData() + at;
+            at += component.size() + 1;
+            ArchiveEntry *found = folder->findChildFolder(component);
+            if (!found) {
+                found = folder->attach(
+                    std::unique_ptr<ArchiveEntry>(new ArchiveEntry(component.toString(), folder)));
+                if (!firstMade)
+                    firstMade = found;
+            }
+            folder = found;
         }
-        folder = found;
+        last.lastLeading = leading.toString();
+        last.lastFolder = folder;
+        last.lastAt = at;
+        last.lastJoined = leadingJoined;
     }
+    // Whether the path is just the names of the folders and the entry's own, joined by "/".
+    const bool joined = leadingJoined && entry->pathKind_ == PathKind::Kept;
     if (!firstMade && folder->findChild(*entry))
         return false;
     if (joined &&

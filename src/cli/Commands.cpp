@@ -27,6 +27,9 @@
 
 namespace {
 
+// How much of a plain listing is gathered before it is written.
+constexpr qsizetype kPrintBlock = 64 * 1024;
+
 // Parses the command's arguments; answers an exit code when the command must stop here
 // (--help, a usage error).
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments,
@@ -122,9 +125,16 @@ int runList(const QStringList &arguments) {
         std::fputs("\n}\n", stdout);
     } else {
         DateUtil::readLocalZone();
-        EntryListing::forEachInTreeOrder(root, [](const ArchiveEntry &entry, const QString &path) {
-            print(EntryListing::toLine(entry, path));
+        // One buffer for all lines: strings made per line cost more than the listing itself.
+        QByteArray lines;
+        EntryListing::forEachInTreeOrder(root, [&](const ArchiveEntry &entry, const QString &path) {
+            EntryListing::appendLine(lines, entry, path);
+            if (lines.size() >= kPrintBlock) {
+                std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+                lines.clear();
+            }
         });
+        std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
         if (error)
             printError(QStringLiteral("%1: %2").arg(archive.path(), error->message),
                        errorKind(*error));

@@ -5,28 +5,42 @@
 
 #include <QStringList>
 
+#include <cstdio>
+
 namespace EntryListing {
 
 namespace {
 
 // The folder's children and everything below them; prefix is the folder's listed path ("" for a
 // root). Paths grow by one name per level instead of being rebuilt from every entry's parents.
-void visitChildren(const ArchiveEntry &folder, const QString &prefix,
+// path holds the folder's listed path; each child's is written after it, in place.
+void visitChildren(const ArchiveEntry &folder, QString &path,
                    const std::function<void(const ArchiveEntry &, const QString &)> &visit) {
+    const qsizetype prefix = path.size();
     for (const auto &child : folder.children()) {
         // A node with the root's path starts the names again, as a root does.
-        const QString path = child->isRoot() ? QString() : prefix + child->name();
-        const QString listed = child->isLeaf() ? path : path + QLatin1Char('/');
-        visit(*child, listed);
-        visitChildren(*child, child->isRoot() ? QString() : listed, visit);
+        if (child->isRoot()) {
+            QString fresh;
+            visit(*child, fresh);
+            visitChildren(*child, fresh, visit);
+            continue;
+        }
+        path.truncate(prefix);
+        path += child->nameView();
+        if (!child->isLeaf())
+            path += QLatin1Char('/');
+        visit(*child, path);
+        visitChildren(*child, path, visit);
     }
+    path.truncate(prefix);
 }
 
 } // namespace
 
 void forEachInTreeOrder(const ArchiveEntry &root,
                         const std::function<void(const ArchiveEntry &, const QString &)> &visit) {
-    visitChildren(root, QString(), visit);
+    QString path;
+    visitChildren(root, path, visit);
 }
 
 ArchiveEntry *find(const ArchiveEntry &root, const QString &path) {
@@ -113,11 +127,17 @@ QByteArray toJson(const ArchiveEntry &entry, const QString &path, int indent) {
     return out;
 }
 
-QString toLine(const ArchiveEntry &entry, const QString &path) {
+void appendLine(QByteArray &lines, const ArchiveEntry &entry, const QString &path) {
     const auto msecs = entry.dateMSecs();
-    const QString date = msecs ? DateUtil::localTimestamp(*msecs) : QStringLiteral("-");
-    return QString::number(entry.uncompressedSize()).rightJustified(12) + QLatin1String("  ") +
-           date.leftJustified(19) + QLatin1String("  ") + path;
+    char size[32];
+    std::snprintf(size, sizeof size, "%12llu  ",
+                  static_cast<unsigned long long>(entry.uncompressedSize()));
+    lines += size;
+    lines += msecs ? DateUtil::localTimestamp(*msecs).toUtf8().leftJustified(19)
+                   : QByteArray("-").leftJustified(19);
+    lines += "  ";
+    lines += path.toUtf8();
+    lines += '\n';
 }
 
 } // namespace EntryListing

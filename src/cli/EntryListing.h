@@ -20,7 +20,7 @@ ArchiveEntry *find(const ArchiveEntry &root, const QString &path);
 QByteArray toJson(const ArchiveEntry &entry, const QString &path, int indent);
 // The text as a JSON string in UTF-8, quotes included.
 QByteArray jsonString(QStringView text);
-// "size  date  path" for the plain listing; local dates as the zone was last read
-// (DateUtil::readLocalZone).
-QString toLine(const ArchiveEntry &entry, const QString &path);
+// Appends "size  date  path" and a line break in UTF-8 for the plain listing; local dates as
+// the zone was last read (DateUtil::readLocalZone).
+void appendLine(QByteArray &lines, const ArchiveEntry &entry, const QString &path);
 } // namespace EntryListing
