@@ -34,7 +34,7 @@ void ParallelWalk::run(const std::function<void(int worker)> &work, const Tick &
             if (!goOn && !cancelled_) {
                 cancelled_ = true;
                 // Workers waiting for each other see the cancel.
-                changed_.notify_all();
+                advanced_.notify_all();
             }
         }
     }
@@ -44,7 +44,8 @@ void ParallelWalk::run(const std::function<void(int worker)> &work, const Tick &
 void ParallelWalk::reach(int worker, qint64 header) {
     std::lock_guard lock(mutex_);
     positions_[std::size_t(worker)] = header;
-    changed_.notify_all();
+    if (waiting_ > 0)
+        advanced_.notify_all();
 }
 
 void ParallelWalk::finish(int worker) {
@@ -52,11 +53,13 @@ void ParallelWalk::finish(int worker) {
     positions_[std::size_t(worker)] = kNoEnd;
     --running_;
     changed_.notify_all();
+    advanced_.notify_all();
 }
 
 bool ParallelWalk::waitForOthers(int worker, qint64 header) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] {
+    ++waiting_;
+    advanced_.wait(lock, [&] {
         if (cancelled_)
             return true;
         for (std::size_t other = 0; other < positions_.size(); ++other) {
@@ -65,6 +68,7 @@ bool ParallelWalk::waitForOthers(int worker, qint64 header) {
         }
         return true;
     });
+    --waiting_;
     return !cancelled_;
 }
 

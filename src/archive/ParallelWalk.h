@@ -49,9 +49,15 @@ private:
     void finish(int worker);
 
     std::mutex mutex_;
-    // Signalled when a worker moves on or ends, the work is cancelled or a report is due.
+    // Signalled to the caller's thread when a worker ends, the work is cancelled or a report is
+    // due.
     std::condition_variable changed_;
+    // Signalled to waiting workers when another moves on or ends, or the work is cancelled.
+    std::condition_variable advanced_;
     std::vector<qint64> positions_;
+    // Workers in waitForOthers(): a worker moving on wakes nobody while none waits, which for an
+    // archive of small files would be a wake-up per header.
+    int waiting_ = 0;
     int running_ = 0;
     std::atomic<qint64> end_ = kNoEnd;
     std::atomic<bool> cancelled_ = false;
