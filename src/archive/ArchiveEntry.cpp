@@ -303,12 +303,17 @@ ArchiveEntry *ArchiveEntry::findChildLeaf(QStringView name) const {
 }
 
 ArchiveEntry *ArchiveEntry::findLeaf(QStringView path) const {
+    const QStringView leading = deletingLastPathComponent(path);
     const ArchiveEntry *folder = this;
-    for (const QStringView component :
-         QStringTokenizer(deletingLastPathComponent(path), u'/', Qt::SkipEmptyParts)) {
-        folder = folder->findChildFolder(component);
-        if (!folder)
-            return nullptr;
+    // A root knows where its last added entry's leading path led.
+    if (folder_ && folder_->lastFolder && leading == folder_->lastLeading) {
+        folder = folder_->lastFolder;
+    } else {
+        for (const QStringView component : QStringTokenizer(leading, u'/', Qt::SkipEmptyParts)) {
+            folder = folder->findChildFolder(component);
+            if (!folder)
+                return nullptr;
+        }
     }
     const qsizetype slash = path.lastIndexOf(u'/');
     return folder->findChildLeaf(path.mid(slash + 1));
