@@ -173,14 +173,16 @@ bool MiniZipFile::followDirectory(const ZipEntryPosition &position) {
 }
 
 std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
-    ZipEntryInfo result;
     if (directory_.isOpen()) {
         quint32 dosDateTime = 0;
-        result = directory_.current(dosDateTime);
-        result.modifiedMSecs = localMSecs(splitDosDate(dosDateTime));
-        result.readZip64Field();
+        auto result = directory_.current(dosDateTime);
+        if (result) {
+            result->modifiedMSecs = localMSecs(splitDosDate(dosDateTime));
+            result->readZip64Field();
+        }
         return result;
     }
+    ZipEntryInfo result;
     // Both fields are 16-bit in the format, so one call with buffers of that size reads all.
     if (nameBuffer_.isEmpty()) {
         nameBuffer_.resize(kFieldLimit);

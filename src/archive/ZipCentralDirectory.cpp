@@ -137,8 +137,10 @@ bool ZipCentralDirectory::seek(const ZipEntryPosition &position) {
     return true;
 }
 
-ZipEntryInfo ZipCentralDirectory::current(quint32 &dosDateTime) {
+std::optional<ZipEntryInfo> ZipCentralDirectory::current(quint32 &dosDateTime) {
     const char *record = bytesAt(offset_, length_);
+    if (!record)
+        return std::nullopt;
     ZipEntryInfo info;
     info.versionMadeBy = le16(record + 4);
     info.flag = le16(record + 8);

@@ -27,8 +27,8 @@ public:
     bool brokeOff() const { return brokeOff_; }
 
     // The current record's fields; the date is left to the caller, in MS-DOS form (the time in
-    // the low half), and the zip64 field is not read yet.
-    ZipEntryInfo current(quint32 &dosDateTime);
+    // the low half), and the zip64 field is not read yet. None when it can no longer be read.
+    std::optional<ZipEntryInfo> current(quint32 &dosDateTime);
 
 private:
     // The length bytes at the offset in the directory, read into the window when they are not
