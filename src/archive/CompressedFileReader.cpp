@@ -186,7 +186,8 @@ bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> 
     if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
-    if (auto block = decompressToMemory()) {
+    // An announced extraction follows the decompression instead: the two overlap.
+    if (auto block = earlyDestination_.isEmpty() ? decompressToMemory() : nullptr) {
         // The one call neither reported progress nor saw a cancel: now is the moment to stop.
         if (isCurrentThreadCancelled()) {
             setCancelled();
