@@ -21,12 +21,13 @@ CompressionJob::CompressionJob(const QStringList &paths, const QString &destinat
     , format_(format) {
 }
 
-quint64 CompressionJob::computeFileSize() const {
+quint64 CompressionJob::computeFileSize() {
     TreeCountScan scanner(paths_);
     scanner.setIsContainsSelf(false);
     scanner.setPropertyOptions(options_);
     scanner.execute();
-    return scanner.totalSize();
+    fileSize_ = scanner.totalSize();
+    return fileSize_;
 }
 
 CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
@@ -46,7 +47,8 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
              ? ZipWriter::zipFilesRelativeToParent(paths_, delegate, temporary, options_, &failure,
                                                    &outcome.leftOut)
              : LibarchiveWriter::writeFilesRelativeToParent(format_, paths_, delegate, temporary,
-                                                            options_, &failure, &outcome.leftOut));
+                                                            options_, &failure, &outcome.leftOut,
+                                                            fileSize_));
     outcome.cancelled = isCurrentThreadCancelled();
     // The extension stays out of the free name's numbering: "x 2.tgz", not "x.tgz 2.tar.gz".
     const QString typed = WriteFormats::extensionIn(archiveName_, format_);

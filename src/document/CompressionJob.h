@@ -32,8 +32,8 @@ public:
                    const ScanOptions &options, WriteFormat format = WriteFormat::Zip);
 
     // The bytes the items hold, as the progress bar's total; hidden items inside folders are left
-    // out when the options say so.
-    quint64 computeFileSize() const;
+    // out when the options say so. run() passes it on to the compressor.
+    quint64 computeFileSize();
     Outcome run(ProgressReceiver *delegate);
 
 private:
@@ -42,4 +42,5 @@ private:
     QString archiveName_;
     ScanOptions options_;
     WriteFormat format_;
+    quint64 fileSize_ = 0;
 };

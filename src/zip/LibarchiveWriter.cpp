@@ -46,8 +46,9 @@ bool LibarchiveWriter::writeFilesRelativeToParent(WriteFormat format, const QStr
                                                   ProgressReceiver *delegate,
                                                   const QString &desPath,
                                                   const std::optional<ScanOptions> &options,
-                                                  WriteFailure *failure, QStringList *leftOut) {
-    LibarchiveWriter writer(format, desPath, options, delegate);
+                                                  WriteFailure *failure, QStringList *leftOut,
+                                                  quint64 expectedSize) {
+    LibarchiveWriter writer(format, desPath, options, delegate, expectedSize);
     for (const QString &item : paths) {
         // A clean absolute path keeps "." and ".." out of the entry names.
         const QString path = QDir::cleanPath(QFileInfo(item).absoluteFilePath());
@@ -63,10 +64,11 @@ bool LibarchiveWriter::writeFilesRelativeToParent(WriteFormat format, const QStr
 
 LibarchiveWriter::LibarchiveWriter(WriteFormat format, const QString &archivePath,
                                    const std::optional<ScanOptions> &options,
-                                   ProgressReceiver *delegate)
+                                   ProgressReceiver *delegate, quint64 expectedSize)
     : filePath_(archivePath)
     , options_(options)
-    , delegate_(delegate) {
+    , delegate_(delegate)
+    , expectedSize_(expectedSize) {
     fd_ =
         ::open(nativePath(archivePath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     struct stat st;
@@ -104,7 +106,7 @@ bool LibarchiveWriter::setUp(WriteFormat format) {
     case WriteFormat::TarBz2:
         return archive_write_add_filter_bzip2(archive_) == ARCHIVE_OK;
     case WriteFormat::TarXz:
-        xz_ = std::make_unique<XzOutput>(fd_);
+        xz_ = std::make_unique<XzOutput>(fd_, expectedSize_);
         threaded_ = xz_->isOpen();
         return true;
     case WriteFormat::TarZst: {

@@ -31,14 +31,17 @@ public:
     // Each item is stored at the top of the archive under its own name. True when the archive at
     // desPath is complete; on an error or a cancel nothing is left at desPath and failure (when
     // given) receives the reason. The format is any but zip.
+    // expectedSize, the bytes the items hold (0: unknown), helps the compressor share its work.
     static bool writeFilesRelativeToParent(WriteFormat format, const QStringList &paths,
                                            ProgressReceiver *delegate, const QString &desPath,
                                            const std::optional<ScanOptions> &options,
-                                           WriteFailure *failure, QStringList *leftOut);
+                                           WriteFailure *failure, QStringList *leftOut,
+                                           quint64 expectedSize = 0);
 
     // Creates the archive file, which must not exist yet; failure says when that failed.
     LibarchiveWriter(WriteFormat format, const QString &archivePath,
-                     const std::optional<ScanOptions> &options, ProgressReceiver *delegate);
+                     const std::optional<ScanOptions> &options, ProgressReceiver *delegate,
+                     quint64 expectedSize = 0);
     // Finishes the archive when that has not been done.
     ~LibarchiveWriter();
     LibarchiveWriter(const LibarchiveWriter &) = delete;
@@ -83,6 +86,7 @@ private:
     ProgressThrottle progress_{kProgressThreshold};
     bool isCancelled_ = false;
     bool threaded_ = false;
+    quint64 expectedSize_ = 0;
     int fd_ = -1;
     // xz is compressed here, not by libarchive: see XzOutput.
     std::unique_ptr<XzOutput> xz_;

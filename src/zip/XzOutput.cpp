@@ -23,7 +23,7 @@ struct XzOutput::Stream {
     QByteArray out{kOutputSize, Qt::Uninitialized};
 };
 
-XzOutput::XzOutput(int fd)
+XzOutput::XzOutput(int fd, quint64 expectedSize)
     : stream_(std::make_unique<Stream>())
     , fd_(fd) {
     lzma_mt options{};
@@ -31,6 +31,17 @@ XzOutput::XzOutput(int fd)
     options.timeout = kWaitMs;
     options.preset = LZMA_PRESET_DEFAULT;
     options.check = LZMA_CHECK_CRC64;
+    // The threads compress a block each. xz's blocks of three dictionaries can leave one thread
+    // working alone at the end: blocks as large, or a little smaller, in a number the threads
+    // share evenly keep them all busy.
+    lzma_options_lzma preset;
+    if (expectedSize > 0 && !lzma_lzma_preset(&preset, LZMA_PRESET_DEFAULT)) {
+        const quint64 largest = quint64{3} * preset.dict_size;
+        const quint64 rounds =
+            (expectedSize + options.threads * largest - 1) / (options.threads * largest);
+        const quint64 blocks = rounds * options.threads;
+        options.block_size = qMax<quint64>(preset.dict_size, (expectedSize + blocks - 1) / blocks);
+    }
     open_ = lzma_stream_encoder_mt(&stream_->lzma, &options) == LZMA_OK;
 }
 

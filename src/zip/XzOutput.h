@@ -10,8 +10,8 @@
 class XzOutput {
 public:
     // Compresses at xz's default level with as many threads as cores; isOpen() is false when
-    // liblzma refuses.
-    explicit XzOutput(int fd);
+    // liblzma refuses. expectedSize, about what will be written (0: unknown), sizes the blocks.
+    XzOutput(int fd, quint64 expectedSize);
     ~XzOutput();
     XzOutput(const XzOutput &) = delete;
     XzOutput &operator=(const XzOutput &) = delete;
