@@ -64,7 +64,7 @@ private:
     bool followDirectory(const ZipEntryPosition &position);
 
     void *handle_ = nullptr;
-    // Walks the entries when it could be mapped; minizip only opens their data then.
+    // Walks the entries when the end records could be read; minizip only opens their data then.
     ZipCentralDirectory directory_;
     // The index of minizip's current entry.
     std::optional<quint64> minizipIndex_;

@@ -11,9 +11,8 @@ namespace EntryListing {
 
 namespace {
 
-// The folder's children and everything below them; prefix is the folder's listed path ("" for a
-// root). Paths grow by one name per level instead of being rebuilt from every entry's parents.
-// path holds the folder's listed path; each child's is written after it, in place.
+// The folder's children and everything below them; path holds the folder's listed path ("" for
+// a root), and each child's is written after it in place: no string is made per entry.
 void visitChildren(const ArchiveEntry &folder, QString &path,
                    const std::function<void(const ArchiveEntry &, const QString &)> &visit) {
     const qsizetype prefix = path.size();
