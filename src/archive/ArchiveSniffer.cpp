@@ -1,5 +1,7 @@
 #include "archive/ArchiveSniffer.h"
 
+#include "archive/ZipCentralDirectory.h"
+
 #include <QFile>
 #include <QList>
 
@@ -8,8 +10,6 @@ namespace {
 constexpr qsizetype kBlockSize = 512;
 constexpr qsizetype kChecksumOffset = 148;
 constexpr qsizetype kChecksumSize = 8;
-// An end record (22 bytes) and the longest comment it can have.
-constexpr qint64 kEndSearchSize = 22 + 65535;
 // An ISO 9660 image's first volume descriptor follows 32 KB of system area.
 constexpr qint64 kIsoDescriptorOffset = 32769;
 
@@ -73,8 +73,7 @@ bool isLzmaAlone(const QByteArray &head) {
 }
 
 bool hasZipEndRecord(QFile &file) {
-    const qint64 start = qMax<qint64>(0, file.size() - kEndSearchSize);
-    return file.seek(start) && file.read(kEndSearchSize).contains(QByteArray("PK\x05\x06", 4));
+    return ZipCentralDirectory::endTail(file).contains(QByteArray("PK\x05\x06", 4));
 }
 
 } // namespace

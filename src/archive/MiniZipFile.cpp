@@ -62,21 +62,6 @@ tm_unz splitDosDate(quint32 dosDateTime) {
     return split;
 }
 
-// The end record and the longest comment it can have.
-constexpr qint64 kEndSearch = 22 + 65535;
-
-// The offset of the last end record within tail, the file's last kEndSearch bytes; -1 if none.
-qsizetype lastEndRecord(const QByteArray &tail) {
-    const qsizetype end = tail.lastIndexOf(QByteArray("PK\x05\x06", 4));
-    return end >= 0 && end + 22 <= tail.size() ? end : -1;
-}
-
-QByteArray fileTail(QFile &file) {
-    if (!file.seek(qMax<qint64>(0, file.size() - kEndSearch)))
-        return {};
-    return file.read(kEndSearch);
-}
-
 } // namespace
 
 MiniZipFile::~MiniZipFile() {
@@ -111,8 +96,8 @@ bool MiniZipFile::isSplitArchive(const QString &path) {
         return false;
     if (file.read(4) == QByteArray("PK\x07\x08", 4))
         return true;
-    const QByteArray tail = fileTail(file);
-    const qsizetype end = lastEndRecord(tail);
+    const QByteArray tail = ZipCentralDirectory::endTail(file);
+    const qsizetype end = ZipCentralDirectory::lastEndRecord(tail);
     return end >= 0 && qFromLittleEndian<quint16>(tail.constData() + end + 4) != 0;
 }
 
@@ -120,7 +105,8 @@ bool MiniZipFile::isCutShort(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return file.read(4) == QByteArray("PK\x03\x04", 4) && lastEndRecord(fileTail(file)) < 0;
+    return file.read(4) == QByteArray("PK\x03\x04", 4) &&
+           ZipCentralDirectory::lastEndRecord(ZipCentralDirectory::endTail(file)) < 0;
 }
 
 void MiniZipFile::close() {

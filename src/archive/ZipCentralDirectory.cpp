@@ -40,11 +40,9 @@ struct Located {
 // The directory as the last end record (and a zip64 end record its locator points at) describe
 // it; none when they do not, or when it does not begin at minizip's first entry.
 std::optional<Located> locate(QFile &file, quint64 firstPosition) {
-    const qint64 tailStart = qMax<qint64>(0, file.size() - kEndSearch);
-    const QByteArray tail = readAt(file, tailStart, kEndSearch);
-    qsizetype end = tail.size() - kEndRecordSize;
-    while (end >= 0 && !hasSignature(tail.constData() + end, "PK\x05\x06"))
-        --end;
+    qint64 tailStart = 0;
+    const QByteArray tail = ZipCentralDirectory::endTail(file, &tailStart);
+    const qsizetype end = ZipCentralDirectory::lastEndRecord(tail);
     if (end < 0)
         return std::nullopt;
     const char *record = tail.constData() + end;
@@ -74,6 +72,20 @@ std::optional<Located> locate(QFile &file, quint64 firstPosition) {
 }
 
 } // namespace
+
+QByteArray ZipCentralDirectory::endTail(QFile &file, qint64 *start) {
+    const qint64 from = qMax<qint64>(0, file.size() - kEndSearch);
+    if (start)
+        *start = from;
+    return readAt(file, from, kEndSearch);
+}
+
+qsizetype ZipCentralDirectory::lastEndRecord(const QByteArray &tail) {
+    qsizetype end = tail.size() - kEndRecordSize;
+    while (end >= 0 && !hasSignature(tail.constData() + end, "PK\x05\x06"))
+        --end;
+    return end;
+}
 
 bool ZipCentralDirectory::open(const QString &path, quint64 firstPosition) {
     close();

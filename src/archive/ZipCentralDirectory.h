@@ -26,6 +26,12 @@ public:
     // The walk ended before the count the end record gives.
     bool brokeOff() const { return brokeOff_; }
 
+    // The file's last bytes, where the end record and the longest comment after it lie; start
+    // (when given) receives their offset in the file.
+    static QByteArray endTail(QFile &file, qint64 *start = nullptr);
+    // The offset of the last whole end record within such a tail; -1 when there is none.
+    static qsizetype lastEndRecord(const QByteArray &tail);
+
     // The current record's fields; the date is left to the caller, in MS-DOS form (the time in
     // the low half), and the zip64 field is not read yet. None when it can no longer be read.
     std::optional<ZipEntryInfo> current(quint32 &dosDateTime);
