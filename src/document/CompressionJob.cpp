@@ -26,8 +26,8 @@ quint64 CompressionJob::computeFileSize() {
     scanner.setIsContainsSelf(false);
     scanner.setPropertyOptions(options_);
     scanner.execute();
-    fileSize_ = scanner.totalSize();
-    return fileSize_;
+    expected_ = {scanner.totalSize(), scanner.fileNumber() + scanner.folderNumber()};
+    return expected_.bytes;
 }
 
 CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
@@ -48,7 +48,7 @@ CompressionJob::Outcome CompressionJob::run(ProgressReceiver *delegate) {
                                                    &outcome.leftOut)
              : LibarchiveWriter::writeFilesRelativeToParent(format_, paths_, delegate, temporary,
                                                             options_, &failure, &outcome.leftOut,
-                                                            fileSize_));
+                                                            expected_));
     outcome.cancelled = isCurrentThreadCancelled();
     // The extension stays out of the free name's numbering: "x 2.tgz", not "x.tgz 2.tar.gz".
     const QString typed = WriteFormats::extensionIn(archiveName_, format_);

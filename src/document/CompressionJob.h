@@ -2,6 +2,7 @@
 
 #include "util/Error.h"
 #include "util/ScanOptions.h"
+#include "zip/LibarchiveWriter.h"
 #include "zip/WriteFormats.h"
 
 #include <QString>
@@ -32,7 +33,7 @@ public:
                    const ScanOptions &options, WriteFormat format = WriteFormat::Zip);
 
     // The bytes the items hold, as the progress bar's total; hidden items inside folders are left
-    // out when the options say so. run() passes it on to the compressor.
+    // out when the options say so. run() passes it, and the number of items, on to the compressor.
     quint64 computeFileSize();
     Outcome run(ProgressReceiver *delegate);
 
@@ -42,5 +43,5 @@ private:
     QString archiveName_;
     ScanOptions options_;
     WriteFormat format_;
-    quint64 fileSize_ = 0;
+    ExpectedContent expected_;
 };

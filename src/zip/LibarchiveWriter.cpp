@@ -47,8 +47,8 @@ bool LibarchiveWriter::writeFilesRelativeToParent(WriteFormat format, const QStr
                                                   const QString &desPath,
                                                   const std::optional<ScanOptions> &options,
                                                   WriteFailure *failure, QStringList *leftOut,
-                                                  quint64 expectedSize) {
-    LibarchiveWriter writer(format, desPath, options, delegate, expectedSize);
+                                                  ExpectedContent expected) {
+    LibarchiveWriter writer(format, desPath, options, delegate, expected);
     for (const QString &item : paths) {
         // A clean absolute path keeps "." and ".." out of the entry names.
         const QString path = QDir::cleanPath(QFileInfo(item).absoluteFilePath());
@@ -64,11 +64,11 @@ bool LibarchiveWriter::writeFilesRelativeToParent(WriteFormat format, const QStr
 
 LibarchiveWriter::LibarchiveWriter(WriteFormat format, const QString &archivePath,
                                    const std::optional<ScanOptions> &options,
-                                   ProgressReceiver *delegate, quint64 expectedSize)
+                                   ProgressReceiver *delegate, ExpectedContent expected)
     : filePath_(archivePath)
     , options_(options)
     , delegate_(delegate)
-    , expectedSize_(expectedSize) {
+    , expected_(expected) {
     fd_ =
         ::open(nativePath(archivePath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     struct stat st;
@@ -106,7 +106,8 @@ bool LibarchiveWriter::setUp(WriteFormat format) {
     case WriteFormat::TarBz2:
         return archive_write_add_filter_bzip2(archive_) == ARCHIVE_OK;
     case WriteFormat::TarXz:
-        xz_ = std::make_unique<XzOutput>(fd_, expectedSize_);
+        // A header record per item and, on average, half a record of padding after its data.
+        xz_ = std::make_unique<XzOutput>(fd_, expected_.bytes + expected_.items * 768);
         threaded_ = xz_->isOpen();
         return true;
     case WriteFormat::TarZst: {

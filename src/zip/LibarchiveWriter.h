@@ -17,6 +17,13 @@ struct archive;
 class ProgressReceiver;
 class XzOutput;
 
+// What the items to write hold, as far as a scan before the writing knows (zeros: unknown); it
+// helps the compressor share its work between the cores.
+struct ExpectedContent {
+    quint64 bytes = 0;
+    quint64 items = 0;
+};
+
 // Writes a new tar (plain, gzip, bzip2, xz or zstd compressed, in the pax restricted format) or
 // 7z (LZMA2) archive through libarchive. Entries keep what the disk holds: modes, owners, times,
 // symbolic links as links (never followed), folders, empty ones too; names are the file system's
@@ -31,17 +38,16 @@ public:
     // Each item is stored at the top of the archive under its own name. True when the archive at
     // desPath is complete; on an error or a cancel nothing is left at desPath and failure (when
     // given) receives the reason. The format is any but zip.
-    // expectedSize, the bytes the items hold (0: unknown), helps the compressor share its work.
     static bool writeFilesRelativeToParent(WriteFormat format, const QStringList &paths,
                                            ProgressReceiver *delegate, const QString &desPath,
                                            const std::optional<ScanOptions> &options,
                                            WriteFailure *failure, QStringList *leftOut,
-                                           quint64 expectedSize = 0);
+                                           ExpectedContent expected = {});
 
     // Creates the archive file, which must not exist yet; failure says when that failed.
     LibarchiveWriter(WriteFormat format, const QString &archivePath,
                      const std::optional<ScanOptions> &options, ProgressReceiver *delegate,
-                     quint64 expectedSize = 0);
+                     ExpectedContent expected = {});
     // Finishes the archive when that has not been done.
     ~LibarchiveWriter();
     LibarchiveWriter(const LibarchiveWriter &) = delete;
@@ -86,7 +92,7 @@ private:
     ProgressThrottle progress_{kProgressThreshold};
     bool isCancelled_ = false;
     bool threaded_ = false;
-    quint64 expectedSize_ = 0;
+    const ExpectedContent expected_;
     int fd_ = -1;
     // xz is compressed here, not by libarchive: see XzOutput.
     std::unique_ptr<XzOutput> xz_;

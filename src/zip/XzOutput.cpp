@@ -6,8 +6,7 @@
 #include <QByteArray>
 #include <QThread>
 
-#include <lzma.h>
-
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -25,22 +24,20 @@ struct XzOutput::Stream {
 
 XzOutput::XzOutput(int fd, quint64 expectedSize)
     : stream_(std::make_unique<Stream>())
-    , fd_(fd) {
+    , fd_(fd)
+    , threads_(quint32(qMax(1, QThread::idealThreadCount())))
+    , remaining_(expectedSize) {
     lzma_mt options{};
-    options.threads = quint32(qMax(1, QThread::idealThreadCount()));
+    options.threads = threads_;
     options.timeout = kWaitMs;
     options.preset = LZMA_PRESET_DEFAULT;
     options.check = LZMA_CHECK_CRC64;
-    // The threads compress a block each. xz's blocks of three dictionaries can leave one thread
-    // working alone at the end: blocks as large, or a little smaller, in a number the threads
-    // share evenly keep them all busy.
     lzma_options_lzma preset;
     if (expectedSize > 0 && !lzma_lzma_preset(&preset, LZMA_PRESET_DEFAULT)) {
-        const quint64 largest = quint64{3} * preset.dict_size;
-        const quint64 rounds =
-            (expectedSize + options.threads * largest - 1) / (options.threads * largest);
-        const quint64 blocks = rounds * options.threads;
-        options.block_size = qMax<quint64>(preset.dict_size, (expectedSize + blocks - 1) / blocks);
+        smallest_ = preset.dict_size;
+        largest_ = quint64{3} * preset.dict_size;
+        options.block_size = largest_;
+        blockLeft_ = nextBlock();
     }
     open_ = lzma_stream_encoder_mt(&stream_->lzma, &options) == LZMA_OK;
 }
@@ -50,14 +47,38 @@ XzOutput::~XzOutput() {
 }
 
 bool XzOutput::write(const void *data, std::size_t size) {
-    return code(data, size, false);
+    if (largest_ == 0)
+        return code(data, size, LZMA_RUN);
+    const auto *bytes = static_cast<const char *>(data);
+    while (size > 0) {
+        const std::size_t piece = std::size_t(qMin<quint64>(size, blockLeft_));
+        if (!code(bytes, piece, LZMA_RUN))
+            return false;
+        bytes += piece;
+        size -= piece;
+        blockLeft_ -= piece;
+        remaining_ -= qMin<quint64>(remaining_, piece);
+        if (blockLeft_ == 0) {
+            if (!code(nullptr, 0, LZMA_FULL_BARRIER))
+                return false;
+            blockLeft_ = nextBlock();
+        }
+    }
+    return true;
 }
 
 bool XzOutput::finish() {
-    return code(nullptr, 0, true);
+    return code(nullptr, 0, LZMA_FINISH);
 }
 
-bool XzOutput::code(const void *data, std::size_t size, bool finishing) {
+quint64 XzOutput::nextBlock() const {
+    // The threads take the blocks in turn, so the last ones decide how long one thread works
+    // alone at the end, and a block of data that barely compresses takes twice as long as one
+    // that does: blocks shrink to the threads' share of what is left, down to one dictionary.
+    return std::clamp(remaining_ / threads_, smallest_, largest_);
+}
+
+bool XzOutput::code(const void *data, std::size_t size, lzma_action action) {
     lzma_stream &lzma = stream_->lzma;
     lzma.next_in = static_cast<const uint8_t *>(data);
     lzma.avail_in = size;
@@ -67,7 +88,7 @@ bool XzOutput::code(const void *data, std::size_t size, bool finishing) {
         QByteArray &out = stream_->out;
         lzma.next_out = reinterpret_cast<uint8_t *>(out.data());
         lzma.avail_out = std::size_t(out.size());
-        const lzma_ret status = lzma_code(&lzma, finishing ? LZMA_FINISH : LZMA_RUN);
+        const lzma_ret status = lzma_code(&lzma, action);
         const qsizetype made = out.size() - qsizetype(lzma.avail_out);
         if (made > 0 && !FileOps::writeAll(fd_, out.constData(), made))
             return false;
@@ -78,7 +99,7 @@ bool XzOutput::code(const void *data, std::size_t size, bool finishing) {
             return false;
         }
         // Output the threads finish later comes with the next bytes, or with the end.
-        if (!finishing && lzma.avail_in == 0)
+        if (action == LZMA_RUN && lzma.avail_in == 0)
             return true;
     }
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QtGlobal>
+
+#include <lzma.h>
+
 #include <cstddef>
 #include <memory>
 
@@ -10,7 +14,8 @@
 class XzOutput {
 public:
     // Compresses at xz's default level with as many threads as cores; isOpen() is false when
-    // liblzma refuses. expectedSize, about what will be written (0: unknown), sizes the blocks.
+    // liblzma refuses. expectedSize, about what will be written (0: unknown), sizes the blocks
+    // the threads compress.
     XzOutput(int fd, quint64 expectedSize);
     ~XzOutput();
     XzOutput(const XzOutput &) = delete;
@@ -24,10 +29,18 @@ public:
     bool finish();
 
 private:
-    bool code(const void *data, std::size_t size, bool finishing);
+    bool code(const void *data, std::size_t size, lzma_action action);
+    quint64 nextBlock() const;
 
     struct Stream;
     const std::unique_ptr<Stream> stream_;
     const int fd_;
+    const quint32 threads_;
     bool open_ = false;
+    // Block sizes, when the blocks are cut here (else xz's own); none while largest_ is 0.
+    quint64 smallest_ = 0;
+    quint64 largest_ = 0;
+    // Bytes until the current block is cut, and the expected bytes not written yet.
+    quint64 blockLeft_ = 0;
+    quint64 remaining_ = 0;
 };
