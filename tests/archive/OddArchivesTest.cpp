@@ -72,12 +72,11 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
          "z.close()\nd = bytearray(open('t.zip', 'rb').read())\nat = d.find(b'PK\\3\\4', 4)\n"
          "d[at:at + 4] = b'XXXX'\nopen('t.zip', 'wb').write(d)",
          "a.txt, b.txt", "a.txt: a", "Archive issues"},
-        {"split archive", "t.zip",
-         "$ head -c 200000 /dev/urandom > r.bin && zip -q -s 64k t.zip r.bin", "", "",
+        {"split archive", "t.zip", "$ noise 200000 > r.bin && zip -q -s 64k t.zip r.bin", "", "",
          "join them with zip -s 0"},
         {"first segment of a split archive", "t.zip",
-         "$ head -c 200000 /dev/urandom > r.bin && zip -q -s 64k s.zip r.bin && mv s.z01 t.zip", "",
-         "", "join them with zip -s 0"},
+         "$ noise 200000 > r.bin && zip -q -s 64k s.zip r.bin && mv s.z01 t.zip", "", "",
+         "join them with zip -s 0"},
         // A download stopped before the directory at the end.
         {"cut before its directory", "t.zip",
          "$ zip -q z.zip a.txt big.bin && head -c $(($(stat -c %s z.zip) - 200)) z.zip > t.zip", "",
@@ -115,7 +114,7 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
         {"zip from stdin", "t.zip", "$ cat big.bin | zip -q t.zip -", "-", "", "", python},
         {"zip -fz from stdin", "t.zip", "$ cat a.txt | zip -q -fz t.zip -", "-", "", "", python},
         {"self-extractor stub", "t.zip",
-         "$ zip -q z.zip a.txt big.bin && head -c 5000 /dev/urandom > t.zip && cat z.zip >> t.zip "
+         "$ zip -q z.zip a.txt big.bin && noise 5000 > t.zip && cat z.zip >> t.zip "
          "&& zip -q -A t.zip",
          "a.txt, big.bin", "", "", python},
         {"self-extractor stub, zip64 forced", "t.zip",
@@ -130,8 +129,7 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
          "a.txt, big.bin", "", "", python},
         // Valid tars that GNU tar and bsdtar read without complaint.
         {"bytes after the end-of-archive blocks", "t.tar",
-         "$ tar cf t.tar a.txt d && head -c 3000 /dev/urandom >> t.tar", "a.txt, d/, d/b.txt", "",
-         "", gnuTar},
+         "$ tar cf t.tar a.txt d && noise 3000 >> t.tar", "a.txt, d/, d/b.txt", "", "", gnuTar},
         {"bsdtar, text after the end", "t.tar",
          "$ bsdtar cf t.tar a.txt d && echo trailing >> t.tar", "a.txt, d/, d/b.txt", "", "",
          gnuTar},

@@ -30,9 +30,10 @@ quint64 bytesRead() {
 
 TEST(SevenZipSelection, AFolderOfASolidArchiveIsDecodedOnce) {
     ScratchDir dir;
-    ASSERT_EQ(runShellIn(dir.path(), "mkdir -p src/big && for i in 1 2 3 4 5 6 7 8; do head -c "
-                                     "262144 /dev/urandom > src/big/f$i.bin; done && cd src && "
-                                     "7zz a -bd -bso0 -bsp0 -ms=on -mx=1 ../solid.7z big"),
+    ASSERT_EQ(runShellIn(dir.path(),
+                         "mkdir -p src/big && for i in 1 2 3 4 5 6 7 8; do noise 262144 $i > "
+                         "src/big/f$i.bin; done && cd src && "
+                         "7zz a -bd -bso0 -bsp0 -ms=on -mx=1 ../solid.7z big"),
               0);
     const QString archive = dir.file("solid.7z");
     const quint64 archiveSize = quint64(QFileInfo(archive).size());

@@ -35,7 +35,8 @@ QStringList namesIn(const QString &folder);
 // Clears every stored setting, so each test starts from the defaults.
 void clearSettings();
 
-// Runs a command line through the shell; returns its exit status.
+// Runs a command line through the shell, which knows "noise N [SEED]" for N bytes of
+// deterministic noise; returns its exit status.
 int runShell(const QString &command);
 // Runs a command line through the shell in the folder; returns its exit status.
 int runShellIn(const QString &folder, const QString &command);
