@@ -32,6 +32,10 @@ TEST(ContentSniffing, ChoosesTheReaderFromTheContent) {
          "cat z.zip >> s.exe && zip -q -A s.exe",
          "s.exe", ArchiveKind::Zip},
         {"RAR5 named .cbz", "rar a -idq x.cbz a.txt", "x.cbz", ArchiveKind::Rar},
+        {"RAR4 named .zip",
+         "PYTHONPATH=" KIST_TEST_DATA " python3 -c \"from archive_maker import rar4; "
+         "rar4('x.zip', 3, [(b'a.txt', 'alpha')])\"",
+         "x.zip", ArchiveKind::Rar},
         {"7z named .zip", "7zz a -t7z -bd x.zip a.txt > /dev/null", "x.zip", ArchiveKind::SevenZip},
         {"gzip named .bz2", "gzip -c a.txt > x.bz2", "x.bz2", ArchiveKind::GZip},
         {"tgz", "tar czf x.tgz a.txt", "x.tgz", ArchiveKind::GZip},
@@ -60,6 +64,8 @@ TEST(ContentSniffing, ChoosesTheReaderFromTheContent) {
         {"cabinet named .bin", "gcab -c x.bin a.txt", "x.bin", ArchiveKind::Cab},
         {"zeros not named tar", "head -c 10240 /dev/zero > z.zip", "z.zip", std::nullopt},
         {"text named .zip", "echo 'not an archive' > t.zip", "t.zip", std::nullopt},
+        // 'q' is the first byte of a big-endian binary cpio's magic number.
+        {"text starting with q", "echo 'quite plain' > q.zip", "q.zip", std::nullopt},
         {"empty file named .rar", ": > e.rar", "e.rar", std::nullopt},
     };
     for (const SniffCase &row : cases) {
