@@ -47,8 +47,6 @@ XzOutput::~XzOutput() {
 }
 
 bool XzOutput::write(const void *data, std::size_t size) {
-    if (largest_ == 0)
-        return code(data, size, LZMA_RUN);
     const auto *bytes = static_cast<const char *>(data);
     while (size > 0) {
         const std::size_t piece = std::size_t(qMin<quint64>(size, blockLeft_));

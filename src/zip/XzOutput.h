@@ -5,6 +5,7 @@
 #include <lzma.h>
 
 #include <cstddef>
+#include <limits>
 #include <memory>
 
 // xz compression on every core into a file, for a writer that hands over its bytes as they come.
@@ -37,10 +38,11 @@ private:
     const int fd_;
     const quint32 threads_;
     bool open_ = false;
-    // Block sizes, when the blocks are cut here (else xz's own); none while largest_ is 0.
+    // The sizes of the blocks cut here, when the expected size is known.
     quint64 smallest_ = 0;
     quint64 largest_ = 0;
-    // Bytes until the current block is cut, and the expected bytes not written yet.
-    quint64 blockLeft_ = 0;
+    // Bytes until the current block is cut (never, when xz's own blocks are left to it), and
+    // the expected bytes not written yet.
+    quint64 blockLeft_ = std::numeric_limits<quint64>::max();
     quint64 remaining_ = 0;
 };
