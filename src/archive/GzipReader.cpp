@@ -90,7 +90,7 @@ std::unique_ptr<MemoryBlock> GzipReader::decompressToMemory() {
     return block;
 }
 
-bool GzipReader::decompress(QFile &output) {
+bool GzipReader::decompress() {
     if (isCurrentThreadCancelled()) {
         setCancelled();
         return false;
@@ -110,7 +110,10 @@ bool GzipReader::decompress(QFile &output) {
             setCancelled();
             break;
         }
-        const int got = gzread(gzFile_, buffer.data(), kReadSize);
+        char *piece = inPlaceBuffer(kReadSize);
+        if (!piece)
+            piece = buffer.data();
+        const int got = gzread(gzFile_, piece, kReadSize);
         if (got == 0) {
             // A stream cut short ends like a complete one; only the error state tells them apart.
             int status = Z_OK;
@@ -126,7 +129,7 @@ bool GzipReader::decompress(QFile &output) {
             recordDamage(status);
             break;
         }
-        if (!writeDecompressed(output, buffer.constData(), got, quint64(gzoffset(gzFile_))))
+        if (!writeDecompressed(piece, got, quint64(gzoffset(gzFile_))))
             break;
     }
     closeArchive();

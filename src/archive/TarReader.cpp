@@ -95,11 +95,7 @@ void TarReader::walkArchive(bool listOnly) {
 }
 
 bool TarReader::openInput(TarInput &input) {
-    if (!memory_.isNull()) {
-        input.open(memory_);
-        return true;
-    }
-    if (input.open(filePath(), growth_))
+    if (input.open(filePath(), memory_, growth_))
         return true;
     errorFailedOpenFile();
     return false;
