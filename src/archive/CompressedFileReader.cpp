@@ -145,8 +145,9 @@ bool CompressedFileReader::generateTempFile(const std::vector<DataFollower> &fol
     if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
-    // An announced extraction follows the decompression instead: the two overlap.
-    if (auto block = earlyDestination_.isEmpty() ? decompressToMemory() : nullptr) {
+    // Even an announced extraction waits for a one-go decoding: libdeflate and the writes one
+    // after the other take less time than zlib's stream with the writes beside it.
+    if (auto block = decompressToMemory()) {
         // The one call neither reported progress nor saw a cancel: now is the moment to stop.
         if (isCurrentThreadCancelled()) {
             setCancelled();

@@ -35,7 +35,8 @@ public:
     // A stream cut short keeps the data before the cut: it is listed and extracted, and every
     // operation still reports the damage.
     bool keepsWhatWasRead() const override { return damage_.has_value(); }
-    // A tar is then extracted by a second reader beside the first listing, as the data comes out.
+    // A tar is then extracted by a second reader beside the first listing, as the data comes out
+    // (after it, when the data comes out in one go).
     void extractWhileListing(const QString &destination) override {
         earlyDestination_ = destination;
     }
