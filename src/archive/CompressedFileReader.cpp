@@ -158,7 +158,9 @@ bool CompressedFileReader::generateTempFile(const std::vector<DataFollower> &fol
     }
     // Data too large for memory goes to the cache folder on disk, not to /tmp.
     const QString folder = TempFolders::newLargeItemFolder();
-    DecodedStaging staging(MemoryBlock::reserveUpTo(kLargestInMemory),
+    // Decoded data is hardly ever smaller than the archive: a large one goes to the file at once.
+    const bool fitsMemory = FileAttributes::fileSize(filePath()) < quint64(kLargestInMemory);
+    DecodedStaging staging(fitsMemory ? MemoryBlock::reserveUpTo(kLargestInMemory) : nullptr,
                            folder + QLatin1Char('/') + tempFileName());
     readProgress_.reset();
     cutShort_ = false;
