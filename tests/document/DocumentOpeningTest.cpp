@@ -46,8 +46,7 @@ TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
         << "no alert and, by default, no automatic extraction";
 
     ui_.calls.clear();
-    document_.extractAll();
-    settle();
+    run(&ArchiveDocument::extractAll);
     EXPECT_EQ(read(oneFile ? "top.txt" : kind.placed + QStringLiteral("/top.txt")), "top");
     EXPECT_EQ(ui_.callsStartingWith("hide:"), QStringList{"hide:10000"});
     EXPECT_TRUE(ui_.calls.contains("close")) << "closing after extraction is on by default";
@@ -75,8 +74,7 @@ TEST_F(DocumentOpening, AFileOfNoArchiveKindListsNothingAndExtractsNothing) {
     EXPECT_TRUE(topEntries().isEmpty());
     EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
     ui_.calls.clear();
-    document_.extractAll();
-    settle();
+    run(&ArchiveDocument::extractAll);
     EXPECT_TRUE(ui_.calls.isEmpty());
     EXPECT_EQ(namesIn(), QStringList{"notes.txt"});
 }
