@@ -34,9 +34,8 @@ TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
 
     EXPECT_TRUE(document_.isViewing());
     EXPECT_EQ(topEntries(), (oneFile ? QStringList{"top.txt"} : QStringList{"docs", "top.txt"}));
-    const QStringList sheets = ui_.callsStartingWith("sheet:");
-    ASSERT_EQ(sheets.size(), 1);
-    EXPECT_EQ(sheets.first(), kind.determinate ? "sheet:determinate" : "sheet:indeterminate");
+    EXPECT_EQ(ui_.callsStartingWith("sheet:"),
+              QStringList{kind.determinate ? "sheet:determinate" : "sheet:indeterminate"});
     if (kind.determinate) {
         EXPECT_EQ(ui_.maxValues.first(), FileAttributes::fileSize(dir_.file(kind.archive)));
     }
@@ -116,7 +115,6 @@ TEST_F(DocumentOpening, EncryptedRarNamesAskUntilThePasswordListsEntries) {
     EXPECT_EQ(document_.session()->confirmedPassword(), "secret");
     EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
     EXPECT_EQ(read("docs/a.txt"), "alpha") << "extracted after listing, asking nothing more";
-    EXPECT_EQ(ui_.callsStartingWith("password:").size(), 2);
 }
 
 TEST_F(DocumentOpening, CancellingTheListingSkipsTheAfterListingStep) {
