@@ -110,9 +110,8 @@ TEST_F(BrowserTest, IconsShowTheKindAndALockOnEncryptedEntries) {
         }
         EXPECT_EQ(drawnIcon(*window, "plain.txt"), kinds.first()) << "one kind, one icon";
         EXPECT_NE(drawnIcon(*window, "secret.txt"), kinds.first()) << "the lock is drawn";
-        const QModelIndex secret =
-            window->browser().entryModel()->index(int(topNames(*window).indexOf("secret.txt")), 0);
-        EXPECT_EQ(secret.data(Qt::ToolTipRole).toString(), "secret.txt (encrypted)");
+        EXPECT_EQ(indexAt(*window, {"secret.txt"}).data(Qt::ToolTipRole).toString(),
+                  "secret.txt (encrypted)");
     }
 }
 
