@@ -7,19 +7,16 @@ namespace {
 
 class Compression : public DocumentTest {
 protected:
-    // The gathered item of that name, as the browser's first column shows it.
-    IFileEntry *listed(const QString &name) const {
-        for (const FileSystemNode::Ptr &node : document_.rootNode()->children()) {
-            if (node->name() == name)
-                return node.get();
-        }
-        return nullptr;
-    }
+    // The gathered items' names, and the item of that name, as the browser's first column shows
+    // them.
     QStringList listedNames() const {
         QStringList names;
         for (const FileSystemNode::Ptr &node : document_.rootNode()->children())
             names.append(node->name());
         return names;
+    }
+    IFileEntry *listed(const QString &name) const {
+        return document_.rootNode()->children().value(listedNames().indexOf(name)).get();
     }
 };
 
