@@ -181,10 +181,10 @@ TEST_F(Compression, CompressAsWritesTheChosenFormatUnderAFreeName) {
 
     dir_.write("Photos/large.bin", noise(8 << 20, 12));
     const QStringList temporariesBefore = temporaries();
+    QDir(dir_.file("out")).removeRecursively();
+    QDir().mkpath(dir_.file("out"));
     for (const WriteFormat format : WriteFormats::all()) {
         SCOPED_TRACE(WriteFormats::name(format).toStdString());
-        QDir(dir_.file("out")).removeRecursively();
-        QDir().mkpath(dir_.file("out"));
         ui_.calls.clear();
         ui_.savedArchives = {IDialogs::ArchiveChoice{dir_.file("out/cancelled"), format}};
         cancelAtFirstProgress();
