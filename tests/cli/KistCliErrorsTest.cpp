@@ -16,6 +16,7 @@ set -e
 noise 300000 > noise.bin
 echo secret > s.txt
 zip -q -P right locked.zip s.txt
+rar a -idq -pright locked.rar s.txt
 zip -q -0 stored.zip noise.bin
 cp stored.zip crc.zip
 python3 -c "d = bytearray(open('crc.zip', 'rb').read()); d[5000] ^= 0xFF; open('crc.zip', 'wb').write(d); "
@@ -43,6 +44,7 @@ cp s.txt text.zip
         bool smallDisk = false;
     } rows[] = {
         {"extract --json -o out --password wrong locked.zip", 3, "wrong-password", "s.txt"},
+        {"test --json --password wrong locked.rar", 3, "wrong-password", "s.txt"},
         {"test --json crc.zip", 1, "damaged", "noise.bin"},
         {"test --json deflate64.zip", 1, "unsupported-method", "Deflate64"},
         {"test --json set.part1.rar", 1, "missing-volume", "set.part2.rar"},
