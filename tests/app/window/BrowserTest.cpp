@@ -121,7 +121,7 @@ TEST_F(BrowserTest, TheFirstColumnStaysInViewAndDraggedEntriesAreOfferedExtracte
     auto window = openWindow(zip);
     click(*window, {"a", "b", "note.txt"});
     QTest::qWait(400); // the view scrolls in an animation
-    EXPECT_EQ(window->browser().horizontalScrollBar()->value(), 0) << "the preview opened";
+    EXPECT_EQ(window->browser().horizontalScrollBar()->value(), 0) << "scrolled past the first";
     EXPECT_TRUE(columnOf(*window, {"a"}));
 
     click(*window, {"docs", "a.txt"});
