@@ -1,7 +1,7 @@
-#include "support/TestDirs.h"
+#include "support/ArchiveKit.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -16,11 +16,9 @@ namespace {
 // The largest regular file below the folder, hidden ones included.
 qint64 largestFileBelow(const QString &folder) {
     qint64 largest = -1;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        largest = qMax(largest, it.fileInfo().size());
+    for (const QString &path : ArchiveKit::filesBelow(folder)) {
+        if (!path.endsWith('/'))
+            largest = qMax(largest, QFileInfo(folder + '/' + path).size());
     }
     return largest;
 }

@@ -7,23 +7,16 @@ namespace {
 
 class Compression : public DocumentTest {
 protected:
-    // The gathered item of that name, as the browser's first column shows it.
-    IFileEntry *listed(const QString &name) const {
-        for (const FileSystemNode::Ptr &node : document_.rootNode()->children()) {
-            if (node->name() == name)
-                return node.get();
-        }
-        return nullptr;
-    }
+    // The gathered items' names, and the item of that name, as the browser's first column shows
+    // them.
     QStringList listedNames() const {
         QStringList names;
         for (const FileSystemNode::Ptr &node : document_.rootNode()->children())
             names.append(node->name());
         return names;
     }
-    void zipAndSettle() {
-        document_.zip();
-        settle();
+    IFileEntry *listed(const QString &name) const {
+        return document_.rootNode()->children().value(listedNames().indexOf(name)).get();
     }
 };
 
@@ -33,6 +26,7 @@ TEST_F(Compression, GatheringAndDeletingMoveBetweenEmptyAndComposing) {
     dir_.write("other/photo.JPG", "q");
     EXPECT_TRUE(document_.isEmpty());
     EXPECT_FALSE(document_.canZip());
+    document_.showInFolder(); // an empty window shows nothing
 
     ui_.pickedFiles = {dir_.file("Photo.jpg"), dir_.file("notes.txt")};
     document_.add();
@@ -42,6 +36,16 @@ TEST_F(Compression, GatheringAndDeletingMoveBetweenEmptyAndComposing) {
     EXPECT_EQ(listedNames(), (QStringList{"Photo.jpg", "notes.txt"})) << "no duplicates";
     EXPECT_TRUE(document_.canZip());
     EXPECT_FALSE(document_.canDelete()) << "nothing selected";
+    // Reveal shows the first item, or the selected one; an archive is revealed by CommandsTest.
+    ui_.calls.clear();
+    document_.showInFolder();
+    ui_.selectedCurrent = {listed("notes.txt")};
+    document_.showInFolder();
+    document_.openArchiveFolder();
+    ui_.selectedCurrent.clear();
+    EXPECT_EQ(ui_.calls, (QStringList{"reveal:" + dir_.file("Photo.jpg"),
+                                      "reveal:" + dir_.file("notes.txt"), "open:" + dir_.path()}))
+        << "the archive's folder command opens the folder of the first item";
 
     ui_.selectedZero = {listed("notes.txt")};
     EXPECT_TRUE(document_.canDelete());
@@ -77,8 +81,8 @@ TEST_F(Compression, ZipTwiceGivesTheNextFreeName) {
     dir_.write("Photos/a.jpg", "a");
     dir_.write("Photos/sub/b.jpg", "b");
     document_.addFiles({dir_.file("Photos")});
-    zipAndSettle();
-    zipAndSettle();
+    run(&ArchiveDocument::zip);
+    run(&ArchiveDocument::zip);
     EXPECT_EQ(namesIn(), (QStringList{"Photos", "Photos 2.zip", "Photos.zip"}));
     const QStringList stored{"Photos/", "Photos/a.jpg", "Photos/sub/", "Photos/sub/b.jpg"};
     EXPECT_EQ(zipNames("Photos.zip"), stored);
@@ -90,15 +94,26 @@ TEST_F(Compression, ZipTwiceGivesTheNextFreeName) {
     EXPECT_TRUE(document_.isComposing()) << "the list stays for another Zip";
 }
 
-TEST_F(Compression, TheFirstSelectedItemNamesTheArchiveOfAllItems) {
+// The first selected item names the archive of all items; hidden files are left out of the
+// total and the archive when set.
+TEST_F(Compression, TheFirstSelectedItemNamesTheArchiveOfAllItemsHiddenOnesWhenSet) {
     dir_.write("a.txt", "a");
+    dir_.write("b/.hidden", QByteArray(1000, 'h'));
     dir_.write("b/inner.txt", "i");
     dir_.write("c.txt", "c");
     document_.addFiles({dir_.file("a.txt"), dir_.file("b"), dir_.file("c.txt")});
     ui_.selectedZero = {listed("b")};
-    zipAndSettle();
-    EXPECT_EQ(document_.zipFileName(), "b");
-    EXPECT_EQ(zipNames("b.zip"), (QStringList{"a.txt", "b/", "b/inner.txt", "c.txt"}));
+    for (const bool ignore : {false, true}) {
+        Preferences::setIgnoreHiddenFiles(ignore);
+        ui_.maxValues.clear();
+        QFile::remove(dir_.file("b.zip"));
+        run(&ArchiveDocument::zip);
+        EXPECT_EQ(document_.zipFileName(), "b");
+        EXPECT_EQ(ui_.maxValues, QList<quint64>{ignore ? 3u : 1003u});
+        EXPECT_EQ(zipNames("b.zip"),
+                  (ignore ? QStringList{"a.txt", "b/", "b/inner.txt", "c.txt"}
+                          : QStringList{"a.txt", "b/", "b/.hidden", "b/inner.txt", "c.txt"}));
+    }
 }
 
 // The chosen folder gets the zip, a cancelled chooser writes nothing, and a folder that is gone
@@ -109,16 +124,16 @@ TEST_F(Compression, ItemsFromTwoFoldersAskForTheTargetFolder) {
     QDir(dir_.path()).mkdir("out");
     document_.addFiles({dir_.file("x/report.txt"), dir_.file("y/b.txt")});
     ui_.directories = {dir_.file("out"), std::nullopt, dir_.file("gone")};
-    zipAndSettle();
+    run(&ArchiveDocument::zip);
     EXPECT_EQ(ui_.callsStartingWith("chooser:"), QStringList{"chooser:"});
     EXPECT_EQ(zipNames("out/report.zip"), (QStringList{"b.txt", "report.txt"}));
 
     ui_.calls.clear();
-    zipAndSettle();
+    run(&ArchiveDocument::zip);
     EXPECT_EQ(ui_.calls, QStringList{"chooser:"}) << "a cancelled chooser writes nothing";
     EXPECT_EQ(namesIn("out"), QStringList{"report.zip"});
 
-    zipAndSettle();
+    run(&ArchiveDocument::zip);
     EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
     EXPECT_EQ(namesIn(), (QStringList{"out", "x", "y"}));
 }
@@ -153,8 +168,7 @@ TEST_F(Compression, CompressAsWritesTheChosenFormatUnderAFreeName) {
             ui_.calls.clear();
             ui_.savedArchives = {
                 IDialogs::ArchiveChoice{dir_.file("out/") + row.typed, row.filter}};
-            document_.compressAs();
-            settle();
+            run(&ArchiveDocument::compressAs);
             EXPECT_EQ(ui_.calls.first(), "save:" + dir_.path() + "|Photos");
             EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty())
                 << ui_.calls.join(' ').toStdString();
@@ -167,53 +181,19 @@ TEST_F(Compression, CompressAsWritesTheChosenFormatUnderAFreeName) {
 
     dir_.write("Photos/large.bin", noise(8 << 20, 12));
     const QStringList temporariesBefore = temporaries();
+    QDir(dir_.file("out")).removeRecursively();
+    QDir().mkpath(dir_.file("out"));
     for (const WriteFormat format : WriteFormats::all()) {
         SCOPED_TRACE(WriteFormats::name(format).toStdString());
-        QDir(dir_.file("out")).removeRecursively();
-        QDir().mkpath(dir_.file("out"));
         ui_.calls.clear();
         ui_.savedArchives = {IDialogs::ArchiveChoice{dir_.file("out/cancelled"), format}};
         cancelAtFirstProgress();
-        document_.compressAs();
-        settle();
+        run(&ArchiveDocument::compressAs);
         EXPECT_TRUE(ui_.acted);
         EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty()) << "a cancel is no error";
         EXPECT_EQ(namesIn("out"), QStringList());
         EXPECT_EQ(temporaries(), temporariesBefore);
     }
-}
-
-TEST_F(Compression, HiddenFilesAreLeftOutOfTotalAndArchiveWhenSet) {
-    dir_.write("f/.hidden", QByteArray(1000, 'h'));
-    dir_.write("f/shown.txt", QByteArray(10, 's'));
-    document_.addFiles({dir_.file("f")});
-    for (const bool ignore : {false, true}) {
-        Preferences::setIgnoreHiddenFiles(ignore);
-        ui_.maxValues.clear();
-        QFile::remove(dir_.file("f.zip"));
-        zipAndSettle();
-        EXPECT_EQ(ui_.maxValues, QList<quint64>{ignore ? 10u : 1010u});
-        EXPECT_EQ(zipNames("f.zip"), (ignore ? QStringList{"f/", "f/shown.txt"}
-                                             : QStringList{"f/", "f/.hidden", "f/shown.txt"}));
-    }
-}
-
-// An archive is revealed by the window tests (CommandsTest).
-TEST_F(Compression, RevealShowsAGatheredItem) {
-    dir_.write("a.txt", "a");
-    dir_.write("b.txt", "b");
-    document_.showInFolder();
-    EXPECT_TRUE(ui_.calls.isEmpty()) << "an empty window shows nothing";
-
-    document_.addFiles({dir_.file("a.txt"), dir_.file("b.txt")});
-    ui_.calls.clear();
-    document_.showInFolder();
-    ui_.selectedCurrent = {listed("b.txt")};
-    document_.showInFolder();
-    document_.openArchiveFolder();
-    EXPECT_EQ(ui_.calls, (QStringList{"reveal:" + dir_.file("a.txt"),
-                                      "reveal:" + dir_.file("b.txt"), "open:" + dir_.path()}))
-        << "the archive's folder command opens the folder of the first item";
 }
 
 } // namespace

@@ -14,8 +14,7 @@
 #include <unistd.h>
 
 void DocumentTest::shell(const QString &command) const {
-    ASSERT_EQ(runShell(QStringLiteral("cd '%1' && %2").arg(dir_.path(), command)), 0)
-        << qPrintable(command);
+    ASSERT_EQ(runShellIn(dir_.path(), command), 0) << qPrintable(command);
 }
 
 void DocumentTest::makeZip(const QString &name,

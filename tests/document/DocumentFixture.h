@@ -45,6 +45,11 @@ protected:
     void open(const QString &name);
     // Waits until the document's task has ended.
     void settle() { ASSERT_TRUE(waitUntilIdle(document_)); }
+    // Runs the document's command (extractAll, zip, viewFile ...) and waits until it has ended.
+    void run(void (ArchiveDocument::*command)()) {
+        (document_.*command)();
+        settle();
+    }
     // Cancels the document's task at its first progress report (ui_.acted tells it came).
     void cancelAtFirstProgress() {
         ui_.atFirstProgress([this] { queueCancel(document_); });

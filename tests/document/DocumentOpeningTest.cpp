@@ -34,9 +34,8 @@ TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
 
     EXPECT_TRUE(document_.isViewing());
     EXPECT_EQ(topEntries(), (oneFile ? QStringList{"top.txt"} : QStringList{"docs", "top.txt"}));
-    const QStringList sheets = ui_.callsStartingWith("sheet:");
-    ASSERT_EQ(sheets.size(), 1);
-    EXPECT_EQ(sheets.first(), kind.determinate ? "sheet:determinate" : "sheet:indeterminate");
+    EXPECT_EQ(ui_.callsStartingWith("sheet:"),
+              QStringList{kind.determinate ? "sheet:determinate" : "sheet:indeterminate"});
     if (kind.determinate) {
         EXPECT_EQ(ui_.maxValues.first(), FileAttributes::fileSize(dir_.file(kind.archive)));
     }
@@ -46,8 +45,7 @@ TEST_P(OpeningEachKind, ListsOnTheWorkerThenExtractsBesideTheArchive) {
         << "no alert and, by default, no automatic extraction";
 
     ui_.calls.clear();
-    document_.extractAll();
-    settle();
+    run(&ArchiveDocument::extractAll);
     EXPECT_EQ(read(oneFile ? "top.txt" : kind.placed + QStringLiteral("/top.txt")), "top");
     EXPECT_EQ(ui_.callsStartingWith("hide:"), QStringList{"hide:10000"});
     EXPECT_TRUE(ui_.calls.contains("close")) << "closing after extraction is on by default";
@@ -75,8 +73,7 @@ TEST_F(DocumentOpening, AFileOfNoArchiveKindListsNothingAndExtractsNothing) {
     EXPECT_TRUE(topEntries().isEmpty());
     EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
     ui_.calls.clear();
-    document_.extractAll();
-    settle();
+    run(&ArchiveDocument::extractAll);
     EXPECT_TRUE(ui_.calls.isEmpty());
     EXPECT_EQ(namesIn(), QStringList{"notes.txt"});
 }
@@ -118,7 +115,6 @@ TEST_F(DocumentOpening, EncryptedRarNamesAskUntilThePasswordListsEntries) {
     EXPECT_EQ(document_.session()->confirmedPassword(), "secret");
     EXPECT_TRUE(ui_.callsStartingWith("alert:").isEmpty());
     EXPECT_EQ(read("docs/a.txt"), "alpha") << "extracted after listing, asking nothing more";
-    EXPECT_EQ(ui_.callsStartingWith("password:").size(), 2);
 }
 
 TEST_F(DocumentOpening, CancellingTheListingSkipsTheAfterListingStep) {

@@ -25,7 +25,9 @@ QString sizedFile(const ScratchDir &dir, const QString &name, qint64 size) {
 
 } // namespace
 
-TEST(PreviewContentRules, SizeLimitsExtensionsAndMimeTypeDecideTextAndPicture) {
+// A file is viewed as text or a picture by its size, extension and MIME type; an entry is offered
+// for preview by its own size and name only.
+TEST(PreviewContentRules, SizeLimitsExtensionsAndMimeTypeDecide) {
     ScratchDir dir;
     struct Case {
         const char *name;
@@ -52,27 +54,23 @@ TEST(PreviewContentRules, SizeLimitsExtensionsAndMimeTypeDecideTextAndPicture) {
         EXPECT_EQ(PreviewContent::canView(path), c.text) << c.name;
         EXPECT_EQ(PreviewContent::isPicturePreview(path), c.picture) << c.name;
     }
-}
 
-TEST(PreviewContentRules, EntriesAreOfferedByTheirOwnSizeAndNameOnly) {
-    struct Case {
+    const struct {
         const char *name;
         quint64 size;
         bool offered;
-    };
-    const QList<Case> cases = {
+    } entries[] = {
         {"ten.txt", 10485760, true},   {"over.txt", 10485761, false}, {"over.png", 10485761, true},
         {"huge.png", 20971521, false}, {"sub/deep.c", 10, true},      {"notes", 10, false},
         {"archive.zip", 10, false},    {"scan.tiff", 10485761, true},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(PreviewContent::canPreview(named(c.name, c.size)), c.offered) << c.name;
+    for (const auto &entry : entries)
+        EXPECT_EQ(PreviewContent::canPreview(named(entry.name, entry.size)), entry.offered)
+            << entry.name;
 
-    // A file of the entry's name in the working folder has no say.
-    ScratchDir dir;
+    // A file of the entry's name in the working folder ("notes", text/plain) has no say.
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    dir.write("notes", "text that a MIME check would call text/plain\n");
     EXPECT_FALSE(PreviewContent::canPreview(named("notes", 10)));
     QDir::setCurrent(previous);
 }
@@ -110,39 +108,18 @@ TEST(PreviewContentRules, ResultsForAnotherItemAreDroppedAndNoPathShowsTheIcon) 
 
 class Preview : public DocumentTest {};
 
-// Preview extracts without a sheet and removes its copy once handed over; View extracts under
-// the sheet and keeps the copy for the application it opens.
+// Entries not worth extracting, folders and several entries start nothing; a copy is not handed
+// over once another entry is selected, even one of the same name and size (which passes the
+// pane's own checks). Preview extracts without a sheet and removes its copy once handed over;
+// View extracts under the sheet and keeps the copy for the application it opens.
 TEST_F(Preview, PreviewHandsOverATransientCopyViewKeepsOne) {
-    makeZip("a.zip", {{"docs/readme.txt", "read me"}, {"docs/pic.png", "not really a png"}});
-    open("a.zip");
-    ui_.calls.clear();
-    select("docs/readme.txt");
-    document_.viewFileInPreview();
-    settle();
-    ASSERT_EQ(pane_.deliveries.size(), 1);
-    const auto &delivered = pane_.deliveries.first();
-    ASSERT_TRUE(delivered.path);
-    EXPECT_EQ(QFileInfo(*delivered.path).fileName(), "readme.txt");
-    EXPECT_EQ(delivered.contents, "read me");
-    EXPECT_FALSE(QFileInfo::exists(QFileInfo(*delivered.path).absolutePath()));
-    EXPECT_TRUE(ui_.callsStartingWith("sheet").isEmpty());
-    EXPECT_TRUE(ui_.callsStartingWith("hide").isEmpty());
-
-    document_.viewFile();
-    settle();
-    const QStringList opened = ui_.callsStartingWith("open:");
-    ASSERT_EQ(opened.size(), 1);
-    const QString path = opened.first().mid(5);
-    EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
-    EXPECT_TRUE(path.startsWith(TempFolders::root()));
-    EXPECT_EQ(ArchiveKit::readFile(path), "read me");
-    EXPECT_EQ(ui_.callsStartingWith("sheet"), QStringList{"sheet:determinate"});
-    EXPECT_EQ(ui_.callsStartingWith("hide"), QStringList{"hide:0"});
-    EXPECT_EQ(pane_.deliveries.size(), 1) << "View hands nothing to the pane";
-}
-
-TEST_F(Preview, EntriesNotWorthExtractingAndFoldersStartNothing) {
-    makeZip("a.zip", {{"big.txt", QByteArray(10485761, 'x')}, {"f/x.bin", "x"}}, "-1");
+    makeZip("a.zip",
+            {{"docs/readme.txt", "read me"},
+             {"big.txt", QByteArray(10485761, 'x')},
+             {"f/x.bin", "x"},
+             {"same/n.txt", "first!"},
+             {"other/n.txt", "second"}},
+            "-1");
     open("a.zip");
     for (const char *path : {"big.txt", "f/x.bin", "f/"}) {
         select(path);
@@ -152,31 +129,52 @@ TEST_F(Preview, EntriesNotWorthExtractingAndFoldersStartNothing) {
     ui_.selectedCurrent = {entry("big.txt"), entry("f/x.bin")};
     document_.viewFileInPreview();
     EXPECT_FALSE(document_.isExecuting());
+    select("same/n.txt");
+    // The selection moves while the copy is being made, before any new request.
+    ui_.onProgressValue = [this](quint64) {
+        select("other/n.txt");
+    };
+    run(&ArchiveDocument::viewFileInPreview);
     EXPECT_TRUE(pane_.deliveries.isEmpty());
+
+    ui_.onProgressValue = nullptr;
+    ui_.calls.clear();
+    select("docs/readme.txt");
+    run(&ArchiveDocument::viewFileInPreview);
+    ASSERT_EQ(pane_.deliveries.size(), 1);
+    const auto &delivered = pane_.deliveries.first();
+    ASSERT_TRUE(delivered.path);
+    EXPECT_EQ(QFileInfo(*delivered.path).fileName(), "readme.txt");
+    EXPECT_EQ(delivered.contents, "read me");
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(*delivered.path).absolutePath()));
+
+    run(&ArchiveDocument::viewFile);
+    const QStringList opened = ui_.callsStartingWith("open:");
+    ASSERT_EQ(opened.size(), 1);
+    const QString path = opened.first().mid(5);
+    EXPECT_EQ(QFileInfo(path).fileName(), "readme.txt");
+    EXPECT_TRUE(path.startsWith(TempFolders::root()));
+    EXPECT_EQ(ArchiveKit::readFile(path), "read me");
+    EXPECT_EQ(ui_.callsStartingWith("sheet"), QStringList{"sheet:determinate"}) << "View's only";
+    EXPECT_EQ(ui_.callsStartingWith("hide"), QStringList{"hide:0"});
+    EXPECT_EQ(pane_.deliveries.size(), 1) << "View hands nothing to the pane";
 }
 
-// Preview shows the icon without asking; View asks, and a wrong password leaves nothing behind.
-TEST_F(Preview, AnEncryptedEntryIsPreviewedAsItsIconAndViewedWithItsPassword) {
+// View asks, and a wrong password leaves nothing behind. (Preview shows the icon without asking:
+// WindowPreview.TextPicturesAndTheIconOfAnEncryptedEntryShow.)
+TEST_F(Preview, AnEncryptedEntryIsViewedWithItsPassword) {
     makeZip("e.zip", {{"secret.txt", "hidden words"}}, "-P pw");
     open("e.zip");
     select("secret.txt");
-    document_.viewFileInPreview();
-    settle();
-    ASSERT_EQ(pane_.deliveries.size(), 1);
-    EXPECT_FALSE(pane_.deliveries.first().path);
-    EXPECT_TRUE(ui_.callsStartingWith("password").isEmpty());
-
     const QStringList before = temporaries();
     ui_.passwords = {QStringLiteral("wrong")};
-    document_.viewFile();
-    settle();
+    run(&ArchiveDocument::viewFile);
     EXPECT_TRUE(ui_.callsStartingWith("open:").isEmpty());
     EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 1);
     EXPECT_EQ(temporaries(), before) << "a failed view leaves nothing behind";
 
     ui_.passwords = {QStringLiteral("pw")};
-    document_.viewFile();
-    settle();
+    run(&ArchiveDocument::viewFile);
     const QStringList opened = ui_.callsStartingWith("open:");
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(ArchiveKit::readFile(opened.first().mid(5)), "hidden words");
@@ -190,8 +188,7 @@ TEST_F(Preview, ARunningPreviewGivesWayToANewerOneAndToAnExtraction) {
     document_.viewFileInPreview();
     ASSERT_TRUE(document_.isExecuting());
     select("second.txt");
-    document_.viewFileInPreview();
-    settle();
+    run(&ArchiveDocument::viewFileInPreview);
     ASSERT_TRUE(
         waitUntil([this] { return !pane_.deliveries.isEmpty() && !document_.isExecuting(); }));
     ASSERT_EQ(pane_.deliveries.size(), 1);
@@ -200,24 +197,9 @@ TEST_F(Preview, ARunningPreviewGivesWayToANewerOneAndToAnExtraction) {
     select("first.txt");
     document_.viewFileInPreview();
     ASSERT_TRUE(document_.isExecuting());
-    document_.extractAll();
-    settle();
+    run(&ArchiveDocument::extractAll);
     EXPECT_EQ(namesIn(), (QStringList{"a", "a.zip"}));
     EXPECT_EQ(QFileInfo(dir_.file("a/first.txt")).size(), 8 << 20);
-}
-
-// Entries of the same name and size pass the pane's own checks: the selection decides.
-TEST_F(Preview, ACopyIsNotHandedOverOnceAnotherEntryIsSelected) {
-    makeZip("a.zip", {{"same/n.txt", "first!"}, {"other/n.txt", "second"}});
-    open("a.zip");
-    select("same/n.txt");
-    // The selection moves while the copy is being made, before any new request.
-    ui_.onProgressValue = [this](quint64) {
-        select("other/n.txt");
-    };
-    document_.viewFileInPreview();
-    settle();
-    EXPECT_TRUE(pane_.deliveries.isEmpty());
 }
 
 TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
@@ -229,10 +211,8 @@ TEST_F(Preview, ALinkEntryIsNeitherFollowedNorOpenedUp) {
     open("l.zip");
     ASSERT_TRUE(entry("link.txt"));
     select("link.txt");
-    document_.viewFileInPreview();
-    settle();
-    document_.viewFile();
-    settle();
+    run(&ArchiveDocument::viewFileInPreview);
+    run(&ArchiveDocument::viewFile);
     EXPECT_EQ(QFile::permissions(secret),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     for (const auto &delivered : pane_.deliveries)

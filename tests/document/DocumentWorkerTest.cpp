@@ -47,7 +47,7 @@ TEST(DocumentWorker, ReportsBecomeBarAndPercentageOnTheMainThread) {
     }
 }
 
-TEST(DocumentWorker, RunsOneTaskAtATime) {
+TEST(DocumentWorker, RunsOneTaskAtATimeAndCancelAlsoStopsTheNext) {
     ScriptedUi ui;
     DocumentWorker worker(ui);
     std::atomic<bool> release = false;
@@ -69,6 +69,27 @@ TEST(DocumentWorker, RunsOneTaskAtATime) {
     ASSERT_TRUE(waitUntil([&] { return !worker.isExecuting(); }));
     EXPECT_EQ(endings, 2);
     EXPECT_TRUE(ui.calls.isEmpty()) << "no sheet unless asked for";
+
+    // An ending that starts the next task (as the automatic extraction after a listing does)
+    // while the document is being closed: the new task is cancelled as well.
+    std::atomic<bool> secondStarted = false;
+    const auto loopUntilCancelled = [&]() -> DocumentWorker::Ending {
+        secondStarted = true;
+        while (!isCurrentThreadCancelled())
+            QThread::msleep(1);
+        return nullptr;
+    };
+    ASSERT_TRUE(worker.startThread(
+        [&]() -> DocumentWorker::Ending {
+            QThread::msleep(20);
+            return [&] {
+                worker.startThread(loopUntilCancelled, false);
+            };
+        },
+        false));
+    worker.cancelThread();
+    EXPECT_TRUE(secondStarted);
+    EXPECT_FALSE(worker.isExecuting());
 }
 
 // The worker keeps calling into the main thread and waiting there while the main thread waits for
@@ -95,31 +116,6 @@ TEST(DocumentWorker, CancelWaitsWhileServingTheWorkersCalls) {
     EXPECT_TRUE(sawCancel) << "the ending ran before cancelThread returned";
     EXPECT_LT(worker.currentSize(), 500000u);
     worker.cancelThread();
-}
-
-// An ending that starts the next task (as the automatic extraction after a listing does) while
-// the document is being closed: the new task is cancelled as well.
-TEST(DocumentWorker, CancelAlsoStopsATaskStartedByAnEnding) {
-    ScriptedUi ui;
-    DocumentWorker worker(ui);
-    std::atomic<bool> secondStarted = false;
-    const auto loopUntilCancelled = [&]() -> DocumentWorker::Ending {
-        secondStarted = true;
-        while (!isCurrentThreadCancelled())
-            QThread::msleep(1);
-        return nullptr;
-    };
-    ASSERT_TRUE(worker.startThread(
-        [&]() -> DocumentWorker::Ending {
-            QThread::msleep(20);
-            return [&] {
-                worker.startThread(loopUntilCancelled, false);
-            };
-        },
-        false));
-    worker.cancelThread();
-    EXPECT_TRUE(secondStarted);
-    EXPECT_FALSE(worker.isExecuting());
 }
 
 } // namespace

@@ -4,16 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-QStringList entryNames(const FileSystemNode::List &nodes) {
-    QStringList names;
-    for (const auto &node : nodes)
-        names.append(node->name());
-    names.sort();
-    return names;
-}
-} // namespace
-
 TEST(FileSystemNode, FolderChildrenHonourTheHiddenFilesPreference) {
     clearSettings();
     ScratchDir dir;
@@ -21,11 +11,12 @@ TEST(FileSystemNode, FolderChildrenHonourTheHiddenFilesPreference) {
     dir.write("f/shown.txt", "s");
     auto folder = FileSystemNode::create(dir.file("f"));
     EXPECT_FALSE(folder->isLeaf());
-    EXPECT_EQ(entryNames(folder->children()), (QStringList{".hidden", "shown.txt"}));
+    EXPECT_EQ(folder->children().size(), 2);
 
     Preferences::setIgnoreHiddenFiles(true);
     EXPECT_EQ(folder->children().size(), 2) << "cached until invalidated";
     folder->invalidateChildren();
-    EXPECT_EQ(entryNames(folder->children()), QStringList{"shown.txt"});
+    ASSERT_EQ(folder->children().size(), 1);
+    EXPECT_EQ(folder->children().first()->name(), "shown.txt");
     clearSettings();
 }

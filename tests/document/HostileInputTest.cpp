@@ -14,8 +14,9 @@ TEST_F(ClaimedSizes, AbsurdSizesGiveAnErrorNotAnAllocation) {
     shell("mkdir -p z t && /usr/bin/python3 -c \"import tarfile, zipfile\n"
           "zipfile.ZipFile('z/big.zip', 'w').writestr('big.bin', b'0123456789')\n"
           "i = tarfile.TarInfo('big.bin'); i.size = 2**62\n"
-          "open('t/big.tar', 'wb').write(i.tobuf(tarfile.GNU_FORMAT) + b'0123456789')\"");
-    ASSERT_TRUE(ArchiveKit::claimZipSize(dir_.file("z/big.zip"), 0xFFFFFFF0ULL));
+          "open('t/big.tar', 'wb').write(i.tobuf(tarfile.GNU_FORMAT) + b'0123456789')\" && "
+          "/usr/bin/python3 " KIST_TEST_DATA
+          "/archive_maker.py claim-zip-size z/big.zip 4294967280");
     // The reader's own error, not a failed allocation's.
     const std::pair<QString, QString> rows[] = {
         {"z/big.zip", "big.bin is damaged: its data does not match its checksum"},
@@ -26,8 +27,7 @@ TEST_F(ClaimedSizes, AbsurdSizesGiveAnErrorNotAnAllocation) {
         ui_.calls.clear();
         open(name);
         if (document_.isViewing()) {
-            document_.extractAll();
-            settle();
+            run(&ArchiveDocument::extractAll);
         }
         const QStringList alerts = ui_.callsStartingWith("alert:");
         EXPECT_FALSE(alerts.isEmpty());
@@ -52,8 +52,7 @@ TEST_P(CompressionBomb, ExtractsWithProgressAsTheEntryIsWritten) {
     ui_.onProgressValue = [&](quint64 value) {
         values.append(value);
     };
-    document_.extractAll();
-    settle();
+    run(&ArchiveDocument::extractAll);
     EXPECT_GE(values.size(), 5) << "progress shows while the entry is written";
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     const QString placed = GetParam() == QLatin1String("zip") ? "zeros.bin" : "zeros";

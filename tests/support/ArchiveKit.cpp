@@ -187,17 +187,13 @@ bool makeManyFilesZip(const QString &archivePath, int count) {
     return runMaker({QStringLiteral("many-zip"), archivePath, QString::number(count)});
 }
 
-bool claimZipSize(const QString &archivePath, quint64 size) {
-    return runMaker({QStringLiteral("claim-zip-size"), archivePath, QString::number(size)});
-}
-
 QString writeFile(const QString &folder, const QString &name, const QByteArray &content,
                   const std::optional<QDateTime> &date) {
     const QString path = folder + QLatin1Char('/') + name;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return {};
     file.close();
     if (date)
         FileAttributes::setModifiedDate(*date, path);

@@ -71,11 +71,9 @@ QString makeZeros(const QString &archivePath, qint64 size);
 // A stored zip of that many empty files, a thousand to a top folder "dNNN/" and a hundred to a
 // subfolder "sN/" in it, in that order; false when it could not be made.
 bool makeManyFilesZip(const QString &archivePath, int count);
-// Rewrites the uncompressed size that the central directory and local header of a zip made by
-// python's zipfile declare for every entry.
-bool claimZipSize(const QString &archivePath, quint64 size);
 
-// Writes a file below the folder with that content (and modification date); returns its path.
+// Writes a file below the folder with that content (and modification date), creating parent
+// folders; returns its path, or none when it could not be written.
 QString writeFile(const QString &folder, const QString &name, const QByteArray &content,
                   const std::optional<QDateTime> &date = std::nullopt);
 // A local date with even seconds, as an MS-DOS time stores it.

@@ -1,8 +1,8 @@
 #include "support/TestDirs.h"
 
+#include "support/ArchiveKit.h"
+
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 
 #include <cstdio>
@@ -14,12 +14,7 @@ ScratchDir::ScratchDir()
 }
 
 QString ScratchDir::write(const QString &name, const QByteArray &bytes) const {
-    const QString target = file(name);
-    QDir().mkpath(QFileInfo(target).absolutePath());
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
-        return {};
-    return target;
+    return ArchiveKit::writeFile(path(), name, bytes);
 }
 
 QStringList namesIn(const QString &folder) {

@@ -12,11 +12,8 @@
 
 namespace {
 
-class AppDelegateTest : public ::testing::Test {
+class AppDelegateTest : public WindowTest {
 protected:
-    void SetUp() override { clearSettings(); }
-    void TearDown() override { clearSettings(); }
-
     // Shows a window, closes it, and runs the application until it quits or 300 ms have passed;
     // true when it quit by itself.
     static bool quitsAfterClosingTheLastWindow() {

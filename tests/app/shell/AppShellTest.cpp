@@ -47,12 +47,19 @@ protected:
     AppShell shell_{ui_};
 };
 
-// An archive that cannot be opened is reported and leaves the empty window for the next one.
+// The keys open a new window and close it; an archive that cannot be opened is reported and
+// leaves the empty window for the next one.
 TEST_F(AppShellTest, WithoutArchivesOneEmptyWindowOpensAndTheNextArchiveFillsIt) {
     shell_.openFiles({});
     ASSERT_EQ(windows().size(), 1);
     DocumentWindow *empty = windows().first();
     EXPECT_TRUE(empty->document().isEmpty());
+    press(*empty, "Ctrl+N");
+    ASSERT_EQ(windows().size(), 2);
+    press(*windows().last(), "Ctrl+W");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows(), QList<DocumentWindow *>{empty})
+        << "a closed window goes with its document";
     dir_.write("notes.txt", "not an archive");
     shell_.openFiles({dir_.file("notes.txt"), dir_.file("missing.zip")});
     EXPECT_EQ(ui_.callsStartingWith("alert:").size(), 2);
@@ -71,16 +78,6 @@ TEST_F(AppShellTest, ArchivesDroppedTogetherFillTheWindowThenAnEmptyOneThenNewOn
     drop(*windows().at(1), {dir_.file("two.zip"), dir_.file("three.zip"), dir_.file("one.zip")});
     EXPECT_EQ(openedPaths(), (QStringList{"one.zip", "two.zip", "three.zip"}))
         << "one.zip, open already, keeps its one window";
-}
-
-TEST_F(AppShellTest, TheKeysOpenNewWindowsAndCloseThem) {
-    shell_.openFiles({});
-    DocumentWindow *window = windows().first();
-    press(*window, "Ctrl+N");
-    EXPECT_EQ(windows().size(), 2);
-    press(*window, "Ctrl+W");
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(windows().size(), 1) << "a closed window goes with its document";
 }
 
 // Quitting also forgets the encodings remembered for archives that are gone.

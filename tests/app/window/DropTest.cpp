@@ -20,7 +20,7 @@ bool dragEnters(DocumentWindow &window, const QStringList &paths) {
 
 class DropTest : public WindowTest {};
 
-TEST_F(DropTest, AcceptsArchivesAlwaysAndFilesOnlyWhereTheyCanBeGathered) {
+TEST_F(DropTest, ArchivesAreTakenAlwaysAndFilesOnlyWhereTheyCanBeGathered) {
     const QString archive = makeZip("a.zip", {"f/", "f/x.txt"});
     const QString text = dir_.write("notes.txt", "notes");
     const QString other = dir_.file("b.rar");
@@ -48,17 +48,14 @@ TEST_F(DropTest, AcceptsArchivesAlwaysAndFilesOnlyWhereTheyCanBeGathered) {
     EXPECT_FALSE(dragEnters(loading, {archive})) << "nothing while a task runs";
     settle(loading);
     EXPECT_TRUE(dragEnters(loading, {archive}));
-}
 
-// Where the other archives of one drop go is in AppShellTest.
-TEST_F(DropTest, FilesAreGatheredAndAnArchiveReplacesThem) {
-    const QString archive = makeZip("a.zip", {"from-a/", "from-a/x.txt"});
-    dir_.write("gathered.txt", "g");
+    // Dropped files are gathered and an archive replaces them; where the other archives of one
+    // drop go is in AppShellTest.
     auto window = openWindow();
-    drop(*window, {dir_.file("gathered.txt")});
-    EXPECT_EQ(topNames(*window), QStringList({"gathered.txt"}));
+    drop(*window, {text});
+    EXPECT_EQ(topNames(*window), QStringList({"notes.txt"}));
     drop(*window, {archive});
     settle(*window);
     EXPECT_EQ(window->document().state(), ArchiveDocument::State::Viewing);
-    EXPECT_EQ(topNames(*window), QStringList({"from-a"}));
+    EXPECT_EQ(topNames(*window), QStringList({"f"}));
 }
