@@ -12,18 +12,6 @@ using namespace ArchiveKit;
 
 namespace {
 
-// Every node below the root as its path.
-QStringList shown(const ArchiveEntry *node) {
-    QStringList lines;
-    for (const auto &child : node->children()) {
-        // Folders the tree made itself start with "/".
-        lines.append(child->path().mid(child->path().startsWith('/') ? 1 : 0));
-        lines.append(shown(child.get()));
-    }
-    lines.sort();
-    return lines;
-}
-
 std::unique_ptr<ReaderBase> readerFor(const QString &path, ArchiveEntry *root) {
     if (path.endsWith(".zip"))
         return ReaderBase::create<ZipReader>(path, root, nullptr, QString());
@@ -39,7 +27,7 @@ struct Odd {
     // A python script (with archive_maker's add()) or, starting with "$ ", a shell command, run
     // in a folder holding a.txt, d/b.txt and big.bin, that makes the archive.
     const char *maker;
-    const char *listed; // as shown(), joined by ", "
+    const char *listed; // as listedPaths(), joined by ", "
     // What extraction gives, by contentsBelow(): "path: content" for a file, "path/"
     // for a folder, joined by ", ".
     const char *extracted;
@@ -179,7 +167,7 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
         const auto root = ArchiveEntry::rootEntry();
         const auto reader = readerFor(dir.file(row.archive), root.get());
         reader->listEntries();
-        EXPECT_EQ(shown(root.get()), listOf(row.listed));
+        EXPECT_EQ(listedPaths(root.get()), listOf(row.listed));
         const QString out = dir.file("out");
         QDir().mkpath(out);
         reader->extract(out);
