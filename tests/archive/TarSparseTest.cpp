@@ -73,25 +73,14 @@ TEST(TarSparse, EveryGnuFormListsTheRealSizeAndExtractsWithHoles) {
             EXPECT_LT(allocatedBytes(extracted), islands.size() / 4);
         }
     }
-}
-
-// A map whose spans do not add up to the stored bytes is damage, not a file of made-up holes.
-TEST(TarSparse, AMapThatDoesNotAddUpIsDamage) {
-    ScratchDir dir;
-    writeIslands(dir.write(QStringLiteral("in/islands.bin"), {}));
-    const QString archive = dir.file(QStringLiteral("bad.tar"));
-    ASSERT_EQ(runShell(QStringLiteral("tar -S --format=pax --sparse-version=0.1 -cf %1 -C %2 "
-                                      "islands.bin")
-                           .arg(shellQuote(archive), shellQuote(dir.file(QStringLiteral("in"))))),
-              0);
-    QByteArray bytes = readFile(archive);
+    // The first span of the pax 0.1 map gains in its first digit (the record keeps its length):
+    // spans that do not add up to the stored bytes are damage, not a file of made-up holes.
+    QByteArray bytes = readFile(dir.file(QStringLiteral("3.tar")));
     const qsizetype span = bytes.indexOf("GNU.sparse.map=0,");
     ASSERT_GE(span, 0);
-    // The first span's length gains in its first digit; the record keeps its length.
     char &digit = bytes[span + 17];
     digit = digit == '9' ? '8' : '9';
-    dir.write(QStringLiteral("bad.tar"), bytes);
-    Opened<TarReader> tar(archive);
-    tar.list();
-    EXPECT_EQ(tar.code(), int(ArchiveErrorCode::Archive));
+    Opened<TarReader> damaged(dir.write(QStringLiteral("damaged.tar"), bytes));
+    damaged.list();
+    EXPECT_EQ(damaged.code(), int(ArchiveErrorCode::Archive));
 }
