@@ -3,7 +3,6 @@
 
 #include "support/ArchiveKit.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace ArchiveKit;

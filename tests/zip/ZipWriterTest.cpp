@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <unistd.h>
 
 using namespace ArchiveKit;
 
