@@ -1,3 +1,4 @@
+#include "ReaderOf.h"
 #include "archive/GzipReader.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
@@ -11,14 +12,6 @@ using namespace ArchiveKit;
 // and extracts as those tools do. A new oddity is one more row.
 
 namespace {
-
-std::unique_ptr<ReaderBase> readerFor(const QString &path, ArchiveEntry *root) {
-    if (path.endsWith(".zip"))
-        return ReaderBase::create<ZipReader>(path, root, nullptr, QString());
-    if (path.endsWith(".gz"))
-        return ReaderBase::create<GzipReader>(path, root, nullptr, QString());
-    return ReaderBase::create<TarReader>(path, root, nullptr, QString());
-}
 
 struct Odd {
     const char *label;
@@ -165,7 +158,11 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
             ASSERT_EQ(runShellIn(dir.path(), row.peer), 0);
         }
         const auto root = ArchiveEntry::rootEntry();
-        const auto reader = readerFor(dir.file(row.archive), root.get());
+        const QString archive = dir.file(row.archive);
+        const MakeReader make = archive.endsWith(".zip")  ? readerOf<ZipReader>
+                                : archive.endsWith(".gz") ? readerOf<GzipReader>
+                                                          : readerOf<TarReader>;
+        const auto reader = make(archive, root.get(), QString());
         reader->listEntries();
         EXPECT_EQ(listedPaths(root.get()), listOf(row.listed));
         const QString out = dir.file("out");
