@@ -14,15 +14,13 @@ TEST(Bzip2Blocks, DecodesWhatBzip2DecodesOnEveryCore) {
     const struct {
         const char *label;
         const char *command; // makes b.bz2 from b.bin (6 MB of noise) and a.txt
-        bool withA;          // a.txt's content follows b.bin's
-        std::optional<ArchiveErrorCode> error;
+        bool withA = false;  // a.txt's content follows b.bin's
+        std::optional<ArchiveErrorCode> error = {};
     } rows[] = {
-        {"blocks of 100 kB", "bzip2 -1 -c b.bin > b.bz2", false, {}},
+        {"blocks of 100 kB", "bzip2 -1 -c b.bin > b.bz2"},
         {"concatenated streams, one empty",
-         "(bzip2 -1 -c b.bin; bzip2 -c < /dev/null; bzip2 -9 -c a.txt) > b.bz2",
-         true,
-         {}},
-        {"bytes after the last stream", "bzip2 -c b.bin > b.bz2 && echo junk >> b.bz2", false, {}},
+         "(bzip2 -1 -c b.bin; bzip2 -c < /dev/null; bzip2 -9 -c a.txt) > b.bz2", true},
+        {"bytes after the last stream", "bzip2 -c b.bin > b.bz2 && echo junk >> b.bz2"},
         {"a damaged block",
          "bzip2 -1 -c b.bin > b.bz2 && printf '\\x55\\xAA' | dd of=b.bz2 bs=1 seek=3000000 "
          "conv=notrunc status=none",

@@ -3,6 +3,7 @@
 #include "archive/GzipReader.h"
 #include "archive/LibarchiveStreamReader.h"
 
+#include "ReaderOf.h"
 #include "support/ArchiveKit.h"
 
 #include <QFileInfo>
@@ -18,16 +19,11 @@ struct CutCase {
     // decodes whole blocks only: small ones leave some before the cut).
     const char *command;
     const char *name;
-    std::unique_ptr<CompressedFileReader> (*make)(const QString &path, ArchiveEntry *root);
+    MakeReader make;
     // The one file extraction gives: a.txt whole from a tar, or b, a non-empty part from the
     // start of b.bin.
     const char *kept;
 };
-
-template <class Reader>
-std::unique_ptr<CompressedFileReader> readerOf(const QString &path, ArchiveEntry *root) {
-    return ReaderBase::create<Reader>(path, root, nullptr, QString());
-}
 
 TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
     const auto gzip = readerOf<GzipReader>;
@@ -64,7 +60,9 @@ TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
             0);
         const QString path = dir.file(QString::fromLatin1(row.name));
         auto root = ArchiveEntry::rootEntry();
-        const std::unique_ptr<CompressedFileReader> reader = row.make(path, root.get());
+        const auto made = row.make(path, root.get(), QString());
+        auto *reader = dynamic_cast<CompressedFileReader *>(made.get());
+        ASSERT_TRUE(reader);
         reader->listEntries();
         ASSERT_TRUE(reader->archiveError());
         EXPECT_EQ(reader->archiveError()->message,

@@ -1,3 +1,4 @@
+#include "ReaderOf.h"
 #include "archive/GzipReader.h"
 #include "archive/TarReader.h"
 #include "archive/ZipReader.h"
@@ -12,26 +13,6 @@ using namespace ArchiveKit;
 
 namespace {
 
-// Every node below the root as its path.
-QStringList shown(const ArchiveEntry *node) {
-    QStringList lines;
-    for (const auto &child : node->children()) {
-        // Folders the tree made itself start with "/".
-        lines.append(child->path().mid(child->path().startsWith('/') ? 1 : 0));
-        lines.append(shown(child.get()));
-    }
-    lines.sort();
-    return lines;
-}
-
-std::unique_ptr<ReaderBase> readerFor(const QString &path, ArchiveEntry *root) {
-    if (path.endsWith(".zip"))
-        return ReaderBase::create<ZipReader>(path, root, nullptr, QString());
-    if (path.endsWith(".gz"))
-        return ReaderBase::create<GzipReader>(path, root, nullptr, QString());
-    return ReaderBase::create<TarReader>(path, root, nullptr, QString());
-}
-
 struct Odd {
     const char *label;
     // t.zip, t.tar or t.tar.gz, read by the reader of that format
@@ -39,7 +20,7 @@ struct Odd {
     // A python script (with archive_maker's add()) or, starting with "$ ", a shell command, run
     // in a folder holding a.txt, d/b.txt and big.bin, that makes the archive.
     const char *maker;
-    const char *listed; // as shown(), joined by ", "
+    const char *listed; // as listedPaths(), joined by ", "
     // What extraction gives, by contentsBelow(): "path: content" for a file, "path/"
     // for a folder, joined by ", ".
     const char *extracted;
@@ -177,9 +158,13 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
             ASSERT_EQ(runShellIn(dir.path(), row.peer), 0);
         }
         const auto root = ArchiveEntry::rootEntry();
-        const auto reader = readerFor(dir.file(row.archive), root.get());
+        const QString archive = dir.file(row.archive);
+        const MakeReader make = archive.endsWith(".zip")  ? readerOf<ZipReader>
+                                : archive.endsWith(".gz") ? readerOf<GzipReader>
+                                                          : readerOf<TarReader>;
+        const auto reader = make(archive, root.get(), QString());
         reader->listEntries();
-        EXPECT_EQ(shown(root.get()), listOf(row.listed));
+        EXPECT_EQ(listedPaths(root.get()), listOf(row.listed));
         const QString out = dir.file("out");
         QDir().mkpath(out);
         reader->extract(out);

@@ -21,7 +21,7 @@ std::unique_ptr<ProbeReader> probe() {
 
 } // namespace
 
-TEST(ArchiveBaseNames, DetectionRunsOnceOnShortNameLists) {
+TEST(ArchiveBaseNames, DetectionRunsOnceOnShortNameListsAndFieldsEndAtNul) {
     auto reader = probe();
     EXPECT_EQ(reader->encodingName(), "utf-8");
     EXPECT_EQ(reader->encoding(), kUTF8StringEncoding);
@@ -39,11 +39,9 @@ TEST(ArchiveBaseNames, DetectionRunsOnceOnShortNameLists) {
     reader->collectName(cyrillic.constData(), cyrillic.size());
     reader->detectCollectedNames();
     EXPECT_EQ(reader->encodingName(), "Shift_JIS") << "detection runs once per reader";
-}
 
-// Names decoded in a detected or chosen encoding are in the readers' tables (zip's and RAR's).
-TEST(ArchiveBaseNames, FieldsEndAtNul) {
-    auto reader = probe();
+    // Names decoded in a detected or chosen encoding are in the readers' tables (zip's and
+    // RAR's); a field ends at its first NUL.
     const char field[8] = {'a', 'b', 'c', '\0', '\0', '\0', '\0', '\0'};
     EXPECT_EQ(reader->decodeName(field, sizeof field), "abc");
     EXPECT_EQ(reader->decodeName(field, 0), "");

@@ -80,7 +80,7 @@ TEST(TarHeaderParserNumbers, OctalAndBase256Fields) {
             << c.label;
 }
 
-TEST(TarHeaderParserRecords, UstarPrefixJoinsOnlyUnderThePosixMagic) {
+TEST(TarHeaderParserRecords, UstarPrefixJoinsOnlyUnderThePosixMagicAndTheChecksumGuardsEveryByte) {
     auto header = TarHeaderParser::parse(makeBlock(kPosixMagic).constData());
     ASSERT_TRUE(header);
     EXPECT_EQ(header->type, TarRecordType::RegularFile);
@@ -93,11 +93,9 @@ TEST(TarHeaderParserRecords, UstarPrefixJoinsOnlyUnderThePosixMagic) {
     header = TarHeaderParser::parse(makeBlock(QByteArray("ustar  \0", 8)).constData());
     ASSERT_TRUE(header);
     EXPECT_EQ(header->name, QByteArray(100, 'n'));
-}
 
-TEST(TarHeaderParserRecords, ChecksumGuardsEveryByteButNotTheEndBlock) {
+    // The checksum guards every byte, but the end block has none.
     const QByteArray block = makeBlock(kPosixMagic);
-    ASSERT_TRUE(TarHeaderParser::parse(block.constData()));
     for (const qsizetype at : {qsizetype(0), qsizetype(130), qsizetype(300), qsizetype(511)}) {
         QByteArray damaged = block;
         damaged[at] = char(damaged[at] ^ 0x01);

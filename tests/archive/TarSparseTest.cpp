@@ -28,12 +28,6 @@ QByteArray writeIslands(const QString &path) {
     return readFile(path);
 }
 
-qint64 allocatedBytes(const QString &path) {
-    struct stat info = {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_blocks) * 512
-                                                                    : -1;
-}
-
 } // namespace
 
 TEST(TarSparse, EveryGnuFormListsTheRealSizeAndExtractsWithHoles) {
@@ -70,28 +64,19 @@ TEST(TarSparse, EveryGnuFormListsTheRealSizeAndExtractsWithHoles) {
             EXPECT_EQ(tar.code(), 0);
             const QString extracted = out + QStringLiteral("/islands.bin");
             EXPECT_EQ(readFile(extracted), islands);
-            EXPECT_LT(allocatedBytes(extracted), islands.size() / 4);
+            struct stat info = {};
+            ASSERT_EQ(::lstat(QFile::encodeName(extracted).constData(), &info), 0);
+            EXPECT_LT(qint64(info.st_blocks) * 512, islands.size() / 4) << "the holes were filled";
         }
     }
-}
-
-// A map whose spans do not add up to the stored bytes is damage, not a file of made-up holes.
-TEST(TarSparse, AMapThatDoesNotAddUpIsDamage) {
-    ScratchDir dir;
-    writeIslands(dir.write(QStringLiteral("in/islands.bin"), {}));
-    const QString archive = dir.file(QStringLiteral("bad.tar"));
-    ASSERT_EQ(runShell(QStringLiteral("tar -S --format=pax --sparse-version=0.1 -cf %1 -C %2 "
-                                      "islands.bin")
-                           .arg(shellQuote(archive), shellQuote(dir.file(QStringLiteral("in"))))),
-              0);
-    QByteArray bytes = readFile(archive);
+    // The first span of the pax 0.1 map gains in its first digit (the record keeps its length):
+    // spans that do not add up to the stored bytes are damage, not a file of made-up holes.
+    QByteArray bytes = readFile(dir.file(QStringLiteral("3.tar")));
     const qsizetype span = bytes.indexOf("GNU.sparse.map=0,");
     ASSERT_GE(span, 0);
-    // The first span's length gains in its first digit; the record keeps its length.
     char &digit = bytes[span + 17];
     digit = digit == '9' ? '8' : '9';
-    dir.write(QStringLiteral("bad.tar"), bytes);
-    Opened<TarReader> tar(archive);
-    tar.list();
-    EXPECT_EQ(tar.code(), int(ArchiveErrorCode::Archive));
+    Opened<TarReader> damaged(dir.write(QStringLiteral("damaged.tar"), bytes));
+    damaged.list();
+    EXPECT_EQ(damaged.code(), int(ArchiveErrorCode::Archive));
 }

@@ -99,7 +99,7 @@ TEST(ZipAttributes, ModesAndDates) {
     ScratchDir dir;
     ASSERT_TRUE(makeZip(dir, R"PY(
 add(z, 'folder/', mode=0o40755, date=(2010, 1, 2, 3, 4, 6))
-add(z, 'folder/run.sh', b'#!/bin/sh\n', mode=0o100755, date=(2005, 6, 7, 8, 9, 10))
+add(z, 'folder/run.sh', b'#!/bin/sh\n', mode=0o100755)
 add(z, 'folder/plain.txt', b'no unix mode', attr=0x20)
 )PY"));
     const mode_t previous = ::umask(022);
@@ -110,8 +110,7 @@ add(z, 'folder/plain.txt', b'no unix mode', attr=0x20)
     EXPECT_EQ(zip.code(), 0);
     EXPECT_EQ(modeOf(dir.file("out/folder/run.sh")), 0755u);
     EXPECT_EQ(modeOf(dir.file("out/folder/plain.txt")), 0644u);
-    EXPECT_EQ(FileAttributes::modifiedDate(dir.file("out/folder/run.sh")),
-              localDate(2005, 6, 7, 8, 9, 10));
+    // Files' dates are the conformance test's.
     EXPECT_EQ(FileAttributes::modifiedDate(dir.file("out/folder")), localDate(2010, 1, 2, 3, 4, 6))
         << "a folder keeps its date although files were written into it";
 

@@ -32,27 +32,14 @@ TEST(FileAttributes, ModesKeepOwnerRightsAndRespectUmask) {
     EXPECT_TRUE(FileAttributes::setRestoredMode(dir.file("missing"), 0644).has_value());
 }
 
-TEST(FileAttributes, DatesApplyToTheLinkNotItsTarget) {
-    ScratchDir dir;
-    const QDateTime date(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
-    const QString target = dir.write("target.txt", "x");
-    const QString link = dir.file("link");
-    ASSERT_TRUE(QFile::link("target.txt", link));
-    const QDateTime targetDate = *FileAttributes::modifiedDate(target);
-    EXPECT_FALSE(FileAttributes::setModifiedDate(date, link).has_value());
-    EXPECT_EQ(FileAttributes::modifiedDate(link), date);
-    EXPECT_EQ(FileAttributes::modifiedDate(target), targetDate);
-    EXPECT_FALSE(FileAttributes::setModifiedDate(std::nullopt, dir.file("missing")).has_value());
-    EXPECT_TRUE(FileAttributes::setModifiedDate(date, dir.file("missing")).has_value());
-    EXPECT_FALSE(FileAttributes::modifiedDate(dir.file("missing")).has_value());
-}
-
-TEST(FileAttributes, TypesAndSizes) {
+// Types, sizes and dates are the item's own, not those of the target of a link.
+TEST(FileAttributes, TypesSizesAndDatesOfLinksAreTheirOwn) {
     ScratchDir dir;
     QDir(dir.path()).mkdir("folder");
-    dir.write("file", "12345");
+    const QString file = dir.write("file", "12345");
     ASSERT_TRUE(QFile::link("folder", dir.file("to-folder")));
     ASSERT_TRUE(QFile::link("nowhere", dir.file("dangling")));
+    ASSERT_TRUE(QFile::link("file", dir.file("to-file")));
     struct Case {
         const char *name;
         bool folder;
@@ -69,4 +56,13 @@ TEST(FileAttributes, TypesAndSizes) {
         EXPECT_EQ(FileAttributes::isFolder(dir.file(c.name)), c.folder) << c.name;
         EXPECT_EQ(FileAttributes::fileSize(dir.file(c.name)), c.size) << c.name;
     }
+
+    const QDateTime date(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
+    const QDateTime fileDate = *FileAttributes::modifiedDate(file);
+    EXPECT_FALSE(FileAttributes::setModifiedDate(date, dir.file("to-file")).has_value());
+    EXPECT_EQ(FileAttributes::modifiedDate(dir.file("to-file")), date);
+    EXPECT_EQ(FileAttributes::modifiedDate(file), fileDate);
+    EXPECT_FALSE(FileAttributes::setModifiedDate(std::nullopt, dir.file("missing")).has_value());
+    EXPECT_TRUE(FileAttributes::setModifiedDate(date, dir.file("missing")).has_value());
+    EXPECT_FALSE(FileAttributes::modifiedDate(dir.file("missing")).has_value());
 }

@@ -13,11 +13,14 @@
 
 using ArchiveKit::readFile;
 
-TEST(FreePlacement, FreeFileNamesCountUpAndKeepTarTogether) {
+// Names count up past every item in the way, folders and dangling links included, and keep a
+// tar's extensions together.
+TEST(FreePlacement, FreeNamesCountUpPastFoldersAndDanglingLinks) {
     ScratchDir dir;
-    for (const char *taken : {"report.zip", "report 2.zip", "a.tar.gz", "notes"})
+    for (const char *taken : {"report.zip", "report 2.zip", "a.tar.gz", "notes", "docs/a.txt"})
         dir.write(taken, "x");
     QFile::link("/nonexistent", dir.file("dangling.txt"));
+    QFile::link("/nonexistent", dir.file("docs 2"));
     struct Case {
         const char *name;
         const char *extension;
@@ -35,20 +38,13 @@ TEST(FreePlacement, FreeFileNamesCountUpAndKeepTarTogether) {
         EXPECT_EQ(FreePlacement::freeFileName(dir.path(), c.name, c.extension),
                   dir.file(c.expected))
             << c.name;
-}
-
-TEST(FreePlacement, FoldersAndDanglingLinksCountAsTaken) {
-    ScratchDir dir;
-    QDir().mkpath(dir.file("out/docs"));
-    QFile::link("/nonexistent", dir.file("out/docs 2"));
-    dir.write("src/docs/a.txt", "a");
+    dir.write("src/docs/a.txt", "moved");
     const QString placed =
-        FreePlacement::moveToFreeFolderName(dir.file("src/docs"), dir.file("out"), "docs");
-    EXPECT_EQ(placed, dir.file("out/docs 3")) << "even a dangling link is never replaced";
-    EXPECT_EQ(readFile(placed + "/a.txt"), "a");
-    EXPECT_TRUE(QFileInfo(dir.file("out/docs 2")).isSymLink());
-    EXPECT_TRUE(
-        FreePlacement::moveToFreeFolderName(dir.file("missing"), dir.file("out"), "m").isNull());
+        FreePlacement::moveToFreeFolderName(dir.file("src/docs"), dir.path(), "docs");
+    EXPECT_EQ(placed, dir.file("docs 3"));
+    EXPECT_EQ(readFile(placed + "/a.txt"), "moved");
+    EXPECT_TRUE(QFileInfo(dir.file("docs 2")).isSymLink()) << "a dangling link was replaced";
+    EXPECT_TRUE(FreePlacement::moveToFreeFolderName(dir.file("missing"), dir.path(), "m").isNull());
 }
 
 TEST(FreePlacement, RacingPlacementsTakeTheFirstFreeNamesAndNeverReplaceEachOther) {

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <unistd.h>
 
 using namespace ArchiveKit;
 
@@ -36,7 +35,48 @@ bool zipOnWorkerThread(const std::function<bool()> &zip) {
 
 } // namespace
 
-TEST(ZipFileArchiveNames, RelativeToTheFirstCaseInsensitiveOccurrenceOfTheBase) {
+// The names, data and link targets are the peer tools' to check. Hidden items inside the folders
+// given are left out only when asked, an item given directly never.
+TEST(ZipFileArchiveEntries, FoldersFilesAndLinksWithFixedModesAndTheTimeOfWriting) {
+    ScratchDir dir;
+    const QString photos = makeSampleTree(dir.path());
+    const QString hiddenTop = dir.write(".top-secret", "given directly");
+    const QSet<QString> hidden = {"Photos/.DS_Store", "Photos/.git/", "Photos/.git/config"};
+    // Written with the time of writing, whatever the file's own date.
+    FileAttributes::setModifiedDate(localDate(2001, 2, 3, 4, 5, 6), photos + "/x.txt");
+    for (const bool ignore : {false, true}) {
+        SCOPED_TRACE(ignore ? "hidden items left out" : "hidden items kept");
+        const QString archive = dir.file(QStringLiteral("out-%1.zip").arg(ignore));
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
+        ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({photos, hiddenTop}, nullptr, archive,
+                                                        ScanOptions::instance(ignore)));
+        const QDateTime after = QDateTime::currentDateTime().addSecs(2);
+
+        const ZipListing listing = inspectZip(archive);
+        ASSERT_TRUE(listing.valid);
+        EXPECT_EQ(listing.items.size(), ignore ? 11 : 14);
+        const QSet<QString> names = nameSet(listing);
+        EXPECT_TRUE(names.contains({".top-secret", "Photos/x.txt", "Photos/empty/"}));
+        EXPECT_EQ(names.contains(hidden), !ignore);
+        EXPECT_EQ(names.intersects(hidden), !ignore);
+        for (const ZipItem &item : listing.items) {
+            SCOPED_TRACE(item.name.toStdString());
+            EXPECT_EQ(item.method, 8);
+            EXPECT_EQ(item.system, 3);
+            const bool ascii = std::all_of(item.name.begin(), item.name.end(),
+                                           [](QChar c) { return c.unicode() < 0x80; });
+            EXPECT_EQ((item.flags & 0x800) != 0, !ascii);
+            const bool link = item.name == "Photos/ln" || item.name == "Photos/dangling";
+            EXPECT_EQ(item.mode, item.name.endsWith('/') ? kFolderMode
+                                 : link                  ? kLinkMode
+                                                         : kFileMode);
+            EXPECT_TRUE(item.date >= before && item.date <= after);
+        }
+    }
+}
+
+// Names are relative to the first case-insensitive occurrence of the base.
+TEST(ZipFileArchiveEntries, NamesFollowTheBaseAndRepeatsAreAllWritten) {
     ScratchDir dir;
     ZipWriter writer(dir.file("names.zip"));
     writer.setRelativeBase("/Users/u/Desktop");
@@ -49,54 +89,7 @@ TEST(ZipFileArchiveNames, RelativeToTheFirstCaseInsensitiveOccurrenceOfTheBase) 
     };
     for (const auto &[path, name] : cases)
         EXPECT_EQ(writer.relativePath(path), name) << path.toStdString();
-}
 
-// The names, data and link targets are the peer tools' to check.
-TEST(ZipFileArchiveEntries, FoldersFilesAndLinksWithFixedModesAndTheTimeOfWriting) {
-    ScratchDir dir;
-    const QString photos = makeSampleTree(dir.path());
-    // Written with the time of writing, whatever the file's own date.
-    FileAttributes::setModifiedDate(localDate(2001, 2, 3, 4, 5, 6), photos + "/x.txt");
-    const QString archive = dir.file("out.zip");
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
-    ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({photos}, nullptr, archive));
-    const QDateTime after = QDateTime::currentDateTime().addSecs(2);
-
-    const ZipListing listing = inspectZip(archive);
-    ASSERT_TRUE(listing.valid);
-    ASSERT_EQ(listing.items.size(), 13);
-    for (const ZipItem &item : listing.items) {
-        SCOPED_TRACE(item.name.toStdString());
-        EXPECT_EQ(item.method, 8);
-        EXPECT_EQ(item.system, 3);
-        const bool ascii = std::all_of(item.name.begin(), item.name.end(),
-                                       [](QChar c) { return c.unicode() < 0x80; });
-        EXPECT_EQ((item.flags & 0x800) != 0, !ascii);
-        const bool link = item.name == "Photos/ln" || item.name == "Photos/dangling";
-        EXPECT_EQ(item.mode, item.name.endsWith('/') ? kFolderMode : link ? kLinkMode : kFileMode);
-        EXPECT_TRUE(item.date >= before && item.date <= after);
-    }
-}
-
-TEST(ZipFileArchiveEntries, HiddenItemsLeftOutInsideFoldersOnlyWhenAsked) {
-    ScratchDir dir;
-    const QString photos = makeSampleTree(dir.path());
-    const QString hiddenTop = dir.write(".top-secret", "given directly");
-    const QSet<QString> hidden = {"Photos/.DS_Store", "Photos/.git/", "Photos/.git/config"};
-    for (const bool ignore : {false, true}) {
-        SCOPED_TRACE(ignore);
-        const QString archive = dir.file(QStringLiteral("hidden-%1.zip").arg(ignore));
-        ASSERT_TRUE(ZipWriter::zipFilesRelativeToParent({photos, hiddenTop}, nullptr, archive,
-                                                        ScanOptions::instance(ignore)));
-        const QSet<QString> names = nameSet(inspectZip(archive));
-        EXPECT_TRUE(names.contains({".top-secret", "Photos/x.txt", "Photos/empty/"}));
-        EXPECT_EQ(names.contains(hidden), !ignore);
-        EXPECT_EQ(names.intersects(hidden), !ignore);
-    }
-}
-
-TEST(ZipFileArchiveEntries, NamesFollowTheBaseAndRepeatsAreAllWritten) {
-    ScratchDir dir;
     const QString photos = makeSampleTree(dir.path());
     const QString based = dir.file("based.zip");
     ASSERT_TRUE(ZipWriter::zipFiles({photos + "/sub/data.bin", photos + "/x.txt"}, nullptr, based,
