@@ -158,9 +158,7 @@ bool CompressedFileReader::generateTempFile(const std::vector<DataFollower> &fol
     }
     // Data too large for memory goes to the cache folder on disk, not to /tmp.
     const QString folder = TempFolders::newLargeItemFolder();
-    // Decoded data is hardly ever smaller than the archive: a large one goes to the file at once.
-    const bool fitsMemory = FileAttributes::fileSize(filePath()) < quint64(kLargestInMemory);
-    DecodedStaging staging(fitsMemory ? MemoryBlock::reserveUpTo(kLargestInMemory) : nullptr,
+    DecodedStaging staging(MemoryBlock::reserveUpTo(kLargestInMemory),
                            folder + QLatin1Char('/') + tempFileName());
     readProgress_.reset();
     cutShort_ = false;

@@ -59,16 +59,10 @@ bool DecodedStaging::spill() {
     spilled_ = true;
     file_.setFileName(path_);
     // Unbuffered, so that what was written can be read at once.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        (size_ > 0 && file_.write(memory_->data(), size_) != size_)) {
         fail(errno);
         return false;
-    }
-    // The followers read these bytes from memory, which stays until finish(): no copy, no growth.
-    if (size_ > 0) {
-        writes_.post([this, prefix = size_] {
-            if (file_.write(memory_->data(), prefix) != prefix)
-                fail(errno);
-        });
     }
     return true;
 }
