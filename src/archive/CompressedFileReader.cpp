@@ -56,12 +56,13 @@ void CompressedFileReader::reportDamage() {
 void CompressedFileReader::listTarWhileDecompressing() {
     // The tar headers are read on a second thread as the data comes out, so a first listing
     // costs about the decompression alone.
-    std::vector<DataFollower> followers{[this](const DecodedStaging &staging) {
+    std::vector<TempFileFollower> followers{[this](const DecodedStaging &staging) {
         tarManager_ = makeTarReader(staging.path());
         tarManager_->readFrom(staging.memory(), &staging.growth());
         tarManager_->listEntries();
     }};
-    // An announced extraction reads the same data on a third; its progress is the listing's.
+    // An announced extraction reads the same growing file on a third; its progress is the
+    // listing's.
     if (!earlyDestination_.isEmpty()) {
         followers.push_back([this](const DecodedStaging &staging) {
             earlyExtractor_ = makeTarReader(staging.path());
@@ -141,7 +142,7 @@ void CompressedFileReader::setRestoresDates(bool value) {
         tarManager_->setRestoresDates(value);
 }
 
-bool CompressedFileReader::generateTempFile(const std::vector<DataFollower> &followers) {
+bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> &followers) {
     if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
@@ -166,7 +167,7 @@ bool CompressedFileReader::generateTempFile(const std::vector<DataFollower> &fol
     std::optional<TaskQueue> following;
     if (!followers.empty()) {
         following.emplace(TaskQueue::Options{.width = int(followers.size()), .tasksWait = true});
-        for (const DataFollower &follower : followers)
+        for (const TempFileFollower &follower : followers)
             following->post([&follower, &staging] { follower(staging); });
     }
     staging_ = &staging;

@@ -42,11 +42,11 @@ public:
     }
 
     // Reads the decompressed data while it comes out, on another thread.
-    using DataFollower = std::function<void(const DecodedStaging &staging)>;
+    using TempFileFollower = std::function<void(const DecodedStaging &staging)>;
     // Decompresses into memory or into tempFile() unless an earlier call already did so
     // completely, running the followers side by side. A failed or cancelled decompression leaves
     // no temporary file behind.
-    bool generateTempFile(const std::vector<DataFollower> &followers = {});
+    bool generateTempFile(const std::vector<TempFileFollower> &followers = {});
     void removeTempFile();
     // The temporary file; empty while there is none, the data being in memory.
     QString tempFile() const { return tempFile_; }
