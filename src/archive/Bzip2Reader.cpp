@@ -68,15 +68,15 @@ void Bzip2Reader::closeArchive() {
     file_ = nullptr;
 }
 
-bool Bzip2Reader::decompress() {
-    if (const auto done = decompressInParallel())
+bool Bzip2Reader::decompress(QFile &output) {
+    if (const auto done = decompressInParallel(output))
         return *done;
     if (!openArchive())
         return false;
     QByteArray leftover;
     bool complete = true;
     for (bool isFirst = true; complete && hasMoreInput(leftover); isFirst = false) {
-        const StreamEnd end = decompressStream(leftover, isFirst);
+        const StreamEnd end = decompressStream(output, leftover, isFirst);
         complete = end != StreamEnd::Failed;
         // Data after the last stream that is no bzip2 stream is ignored, as bzip2 itself does.
         if (end == StreamEnd::TrailingData)
@@ -86,7 +86,7 @@ bool Bzip2Reader::decompress() {
     return complete;
 }
 
-std::optional<bool> Bzip2Reader::decompressInParallel() {
+std::optional<bool> Bzip2Reader::decompressInParallel(QFile &output) {
     QFile archive(filePath());
     if (ThreadPool::shared().width() < 2 || !archive.open(QIODevice::ReadOnly) ||
         archive.size() < kParallelMinimum)
@@ -158,7 +158,7 @@ std::optional<bool> Bzip2Reader::decompressInParallel() {
         }
         streamCrc =
             Bzip2Blocks::combineCrc(streamCrc, Bzip2Blocks::blockCrc(data, size, blocks[index]));
-        if (!writeDecompressed(decoded->constData(), decoded->size(), blocks[last].end / 8))
+        if (!writeDecompressed(output, decoded->constData(), decoded->size(), blocks[last].end / 8))
             return finish(false);
         if (const auto expected = blocks[last].streamCrc) {
             if (*expected != streamCrc) {
@@ -177,7 +177,8 @@ std::optional<bool> Bzip2Reader::decompressInParallel() {
     return finish(true);
 }
 
-Bzip2Reader::StreamEnd Bzip2Reader::decompressStream(QByteArray &leftover, bool isFirst) {
+Bzip2Reader::StreamEnd Bzip2Reader::decompressStream(QFile &output, QByteArray &leftover,
+                                                     bool isFirst) {
     ReadStream stream(file_, leftover);
     if (stream.status != BZ_OK) {
         errorArchive();
@@ -191,7 +192,7 @@ Bzip2Reader::StreamEnd Bzip2Reader::decompressStream(QByteArray &leftover, bool 
         }
         const int got = BZ2_bzRead(&stream.status, stream.handle, buffer.data(), kReadSize);
         if ((stream.status == BZ_OK || stream.status == BZ_STREAM_END) && got > 0 &&
-            !writeDecompressed(buffer.constData(), got, quint64(ftello(file_))))
+            !writeDecompressed(output, buffer.constData(), got, quint64(ftello(file_))))
             return StreamEnd::Failed;
     } while (stream.status == BZ_OK);
     if (stream.status == BZ_DATA_ERROR_MAGIC && !isFirst)

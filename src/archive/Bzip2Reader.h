@@ -20,18 +20,18 @@ protected:
     QStringList tarExtensions() const override {
         return {QStringLiteral("tbz"), QStringLiteral("tbz2")};
     }
-    bool decompress() override;
+    bool decompress(QFile &output) override;
 
 private:
     enum class StreamEnd { Ended, TrailingData, Failed };
 
     // Decodes the blocks on every core when the file is plain bzip2 streams large enough to
     // gain from it; none when the stream-by-stream decoding below is to do the work.
-    std::optional<bool> decompressInParallel();
+    std::optional<bool> decompressInParallel(QFile &output);
 
     // Decodes one stream, starting with the bytes the previous one read ahead; hands back the
     // bytes it read beyond its own end.
-    StreamEnd decompressStream(QByteArray &leftover, bool isFirst);
+    StreamEnd decompressStream(QFile &output, QByteArray &leftover, bool isFirst);
     bool hasMoreInput(const QByteArray &leftover);
 
     FILE *file_ = nullptr;

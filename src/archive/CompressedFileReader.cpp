@@ -2,10 +2,10 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
-#include "archive/DecodedStaging.h"
 #include "archive/TarReader.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
+#include "util/FileGrowth.h"
 #include "util/FileOps.h"
 #include "util/FreePlacement.h"
 #include "util/MemoryBlock.h"
@@ -19,7 +19,45 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <optional>
+
+// Writes the decompressed data on a strand of the pool and tells the follower how far it got, so
+// that decompressing, writing and reading the tar overlap.
+class CompressedFileReader::TempFileFeed {
+public:
+    TempFileFeed(QFile &output, FileGrowth &growth)
+        : output_(output)
+        , growth_(growth) {}
+
+    // False once a write has failed.
+    bool append(const char *data, qint64 length) {
+        if (failed_)
+            return false;
+        writes_.post(
+            [this, chunk = QByteArray(data, length)] {
+                if (!failed_ && output_.write(chunk) == chunk.size())
+                    growth_.grow(chunk.size());
+                else
+                    failed_ = true;
+            },
+            length);
+        return true;
+    }
+    // Waits for every write; true when all of them succeeded.
+    bool close() {
+        writes_.wait();
+        return !failed_;
+    }
+
+private:
+    static constexpr qint64 kBudget = qint64{8} * 1024 * 1024;
+
+    QFile &output_;
+    FileGrowth &growth_;
+    std::atomic<bool> failed_ = false;
+    TaskQueue writes_{{.width = 1, .budget = kBudget}};
+};
 
 CompressedFileReader::~CompressedFileReader() {
     removeTempFile();
@@ -56,19 +94,21 @@ void CompressedFileReader::reportDamage() {
 void CompressedFileReader::listTarWhileDecompressing() {
     // The tar headers are read on a second thread as the data comes out, so a first listing
     // costs about the decompression alone.
-    std::vector<TempFileFollower> followers{[this](const DecodedStaging &staging) {
-        tarManager_ = makeTarReader(staging.path());
-        tarManager_->readFrom(staging.memory(), &staging.growth());
+    std::vector<TempFileFollower> followers{[this](const QString &path, const FileGrowth &growth) {
+        tarManager_ = makeTarReader(path);
+        tarManager_->followGrowth(&growth);
         tarManager_->listEntries();
+        tarManager_->followGrowth(nullptr);
     }};
     // An announced extraction reads the same growing file on a third; its progress is the
     // listing's.
     if (!earlyDestination_.isEmpty()) {
-        followers.push_back([this](const DecodedStaging &staging) {
-            earlyExtractor_ = makeTarReader(staging.path());
+        followers.push_back([this](const QString &path, const FileGrowth &growth) {
+            earlyExtractor_ = makeTarReader(path);
             earlyExtractor_->setProgressReceiver(nullptr);
-            earlyExtractor_->readFrom(staging.memory(), &staging.growth());
+            earlyExtractor_->followGrowth(&growth);
             earlyExtractor_->extract(earlyDestination_);
+            earlyExtractor_->followGrowth(nullptr);
         });
     }
     const bool complete = generateTempFile(followers);
@@ -76,8 +116,8 @@ void CompressedFileReader::listTarWhileDecompressing() {
     if (!complete) {
         tarManager_.reset();
         rootEntry()->clear();
-    } else if (!tarManager_) {
-        // Decoded into memory in one go: no data came out for the follower to read.
+    } else if (staged_) {
+        // Decoded into memory in one go: no file grew for the follower to read.
         tarManager_ = makeTarReader(decompressedName());
         tarManager_->listEntries();
     }
@@ -157,46 +197,51 @@ bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> 
         staged_ = std::move(block);
         return true;
     }
-    // Data too large for memory goes to the cache folder on disk, not to /tmp.
+    // A decompressed tar may be large: it goes to the cache folder on disk, not to /tmp.
     const QString folder = TempFolders::newLargeItemFolder();
-    DecodedStaging staging(MemoryBlock::reserveUpTo(kLargestInMemory),
-                           folder + QLatin1Char('/') + tempFileName());
+    // Unbuffered, so that what was written can be read at once.
+    QFile output(folder + QLatin1Char('/') + tempFileName());
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        errorFailedToCreateFile(tempFileName());
+        FileOps::removeItem(folder);
+        return false;
+    }
     readProgress_.reset();
     cutShort_ = false;
-    // The followers wait for the data: they run on lanes of their own.
+    FileGrowth growth;
+    // The follower waits for the feed's writes: it runs on a lane of its own.
     std::optional<TaskQueue> following;
+    std::optional<TempFileFeed> feed;
     if (!followers.empty()) {
         following.emplace(TaskQueue::Options{.width = int(followers.size()), .tasksWait = true});
         for (const TempFileFollower &follower : followers)
-            following->post([&follower, &staging] { follower(staging); });
+            following->post(
+                [&follower, &growth, path = output.fileName()] { follower(path, growth); });
+        feed_ = &feed.emplace(output, growth);
     }
-    staging_ = &staging;
-    bool complete = decompress();
-    staging_ = nullptr;
-    const bool written = staging.finish();
+    bool complete = decompress(output);
+    const bool written = !feed || feed->close();
     if (!written && complete) {
-        stagingFailed(staging);
+        errorFailedToCreateFile(tempFileName());
         complete = false;
     }
+    feed_ = nullptr;
+    feed.reset();
+    output.close();
+    growth.finish();
     following.reset();
     // A stream cut short keeps what it gave; anything else must not pass for a complete result
     // in a later call (damaged data may decode to wrong bytes before the damage shows).
-    if (!complete && cutShort_ && written && staging.size() > 0) {
+    if (!complete && cutShort_ && written && output.size() > 0) {
         damage_ = ::archiveError(ArchiveErrorCode::CutShort);
         complete = true;
     }
-    if (complete && staging.spilled())
-        tempFile_ = staging.path();
-    else if (complete)
-        staged_ = staging.takeMemory();
-    if (tempFile_.isEmpty())
+    if (!complete) {
         FileOps::removeItem(folder);
-    // The followers' readers outlive the staging: from now on they read what it left.
-    for (TarReader *reader : {tarManager_.get(), earlyExtractor_.get()}) {
-        if (reader)
-            reader->readFrom(stagedBytes(), nullptr);
+        return false;
     }
-    return complete;
+    tempFile_ = output.fileName();
+    return true;
 }
 
 void CompressedFileReader::removeTempFile() {
@@ -246,14 +291,11 @@ void CompressedFileReader::copyDecompressed(const QString &destination) {
         errorFailedToCreateFile(PathUtil::fileName(target));
 }
 
-char *CompressedFileReader::inPlaceBuffer(qint64 length) const {
-    return staging_ ? staging_->freeSpace(length) : nullptr;
-}
-
-bool CompressedFileReader::writeDecompressed(const char *data, qint64 length,
+bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qint64 length,
                                              quint64 readPosition) {
-    if (!staging_->append(data, length)) {
-        stagingFailed(*staging_);
+    const bool written = feed_ ? feed_->append(data, length) : output.write(data, length) == length;
+    if (!written) {
+        errorFailedToCreateFile(PathUtil::fileName(output.fileName()));
         return false;
     }
     if (readProgress_.add(quint64(length))) {
@@ -275,18 +317,11 @@ TarReader *CompressedFileReader::tarReader() {
     return tarManager_.get();
 }
 
-void CompressedFileReader::stagingFailed(const DecodedStaging &staging) {
-    writeFailed(writeError(staging.writeErrno(), tempFileName()), tempFileName());
-}
-
-QByteArrayView CompressedFileReader::stagedBytes() const {
-    return staged_ ? staged_->bytes() : QByteArrayView();
-}
-
 std::unique_ptr<TarReader> CompressedFileReader::makeTarReader(const QString &tarPath) const {
     auto reader = ReaderBase::create<TarReader>(tarPath, rootEntry(), progressReceiver(),
                                                 password(), fileEncoding());
     reader->setRestoresDates(restoresDates());
-    reader->readFrom(stagedBytes(), nullptr);
+    if (staged_)
+        reader->readFromMemory(staged_->bytes());
     return reader;
 }

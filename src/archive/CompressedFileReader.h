@@ -10,11 +10,12 @@
 #include <memory>
 #include <vector>
 
-class DecodedStaging;
+class FileGrowth;
+class QFile;
 
-// What the readers of compressed files share: the archive is decompressed once, into memory
-// while it fits (kLargestInMemory, and a quarter of the memory free), else into a temporary
-// file; tar content is then read by a tar reader on that copy, anything else is one entry.
+// What the gzip and bzip2 readers share: the archive is decompressed once, into memory when its
+// decoded size is known up front and small beside the memory free, else into a temporary file;
+// tar content is then read by a tar reader on that copy, anything else is one entry.
 class CompressedFileReader : public ReaderBase {
 public:
     using ReaderBase::ReaderBase;
@@ -41,11 +42,11 @@ public:
         earlyDestination_ = destination;
     }
 
-    // Reads the decompressed data while it comes out, on another thread.
-    using TempFileFollower = std::function<void(const DecodedStaging &staging)>;
+    // Reads the temporary file while it is being written, on another thread.
+    using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
     // Decompresses into memory or into tempFile() unless an earlier call already did so
-    // completely, running the followers side by side. A failed or cancelled decompression leaves
-    // no temporary file behind.
+    // completely, running the followers side by side while a temporary file is written. A failed
+    // or cancelled decompression leaves no temporary file behind.
     bool generateTempFile(const std::vector<TempFileFollower> &followers = {});
     void removeTempFile();
     // The temporary file; empty while there is none, the data being in memory.
@@ -59,23 +60,17 @@ public:
     void copyDecompressed(const QString &destination);
 
 protected:
-    // The most decompressed bytes held in memory; more go to a temporary file.
-    static constexpr qint64 kLargestInMemory = qint64{512} * 1024 * 1024;
-
     // Extensions, lower-case, that name a compressed tar ("tgz").
     virtual QStringList tarExtensions() const = 0;
-    // Decompresses the whole archive through writeDecompressed(). On failure (or cancellation)
-    // it has recorded the error and answers false.
-    virtual bool decompress() = 0;
+    // Decompresses the whole archive into the open output. On failure (or cancellation) it has
+    // recorded the error and answers false.
+    virtual bool decompress(QFile &output) = 0;
     // Decompresses the whole archive into memory when the decoded size is known up front and
     // fits (MemoryBlock::reserve); null, with nothing recorded, when decompress() is to run.
     virtual std::unique_ptr<MemoryBlock> decompressToMemory() { return nullptr; }
-    // Where the next length decompressed bytes may be decoded in place, so that
-    // writeDecompressed() copies nothing; null when they go through the caller's buffer.
-    char *inPlaceBuffer(qint64 length) const;
     // Writes decompressed bytes and, once enough have been written since the last report,
     // reports the archive's read position. False (with the error recorded) when writing fails.
-    bool writeDecompressed(const char *data, qint64 length, quint64 readPosition);
+    bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
     // Records that the compressed data ends before its stream does; what was decompressed up to
     // there is kept.
     void errorCutShort();
@@ -87,9 +82,6 @@ private:
     // The decompressed data's path, or its name while it is in memory.
     QString decompressedName() const;
     TarReader *tarReader();
-    // The decompressed data in memory; null when it is in the temporary file.
-    QByteArrayView stagedBytes() const;
-    void stagingFailed(const DecodedStaging &staging);
     std::unique_ptr<TarReader> makeTarReader(const QString &tarPath) const;
 
     // Decompression broke off after some data; kept as if complete, with this error.
@@ -105,6 +97,7 @@ private:
     std::unique_ptr<TarReader> earlyExtractor_;
     // Decompressed bytes written since the last position report.
     ProgressThrottle readProgress_{kProgressThreshold};
-    // Where decompress() writes, while it runs.
-    DecodedStaging *staging_ = nullptr;
+    // Set while a follower reads the temporary file: writes go through it.
+    class TempFileFeed;
+    TempFileFeed *feed_ = nullptr;
 };

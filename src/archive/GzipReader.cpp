@@ -90,7 +90,7 @@ std::unique_ptr<MemoryBlock> GzipReader::decompressToMemory() {
     return block;
 }
 
-bool GzipReader::decompress() {
+bool GzipReader::decompress(QFile &output) {
     if (isCurrentThreadCancelled()) {
         setCancelled();
         return false;
@@ -110,10 +110,7 @@ bool GzipReader::decompress() {
             setCancelled();
             break;
         }
-        char *piece = inPlaceBuffer(kReadSize);
-        if (!piece)
-            piece = buffer.data();
-        const int got = gzread(gzFile_, piece, kReadSize);
+        const int got = gzread(gzFile_, buffer.data(), kReadSize);
         if (got == 0) {
             // A stream cut short ends like a complete one; only the error state tells them apart.
             int status = Z_OK;
@@ -129,7 +126,7 @@ bool GzipReader::decompress() {
             recordDamage(status);
             break;
         }
-        if (!writeDecompressed(piece, got, quint64(gzoffset(gzFile_))))
+        if (!writeDecompressed(output, buffer.constData(), got, quint64(gzoffset(gzFile_))))
             break;
     }
     closeArchive();

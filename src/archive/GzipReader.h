@@ -17,7 +17,7 @@ public:
 
 protected:
     QStringList tarExtensions() const override { return {QStringLiteral("tgz")}; }
-    bool decompress() override;
+    bool decompress(QFile &output) override;
     // Decodes a file of one gzip member of a bounded size in one call of libdeflate; null when
     // zlib's stream is to read it (larger, several members, data after the member, damage or a
     // cut: zlib tells exactly where the data ends).

@@ -56,7 +56,7 @@ void LibarchiveStreamReader::recordFailure(archive *input) {
         errorArchive();
 }
 
-std::optional<bool> LibarchiveStreamReader::decompressXz() {
+std::optional<bool> LibarchiveStreamReader::decompressXz(QFile &output) {
     QFile archive(filePath());
     char magic[sizeof kXzMagic] = {};
     if (!archive.open(QIODevice::ReadOnly) || archive.read(magic, sizeof magic) != sizeof magic ||
@@ -76,16 +76,9 @@ std::optional<bool> LibarchiveStreamReader::decompressXz() {
         return std::nullopt;
     QByteArray in(kPieceSize, Qt::Uninitialized);
     QByteArray out(kPieceSize, Qt::Uninitialized);
-    char *piece = nullptr;
-    const auto startPiece = [&] {
-        piece = inPlaceBuffer(kPieceSize);
-        if (!piece)
-            piece = out.data();
-        xz.stream.next_out = reinterpret_cast<uint8_t *>(piece);
-        xz.stream.avail_out = size_t(kPieceSize);
-    };
-    startPiece();
     lzma_action action = LZMA_RUN;
+    xz.stream.next_out = reinterpret_cast<uint8_t *>(out.data());
+    xz.stream.avail_out = size_t(out.size());
     for (;;) {
         if (isCurrentThreadCancelled()) {
             setCancelled();
@@ -103,11 +96,12 @@ std::optional<bool> LibarchiveStreamReader::decompressXz() {
             xz.stream.avail_in = size_t(got);
         }
         const lzma_ret status = lzma_code(&xz.stream, action);
-        const qint64 made = kPieceSize - qint64(xz.stream.avail_out);
+        const qint64 made = out.size() - qint64(xz.stream.avail_out);
         if ((xz.stream.avail_out == 0 || status != LZMA_OK) && made > 0) {
-            if (!writeDecompressed(piece, made, xz.stream.total_in))
+            if (!writeDecompressed(output, out.constData(), made, xz.stream.total_in))
                 return false;
-            startPiece();
+            xz.stream.next_out = reinterpret_cast<uint8_t *>(out.data());
+            xz.stream.avail_out = size_t(out.size());
         }
         if (status == LZMA_STREAM_END)
             return true;
@@ -122,8 +116,8 @@ std::optional<bool> LibarchiveStreamReader::decompressXz() {
     }
 }
 
-bool LibarchiveStreamReader::decompress() {
-    if (const auto done = decompressXz())
+bool LibarchiveStreamReader::decompress(QFile &output) {
+    if (const auto done = decompressXz(output))
         return *done;
     std::unique_ptr<archive, ArchiveFree> handle(archive_read_new());
     archive *input = handle.get();
@@ -161,21 +155,18 @@ bool LibarchiveStreamReader::decompress() {
             setCancelled();
             return false;
         }
-        char *piece = inPlaceBuffer(kPieceSize);
-        if (!piece)
-            piece = buffer.data();
         qint64 filled = 0;
         la_ssize_t got = 1;
         // Asked for little at a time: a read that fails drops the bytes it had gathered.
-        while (filled < kPieceSize && got > 0) {
-            got = archive_read_data(input, piece + filled,
-                                    qMin(kReadSize, size_t(kPieceSize - filled)));
+        while (filled < buffer.size() && got > 0) {
+            got = archive_read_data(input, buffer.data() + filled,
+                                    qMin(kReadSize, size_t(buffer.size() - filled)));
             filled += qMax<la_ssize_t>(got, 0);
         }
         // The bytes read from the file, the last of the filter chain. What decoded before a
         // failure is kept, as a cut stream's data is.
         const auto position = quint64(qMax<la_int64_t>(archive_filter_bytes(input, -1), 0));
-        if (filled > 0 && !writeDecompressed(piece, filled, position))
+        if (filled > 0 && !writeDecompressed(output, buffer.constData(), filled, position))
             return false;
         if (got == 0)
             return true;

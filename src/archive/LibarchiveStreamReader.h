@@ -21,11 +21,11 @@ protected:
     }
     // Decodes through libarchive's filters with its raw format: the one "entry" is the
     // decompressed stream.
-    bool decompress() override;
+    bool decompress(QFile &output) override;
 
 private:
     // Decodes an xz file; none when the file does not begin like one.
-    std::optional<bool> decompressXz();
+    std::optional<bool> decompressXz(QFile &output);
     // Records libarchive's failure as a stream cut short or as damage.
     void recordFailure(archive *input);
 };

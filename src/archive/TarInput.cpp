@@ -23,50 +23,38 @@ TarInput::~TarInput() {
         ::close(fd_);
 }
 
-bool TarInput::open(const QString &path, QByteArrayView memory, const FileGrowth *growth) {
-    path_ = path;
-    memory_ = memory;
-    growth_ = growth;
-    if (memory_.isNull())
-        return openFile();
-    size_ = memory_.size();
-    return true;
-}
-
-bool TarInput::openFile() {
-    fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
+bool TarInput::open(const QString &path, const FileGrowth *fileGrowth) {
+    growth_ = fileGrowth;
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat st;
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return false;
-    if (memory_.isNull())
-        size_ = st.st_size;
+    size_ = st.st_size;
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return true;
 }
 
+void TarInput::open(QByteArrayView tar) {
+    memory_ = tar;
+    size_ = tar.size();
+}
+
 std::optional<QByteArrayView> TarInput::borrow(qint64 length) {
-    if (memory_.isNull() || position_ >= memory_.size())
+    if (memory_.isNull())
         return std::nullopt;
-    const qint64 end = qMin(position_ + length, memory_.size());
-    const qint64 held = qMin(end, growth_ ? growth_->waitFor(end) : size_);
-    const QByteArrayView piece = memory_.sliced(position_, qMax<qint64>(held - position_, 0));
+    const qint64 start = qMin(position_, size_);
+    const QByteArrayView piece = memory_.sliced(start, qMin(length, size_ - start));
     position_ += piece.size();
     return piece;
 }
 
 qint64 TarInput::read(char *data, qint64 length) {
+    if (const auto piece = borrow(length)) {
+        std::memcpy(data, piece->data(), std::size_t(piece->size()));
+        return piece->size();
+    }
     qint64 done = 0;
     while (done < length) {
-        if (const auto piece = borrow(length - done)) {
-            if (piece->isEmpty())
-                break;
-            std::memcpy(data + done, piece->data(), std::size_t(piece->size()));
-            done += piece->size();
-            continue;
-        }
-        // A tar wholly in memory has no file to go on in.
-        if (!memory_.isNull() && !growth_)
-            break;
         const qint64 offset = position_ - bufferStart_;
         if (offset >= 0 && offset < bufferLength_) {
             const qint64 count = qMin(length - done, bufferLength_ - offset);
@@ -105,14 +93,11 @@ bool TarInput::reaches(qint64 end) const {
     return (growth_ ? growth_->waitFor(end) : size_) >= end;
 }
 
-qint64 TarInput::readAt(qint64 offset, char *data, qint64 length) {
+qint64 TarInput::readAt(qint64 offset, char *data, qint64 length) const {
     if (growth_)
         length = qMin(length, growth_->waitFor(offset + length) - offset);
     if (length <= 0)
         return 0;
-    // Following a decompression, the file is made only once the data outgrows its memory.
-    if (fd_ < 0 && !openFile())
-        return -1;
     for (;;) {
         const ssize_t got = ::pread(fd_, data, std::size_t(length), offset);
         if (got >= 0 || errno != EINTR)

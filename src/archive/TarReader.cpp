@@ -95,7 +95,11 @@ void TarReader::walkArchive(bool listOnly) {
 }
 
 bool TarReader::openInput(TarInput &input) {
-    if (input.open(filePath(), memory_, growth_))
+    if (!memory_.isNull()) {
+        input.open(memory_);
+        return true;
+    }
+    if (input.open(filePath(), growth_))
         return true;
     errorFailedOpenFile();
     return false;

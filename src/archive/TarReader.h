@@ -29,13 +29,10 @@ public:
     // destination().
     void walkArchive(bool listOnly);
     QString destination() const { return destination_; }
-    // Where the archive's bytes are besides its path: in memory that outlives the reader (all of
-    // them, or with a growth the first ones), and while another thread still writes them, how
-    // far it got; walks then wait for the bytes.
-    void readFrom(QByteArrayView memory, const FileGrowth *growth) {
-        memory_ = memory;
-        growth_ = growth;
-    }
+    // The archive is still being written by another thread: walks wait for its bytes.
+    void followGrowth(const FileGrowth *growth) { growth_ = growth; }
+    // The archive is held in memory that outlives the reader: read there, never from its path.
+    void readFromMemory(QByteArrayView tar) { memory_ = tar; }
 
 private:
     // A regular file hard links may name later on: where its records begin and its sizes.
