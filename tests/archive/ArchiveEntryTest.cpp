@@ -57,7 +57,6 @@ TEST(ZipEntryTree, FoldersMadeOrGivenTheirTotalsAndTheWatcher) {
     EXPECT_EQ(e->path(), "e/");
     EXPECT_EQ(e->childCount(), 1);
     EXPECT_EQ(root->findLeaf(u"e/x.txt")->path(), "e/x.txt");
-    EXPECT_EQ(root->descendantCount(), 6);
     EXPECT_EQ(a->descendantCount(), 3);
     EXPECT_EQ(root->totalSize(), 22u);
     EXPECT_EQ(root->compressedTotalSize(), 7u);
@@ -83,24 +82,20 @@ TEST(ZipEntryTree, FoldersMadeOrGivenTheirTotalsAndTheWatcher) {
 
 // Deep paths are the next test's.
 TEST(ZipEntryTree, RepeatedSlashesFindTheirFolders) {
-    struct Case {
-        QString path;
-        QString leadingPath;
-        QString parentPath;
-    };
-    const Case cases[] = {
+    // The path, its leading path, the path of the folder it lands in.
+    const char *const cases[][3] = {
         {"a//b///c.txt", "a//b//", "/a/b/"},
         {"a/e//", "a", "/a/"},
         {"/top.txt", "/", "/"},
         {"//a//x.txt", "//a/", "/a/"},
     };
     auto root = ArchiveEntry::rootEntry();
-    for (const Case &c : cases) {
-        auto node = entry(c.path, 1);
-        EXPECT_EQ(node->leadingPath(), c.leadingPath) << c.path.toStdString();
+    for (const auto &[path, leadingPath, parentPath] : cases) {
+        auto node = entry(path, 1);
+        EXPECT_EQ(node->leadingPath(), leadingPath) << path;
         const ArchiveEntry *added = node.get();
-        ASSERT_TRUE(ArchiveEntry::addToRoot(std::move(node), root.get())) << c.path.toStdString();
-        EXPECT_EQ(added->parent()->path(), c.parentPath) << c.path.toStdString();
+        ASSERT_TRUE(ArchiveEntry::addToRoot(std::move(node), root.get())) << path;
+        EXPECT_EQ(added->parent()->path(), parentPath) << path;
     }
     // Made once and found again by every later path through them.
     EXPECT_EQ(root->childCount(), 2);

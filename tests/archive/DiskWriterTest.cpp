@@ -210,18 +210,15 @@ with zipfile.ZipFile('a.zip', 'w') as z:
                                      "echo x | rar a -idq -si" +
                                          shellQuote(tooLong) + " a.rar"),
               0);
-    const struct {
-        const char *archive;
-        MakeReader make;
-    } formats[] = {
+    const std::pair<const char *, MakeReader> formats[] = {
         {"a.zip", readerOf<ZipReader>},
         {"a.tar", readerOf<TarReader>},
         {"a.7z", readerOf<LibarchiveReader>},
         {"a.rar", readerOf<RarReader>},
     };
-    for (const auto &format : formats) {
+    for (const auto &[archive, make] : formats) {
         extractEach(
-            dir.file(format.archive), format.make, kWholeAndFolder,
+            dir.file(archive), make, kWholeAndFolder,
             [&](const ReaderBase &reader, const ArchiveEntry *, const ScratchDir &dest,
                 const QString &) {
                 EXPECT_EQ(readFile(dest.file("t/ok.txt")), "fine\n");

@@ -11,29 +11,24 @@ using namespace ArchiveKit;
 // Archives as other tools make them, odd but valid ones and a few that are refused: each lists
 // and extracts as those tools do. A new oddity is one more row.
 
-namespace {
-
-struct Odd {
-    const char *label;
-    // t.zip, t.tar or t.tar.gz, read by the reader of that format
-    const char *archive;
-    // A python script (with archive_maker's add()) or, starting with "$ ", a shell command, run
-    // in a folder holding a.txt, d/b.txt and big.bin, that makes the archive.
-    const char *maker;
-    const char *listed; // as listedPaths(), joined by ", "
-    // What extraction gives, by contentsBelow(): "path: content" for a file, "path/"
-    // for a folder, joined by ", ".
-    const char *extracted;
-    // Part of the error message; empty when none is expected.
-    const char *error = "";
-    // A command extracting the archive into "peer" the way the tool that made it does; when
-    // set, extraction must give what it gives (and extracted is not used).
-    const char *peer = "";
-};
-
-} // namespace
-
 TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
+    struct Odd {
+        const char *label;
+        // t.zip, t.tar or t.tar.gz, read by the reader of that format
+        const char *archive;
+        // A python script (with archive_maker's add()) or, starting with "$ ", a shell command, run
+        // in a folder holding a.txt, d/b.txt and big.bin, that makes the archive.
+        const char *maker;
+        const char *listed; // as listedPaths(), joined by ", "
+        // What extraction gives, by contentsBelow(): "path: content" for a file, "path/"
+        // for a folder, joined by ", ".
+        const char *extracted;
+        // Part of the error message; empty when none is expected.
+        const char *error = "";
+        // A command extracting the archive into "peer" the way the tool that made it does; when
+        // set, extraction must give what it gives (and extracted is not used).
+        const char *peer = "";
+    };
     const char *gnuTar = "mkdir peer && tar xf t.tar -C peer 2>/dev/null";
     const char *python = "python3 -m zipfile -e t.zip peer";
     const Odd odds[] = {
@@ -181,8 +176,7 @@ TEST(OddArchives, ListAndExtractAsOtherToolsDo) {
                 EXPECT_EQ(node->uncompressedSize(), quint64(size)) << it.key().toStdString();
             }
         }
-        const QString message =
-            reader->archiveError() ? reader->archiveError()->message : QString();
+        const QString message = messageOf(*reader);
         EXPECT_TRUE(message.contains(QString::fromLatin1(row.error))) << message.toStdString();
         EXPECT_EQ(message.isEmpty(), *row.error == '\0');
     }

@@ -26,16 +26,10 @@ qint64 unixSeconds(unsigned int low, unsigned int high) {
     return qint64(((quint64(high) << 32) | low) / 10000000) - 11644473600;
 }
 
-struct Header {
-    std::string fileName;
-    unsigned int flags, packSize, packSizeHigh, unpSize, unpSizeHigh, hostOS, crc, fileTime, attr;
-    qint64 mtime;
-};
-
 struct Read {
     unsigned int archiveFlags = 0;
-    std::map<QString, Header> headers; // by wide name; flags of split parts are merged
-    int end = -1;                      // what ended the reading
+    std::map<QString, RARHeaderDataEx> headers; // by wide name; flags of split parts are merged
+    int end = -1;                               // what ended the reading
 };
 
 // Every header of the archive, read with our declarations alone.
@@ -53,13 +47,9 @@ Read list(const QString &archive, unsigned int mode) {
     read.archiveFlags = open.Flags;
     auto h = std::make_unique<RARHeaderDataEx>();
     while ((read.end = RARReadHeaderEx(handle, h.get())) == ERAR_SUCCESS) {
-        const auto [it, added] = read.headers.emplace(
-            QString::fromWCharArray(h->FileNameW),
-            Header{h->FileName, h->Flags, h->PackSize, h->PackSizeHigh, h->UnpSize, h->UnpSizeHigh,
-                   h->HostOS, h->FileCRC, h->FileTime, h->FileAttr,
-                   unixSeconds(h->MtimeLow, h->MtimeHigh)});
+        const auto [it, added] = read.headers.emplace(QString::fromWCharArray(h->FileNameW), *h);
         if (!added)
-            it->second.flags |= h->Flags;
+            it->second.Flags |= h->Flags;
         EXPECT_EQ(RARProcessFile(handle, RAR_SKIP, nullptr, nullptr), ERAR_SUCCESS);
     }
     EXPECT_EQ(RARCloseArchive(handle), ERAR_SUCCESS);
@@ -100,26 +90,26 @@ TEST(UnrarApiLayout, FileHeadersAndFlagsOfRealArchives) {
         SCOPED_TRACE(file.name);
         const QString name = QString::fromUtf8(file.name);
         ASSERT_EQ(headers.count(name), 1u);
-        const Header &header = headers.at(name);
-        EXPECT_EQ(header.fileName, std::string(file.name));
-        EXPECT_EQ(header.flags, 0u);
-        EXPECT_EQ(header.unpSize, unsigned(file.content.size()));
-        EXPECT_EQ(header.unpSizeHigh, 0u);
-        EXPECT_EQ(header.packSizeHigh, 0u);
-        EXPECT_EQ(header.hostOS, HOST_UNIX);
-        EXPECT_EQ(header.crc,
+        const RARHeaderDataEx &header = headers.at(name);
+        EXPECT_EQ(std::string(header.FileName), std::string(file.name));
+        EXPECT_EQ(header.Flags, 0u);
+        EXPECT_EQ(header.UnpSize, unsigned(file.content.size()));
+        EXPECT_EQ(header.UnpSizeHigh, 0u);
+        EXPECT_EQ(header.PackSizeHigh, 0u);
+        EXPECT_EQ(header.HostOS, HOST_UNIX);
+        EXPECT_EQ(header.FileCRC,
                   unsigned(crc32(0, reinterpret_cast<const Bytef *>(file.content.data()),
                                  uInt(file.content.size()))));
-        EXPECT_EQ(RarReader::dosDateTime(header.fileTime), file.date);
-        EXPECT_EQ(header.mtime, file.date.toSecsSinceEpoch());
-        EXPECT_EQ(header.attr, unsigned(S_IFREG) | file.mode);
+        EXPECT_EQ(RarReader::dosDateTime(header.FileTime), file.date);
+        EXPECT_EQ(unixSeconds(header.MtimeLow, header.MtimeHigh), file.date.toSecsSinceEpoch());
+        EXPECT_EQ(header.FileAttr, unsigned(S_IFREG) | file.mode);
     }
-    EXPECT_EQ(headers.at("a.txt").packSize, 6u);
-    EXPECT_LT(headers.at(QString::fromUtf8("dir/ünï.bin")).packSize, 300000u);
-    const Header &folder = headers.at("dir");
-    EXPECT_EQ(folder.flags, RHDF_DIRECTORY);
-    EXPECT_EQ(folder.attr & S_IFMT, unsigned(S_IFDIR));
-    EXPECT_EQ(folder.mtime, folderDate.toSecsSinceEpoch());
+    EXPECT_EQ(headers.at("a.txt").PackSize, 6u);
+    EXPECT_LT(headers.at(QString::fromUtf8("dir/ünï.bin")).PackSize, 300000u);
+    const RARHeaderDataEx &folder = headers.at("dir");
+    EXPECT_EQ(folder.Flags, RHDF_DIRECTORY);
+    EXPECT_EQ(folder.FileAttr & S_IFMT, unsigned(S_IFDIR));
+    EXPECT_EQ(unixSeconds(folder.MtimeLow, folder.MtimeHigh), folderDate.toSecsSinceEpoch());
 
     // The flags of volumes, of a file split over them and of encrypted headers.
     writeFile(source, "big.bin", noise(150000, 9));
@@ -130,7 +120,7 @@ TEST(UnrarApiLayout, FileHeadersAndFlagsOfRealArchives) {
     EXPECT_EQ(first.archiveFlags & (ROADF_VOLUME | ROADF_FIRSTVOLUME),
               ROADF_VOLUME | ROADF_FIRSTVOLUME);
     ASSERT_EQ(first.headers.count("big.bin"), 1u);
-    EXPECT_EQ(first.headers.at("big.bin").flags, RHDF_SPLITBEFORE | RHDF_SPLITAFTER);
+    EXPECT_EQ(first.headers.at("big.bin").Flags, RHDF_SPLITBEFORE | RHDF_SPLITAFTER);
 
     const Read second = list(dir.file("set.part2.rar"), RAR_OM_LIST);
     EXPECT_EQ(second.archiveFlags & (ROADF_VOLUME | ROADF_FIRSTVOLUME), ROADF_VOLUME);
@@ -148,10 +138,7 @@ TEST(RarDates, MSDOSValues) {
         return year << 25 | month << 21 | day << 16 | hour << 11 | minute << 5 | halfSeconds;
     };
     const QTimeZone utc = QTimeZone::utc();
-    const struct {
-        quint32 value;
-        QDateTime expected;
-    } cases[] = {
+    const std::pair<quint32, QDateTime> cases[] = {
         {dos(41, 3, 4, 5, 6, 29), QDateTime(QDate(2021, 3, 4), QTime(5, 6, 58), utc)},
         {dos(0, 1, 1, 0, 0, 0), QDateTime(QDate(1980, 1, 1), QTime(0, 0), utc)},
         {dos(127, 12, 31, 23, 59, 29), QDateTime(QDate(2107, 12, 31), QTime(23, 59, 58), utc)},
@@ -159,6 +146,6 @@ TEST(RarDates, MSDOSValues) {
         {dos(0, 0, 0, 0, 0, 0), QDateTime(QDate(1979, 11, 30), QTime(0, 0), utc)},
         {dos(10, 2, 28, 24, 0, 0), QDateTime(QDate(1990, 3, 1), QTime(0, 0), utc)},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(RarReader::dosDateTime(c.value, utc), c.expected) << c.value;
+    for (const auto &[value, expected] : cases)
+        EXPECT_EQ(RarReader::dosDateTime(value, utc), expected) << value;
 }

@@ -21,3 +21,8 @@ std::unique_ptr<ReaderBase> libarchiveOf(const QString &path, ArchiveEntry *root
     return ReaderBase::create<LibarchiveReader>(path, root, nullptr, password, kAutomaticEncoding,
                                                 kind);
 }
+
+// The message of the reader's error, empty when none.
+inline QString messageOf(const ReaderBase &reader) {
+    return reader.archiveError() ? reader.archiveError()->message : QString();
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -53,21 +54,15 @@ QByteArray paxRecord(const QByteArray &keyword, const QByteArray &value) {
 } // namespace
 
 TEST(TarHeaderParserNumbers, OctalAndBase256Fields) {
-    struct Case {
-        const char *label;
-        QByteArray field;
-        std::optional<qint64> expected;
-    };
-    const QByteArray threeGiB = QByteArray::fromHex("8000000000000000c0000000");
-    const QByteArray nineGiB = QByteArray::fromHex("800000000000000240000000");
-    const QList<Case> cases = {
+    // The label, the field, the number it holds (none when no number fits).
+    const std::tuple<const char *, QByteArray, std::optional<qint64>> cases[] = {
         {"NUL-terminated octal", QByteArray("0000644\0", 8), 0644},
         {"blanks around the digits", QByteArray("  755 \0\0", 8), 0755},
         {"all twelve digits, no terminator", "777777777777", 0777777777777LL},
         {"stops at the first non-octal digit", "12345678", 01234567},
         {"empty field", QByteArray(12, '\0'), 0},
-        {"base-256 3 GiB", threeGiB, 3221225472LL},
-        {"base-256 9 GiB", nineGiB, 9663676416LL},
+        {"base-256 3 GiB", QByteArray::fromHex("8000000000000000c0000000"), 3221225472LL},
+        {"base-256 9 GiB", QByteArray::fromHex("800000000000000240000000"), 9663676416LL},
         {"base-256 -1", QByteArray(12, '\xff'), -1},
         {"base-256 -86400", QByteArray::fromHex("fffffffffffffffffffeae80"), -86400},
         {"base-256 beyond 64 bits",
@@ -75,9 +70,9 @@ TEST(TarHeaderParserNumbers, OctalAndBase256Fields) {
         {"base-256 beyond signed 64 bits", QByteArray::fromHex("800000008000000000000000"),
          std::nullopt},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(TarHeaderParser::numericField(c.field.constData(), c.field.size()), c.expected)
-            << c.label;
+    for (const auto &[label, field, expected] : cases)
+        EXPECT_EQ(TarHeaderParser::numericField(field.constData(), field.size()), expected)
+            << label;
 }
 
 TEST(TarHeaderParserRecords, UstarPrefixJoinsOnlyUnderThePosixMagicAndTheChecksumGuardsEveryByte) {

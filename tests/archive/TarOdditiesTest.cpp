@@ -45,10 +45,8 @@ for path, fmt in (('huge-gnu.tar', tarfile.GNU_FORMAT), ('huge-pax.tar', tarfile
 )"),
                         dir.path()),
               0);
-    const QString pax = dir.file(QStringLiteral("times.tar"));
-    const QString gnu = dir.file(QStringLiteral("latin.tar"));
     const StringEncoding latin1 = StringEncodings::fromIANAName(QStringLiteral("ISO-8859-1"));
-    Listing paxListing(pax, {}, latin1);
+    Listing paxListing(dir.file("times.tar"), {}, latin1);
     EXPECT_EQ(paxListing.list(),
               QStringList({"link", "neg.txt", QString(120, 'p') + "/",
                            QString(120, 'p') + "/deep.txt", "uni-ŝ.txt", "zero.txt"}))
@@ -63,7 +61,7 @@ for path, fmt in (('huge-gnu.tar', tarfile.GNU_FORMAT), ('huge-pax.tar', tarfile
     EXPECT_FALSE(zero->date());
     EXPECT_EQ(negative->date(), dayBefore1970);
 
-    Listing gnuListing(gnu, {}, latin1);
+    Listing gnuListing(dir.file("latin.tar"), {}, latin1);
     EXPECT_EQ(gnuListing.list(), QStringList({"café.txt", "next.txt"}))
         << "a long name given to a FIFO is not passed on to the next entry";
     EXPECT_EQ(gnuListing.code(), 0);

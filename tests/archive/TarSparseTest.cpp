@@ -33,21 +33,18 @@ QByteArray writeIslands(const QString &path) {
 TEST(TarSparse, EveryGnuFormListsTheRealSizeAndExtractsWithHoles) {
     ScratchDir dir;
     const QByteArray islands = writeIslands(dir.write(QStringLiteral("in/islands.bin"), {}));
-    const struct {
-        const char *name;
-        const char *options;
-    } forms[] = {
+    const std::pair<const char *, const char *> forms[] = {
         {"old GNU", "--format=gnu"},
         {"pax 0.0", "--format=pax --sparse-version=0.0"},
         {"pax 0.1", "--format=pax --sparse-version=0.1"},
         {"pax 1.0", "--format=pax --sparse-version=1.0"},
     };
     int number = 0;
-    for (const auto &form : forms) {
-        SCOPED_TRACE(form.name);
+    for (const auto &[name, options] : forms) {
+        SCOPED_TRACE(name);
         const QString archive = dir.file(QStringLiteral("%1.tar").arg(++number));
         ASSERT_EQ(runShell(QStringLiteral("tar -S %1 -cf %2 -C %3 islands.bin")
-                               .arg(QLatin1String(form.options), shellQuote(archive),
+                               .arg(QLatin1String(options), shellQuote(archive),
                                     shellQuote(dir.file(QStringLiteral("in"))))),
                   0);
         Opened<TarReader> tar(archive);

@@ -13,24 +13,15 @@ using namespace ArchiveKit;
 // whole or alone. rar 7 names its parts "x.part1.rar" ... only
 // (the old "x.r00" naming and RAR4 cannot be made here, and the reader assumes neither).
 
-namespace {
-
-struct VolumeSet {
-    const char *label;
-    // Run in a folder holding big.bin, split over the three parts, and d/small.txt.
-    const char *command;
-    const char *part; // the name of part %1, from 1 to 3
-    MakeReader make;
-    const char *listedWithAGap; // what listing gives with a later part missing, joined by ", "
-};
-
-QString messageOf(const ReaderBase &reader) {
-    return reader.archiveError() ? reader.archiveError()->message : QString();
-}
-
-} // namespace
-
 TEST(VolumeSets, AnyPartOpensTheSetAndAMissingPartIsNamed) {
+    struct VolumeSet {
+        const char *label;
+        // Run in a folder holding big.bin, split over the three parts, and d/small.txt.
+        const char *command;
+        const char *part; // the name of part %1, from 1 to 3
+        MakeReader make;
+        const char *listedWithAGap; // what listing gives with a later part missing, joined by ", "
+    };
     const VolumeSet sets[] = {
         // Listing stops where the missing part would go on; the split file is listed once.
         {"RAR", "rar a -idq -r -m0 -v100k ../set.rar big.bin d", "set.part%1.rar",

@@ -34,13 +34,9 @@ QStringList leaves(QStringList paths) {
 } // namespace
 
 TEST(ZipNames, EncodingsFlagsAndUnicodePathFields) {
-    struct Case {
-        const char *label;
-        const char *adds;
-        const char *chosen;   // IANA name, or null for automatic
-        const char *expected; // the files, joined by ", "
-    };
-    const Case cases[] = {
+    // The label, the python lines, the encoding chosen (an IANA name, or null for automatic) and
+    // the files, joined by ", ".
+    const char *const cases[][4] = {
         {"language-encoding flag", "add(z, 'Документы/отчёт.txt', b'1')", nullptr,
          "Документы/отчёт.txt"},
         {"cp866 chosen", "add(z, 'Документы/отчёт.txt'.encode('cp866'), b'1')", "IBM866",
@@ -79,16 +75,16 @@ for name in ['Фото/лето.jpg', 'Приложение/счёт.xls']:
          "    add(z, name, b'1')",
          nullptr, "keep.txt"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.label);
+    for (const auto &[label, adds, chosen, files] : cases) {
+        SCOPED_TRACE(label);
         ScratchDir dir;
-        ASSERT_TRUE(makeZip(dir, QString::fromUtf8(c.adds)));
-        const StringEncoding chosen =
-            c.chosen ? StringEncodings::fromIANAName(c.chosen) : kAutomaticEncoding;
-        OpenedZip zip(dir.file("t.zip"), {}, chosen);
+        ASSERT_TRUE(makeZip(dir, QString::fromUtf8(adds)));
+        const StringEncoding encoding =
+            chosen ? StringEncodings::fromIANAName(chosen) : kAutomaticEncoding;
+        OpenedZip zip(dir.file("t.zip"), {}, encoding);
         const QStringList listed = leaves(zip.list());
         zip.reader->extract(dir.file("out"));
-        QStringList expected = listOf(c.expected);
+        QStringList expected = listOf(files);
         expected.sort();
         EXPECT_EQ(listed, expected);
         EXPECT_EQ(leaves(filesBelow(dir.file("out"))), expected);

@@ -1,16 +1,39 @@
-#include "CliRunner.h"
 #include "support/ArchiveKit.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace ArchiveKit;
 
 namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the built kist-cli with standard input closed, as scripts do.
+CliResult
+runCli(const QStringList &arguments,
+       const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QStringLiteral(KIST_CLI_PATH), arguments);
+    process.waitForFinished(120000);
+    CliResult result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
 
 class KistCli : public ::testing::Test {
 protected:

@@ -66,8 +66,10 @@ protected:
     }
     // Selects the entry at the path, as a click in the browser does.
     void select(const QString &path) { ui_.selectedCurrent = {entry(path)}; }
-    // The entry names of a zip (a name in the scratch folder), sorted.
-    QStringList zipNames(const QString &name) const;
+    // The entry names of an archive (a name in the scratch folder), sorted.
+    QStringList namesInArchive(const QString &name) const {
+        return ArchiveKit::toolListing(dir_.file(name));
+    }
     QByteArray read(const QString &name) const { return ArchiveKit::readFile(dir_.file(name)); }
     // The items in the private temporary folder.
     static QStringList temporaries() { return ::namesIn(TempFolders::root()); }
@@ -76,20 +78,4 @@ protected:
     ScriptedUi ui_;
     RecordingPane pane_;
     ArchiveDocument document_{ui_, ui_};
-};
-
-// Takes write access to a folder away for as long as it lives. Root ignores permission bits, so
-// as root the folder is made immutable, or where the file system has no such flag, a read-only
-// bind mount of itself. Tests that need a folder without write access skip where neither works.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString &path);
-    ~ReadOnlyFolder();
-    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
-    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
-    bool isReadOnly() const { return locked_; }
-
-private:
-    std::function<void()> unlock_;
-    bool locked_ = false;
 };

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QThread>
 
@@ -21,21 +22,16 @@ namespace ArchiveKit {
 namespace {
 
 void collectPaths(const ArchiveEntry *node, QStringList &paths) {
+    static const QRegularExpression leadingSlashes(QStringLiteral("^/+"));
     for (const auto &child : node->children()) {
-        QString path = child->path();
-        while (path.startsWith(QLatin1Char('/')))
-            path.remove(0, 1);
-        paths.append(path);
+        paths.append(child->path().remove(leadingSlashes));
         collectPaths(child.get(), paths);
     }
 }
 
 QString withoutSlashes(QString path) {
-    while (path.startsWith(QLatin1Char('/')))
-        path.remove(0, 1);
-    while (path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
+    static const QRegularExpression outerSlashes(QStringLiteral("^/+|/+$"));
+    return path.remove(outerSlashes);
 }
 
 struct stat lstatOf(const QString &path) {
@@ -224,8 +220,8 @@ ZipListing inspectZip(const QString &archive, bool withData) {
         item.size = quint64(entry.value("size").toInteger());
         item.linkTarget = entry.value("link").toString();
         const QJsonArray d = entry.value("date").toArray();
-        item.date = QDateTime(QDate(d[0].toInt(), d[1].toInt(), d[2].toInt()),
-                              QTime(d[3].toInt(), d[4].toInt(), d[5].toInt()));
+        item.date = localDate(d[0].toInt(), d[1].toInt(), d[2].toInt(), d[3].toInt(), d[4].toInt(),
+                              d[5].toInt());
         listing.items.append(item);
     }
     return listing;
@@ -250,6 +246,16 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder) {
                                                        : readFile(full);
     }
     return tree;
+}
+
+QStringList toolListing(const QString &archive) {
+    const ToolResult listed = runTool(QStringLiteral("bsdtar"), {QStringLiteral("-tf"), archive});
+    // A listing that failed part way matches no list of names.
+    if (listed.exitCode != 0)
+        return {QStringLiteral("bsdtar failed: ") + listed.output};
+    QStringList names = listed.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    names.sort();
+    return names;
 }
 
 QString makeSampleTree(const QString &parent) {

@@ -132,6 +132,9 @@ QStringList entryNames(const ZipListing &listing);
 // link, nothing for a folder.
 QMap<QString, QByteArray> contentsBelow(const QString &folder);
 
+// The entry names bsdtar lists in the archive, sorted; its message when it fails.
+QStringList toolListing(const QString &archive);
+
 // A folder "Photos" in the parent with files, an empty folder, an executable, hidden items, a
 // link to a file, a dangling link and non-ASCII names; returns its path.
 QString makeSampleTree(const QString &parent);

@@ -7,27 +7,22 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 TEST(FileAttributes, ModesKeepOwnerRightsAndRespectUmask) {
     ScratchDir dir;
     const QString file = dir.write("f", "x");
-    struct Case {
-        mode_t umask;
-        mode_t stored;
-        mode_t expected;
-    };
-    const Case cases[] = {
+    // The umask, the mode stored, the mode given.
+    const mode_t cases[][3] = {
         {022, 0755, 0755}, {022, 0600, 0600},  {022, 0, 0644},
         {022, 0444, 0644}, {077, 0755, 0700},  {077, 0666, 0600},
         {077, 0, 0600},    {022, 04755, 0755}, {022, 03777, 0755},
     };
-    for (const Case &c : cases) {
-        const mode_t previous = ::umask(c.umask);
-        EXPECT_FALSE(FileAttributes::setRestoredMode(file, c.stored).has_value());
+    for (const auto &[mask, stored, expected] : cases) {
+        const mode_t previous = ::umask(mask);
+        EXPECT_FALSE(FileAttributes::setRestoredMode(file, stored).has_value());
         ::umask(previous);
-        EXPECT_EQ(ArchiveKit::modeOf(file), c.expected)
-            << std::oct << "umask " << c.umask << " mode " << c.stored;
+        EXPECT_EQ(ArchiveKit::modeOf(file), expected)
+            << std::oct << "umask " << mask << " mode " << stored;
     }
     EXPECT_TRUE(FileAttributes::setRestoredMode(dir.file("missing"), 0644).has_value());
 }

@@ -27,9 +27,7 @@ TEST(FileOps, RemoveTakesReadOnlyItemsAndLinksButNotLinkTargets) {
 // A copy replaces the destination, reporting each chunk; a failed one leaves none.
 TEST(FileOps, CopyReplacesTheDestinationInChunksOrLeavesNone) {
     ScratchDir dir;
-    QByteArray big(2 * 1048576 + 17, 'a');
-    for (int i = 0; i < big.size(); ++i)
-        big[i] = char(i * 31);
+    const QByteArray big = ArchiveKit::noise(2 * 1048576 + 17, 1);
     const QString source = dir.write("big.bin", big);
     const QString destination = dir.write("copy.bin", "an older, longer file than the copy");
     ArchiveKit::ProgressRecorder progress;

@@ -5,11 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 using ArchiveKit::readFile;
 
@@ -21,12 +22,8 @@ TEST(FreePlacement, FreeNamesCountUpPastFoldersAndDanglingLinks) {
         dir.write(taken, "x");
     QFile::link("/nonexistent", dir.file("dangling.txt"));
     QFile::link("/nonexistent", dir.file("docs 2"));
-    struct Case {
-        const char *name;
-        const char *extension;
-        const char *expected;
-    };
-    const Case cases[] = {
+    // The name, the extension, the free name given.
+    const char *const cases[][3] = {
         {"report", "zip", "report 3.zip"},
         {"a.TAR", "gz", "a 2.tar.gz"},
         {"b.tar", "bz2", "b.tar.bz2"},
@@ -34,10 +31,9 @@ TEST(FreePlacement, FreeNamesCountUpPastFoldersAndDanglingLinks) {
         {"x.tar", "", "x.tar"},
         {"dangling", "txt", "dangling 2.txt"},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(FreePlacement::freeFileName(dir.path(), c.name, c.extension),
-                  dir.file(c.expected))
-            << c.name;
+    for (const auto &[name, extension, expected] : cases)
+        EXPECT_EQ(FreePlacement::freeFileName(dir.path(), name, extension), dir.file(expected))
+            << name;
     dir.write("src/docs/a.txt", "moved");
     const QString placed =
         FreePlacement::moveToFreeFolderName(dir.file("src/docs"), dir.path(), "docs");
@@ -55,22 +51,17 @@ TEST(FreePlacement, RacingPlacementsTakeTheFirstFreeNamesAndNeverReplaceEachOthe
     for (int i = 0; i < kRacers; ++i)
         sources.append(dir.write(QStringLiteral("src/%1").arg(i), QByteArray::number(i)));
     std::atomic<bool> go = false;
-    QList<QThread *> threads;
     QStringList placed(kRacers);
-    for (int i = 0; i < kRacers; ++i) {
-        threads.append(QThread::create([&, i] {
+    std::vector<std::jthread> threads;
+    for (int i = 0; i < kRacers; ++i)
+        threads.emplace_back([&, i] {
             while (!go) {
             }
             placed[i] =
                 FreePlacement::moveToFreeFileName(sources[i], dir.file("out"), "same", "bin");
-        }));
-        threads.last()->start();
-    }
+        });
     go = true;
-    for (QThread *thread : threads) {
-        thread->wait();
-        delete thread;
-    }
+    threads.clear();
     // Each took the first name free, and none replaced another.
     QStringList names = {"same.bin"};
     for (int i = 2; i <= kRacers; ++i)

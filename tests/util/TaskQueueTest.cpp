@@ -11,19 +11,12 @@
 #include <cstdlib>
 #include <functional>
 #include <future>
+#include <latch>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace {
-
-// Opened once; everyone waiting goes on.
-struct Gate {
-    std::promise<void> opened;
-    const std::shared_future<void> passed = opened.get_future().share();
-    void open() { opened.set_value(); }
-    void pass() const { passed.wait(); }
-};
 
 // Runs the scenario on a thread of its own; a scenario still running after the limit is stuck
 // for good, and nothing but ending the process gets its threads back.
@@ -41,18 +34,14 @@ void expectFinishes(const char *name, const std::function<void()> &scenario) {
 } // namespace
 
 TEST(TaskQueue, RunsEveryTaskOnceAndNeverMoreThanTheWidth) {
-    struct Case {
-        int width;
-        qint64 budget;
-        qint64 weight;
-    };
-    const std::vector<Case> cases = {{1, 0, 0}, {1, 100, 30}, {3, 0, 0}, {3, 50, 20}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "width " << c.width << ", budget " << c.budget);
+    // The width, the budget, the weight of each task.
+    const qint64 cases[][3] = {{1, 0, 0}, {1, 100, 30}, {3, 0, 0}, {3, 50, 20}};
+    for (const auto &[width, budget, weight] : cases) {
+        SCOPED_TRACE(testing::Message() << "width " << width << ", budget " << budget);
         ThreadPool pool(4);
         // Other clients keep the pool busy, so the queue gives up its threads now and then.
         TaskQueue others({.width = 4}, pool);
-        TaskQueue queue({.width = c.width, .budget = c.budget}, pool);
+        TaskQueue queue({.width = int(width), .budget = budget}, pool);
         std::mutex mutex;
         std::vector<int> started;
         std::vector<int> finished;
@@ -75,11 +64,11 @@ TEST(TaskQueue, RunsEveryTaskOnceAndNeverMoreThanTheWidth) {
                     std::lock_guard lock(mutex);
                     finished.push_back(index);
                 },
-                c.weight);
+                weight);
         }
         queue.wait();
-        EXPECT_LE(mostRunning, c.width);
-        if (c.width == 1) {
+        EXPECT_LE(mostRunning, width);
+        if (width == 1) {
             EXPECT_EQ(finished, started) << "a strand runs one task after another";
         } else {
             EXPECT_GT(mostRunning, 1) << "a wider queue runs tasks side by side";
@@ -101,36 +90,36 @@ TEST(TaskQueue, ClientsThatWaitNeverStallThePool) {
     const std::vector<Case> cases = {
         {"tasks wait for a task queued after them", 1,
          [](ThreadPool &pool) {
-             Gate gate;
+             std::latch gate(1);
              TaskQueue waiting({.width = 2, .tasksWait = true}, pool);
              TaskQueue strand({}, pool);
-             waiting.post([&] { gate.pass(); });
-             waiting.post([&] { gate.pass(); });
-             strand.post([&] { gate.open(); });
+             waiting.post([&] { gate.wait(); });
+             waiting.post([&] { gate.wait(); });
+             strand.post([&] { gate.count_down(); });
              waiting.wait();
          }},
         {"tasks wait for the posting thread, which waits for a strand first", 1,
          [](ThreadPool &pool) {
-             Gate gate;
+             std::latch gate(1);
              TaskQueue waiting({.width = 3, .tasksWait = true}, pool);
              for (int index = 0; index < 3; ++index)
-                 waiting.post([&] { gate.pass(); });
+                 waiting.post([&] { gate.wait(); });
              TaskQueue strand({}, pool);
              strand.post([] {});
              strand.wait();
-             gate.open();
+             gate.count_down();
          }},
         {"a strand's budget holds the poster while waiting tasks hold threads", 1,
          [](ThreadPool &pool) {
-             Gate gate;
+             std::latch gate(1);
              TaskQueue waiting({.width = 1, .tasksWait = true}, pool);
-             waiting.post([&] { gate.pass(); });
+             waiting.post([&] { gate.wait(); });
              TaskQueue strand({.width = 1, .budget = 10}, pool);
              std::atomic<int> written = 0;
              for (int index = 0; index < 100; ++index)
                  strand.post([&] { ++written; }, 5);
              strand.wait();
-             gate.open();
+             gate.count_down();
              EXPECT_EQ(written, 100);
          }},
         {"a task waits for a strand it posted to", 1,
@@ -161,15 +150,15 @@ TEST(TaskQueue, ClientsThatWaitNeverStallThePool) {
          }},
         {"more waiting clients than threads", 2,
          [](ThreadPool &pool) {
-             Gate gate;
+             std::latch gate(1);
              std::vector<std::unique_ptr<TaskQueue>> waiting;
              for (int index = 0; index < 8; ++index) {
                  waiting.push_back(std::make_unique<TaskQueue>(
                      TaskQueue::Options{.width = 1, .tasksWait = true}, pool));
-                 waiting.back()->post([&] { gate.pass(); });
+                 waiting.back()->post([&] { gate.wait(); });
              }
              TaskQueue strand({}, pool);
-             strand.post([&] { gate.open(); });
+             strand.post([&] { gate.count_down(); });
              for (const auto &queue : waiting)
                  queue->wait();
          }},
@@ -187,9 +176,9 @@ TEST(TaskQueue, ClearedTasksNeverRunAndTheRestRunBeforeTheQueueGoes) {
         ThreadPool pool(2);
         std::atomic<int> ran = 0;
         expectFinishes("clearing frees the budget", [&] {
-            Gate gate;
+            std::latch gate(1);
             TaskQueue strand({.width = 1, .budget = 40}, pool);
-            strand.post([&] { gate.pass(); });
+            strand.post([&] { gate.wait(); });
             // The budget is spent: one more post would wait.
             for (int index = 0; index < 4; ++index)
                 strand.post([&] { ++ran; }, 10);
@@ -197,7 +186,7 @@ TEST(TaskQueue, ClearedTasksNeverRunAndTheRestRunBeforeTheQueueGoes) {
                 strand.clear();
                 strand.post([&] { ran += 100; }, 30);
             }
-            gate.open();
+            gate.count_down();
         });
         EXPECT_EQ(ran, clears ? 100 : 4);
     }

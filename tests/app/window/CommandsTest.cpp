@@ -98,9 +98,7 @@ public:
             for (const QString &path : TestDesktop::instance().openedPaths())
                 found.append(QDir(folder_).relativeFilePath(path));
         } else if (look == "zipped") {
-            found = runTool("unzip", {"-Z1", at("items/folder.zip")})
-                        .output.split('\n', Qt::SkipEmptyParts);
-            found.sort();
+            found = ArchiveKit::toolListing(at("items/folder.zip"));
         } else {
             found = look.isEmpty() ? topNames(window) : names(look);
         }

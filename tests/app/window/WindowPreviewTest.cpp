@@ -1,7 +1,6 @@
 #include "WindowTestKit.h"
 
 #include "app/preview/PreviewView.h"
-#include "document/ArchiveDocument.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

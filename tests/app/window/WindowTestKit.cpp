@@ -126,11 +126,10 @@ void WindowTest::answerFileDialog(const QStringList &names, const QString &folde
         auto *fileDialog = qobject_cast<QFileDialog *>(&dialog);
         if (!folder.isEmpty())
             fileDialog->setDirectory(folder);
-        QStringList quoted;
-        for (const QString &name : names)
-            quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
+        // Several names are typed each in quotes.
         dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
-            ->setText(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
+            ->setText(names.size() == 1 ? names.first()
+                                        : '"' + names.join(QStringLiteral("\" \"")) + '"');
         if (!filter.isEmpty()) {
             const QStringList chosen =
                 fileDialog->nameFilters().filter(QRegularExpression('^' + filter));

@@ -1,17 +1,16 @@
+#include "archive/ArchiveError.h"
+#include "archive/EntryTreeWatcher.h"
 #include "archive/RarReader.h"
 #include "encoding/StringEncoding.h"
 #include "support/ArchiveKit.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <langinfo.h>
-
-// Names outside ASCII under a process started with no environment at all (no LANG, as in CI),
-// where the C library's character type is plain ASCII. The parent test makes the archive and runs
-// this test executable again, with an empty environment, on the child test below.
 
 using namespace ArchiveKit;
 using OpenedRar = Opened<RarReader>;
@@ -33,7 +32,18 @@ bool isUtf8Ctype() {
     return QByteArray(::nl_langinfo(CODESET)).toUpper().replace("-", "") == "UTF8";
 }
 
+// Cancels the listing from its first added entry, as a window's Stop would.
+class CancelAtFirstEntry : public EntryTreeWatcher {
+public:
+    void entryAdded() override { QThread::currentThread()->requestInterruption(); }
+    void clearing() override {}
+};
+
 } // namespace
+
+// Names outside ASCII under a process started with no environment at all (no LANG, as in CI),
+// where the C library's character type is plain ASCII. The parent test makes the archive and runs
+// this test executable again, with an empty environment, on the child test below.
 
 TEST(RarLocale, NamesStayWholeInAProcessWithoutLang) {
     ScratchDir dir;
@@ -118,4 +128,31 @@ TEST(RarNames, LegacyNamesAreDetectedOrDecodedAsChosen) {
         EXPECT_EQ(rar.code(), 0);
         EXPECT_EQ(filesBelow(dir.file("out")), expected);
     }
+}
+
+// A window shows a big RAR while its header walk goes on: entries are added once the names that
+// tell the encoding (the first mebibyte) are read, not after the last header.
+TEST(RarListing, AddsEntriesBeforeTheWalkEnds) {
+    constexpr int kFiles = 6000;
+    // Names of 252 bytes ("d/" and 250 digits): about 4,200 of them fill the mebibyte.
+    constexpr int kNamesForDetection = 1048576 / 252 + 1;
+    ScratchDir dir;
+    const QString source = dir.file("src");
+    for (int i = 0; i < kFiles; ++i)
+        writeFile(source, QStringLiteral("d/%1").arg(i, 250, 10, QLatin1Char('0')), "x");
+    const QString archive = dir.file("many.rar");
+    ASSERT_TRUE(makeRar(source, "-r -m0", archive, "d"));
+
+    OpenedRar rar(archive);
+    CancelAtFirstEntry cancel;
+    rar.root->setWatcher(&cancel);
+    std::unique_ptr<QThread> listing(QThread::create([&] { rar.reader->listEntries(); }));
+    listing->start();
+    listing->wait();
+    rar.root->setWatcher(nullptr);
+
+    const qint64 listed = rar.root->descendantCount();
+    EXPECT_GE(listed, kNamesForDetection) << "the names read for detection are all shown";
+    EXPECT_LT(listed, kFiles) << "the walk stopped at the cancel, before its end";
+    EXPECT_EQ(rar.code(), int(ArchiveErrorCode::Cancelled));
 }

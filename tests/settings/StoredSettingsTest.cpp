@@ -1,5 +1,7 @@
-#include "settings/RememberedEncodings.h"
 #include "encoding/EncodingUtil.h"
+#include "settings/Preferences.h"
+#include "settings/RememberedEncodings.h"
+#include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 #include "support/TestDirs.h"
 
@@ -11,6 +13,16 @@ namespace {
 // The key and layout of earlier versions: a map from path to charset name.
 QVariantMap storedHistory() {
     return SettingsStore::open()->value("SYSTEM_ENCODING_HISTORY").toMap();
+}
+
+TEST(Preferences, StoredValuesOfOtherTypesReadAsBooleans) {
+    clearSettings();
+    auto settings = SettingsStore::open();
+    settings->setValue(SettingsKeys::kIsAutoExtractFileArchive, QStringLiteral("true"));
+    settings->setValue(SettingsKeys::kIsExitAfterCloseLastWindow, 0);
+    settings->sync();
+    EXPECT_TRUE(Preferences::autoExtractOnOpen());
+    EXPECT_FALSE(Preferences::exitAfterLastWindow());
 }
 
 TEST(RememberedEncodings, ChoicesArePerPathReplacedAndPrunedWhenTheFileVanished) {
