@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
+#include "archive/TarInput.h"
 #include "archive/TarReader.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
@@ -11,6 +12,7 @@
 #include "util/MemoryBlock.h"
 #include "util/PathUtil.h"
 #include "util/ProgressReceiver.h"
+#include "util/StreamWindow.h"
 #include "util/TaskQueue.h"
 #include "util/TempFolders.h"
 
@@ -21,6 +23,11 @@
 
 #include <atomic>
 #include <optional>
+
+namespace {
+// Decoded data the followers of a stream may lag behind each other and the decoder by.
+constexpr qint64 kWindowSize = qint64{16} * 1024 * 1024;
+} // namespace
 
 // Writes the decompressed data on a strand of the pool and tells the follower how far it got, so
 // that decompressing, writing and reading the tar overlap.
@@ -94,24 +101,25 @@ void CompressedFileReader::reportDamage() {
 void CompressedFileReader::listTarWhileDecompressing() {
     // The tar headers are read on a second thread as the data comes out, so a first listing
     // costs about the decompression alone.
-    std::vector<TempFileFollower> followers{[this](const QString &path, const FileGrowth &growth) {
+    std::vector<TempFileFollower> followers{[this](const QString &path, const GrowingTar &growing) {
         tarManager_ = makeTarReader(path);
-        tarManager_->followGrowth(&growth);
+        tarManager_->followGrowth(&growing);
         tarManager_->listEntries();
         tarManager_->followGrowth(nullptr);
     }};
     // An announced extraction reads the same growing file on a third; its progress is the
     // listing's.
     if (!earlyDestination_.isEmpty()) {
-        followers.push_back([this](const QString &path, const FileGrowth &growth) {
+        followers.push_back([this](const QString &path, const GrowingTar &growing) {
             earlyExtractor_ = makeTarReader(path);
             earlyExtractor_->setProgressReceiver(nullptr);
-            earlyExtractor_->followGrowth(&growth);
+            earlyExtractor_->followGrowth(&growing);
             earlyExtractor_->extract(earlyDestination_);
             earlyExtractor_->followGrowth(nullptr);
         });
     }
-    const bool complete = generateTempFile(followers);
+    // Nothing reads the data again after an announced extraction: it is kept nowhere.
+    const bool complete = generateTempFile(followers, earlyDestination_.isEmpty());
     // Entries read before the decompression failed are no listing, unless the data read is kept.
     if (!complete) {
         tarManager_.reset();
@@ -182,7 +190,8 @@ void CompressedFileReader::setRestoresDates(bool value) {
         tarManager_->setRestoresDates(value);
 }
 
-bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> &followers) {
+bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> &followers,
+                                            bool keep) {
     if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
@@ -197,6 +206,10 @@ bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> 
         staged_ = std::move(block);
         return true;
     }
+    readProgress_.reset();
+    cutShort_ = false;
+    if (!keep && !followers.empty())
+        return streamToFollowers(followers);
     // A decompressed tar may be large: it goes to the cache folder on disk, not to /tmp.
     const QString folder = TempFolders::newLargeItemFolder();
     // Unbuffered, so that what was written can be read at once.
@@ -206,19 +219,12 @@ bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> 
         FileOps::removeItem(folder);
         return false;
     }
-    readProgress_.reset();
-    cutShort_ = false;
     FileGrowth growth;
-    // The follower waits for the feed's writes: it runs on a lane of its own.
-    std::optional<TaskQueue> following;
     std::optional<TempFileFeed> feed;
-    if (!followers.empty()) {
-        following.emplace(TaskQueue::Options{.width = int(followers.size()), .tasksWait = true});
-        for (const TempFileFollower &follower : followers)
-            following->post(
-                [&follower, &growth, path = output.fileName()] { follower(path, growth); });
+    if (!followers.empty())
         feed_ = &feed.emplace(output, growth);
-    }
+    auto following = startFollowers(followers, output.fileName(),
+                                    [&growth](int) { return GrowingTar{.growth = &growth}; });
     bool complete = decompress(output);
     const bool written = !feed || feed->close();
     if (!written && complete) {
@@ -242,6 +248,45 @@ bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> 
     }
     tempFile_ = output.fileName();
     return true;
+}
+
+bool CompressedFileReader::streamToFollowers(const std::vector<TempFileFollower> &followers) {
+    StreamWindow window(int(followers.size()), kWindowSize);
+    auto following = startFollowers(followers, tempFileName(), [&window](int follower) {
+        return GrowingTar{.window = &window, .reader = follower};
+    });
+    window_ = &window;
+    // Never opened: the data goes to the window.
+    QFile unopened(tempFileName());
+    bool complete = decompress(unopened);
+    window_ = nullptr;
+    window.finish();
+    following.reset();
+    // What came before a cut went to the followers, as it goes to a temporary file.
+    if (!complete && cutShort_ && window.produced() > 0) {
+        damage_ = ::archiveError(ArchiveErrorCode::CutShort);
+        complete = true;
+    }
+    return complete;
+}
+
+std::unique_ptr<TaskQueue>
+CompressedFileReader::startFollowers(const std::vector<TempFileFollower> &followers,
+                                     const QString &path,
+                                     const std::function<GrowingTar(int follower)> &source) {
+    if (followers.empty())
+        return nullptr;
+    // A follower waits for the decompression: each runs on a lane of its own.
+    auto following = std::make_unique<TaskQueue>(
+        TaskQueue::Options{.width = int(followers.size()), .tasksWait = true});
+    for (int index = 0; index < int(followers.size()); ++index) {
+        following->post([&follower = followers[std::size_t(index)], path, growing = source(index)] {
+            follower(path, growing);
+            if (growing.window)
+                growing.window->leave(growing.reader);
+        });
+    }
+    return following;
 }
 
 void CompressedFileReader::removeTempFile() {
@@ -293,8 +338,9 @@ void CompressedFileReader::copyDecompressed(const QString &destination) {
 
 bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qint64 length,
                                              quint64 readPosition) {
-    const bool written = feed_ ? feed_->append(data, length) : output.write(data, length) == length;
-    if (!written) {
+    if (window_)
+        window_->append(data, length);
+    else if (!(feed_ ? feed_->append(data, length) : output.write(data, length) == length)) {
         errorFailedToCreateFile(PathUtil::fileName(output.fileName()));
         return false;
     }

@@ -10,12 +10,15 @@
 #include <memory>
 #include <vector>
 
-class FileGrowth;
 class QFile;
+class StreamWindow;
+class TaskQueue;
+struct GrowingTar;
 
 // What the gzip and bzip2 readers share: the archive is decompressed once, into memory when its
-// decoded size is known up front and small beside the memory free, else into a temporary file;
-// tar content is then read by a tar reader on that copy, anything else is one entry.
+// decoded size is known up front and small beside the memory free, else into a temporary file
+// (or nowhere, when an announced extraction leaves nothing to read it again); tar content is
+// then read by a tar reader on that copy, anything else is one entry.
 class CompressedFileReader : public ReaderBase {
 public:
     using ReaderBase::ReaderBase;
@@ -42,12 +45,13 @@ public:
         earlyDestination_ = destination;
     }
 
-    // Reads the temporary file while it is being written, on another thread.
-    using TempFileFollower = std::function<void(const QString &path, const FileGrowth &growth)>;
+    // Reads the tar while it is being decompressed, on another thread.
+    using TempFileFollower = std::function<void(const QString &path, const GrowingTar &growing)>;
     // Decompresses into memory or into tempFile() unless an earlier call already did so
     // completely, running the followers side by side while a temporary file is written. A failed
-    // or cancelled decompression leaves no temporary file behind.
-    bool generateTempFile(const std::vector<TempFileFollower> &followers = {});
+    // or cancelled decompression leaves no temporary file behind. With keep false and followers,
+    // the data goes only to them (the followers read it once) and nothing is kept.
+    bool generateTempFile(const std::vector<TempFileFollower> &followers = {}, bool keep = true);
     void removeTempFile();
     // The temporary file; empty while there is none, the data being in memory.
     QString tempFile() const { return tempFile_; }
@@ -76,6 +80,13 @@ protected:
     void errorCutShort();
 
 private:
+    // Decompresses for the followers alone, through a window.
+    bool streamToFollowers(const std::vector<TempFileFollower> &followers);
+    // Starts each follower on a lane of its own, reading through its source; the queue's end
+    // waits for them.
+    std::unique_ptr<TaskQueue>
+    startFollowers(const std::vector<TempFileFollower> &followers, const QString &path,
+                   const std::function<GrowingTar(int follower)> &source);
     static bool isTarName(const QString &name);
     void listTarWhileDecompressing();
     bool isDecompressed() const { return staged_ || !tempFile_.isEmpty(); }
@@ -100,4 +111,6 @@ private:
     // Set while a follower reads the temporary file: writes go through it.
     class TempFileFeed;
     TempFileFeed *feed_ = nullptr;
+    // Set while the followers read the data through a window instead.
+    StreamWindow *window_ = nullptr;
 };

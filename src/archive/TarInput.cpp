@@ -1,6 +1,7 @@
 #include "archive/TarInput.h"
 
 #include "util/FileGrowth.h"
+#include "util/StreamWindow.h"
 
 #include <QFile>
 
@@ -23,8 +24,13 @@ TarInput::~TarInput() {
         ::close(fd_);
 }
 
-bool TarInput::open(const QString &path, const FileGrowth *fileGrowth) {
-    growth_ = fileGrowth;
+bool TarInput::open(const QString &path, const GrowingTar *growing) {
+    if (growing && growing->window) {
+        window_ = growing->window;
+        reader_ = growing->reader;
+        return true;
+    }
+    growth_ = growing ? growing->growth : nullptr;
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat st;
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
@@ -40,20 +46,31 @@ void TarInput::open(QByteArrayView tar) {
 }
 
 std::optional<QByteArrayView> TarInput::borrow(qint64 length) {
-    if (memory_.isNull())
+    QByteArrayView piece;
+    if (window_) {
+        piece = window_->view(reader_, position_, length);
+    } else if (!memory_.isNull()) {
+        const qint64 start = qMin(position_, size_);
+        piece = memory_.sliced(start, qMin(length, size_ - start));
+    } else {
         return std::nullopt;
-    const qint64 start = qMin(position_, size_);
-    const QByteArrayView piece = memory_.sliced(start, qMin(length, size_ - start));
+    }
     position_ += piece.size();
     return piece;
 }
 
 qint64 TarInput::read(char *data, qint64 length) {
-    if (const auto piece = borrow(length)) {
-        std::memcpy(data, piece->data(), std::size_t(piece->size()));
-        return piece->size();
-    }
     qint64 done = 0;
+    if (window_ || !memory_.isNull()) {
+        while (done < length) {
+            const QByteArrayView piece = *borrow(length - done);
+            if (piece.isEmpty())
+                break;
+            std::memcpy(data + done, piece.data(), std::size_t(piece.size()));
+            done += piece.size();
+        }
+        return done;
+    }
     while (done < length) {
         const qint64 offset = position_ - bufferStart_;
         if (offset >= 0 && offset < bufferLength_) {
@@ -90,6 +107,8 @@ bool TarInput::seek(qint64 to) {
 }
 
 bool TarInput::reaches(qint64 end) const {
+    if (window_)
+        return window_->waitFor(reader_, position_, end) >= end;
     return (growth_ ? growth_->waitFor(end) : size_) >= end;
 }
 

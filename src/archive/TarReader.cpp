@@ -99,7 +99,7 @@ bool TarReader::openInput(TarInput &input) {
         input.open(memory_);
         return true;
     }
-    if (input.open(filePath(), growth_))
+    if (input.open(filePath(), growing_))
         return true;
     errorFailedOpenFile();
     return false;
@@ -158,8 +158,11 @@ bool TarReader::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader 
         switch (entry.type) {
         case TarRecordType::RegularFile:
             result = createFile(path, entry, input, date, entry.mode);
-            if (result == WriteResult::Written)
-                walk.files.insert(path, {entry.recordPosition, entry.size, entry.realSize});
+            rememberFile(
+                walk, path,
+                result == WriteResult::Written
+                    ? std::optional<StoredFile>({entry.recordPosition, entry.size, entry.realSize})
+                    : std::nullopt);
             break;
         case TarRecordType::HardLink:
             result = extractHardLink(entry, walk, input);
@@ -199,14 +202,43 @@ TarReader::WriteResult TarReader::extractHardLink(const TarEntry &entry, Walk &w
         return WriteResult::NotCreated;
     }
     // A copy of the data in the archive, never of whatever now lies at the target's path.
-    const auto file = readFileAt(source->recordPosition, input);
-    if (!file)
-        return WriteResult::Truncated;
-    const WriteResult result =
-        createFile(path, *file, input, dateFromSeconds(entry.mtime), entry.mode);
-    if (result == WriteResult::Written)
-        walk.files.insert(path, *source);
+    WriteResult result = WriteResult::NotCreated;
+    if (input.keepsEarlierData()) {
+        const auto file = readFileAt(source->recordPosition, input);
+        if (!file)
+            return WriteResult::Truncated;
+        result = createFile(path, *file, input, dateFromSeconds(entry.mtime), entry.mode);
+    } else {
+        result = copyExtractedFile(entry, *source);
+    }
+    rememberFile(walk, path, result == WriteResult::Written ? source : std::nullopt);
     return result;
+}
+
+void TarReader::rememberFile(Walk &walk, const QString &path,
+                             const std::optional<StoredFile> &written) {
+    // A file not written whole is no source for a later link, not even the earlier one's data.
+    if (written)
+        walk.files.insert(path, *written);
+    else
+        walk.files.remove(path);
+}
+
+TarReader::WriteResult TarReader::copyExtractedFile(const TarEntry &entry,
+                                                    const StoredFile &source) {
+    // The walk remembers a name only once its file was written whole, and no later entry can
+    // turn that file into a link: what lies there is the archive's data.
+    const QString target = SafePath::sanitize(linkTarget(entry));
+    if (target == entryPath(entry))
+        return WriteResult::Written;
+    TarInput extracted;
+    if (!extracted.open(SafePath::join(destination_, target))) {
+        errorFailedToCreateFile(entryPath(entry));
+        return WriteResult::NotCreated;
+    }
+    TarEntry file;
+    file.size = source.realSize;
+    return createFile(entryPath(entry), file, extracted, dateFromSeconds(entry.mtime), entry.mode);
 }
 
 QString TarReader::entryPath(const TarEntry &entry) const {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-class FileGrowth;
+struct GrowingTar;
 struct TarEntry;
 class TarInput;
 class TarRecordReader;
@@ -29,8 +29,8 @@ public:
     // destination().
     void walkArchive(bool listOnly);
     QString destination() const { return destination_; }
-    // The archive is still being written by another thread: walks wait for its bytes.
-    void followGrowth(const FileGrowth *growth) { growth_ = growth; }
+    // The archive is still being decompressed by another thread: walks wait for its bytes.
+    void followGrowth(const GrowingTar *growing) { growing_ = growing; }
     // The archive is held in memory that outlives the reader: read there, never from its path.
     void readFromMemory(QByteArrayView tar) { memory_ = tar; }
 
@@ -51,6 +51,10 @@ private:
     bool listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader);
     bool extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader, TarInput &input);
     WriteResult extractHardLink(const TarEntry &entry, Walk &walk, TarInput &input);
+    static void rememberFile(Walk &walk, const QString &path,
+                             const std::optional<StoredFile> &written);
+    // A hard link in a tar read once: a copy of the file extracted from the archive.
+    WriteResult copyExtractedFile(const TarEntry &entry, const StoredFile &source);
     // The entry's name as a relative path that stays inside the destination; "" when none.
     QString entryPath(const TarEntry &entry) const;
     QString linkTarget(const TarEntry &entry) const;
@@ -78,7 +82,7 @@ private:
     bool openInput(TarInput &input);
 
     QString destination_;
-    const FileGrowth *growth_ = nullptr;
+    const GrowingTar *growing_ = nullptr;
     QByteArrayView memory_;
     // Allocated by the first extraction, kept for the next ones.
     std::vector<char> buffer_;

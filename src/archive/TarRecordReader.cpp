@@ -62,12 +62,13 @@ TarRecordReader::Status TarRecordReader::next(TarEntry &entry) {
 }
 
 bool TarRecordReader::skipData(const TarEntry &entry) {
-    if (entry.size > quint64(std::numeric_limits<qint64>::max() - entry.dataPosition) ||
-        !input_.reaches(entry.dataPosition + qint64(entry.size)))
+    // Room for the padding too: the seek comes first.
+    if (entry.size > quint64(std::numeric_limits<qint64>::max() - entry.dataPosition - 511))
         return false;
     // The last entry's padding may be missing: its data is whole, and a read past the end of the
-    // file finds the archive's end.
-    return input_.seek(entry.dataPosition + qint64(TarHeaderParser::paddedSize(entry.size)));
+    // file finds the archive's end. Seeking first lets a window drop the data while it waits.
+    return input_.seek(entry.dataPosition + qint64(TarHeaderParser::paddedSize(entry.size))) &&
+           input_.reaches(entry.dataPosition + qint64(entry.size));
 }
 
 bool TarRecordReader::readMetadata(const TarHeader &header) {

@@ -236,9 +236,10 @@ TEST_P(Conformance, ExtractsTheWholeArchive) {
         if (announced)
             reader.extractWhileListing(into);
         reader.listEntries();
-        // A tar decompressed into a file was followed by the extraction as it grew.
-        const auto *decompressed = dynamic_cast<CompressedFileReader *>(&reader);
-        if (announced && decompressed && !decompressed->tempFile().isEmpty() && tree()) {
+        // A decompressed tar was extracted as it came out (a gzip member decodes in one go
+        // first).
+        if (announced && dynamic_cast<CompressedFileReader *>(&reader) &&
+            !dynamic_cast<GzipReader *>(&reader) && tree()) {
             EXPECT_EQ(filesBelow(into), samplePaths(tree()));
         }
         reader.extract(into);

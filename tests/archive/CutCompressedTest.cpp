@@ -57,30 +57,36 @@ TEST(CutCompressed, CompleteEntriesAreKeptAndTheCutReported) {
                                        .arg(QString::fromLatin1(row.command), row.name)),
             0);
         const QString path = dir.file(QString::fromLatin1(row.name));
-        auto root = ArchiveEntry::rootEntry();
-        const auto made = row.make(path, root.get(), QString());
-        auto *reader = dynamic_cast<CompressedFileReader *>(made.get());
-        ASSERT_TRUE(reader);
-        reader->listEntries();
-        EXPECT_EQ(messageOf(*reader), cutShort);
-        EXPECT_TRUE(reader->keepsWhatWasRead());
-        EXPECT_TRUE(listedPaths(root.get()).contains(row.kept));
+        // The extraction after the listing, or announced before it: read as the data comes out.
+        for (const bool announced : {false, true}) {
+            SCOPED_TRACE(announced ? "announced" : "after the listing");
+            auto root = ArchiveEntry::rootEntry();
+            const auto made = row.make(path, root.get(), QString());
+            auto *reader = dynamic_cast<CompressedFileReader *>(made.get());
+            ASSERT_TRUE(reader);
+            ScratchDir out;
+            if (announced)
+                reader->extractWhileListing(out.path());
+            reader->listEntries();
+            EXPECT_EQ(messageOf(*reader), cutShort);
+            EXPECT_TRUE(reader->keepsWhatWasRead());
+            EXPECT_TRUE(listedPaths(root.get()).contains(row.kept));
 
-        ScratchDir out;
-        reader->extract(out.path());
-        EXPECT_EQ(messageOf(*reader), cutShort);
-        EXPECT_EQ(filesBelow(out.path()), QStringList{row.kept});
-        if (qstrcmp(row.kept, "b") == 0) {
-            const QByteArray part = readFile(out.file("b"));
-            EXPECT_FALSE(part.isEmpty());
-            EXPECT_TRUE(noisy.startsWith(part));
-        } else {
-            EXPECT_EQ(readFile(out.file("a.txt")), "alpha\n");
+            reader->extract(out.path());
+            EXPECT_EQ(messageOf(*reader), cutShort);
+            EXPECT_EQ(filesBelow(out.path()), QStringList{row.kept});
+            if (qstrcmp(row.kept, "b") == 0) {
+                const QByteArray part = readFile(out.file("b"));
+                EXPECT_FALSE(part.isEmpty());
+                EXPECT_TRUE(noisy.startsWith(part));
+            } else {
+                EXPECT_EQ(readFile(out.file("a.txt")), "alpha\n");
+            }
+            // Letting the decompressed data go leaves none behind and names none.
+            const QString decompressed = reader->tempFile();
+            reader->removeTempFile();
+            EXPECT_FALSE(QFileInfo::exists(decompressed));
+            EXPECT_EQ(reader->tempFile(), QString());
         }
-        // Letting the decompressed data go leaves none behind and names none.
-        const QString decompressed = reader->tempFile();
-        reader->removeTempFile();
-        EXPECT_FALSE(QFileInfo::exists(decompressed));
-        EXPECT_EQ(reader->tempFile(), QString());
     }
 }

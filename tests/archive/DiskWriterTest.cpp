@@ -24,8 +24,12 @@ using namespace ArchiveKit;
 
 namespace {
 
-// Lists the archive and extracts each selection (the path of a node, "" for the whole archive),
-// each time into a fresh folder that the check looks at.
+// The whole archive, its extraction announced before the listing (a compressed tar is then read
+// once, as it is decoded, and kept nowhere).
+const QString kAnnounced = QStringLiteral("announced");
+
+// Lists the archive and extracts each selection (the path of a node, "" or kAnnounced for the
+// whole archive), each time into a fresh folder that the check looks at.
 void extractEach(const QString &archive, MakeReader make, const QStringList &selections,
                  const std::function<void(const ReaderBase &, const ArchiveEntry *,
                                           const ScratchDir &, const QString &)> &check) {
@@ -35,9 +39,11 @@ void extractEach(const QString &archive, MakeReader make, const QStringList &sel
         const auto root = ArchiveEntry::rootEntry();
         ScratchDir dest;
         auto reader = make(archive, root.get(), QString());
+        if (selection == kAnnounced)
+            reader->extractWhileListing(dest.path());
         reader->listEntries();
         EXPECT_FALSE(reader->archiveError());
-        if (selection.isEmpty())
+        if (selection.isEmpty() || selection == kAnnounced)
             reader->extract(dest.path());
         else
             reader->extract(findEntry(root.get(), selection), dest.path());
@@ -47,7 +53,7 @@ void extractEach(const QString &archive, MakeReader make, const QStringList &sel
 }
 
 // The whole archive and its folder "t/".
-const QStringList kWholeAndFolder = {"", "t/"};
+const QStringList kWholeAndFolder = {"", "t/", kAnnounced};
 
 } // namespace
 
