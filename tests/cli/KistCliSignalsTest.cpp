@@ -37,13 +37,9 @@ TEST(KistCliSignals, EverySignalCleansUpLikeCtrlC) {
         const char *archive;
         int signal;
         int exitCode;
-        // Where the work shows first: the staging folder of the output, or the decompressed tar
-        // (one gzip member is decoded into memory, several into the cache folder).
-        const char *watched;
     } rows[] = {
-        {"big.zip", SIGINT, 130, "out"},        {"big.zip", SIGTERM, 143, "out"},
-        {"big.zip", SIGHUP, 129, "out"},        {"big.tgz", SIGTERM, 143, "out"},
-        {"members.tgz", SIGTERM, 143, "cache"},
+        {"big.zip", SIGINT, 130},  {"big.zip", SIGTERM, 143},     {"big.zip", SIGHUP, 129},
+        {"big.tgz", SIGTERM, 143}, {"members.tgz", SIGTERM, 143},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string(row.archive) + " signal " + std::to_string(row.signal));
@@ -61,10 +57,12 @@ TEST(KistCliSignals, EverySignalCleansUpLikeCtrlC) {
         process.start(QStringLiteral(KIST_CLI_PATH),
                       {"extract", "-o", dir.file("out"), dir.file(row.archive)});
         ASSERT_TRUE(process.waitForStarted());
+        // The work shows in the output's staging folder (several gzip members are extracted as
+        // they are decoded, one is decoded into memory first).
         bool underWay = false;
         for (int i = 0; i < 2000 && !underWay && process.state() == QProcess::Running; ++i) {
             QThread::msleep(5);
-            underWay = largestFileBelow(dir.file(row.watched)) > 0;
+            underWay = largestFileBelow(dir.file("out")) > 0;
         }
         ASSERT_TRUE(underWay) << "the work never started or ended too soon";
         ::kill(pid_t(process.processId()), row.signal);
