@@ -25,8 +25,9 @@
 #include <optional>
 
 namespace {
-// Decoded data the followers of a stream may lag behind each other and the decoder by.
-constexpr qint64 kWindowSize = qint64{16} * 1024 * 1024;
+// Decoded data the followers of a stream may lag behind each other and the decoder by: small
+// enough to stay in the processor's cache between the decoder's copy and the extractor's write.
+constexpr qint64 kWindowSize = qint64{2} * 1024 * 1024;
 } // namespace
 
 // Writes the decompressed data on a strand of the pool and tells the follower how far it got, so
