@@ -32,7 +32,7 @@ def main():
             ratio = ""
             if tool == "kist" and fastest:
                 ratio = f"{median / fastest:.2f}" if fastest > 0 else "-"
-            print(f"| {job} | {tool} | {median:.2f} | {rate:.0f} | {peak:.0f} | {len(samples)} "
+            print(f"| {job} | {tool} | {median:.3f} | {rate:.0f} | {peak:.0f} | {len(samples)} "
                   f"| {ratio} |")
 
 
