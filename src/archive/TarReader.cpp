@@ -158,11 +158,7 @@ bool TarReader::extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader 
         switch (entry.type) {
         case TarRecordType::RegularFile:
             result = createFile(path, entry, input, date, entry.mode);
-            rememberFile(
-                walk, path,
-                result == WriteResult::Written
-                    ? std::optional<StoredFile>({entry.recordPosition, entry.size, entry.realSize})
-                    : std::nullopt);
+            rememberFile(walk, path, result, {entry.recordPosition, entry.size, entry.realSize});
             break;
         case TarRecordType::HardLink:
             result = extractHardLink(entry, walk, input);
@@ -211,15 +207,15 @@ TarReader::WriteResult TarReader::extractHardLink(const TarEntry &entry, Walk &w
     } else {
         result = copyExtractedFile(entry, *source);
     }
-    rememberFile(walk, path, result == WriteResult::Written ? source : std::nullopt);
+    rememberFile(walk, path, result, *source);
     return result;
 }
 
-void TarReader::rememberFile(Walk &walk, const QString &path,
-                             const std::optional<StoredFile> &written) {
+void TarReader::rememberFile(Walk &walk, const QString &path, WriteResult result,
+                             const StoredFile &file) {
     // A file not written whole is no source for a later link, not even the earlier one's data.
-    if (written)
-        walk.files.insert(path, *written);
+    if (result == WriteResult::Written)
+        walk.files.insert(path, file);
     else
         walk.files.remove(path);
 }

@@ -51,8 +51,8 @@ private:
     bool listEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader);
     bool extractEntry(const TarEntry &entry, Walk &walk, TarRecordReader &reader, TarInput &input);
     WriteResult extractHardLink(const TarEntry &entry, Walk &walk, TarInput &input);
-    static void rememberFile(Walk &walk, const QString &path,
-                             const std::optional<StoredFile> &written);
+    static void rememberFile(Walk &walk, const QString &path, WriteResult result,
+                             const StoredFile &file);
     // A hard link in a tar read once: a copy of the file extracted from the archive.
     WriteResult copyExtractedFile(const TarEntry &entry, const StoredFile &source);
     // The entry's name as a relative path that stays inside the destination; "" when none.
