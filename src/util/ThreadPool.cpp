@@ -20,7 +20,7 @@ ThreadPool::~ThreadPool() {
         closing_ = true;
         tasks_.clear();
     }
-    changed_.notify_all();
+    work_.notify_all();
     for (std::thread &thread : threads_)
         thread.join();
 }
@@ -38,12 +38,12 @@ void ThreadPool::removeClient(int lanes) {
     std::unique_lock lock(mutex_);
     --clients_;
     lanes_ -= lanes;
-    changed_.notify_all();
+    work_.notify_all();
     if (clients_ > 0)
         return;
     // The last client's tasks have all returned: the threads end at once. Unless a new client
     // came meanwhile, they are joined here.
-    changed_.wait(lock, [this] { return live_ == 0 || clients_ > 0; });
+    threadEnded_.wait(lock, [this] { return live_ == 0 || clients_ > 0; });
     joinEnded();
 }
 
@@ -53,9 +53,9 @@ void ThreadPool::start(std::function<void()> task) {
         tasks_.push_back(std::move(task));
         waiting_ = tasks_.size();
     }
-    // All: the one condition also wakes a last client waiting for the threads to end, and a
-    // single wake-up taken by it would leave the task to sleeping threads.
-    changed_.notify_all();
+    // One: a woken thread takes a task whatever else changed, and a busy one looks for the next
+    // before it sleeps.
+    work_.notify_one();
 }
 
 void ThreadPool::joinEnded() {
@@ -71,14 +71,13 @@ void ThreadPool::joinEnded() {
 void ThreadPool::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock,
-                      [this] { return !tasks_.empty() || closing_ || live_ > wantedThreads(); });
+        work_.wait(lock, [this] { return !tasks_.empty() || closing_ || live_ > wantedThreads(); });
         if (closing_)
             return;
         if (tasks_.empty()) {
             --live_;
             ended_.push_back(std::this_thread::get_id());
-            changed_.notify_all();
+            threadEnded_.notify_all();
             return;
         }
         std::function<void()> task = std::move(tasks_.front());

@@ -45,8 +45,10 @@ private:
 
     const int width_;
     std::mutex mutex_;
-    // Signalled when a task is started, when fewer threads are wanted and when a thread ends.
-    std::condition_variable changed_;
+    // Wakes a thread for each task started, and all of them when fewer threads are wanted.
+    std::condition_variable work_;
+    // Signalled when a thread ends.
+    std::condition_variable threadEnded_;
     std::deque<std::function<void()>> tasks_;
     std::atomic<std::size_t> waiting_ = 0;
     int clients_ = 0;
