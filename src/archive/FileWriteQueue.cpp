@@ -4,6 +4,10 @@
 
 namespace {
 
+// Steps are handed over once they hold this much data, or are this many.
+constexpr qint64 kHandOverSize = 256 * 1024;
+constexpr std::size_t kHandOverSteps = 64;
+
 // The errno of a call that just failed; never 0, which stands for success.
 int failure() {
     return errno != 0 ? errno : EIO;
@@ -14,6 +18,10 @@ int failure() {
 FileWriteQueue::FileWriteQueue(QString destination)
     : destination_(std::move(destination))
     , worker_({.width = 1, .budget = kBudget}) {
+}
+
+FileWriteQueue::~FileWriteQueue() {
+    handOver();
 }
 
 void FileWriteQueue::makeFolder(const QString &folder, Done done) {
@@ -47,21 +55,34 @@ void FileWriteQueue::collect() {
 }
 
 void FileWriteQueue::drain() {
+    handOver();
     worker_.wait();
     collect();
 }
 
 void FileWriteQueue::push(Task task) {
-    const qint64 weight = task.data.size();
+    pendingBytes_ += task.data.size();
+    pending_.push_back(std::move(task));
+    if (pendingBytes_ >= kHandOverSize || pending_.size() >= kHandOverSteps)
+        handOver();
+}
+
+void FileWriteQueue::handOver() {
+    if (pending_.empty())
+        return;
     worker_.post(
-        [this, task = std::move(task)]() mutable {
-            const std::optional<int> error = run(task);
-            if (error && task.done) {
-                std::lock_guard lock(mutex_);
-                outcomes_.emplace_back(std::move(task.done), *error);
+        [this, tasks = std::move(pending_)]() mutable {
+            for (Task &task : tasks) {
+                const std::optional<int> error = run(task);
+                if (error && task.done) {
+                    std::lock_guard lock(mutex_);
+                    outcomes_.emplace_back(std::move(task.done), *error);
+                }
             }
         },
-        weight);
+        pendingBytes_);
+    pending_.clear();
+    pendingBytes_ = 0;
 }
 
 std::optional<int> FileWriteQueue::run(Task &task) {

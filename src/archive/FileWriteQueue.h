@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -26,6 +27,9 @@ public:
     // The strand writes what is queued before the queue goes; outcomes not collected are
     // dropped.
     explicit FileWriteQueue(QString destination);
+    ~FileWriteQueue();
+    FileWriteQueue(const FileWriteQueue &) = delete;
+    FileWriteQueue &operator=(const FileWriteQueue &) = delete;
 
     // A folder below the destination, with its parents.
     void makeFolder(const QString &folder, Done done);
@@ -55,11 +59,17 @@ private:
         Done done;
     };
 
+    // Queues a step; the steps go over to the strand in groups: a hand-over costs more than
+    // writing a small file.
     void push(Task task);
+    void handOver();
     // Runs one task on the strand; answers the outcome to hand back, if any.
     std::optional<int> run(Task &task);
 
     const QString destination_;
+    // Steps not handed over yet, and the bytes they hold.
+    std::vector<Task> pending_;
+    qint64 pendingBytes_ = 0;
     std::mutex mutex_;
     std::deque<std::pair<Done, int>> outcomes_;
     // Used on the strand only: the output, and why the file being written failed, if it did (its
