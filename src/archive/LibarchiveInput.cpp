@@ -1,6 +1,7 @@
 #include "archive/LibarchiveInput.h"
 
 #include "archive/SafePath.h"
+#include "archive/SevenZipBlockDecoder.h"
 #include "archive/SevenZipVolumes.h"
 
 #include <QFile>
@@ -86,8 +87,10 @@ LibarchiveInput::~LibarchiveInput() {
 
 LibarchiveInput::Next LibarchiveInput::next() {
     const int status = archive_read_next_header(handle_, &entry_);
-    if (status == ARCHIVE_OK || status == ARCHIVE_WARN)
+    if (status == ARCHIVE_OK || status == ARCHIVE_WARN) {
+        ++index_;
         return Next::Entry;
+    }
     if (status == ARCHIVE_EOF)
         return Next::End;
     // libarchive knows the headers are encrypted once it has failed to read them.
@@ -95,7 +98,13 @@ LibarchiveInput::Next LibarchiveInput::next() {
 }
 
 qint64 LibarchiveInput::read(char *buffer, size_t capacity) {
+    if (blocks_)
+        return blocks_->read(quint64(index_), buffer, capacity);
     return archive_read_data(handle_, buffer, capacity);
+}
+
+void LibarchiveInput::readDataFrom(std::unique_ptr<SevenZipBlockDecoder> blocks) {
+    blocks_ = std::move(blocks);
 }
 
 // Formats of raw names hand their bytes out unchanged (ISO 9660's Joliet names and the cabinet

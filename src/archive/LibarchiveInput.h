@@ -8,12 +8,14 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <sys/types.h>
 
 struct archive;
 struct archive_entry;
+class SevenZipBlockDecoder;
 
 // One pass over an archive with the libarchive reader of its kind: 7z (LZMA, LZMA2, PPMd, BZip2,
 // Deflate, the BCJ filters; AES-encrypted content cannot be decoded; a volume set is read as one
@@ -46,6 +48,8 @@ public:
     // Decodes the current entry's next bytes: their count, 0 at its end, a negative libarchive
     // status when its data is damaged (ARCHIVE_FATAL when nothing after it can be read either).
     qint64 read(char *buffer, size_t capacity);
+    // From now on the entries' data comes from this decoder; libarchive only walks the headers.
+    void readDataFrom(std::unique_ptr<SevenZipBlockDecoder> blocks);
 
     // What the archive says of an entry; the path is sanitized, "" when nothing is left of it.
     QString path(archive_entry *entry) const;
@@ -70,4 +74,7 @@ private:
     QByteArrayList files_;
     struct archive *handle_ = nullptr;
     archive_entry *entry_ = nullptr;
+    // The index of the current entry, in archive order.
+    qint64 index_ = -1;
+    std::unique_ptr<SevenZipBlockDecoder> blocks_;
 };

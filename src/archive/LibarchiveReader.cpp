@@ -4,6 +4,7 @@
 #include "archive/LibarchiveExtraction.h"
 #include "archive/LibarchiveInput.h"
 #include "archive/SafePath.h"
+#include "archive/SevenZipBlockDecoder.h"
 #include "archive/SevenZipLayout.h"
 #include "archive/SevenZipVolumes.h"
 #include "util/Cancellation.h"
@@ -128,11 +129,17 @@ void LibarchiveReader::run(LibarchiveExtraction &extraction, const QHash<quint64
     if (reportUnreadable(input, ::archiveError(ArchiveErrorCode::Archive).message))
         return;
     // Solid blocks decode independently: several of them go to workers of their own. One file
-    // is always in one block.
+    // is always in one block. LZMA2 blocks that reset their dictionary as they go are cut
+    // there instead, and the pieces decoded on every core.
     std::vector<EntryRange> ranges;
-    if (kind_ == ArchiveKind::SevenZip && (!files || files->size() > 1)) {
-        if (const auto layout = SevenZipLayout::read(SevenZipVolumes(filePath()).files()))
-            ranges = layout->split(ThreadPool::shared().width(), files);
+    if (kind_ == ArchiveKind::SevenZip) {
+        const QStringList parts = SevenZipVolumes(filePath()).files();
+        if (const auto layout = SevenZipLayout::read(parts)) {
+            if (auto blocks = SevenZipBlockDecoder::create(parts, *layout, files))
+                input.readDataFrom(std::move(blocks));
+            else if (!files || files->size() > 1)
+                ranges = layout->split(ThreadPool::shared().width(), files);
+        }
     }
     const LibarchiveExtraction::Outcome outcome =
         ranges.empty() ? extraction.run(input, files)

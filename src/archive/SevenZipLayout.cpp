@@ -1,12 +1,13 @@
 #include "archive/SevenZipLayout.h"
 
 #include "archive/SafePath.h"
+#include "archive/SpannedFiles.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QtEndian>
 
 #include <lzma.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -33,6 +34,7 @@ enum Property : quint64 {
     kEmptyStream = 0x0E,
     kEmptyFile = 0x0F,
     kName = 0x11,
+    kAttributes = 0x15,
     kEncodedHeader = 0x17,
 };
 
@@ -40,27 +42,9 @@ constexpr qint64 kSignatureHeaderSize = 32;
 // Far beyond any real header; keeps a damaged size from asking for the whole memory.
 constexpr quint64 kHeaderLimit = quint64(1) << 30;
 
-// Reads the bytes at an offset of the files laid end to end; empty when they are not all there.
-QByteArray readAt(const QStringList &files, quint64 offset, quint64 size) {
-    if (size > kHeaderLimit)
-        return {};
-    QByteArray bytes;
-    for (const QString &path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        const quint64 length = quint64(file.size());
-        if (offset >= length) {
-            offset -= length;
-            continue;
-        }
-        file.seek(qint64(offset));
-        bytes += file.read(qint64(qMin(size - quint64(bytes.size()), length - offset)));
-        offset = 0;
-        if (quint64(bytes.size()) == size)
-            return bytes;
-    }
-    return {};
+// Reads header bytes; empty when they are not all there or more than any real header.
+QByteArray readHeaderBytes(const SpannedFiles &files, quint64 offset, quint64 size) {
+    return size > kHeaderLimit ? QByteArray() : files.read(offset, size);
 }
 
 // A cursor over header bytes. Reading past the end fails the cursor for good and reads zeros,
@@ -133,16 +117,20 @@ public:
         return bits;
     }
 
-    // Checksums, each present or not: the count of those present is what the caller needs.
-    void skipDigests(quint64 count) {
+    // Checksums, each present or not.
+    std::vector<std::optional<quint32>> digests(quint64 count) {
         const bool allDefined = byte() != 0;
-        quint64 defined = count;
-        if (!allDefined) {
-            defined = 0;
-            for (const bool bit : bits(count))
-                defined += bit ? 1 : 0;
+        const std::vector<bool> defined = allDefined ? std::vector<bool>() : bits(count);
+        std::vector<std::optional<quint32>> digests;
+        for (quint64 i = 0; i < count && ok_ && (allDefined || i < defined.size()); ++i) {
+            if (!allDefined && !defined[i]) {
+                digests.emplace_back();
+                continue;
+            }
+            const QByteArray bytes = take(4);
+            digests.emplace_back(ok_ ? qFromLittleEndian<quint32>(bytes.constData()) : 0);
         }
-        skip(defined * 4);
+        return digests;
     }
 
     bool expect(quint64 property) {
@@ -167,7 +155,11 @@ struct Folder {
     quint64 outStreams = 0;
     std::vector<quint64> unpackSizes; // one per out stream
     std::vector<quint64> boundOuts;   // the out streams that feed another coder
-    quint64 substreams = 1;
+    quint64 packedStreams = 1;
+    std::optional<quint32> crc;
+    // The sizes of the entries' streams in the decoded data, and their checksums.
+    std::vector<quint64> substreamSizes;
+    std::vector<std::optional<quint32>> substreamCrcs;
 
     // The folder's decoded size: that of the one out stream no coder reads.
     quint64 size() const {
@@ -218,9 +210,9 @@ Folder readFolder(Cursor &cursor) {
         cursor.number();
         folder.boundOuts.push_back(cursor.number());
     }
-    const quint64 packed = inStreams - bindPairs;
-    if (packed > 1) {
-        for (quint64 i = 0; i < packed && cursor.ok(); ++i)
+    folder.packedStreams = inStreams - bindPairs;
+    if (folder.packedStreams > 1) {
+        for (quint64 i = 0; i < folder.packedStreams && cursor.ok(); ++i)
             cursor.number();
     }
     return folder;
@@ -234,7 +226,7 @@ void readPackInfo(Cursor &cursor, Streams &streams) {
             for (quint64 i = 0; i < count && cursor.ok(); ++i)
                 streams.packSizes.push_back(cursor.number());
         } else if (id == kCrc) {
-            cursor.skipDigests(count);
+            cursor.digests(count);
         } else {
             cursor.fail();
         }
@@ -257,35 +249,71 @@ void readUnpackInfo(Cursor &cursor, Streams &streams) {
             folder.unpackSizes.push_back(cursor.number());
     }
     for (quint64 id = cursor.number(); cursor.ok() && id != kEnd; id = cursor.number()) {
-        if (id == kCrc)
-            cursor.skipDigests(count);
-        else
+        if (id != kCrc) {
             cursor.fail();
+            break;
+        }
+        const auto crcs = cursor.digests(count);
+        for (std::size_t i = 0; i < crcs.size(); ++i)
+            streams.folders[i].crc = crcs[i];
+    }
+    // Until the substreams say otherwise, each folder holds one stream, the whole of it.
+    for (Folder &folder : streams.folders) {
+        folder.substreamSizes = {folder.size()};
+        folder.substreamCrcs = {folder.crc};
     }
 }
 
 void readSubStreamsInfo(Cursor &cursor, Streams &streams) {
+    std::vector<quint64> counts(streams.folders.size(), 1);
     quint64 id = cursor.number();
     if (id == kNumUnpackStream) {
-        for (Folder &folder : streams.folders)
-            folder.substreams = cursor.count();
+        for (quint64 &count : counts)
+            count = cursor.count();
         id = cursor.number();
     }
-    if (id == kSize) {
-        for (const Folder &folder : streams.folders) {
-            for (quint64 i = 1; i < folder.substreams && cursor.ok(); ++i)
-                cursor.number();
+    // The last stream of a folder takes what the others leave of it.
+    for (std::size_t i = 0; i < counts.size() && cursor.ok(); ++i) {
+        Folder &folder = streams.folders[i];
+        folder.substreamSizes.clear();
+        quint64 left = folder.size();
+        for (quint64 stream = 1; stream < counts[i] && id == kSize && cursor.ok(); ++stream) {
+            const quint64 size = cursor.number();
+            if (size > left)
+                cursor.fail();
+            folder.substreamSizes.push_back(size);
+            left -= qMin(size, left);
+        }
+        if (counts[i] > 0)
+            folder.substreamSizes.push_back(left);
+        if (folder.substreamSizes.size() != counts[i])
+            cursor.fail();
+        folder.substreamCrcs.assign(counts[i], std::nullopt);
+    }
+    if (id == kSize)
+        id = cursor.number();
+    if (id == kCrc) {
+        // A folder of one stream with a checksum of its own keeps it; the others' come here.
+        quint64 count = 0;
+        for (std::size_t i = 0; i < counts.size(); ++i)
+            count += counts[i] == 1 && streams.folders[i].crc ? 0 : counts[i];
+        const auto crcs = cursor.digests(count);
+        std::size_t next = 0;
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            Folder &folder = streams.folders[i];
+            if (counts[i] == 1 && folder.crc) {
+                folder.substreamCrcs = {folder.crc};
+                continue;
+            }
+            for (quint64 stream = 0; stream < counts[i] && next < crcs.size(); ++stream)
+                folder.substreamCrcs[stream] = crcs[next++];
         }
         id = cursor.number();
-    }
-    if (id == kCrc) {
-        // A folder of one stream keeps its checksum with the folder; the count only decides how
-        // many bytes to pass over, and any count past the others' is harmless here.
-        quint64 count = 0;
-        for (const Folder &folder : streams.folders)
-            count += folder.substreams;
-        cursor.skipDigests(count);
-        id = cursor.number();
+    } else {
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            if (counts[i] == 1)
+                streams.folders[i].substreamCrcs = {streams.folders[i].crc};
+        }
     }
     if (id != kEnd)
         cursor.fail();
@@ -308,7 +336,7 @@ Streams readStreams(Cursor &cursor) {
 
 // Decodes a header that 7-Zip compressed with LZMA or LZMA2; empty for any other method
 // (an encrypted header among them).
-QByteArray decodeHeader(const QStringList &files, const Streams &streams) {
+QByteArray decodeHeader(const SpannedFiles &files, const Streams &streams) {
     if (streams.folders.size() != 1 || streams.packSizes.empty())
         return {};
     const Folder &folder = streams.folders.front();
@@ -323,8 +351,8 @@ QByteArray decodeHeader(const QStringList &files, const Streams &streams) {
         filters[0].id = LZMA_FILTER_LZMA2;
     else
         return {};
-    const QByteArray packed = readAt(files, quint64(kSignatureHeaderSize) + streams.packPosition,
-                                     streams.packSizes.front());
+    const QByteArray packed = readHeaderBytes(
+        files, quint64(kSignatureHeaderSize) + streams.packPosition, streams.packSizes.front());
     if (packed.isEmpty() ||
         lzma_properties_decode(&filters[0], nullptr,
                                reinterpret_cast<const uint8_t *>(coder.properties.constData()),
@@ -349,33 +377,87 @@ QByteArray decodeHeader(const QStringList &files, const Streams &streams) {
     return decoded ? header : QByteArray();
 }
 
-// Maps each entry with data to its folder: the folders hold the entries' streams in order.
+// The folder's packed data when it is a single LZMA2 stream, as 7-Zip packs all but executables
+// and encrypted archives.
+std::optional<SevenZipLayout::Lzma2Stream> lzma2Stream(const Folder &folder, quint64 offset,
+                                                       quint64 size) {
+    if (folder.coders.size() != 1 || folder.packedStreams != 1 || folder.outStreams != 1 ||
+        folder.coders.front().id != QByteArray("\x21", 1) ||
+        folder.coders.front().properties.size() != 1)
+        return std::nullopt;
+    // The dictionary's size in one byte: two or three times a power of two.
+    const auto code = quint8(folder.coders.front().properties[0]);
+    if (code > 40)
+        return std::nullopt;
+    const quint32 dictionary =
+        code == 40 ? 0xFFFFFFFF : (quint32(2) | (code & 1)) << (code / 2 + 11);
+    return SevenZipLayout::Lzma2Stream{offset, size, dictionary};
+}
+
+// Maps each entry with data to its folder and its place there: the folders hold the entries'
+// streams in order.
 std::optional<SevenZipLayout> assign(const Streams &main, const QStringList &names,
                                      const std::vector<bool> &emptyStream,
                                      const std::vector<bool> &emptyFile) {
     SevenZipLayout layout;
-    for (const Folder &folder : main.folders)
+    quint64 packedAt = quint64(kSignatureHeaderSize) + main.packPosition;
+    std::size_t packedStream = 0;
+    for (const Folder &folder : main.folders) {
         layout.folderSizes.push_back(folder.size());
+        const quint64 packedSize =
+            packedStream < main.packSizes.size() ? main.packSizes[packedStream] : 0;
+        layout.lzma2Streams.push_back(lzma2Stream(folder, packedAt, packedSize));
+        for (quint64 i = 0; i < folder.packedStreams && packedStream < main.packSizes.size(); ++i)
+            packedAt += main.packSizes[packedStream++];
+    }
     std::size_t folder = 0;
-    quint64 used = 0;
+    std::size_t used = 0;
+    quint64 offset = 0;
     std::size_t empty = 0;
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (emptyStream[std::size_t(i)]) {
             const bool isFile = empty < emptyFile.size() && emptyFile[empty];
             ++empty;
-            layout.entries.push_back({names[i], SevenZipLayout::kNoData, !isFile});
+            layout.entries.push_back(
+                {names[i], SevenZipLayout::kNoData, !isFile, 0, 0, std::nullopt});
             continue;
         }
-        while (folder < main.folders.size() && used == main.folders[folder].substreams) {
+        while (folder < main.folders.size() && used == main.folders[folder].substreamSizes.size()) {
             ++folder;
             used = 0;
+            offset = 0;
         }
         if (folder == main.folders.size())
             return std::nullopt;
+        const Folder &holder = main.folders[folder];
+        const quint64 size = holder.substreamSizes[used];
+        layout.entries.push_back(
+            {names[i], int(folder), false, offset, size, holder.substreamCrcs[used]});
+        offset += size;
         ++used;
-        layout.entries.push_back({names[i], int(folder), false});
     }
     return layout;
+}
+
+// The entries whose attributes hold a Unix mode of a symbolic link.
+std::vector<quint64> linksAmong(Cursor &property, quint64 count) {
+    const bool allDefined = property.byte() != 0;
+    const std::vector<bool> defined = allDefined ? std::vector<bool>() : property.bits(count);
+    // Attributes kept in another stream: 7-Zip never writes them.
+    if (property.byte() != 0)
+        property.fail();
+    std::vector<quint64> links;
+    for (quint64 i = 0; i < count && property.ok(); ++i) {
+        if (!allDefined && !defined[i])
+            continue;
+        const QByteArray bytes = property.take(4);
+        const quint32 attributes =
+            property.ok() ? qFromLittleEndian<quint32>(bytes.constData()) : 0;
+        // Bit 15 marks a Unix mode in the upper half.
+        if ((attributes & 0x8000) != 0 && ((attributes >> 16) & S_IFMT) == S_IFLNK)
+            links.push_back(i);
+    }
+    return links;
 }
 
 // Reads the plain header past its first property.
@@ -399,6 +481,7 @@ std::optional<SevenZipLayout> parse(Cursor &cursor) {
     const quint64 count = cursor.count(true);
     std::vector<bool> emptyStream(count);
     std::vector<bool> emptyFile;
+    std::vector<quint64> links;
     QStringList names;
     for (quint64 id = cursor.number(); cursor.ok() && id != kEnd; id = cursor.number()) {
         Cursor property(cursor.take(cursor.number()));
@@ -407,6 +490,8 @@ std::optional<SevenZipLayout> parse(Cursor &cursor) {
         } else if (id == kEmptyFile) {
             emptyFile =
                 property.bits(quint64(std::count(emptyStream.begin(), emptyStream.end(), true)));
+        } else if (id == kAttributes) {
+            links = linksAmong(property, count);
         } else if (id == kName) {
             // Names kept in another stream: 7-Zip never writes them.
             if (property.byte() != 0)
@@ -426,29 +511,33 @@ std::optional<SevenZipLayout> parse(Cursor &cursor) {
     }
     if (!cursor.ok() || quint64(names.size()) != count)
         return std::nullopt;
-    return assign(main, names, emptyStream, emptyFile);
+    auto layout = assign(main, names, emptyStream, emptyFile);
+    if (layout)
+        layout->links = links;
+    return layout;
 }
 
 } // namespace
 
 std::optional<SevenZipLayout> SevenZipLayout::read(const QStringList &files) {
-    if (files.isEmpty())
+    const SpannedFiles spanned(files);
+    if (files.isEmpty() || !spanned.isOpen())
         return std::nullopt;
-    const QByteArray start = readAt(files, 0, kSignatureHeaderSize);
+    const QByteArray start = spanned.read(0, kSignatureHeaderSize);
     if (!start.startsWith(QByteArray("7z\xBC\xAF\x27\x1C", 6)))
         return std::nullopt;
     const auto offset = qFromLittleEndian<quint64>(start.constData() + 12);
     const auto size = qFromLittleEndian<quint64>(start.constData() + 20);
     if (offset > std::numeric_limits<quint64>::max() / 2)
         return std::nullopt;
-    QByteArray header = readAt(files, quint64(kSignatureHeaderSize) + offset, size);
+    QByteArray header = readHeaderBytes(spanned, quint64(kSignatureHeaderSize) + offset, size);
     // A compressed header describes, as streams, where the real one lies and how it is packed.
     for (int depth = 0; depth < 4 && !header.isEmpty() && header[0] == char(kEncodedHeader);
          ++depth) {
         Cursor cursor(header);
         cursor.byte();
         const Streams streams = readStreams(cursor);
-        header = cursor.ok() ? decodeHeader(files, streams) : QByteArray();
+        header = cursor.ok() ? decodeHeader(spanned, streams) : QByteArray();
     }
     Cursor cursor(header);
     if (header.isEmpty() || !cursor.expect(kHeader))

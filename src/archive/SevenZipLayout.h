@@ -24,6 +24,18 @@ struct SevenZipLayout {
         QString name; // as stored, with the archive's separators
         int folder;   // kNoData for folders and empty files
         bool isFolder;
+        // Where the entry's data lies in its folder's decoded stream, and its checksum.
+        quint64 offset = 0;
+        quint64 size = 0;
+        std::optional<quint32> crc;
+    };
+
+    // A folder whose data is one LZMA2 stream, the way 7-Zip packs most archives: where that
+    // stream lies in the files laid end to end, and the dictionary size it was made with.
+    struct Lzma2Stream {
+        quint64 offset = 0;
+        quint64 size = 0;
+        quint32 dictionary = 0;
     };
 
     // Reads the header of the archive held in these files (one file, or a volume set's parts in
@@ -41,6 +53,10 @@ struct SevenZipLayout {
     std::vector<Entry> entries;
     // The decoded size of each folder.
     std::vector<quint64> folderSizes;
+    // The entries that are symbolic links, by index: libarchive reads their targets itself.
+    std::vector<quint64> links;
+    // For each folder, its LZMA2 stream; none when it is packed any other way.
+    std::vector<std::optional<Lzma2Stream>> lzma2Streams;
 
 private:
     // Two entries write the same path, or one writes below another's file.

@@ -66,7 +66,7 @@ TEST(SevenZipSplit, GivesEachWorkerWholeBlocksOfAboutTheSameSize) {
             layout.entries.push_back(
                 {name.endsWith('/') ? name.chopped(1) : name,
                  hasData ? item.section(':', 1).toInt() : SevenZipLayout::kNoData,
-                 name.endsWith('/')});
+                 name.endsWith('/'), 0, 0, std::nullopt});
         }
         QHash<quint64, QString> selection;
         for (const QString &index : listOf(row.selected))
