@@ -13,14 +13,12 @@ constexpr quint64 kInputSize = 1 << 20;
 // The end mark of an LZMA2 stream: a segment is decoded as a stream of its own.
 constexpr uint8_t kEndMark = 0x00;
 
-// One chunk's header, from its control byte: what it decodes to, what follows the header, and
-// whether it resets the dictionary or sets the coder's properties.
+// One chunk's header, from its control byte: what it decodes to, its length, and whether it
+// resets the dictionary.
 struct Chunk {
     quint64 length = 0; // header and data
     quint64 size = 0;   // decoded
     bool resetsDictionary = false;
-    bool setsProperties = false;
-    bool isLzma = false;
 };
 
 std::optional<Chunk> readChunk(const SpannedFiles &files, quint64 at, quint64 left) {
@@ -38,13 +36,12 @@ std::optional<Chunk> readChunk(const SpannedFiles &files, quint64 at, quint64 le
     } else if (control >= 0x80) {
         if (length < 5)
             return std::nullopt;
+        // What it resets: nothing, the state, the state and the properties, or all and the
+        // dictionary; a chunk that sets the properties holds them in a sixth header byte.
         const int reset = (control >> 5) & 3;
-        chunk.isLzma = true;
         chunk.size = ((quint64(control & 0x1F) << 16) | (quint64(header[1]) << 8) | header[2]) + 1;
-        chunk.setsProperties = reset >= 2;
         chunk.resetsDictionary = reset == 3;
-        chunk.length =
-            5 + (chunk.setsProperties ? 1 : 0) + ((quint64(header[3]) << 8) | header[4]) + 1;
+        chunk.length = 5 + (reset >= 2 ? 1 : 0) + ((quint64(header[3]) << 8) | header[4]) + 1;
     } else {
         return std::nullopt;
     }
@@ -58,9 +55,6 @@ std::vector<Segment> find(const SpannedFiles &files, quint64 offset, quint64 pac
     const std::vector<Segment> whole{{offset, packedSize, size}};
     std::vector<Segment> segments;
     Segment current{offset, 0, 0};
-    // A segment that starts with stored data borrows the coder's properties from the one before
-    // until a chunk of its own sets them: it cannot be decoded alone then.
-    bool borrows = false;
     quint64 at = 0;
     while (at < packedSize) {
         uchar control = 0;
@@ -71,19 +65,12 @@ std::vector<Segment> find(const SpannedFiles &files, quint64 offset, quint64 pac
         const auto chunk = readChunk(files, offset + at, packedSize - at);
         if (!chunk || chunk->length > packedSize - at || (at == 0 && !chunk->resetsDictionary))
             return whole;
+        // After a reset the coder's properties are set anew before any LZMA data: LZMA2
+        // decoders refuse a stream that borrows them.
         if (chunk->resetsDictionary && at > 0) {
             segments.push_back(current);
             current = Segment{offset + at, 0, 0};
-            borrows = !chunk->setsProperties;
-        } else if (borrows && chunk->isLzma && !chunk->setsProperties) {
-            current =
-                Segment{segments.back().offset, segments.back().packedSize + current.packedSize,
-                        segments.back().size + current.size};
-            segments.pop_back();
-            borrows = false;
         }
-        if (chunk->setsProperties)
-            borrows = false;
         current.packedSize += chunk->length;
         current.size += chunk->size;
         at += chunk->length;

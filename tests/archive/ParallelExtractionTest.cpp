@@ -1,6 +1,7 @@
 #include "ReaderOf.h"
 #include "archive/ArchiveError.h"
 #include "archive/RarReader.h"
+#include "archive/SevenZipBlockDecoder.h"
 #include "archive/SevenZipLayout.h"
 #include "archive/SevenZipVolumes.h"
 #include "support/ArchiveKit.h"
@@ -17,8 +18,9 @@ using namespace ArchiveKit;
 // result is what one walk of the maker's own tool gives: more files than workers, a selection
 // among unselected entries, entries that copy a file another worker writes, damage early and late
 // in the archive, a wrong password and a cancel. A 7z archive is split by the blocks its header
-// gives, which must be those 7-Zip reports, and each block is read once (a selection in one solid
-// block too).
+// gives, which must be those 7-Zip reports (with each entry's size and checksum), and each block
+// is read once (a selection in one solid block too). LZMA2 blocks cut into pieces where the
+// dictionary resets give the same.
 
 namespace {
 
@@ -29,12 +31,22 @@ struct Format {
     MakeReader make;
     // 7z: the work is split by the layout of the solid blocks, each of which is read once.
     bool blocks;
+    // 7z: the blocks are decoded in pieces.
+    bool pieces = false;
 };
 
 const Format kRar = {"a.rar", "rar a -idq -ol %1 ../a.rar a.txt d z.txt",
                      "rar x -idq -psecret %1 ref/", readerOf<RarReader>, false};
 const Format k7z = {"a.7z", "7zz a -bso0 -bsp0 -snl %1 ../a.7z a.txt d z.txt",
                     "7zz x -bso0 -bsp0 -psecret -oref %1", readerOf<LibarchiveReader>, true};
+// Without the symbolic link, whose target libarchive reads by decoding its block: LZMA2 blocks
+// are then decoded in pieces, by Kist's own decoder.
+const Format k7zPieces = {"a.7z",
+                          "7zz a -bso0 -bsp0 -mmt=2 %1 ../a.7z a.txt d z.txt -x!d/sym.bin",
+                          "7zz x -bso0 -bsp0 -oref %1",
+                          readerOf<LibarchiveReader>,
+                          true,
+                          true};
 
 struct Row {
     const char *label;
@@ -78,6 +90,12 @@ const Row kRows[] = {
      ArchiveErrorCode::Archive},
     {"7z, damage in a selection", k7z, "-mx=0 -ms=off", "d/f7.bin", "d/",
      ArchiveErrorCode::Archive},
+    // Blocks that reset the dictionary every megabyte.
+    {"7z, pieces of a solid block", k7zPieces, "-mx=1 -ms=on"},
+    {"7z, pieces of a solid block, a folder", k7zPieces, "-mx=1 -ms=on", "", "d/"},
+    {"7z, a block per file, one piece each", k7zPieces, "-mx=1 -ms=off"},
+    // Noise is stored as it is: the checksum catches the damage, and the pieces after it decode.
+    {"7z, damage in a piece", k7zPieces, "-mx=1 -ms=on", "d/f4.bin", "", ArchiveErrorCode::Archive},
     // At the first progress report.
     {"7z, cancelled", k7z, "-mx=1 -ms=off", "", "", ArchiveErrorCode::Cancelled, "", false},
 };
@@ -100,11 +118,12 @@ void writeSample(const QString &src) {
     runShellIn(src, "ln d/f5.bin d/link.bin");
 }
 
-// Each entry as "path folder-number" ("-1" without data), "/" after a folder's path, in the
-// order 7zz lists them, one a line.
+// Each entry as "path folder-number size checksum" ("-1" without data), "/" after a folder's
+// path, in the order 7zz lists them, one a line.
 std::string sevenZipAccount(const QString &listing) {
     QStringList account;
     QString path;
+    QString sizeAndCrc;
     bool isFolder = false;
     // The archive's own properties come before the dashed line.
     const QString entries = listing.section(QStringLiteral("\n----------\n"), 1);
@@ -114,9 +133,13 @@ std::string sevenZipAccount(const QString &listing) {
             isFolder = false;
         } else if (line.startsWith("Attributes = D")) {
             isFolder = true;
+        } else if (line.startsWith("Size = ")) {
+            sizeAndCrc = line.mid(7);
+        } else if (line.startsWith("CRC = ")) {
+            sizeAndCrc += " " + line.mid(6);
         } else if (line.startsWith("Block = ")) {
             account << path + (isFolder ? "/" : "") + " " +
-                           (line.size() > 8 ? line.mid(8) : QString("-1"));
+                           (line.size() > 8 ? line.mid(8) : QString("-1")) + " " + sizeAndCrc;
         }
     }
     return account.join('\n').toStdString();
@@ -125,7 +148,10 @@ std::string sevenZipAccount(const QString &listing) {
 std::string account(const SevenZipLayout &layout) {
     QStringList account;
     for (const auto &entry : layout.entries)
-        account << entry.name + (entry.isFolder ? "/" : "") + " " + QString::number(entry.folder);
+        account << entry.name + (entry.isFolder ? "/" : "") + " " + QString::number(entry.folder) +
+                       " " + QString::number(entry.size) + " " +
+                       (entry.crc ? QString::number(*entry.crc, 16).toUpper().rightJustified(8, '0')
+                                  : QString());
     return account.join('\n').toStdString();
 }
 
@@ -161,6 +187,9 @@ TEST_P(ParallelExtraction, GivesWhatOneWalkGives) {
         ASSERT_EQ(layout.has_value(), listed);
         if (layout) {
             EXPECT_EQ(account(*layout), sevenZipAccount(readFile(dir.file("l.txt"))));
+            EXPECT_EQ(SevenZipBlockDecoder::create(SevenZipVolumes(archive).files(), *layout,
+                                                   nullptr) != nullptr,
+                      row.format.pieces);
         }
     }
     QMap<QString, QByteArray> expected = contentsBelow(dir.file("ref"));
