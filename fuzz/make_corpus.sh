@@ -22,6 +22,8 @@ ln -s ../a.txt tree/sub/link
 (cd tree && 7zz a -bd -y "$out/7z/tree.7z" . >/dev/null && 7zz a -bd -y -mx=0 "$out/7z/stored.7z" a.txt >/dev/null)
 # Each file a solid block of its own: extraction shares the blocks out to workers.
 (cd tree && 7zz a -bd -y -ms=off "$out/7z/blocks.7z" . >/dev/null)
+# A solid block whose dictionary resets every 16 KB: it is decoded in pieces.
+seq 1 12000 > pieces.txt && 7zz a -bd -y -mmt=2 -m0=lzma2:c=16k "$out/7z/pieces.7z" pieces.txt >/dev/null
 (cd tree && rar a -idq -r -ol "$out/rar/tree.rar" a.txt sub && rar a -idq -hpsecret "$out/rar/headers.rar" a.txt)
 (cd tree && tar --format=gnu -cf "$out/tar/gnu.tar" . && tar --format=pax -cf "$out/tar/pax.tar" . \
   && tar --format=ustar -cf "$out/tar/ustar.tar" a.txt sub/b.txt)

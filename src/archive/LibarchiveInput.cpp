@@ -99,7 +99,9 @@ LibarchiveInput::Next LibarchiveInput::next() {
 
 qint64 LibarchiveInput::read(char *buffer, size_t capacity) {
     if (blocks_)
-        return blocks_->read(quint64(index_), buffer, capacity);
+        return blocks_->read(quint64(index_),
+                             quint64(qMax<la_int64_t>(archive_entry_size(entry_), 0)), buffer,
+                             capacity);
     return archive_read_data(handle_, buffer, capacity);
 }
 

@@ -44,7 +44,8 @@ SevenZipBlockDecoder::create(const QStringList &files, const SevenZipLayout &lay
     // libarchive decodes a block up to a link to read its target: the block would be decoded
     // twice.
     for (const quint64 link : layout.links) {
-        const int block = link < layout.entries.size() ? layout.entries[link].folder : 0;
+        const int block =
+            link < layout.entries.size() ? layout.entries[link].folder : SevenZipLayout::kNoData;
         if (block != SevenZipLayout::kNoData && reach[std::size_t(block)] > 0)
             return nullptr;
     }
@@ -84,8 +85,9 @@ SevenZipBlockDecoder::~SevenZipBlockDecoder() {
     decoding_.wait();
 }
 
-qint64 SevenZipBlockDecoder::read(quint64 entry, char *buffer, quint64 capacity) {
-    if (entry >= places_.size())
+qint64 SevenZipBlockDecoder::read(quint64 entry, quint64 size, char *buffer, quint64 capacity) {
+    // The header as libarchive read it must be the one the pieces were cut by.
+    if (entry >= places_.size() || places_[entry].size != size)
         return ARCHIVE_FATAL;
     const Place &place = places_[entry];
     if (qint64(entry) != entry_) {
@@ -105,14 +107,14 @@ qint64 SevenZipBlockDecoder::read(quint64 entry, char *buffer, quint64 capacity)
         damaged_ = place.crc && *place.crc != crc_;
         return damaged_ ? ARCHIVE_WARN : 0;
     }
-    const quint64 size = std::min({capacity, left_, pieces_[at_].segment.size - taken_});
-    if (!take(buffer, size)) {
+    const quint64 length = std::min({capacity, left_, pieces_[at_].segment.size - taken_});
+    if (!take(buffer, length)) {
         damaged_ = true;
         return ARCHIVE_WARN;
     }
-    crc_ = quint32(libdeflate_crc32(crc_, buffer, size));
-    left_ -= size;
-    return qint64(size);
+    crc_ = quint32(libdeflate_crc32(crc_, buffer, length));
+    left_ -= length;
+    return qint64(length);
 }
 
 bool SevenZipBlockDecoder::seek(int block, quint64 offset) {

@@ -33,9 +33,10 @@ public:
     SevenZipBlockDecoder(const SevenZipBlockDecoder &) = delete;
     SevenZipBlockDecoder &operator=(const SevenZipBlockDecoder &) = delete;
 
-    // The next bytes of the entry at that index, entries taken in archive order: their count, 0
-    // at its end, negative when they are damaged or fail their checksum.
-    qint64 read(quint64 entry, char *buffer, quint64 capacity);
+    // The next bytes of the entry at that index, of that size as libarchive read the header,
+    // entries taken in archive order: their count, 0 at its end, negative when they are damaged
+    // or fail their checksum.
+    qint64 read(quint64 entry, quint64 size, char *buffer, quint64 capacity);
 
 private:
     struct Piece {
