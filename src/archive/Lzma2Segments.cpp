@@ -13,9 +13,10 @@ constexpr quint64 kInputSize = 1 << 20;
 // The end mark of an LZMA2 stream: a segment is decoded as a stream of its own.
 constexpr uint8_t kEndMark = 0x00;
 
-// One chunk's header, from its control byte: what it decodes to, its length, and whether it
-// resets the dictionary.
+// One chunk's header, from its control byte: the stream's end, or what the chunk decodes to, its
+// length, and whether it resets the dictionary.
 struct Chunk {
+    bool isEnd = false;
     quint64 length = 0; // header and data
     quint64 size = 0;   // decoded
     bool resetsDictionary = false;
@@ -24,11 +25,15 @@ struct Chunk {
 std::optional<Chunk> readChunk(const SpannedFiles &files, quint64 at, quint64 left) {
     uchar header[6] = {};
     const quint64 length = qMin<quint64>(sizeof(header), left);
-    if (length < 3 || !files.read(at, reinterpret_cast<char *>(header), length))
+    if (length < 1 || !files.read(at, reinterpret_cast<char *>(header), length))
         return std::nullopt;
     const uchar control = header[0];
     Chunk chunk;
-    if (control == 0x01 || control == 0x02) {
+    if (control == kEndMark) {
+        chunk.isEnd = true;
+    } else if (control == 0x01 || control == 0x02) {
+        if (length < 3)
+            return std::nullopt;
         // Stored: a size and the bytes as they are.
         chunk.size = ((quint64(header[1]) << 8) | header[2]) + 1;
         chunk.length = 3 + chunk.size;
@@ -57,12 +62,9 @@ std::vector<Segment> find(const SpannedFiles &files, quint64 offset, quint64 pac
     Segment current{offset, 0, 0};
     quint64 at = 0;
     while (at < packedSize) {
-        uchar control = 0;
-        if (!files.read(offset + at, reinterpret_cast<char *>(&control), 1))
-            return whole;
-        if (control == kEndMark)
-            break;
         const auto chunk = readChunk(files, offset + at, packedSize - at);
+        if (chunk && chunk->isEnd)
+            break;
         if (!chunk || chunk->length > packedSize - at || (at == 0 && !chunk->resetsDictionary))
             return whole;
         // After a reset the coder's properties are set anew before any LZMA data: LZMA2
