@@ -77,6 +77,11 @@ def pack(data, tree):
         # 7-Zip's default level, as most 7z archives come.
         "default.7z": ["7zz", "a", "-bd", "-bso0", "{out}", tree],
         "rar": ["rar", "a", "-r", "-idq", "-m1", "{out}", tree],
+        # The tools' default settings, as users' archives mostly come: xz -6 in one block, RAR's
+        # normal method, and a solid RAR.
+        "default.tar.xz": ["tar", "-cJf", "{out}", tree],
+        "default.rar": ["rar", "a", "-r", "-idq", "{out}", tree],
+        "solid.rar": ["rar", "a", "-r", "-idq", "-s", "{out}", tree],
     }
     for extension, command in commands.items():
         out = os.path.join(data, f"{tree}.{extension}")

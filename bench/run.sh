@@ -102,7 +102,8 @@ job() {
 : >"$work/sizes"
 for tree in small large; do
     tree_bytes=$(du -sb "$data/$tree" | cut -f1)
-    for format in zip tar tar.gz tar.bz2 tar.xz tar.zst 7z default.7z rar; do
+    for format in zip tar tar.gz tar.bz2 tar.xz default.tar.xz tar.zst 7z default.7z rar \
+        default.rar solid.rar; do
         archive=$data/$tree.$format
         case $format in
         zip) peers=("unzip|unzip -q $archive -d @OUT@" "7zz|7zz x -bd -bso0 -o@OUT@ $archive"
@@ -114,7 +115,7 @@ for tree in small large; do
                 lists=("tar|tar -tvzf $archive" "bsdtar|bsdtar -tvf $archive") ;;
         tar.bz2) peers=("tar|tar -xjf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
                  lists=("tar|tar -tvjf $archive" "bsdtar|bsdtar -tvf $archive") ;;
-        tar.xz) peers=("tar|tar -xJf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
+        tar.xz | default.tar.xz) peers=("tar|tar -xJf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
                 lists=("tar|tar -tvJf $archive" "bsdtar|bsdtar -tvf $archive") ;;
         tar.zst) peers=("tar|tar --zstd -xf $archive -C @OUT@" "bsdtar|bsdtar -xf $archive -C @OUT@")
                  lists=("tar|tar --zstd -tvf $archive" "bsdtar|bsdtar -tvf $archive") ;;
@@ -124,7 +125,7 @@ for tree in small large; do
                    "limit:decode|bsdtar -xOf $archive")
             lists=("7zz|7zz l $archive" "bsdtar|bsdtar -tvf $archive") ;;
         # Kist extracts RAR through the RAR library: its bare extraction loop is the floor.
-        rar) peers=("unrar|unrar x -idq $archive @OUT@/" "bsdtar|bsdtar -xf $archive -C @OUT@"
+        rar | default.rar | solid.rar) peers=("unrar|unrar x -idq $archive @OUT@/" "bsdtar|bsdtar -xf $archive -C @OUT@"
                     "limit:libunrar|$rar_floor $archive @OUT@")
              lists=("unrar|unrar l $archive" "bsdtar|bsdtar -tvf $archive") ;;
         esac
