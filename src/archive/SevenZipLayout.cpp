@@ -286,8 +286,11 @@ void readSubStreamsInfo(Cursor &cursor, Streams &streams) {
         }
         if (counts[i] > 0)
             folder.substreamSizes.push_back(left);
-        if (folder.substreamSizes.size() != counts[i])
+        // Every count is now backed by numbers read, before anything is sized by it.
+        if (folder.substreamSizes.size() != counts[i]) {
             cursor.fail();
+            break;
+        }
         folder.substreamCrcs.assign(counts[i], std::nullopt);
     }
     if (id == kSize)
