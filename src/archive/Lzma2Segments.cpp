@@ -1,6 +1,7 @@
 #include "archive/Lzma2Segments.h"
 
 #include "archive/SpannedFiles.h"
+#include "util/Cancellation.h"
 
 #include <optional>
 
@@ -61,7 +62,10 @@ std::vector<Segment> find(const SpannedFiles &files, quint64 offset, quint64 pac
     std::vector<Segment> segments;
     Segment current{offset, 0, 0};
     quint64 at = 0;
-    while (at < packedSize) {
+    for (quint64 chunks = 0; at < packedSize; ++chunks) {
+        // A stream of tiny chunks takes long to walk: a cancel ends it.
+        if (chunks % 4096 == 4095 && isCurrentThreadCancelled())
+            return whole;
         const auto chunk = readChunk(files, offset + at, packedSize - at);
         if (chunk && chunk->isEnd)
             break;
