@@ -215,15 +215,12 @@ void SevenZipBlockDecoder::postAhead() {
 
 void SevenZipBlockDecoder::decodeWhole(std::size_t index) {
     Piece &piece = pieces_[index];
+    QByteArray data;
     {
         std::lock_guard lock(mutex_);
         if (piece.started)
             return;
         piece.started = true;
-    }
-    QByteArray data;
-    {
-        std::lock_guard lock(mutex_);
         if (!spareBuffers_.empty()) {
             data = std::move(spareBuffers_.back());
             spareBuffers_.pop_back();
