@@ -25,23 +25,23 @@ FileWriteQueue::~FileWriteQueue() {
 }
 
 void FileWriteQueue::makeFolder(const QString &folder, Done done) {
-    push({Kind::Folder, folder, {}, 0, std::move(done)});
+    push({Kind::Folder, folder, {}, 0, {}, std::move(done)});
 }
 
 void FileWriteQueue::open(const QString &target) {
-    push({Kind::Open, target, {}, 0, {}});
+    push({Kind::Open, target, {}, 0, {}, {}});
 }
 
 void FileWriteQueue::write(const char *data, qint64 length) {
-    push({Kind::Data, {}, QByteArray(data, length), 0, {}});
+    push({Kind::Data, {}, QByteArray(data, length), 0, {}, {}});
 }
 
-void FileWriteQueue::finish(mode_t storedMode, Done done) {
-    push({Kind::Finish, {}, {}, storedMode, std::move(done)});
+void FileWriteQueue::finish(mode_t storedMode, const std::optional<QDateTime> &date, Done done) {
+    push({Kind::Finish, {}, {}, storedMode, date, std::move(done)});
 }
 
 void FileWriteQueue::discard() {
-    push({Kind::Discard, {}, {}, 0, {}});
+    push({Kind::Discard, {}, {}, 0, {}, {}});
 }
 
 void FileWriteQueue::collect() {
@@ -102,7 +102,7 @@ std::optional<int> FileWriteQueue::run(Task &task) {
     case Kind::Finish:
         if (fileError_ != 0)
             return fileError_;
-        return output_.finish(task.mode, std::nullopt) ? 0 : failure();
+        return output_.finish(task.mode, task.date) ? 0 : failure();
     case Kind::Discard:
         output_.discard();
         return std::nullopt;

@@ -4,6 +4,7 @@
 #include "util/TaskQueue.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <deque>
@@ -37,9 +38,9 @@ public:
     void open(const QString &target);
     // Copies the data; waits while the budget is spent.
     void write(const char *data, qint64 length);
-    // Closes the file with the permission restored from the stored mode; done says whether it
-    // was written whole (a file that was not is removed).
-    void finish(mode_t storedMode, Done done);
+    // Closes the file with the permission restored from the stored mode and the date, when one
+    // is given; done says whether it was written whole (a file that was not is removed).
+    void finish(mode_t storedMode, const std::optional<QDateTime> &date, Done done);
     // Closes and removes the file: its data proved bad.
     void discard();
     // Runs the done functions of what has been written so far.
@@ -56,6 +57,7 @@ private:
         QString path;
         QByteArray data;
         mode_t mode = 0;
+        std::optional<QDateTime> date;
         Done done;
     };
 

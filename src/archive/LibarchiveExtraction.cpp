@@ -221,16 +221,13 @@ bool LibarchiveExtraction::take(LibarchiveInput &input, const QString &target) {
             note(Outcome::Damaged);
         return copied == Copy::Damaged;
     }
-    const std::optional<QDateTime> date = LibarchiveInput::modifiedDate(entry);
     files_.finish(LibarchiveInput::permission(entry) | S_IRUSR | S_IWUSR,
-                  [this, path, target, date](int error) {
-                      if (error != 0) {
+                  restoresDates_ ? LibarchiveInput::modifiedDate(entry) : std::nullopt,
+                  [this, path, target](int error) {
+                      if (error != 0)
                           noteUnwritable(target, error);
-                          return;
-                      }
-                      written_.insert(path, target);
-                      if (restoresDates_)
-                          FileAttributes::setModifiedDate(date, target);
+                      else
+                          written_.insert(path, target);
                   });
     return true;
 }

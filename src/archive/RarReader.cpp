@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArchiveError.h"
+#include "archive/FileWriteQueue.h"
 #include "archive/ParallelWalk.h"
 #include "archive/RarMainHeader.h"
 #include "archive/RarVolumes.h"
@@ -11,6 +12,7 @@
 #include "encoding/CharsetDetector.h"
 #include "util/Cancellation.h"
 #include "util/FileAttributes.h"
+#include "util/FileOps.h"
 #include "util/PathUtil.h"
 #include "util/StringUtil.h"
 #include "util/ThreadPool.h"
@@ -434,8 +436,14 @@ void RarReader::extractOpened(const QString &destination, QHash<QString, Target>
         extractInParallel(destination, files, folders, workers);
         return;
     }
+    // One walk decodes everything: writing the files on a strand beside it hides the disk's time.
+    FileWriteQueue writes(destination);
+    writes_ = &writes;
+    diskFull_ = false;
     const int result =
         files && files->isEmpty() ? kWalkStopped : walkPlanned(destination, files, folders);
+    writes.drain();
+    writes_ = nullptr;
     recordWalkEnd(result);
     closeArchive();
     // A name the archive does not hold (any more) cannot be made.
@@ -531,6 +539,11 @@ int RarReader::walkPlanned(const QString &destination, QHash<QString, Target> *f
     othersPaths_.clear();
     othersFolders_.clear();
     return walkHeaders([&](const RARHeaderDataEx &entry) {
+        if (writes_) {
+            writes_->collect();
+            if (diskFull_)
+                return kWalkWriteFailed;
+        }
         // Skipping a file split over volumes leads to its next part, which comes as a header of
         // its own: no entry, and not counted, so that every worker counts the same entries.
         if (entry.Flags & RHDF_SPLITBEFORE)
@@ -628,10 +641,18 @@ int RarReader::perform(const Step &step, const RARHeaderDataEx &entry, const QSt
         errorFailedToCreateFile(step.name);
         break;
     case Step::Kind::Folder:
-        if (output().makeFolders(destination, step.fullPath))
+        if (writes_) {
+            writes_->makeFolder(step.fullPath, [this, &folders, step](int error) {
+                if (error == 0)
+                    folders.append({step.fullPath, step.date});
+                else
+                    writeFailed(writeError(error, step.name), step.name);
+            });
+        } else if (output().makeFolders(destination, step.fullPath)) {
             folders.append({step.fullPath, step.date});
-        else
+        } else {
             errorFailedToCreateFile(step.name);
+        }
         break;
     case Step::Kind::File:
         return writeEntry(destination, step.fullPath, entry, step.date);
@@ -674,6 +695,11 @@ int RarReader::writeEntry(const QString &destination, const QString &fullPath,
     }
     const bool isLink = entry.RedirType == kRedirUnixLink || entry.RedirType == kRedirWindowsLink ||
                         entry.RedirType == kRedirJunction || (stored & S_IFMT) == S_IFLNK;
+    const bool copies = entry.RedirType == kRedirHardLink || entry.RedirType == kRedirFileCopy;
+    if (writes_ && !isLink && !copies)
+        return writeQueued(fullPath, name, stored, date);
+    // A link must not land before a file queued at its path; a copy reads a file written before.
+    settleWrites();
     if (isLink) {
         int result = ERAR_SUCCESS;
         if (const auto target = linkTarget(entry, result))
@@ -687,7 +713,7 @@ int RarReader::writeEntry(const QString &destination, const QString &fullPath,
         return skipEntry();
     }
     int result;
-    if (entry.RedirType == kRedirHardLink || entry.RedirType == kRedirFileCopy) {
+    if (copies) {
         // A hard link or a copy becomes a copy of the file written before under the named path.
         writeFailed_ =
             !copyWritten(SafePath::join(destination, QString::fromWCharArray(redirName_.data())));
@@ -706,6 +732,29 @@ int RarReader::writeEntry(const QString &destination, const QString &fullPath,
     if (!output().finish(stored & 0777, restoresDates() ? date : std::nullopt))
         errorFailedToCreateFile(name);
     return result;
+}
+
+int RarReader::writeQueued(const QString &fullPath, const QString &name, mode_t stored,
+                           const std::optional<QDateTime> &date) {
+    writes_->open(fullPath);
+    const int result = processData(DataSink::Queue);
+    if (result != ERAR_SUCCESS) {
+        // Damaged data, a wrong password or a cancellation: nothing may pass for a good file.
+        writes_->discard();
+        return result;
+    }
+    writes_->finish(stored & 0777, restoresDates() ? date : std::nullopt, [this, name](int error) {
+        if (error == 0)
+            return;
+        writeFailed(writeError(error, name), name);
+        diskFull_ = diskFull_ || FileOps::isOutOfSpace(error);
+    });
+    return result;
+}
+
+void RarReader::settleWrites() {
+    if (writes_)
+        writes_->drain();
 }
 
 int RarReader::processData(DataSink sink) {
@@ -753,6 +802,9 @@ bool RarReader::receiveData(const char *data, qint64 length) {
     case DataSink::File:
         writeFailed_ = !output().write(data, length);
         return !writeFailed_;
+    case DataSink::Queue:
+        writes_->write(data, length);
+        return true;
     case DataSink::Link:
         linkData_.append(data, length);
         writeFailed_ = linkData_.size() > kLinkTargetLimit;

@@ -16,6 +16,9 @@
 #include <optional>
 #include <vector>
 
+#include <sys/types.h>
+
+class FileWriteQueue;
 class QTimeZone;
 class ParallelWalk;
 struct RARHeaderDataEx;
@@ -82,7 +85,7 @@ private:
     using FolderDates = QList<QPair<QString, std::optional<QDateTime>>>;
 
     // Where the data of the entry being processed goes.
-    enum class DataSink { None, File, Link };
+    enum class DataSink { None, File, Queue, Link };
 
     // What an extraction makes of a header. Every worker of a parallel extraction plans every
     // header, so that all of them agree on the selection and on who writes what.
@@ -164,6 +167,11 @@ private:
     // result or kWalkWriteFailed once a failure to write is recorded.
     int writeEntry(const QString &destination, const QString &fullPath,
                    const RARHeaderDataEx &entry, const std::optional<QDateTime> &date);
+    // Writes a file's data through the queue; a failure to write comes back later.
+    int writeQueued(const QString &fullPath, const QString &name, mode_t stored,
+                    const std::optional<QDateTime> &date);
+    // Waits for the queued writes, before something that must find them done.
+    void settleWrites();
     // Runs the library over the current entry in test mode with its data going to sink.
     int processData(DataSink sink);
     // The target of a link entry: the header's redirection, or for older archives the data.
@@ -201,4 +209,8 @@ private:
     QSet<QString> othersPaths_;
     QSet<QString> othersFolders_;
     std::vector<Outcome> outcomes_;
+    // Set while one walk extracts everything: its files are written on a strand beside the
+    // decoding. A file that failed for want of space stops the walk at the next header.
+    FileWriteQueue *writes_ = nullptr;
+    bool diskFull_ = false;
 };

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Makes and edits the archives the tests need that no tool writes as they are.
 
-    archive_maker.py zeros ARCHIVE SIZE FORMAT     one entry of SIZE zero bytes (zip, tar, tgz, 7z, gz, bz2)
+    archive_maker.py zeros ARCHIVE SIZE FORMAT     one entry of SIZE zero bytes (zip, tar, tgz, 7z, rar, gz, bz2)
     archive_maker.py claim-zip-size ARCHIVE SIZE   rewrites every entry's uncompressed size in a zip
     archive_maker.py inspect-zip ARCHIVE 0|1       prints the entries (and checks the data) as JSON
     archive_maker.py rar-edit ARCHIVE NAMES SIZES  renames / resizes entries of a RAR5 archive
@@ -58,13 +58,15 @@ def zeros(path, size, fmt):
     if fmt == 'zip':
         with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED) as z, z.open('zeros.bin', 'w') as out:
             fill(out)
-    elif fmt in ('tar', 'tgz', '7z'):
+    elif fmt in ('tar', 'tgz', '7z', 'rar'):
         with tempfile.TemporaryDirectory() as folder:
             plain = os.path.join(folder, 'zeros.bin')
             with open(plain, 'wb') as out:
                 fill(out)
             if fmt == '7z':
                 subprocess.run(['7zz', 'a', '-bd', '-bso0', path, plain], check=True)
+            elif fmt == 'rar':
+                subprocess.run(['rar', 'a', '-s', '-ep', '-idq', path, plain], check=True)
             else:
                 with tarfile.open(path, 'w:gz' if fmt == 'tgz' else 'w') as t:
                     t.add(plain, 'zeros.bin')

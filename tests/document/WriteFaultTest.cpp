@@ -139,11 +139,12 @@ protected:
 };
 
 // Each reader writes its files its own way: zip on several threads, tar through one buffer
-// (after its gzip layer is undone into the temporary folder), 7z on a thread of its own.
+// (after its gzip layer is undone into the temporary folder), 7z and solid RAR on a thread of
+// their own.
 TEST_P(WriteFaults, ExtractionIntoAFullFolderFailsCleanly) {
     if (!makeFull(dir_.file("full")))
         GTEST_SKIP() << "mounting a tmpfs needs root";
-    for (const QString &name : QStringList{"z.zip", "z.tgz", "z.7z"}) {
+    for (const QString &name : QStringList{"z.zip", "z.tgz", "z.7z", "z.rar"}) {
         SCOPED_TRACE(name.toStdString());
         const QString archive = dir_.file("full/" + name);
         ASSERT_FALSE(ArchiveKit::makeZeros(archive, 8 * kRoom).isEmpty());
