@@ -26,7 +26,7 @@ fi
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-l10n-tools qt6-tools-dev dbus-daemon
-  zlib1g-dev libdeflate-dev liblzma-dev libbz2-dev libminizip-dev libarchive-dev libicu-dev
+  zlib1g-dev libdeflate-dev libisal-dev liblzma-dev libbz2-dev libminizip-dev libarchive-dev libicu-dev
   libunrar-dev libunrar5
   libgtest-dev libgmock-dev
   zip unzip 7zip rar libarchive-tools python3

@@ -31,6 +31,10 @@
         <source>MIT License</source>
         <translation>MIT-Lizenz</translation>
     </message>
+    <message>
+        <source>BSD 3-Clause License</source>
+        <translation>BSD-Lizenz mit 3 Klauseln</translation>
+    </message>
 </context>
 <context>
     <name>ArchiveDocument</name>

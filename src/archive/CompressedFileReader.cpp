@@ -196,21 +196,18 @@ bool CompressedFileReader::generateTempFile(const std::vector<TempFileFollower> 
     if (staged_ || (!tempFile_.isEmpty() && QFileInfo::exists(tempFile_)))
         return true;
     removeTempFile();
-    // Even an announced extraction waits for a one-go decoding: libdeflate and the writes one
-    // after the other take less time than zlib's stream with the writes beside it.
+    readProgress_.reset();
+    cutShort_ = false;
+    // Data that is not kept goes to the followers as it comes out, so that writing what they
+    // extract overlaps the decoding.
+    if (!keep && !followers.empty())
+        return streamToFollowers(followers);
     if (auto block = decompressToMemory()) {
-        // The one call neither reported progress nor saw a cancel: now is the moment to stop.
-        if (isCurrentThreadCancelled()) {
-            setCancelled();
-            return false;
-        }
         staged_ = std::move(block);
         return true;
     }
+    // The stream starts over from the beginning, and so does its progress.
     readProgress_.reset();
-    cutShort_ = false;
-    if (!keep && !followers.empty())
-        return streamToFollowers(followers);
     // A decompressed tar may be large: it goes to the cache folder on disk, not to /tmp.
     const QString folder = TempFolders::newLargeItemFolder();
     // Unbuffered, so that what was written can be read at once.
@@ -345,12 +342,16 @@ bool CompressedFileReader::writeDecompressed(QFile &output, const char *data, qi
         errorFailedToCreateFile(PathUtil::fileName(output.fileName()));
         return false;
     }
+    reportDecompressed(length, readPosition);
+    return true;
+}
+
+void CompressedFileReader::reportDecompressed(qint64 length, quint64 readPosition) {
     if (readProgress_.add(quint64(length))) {
         readProgress_.take();
         if (progressReceiver())
             progressReceiver()->setDone(readPosition);
     }
-    return true;
 }
 
 void CompressedFileReader::errorCutShort() {

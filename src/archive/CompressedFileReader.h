@@ -71,10 +71,14 @@ protected:
     virtual bool decompress(QFile &output) = 0;
     // Decompresses the whole archive into memory when the decoded size is known up front and
     // fits (MemoryBlock::reserve); null, with nothing recorded, when decompress() is to run.
+    // Not asked when the data goes only to followers.
     virtual std::unique_ptr<MemoryBlock> decompressToMemory() { return nullptr; }
     // Writes decompressed bytes and, once enough have been written since the last report,
     // reports the archive's read position. False (with the error recorded) when writing fails.
     bool writeDecompressed(QFile &output, const char *data, qint64 length, quint64 readPosition);
+    // Counts decompressed bytes and, once enough have come since the last report, reports the
+    // archive's read position.
+    void reportDecompressed(qint64 length, quint64 readPosition);
     // Records that the compressed data ends before its stream does; what was decompressed up to
     // there is kept.
     void errorCutShort();

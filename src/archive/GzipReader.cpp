@@ -1,24 +1,20 @@
 #include "archive/GzipReader.h"
 
+#include "archive/GzipStream.h"
 #include "util/Cancellation.h"
 #include "util/MemoryBlock.h"
 
 #include <QFile>
-#include <QMutexLocker>
 #include <QtEndian>
 
-#include <libdeflate.h>
-#include <zlib.h>
-
-#include <memory>
+#include <functional>
+#include <vector>
 
 namespace {
-// zlib inflates reads of twice its buffer straight into the caller's memory, without a copy;
-// the read size also keeps progress reports at the same decompressed sizes as 64 KB reads.
-constexpr unsigned kBufferSize = 65536;
-constexpr unsigned kReadSize = 2 * kBufferSize;
-// libdeflate decodes a whole member a few times faster than zlib's stream, but in one call that
-// neither reports progress nor stops for a cancel: its size bounds that wait (about a second).
+// The decoded data goes on in pieces of this size: progress and a cancel come between them.
+constexpr qint64 kPieceSize = 128 * 1024;
+// The trailer gives the length modulo 4 GiB: a file it understates fills the memory before the
+// stream reads it again, so the guess is taken only for sizes whose loss stays small.
 constexpr qint64 kWholeMemberLimit = qint64{512} * 1024 * 1024;
 // A gzip member's header and trailer take at least this many bytes.
 constexpr qint64 kShortestMember = 18;
@@ -26,67 +22,69 @@ constexpr qint64 kShortestMember = 18;
 // no room is reserved for it.
 constexpr qint64 kLargestRatio = 1032;
 
-struct InflaterFree {
-    void operator()(libdeflate_decompressor *inflater) const {
-        libdeflate_free_decompressor(inflater);
+// Into a block of memory, in pieces.
+class BlockSink : public GzipStream::Sink {
+public:
+    BlockSink(MemoryBlock &block, std::function<void(qint64, quint64)> report)
+        : block_(block)
+        , report_(std::move(report)) {}
+    std::span<char> room() override {
+        return {block_.data() + filled_, std::size_t(qMin(kPieceSize, block_.size() - filled_))};
     }
+    bool take(qint64 length, quint64 readPosition) override {
+        filled_ += length;
+        report_(length, readPosition);
+        return !isCurrentThreadCancelled();
+    }
+    qint64 filled() const { return filled_; }
+
+private:
+    MemoryBlock &block_;
+    const std::function<void(qint64, quint64)> report_;
+    qint64 filled_ = 0;
+};
+
+// Through a buffer into the decompressed file, or the followers.
+class WriteSink : public GzipStream::Sink {
+public:
+    explicit WriteSink(std::function<bool(const char *, qint64, quint64)> write)
+        : buffer_(std::size_t(kPieceSize))
+        , write_(std::move(write)) {}
+    std::span<char> room() override { return buffer_; }
+    bool take(qint64 length, quint64 readPosition) override {
+        return !isCurrentThreadCancelled() && write_(buffer_.data(), length, readPosition);
+    }
+
+private:
+    std::vector<char> buffer_;
+    const std::function<bool(const char *, qint64, quint64)> write_;
 };
 
 } // namespace
-
-GzipReader::~GzipReader() {
-    closeArchive();
-}
-
-bool GzipReader::openArchive() {
-    gzFile_ = gzopen(QFile::encodeName(filePath()).constData(), "rb");
-    if (!gzFile_) {
-        errorFailedOpenFile();
-        return false;
-    }
-    gzbuffer(gzFile_, kBufferSize);
-    return true;
-}
-
-void GzipReader::closeArchive() {
-    QMutexLocker locker(&closeLock_);
-    if (gzFile_)
-        gzclose(gzFile_);
-    gzFile_ = nullptr;
-}
-
-void GzipReader::recordDamage(int status) {
-    if (status == Z_BUF_ERROR)
-        errorCutShort();
-    else
-        errorArchive();
-}
 
 std::unique_ptr<MemoryBlock> GzipReader::decompressToMemory() {
     QFile archive(filePath());
     if (!archive.open(QIODevice::ReadOnly) || archive.size() < kShortestMember)
         return nullptr;
     const qint64 size = archive.size();
-    const uchar *data = archive.map(0, size);
-    if (!data || data[0] != 0x1f || data[1] != 0x8b)
+    uchar trailer[4];
+    if (!archive.seek(size - 4) || archive.read(reinterpret_cast<char *>(trailer), 4) != 4 ||
+        !archive.seek(0))
         return nullptr;
     // The trailer's length, modulo 4 GiB, is the whole length when the member is the only one.
-    const qint64 length = qFromLittleEndian<quint32>(data + size - 4);
+    const qint64 length = qFromLittleEndian<quint32>(trailer);
     if (length == 0 || length > kWholeMemberLimit || length > size * kLargestRatio)
         return nullptr;
-    const std::unique_ptr<libdeflate_decompressor, InflaterFree> inflater(
-        libdeflate_alloc_decompressor());
-    std::unique_ptr<MemoryBlock> block = inflater ? MemoryBlock::reserve(length) : nullptr;
+    std::unique_ptr<MemoryBlock> block = MemoryBlock::reserve(length);
     if (!block)
         return nullptr;
-    size_t used = 0;
-    size_t made = 0;
-    const libdeflate_result result = libdeflate_gzip_decompress_ex(
-        inflater.get(), data, size_t(size), block->data(), size_t(length), &used, &made);
-    if (result != LIBDEFLATE_SUCCESS || used != size_t(size) || made != size_t(length))
+    BlockSink sink(*block, [this](qint64 decoded, quint64 position) {
+        reportDecompressed(decoded, position);
+    });
+    GzipStream stream(archive);
+    if (stream.decode(sink, false) != GzipStream::End::Complete || stream.hasMoreInput() ||
+        sink.filled() != length)
         return nullptr;
-    if (progressReceiver())
-        progressReceiver()->setDone(quint64(size));
     return block;
 }
 
@@ -95,40 +93,29 @@ bool GzipReader::decompress(QFile &output) {
         setCancelled();
         return false;
     }
-    if (!openArchive())
+    QFile archive(filePath());
+    if (!archive.open(QIODevice::ReadOnly)) {
+        errorFailedOpenFile();
         return false;
-    // zlib would pass data that is not gzip through unchanged, a "decompression" that only copies.
-    if (gzdirect(gzFile_)) {
+    }
+    WriteSink sink([this, &output](const char *data, qint64 length, quint64 position) {
+        return writeDecompressed(output, data, length, position);
+    });
+    switch (GzipStream(archive).decode(sink, true)) {
+    case GzipStream::End::Complete:
+        return true;
+    case GzipStream::End::CutShort:
+        errorCutShort();
+        break;
+    case GzipStream::End::Damaged:
+    case GzipStream::End::ReadFailed:
         errorArchive();
-        closeArchive();
-        return false;
-    }
-    QByteArray buffer(kReadSize, Qt::Uninitialized);
-    bool complete = false;
-    for (;;) {
-        if (isCurrentThreadCancelled()) {
+        break;
+    case GzipStream::End::Stopped:
+        // A failed write has recorded its error.
+        if (isCurrentThreadCancelled())
             setCancelled();
-            break;
-        }
-        const int got = gzread(gzFile_, buffer.data(), kReadSize);
-        if (got == 0) {
-            // A stream cut short ends like a complete one; only the error state tells them apart.
-            int status = Z_OK;
-            gzerror(gzFile_, &status);
-            complete = status == Z_OK;
-            if (!complete)
-                recordDamage(status);
-            break;
-        }
-        if (got < 0) {
-            int status = Z_OK;
-            gzerror(gzFile_, &status);
-            recordDamage(status);
-            break;
-        }
-        if (!writeDecompressed(output, buffer.constData(), got, quint64(gzoffset(gzFile_))))
-            break;
+        break;
     }
-    closeArchive();
-    return complete;
+    return false;
 }

@@ -8,6 +8,7 @@
 
 #include <archive.h>
 #include <bzlib.h>
+#include <isa-l.h>
 #include <libdeflate.h>
 #include <unicode/uversion.h>
 #include <zlib.h>
@@ -37,6 +38,12 @@ QList<Library> libraries() {
         {QStringLiteral("minizip"), QString(), QT_TRANSLATE_NOOP("AboutDialog", "zlib License")},
         {QStringLiteral("libdeflate"), QStringLiteral(LIBDEFLATE_VERSION_STRING),
          QT_TRANSLATE_NOOP("AboutDialog", "MIT License")},
+        {QStringLiteral("ISA-L"),
+         QStringLiteral("%1.%2.%3")
+             .arg(ISAL_MAJOR_VERSION)
+             .arg(ISAL_MINOR_VERSION)
+             .arg(ISAL_PATCH_VERSION),
+         QT_TRANSLATE_NOOP("AboutDialog", "BSD 3-Clause License")},
         {QStringLiteral("bzip2"),
          QString::fromLatin1(BZ2_bzlibVersion()).section(QLatin1Char(','), 0, 0),
          QT_TRANSLATE_NOOP("AboutDialog", "bzip2 License (BSD-style)")},
