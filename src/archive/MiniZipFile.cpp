@@ -7,6 +7,7 @@
 #include <QTimeZone>
 #include <QtEndian>
 
+#include <isa-l/igzip_lib.h>
 #include <libdeflate.h>
 #include <minizip/unzip.h>
 
@@ -15,6 +16,9 @@
 #include <limits>
 
 namespace {
+
+// The packed bytes a streamed entry reads at a time.
+constexpr std::size_t kStreamInputSize = std::size_t{256} * 1024;
 
 // The local date minizip splits from the DOS date, as milliseconds since 1970 UTC; none when it
 // is not a real date.
@@ -63,6 +67,8 @@ tm_unz splitDosDate(quint32 dosDateTime) {
 }
 
 } // namespace
+
+MiniZipFile::MiniZipFile() = default;
 
 MiniZipFile::~MiniZipFile() {
     close();
@@ -199,16 +205,30 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
 
 bool MiniZipFile::openCurrentFile(const ZipEntryInfo &info) {
     wholeRead_.reset();
+    streaming_ = false;
     if (directory_.isOpen() && !followDirectory(info.position))
         return false;
-    if (!info.isDeflated() || info.compressedSize > kWholeEntryLimit ||
-        info.uncompressedSize > kWholeEntryLimit)
+    if (!info.isDeflated())
         return unzOpenCurrentFile(handle_) == UNZ_OK;
     // Raw: minizip hands over the packed bytes as stored.
     if (unzOpenCurrentFile2(handle_, nullptr, nullptr, 1) != UNZ_OK)
         return false;
-    wholeChecked_ = decodeWhole(info);
-    wholeRead_ = 0;
+    if (info.compressedSize <= kWholeEntryLimit && info.uncompressedSize <= kWholeEntryLimit) {
+        wholeChecked_ = decodeWhole(info);
+        wholeRead_ = 0;
+        return true;
+    }
+    if (!stream_) {
+        stream_ = std::make_unique<inflate_state>();
+        streamInput_.resize(kStreamInputSize);
+    }
+    isal_inflate_init(stream_.get());
+    stream_->crc_flag = ISAL_GZIP_NO_HDR;
+    streaming_ = true;
+    packedEnded_ = false;
+    streamedSize_ = 0;
+    expectedSize_ = info.uncompressedSize;
+    expectedCrc_ = quint32(info.crc);
     return true;
 }
 
@@ -231,7 +251,40 @@ bool MiniZipFile::decodeWhole(const ZipEntryInfo &info) {
            libdeflate_crc32(0, whole_.constData(), size_t(whole_.size())) == info.crc;
 }
 
+qint64 MiniZipFile::readStreamed(char *buffer, qint64 capacity) {
+    inflate_state &state = *stream_;
+    for (;;) {
+        if (state.block_state == ISAL_BLOCK_FINISH)
+            return 0;
+        if (state.avail_in == 0 && !packedEnded_) {
+            const int got =
+                unzReadCurrentFile(handle_, streamInput_.data(), unsigned(streamInput_.size()));
+            if (got < 0)
+                return -1;
+            packedEnded_ = got == 0;
+            state.next_in = streamInput_.data();
+            state.avail_in = quint32(got);
+        }
+        state.next_out = reinterpret_cast<uint8_t *>(buffer);
+        state.avail_out = quint32(qMin<qint64>(capacity, std::numeric_limits<quint32>::max()));
+        const uint8_t *const before = state.next_in;
+        const quint32 room = state.avail_out;
+        const int status = isal_inflate(&state);
+        if (status != ISAL_DECOMP_OK && status != ISAL_END_INPUT && status != ISAL_OUT_OVERFLOW)
+            return -1;
+        const qint64 made = qint64(room - state.avail_out);
+        streamedSize_ += quint64(made);
+        if (made > 0)
+            return made;
+        // Nothing moved with all the packed data read: the data ends inside the stream.
+        if (state.next_in == before && packedEnded_ && state.block_state != ISAL_BLOCK_FINISH)
+            return -1;
+    }
+}
+
 qint64 MiniZipFile::readData(char *buffer, qint64 capacity) {
+    if (streaming_)
+        return readStreamed(buffer, capacity);
     if (wholeRead_) {
         if (!wholeChecked_)
             return -1;
@@ -245,6 +298,12 @@ qint64 MiniZipFile::readData(char *buffer, qint64 capacity) {
 }
 
 bool MiniZipFile::finishData() {
+    if (streaming_) {
+        streaming_ = false;
+        const bool done = stream_->block_state == ISAL_BLOCK_FINISH &&
+                          stream_->crc == expectedCrc_ && streamedSize_ == expectedSize_;
+        return unzCloseCurrentFile(handle_) == UNZ_OK && done;
+    }
     if (wholeRead_) {
         const bool done = wholeChecked_ && *wholeRead_ == whole_.size();
         wholeRead_.reset();

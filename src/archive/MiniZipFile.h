@@ -7,15 +7,18 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
+struct inflate_state;
 struct libdeflate_decompressor;
 
 // One zip archive opened through minizip's 64-bit calls. It keeps minizip's own declarations
 // out of the rest of the engine, whose entry tree uses a type of the same name.
 class MiniZipFile : public ZipEntryStream {
 public:
-    MiniZipFile() = default;
+    MiniZipFile();
     ~MiniZipFile() override;
     MiniZipFile(const MiniZipFile &) = delete;
     MiniZipFile &operator=(const MiniZipFile &) = delete;
@@ -45,7 +48,7 @@ public:
     std::optional<ZipEntryInfo> currentInfo();
     // Opens the current entry's data; minizip reads stored and deflated entries only. A small
     // deflated entry is decoded whole at once, which libdeflate does about twice as fast as
-    // zlib's streaming inflate.
+    // zlib's streaming inflate; a larger one streams through ISA-L's inflate, as fast again.
     bool openCurrentFile(const ZipEntryInfo &info);
     qint64 readData(char *buffer, qint64 capacity) override;
     // Closes the current entry; false on a CRC mismatch or data not read to its end.
@@ -60,6 +63,9 @@ private:
     // Reads the current entry's packed data and decodes it into whole_; false when it is
     // damaged.
     bool decodeWhole(const ZipEntryInfo &info);
+    // Decodes the next piece of a streamed entry into the buffer: its length, 0 at the end of
+    // the data, -1 when the data is damaged or cut short.
+    qint64 readStreamed(char *buffer, qint64 capacity);
     // Moves minizip to the entry, which the directory's walk may have gone past.
     bool followDirectory(const ZipEntryPosition &position);
 
@@ -75,6 +81,15 @@ private:
     bool wholeChecked_ = false;
     QByteArray packed_;
     QByteArray whole_;
+    // The streamed entry's decoder, the packed bytes at hand, and what the data must come to;
+    // the decoder is unset while no entry streams.
+    std::unique_ptr<inflate_state> stream_;
+    bool streaming_ = false;
+    bool packedEnded_ = false;
+    std::vector<unsigned char> streamInput_;
+    quint64 streamedSize_ = 0;
+    quint64 expectedSize_ = 0;
+    quint32 expectedCrc_ = 0;
     // Reused for every entry's name and extra field.
     QByteArray nameBuffer_;
     QByteArray extraBuffer_;

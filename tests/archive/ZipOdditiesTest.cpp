@@ -167,3 +167,47 @@ TEST(ZipEncryption, AnAesEncryptedLinkIsLeftOutAndTheRestExtracts) {
     const ArchiveWarnings leftOut{{ArchiveWarning::Kind::EncryptedLinkLeftOut, "link"}};
     EXPECT_EQ(zip.reader->warnings(), leftOut);
 }
+
+// Entries above the size decoded whole in one call stream through another decoder: damage, a
+// wrong CRC and a wrong size must fail them as they fail small ones.
+TEST(ZipLargeEntries, StreamedEntriesAreCheckedLikeWholeOnes) {
+    const QString edit = R"PY(
+import struct, sys
+data = bytearray(open('t.zip', 'rb').read())
+central = data.find(b'PK\x01\x02')  # big.txt's records come first in both places
+name_length, extra_length = struct.unpack_from('<HH', data, 26)
+packed = struct.unpack_from('<I', data, 18)[0]
+def change(fields, delta):
+    for at, offset in fields:
+        value = struct.unpack_from('<I', data, at + offset)[0]
+        struct.pack_into('<I', data, at + offset, (value + delta) & 0xFFFFFFFF)
+if sys.argv[1] == 'damage':
+    data[30 + name_length + extra_length + packed // 2] ^= 0x10
+elif sys.argv[1] == 'crc':
+    change(((0, 14), (central, 16)), 1)
+elif sys.argv[1] == 'size':
+    change(((0, 22), (central, 24)), -1)
+open('t.zip', 'wb').write(data)
+)PY";
+    QByteArray big;
+    for (int line = 0; big.size() < 9 * 1024 * 1024; ++line)
+        big += "line " + QByteArray::number(line * 7919 % 100003) + " of the big file\n";
+    for (const char *change : {"none", "damage", "crc", "size"}) {
+        SCOPED_TRACE(change);
+        ScratchDir dir;
+        dir.write("big.txt", big);
+        dir.write("small.txt", "small\n");
+        ASSERT_EQ(runShellIn(dir.path(), "zip -q t.zip big.txt small.txt"), 0);
+        ASSERT_EQ(runPython(edit, dir.path(), {QString::fromLatin1(change)}), 0);
+        OpenedZip zip(dir.file("t.zip"));
+        zip.list();
+        zip.reader->extract(dir.file("out"));
+        const bool intact = qstrcmp(change, "none") == 0;
+        EXPECT_EQ(zip.code() == 0, intact);
+        EXPECT_EQ(filesBelow(dir.file("out")),
+                  intact ? QStringList({"big.txt", "small.txt"}) : QStringList({"small.txt"}));
+        if (intact) {
+            EXPECT_TRUE(readFile(dir.file("out/big.txt")) == big);
+        }
+    }
+}
