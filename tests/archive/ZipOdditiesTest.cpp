@@ -191,7 +191,7 @@ open('t.zip', 'wb').write(data)
 )PY";
     QByteArray big;
     for (int line = 0; big.size() < 9 * 1024 * 1024; ++line)
-        big += "line " + QByteArray::number(line * 7919 % 100003) + " of the big file\n";
+        big += "line " + QByteArray::number(qint64(line) * 7919 % 100003) + " of the big file\n";
     for (const char *change : {"none", "damage", "crc", "size"}) {
         SCOPED_TRACE(change);
         ScratchDir dir;
