@@ -10,7 +10,7 @@ class QIODevice;
 struct inflate_state;
 
 // Decodes the members of a gzip file one after another with ISA-L's inflate: a stream, so the
-// data comes out in pieces with room for progress and a cancel between them, and faster than
+// data comes out in pieces with room for progress and a cancel between them, yet as fast as
 // libdeflate's one-call decoding of a whole buffer. Each member's CRC and length are checked.
 class GzipStream {
 public:
