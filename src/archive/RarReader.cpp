@@ -21,6 +21,8 @@
 #include <QFileInfo>
 #include <QTimeZone>
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <mutex>
@@ -222,7 +224,9 @@ int RarReader::libraryCallback(unsigned int msg, long userData, long p1, long p2
         if (!reader->receiveData(reinterpret_cast<const char *>(p1), qint64(p2)))
             return CALLBACK_ABORT;
         reader->countWritten(quint64(p2));
-        return CALLBACK_CONTINUE;
+        return reader->reachesDataEnd(reinterpret_cast<const char *>(p1), qint64(p2))
+                   ? CALLBACK_ABORT
+                   : CALLBACK_CONTINUE;
     case UCM_CHANGEVOLUME:
     case UCM_CHANGEVOLUMEW:
         if (p2 != RAR_VOL_ASK)
@@ -697,7 +701,7 @@ int RarReader::writeEntry(const QString &destination, const QString &fullPath,
                         entry.RedirType == kRedirJunction || (stored & S_IFMT) == S_IFLNK;
     const bool copies = entry.RedirType == kRedirHardLink || entry.RedirType == kRedirFileCopy;
     if (writes_ && !isLink && !copies)
-        return writeQueued(fullPath, name, stored, date);
+        return writeQueued(entry, fullPath, name, stored, date);
     // A link must not land before a file queued at its path; a copy reads a file written before.
     settleWrites();
     if (isLink) {
@@ -719,7 +723,7 @@ int RarReader::writeEntry(const QString &destination, const QString &fullPath,
             !copyWritten(SafePath::join(destination, QString::fromWCharArray(redirName_.data())));
         result = skipEntry();
     } else {
-        result = processData(DataSink::File);
+        result = processData(DataSink::File, &entry);
     }
     if (result != ERAR_SUCCESS || writeFailed_) {
         // Damaged data, a wrong password or a cancellation: nothing may pass for a good file.
@@ -734,10 +738,11 @@ int RarReader::writeEntry(const QString &destination, const QString &fullPath,
     return result;
 }
 
-int RarReader::writeQueued(const QString &fullPath, const QString &name, mode_t stored,
+int RarReader::writeQueued(const RARHeaderDataEx &entry, const QString &fullPath,
+                           const QString &name, mode_t stored,
                            const std::optional<QDateTime> &date) {
     writes_->open(fullPath);
-    const int result = processData(DataSink::Queue);
+    const int result = processData(DataSink::Queue, &entry);
     if (result != ERAR_SUCCESS) {
         // Damaged data, a wrong password or a cancellation: nothing may pass for a good file.
         writes_->discard();
@@ -757,13 +762,43 @@ void RarReader::settleWrites() {
         writes_->drain();
 }
 
-int RarReader::processData(DataSink sink) {
+int RarReader::processData(DataSink sink, const RARHeaderDataEx *entry) {
     sink_ = sink;
     writeFailed_ = false;
     linkData_.clear();
-    const int result = RARProcessFileW(handle_, RAR_TEST, nullptr, nullptr);
+    if (entry && stopsAtDataEnd(*entry))
+        dataCheck_ = DataCheck{combine(entry->UnpSize, entry->UnpSizeHigh), entry->FileCRC};
+    int result = RARProcessFileW(handle_, RAR_TEST, nullptr, nullptr);
+    if (dataCheck_ && dataCheck_->complete) {
+        // Stopped by the callback after the last byte: the library neither checked the data nor
+        // moved on to the next header.
+        const bool intact = dataCheck_->crc == dataCheck_->expectedCrc;
+        result = skipEntry();
+        if (result == ERAR_SUCCESS && !intact)
+            result = ERAR_BAD_DATA;
+    }
+    dataCheck_.reset();
     sink_ = DataSink::None;
     return result;
+}
+
+bool RarReader::stopsAtDataEnd(const RARHeaderDataEx &entry) const {
+    // Older versions than 2.0 may keep a 16-bit checksum.
+    constexpr unsigned int kFirstCrc32Version = 20;
+    return !(archiveFlags_ & ROADF_SOLID) &&
+           !(entry.Flags & (RHDF_ENCRYPTED | RHDF_SPLITBEFORE | RHDF_SPLITAFTER)) &&
+           entry.HashType == RAR_HASH_CRC32 && entry.UnpVer >= kFirstCrc32Version &&
+           combine(entry.UnpSize, entry.UnpSizeHigh) > 0;
+}
+
+bool RarReader::reachesDataEnd(const char *data, qint64 length) {
+    if (!dataCheck_)
+        return false;
+    DataCheck &check = *dataCheck_;
+    check.crc = quint32(libdeflate_crc32(check.crc, data, size_t(length)));
+    check.received += quint64(length);
+    check.complete = check.received == check.size;
+    return check.complete;
 }
 
 std::optional<QString> RarReader::linkTarget(const RARHeaderDataEx &entry, int &result) {

@@ -168,12 +168,21 @@ private:
     int writeEntry(const QString &destination, const QString &fullPath,
                    const RARHeaderDataEx &entry, const std::optional<QDateTime> &date);
     // Writes a file's data through the queue; a failure to write comes back later.
-    int writeQueued(const QString &fullPath, const QString &name, mode_t stored,
-                    const std::optional<QDateTime> &date);
+    int writeQueued(const RARHeaderDataEx &entry, const QString &fullPath, const QString &name,
+                    mode_t stored, const std::optional<QDateTime> &date);
     // Waits for the queued writes, before something that must find them done.
     void settleWrites();
-    // Runs the library over the current entry in test mode with its data going to sink.
-    int processData(DataSink sink);
+    // Runs the library over the current entry in test mode with its data going to sink; the
+    // entry, when given, is a file whose data may end the run early (stopsAtDataEnd).
+    int processData(DataSink sink, const RARHeaderDataEx *entry = nullptr);
+    // After a file the library reads the next header and seeks back to it. With a quick-open
+    // record in the archive, that seek makes it read the record again from its start, so an
+    // extraction costs the square of the number of files. A file of a non-solid archive is
+    // therefore stopped after its last byte and skipped, its CRC checked here; not encrypted
+    // ones (their CRC is keyed), nor parts of a file split over volumes.
+    bool stopsAtDataEnd(const RARHeaderDataEx &entry) const;
+    // Counts a piece of the file's data into the check; true once the whole data has come.
+    bool reachesDataEnd(const char *data, qint64 length);
     // The target of a link entry: the header's redirection, or for older archives the data.
     std::optional<QString> linkTarget(const RARHeaderDataEx &entry, int &result);
     // Copies a file written earlier in this extraction to the open output.
@@ -190,6 +199,15 @@ private:
     unsigned int archiveFlags_ = 0;
     bool containsPassword_ = false;
     DataSink sink_ = DataSink::None;
+    // The data of the file stopped at its end: its size and CRC by the header, what came.
+    struct DataCheck {
+        quint64 size = 0;
+        quint32 expectedCrc = 0;
+        quint64 received = 0;
+        quint32 crc = 0;
+        bool complete = false;
+    };
+    std::optional<DataCheck> dataCheck_;
     bool writeFailed_ = false;
     QByteArray linkData_;
     // The entry being written and a volume the library could not find, for the errors.

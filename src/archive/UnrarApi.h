@@ -135,6 +135,9 @@ inline constexpr unsigned int RHDF_SPLITAFTER = 0x02;
 inline constexpr unsigned int RHDF_ENCRYPTED = 0x04;
 inline constexpr unsigned int RHDF_DIRECTORY = 0x20;
 
+// HashType of a header: its FileCRC is the CRC-32 of the file's data.
+inline constexpr unsigned int RAR_HASH_CRC32 = 1;
+
 // HostOS of a header: the archive was made on a Unix system (FileAttr holds st_mode).
 inline constexpr unsigned int HOST_UNIX = 3;
 
