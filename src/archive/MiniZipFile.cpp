@@ -1,6 +1,7 @@
 #include "archive/MiniZipFile.h"
 
 #include "archive/BufferedZipInput.h"
+#include "archive/SpannedFiles.h"
 
 #include <QFile>
 #include <QHash>
@@ -81,6 +82,8 @@ bool MiniZipFile::open(const QString &path) {
     zlib_filefunc64_def functions;
     BufferedZipInput::fillFunctions(functions);
     handle_ = unzOpen2_64(QFile::encodeName(path).constData(), &functions);
+    if (handle_)
+        archive_ = std::make_unique<SpannedFiles>(QStringList{path});
     unz64_file_pos first{};
     if (handle_ && goToFirstFile() && unzGetFilePos64(handle_, &first) == UNZ_OK)
         directory_.open(path, first.pos_in_zip_directory);
@@ -119,6 +122,7 @@ void MiniZipFile::close() {
     if (handle_)
         unzClose(handle_);
     handle_ = nullptr;
+    archive_.reset();
     directory_.close();
     minizipIndex_.reset();
 }
@@ -206,13 +210,25 @@ std::optional<ZipEntryInfo> MiniZipFile::currentInfo() {
 bool MiniZipFile::openCurrentFile(const ZipEntryInfo &info) {
     wholeRead_.reset();
     streaming_ = false;
+    stored_ = false;
     if (directory_.isOpen() && !followDirectory(info.position))
         return false;
-    if (!info.isDeflated())
-        return unzOpenCurrentFile(handle_) == UNZ_OK;
-    // Raw: minizip hands over the packed bytes as stored.
-    if (unzOpenCurrentFile2(handle_, nullptr, nullptr, 1) != UNZ_OK)
+    // minizip checks the local header and finds where the packed bytes start; they are read
+    // here, as its raw reading copies them a byte at a time and sums a CRC of them.
+    if (!archive_->isOpen() || unzOpenCurrentFile2(handle_, nullptr, nullptr, 1) != UNZ_OK)
         return false;
+    packedAt_ = quint64(unzGetCurrentFileZStreamPos64(handle_));
+    packedLeft_ = info.compressedSize;
+    streamedSize_ = 0;
+    expectedSize_ = info.uncompressedSize;
+    expectedCrc_ = quint32(info.crc);
+    if (!info.isDeflated()) {
+        // Bytes stored beyond the entry's size are not its data.
+        stored_ = true;
+        storedCrc_ = 0;
+        packedLeft_ = qMin(info.compressedSize, info.uncompressedSize);
+        return true;
+    }
     if (info.compressedSize <= kWholeEntryLimit && info.uncompressedSize <= kWholeEntryLimit) {
         wholeChecked_ = decodeWhole(info);
         wholeRead_ = 0;
@@ -226,21 +242,22 @@ bool MiniZipFile::openCurrentFile(const ZipEntryInfo &info) {
     stream_->crc_flag = ISAL_GZIP_NO_HDR;
     streaming_ = true;
     packedEnded_ = false;
-    streamedSize_ = 0;
-    expectedSize_ = info.uncompressedSize;
-    expectedCrc_ = quint32(info.crc);
     return true;
+}
+
+qint64 MiniZipFile::readPacked(char *buffer, quint64 capacity) {
+    const quint64 count = qMin(capacity, packedLeft_);
+    if (count > 0 && !archive_->read(packedAt_, buffer, count))
+        return -1;
+    packedAt_ += count;
+    packedLeft_ -= count;
+    return qint64(count);
 }
 
 bool MiniZipFile::decodeWhole(const ZipEntryInfo &info) {
     packed_.resize(qsizetype(info.compressedSize));
-    for (qsizetype got = 0; got < packed_.size();) {
-        const int count =
-            unzReadCurrentFile(handle_, packed_.data() + got, unsigned(packed_.size() - got));
-        if (count <= 0)
-            return false;
-        got += count;
-    }
+    if (readPacked(packed_.data(), quint64(packed_.size())) != packed_.size())
+        return false;
     if (!inflater_ && !(inflater_ = libdeflate_alloc_decompressor()))
         return false;
     whole_.resize(qsizetype(info.uncompressedSize));
@@ -257,8 +274,8 @@ qint64 MiniZipFile::readStreamed(char *buffer, qint64 capacity) {
         if (state.block_state == ISAL_BLOCK_FINISH)
             return 0;
         if (state.avail_in == 0 && !packedEnded_) {
-            const int got =
-                unzReadCurrentFile(handle_, streamInput_.data(), unsigned(streamInput_.size()));
+            const qint64 got = readPacked(reinterpret_cast<char *>(streamInput_.data()),
+                                          quint64(streamInput_.size()));
             if (got < 0)
                 return -1;
             packedEnded_ = got == 0;
@@ -293,8 +310,12 @@ qint64 MiniZipFile::readData(char *buffer, qint64 capacity) {
         *wholeRead_ += count;
         return count;
     }
-    const auto length = unsigned(qMin<qint64>(capacity, std::numeric_limits<int>::max()));
-    return unzReadCurrentFile(handle_, buffer, length);
+    const qint64 got = readPacked(buffer, quint64(qMax<qint64>(capacity, 0)));
+    if (got > 0) {
+        storedCrc_ = quint32(libdeflate_crc32(storedCrc_, buffer, size_t(got)));
+        streamedSize_ += quint64(got);
+    }
+    return got;
 }
 
 bool MiniZipFile::finishData() {
@@ -309,7 +330,7 @@ bool MiniZipFile::finishData() {
         wholeRead_.reset();
         return unzCloseCurrentFile(handle_) == UNZ_OK && done;
     }
-    // minizip compares the CRC only once every byte was read, so check for the end as well.
-    const bool atEnd = unzeof(handle_) == 1;
-    return unzCloseCurrentFile(handle_) == UNZ_OK && atEnd;
+    const bool done = stored_ && storedCrc_ == expectedCrc_ && streamedSize_ == expectedSize_;
+    stored_ = false;
+    return unzCloseCurrentFile(handle_) == UNZ_OK && done;
 }

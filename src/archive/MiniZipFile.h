@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+class SpannedFiles;
 struct inflate_state;
 struct libdeflate_decompressor;
 
@@ -66,6 +67,9 @@ private:
     // Decodes the next piece of a streamed entry into the buffer: its length, 0 at the end of
     // the data, -1 when the data is damaged or cut short.
     qint64 readStreamed(char *buffer, qint64 capacity);
+    // Reads the current entry's next packed bytes, no more than it has: their count, -1 when the
+    // file ends before them.
+    qint64 readPacked(char *buffer, quint64 capacity);
     // Moves minizip to the entry, which the directory's walk may have gone past.
     bool followDirectory(const ZipEntryPosition &position);
 
@@ -75,14 +79,22 @@ private:
     // The index of minizip's current entry.
     std::optional<quint64> minizipIndex_;
     bool brokeOff_ = false;
+    // The archive's bytes, for the packed data of the current entry: where its next bytes lie
+    // and how many are left.
+    std::unique_ptr<SpannedFiles> archive_;
+    quint64 packedAt_ = 0;
+    quint64 packedLeft_ = 0;
+    // A stored entry is read as it is; its CRC is summed as it goes.
+    bool stored_ = false;
+    quint32 storedCrc_ = 0;
     libdeflate_decompressor *inflater_ = nullptr;
     // The entry decoded whole and how much of it was read; none while minizip streams.
     std::optional<qsizetype> wholeRead_;
     bool wholeChecked_ = false;
     QByteArray packed_;
     QByteArray whole_;
-    // The streamed entry's decoder, the packed bytes at hand, and what the data must come to;
-    // the decoder is unset while no entry streams.
+    // The streamed entry's decoder, the packed bytes at hand, and what the data must come to
+    // (a stored entry's too); the decoder is unset while no entry streams.
     std::unique_ptr<inflate_state> stream_;
     bool streaming_ = false;
     bool packedEnded_ = false;
