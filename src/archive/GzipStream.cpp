@@ -5,11 +5,42 @@
 #include <isa-l/igzip_lib.h>
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
 constexpr std::size_t kInputSize = std::size_t{256} * 1024;
 constexpr unsigned char kMagic[] = {0x1f, 0x8b};
+// The fixed part of a member header and its flags for the optional fields.
+constexpr std::size_t kFixedHeader = 10;
+constexpr unsigned char kFlagHeaderCrc = 0x02;
+constexpr unsigned char kFlagExtra = 0x04;
+constexpr unsigned char kFlagName = 0x08;
+constexpr unsigned char kFlagComment = 0x10;
+
+// The length of the member header these bytes start with; none while they hold only part of it.
+std::optional<std::size_t> headerLength(const unsigned char *bytes, std::size_t size) {
+    if (size < kFixedHeader)
+        return std::nullopt;
+    const unsigned char flags = bytes[3];
+    std::size_t at = kFixedHeader;
+    if (flags & kFlagExtra) {
+        if (size < at + 2)
+            return std::nullopt;
+        at += 2 + (std::size_t(bytes[at]) | std::size_t(bytes[at + 1]) << 8);
+    }
+    for (const unsigned char field : {kFlagName, kFlagComment}) {
+        if (!(flags & field))
+            continue;
+        const void *end = at < size ? std::memchr(bytes + at, 0, size - at) : nullptr;
+        if (!end)
+            return std::nullopt;
+        at = std::size_t(static_cast<const unsigned char *>(end) - bytes) + 1;
+    }
+    if (flags & kFlagHeaderCrc)
+        at += 2;
+    return at <= size ? std::optional(at) : std::nullopt;
+}
 
 } // namespace
 
@@ -48,6 +79,21 @@ void GzipStream::restart() {
     state_->crc_flag = ISAL_GZIP;
     state_->next_in = next;
     state_->avail_in = available;
+    atMemberStart_ = true;
+}
+
+std::optional<GzipStream::End> GzipStream::fillHeader() {
+    const inflate_state &state = *state_;
+    while (!headerLength(state.next_in, state.avail_in)) {
+        if (ended_)
+            return End::CutShort;
+        // A header longer than the input is no header gzip writes.
+        if (state.avail_in == input_.size())
+            return End::Damaged;
+        if (!fill(state.avail_in + 1))
+            return End::ReadFailed;
+    }
+    return std::nullopt;
 }
 
 bool GzipStream::atMagic() const {
@@ -59,9 +105,18 @@ GzipStream::End GzipStream::decode(Sink &sink, bool allMembers) {
     inflate_state &state = *state_;
     state.next_in = input_.data();
     state.avail_in = 0;
+    atMemberStart_ = true;
     for (;;) {
         if (!fill(1))
             return End::ReadFailed;
+        if (atMemberStart_) {
+            atMemberStart_ = false;
+            if (!fill(sizeof kMagic))
+                return End::ReadFailed;
+            // Bytes that start no gzip member go to the decoder, which reports them.
+            if (const auto incomplete = atMagic() ? fillHeader() : std::nullopt)
+                return *incomplete;
+        }
         // Even without room the decoder goes on: a member's trailer makes no data.
         const std::span<char> room = sink.room();
         state.next_out = reinterpret_cast<uint8_t *>(room.data());

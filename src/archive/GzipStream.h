@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -45,10 +46,16 @@ private:
     void restart();
     // The two bytes at hand start a gzip member.
     bool atMagic() const;
+    // Reads until the member header at hand is whole, as far as the device and the input hold
+    // it: ISA-L can misread a header that comes in pieces (one whose name is split between two
+    // calls reads memory it never wrote). How the data ends when it stays incomplete.
+    std::optional<End> fillHeader();
 
     QIODevice &archive_;
     std::vector<unsigned char> input_;
     std::unique_ptr<inflate_state> state_;
     quint64 read_ = 0;
     bool ended_ = false;
+    // The next input starts a member: its header is made whole first.
+    bool atMemberStart_ = true;
 };

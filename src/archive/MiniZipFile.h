@@ -88,7 +88,7 @@ private:
     bool stored_ = false;
     quint32 storedCrc_ = 0;
     libdeflate_decompressor *inflater_ = nullptr;
-    // The entry decoded whole and how much of it was read; none while minizip streams.
+    // The entry decoded whole and how much of it was read; none while it streams or is stored.
     std::optional<qsizetype> wholeRead_;
     bool wholeChecked_ = false;
     QByteArray packed_;

@@ -89,6 +89,7 @@ TEST(GzipStream, DecodesMembersAndTellsHowTheDataEnds) {
         {"zeros after the member", first + QByteArray(100, '\0'), true, End::Complete, text, true},
         {"text after the member", first + "trailing words", true, End::Complete, text, true},
         {"a second header cut short", first + "\x1f\x8b\x08", true, End::CutShort, text},
+        {"a second header cut in its name", first + second.left(11), true, End::CutShort, text},
         {"a member cut in half", first + second.left(second.size() / 2), true, End::CutShort, text},
         {"a wrong CRC", flipped(first, 6), true, End::Damaged, {}},
         {"a wrong length", flipped(first, 2), true, End::Damaged, {}},
