@@ -82,16 +82,21 @@ void GzipStream::restart() {
     atMemberStart_ = true;
 }
 
+std::optional<GzipStream::End> GzipStream::fillMore() {
+    if (ended_)
+        return End::CutShort;
+    // A header or block that needs more than the whole input is none gzip writes.
+    if (state_->avail_in == input_.size())
+        return End::Damaged;
+    if (!fill(state_->avail_in + 1))
+        return End::ReadFailed;
+    return std::nullopt;
+}
+
 std::optional<GzipStream::End> GzipStream::fillHeader() {
-    const inflate_state &state = *state_;
-    while (!headerLength(state.next_in, state.avail_in)) {
-        if (ended_)
-            return End::CutShort;
-        // A header longer than the input is no header gzip writes.
-        if (state.avail_in == input_.size())
-            return End::Damaged;
-        if (!fill(state.avail_in + 1))
-            return End::ReadFailed;
+    while (!headerLength(state_->next_in, state_->avail_in)) {
+        if (const auto end = fillMore())
+            return end;
     }
     return std::nullopt;
 }
@@ -142,14 +147,9 @@ GzipStream::End GzipStream::decode(Sink &sink, bool allMembers) {
             continue;
         if (room.empty())
             return End::Stopped;
-        // Nothing moved: the decoder wants more input than is at hand, and at the file's end
-        // there is no more.
-        if (ended_)
-            return End::CutShort;
-        if (state.avail_in == input_.size())
-            return End::Damaged;
-        if (!fill(state.avail_in + 1))
-            return End::ReadFailed;
+        // Nothing moved: the decoder wants more input than is at hand.
+        if (const auto end = fillMore())
+            return *end;
     }
 }
 

@@ -46,6 +46,8 @@ private:
     void restart();
     // The two bytes at hand start a gzip member.
     bool atMagic() const;
+    // Reads at least one byte more; how the data ends when none can come.
+    std::optional<End> fillMore();
     // Reads until the member header at hand is whole, as far as the device and the input hold
     // it: ISA-L can misread a header that comes in pieces (one whose name is split between two
     // calls reads memory it never wrote). How the data ends when it stays incomplete.
