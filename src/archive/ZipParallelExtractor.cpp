@@ -9,8 +9,12 @@
 
 namespace {
 
-// Queued files per thread: enough to keep every thread busy, little enough to stay flat.
-constexpr std::size_t kQueuedPerWorker = 16;
+// A batch ends at this many files or bytes: small files share a hand-over, large ones do not
+// wait for company.
+constexpr std::size_t kBatchFiles = 16;
+constexpr quint64 kBatchBytes = 1024 * 1024;
+// Queued files per thread: two batches keep every thread busy and memory flat.
+constexpr std::size_t kQueuedPerWorker = 2 * kBatchFiles;
 constexpr auto kTickInterval = std::chrono::milliseconds(50);
 
 } // namespace
@@ -44,15 +48,27 @@ bool ZipParallelExtractor::submit(Task task, const Tick &tick) {
         drain(tick);
         claim(task.fullPath);
     }
+    batchBytes_ += task.info.uncompressedSize;
+    batch_.push_back(std::move(task));
+    if (batch_.size() < kBatchFiles && batchBytes_ < kBatchBytes)
+        return !stopped_;
+    return post(tick);
+}
+
+bool ZipParallelExtractor::post(const Tick &tick) {
+    std::vector<Task> batch = std::exchange(batch_, {});
+    batchBytes_ = 0;
+    if (batch.empty())
+        return !stopped_;
     {
         std::unique_lock lock(mutex_);
         waitUntil(
             lock, [&] { return unfinished_ < limit_ || stopped_; }, tick);
         if (stopped_)
             return false;
-        ++unfinished_;
+        unfinished_ += batch.size();
     }
-    tasks_.post([this, task = std::move(task)] { run(task); });
+    tasks_.post([this, batch = std::move(batch)] { run(batch); });
     const bool goOn = tick(written_.take());
     changed_.notify_all();
     if (!goOn)
@@ -66,12 +82,15 @@ void ZipParallelExtractor::prepareFolder(const QString &fullPath, const Tick &ti
 }
 
 void ZipParallelExtractor::drain(const Tick &tick) {
+    post(tick);
     {
         std::unique_lock lock(mutex_);
         waitUntil(
             lock, [&] { return unfinished_ == 0; }, tick);
     }
-    tick(written_.take());
+    // The last report may be the one that cancels.
+    if (!tick(written_.take()))
+        stop(true);
     claimedFiles_.clear();
     claimedFolders_.clear();
 }
@@ -151,22 +170,30 @@ std::unique_ptr<ZipParallelExtractor::Handle> ZipParallelExtractor::takeHandle()
     return std::make_unique<Handle>(*this);
 }
 
-void ZipParallelExtractor::run(const Task &task) {
+void ZipParallelExtractor::run(const std::vector<Task> &batch) {
     if (!stopped_) {
         std::unique_ptr<Handle> handle = takeHandle();
-        if (!handle->opened || !handle->zip.goToPosition(task.info.position) ||
-            !handle->zip.openCurrentFile(task.info))
-            addFailure({task.order, true, Error(), QString()});
-        else if (handle->writer.write(handle->zip, destination_, task.fullPath, task.info) ==
-                 ZipEntryFileWriter::Result::Failed)
-            addFailure({task.order, false, handle->writer.lastError(),
-                        SafePath::below(destination_, task.fullPath)});
+        for (const Task &task : batch) {
+            if (stopped_)
+                break;
+            write(*handle, task);
+        }
         std::lock_guard lock(mutex_);
         idleHandles_.push_back(std::move(handle));
     }
     std::lock_guard lock(mutex_);
-    --unfinished_;
+    unfinished_ -= batch.size();
     changed_.notify_all();
+}
+
+void ZipParallelExtractor::write(Handle &handle, const Task &task) {
+    if (!handle.opened || !handle.zip.goToPosition(task.info.position) ||
+        !handle.zip.openCurrentFile(task.info))
+        addFailure({task.order, true, Error(), QString()});
+    else if (handle.writer.write(handle.zip, destination_, task.fullPath, task.info) ==
+             ZipEntryFileWriter::Result::Failed)
+        addFailure({task.order, false, handle.writer.lastError(),
+                    SafePath::below(destination_, task.fullPath)});
 }
 
 void ZipParallelExtractor::addFailure(const Failure &failure) {

@@ -50,10 +50,11 @@ public:
     ZipParallelExtractor(const ZipParallelExtractor &) = delete;
     ZipParallelExtractor &operator=(const ZipParallelExtractor &) = delete;
 
-    // Queues one file, waiting while the queue is full. A file whose path meets one queued
-    // since the last drain (the same path, or one inside the other) waits for the queue to empty
-    // first, so such entries land as they would one after the other. False once the work
-    // stopped (a cancel or an unreadable entry): queue nothing more.
+    // Queues one file; files go to the threads in batches, since handing one over costs more
+    // than writing a small file. Waits while the queue is full. A file whose path meets one
+    // queued since the last drain (the same path, or one inside the other) waits for the queue
+    // to empty first, so such entries land as they would one after the other. False once the
+    // work stopped (a cancel or an unreadable entry): queue nothing more.
     bool submit(Task task, const Tick &tick);
     // Before the caller makes a folder itself: waits for the queue when a queued file stands at
     // the folder's path or above it.
@@ -68,7 +69,10 @@ private:
     // An archive handle with a file writer: what a task needs, used by one task at a time.
     struct Handle;
 
-    void run(const Task &task);
+    // Hands the batch being gathered to the threads.
+    bool post(const Tick &tick);
+    void run(const std::vector<Task> &batch);
+    void write(Handle &handle, const Task &task);
     std::unique_ptr<Handle> takeHandle();
     void addFailure(const Failure &failure);
     // Waits on the condition until done() or the tick stops the work.
@@ -87,6 +91,9 @@ private:
     const bool restoresDates_;
     // Files queued or being written at most.
     const std::size_t limit_;
+    // The files gathered for the next hand-over (caller's thread only), and their bytes.
+    std::vector<Task> batch_;
+    quint64 batchBytes_ = 0;
     mutable std::mutex mutex_;
     // Signalled when a file is written, the work stops or a report was made.
     std::condition_variable changed_;

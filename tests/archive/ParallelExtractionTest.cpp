@@ -4,6 +4,7 @@
 #include "archive/SevenZipBlockDecoder.h"
 #include "archive/SevenZipLayout.h"
 #include "archive/SevenZipVolumes.h"
+#include "archive/ZipReader.h"
 #include "support/ArchiveKit.h"
 
 #include <QDir>
@@ -13,8 +14,9 @@
 
 using namespace ArchiveKit;
 
-// A RAR archive that is not solid, and a 7z archive of several solid blocks, are extracted by
-// several workers, each walking the archive with a handle of its own. These rows check that the
+// A RAR archive that is not solid, a 7z archive of several solid blocks and a zip archive (whose
+// files go to the workers in batches) are extracted by several workers, each walking the archive
+// with a handle of its own. These rows check that the
 // result is what one walk of the maker's own tool gives: more files than workers, a selection
 // among unselected entries, entries that copy a file another worker writes, damage early and late
 // in the archive, a wrong password and a cancel. A 7z archive is split by the blocks its header
@@ -37,6 +39,8 @@ struct Format {
 
 const Format kRar = {"a.rar", "rar a -idq -ol %1 ../a.rar a.txt d z.txt",
                      "rar x -idq -psecret %1 ref/", readerOf<RarReader>, false};
+const Format kZip = {"a.zip", "zip -qry %1 ../a.zip a.txt d z.txt", "unzip -q -P secret %1 -d ref",
+                     readerOf<ZipReader>, false};
 const Format k7z = {"a.7z", "7zz a -bso0 -bsp0 -snl %1 ../a.7z a.txt d z.txt",
                     "7zz x -bso0 -bsp0 -psecret -oref %1", readerOf<LibarchiveReader>, true};
 // Without the symbolic link, whose target libarchive reads by decoding its block: LZMA2 blocks
@@ -70,6 +74,16 @@ const Row kRows[] = {
      "d/f7.bin", false},
     {"RAR, wrong password", kRar, "-m1 -psecret", "", "", ArchiveErrorCode::WrongPassword, "a.txt",
      false, "wrong"},
+    // Batches end at a megabyte: the files of the folder fill three.
+    {"zip, batches of files", kZip, "-1"},
+    {"zip, a folder among unselected entries", kZip, "-1", "", "d/"},
+    // Its link is left out (ZipEncryption tests that).
+    {"zip, encrypted data", kZip, "-1 -P secret", "", "", {}, "", false, "secret"},
+    // A damaged file is left out; the other files of its batch and of the others are written.
+    {"zip, damage early in the archive", kZip, "-0", "d/f1.bin", "", ArchiveErrorCode::Damaged,
+     "d/f1.bin"},
+    {"zip, damage late in the archive", kZip, "-0", "d/f8.bin", "", ArchiveErrorCode::Damaged,
+     "d/f8.bin"},
     {"7z, a block per file", k7z, "-mx=1 -ms=off"},
     {"7z, blocks of several files", k7z, "-mx=1 -ms=3f"},
     {"7z, default level, small blocks", k7z, "-ms=2f"},
