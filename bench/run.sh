@@ -42,11 +42,23 @@ kist=$root/build-bench/src/kist-cli
 rar_floor=$root/build-bench/bench/rar_library_floor
 
 KIST_BENCH_SCALE=$scale /usr/bin/python3 bench/make_data.py "$data"
+# A run right after another waits until the last one's outputs have been deleted six minutes:
+# ext4 without a journal skips freed inodes for up to that long when it makes files (one minute,
+# plus five while their table is not written back), and every tool extracting the small tree
+# then takes several times longer.
+deleted=$data/.outputs-deleted
+if [[ -f $deleted ]]; then
+    settle=$(($(stat -c %Y "$deleted") + 360 - $(date +%s)))
+    if ((settle > 0)); then
+        echo "waiting ${settle} s for the last run's deleted files to settle" >&2
+        sleep "$settle"
+    fi
+fi
 work=$data/out.$$
 mkdir -p "$work"
 results=$work/results.tsv
 : >"$results"
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; touch "$deleted"' EXIT
 export KIST_PASSWORD=
 # kist-cli keeps remembered encodings in its settings: a private folder keeps them out.
 export XDG_CONFIG_HOME=$work/config
