@@ -5,6 +5,7 @@
 #include "cli/CancellableRun.h"
 #include "document/ArchiveRules.h"
 #include "encoding/StringEncoding.h"
+#include "util/FileOps.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -72,14 +73,16 @@ std::optional<CliExit> OpenedArchive::list(const QString &extractInto) {
         printError(usageProblem_);
         return ExitUsage;
     }
+    // A path that cannot be opened is no archive of any kind: the system says why.
+    if (const auto cause = FileOps::readError(path_)) {
+        const Error unopened = archiveError(ArchiveErrorCode::FailedOpenFile);
+        printError(QStringLiteral("%1: %2 (%3)").arg(path_, unopened.message, cause->message),
+                   errorKind(unopened));
+        return ExitFailed;
+    }
     if (!ArchiveRules::archiveKind(path_)) {
         const Error notArchive = archiveError(ArchiveErrorCode::NotAnArchive, path_);
         printError(notArchive.message, errorKind(notArchive));
-        return ExitFailed;
-    }
-    if (!QFileInfo::exists(path_)) {
-        const Error missing = archiveError(ArchiveErrorCode::FailedOpenFile);
-        printError(QStringLiteral("%1: %2").arg(path_, missing.message), errorKind(missing));
         return ExitFailed;
     }
     if (session_.open(encoding_) && !extractInto.isNull())

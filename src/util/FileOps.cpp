@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,14 @@ std::optional<FileIdentity> identityOf(const QString &path) {
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
     return FileIdentity{st.st_dev, st.st_ino};
+}
+
+std::optional<Error> readError(const QString &path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Error::fromErrno(errno);
+    ::close(fd);
+    return std::nullopt;
 }
 
 void removeIfSame(const QString &path, const FileIdentity &identity) {

@@ -34,6 +34,8 @@ bool copyFile(const QString &source, const QString &destination, ProgressReceive
 bool copyFile(QIODevice &source, const QString &destination, ProgressReceiver *progress);
 // The identity of the item at the path, a last link not followed; none when nothing is there.
 std::optional<FileIdentity> identityOf(const QString &path);
+// Why the item at the path cannot be opened for reading; none when it can.
+std::optional<Error> readError(const QString &path);
 // Removes the file at the path only while it is still that one, never what replaced it.
 void removeIfSame(const QString &path, const FileIdentity &identity);
 // The errno values of a disk (or a quota, or a file size limit) without room for more.

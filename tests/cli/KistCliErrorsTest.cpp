@@ -53,7 +53,10 @@ cp s.txt text.zip
         // A listing that fails midway is still a listing, with the error in it.
         {"list --json names.7z", 1, "encryption-unsupported", "encrypted"},
         {"list --json text.zip", 1, "not-an-archive", "text.zip"},
-        {"list --json missing.zip", 1, "cannot-open", "missing.zip: Failed to open archive file"},
+        {"list --json missing.zip", 1, "cannot-open",
+         "missing.zip: Failed to open archive file (No such file or directory)"},
+        // Whatever its name, a missing file is named as missing.
+        {"test --json missing", 1, "cannot-open", "missing: Failed to open archive file (No such"},
         // A file size limit stands in for a full disk.
         {"extract --json -o out stored.zip", 1, "disk-full", "noise.bin", true},
         {"create --json --name ../x s.txt", 2, "usage", "../x"},
