@@ -77,7 +77,7 @@ const Row kRows[] = {
     // Batches end at a megabyte: the files of the folder fill three.
     {"zip, batches of files", kZip, "-1"},
     {"zip, a folder among unselected entries", kZip, "-1", "", "d/"},
-    // Its link is left out (ZipEncryption tests that).
+    // Its encrypted link is left out with a warning, as ZipEncryption checks for AES.
     {"zip, encrypted data", kZip, "-1 -P secret", "", "", {}, "", false, "secret"},
     // A damaged file is left out; the other files of its batch and of the others are written.
     {"zip, damage early in the archive", kZip, "-0", "d/f1.bin", "", ArchiveErrorCode::Damaged,
